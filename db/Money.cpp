@@ -1,0 +1,55 @@
+#include "db/Money.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace velmora {
+
+std::optional<Money> Money::parse(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    const auto point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction = point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
+    if ((whole.empty() && fraction.empty()) || fraction.size() > 2 || whole.size() > 14)
+        return std::nullopt;
+    std::int64_t cents = 0;
+    for (char c : whole) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return std::nullopt;
+        cents = cents * 10 + (c - '0');
+    }
+    for (std::size_t i = 0; i < 2; ++i) {
+        const char c = i < fraction.size() ? fraction[i] : '0';
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return std::nullopt;
+        cents = cents * 10 + (c - '0');
+    }
+    return Money(negative ? -cents : cents);
+}
+
+std::string Money::toFixedText() const {
+    const std::int64_t magnitude = cents_ < 0 ? -cents_ : cents_;
+    std::string fraction = std::to_string(magnitude % 100);
+    if (fraction.size() < 2)
+        fraction.insert(0, 1, '0');
+    return (cents_ < 0 ? "-" : "") + std::to_string(magnitude / 100) + "." + fraction;
+}
+
+std::string Money::toShortestText() const {
+    std::string text = toFixedText();
+    while (text.back() == '0')
+        text.pop_back();
+    if (text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+} // namespace velmora

@@ -1,0 +1,156 @@
+#include "print/PrintSurface.h"
+
+namespace velmora::print {
+
+namespace {
+template <class... Ts> struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+
+// Keeps the first failure of a sequence of steps; later steps still run.
+void keepFirstFailure(Status& first, Status next) {
+    if (first.ok() && !next.ok())
+        first = std::move(next);
+}
+} // namespace
+
+std::string printedText(const PrintItem& item) {
+    return std::visit(Overloaded{
+                          [](const std::string& text) { return text; },
+                          [](std::int64_t number) {
+                              return number < 0 ? "-" + std::to_string(-number) + " "
+                                                : " " + std::to_string(number) + " ";
+                          },
+                          [](const Money& amount) {
+                              return amount.cents() < 0
+                                         ? "-" + Money::fromCents(-amount.cents()).toShortestText() + " "
+                                         : " " + amount.toShortestText() + " ";
+                          },
+                      },
+                      item);
+}
+
+Status PrintSurface::SetFontName(const std::string& face) {
+    font_.face = face;
+    return {};
+}
+
+Status PrintSurface::SetFontSize(double points) {
+    if (!(points > 0))
+        return Status::failure("Invalid font size");
+    font_.points = points;
+    return {};
+}
+
+Status PrintSurface::SetBold(bool on) {
+    font_.bold = on;
+    return {};
+}
+
+Status PrintSurface::SetItalic(bool on) {
+    font_.italic = on;
+    return {};
+}
+
+Status PrintSurface::SetX(double twips) {
+    x_ = twips;
+    return {};
+}
+
+Status PrintSurface::SetY(double twips) {
+    y_ = twips;
+    return {};
+}
+
+Status PrintSurface::ensurePage() {
+    Status status;
+    if (!documentOpen_) {
+        keepFirstFailure(status, beginDocument());
+        documentOpen_ = true;
+        pageOpen_ = true;
+        pageBreakPending_ = false;
+    } else if (pageBreakPending_) {
+        keepFirstFailure(status, beginPage());
+        pageBreakPending_ = false;
+        pageOpen_ = true;
+    }
+    return status;
+}
+
+Status PrintSurface::PrintItems(const std::vector<PrintItem>& items, LineEnding ending) {
+    Status status = ensurePage();
+    for (const auto& item : items) {
+        const std::string text = printedText(item);
+        keepFirstFailure(status, drawText(x_, y_, text, font_));
+        x_ += textWidth(text, font_);
+    }
+    if (ending == LineEnding::EndLine) {
+        x_ = 0;
+        y_ += lineHeight(font_);
+    }
+    return status;
+}
+
+Status PrintSurface::NewPage() {
+    // The sheet is only started by the next output, so a page break just before the end of the job
+    // (or a second one in a row) never feeds an empty sheet.
+    if (documentOpen_ && pageOpen_) {
+        pageOpen_ = false;
+        pageBreakPending_ = true;
+    }
+    x_ = 0;
+    y_ = 0;
+    return {};
+}
+
+Status PrintSurface::EndDocument() {
+    Status status;
+    if (documentOpen_)
+        status = finishDocument();
+    documentOpen_ = false;
+    pageOpen_ = false;
+    pageBreakPending_ = false;
+    x_ = 0;
+    y_ = 0;
+    return status;
+}
+
+Status PrintSurface::SetLineWidth(int printerPixels) {
+    if (printerPixels < 1)
+        return Status::failure("Invalid line width");
+    lineWidth_ = printerPixels;
+    return {};
+}
+
+Status PrintSurface::DrawLine(double x1, double y1, double x2, double y2) {
+    Status status = ensurePage();
+    keepFirstFailure(status, drawLine(x1, y1, x2, y2, lineWidth_));
+    return status;
+}
+
+int PrintSurface::FontCount() const { return static_cast<int>(offeredFaces().size()); }
+
+std::string PrintSurface::FontNameAt(int index) const {
+    const auto& faces = offeredFaces();
+    if (index < 0 || index >= static_cast<int>(faces.size()))
+        return {};
+    return faces[static_cast<std::size_t>(index)];
+}
+
+Status PrintSurface::ShowPrinterSetup() { return printerSetup(); }
+
+bool offersFace(const PrintSurface& surface, const std::string& face) {
+    bool found = false;
+    const int count = surface.FontCount();
+    for (int i = 0; i < count; ++i) {
+        if (surface.FontNameAt(i) == face)
+            found = true;
+    }
+    return found;
+}
+
+std::string chooseTextFont(const PrintSurface& surface) {
+    return offersFace(surface, "Times New Roman") ? "Times New Roman" : "Helv";
+}
+
+} // namespace velmora::print

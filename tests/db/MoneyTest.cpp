@@ -1,0 +1,27 @@
+#include "db/Money.h"
+
+#include <gtest/gtest.h>
+
+using velmora::Money;
+
+TEST(Money, ParsesPlainDecimalsExactly) {
+    EXPECT_EQ(Money::parse("12.5")->cents(), 1250);
+    EXPECT_EQ(Money::parse(" 0.07 ")->cents(), 7);
+    EXPECT_EQ(Money::parse("-3")->cents(), -300);
+    EXPECT_EQ(Money::parse(".5")->cents(), 50);
+    EXPECT_EQ(Money::parse("99999999999999.99")->cents(), 9999999999999999);
+}
+
+TEST(Money, RefusesWhatIsNotAnAmount) {
+    for (const char* bad : {"", " ", ".", "1.234", "12a", "1,000", "--1", "$5", "1e3", "123456789012345"})
+        EXPECT_FALSE(Money::parse(bad).has_value()) << bad;
+}
+
+TEST(Money, WritesShortestAndFixedText) {
+    EXPECT_EQ(Money::fromCents(1250).toShortestText(), "12.5");
+    EXPECT_EQ(Money::fromCents(10000).toShortestText(), "100");
+    EXPECT_EQ(Money::fromCents(0).toShortestText(), "0");
+    EXPECT_EQ(Money::fromCents(-305).toShortestText(), "-3.05");
+    EXPECT_EQ(Money::fromCents(1250).toFixedText(), "12.50");
+    EXPECT_EQ(Money::fromCents(-5).toFixedText(), "-0.05");
+}

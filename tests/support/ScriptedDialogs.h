@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/Dialogs.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace velmora::testing {
+
+// Answers every message and input box from a script and keeps what was shown, in order.
+// A question with no scripted answer gets its default button; an input box with none is cancelled.
+class ScriptedDialogs : public Dialogs {
+public:
+    DialogAnswer show(const MessageBox& box) override;
+    std::optional<std::string> input(const InputBox& box) override;
+
+    void queueAnswer(DialogAnswer answer) { answers_.push_back(answer); }
+    void queueInput(std::optional<std::string> text) { inputs_.push_back(std::move(text)); }
+
+    const std::vector<MessageBox>& shown() const { return shown_; }
+    const std::vector<InputBox>& asked() const { return asked_; }
+    std::vector<std::string> shownTexts() const;
+    void clear();
+
+private:
+    std::deque<DialogAnswer> answers_;
+    std::deque<std::optional<std::string>> inputs_;
+    std::vector<MessageBox> shown_;
+    std::vector<InputBox> asked_;
+};
+
+} // namespace velmora::testing
