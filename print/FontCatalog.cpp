@@ -1,0 +1,137 @@
+#include "print/FontCatalog.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <fontconfig/fontconfig.h>
+#include <map>
+#include <memory>
+#include <set>
+
+namespace velmora::print {
+
+namespace {
+template <auto Destroy> struct Deleter {
+    template <class T> void operator()(T* p) const { Destroy(p); }
+};
+using PatternPtr = std::unique_ptr<FcPattern, Deleter<FcPatternDestroy>>;
+
+std::string fcString(const FcPattern* pattern, const char* object, int index) {
+    FcChar8* value = nullptr;
+    if (FcPatternGetString(pattern, object, index, &value) != FcResultMatch || !value)
+        return {};
+    return reinterpret_cast<const char*>(value);
+}
+
+// Every family name of every installed font (a font can carry several).
+std::set<std::string> installedFamilies(FcConfig* config) {
+    std::set<std::string> families;
+    PatternPtr all(FcPatternCreate());
+    std::unique_ptr<FcObjectSet, Deleter<FcObjectSetDestroy>> objects(FcObjectSetBuild(FC_FAMILY, nullptr));
+    std::unique_ptr<FcFontSet, Deleter<FcFontSetDestroy>> fonts(FcFontList(config, all.get(), objects.get()));
+    for (int i = 0; fonts && i < fonts->nfont; ++i) {
+        for (int n = 0;; ++n) {
+            std::string family = fcString(fonts->fonts[i], FC_FAMILY, n);
+            if (family.empty())
+                break;
+            families.insert(std::move(family));
+        }
+    }
+    return families;
+}
+
+// The <alias binding="same"> rules of one configuration file: each aliased name with the families
+// it is bound to. fontconfig uses that binding for faces that share their metrics.
+void readSameBindings(const QString& path, std::map<std::string, std::set<std::string>>& bindings) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QXmlStreamReader xml(&file);
+    bool inAlias = false;
+    bool inTargets = false;
+    std::vector<std::string> names;
+    std::set<std::string> targets;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            if (xml.name() == u"alias") {
+                inAlias = xml.attributes().value(QStringLiteral("binding")) == QStringLiteral("same");
+                names.clear();
+                targets.clear();
+            } else if (inAlias &&
+                       (xml.name() == u"prefer" || xml.name() == u"accept" || xml.name() == u"default")) {
+                inTargets = true;
+            } else if (inAlias && xml.name() == u"family") {
+                std::string family = xml.readElementText().trimmed().toStdString();
+                if (inTargets)
+                    targets.insert(std::move(family));
+                else
+                    names.push_back(std::move(family));
+            }
+        } else if (xml.isEndElement()) {
+            if (xml.name() == u"prefer" || xml.name() == u"accept" || xml.name() == u"default") {
+                inTargets = false;
+            } else if (xml.name() == u"alias") {
+                if (inAlias) {
+                    for (const auto& name : names)
+                        bindings[name].insert(targets.begin(), targets.end());
+                }
+                inAlias = false;
+            }
+        }
+    }
+}
+
+// The family fontconfig prints `name` in.
+std::string matchedFamily(FcConfig* config, const std::string& name) {
+    PatternPtr pattern(FcPatternCreate());
+    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+    FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
+    FcDefaultSubstitute(pattern.get());
+    FcResult result = FcResultNoMatch;
+    PatternPtr match(FcFontMatch(config, pattern.get(), &result));
+    return match ? fcString(match.get(), FC_FAMILY, 0) : std::string();
+}
+
+std::vector<FaceAlias> findAliases() {
+    std::vector<FaceAlias> aliases;
+    FcConfig* config = FcConfigGetCurrent();
+    if (!config)
+        return aliases;
+    std::map<std::string, std::set<std::string>> bindings;
+    std::unique_ptr<FcStrList, Deleter<FcStrListDone>> files(FcConfigGetConfigFiles(config));
+    while (FcChar8* file = files ? FcStrListNext(files.get()) : nullptr)
+        readSameBindings(QString::fromUtf8(reinterpret_cast<const char*>(file)), bindings);
+
+    const std::set<std::string> installed = installedFamilies(config);
+    for (const auto& [name, targets] : bindings) {
+        if (installed.count(name))
+            continue;
+        // Offered only when fontconfig really resolves the name to one of the installed faces it
+        // is bound to; generic names ("emoji", "serif") and unknown faces fall through to others.
+        const std::string family = matchedFamily(config, name);
+        if (targets.count(family) && installed.count(family))
+            aliases.push_back({name, family});
+    }
+    return aliases;
+}
+} // namespace
+
+const std::vector<FaceAlias>& metricCompatibleAliases() {
+    static const std::vector<FaceAlias> aliases = findAliases();
+    return aliases;
+}
+
+std::vector<std::string> offeredFaceNames() {
+    std::vector<std::string> faces;
+    for (const QString& family : QFontDatabase::families())
+        faces.push_back(family.toStdString());
+    for (const FaceAlias& alias : metricCompatibleAliases()) {
+        if (std::find(faces.begin(), faces.end(), alias.name) == faces.end())
+            faces.push_back(alias.name);
+    }
+    return faces;
+}
+
+} // namespace velmora::print

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velmora::print {
+
+// The face names the print back ends offer: every family installed for Qt (the program's bundled
+// fonts included once registered), followed by the names that fontconfig declares metric-compatible
+// with an installed family ("Times New Roman" where Liberation Serif is installed). A name that
+// would only fall back to some unrelated face is not offered.
+std::vector<std::string> offeredFaceNames();
+
+// The metric-compatible names alone, with the installed family each one prints in.
+struct FaceAlias {
+    std::string name;
+    std::string family;
+};
+const std::vector<FaceAlias>& metricCompatibleAliases();
+
+} // namespace velmora::print

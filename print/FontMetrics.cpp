@@ -1,0 +1,124 @@
+#include "print/FontMetrics.h"
+
+#include <QFont>
+#include <QString>
+#include <cstring>
+#include <functional>
+
+namespace velmora::print {
+
+namespace {
+struct FontKey {
+    std::string face;
+    double points = 0;
+    bool bold = false;
+    bool italic = false;
+
+    bool operator==(const FontKey&) const = default;
+    bool matches(const PrintSurface::FontState& font) const {
+        return points == font.points && bold == font.bold && italic == font.italic && face == font.face;
+    }
+};
+
+struct FontKeyHash {
+    std::size_t operator()(const FontKey& key) const {
+        std::size_t hash = std::hash<std::string>{}(key.face);
+        hash ^= std::hash<double>{}(key.points) + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
+        return hash ^ (static_cast<std::size_t>(key.bold) << 1) ^ static_cast<std::size_t>(key.italic);
+    }
+};
+
+// Beyond this many distinct texts of one font the shaped texts are dropped and shaped again when
+// used: a run over many records keeps meeting new payees and amounts.
+constexpr std::size_t maxTextsPerFace = 20000;
+} // namespace
+
+struct FontMetrics::Face {
+    QRawFont raw;
+    double ascentTwips = 0;
+    double lineHeightTwips = 0;
+    std::string family;
+    std::unordered_map<std::string, ShapedText> texts;
+};
+
+struct FontMetrics::Cache {
+    std::unordered_map<FontKey, Face, FontKeyHash> faces;
+    // The font of the previous call; most calls repeat it.
+    const FontKey* lastKey = nullptr;
+    Face* lastFace = nullptr;
+};
+
+FontMetrics::FontMetrics()
+    : cache_(std::make_unique<Cache>()) {}
+FontMetrics::~FontMetrics() = default;
+
+FontMetrics::Face& FontMetrics::face(const PrintSurface::FontState& font) const {
+    if (cache_->lastKey && cache_->lastKey->matches(font))
+        return *cache_->lastFace;
+    FontKey key{font.face, font.points, font.bold, font.italic};
+    auto found = cache_->faces.find(key);
+    if (found == cache_->faces.end()) {
+        QFont qfont(QString::fromStdString(font.face));
+        qfont.setPointSizeF(font.points);
+        qfont.setBold(font.bold);
+        qfont.setItalic(font.italic);
+        // Unhinted outlines at a fixed resolution: the same advances on every device.
+        qfont.setHintingPreference(QFont::PreferNoHinting);
+        qfont.setStyleStrategy(QFont::PreferOutline);
+        Face entry;
+        entry.raw = QRawFont::fromFont(qfont);
+        entry.raw.setPixelSize(font.points * referenceDpi / 72.0);
+        entry.ascentTwips = entry.raw.ascent() * twipsPerDot;
+        entry.lineHeightTwips =
+            (entry.raw.ascent() + entry.raw.descent() + entry.raw.leading()) * twipsPerDot;
+        entry.family = entry.raw.familyName().toStdString();
+        found = cache_->faces.emplace(std::move(key), std::move(entry)).first;
+    }
+    cache_->lastKey = &found->first;
+    cache_->lastFace = &found->second;
+    return found->second;
+}
+
+const FontMetrics::ShapedText& FontMetrics::shape(const std::string& text,
+                                                  const PrintSurface::FontState& font) const {
+    Face& entry = face(font);
+    auto found = entry.texts.find(text);
+    if (found != entry.texts.end())
+        return found->second;
+    if (entry.texts.size() >= maxTextsPerFace)
+        entry.texts.clear();
+
+    const QList<quint32> glyphs = entry.raw.glyphIndexesForString(QString::fromStdString(text));
+    const QList<QPointF> advances = entry.raw.advancesForGlyphIndexes(glyphs, QRawFont::KernedAdvances);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    double pen = 0;
+    for (const QPointF& advance : advances) {
+        positions.append(QPointF(pen, 0));
+        pen += advance.x();
+    }
+    ShapedText shaped;
+    shaped.run.setRawFont(entry.raw);
+    shaped.run.setGlyphIndexes(glyphs);
+    shaped.run.setPositions(positions);
+    shaped.width = pen * twipsPerDot;
+    return entry.texts.emplace(text, std::move(shaped)).first->second;
+}
+
+double FontMetrics::textWidth(const std::string& text, const PrintSurface::FontState& font) const {
+    return shape(text, font).width;
+}
+
+double FontMetrics::lineHeight(const PrintSurface::FontState& font) const {
+    return face(font).lineHeightTwips;
+}
+
+double FontMetrics::ascent(const PrintSurface::FontState& font) const {
+    return face(font).ascentTwips;
+}
+
+std::string FontMetrics::resolvedFamily(const PrintSurface::FontState& font) const {
+    return face(font).family;
+}
+
+} // namespace velmora::print

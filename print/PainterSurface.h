@@ -1,0 +1,64 @@
+#pragma once
+
+#include "print/FontMetrics.h"
+#include "print/PrintSurface.h"
+
+#include <QPainter>
+#include <QPointF>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QPagedPaintDevice;
+
+namespace velmora::print {
+
+// A print surface drawn with QPainter on a paged device (a PDF file or a printer). The subclasses
+// say which device a job goes to and where its printable area starts; the drawing is the same.
+// Text is drawn as pre-shaped glyph runs from the shared font metrics, so it lands exactly where a
+// layout measured it.
+class PainterSurface : public PrintSurface {
+public:
+    ~PainterSurface() override;
+
+    const FontMetrics& metrics() const { return metrics_; }
+
+protected:
+    PainterSurface() = default;
+
+    // The device for a new job, set up for letter paper in portrait orientation; null, with the
+    // reason in `failure`, when the job cannot be prepared.
+    virtual QPagedPaintDevice* openJob(Status& failure) = 0;
+    // Where twip (0, 0) lies, in device pixels from the painter's origin on the device.
+    virtual QPointF printableOrigin(const QPagedPaintDevice& device) const = 0;
+    // The size of the "printer pixel" that line widths are given in, as pixels per inch.
+    virtual double linePixelsPerInch(const QPagedPaintDevice& device) const = 0;
+    // Why a job cannot start when the painter refuses the device.
+    virtual std::string jobStartFailure() const = 0;
+    // Called once the painter has let go of the device at the end of a job.
+    virtual void jobClosed() {}
+    // Ends a job that is still open without reporting; subclasses call it from their destructor,
+    // while their device still exists.
+    void abandonJob();
+
+    Status beginDocument() override;
+    Status beginPage() override;
+    Status finishDocument() override;
+    Status drawText(double x, double y, const std::string& text, const FontState& font) override;
+    Status drawLine(double x1, double y1, double x2, double y2, int width) override;
+    double textWidth(const std::string& text, const FontState& font) const override;
+    double lineHeight(const FontState& font) const override;
+    const std::vector<std::string>& offeredFaces() const override;
+
+private:
+    Status jobFailure() const;
+
+    FontMetrics metrics_;
+    QPainter painter_;
+    QPagedPaintDevice* device_ = nullptr;
+    double penDotsPerPixel_ = 1;
+    std::string failure_;
+    mutable std::optional<std::vector<std::string>> faces_;
+};
+
+} // namespace velmora::print
