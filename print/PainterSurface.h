@@ -19,6 +19,12 @@ namespace velmora::print {
 // layout measured it.
 class PainterSurface : public PrintSurface {
 public:
+    // Where a PDF's printable area starts: it has no printer behind it, so it stands for a typical
+    // laser printer, whose printable area starts a quarter inch from the top and left paper edges.
+    // Line widths are given in that printer's pixels of 1/600 inch.
+    static constexpr double pdfMarginInches = 0.25;
+    static constexpr double pdfPixelsPerInch = 600;
+
     ~PainterSurface() override;
 
     const FontMetrics& metrics() const { return metrics_; }

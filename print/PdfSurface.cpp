@@ -5,13 +5,6 @@
 
 namespace velmora::print {
 
-namespace {
-// A PDF has no printer behind it, so it stands for a typical laser printer: the printable area
-// starts a quarter inch from the top and left paper edges, and a printer pixel is 1/600 inch.
-constexpr double printableMarginInches = 0.25;
-constexpr double laserPixelsPerInch = 600;
-} // namespace
-
 PdfSurface::PdfSurface(std::string outputFile)
     : outputFile_(std::move(outputFile)) {}
 
@@ -35,11 +28,11 @@ QPagedPaintDevice* PdfSurface::openJob(Status& failure) {
 }
 
 QPointF PdfSurface::printableOrigin(const QPagedPaintDevice& device) const {
-    return {printableMarginInches * device.logicalDpiX(), printableMarginInches * device.logicalDpiY()};
+    return {pdfMarginInches * device.logicalDpiX(), pdfMarginInches * device.logicalDpiY()};
 }
 
 double PdfSurface::linePixelsPerInch(const QPagedPaintDevice&) const {
-    return laserPixelsPerInch;
+    return pdfPixelsPerInch;
 }
 
 std::string PdfSurface::jobStartFailure() const {

@@ -3,9 +3,7 @@
 namespace velmora::print {
 
 namespace {
-template <class... Ts> struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
+template <class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
 
 // Keeps the first failure of a sequence of steps; later steps still run.
 void keepFirstFailure(Status& first, Status next) {
@@ -128,7 +126,9 @@ Status PrintSurface::DrawLine(double x1, double y1, double x2, double y2) {
     return status;
 }
 
-int PrintSurface::FontCount() const { return static_cast<int>(offeredFaces().size()); }
+int PrintSurface::FontCount() const {
+    return static_cast<int>(offeredFaces().size());
+}
 
 std::string PrintSurface::FontNameAt(int index) const {
     const auto& faces = offeredFaces();
@@ -137,7 +137,9 @@ std::string PrintSurface::FontNameAt(int index) const {
     return faces[static_cast<std::size_t>(index)];
 }
 
-Status PrintSurface::ShowPrinterSetup() { return printerSetup(); }
+Status PrintSurface::ShowPrinterSetup() {
+    return printerSetup();
+}
 
 bool offersFace(const PrintSurface& surface, const std::string& face) {
     bool found = false;

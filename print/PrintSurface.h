@@ -59,8 +59,8 @@ public:
 protected:
     // Back-end primitives. Positions are twips; y is the top of the character cell.
     virtual Status beginDocument() = 0;
-    virtual Status beginPage() = 0;          // the first output on a new sheet after the first
-    virtual Status finishDocument() = 0;     // sends the job
+    virtual Status beginPage() = 0;      // the first output on a new sheet after the first
+    virtual Status finishDocument() = 0; // sends the job
     virtual Status drawText(double x, double y, const std::string& text, const FontState& font) = 0;
     virtual Status drawLine(double x1, double y1, double x2, double y2, int width) = 0;
     virtual double textWidth(const std::string& text, const FontState& font) const = 0;

@@ -1,0 +1,63 @@
+#include "print/forms/PrinterSurface.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+
+namespace velmora::print {
+
+PrinterSurface::PrinterSurface()
+    : owned_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    , printer_(owned_.get()) {}
+
+PrinterSurface::PrinterSurface(QPrinter& printer)
+    : printer_(&printer) {}
+
+PrinterSurface::~PrinterSurface() {
+    abandonJob();
+}
+
+bool PrinterSurface::printsToPdf() const {
+    return printer_->outputFormat() == QPrinter::PdfFormat;
+}
+
+QPagedPaintDevice* PrinterSurface::openJob(Status& failure) {
+    if (!printer_->isValid()) {
+        failure = Status::failure(jobStartFailure());
+        return nullptr;
+    }
+    // With full page off, the painter's origin is the top-left corner of the page layout's margins:
+    // the printer's printable area, or the laser printer's margin when the printer writes a PDF.
+    printer_->setFullPage(false);
+    QPageLayout layout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(), QPageLayout::Inch);
+    printer_->setPageLayout(layout);
+    if (printsToPdf()) {
+        printer_->setPageMargins(QMarginsF(pdfMarginInches, pdfMarginInches, 0, 0), QPageLayout::Inch);
+    } else {
+        printer_->setPageMargins(printer_->pageLayout().minimumMargins(), printer_->pageLayout().units());
+    }
+    return printer_;
+}
+
+QPointF PrinterSurface::printableOrigin(const QPagedPaintDevice&) const {
+    return {};
+}
+
+double PrinterSurface::linePixelsPerInch(const QPagedPaintDevice& device) const {
+    return printsToPdf() ? pdfPixelsPerInch : device.logicalDpiX();
+}
+
+std::string PrinterSurface::jobStartFailure() const {
+    const std::string name = printer_->printerName().toStdString();
+    return name.empty() ? "No printer is available" : "The printer " + name + " is not available";
+}
+
+Status PrinterSurface::printerSetup() {
+    if (documentOpen())
+        return Status::failure("The printer cannot be changed while a job is printing");
+    QPrintDialog dialog(printer_);
+    dialog.exec();
+    return {};
+}
+
+} // namespace velmora::print
