@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/Result.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace velmora {
+
+// The folder of PC.OVL, the check databases, template.ref and the export file: the --dir option,
+// otherwise $XDG_DATA_HOME/velmora (~/.local/share/velmora).
+std::filesystem::path defaultProgramDir();
+
+// Makes the folder ready: a new, empty folder is given the delivered PC.OVL and template.ref; a
+// missing template.ref is written again. A folder that holds databases but no PC.OVL is refused,
+// never seeded again: that would reset the password.
+Status prepareProgramDir(const std::filesystem::path& dir);
+
+} // namespace velmora

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/Result.h"
+#include "db/CheckRecord.h"
+#include "db/Sqlite.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace velmora::db {
+
+// The database properties record of a check database.
+struct DatabaseProperties {
+    std::optional<std::string> accountType;
+    std::optional<std::string> description;
+    std::optional<std::int64_t> lastCheck;
+    DatabaseType type() const { return databaseTypeFromText(accountType); }
+};
+
+// An open check database file (.mdb or the template file): its tables checked on open.
+class CheckDatabase {
+public:
+    // The message of a failure names the file and what is wrong with it.
+    static Result<CheckDatabase> open(const std::filesystem::path& file, OpenMode mode = OpenMode::ReadWrite);
+
+    Connection& connection() { return *connection_; }
+    const std::filesystem::path& path() const { return connection_->path(); }
+    std::string fileName() const { return path().filename().string(); }
+
+    DatabaseProperties readProperties();
+
+private:
+    explicit CheckDatabase(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
+    std::unique_ptr<Connection> connection_;
+};
+
+} // namespace velmora::db

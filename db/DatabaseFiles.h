@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/Result.h"
+#include "db/CheckRecord.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora::db {
+
+inline constexpr const char* kTemplateFileName = "template.ref";
+inline constexpr std::size_t kMaxDatabaseNameLength = 36;
+
+// The check database files of a program directory (".mdb" in any letter case), by name.
+std::vector<std::string> listDatabases(const std::filesystem::path& dir);
+
+// Writes the delivered template file: an `Account` table holding an empty template check (ID 1)
+// and a `Properties` record of a draft database.
+Status writeTemplateFile(const std::filesystem::path& file);
+
+// Makes "<name>.mdb" from the template file with its `Description` set to the name and, when given,
+// its `AccountType`. The file is built under a temporary name and appears only when complete; an
+// existing file is never touched. The message of a failure tells the cause, for the record; the
+// screens show their own text.
+Status createDatabase(const std::filesystem::path& dir, const std::string& name, std::optional<DatabaseType> type);
+
+// "PAYROLL.MDB" -> "PAYROLL.bak": the extension from the last "." replaced by ".bak", so that the
+// backup of one database can never be another database's file or another database's backup.
+std::string backupFileName(const std::string& databaseName);
+
+// A consistent copy of the database under its backup name. The old backup is replaced only once the
+// new copy is complete, so a failed backup leaves the previous one in place.
+Status backupDatabase(const std::filesystem::path& dir, const std::string& databaseName);
+
+} // namespace velmora::db

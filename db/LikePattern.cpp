@@ -1,0 +1,196 @@
+#include "db/LikePattern.h"
+
+#include "db/Money.h"
+#include "db/Value.h"
+
+#include <QChar>
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+namespace velmora::db {
+
+namespace {
+
+// Decodes UTF-8 into code points, case-folded; malformed bytes stand for themselves.
+std::u32string foldedCodePoints(std::string_view text) {
+    std::u32string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        char32_t cp = byte;
+        std::size_t length = 1;
+        if (byte >= 0xF0 && i + 3 < text.size())
+            cp = byte & 0x07u, length = 4;
+        else if (byte >= 0xE0 && i + 2 < text.size())
+            cp = byte & 0x0Fu, length = 3;
+        else if (byte >= 0xC0 && i + 1 < text.size())
+            cp = byte & 0x1Fu, length = 2;
+        bool valid = true;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = valid && (next & 0xC0u) == 0x80u;
+            cp = (cp << 6) | (next & 0x3Fu);
+        }
+        if (!valid) {
+            cp = byte;
+            length = 1;
+        }
+        out.push_back(static_cast<char32_t>(QChar::toCaseFolded(static_cast<char32_t>(cp))));
+        i += length;
+    }
+    return out;
+}
+
+struct Token {
+    enum Kind { Literal, AnyOne, Digit, Set, Star, Nothing };
+    Token(Kind k, char32_t c = 0) : kind(k), ch(c) {}
+    Kind kind;
+    char32_t ch = 0;
+    bool negated = false;
+    std::vector<std::pair<char32_t, char32_t>> ranges;
+
+    bool accepts(char32_t c) const {
+        switch (kind) {
+        case Literal:
+            return c == ch;
+        case AnyOne:
+            return true;
+        case Digit:
+            return c >= U'0' && c <= U'9';
+        case Set: {
+            bool inside = false;
+            for (auto [low, high] : ranges)
+                inside = inside || (c >= low && c <= high);
+            return inside != negated;
+        }
+        default:
+            return false;
+        }
+    }
+};
+
+std::vector<Token> compile(const std::u32string& pattern) {
+    std::vector<Token> tokens;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char32_t c = pattern[i];
+        if (c == U'*') {
+            if (tokens.empty() || tokens.back().kind != Token::Star)
+                tokens.push_back(Token(Token::Star));
+        } else if (c == U'?') {
+            tokens.push_back(Token(Token::AnyOne));
+        } else if (c == U'#') {
+            tokens.push_back(Token(Token::Digit));
+        } else if (c == U'[') {
+            // The list runs to the next ']' after at least one member (so "[]]" is a list of ']').
+            std::size_t close = pattern.find(U']', i + 1);
+            if (close == std::u32string::npos) {
+                tokens.push_back(Token(Token::Literal, c));
+                continue;
+            }
+            if (close == i + 1) {
+                tokens.push_back(Token(Token::Nothing));
+                i = close;
+                continue;
+            }
+            Token set(Token::Set);
+            std::size_t j = i + 1;
+            if (pattern[j] == U'!' && j + 1 < close) {
+                set.negated = true;
+                ++j;
+            }
+            for (; j < close; ++j) {
+                if (j + 2 < close && pattern[j + 1] == U'-')
+                    set.ranges.emplace_back(pattern[j], pattern[j + 2]), j += 2;
+                else
+                    set.ranges.emplace_back(pattern[j], pattern[j]);
+            }
+            tokens.push_back(std::move(set));
+            i = close;
+        } else {
+            tokens.push_back(Token(Token::Literal, c));
+        }
+    }
+    return tokens;
+}
+
+bool matchTokens(const std::vector<Token>& tokens, const std::u32string& text) {
+    // Classic wildcard matching with one backtrack point at the last star.
+    std::size_t t = 0, s = 0;
+    std::size_t starToken = std::u32string::npos, starText = 0;
+    while (s < text.size()) {
+        if (t < tokens.size() && tokens[t].kind == Token::Nothing) {
+            ++t;
+        } else if (t < tokens.size() && tokens[t].kind == Token::Star) {
+            starToken = t++;
+            starText = s;
+        } else if (t < tokens.size() && tokens[t].accepts(text[s])) {
+            ++t;
+            ++s;
+        } else if (starToken != std::u32string::npos) {
+            t = starToken + 1;
+            s = ++starText;
+        } else {
+            return false;
+        }
+    }
+    while (t < tokens.size() && (tokens[t].kind == Token::Star || tokens[t].kind == Token::Nothing))
+        ++t;
+    return t == tokens.size();
+}
+
+std::string sqlValueText(sqlite3_value* value) {
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        return std::to_string(sqlite3_value_int64(value));
+    case SQLITE_FLOAT:
+        return *Value(sqlite3_value_double(value)).text();
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        return text ? std::string(text, static_cast<std::size_t>(sqlite3_value_bytes(value))) : std::string();
+    }
+    }
+}
+
+void jetLikeFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    // The pattern is the same on every row of a query: compile it once and keep it with the statement.
+    auto* tokens = static_cast<std::vector<Token>*>(sqlite3_get_auxdata(context, 1));
+    if (!tokens) {
+        tokens = new std::vector<Token>(compile(foldedCodePoints(sqlValueText(argv[1]))));
+        sqlite3_set_auxdata(context, 1, tokens, [](void* p) { delete static_cast<std::vector<Token>*>(p); });
+        tokens = static_cast<std::vector<Token>*>(sqlite3_get_auxdata(context, 1));
+        if (!tokens) {
+            sqlite3_result_error_nomem(context);
+            return;
+        }
+    }
+    sqlite3_result_int(context, matchTokens(*tokens, foldedCodePoints(sqlValueText(argv[0]))) ? 1 : 0);
+}
+
+void moneyTextFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) != SQLITE_INTEGER) {
+        sqlite3_result_value(context, argv[0]);
+        return;
+    }
+    const std::string text = Money::fromCents(sqlite3_value_int64(argv[0])).toShortestText();
+    sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+} // namespace
+
+bool likeMatches(std::string_view text, std::string_view pattern) {
+    return matchTokens(compile(foldedCodePoints(pattern)), foldedCodePoints(text));
+}
+
+void registerLikeFunctions(sqlite3* db) {
+    constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+    sqlite3_create_function_v2(db, "jet_like", 2, flags, nullptr, jetLikeFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "money_text", 1, flags, nullptr, moneyTextFunction, nullptr, nullptr, nullptr);
+}
+
+} // namespace velmora::db

@@ -1,0 +1,186 @@
+#include "db/Sqlite.h"
+
+#include "db/LikePattern.h"
+
+#include <sqlite3.h>
+
+#include <utility>
+
+namespace velmora::db {
+
+Connection::Connection(const std::filesystem::path& path, OpenMode mode) : path_(path) {
+    int flags = SQLITE_OPEN_NOMUTEX;
+    switch (mode) {
+    case OpenMode::ReadOnly:
+        flags |= SQLITE_OPEN_READONLY;
+        break;
+    case OpenMode::ReadWrite:
+        flags |= SQLITE_OPEN_READWRITE;
+        break;
+    case OpenMode::Create:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        break;
+    }
+    const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw Error(path.filename().string() + ": " + message, rc);
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, 2000);
+    registerLikeFunctions(db_);
+    // Reading the schema here turns "file is not a database" into an error at open time.
+    exec("SELECT count(*) FROM sqlite_master");
+}
+
+Connection::~Connection() { sqlite3_close_v2(db_); }
+
+Connection::Connection(Connection&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr))
+    , path_(std::move(other.path_)) {}
+
+Connection& Connection::operator=(Connection&& other) noexcept {
+    if (this != &other) {
+        sqlite3_close_v2(db_);
+        db_ = std::exchange(other.db_, nullptr);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+void Connection::fail(std::string_view what, int code) const {
+    std::string message = path_.filename().string() + ": " + std::string(what);
+    if (db_)
+        message += ": " + std::string(sqlite3_errmsg(db_));
+    throw Error(message, code);
+}
+
+void Connection::exec(std::string_view sql) {
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db_, std::string(sql).c_str(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        const std::string message = error ? error : sqlite3_errstr(rc);
+        sqlite3_free(error);
+        throw Error(path_.filename().string() + ": " + message, rc);
+    }
+}
+
+std::int64_t Connection::lastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
+int Connection::changes() const { return sqlite3_changes(db_); }
+
+int Connection::userVersion() {
+    Statement query(*this, "PRAGMA user_version");
+    query.step();
+    return static_cast<int>(query.columnInt(0));
+}
+
+void Connection::setUserVersion(int version) {
+    // PRAGMA takes no parameters; the value is a number we format ourselves.
+    exec("PRAGMA user_version = " + std::to_string(version));
+}
+
+bool Connection::hasTable(std::string_view table) {
+    Statement query(*this, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+    query.bind(1, std::string(table));
+    return query.step();
+}
+
+Statement::Statement(Connection& connection, std::string_view sql) : connection_(connection) {
+    const int rc = sqlite3_prepare_v2(connection.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
+    if (rc != SQLITE_OK)
+        connection.fail("cannot prepare a statement", rc);
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+Statement& Statement::bind(int index, const Value& value) {
+    int rc = SQLITE_OK;
+    const auto& data = value.data();
+    if (std::holds_alternative<std::monostate>(data))
+        rc = sqlite3_bind_null(stmt_, index);
+    else if (auto* i = std::get_if<std::int64_t>(&data))
+        rc = sqlite3_bind_int64(stmt_, index, *i);
+    else if (auto* d = std::get_if<double>(&data))
+        rc = sqlite3_bind_double(stmt_, index, *d);
+    else if (auto* m = std::get_if<Money>(&data))
+        rc = sqlite3_bind_int64(stmt_, index, m->cents());
+    else if (auto* s = std::get_if<std::string>(&data))
+        rc = sqlite3_bind_text(stmt_, index, s->data(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        connection_.fail("cannot bind a value", rc);
+    return *this;
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    sqlite3_reset(stmt_);
+    connection_.fail("cannot read or write", rc);
+}
+
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+void Statement::run() {
+    while (step()) {
+    }
+}
+
+int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+std::string Statement::columnName(int index) const { return sqlite3_column_name(stmt_, index); }
+bool Statement::isNull(int index) const { return sqlite3_column_type(stmt_, index) == SQLITE_NULL; }
+std::int64_t Statement::columnInt(int index) const { return sqlite3_column_int64(stmt_, index); }
+
+std::string Statement::columnText(int index) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
+    return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, index))) : std::string();
+}
+
+Value Statement::column(int index) const {
+    switch (sqlite3_column_type(stmt_, index)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return Value(columnInt(index));
+    case SQLITE_FLOAT:
+        return Value(sqlite3_column_double(stmt_, index));
+    default:
+        return Value(columnText(index));
+    }
+}
+
+Transaction::Transaction(Connection& connection) : connection_(connection) { connection_.exec("BEGIN IMMEDIATE"); }
+
+Transaction::~Transaction() {
+    if (!done_) {
+        try {
+            connection_.exec("ROLLBACK");
+        } catch (const Error&) {
+            // The transaction may already be gone (SQLite rolls back on some errors by itself).
+        }
+    }
+}
+
+void Transaction::commit() {
+    connection_.exec("COMMIT");
+    done_ = true;
+}
+
+std::string quoteIdentifier(std::string_view name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+} // namespace velmora::db
