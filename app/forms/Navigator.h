@@ -1,0 +1,23 @@
+#pragma once
+
+namespace velmora {
+
+// How one screen hands over to the next without knowing the other screens' classes: a screen asks
+// for the next one and then closes itself. The program's ScreenFlow builds the real screens; tests
+// record where a screen went.
+class Navigator {
+public:
+    virtual ~Navigator() = default;
+    virtual void showPassword() = 0;
+    virtual void showChangePassword() = 0;
+    virtual void showFontFailure() = 0;
+    virtual void showFileOpen() = 0;
+    virtual void showCreateDatabase() = 0;
+    virtual void showDataEntry() = 0; // the current database of the session
+    virtual void showPrinterControl() = 0;
+    virtual void showAlignPrinter() = 0;
+    // Ends the program (Disagree, Exit); the exit routine with its backup runs before, in the caller.
+    virtual void endProgram() = 0;
+};
+
+} // namespace velmora

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora::cli {
+
+// The options every use of the program takes, and the verb (empty: the screens).
+struct Invocation {
+    std::string verb;
+    std::optional<std::filesystem::path> programDir; // --dir
+    std::vector<std::string> arguments;              // what follows, for the verb
+};
+
+// Parses argv[1..]. Returns std::nullopt (after writing the reason to standard error) on a usage error.
+std::optional<Invocation> parseInvocation(const std::vector<std::string>& args);
+
+// True when `verb` names a headless command.
+bool isVerb(const std::string& verb);
+
+// Runs a headless verb; returns the process exit status.
+int runVerb(const Invocation& invocation);
+
+} // namespace velmora::cli
