@@ -1,0 +1,50 @@
+#include "support/Fixtures.h"
+
+#include "app/ProgramDir.h"
+#include "db/DatabaseFiles.h"
+
+#include <stdexcept>
+
+namespace velmora::testing {
+
+ProgramDirFixture::ProgramDirFixture() {
+    if (Status status = prepareProgramDir(temp_.path()); !status)
+        throw std::runtime_error(status.message());
+}
+
+db::CheckDatabase ProgramDirFixture::createDatabase(const std::string& name, db::DatabaseType type) {
+    if (Status status = db::createDatabase(dir(), name, type); !status)
+        throw std::runtime_error(status.message());
+    auto database = db::CheckDatabase::open(dir() / (name + ".mdb"));
+    if (!database)
+        throw std::runtime_error(database.message());
+    return std::move(database.value());
+}
+
+std::int64_t addCheck(db::CheckDatabase& database, FieldValues fields) {
+    db::RecordSet records(database.connection(), db::schema::account());
+    records.addNew();
+    for (const auto& [name, value] : fields)
+        records.setField(name, value);
+    records.update();
+    return *records.lastModified();
+}
+
+void setCheckFields(db::CheckDatabase& database, std::int64_t id, FieldValues fields) {
+    db::RecordSet records(database.connection(), db::schema::account());
+    if (!records.moveTo(id))
+        throw std::runtime_error("no record " + std::to_string(id));
+    records.edit();
+    for (const auto& [name, value] : fields)
+        records.setField(name, value);
+    records.update();
+}
+
+db::CheckRecord readCheck(db::CheckDatabase& database, std::int64_t id) {
+    db::RecordSet records(database.connection(), db::schema::account());
+    if (!records.moveTo(id))
+        throw std::runtime_error("no record " + std::to_string(id));
+    return db::CheckRecord::read(records);
+}
+
+} // namespace velmora::testing

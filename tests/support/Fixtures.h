@@ -1,0 +1,35 @@
+#pragma once
+
+#include "db/CheckDatabase.h"
+#include "db/RecordSet.h"
+#include "support/TempDir.h"
+
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+namespace velmora::testing {
+
+// A program directory in a temporary folder, seeded like a first start (PC.OVL, template.ref).
+class ProgramDirFixture {
+public:
+    ProgramDirFixture();
+    const std::filesystem::path& dir() const { return temp_.path(); }
+
+    // Creates "<name>.mdb" the way the creation screen does and opens it.
+    db::CheckDatabase createDatabase(const std::string& name, db::DatabaseType type);
+
+private:
+    TempDir temp_;
+};
+
+using FieldValues = std::initializer_list<std::pair<const char*, db::Value>>;
+
+// Adds one record to `Account`; returns its ID.
+std::int64_t addCheck(db::CheckDatabase& database, FieldValues fields);
+// Changes fields of the record with this ID.
+void setCheckFields(db::CheckDatabase& database, std::int64_t id, FieldValues fields);
+// Reads the record with this ID.
+db::CheckRecord readCheck(db::CheckDatabase& database, std::int64_t id);
+
+} // namespace velmora::testing
