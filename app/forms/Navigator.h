@@ -16,8 +16,12 @@ public:
     virtual void showDataEntry() = 0; // the current database of the session
     virtual void showPrinterControl() = 0;
     virtual void showAlignPrinter() = 0;
-    // Ends the program (Disagree, Exit); the exit routine with its backup runs before, in the caller.
+    // Ends the program at once (Disagree, Exit on the password, selection and creation screens).
     virtual void endProgram() = 0;
+    // The exit routine of the data entry screen: a backup copy of the current database when the
+    // settings ask for it (with the wait screen), then the end of the program. The caller has saved
+    // its record and released the database first.
+    virtual void exitProgram() = 0;
 };
 
 } // namespace velmora

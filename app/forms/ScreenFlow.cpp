@@ -50,3 +50,7 @@ void ScreenFlow::endProgram() {
 }
 
 } // namespace velmora
+
+namespace velmora {
+void ScreenFlow::exitProgram() { endProgram(); }
+} // namespace velmora

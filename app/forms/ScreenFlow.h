@@ -22,6 +22,7 @@ public:
     void showPrinterControl() override;
     void showAlignPrinter() override;
     void endProgram() override;
+    void exitProgram() override;
 
 private:
     void present(QWidget* screen);
