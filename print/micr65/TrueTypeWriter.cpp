@@ -1,0 +1,430 @@
+#include "TrueTypeWriter.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstddef>
+#include <limits>
+#include <map>
+#include <stdexcept>
+
+namespace velmora::micr65 {
+namespace {
+
+// Big-endian byte buffer, as every sfnt structure is.
+class Bytes {
+public:
+    void u8(unsigned v) { data_.push_back(static_cast<unsigned char>(v & 0xFFu)); }
+    void u16(unsigned v) {
+        u8(v >> 8);
+        u8(v);
+    }
+    void i16(int v) {
+        if (v < SHRT_MIN || v > SHRT_MAX)
+            throw std::invalid_argument("font value out of 16-bit range");
+        u16(static_cast<unsigned>(v) & 0xFFFFu);
+    }
+    void u32(std::uint32_t v) {
+        u16(v >> 16);
+        u16(v & 0xFFFFu);
+    }
+    void i64(std::int64_t v) {
+        const auto u = static_cast<std::uint64_t>(v);
+        u32(static_cast<std::uint32_t>(u >> 32));
+        u32(static_cast<std::uint32_t>(u & 0xFFFFFFFFu));
+    }
+    void tag(const std::string& t) {
+        if (t.size() != 4)
+            throw std::invalid_argument("a tag has four characters");
+        for (char c : t)
+            u8(static_cast<unsigned char>(c));
+    }
+    void append(const std::vector<unsigned char>& more) {
+        data_.insert(data_.end(), more.begin(), more.end());
+    }
+    void padTo4() {
+        while (data_.size() % 4 != 0)
+            u8(0);
+    }
+    void putU32At(std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            data_[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(v >> (24 - 8 * i));
+    }
+    std::size_t size() const { return data_.size(); }
+    const std::vector<unsigned char>& data() const { return data_; }
+
+private:
+    std::vector<unsigned char> data_;
+};
+
+std::uint32_t checksum(const std::vector<unsigned char>& data) {
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < data.size(); i += 4) {
+        std::uint32_t word = 0;
+        for (std::size_t k = 0; k < 4; ++k)
+            word = (word << 8) | (i + k < data.size() ? data[i + k] : 0u);
+        sum += word;
+    }
+    return sum;
+}
+
+struct Box {
+    int xMin = 0;
+    int yMin = 0;
+    int xMax = 0;
+    int yMax = 0;
+};
+
+Box boxOf(const FontGlyph& glyph) {
+    Box box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (const FontContour& contour : glyph.contours)
+        for (FontPoint p : contour) {
+            box.xMin = std::min(box.xMin, p.x);
+            box.yMin = std::min(box.yMin, p.y);
+            box.xMax = std::max(box.xMax, p.x);
+            box.yMax = std::max(box.yMax, p.y);
+        }
+    if (glyph.contours.empty())
+        return {};
+    return box;
+}
+
+// One simple glyph: header, contour ends, no instructions, flags and packed coordinate deltas.
+std::vector<unsigned char> glyfEntry(const FontGlyph& glyph, const Box& box) {
+    Bytes out;
+    if (glyph.contours.empty())
+        return {};
+    out.i16(static_cast<int>(glyph.contours.size()));
+    out.i16(box.xMin);
+    out.i16(box.yMin);
+    out.i16(box.xMax);
+    out.i16(box.yMax);
+    int last = -1;
+    for (const FontContour& contour : glyph.contours) {
+        if (contour.size() < 3)
+            throw std::invalid_argument("a contour needs three points");
+        last += static_cast<int>(contour.size());
+        out.u16(static_cast<unsigned>(last));
+    }
+    out.u16(0); // instruction length
+
+    constexpr unsigned onCurve = 0x01, xShort = 0x02, yShort = 0x04, xSameOrPositive = 0x10,
+                       ySameOrPositive = 0x20;
+    Bytes flags, xs, ys;
+    FontPoint previous;
+    for (const FontContour& contour : glyph.contours)
+        for (FontPoint p : contour) {
+            unsigned flag = onCurve;
+            const int dx = p.x - previous.x;
+            const int dy = p.y - previous.y;
+            if (dx == 0)
+                flag |= xSameOrPositive;
+            else if (dx > -256 && dx < 256) {
+                flag |= xShort | (dx > 0 ? xSameOrPositive : 0u);
+                xs.u8(static_cast<unsigned>(dx > 0 ? dx : -dx));
+            } else
+                xs.i16(dx);
+            if (dy == 0)
+                flag |= ySameOrPositive;
+            else if (dy > -256 && dy < 256) {
+                flag |= yShort | (dy > 0 ? ySameOrPositive : 0u);
+                ys.u8(static_cast<unsigned>(dy > 0 ? dy : -dy));
+            } else
+                ys.i16(dy);
+            flags.u8(flag);
+            previous = p;
+        }
+    out.append(flags.data());
+    out.append(xs.data());
+    out.append(ys.data());
+    out.padTo4();
+    return out.data();
+}
+
+// Format 4 (segment mapping to delta values) under the Windows Unicode BMP encoding.
+std::vector<unsigned char> cmapTable(std::vector<CharMapping> chars) {
+    std::sort(chars.begin(), chars.end(), [](CharMapping a, CharMapping b) { return a.code < b.code; });
+    struct Segment {
+        unsigned start, end;
+        int delta;
+    };
+    std::vector<Segment> segments;
+    for (CharMapping m : chars) {
+        if (m.code == 0xFFFF)
+            throw std::invalid_argument("U+FFFF cannot be mapped");
+        const int delta = static_cast<int>(m.glyph) - static_cast<int>(m.code);
+        if (!segments.empty() && segments.back().end + 1 == m.code && segments.back().delta == delta)
+            segments.back().end = m.code;
+        else if (!segments.empty() && segments.back().end >= m.code)
+            throw std::invalid_argument("a character is mapped twice");
+        else
+            segments.push_back({m.code, m.code, delta});
+    }
+    segments.push_back({0xFFFF, 0xFFFF, 1});
+
+    const auto segCount = static_cast<unsigned>(segments.size());
+    unsigned searchRange = 1, entrySelector = 0;
+    while (searchRange * 2 <= segCount) {
+        searchRange *= 2;
+        ++entrySelector;
+    }
+    searchRange *= 2;
+
+    Bytes sub;
+    sub.u16(4);
+    sub.u16(16 + 8 * segCount); // length
+    sub.u16(0);                 // language
+    sub.u16(segCount * 2);
+    sub.u16(searchRange);
+    sub.u16(entrySelector);
+    sub.u16(segCount * 2 - searchRange);
+    for (const Segment& s : segments)
+        sub.u16(s.end);
+    sub.u16(0); // reserved pad
+    for (const Segment& s : segments)
+        sub.u16(s.start);
+    for (const Segment& s : segments)
+        sub.u16(static_cast<unsigned>(s.delta) & 0xFFFFu); // modulo 65536
+    for (std::size_t i = 0; i < segments.size(); ++i)
+        sub.u16(0); // idRangeOffset: glyphs come from the delta
+
+    Bytes table;
+    table.u16(0); // version
+    table.u16(2); // encoding records: Unicode BMP and Windows Unicode BMP share the subtable
+    table.u16(0);
+    table.u16(3);
+    table.u32(20);
+    table.u16(3);
+    table.u16(1);
+    table.u32(20);
+    table.append(sub.data());
+    return table.data();
+}
+
+std::vector<unsigned char> nameTable(const FontNames& names) {
+    const std::array<const std::string*, 7> strings{&names.copyright,     &names.family,   &names.subfamily,
+                                                    &names.uniqueId,      &names.fullName, &names.version,
+                                                    &names.postScriptName};
+    for (const std::string* s : strings)
+        for (char c : *s)
+            if (static_cast<unsigned char>(c) > 0x7E || static_cast<unsigned char>(c) < 0x20)
+                throw std::invalid_argument("font names are printable ASCII");
+    // Records sorted by platform, encoding, language, name id: Macintosh Roman first, then Windows
+    // Unicode (UTF-16BE) in US English.
+    Bytes storage, records;
+    unsigned count = 0;
+    for (int platform : {1, 3}) {
+        for (std::size_t id = 0; id < strings.size(); ++id) {
+            const std::string& text = *strings[id];
+            const auto offset = static_cast<unsigned>(storage.size());
+            for (char c : text) {
+                if (platform == 3)
+                    storage.u8(0);
+                storage.u8(static_cast<unsigned char>(c));
+            }
+            records.u16(static_cast<unsigned>(platform));
+            records.u16(platform == 3 ? 1 : 0);
+            records.u16(platform == 3 ? 0x409 : 0);
+            records.u16(static_cast<unsigned>(id));
+            records.u16(static_cast<unsigned>(storage.size()) - offset);
+            records.u16(offset);
+            ++count;
+        }
+    }
+    Bytes table;
+    table.u16(0);
+    table.u16(count);
+    table.u16(6 + 12 * count);
+    table.append(records.data());
+    table.append(storage.data());
+    return table.data();
+}
+
+} // namespace
+
+std::vector<unsigned char> writeTrueType(const FontDescription& font) {
+    const FontMetrics& m = font.metrics;
+    if (font.glyphs.empty())
+        throw std::invalid_argument("a font needs a .notdef glyph");
+    if (font.vendorId.size() != 4)
+        throw std::invalid_argument("the vendor id has four characters");
+    const auto numGlyphs = static_cast<unsigned>(font.glyphs.size());
+    for (CharMapping c : font.characters)
+        if (c.glyph >= numGlyphs)
+            throw std::invalid_argument("a character maps to a missing glyph");
+
+    // glyf and loca (long offsets), and the figures head, hhea, maxp and hmtx take from them.
+    Bytes glyf, loca, hmtx;
+    Box fontBox{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    int advanceMax = 0, minLsb = INT_MAX, minRsb = INT_MAX, xMaxExtent = INT_MIN;
+    unsigned maxPoints = 0, maxContours = 0;
+    long long advanceSum = 0;
+    for (const FontGlyph& glyph : font.glyphs) {
+        const Box box = boxOf(glyph);
+        loca.u32(static_cast<std::uint32_t>(glyf.size()));
+        glyf.append(glyfEntry(glyph, box));
+        hmtx.u16(static_cast<unsigned>(glyph.advance));
+        hmtx.i16(box.xMin);
+        advanceMax = std::max(advanceMax, glyph.advance);
+        advanceSum += glyph.advance;
+        if (glyph.contours.empty())
+            continue;
+        fontBox = {std::min(fontBox.xMin, box.xMin), std::min(fontBox.yMin, box.yMin),
+                   std::max(fontBox.xMax, box.xMax), std::max(fontBox.yMax, box.yMax)};
+        minLsb = std::min(minLsb, box.xMin);
+        minRsb = std::min(minRsb, glyph.advance - box.xMax);
+        xMaxExtent = std::max(xMaxExtent, box.xMax);
+        unsigned points = 0;
+        for (const FontContour& contour : glyph.contours)
+            points += static_cast<unsigned>(contour.size());
+        maxPoints = std::max(maxPoints, points);
+        maxContours = std::max(maxContours, static_cast<unsigned>(glyph.contours.size()));
+    }
+    loca.u32(static_cast<std::uint32_t>(glyf.size()));
+    if (fontBox.xMin == INT_MAX)
+        throw std::invalid_argument("a font needs at least one glyph with ink");
+
+    Bytes head;
+    head.u32(0x00010000);
+    head.u16(font.revisionMajor);
+    head.u16(font.revisionMinor);
+    head.u32(0); // checkSumAdjustment, filled in at the end
+    head.u32(0x5F0F3CF5);
+    head.u16(0x000B); // baseline at y=0, left side bearing at x=0, integer scaling
+    head.u16(static_cast<unsigned>(m.unitsPerEm));
+    head.i64(font.timestamp);
+    head.i64(font.timestamp);
+    head.i16(fontBox.xMin);
+    head.i16(fontBox.yMin);
+    head.i16(fontBox.xMax);
+    head.i16(fontBox.yMax);
+    head.u16(0); // macStyle: regular
+    head.u16(8); // lowestRecPPEM
+    head.i16(2); // fontDirectionHint
+    head.i16(1); // long loca offsets
+    head.i16(0);
+
+    Bytes hhea;
+    hhea.u32(0x00010000);
+    hhea.i16(m.ascender);
+    hhea.i16(-m.descender);
+    hhea.i16(m.lineGap);
+    hhea.u16(static_cast<unsigned>(advanceMax));
+    hhea.i16(minLsb);
+    hhea.i16(minRsb);
+    hhea.i16(xMaxExtent);
+    hhea.i16(1); // caret slope: upright
+    hhea.i16(0);
+    hhea.i16(0);
+    for (int i = 0; i < 4; ++i)
+        hhea.i16(0);
+    hhea.i16(0); // metricDataFormat
+    hhea.u16(numGlyphs);
+
+    Bytes maxp;
+    maxp.u32(0x00010000);
+    maxp.u16(numGlyphs);
+    maxp.u16(maxPoints);
+    maxp.u16(maxContours);
+    maxp.u16(0); // composite points
+    maxp.u16(0); // composite contours
+    maxp.u16(2); // zones
+    for (int i = 0; i < 8; ++i)
+        maxp.u16(0); // no hinting: no twilight points, storage, functions or stack
+
+    unsigned firstChar = 0xFFFF, lastChar = 0;
+    for (CharMapping c : font.characters) {
+        firstChar = std::min<unsigned>(firstChar, c.code);
+        lastChar = std::max<unsigned>(lastChar, c.code);
+    }
+    Bytes os2;
+    os2.u16(4);
+    os2.i16(static_cast<int>(advanceSum / numGlyphs));
+    os2.u16(400); // weight: regular
+    os2.u16(5);   // width: medium
+    os2.u16(0);   // fsType 0: installable embedding, so PDF writers embed the face
+    const int em = m.unitsPerEm;
+    for (int v : {em * 65 / 100, em * 60 / 100, 0, em * 7 / 100,  // subscript
+                  em * 65 / 100, em * 60 / 100, 0, em * 35 / 100, // superscript
+                  em * 5 / 100, em * 30 / 100})                   // strikeout size, position
+        os2.i16(v);
+    os2.i16(0); // family class: none
+    // PANOSE: Latin text, any serif... a monospaced face when all advances agree.
+    for (unsigned v : {2u, 0u, 5u, 0u, m.monospaced ? 9u : 0u, 0u, 0u, 0u, 0u, 0u})
+        os2.u8(v);
+    os2.u32(1); // Unicode range: Basic Latin
+    os2.u32(0);
+    os2.u32(0);
+    os2.u32(0);
+    os2.tag(font.vendorId);
+    os2.u16(0x00C0); // REGULAR | USE_TYPO_METRICS
+    os2.u16(firstChar);
+    os2.u16(lastChar);
+    os2.i16(m.ascender);
+    os2.i16(-m.descender);
+    os2.i16(m.lineGap);
+    os2.u16(static_cast<unsigned>(m.ascender)); // Windows ascent and descent add up to the em
+    os2.u16(static_cast<unsigned>(m.descender));
+    os2.u32(1); // code pages: Latin 1
+    os2.u32(0);
+    os2.i16(m.xHeight);
+    os2.i16(m.capHeight);
+    os2.u16(0);    // default char: .notdef
+    os2.u16(0x20); // break char: space
+    os2.u16(1);    // max context
+
+    Bytes post;
+    post.u32(0x00030000); // no glyph names
+    post.u32(0);          // italic angle
+    post.i16(-em / 10);   // underline position
+    post.i16(em / 20);    // underline thickness
+    post.u32(m.monospaced ? 1 : 0);
+    for (int i = 0; i < 4; ++i)
+        post.u32(0);
+
+    // Tables in tag order, as the directory wants them.
+    const std::map<std::string, std::vector<unsigned char>> tables{{"OS/2", os2.data()},
+                                                                   {"cmap", cmapTable(font.characters)},
+                                                                   {"glyf", glyf.data()},
+                                                                   {"head", head.data()},
+                                                                   {"hhea", hhea.data()},
+                                                                   {"hmtx", hmtx.data()},
+                                                                   {"loca", loca.data()},
+                                                                   {"maxp", maxp.data()},
+                                                                   {"name", nameTable(font.names)},
+                                                                   {"post", post.data()}};
+
+    const auto numTables = static_cast<unsigned>(tables.size());
+    unsigned searchRange = 1, entrySelector = 0;
+    while (searchRange * 2 <= numTables) {
+        searchRange *= 2;
+        ++entrySelector;
+    }
+    searchRange *= 16;
+
+    Bytes file;
+    file.u32(0x00010000);
+    file.u16(numTables);
+    file.u16(searchRange);
+    file.u16(entrySelector);
+    file.u16(numTables * 16 - searchRange);
+    std::size_t offset = 12 + 16 * tables.size();
+    std::size_t headOffset = 0;
+    for (const auto& [tag, data] : tables) {
+        file.tag(tag);
+        file.u32(checksum(data));
+        file.u32(static_cast<std::uint32_t>(offset));
+        file.u32(static_cast<std::uint32_t>(data.size()));
+        if (tag == "head")
+            headOffset = offset;
+        offset += (data.size() + 3) / 4 * 4;
+    }
+    for (const auto& entry : tables) {
+        file.append(entry.second);
+        file.padTo4();
+    }
+    file.putU32At(headOffset + 8, 0xB1B0AFBAu - checksum(file.data()));
+    return file.data();
+}
+
+} // namespace velmora::micr65
