@@ -1,0 +1,50 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace poppler {
+class document;
+}
+
+namespace velmora::testing {
+
+// Reads a PDF back with poppler: the words with their boxes, the fonts, and the ink on a page.
+class PdfProbe {
+public:
+    struct Word {
+        std::string text;
+        std::string font;
+        // Points from the top-left corner of the paper.
+        double left = 0;
+        double top = 0;
+        double right = 0;
+        double bottom = 0;
+    };
+    struct Font {
+        std::string name;
+        bool embedded = false;
+    };
+
+    explicit PdfProbe(const std::filesystem::path& file);
+    ~PdfProbe();
+
+    bool loaded() const { return document_ != nullptr; }
+    int pageCount() const;
+    // Width and height of a page in points.
+    std::pair<double, double> pageSize(int page) const;
+    std::vector<Word> words(int page) const;
+    // The first word of `page` that reads `text`; fails the test when there is none.
+    Word word(int page, const std::string& text) const;
+    std::vector<Font> fonts() const;
+    // How many pixels of the page, rendered at `dpi` in grey, are darker than mid-grey inside the
+    // rectangle given in points from the paper's top-left corner.
+    int darkPixels(int page, double left, double top, double right, double bottom, double dpi = 150) const;
+
+private:
+    std::unique_ptr<poppler::document> document_;
+};
+
+} // namespace velmora::testing

@@ -1,0 +1,177 @@
+#include "print/PdfSurface.h"
+
+#include "print/PdfProbe.h"
+#include "print/RecordingSurface.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora::print {
+namespace {
+
+using testing::PdfProbe;
+
+// Twips from the printable origin to points from the paper's corner: the PDF's printable area
+// starts a quarter inch (18 points) from the top and left edges.
+double paperPoints(double twips) {
+    return twips / 20.0 + 18.0;
+}
+
+// The same layout on any surface: a few lines in different sizes and styles, and the amount items.
+void drawSample(PrintSurface& surface) {
+    surface.SetFontName("Times New Roman");
+    surface.SetFontSize(12);
+    surface.SetBold(true);
+    surface.SetItalic(true);
+    surface.SetX(525);
+    surface.SetY(200);
+    surface.PrintItems({std::string("Acme")}, LineEnding::EndLine);
+    surface.SetFontSize(10);
+    surface.SetBold(false);
+    surface.SetX(525);
+    surface.PrintItems({std::string("Springfield")}, LineEnding::EndLine);
+    surface.SetItalic(false);
+    surface.SetFontSize(12);
+    surface.SetBold(true);
+    surface.SetX(9525);
+    surface.SetY(2000);
+    surface.PrintItems({std::string("**$"), Money::fromCents(123450), std::string("**")},
+                       LineEnding::EndLine);
+    surface.SetFontSize(8.25);
+    surface.SetBold(false);
+    surface.SetX(7125);
+    surface.SetY(12345);
+    surface.PrintItems({std::string("receipt")}, LineEnding::EndLine);
+}
+
+class PdfSurfaceTest : public ::testing::Test {
+protected:
+    testing::TempDir dir;
+};
+
+TEST_F(PdfSurfaceTest, TextLandsWhereTheRecordingSurfacePlacedIt) {
+    PdfSurface pdf((dir / "sample.pdf").string());
+    drawSample(pdf);
+    ASSERT_TRUE(pdf.EndDocument().ok());
+    RecordingSurface recording;
+    drawSample(recording);
+
+    PdfProbe probe(dir / "sample.pdf");
+    ASSERT_TRUE(probe.loaded());
+    ASSERT_EQ(probe.pageCount(), 1);
+    EXPECT_NEAR(probe.pageSize(0).first, 612, 0.5);
+    EXPECT_NEAR(probe.pageSize(0).second, 792, 0.5);
+    // Each recorded text (blanks trimmed, as poppler reads words) at its twips, within half a point.
+    for (const RecordingSurface::Text& text : recording.texts()) {
+        std::string word = text.text;
+        double x = text.x;
+        if (word.front() == ' ') {
+            x += recording.metrics().textWidth(" ", text.font);
+            word.erase(0, 1);
+        }
+        word.erase(word.find_last_not_of(' ') + 1);
+        const PdfProbe::Word found = probe.word(0, word);
+        EXPECT_NEAR(found.left, paperPoints(x), 0.5) << word;
+        EXPECT_NEAR(found.top, paperPoints(text.y), 0.5) << word;
+        EXPECT_NEAR(found.right - found.left, recording.metrics().textWidth(word, text.font) / 20, 0.5)
+            << word;
+    }
+    EXPECT_NE(probe.word(0, "Acme").font.find("LiberationSerif-BoldItalic"), std::string::npos);
+    EXPECT_NE(probe.word(0, "receipt").font.find("LiberationSerif"), std::string::npos);
+}
+
+TEST_F(PdfSurfaceTest, TextAndLinesHaveInkAndFontsAreEmbedded) {
+    PdfSurface pdf((dir / "ink.pdf").string());
+    const bool micr = offersFace(pdf, "MICR65");
+    pdf.SetFontName("Times New Roman");
+    pdf.SetFontSize(12);
+    pdf.SetX(1440);
+    pdf.SetY(1440);
+    pdf.PrintItems({std::string("INKED")}, LineEnding::EndLine);
+    pdf.SetLineWidth(4);
+    pdf.DrawLine(1440, 2880, 7200, 2880);
+    if (micr) {
+        pdf.SetFontName("MICR65");
+        pdf.SetX(1440);
+        pdf.SetY(4320);
+        pdf.PrintItems({std::string("C"), std::int64_t{1234}, std::string("C")}, LineEnding::Stay);
+    }
+    ASSERT_TRUE(pdf.EndDocument().ok());
+
+    PdfProbe probe(dir / "ink.pdf");
+    ASSERT_TRUE(probe.loaded());
+    const PdfProbe::Word inked = probe.word(0, "INKED");
+    EXPECT_GT(probe.darkPixels(0, inked.left, inked.top, inked.right, inked.bottom), 100);
+    // A 4-pixel line (4/600 inch) across 4 inches, and nothing below it.
+    const double lineY = paperPoints(2880);
+    EXPECT_GT(probe.darkPixels(0, paperPoints(1440), lineY - 1, paperPoints(7200), lineY + 1), 4 * 150);
+    EXPECT_EQ(probe.darkPixels(0, paperPoints(1440), lineY + 3, paperPoints(7200), lineY + 20), 0);
+
+    bool textEmbedded = false;
+    bool micrEmbedded = false;
+    for (const PdfProbe::Font& font : probe.fonts()) {
+        textEmbedded |= font.name.find("LiberationSerif") != std::string::npos && font.embedded;
+        micrEmbedded |= font.name.find("MICR65") != std::string::npos && font.embedded;
+    }
+    EXPECT_TRUE(textEmbedded);
+    if (!micr)
+        GTEST_SKIP() << "The MICR65 font is not registered in this build, so its line cannot be checked";
+    EXPECT_TRUE(micrEmbedded);
+    // The MICR line's glyphs really have outlines: ink across the whole "C 1234 C".
+    RecordingSurface recording({"MICR65"});
+    const PrintSurface::FontState micrFont{"MICR65", 12, false, false};
+    const double width =
+        recording.metrics().textWidth("C", micrFont) * 2 + recording.metrics().textWidth(" 1234 ", micrFont);
+    const double height = recording.metrics().lineHeight(micrFont);
+    EXPECT_GT(probe.darkPixels(0, paperPoints(1440), paperPoints(4320), paperPoints(1440 + width),
+                               paperPoints(4320 + height)),
+              400);
+}
+
+TEST_F(PdfSurfaceTest, EachJobGoesToTheFileNamedBeforeIt) {
+    PdfSurface pdf((dir / "checks.pdf").string());
+    pdf.SetFontName("Times New Roman");
+    pdf.PrintItems({std::string("first")}, LineEnding::EndLine);
+    pdf.setOutputFile((dir / "labels.pdf").string()); // for the next job, not this one
+    pdf.NewPage();
+    pdf.PrintItems({std::string("second")}, LineEnding::EndLine);
+    pdf.NewPage();
+    ASSERT_TRUE(pdf.EndDocument().ok());
+    pdf.PrintItems({std::string("label")}, LineEnding::EndLine);
+    ASSERT_TRUE(pdf.EndDocument().ok());
+    pdf.EndDocument(); // nothing printed: no job, no file
+    pdf.setOutputFile((dir / "empty.pdf").string());
+    pdf.NewPage();
+    pdf.EndDocument();
+
+    PdfProbe checks(dir / "checks.pdf");
+    ASSERT_EQ(checks.pageCount(), 2);
+    EXPECT_EQ(checks.words(1).at(0).text, "second");
+    PdfProbe labels(dir / "labels.pdf");
+    ASSERT_EQ(labels.pageCount(), 1);
+    EXPECT_EQ(labels.words(0).at(0).text, "label");
+    EXPECT_FALSE(std::filesystem::exists(dir / "empty.pdf"));
+}
+
+TEST_F(PdfSurfaceTest, AFileThatCannotBeWrittenFailsTheJob) {
+    PdfSurface pdf((dir / "missing" / "folder" / "checks.pdf").string());
+    const Status started = pdf.PrintItems({std::string("lost")}, LineEnding::EndLine);
+    EXPECT_FALSE(started.ok());
+    EXPECT_NE(started.message().find("checks.pdf"), std::string::npos);
+    EXPECT_FALSE(pdf.DrawLine(0, 0, 100, 100).ok());
+    pdf.NewPage();
+    EXPECT_FALSE(pdf.PrintItems({std::string("lost")}, LineEnding::EndLine).ok());
+    EXPECT_FALSE(pdf.EndDocument().ok());
+
+    pdf.setOutputFile({});
+    EXPECT_FALSE(pdf.PrintItems({std::string("nowhere")}, LineEnding::EndLine).ok());
+    EXPECT_FALSE(pdf.EndDocument().ok());
+
+    pdf.setOutputFile((dir / "after.pdf").string());
+    EXPECT_TRUE(pdf.PrintItems({std::string("kept")}, LineEnding::EndLine).ok());
+    EXPECT_TRUE(pdf.EndDocument().ok());
+    EXPECT_EQ(PdfProbe(dir / "after.pdf").pageCount(), 1);
+}
+
+} // namespace
+} // namespace velmora::print

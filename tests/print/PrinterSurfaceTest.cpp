@@ -1,0 +1,48 @@
+#include "print/forms/PrinterSurface.h"
+
+#include "print/PdfProbe.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora::print {
+namespace {
+
+TEST(PrinterSurfaceTest, PrintsOnAGivenPrinterFromItsPrintableOrigin) {
+    testing::TempDir dir;
+    // The printer a print preview hands over, here writing a PDF.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString((dir / "preview.pdf").string()));
+    PrinterSurface surface(printer);
+    surface.SetFontName("Times New Roman");
+    surface.SetFontSize(12);
+    surface.SetX(1440);
+    surface.SetY(720);
+    ASSERT_TRUE(surface.PrintItems({std::string("Preview")}, LineEnding::EndLine).ok());
+    surface.NewPage();
+    surface.PrintItems({std::string("Second")}, LineEnding::EndLine);
+    ASSERT_TRUE(surface.EndDocument().ok());
+
+    testing::PdfProbe probe(dir / "preview.pdf");
+    ASSERT_EQ(probe.pageCount(), 2);
+    EXPECT_NEAR(probe.pageSize(0).first, 612, 0.5);
+    EXPECT_NEAR(probe.pageSize(0).second, 792, 0.5);
+    const auto word = probe.word(0, "Preview");
+    EXPECT_NEAR(word.left, 1440 / 20.0 + 18, 0.5);
+    EXPECT_NEAR(word.top, 720 / 20.0 + 18, 0.5);
+    EXPECT_NEAR(probe.word(1, "Second").left, 18, 0.5);
+}
+
+TEST(PrinterSurfaceTest, APrinterThatIsNotThereFailsTheJob) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(QStringLiteral("Velmora test printer that does not exist"));
+    if (printer.isValid() && printer.outputFormat() == QPrinter::PdfFormat)
+        GTEST_SKIP() << "No printing system here: an unknown printer name falls back to PDF output";
+    PrinterSurface surface(printer);
+    EXPECT_FALSE(surface.PrintItems({std::string("lost")}, LineEnding::EndLine).ok());
+    EXPECT_FALSE(surface.EndDocument().ok());
+}
+
+} // namespace
+} // namespace velmora::print
