@@ -24,6 +24,8 @@ Date Clock::today() {
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
-void Clock::setToday(std::optional<Date> fixed) { fixedToday() = fixed; }
+void Clock::setToday(std::optional<Date> fixed) {
+    fixedToday() = fixed;
+}
 
 } // namespace velmora

@@ -41,7 +41,10 @@ public:
     }
     // For a menu entry whose screen comes with a later version.
     void informNotAvailable(const std::string& what) {
-        show({what + " is not available yet in this version.", {}, DialogButtons::Ok, DialogIcon::Information});
+        show({what + " is not available yet in this version.",
+              {},
+              DialogButtons::Ok,
+              DialogIcon::Information});
     }
 };
 

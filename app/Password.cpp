@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <sodium.h>
-
 #include <stdexcept>
 
 namespace velmora {
@@ -20,7 +19,9 @@ void requireSodium() {
 }
 } // namespace
 
-std::string toLowerCase(const std::string& text) { return QString::fromStdString(text).toLower().toStdString(); }
+std::string toLowerCase(const std::string& text) {
+    return QString::fromStdString(text).toLower().toStdString();
+}
 
 std::string hashPassword(const std::string& lowerCasePassword) {
     requireSodium();
@@ -53,7 +54,8 @@ Result<PasswordCheck> checkPassword(db::Connection& settings, const std::string&
         record.update();
         return PasswordCheck::Matches;
     } catch (const db::Error& error) {
-        return Result<PasswordCheck>::failure(std::string("The password record cannot be read: ") + error.what());
+        return Result<PasswordCheck>::failure(std::string("The password record cannot be read: ") +
+                                              error.what());
     }
 }
 

@@ -24,10 +24,10 @@ Status prepareProgramDir(const fs::path& dir) {
 
     if (!fs::exists(dir / kSettingsFileName, ec)) {
         if (!db::listDatabases(dir).empty())
-            return Status::failure("The settings file " + std::string(kSettingsFileName) + " is missing from " +
-                                   dir.string() +
-                                   ", which holds check databases. Restore it from your backup; the program will "
-                                   "not make a new one here, since that would reset the program password.");
+            return Status::failure(
+                "The settings file " + std::string(kSettingsFileName) + " is missing from " + dir.string() +
+                ", which holds check databases. Restore it from your backup; the program will "
+                "not make a new one here, since that would reset the program password.");
         if (Status status = SettingsStore::writeDelivered(dir / kSettingsFileName); !status)
             return status;
     }

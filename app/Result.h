@@ -20,15 +20,18 @@ public:
     }
 
 private:
-    explicit Status(std::string message) : message_(std::move(message)) {}
+    explicit Status(std::string message)
+        : message_(std::move(message)) {}
     std::optional<std::string> message_;
 };
 
 // A value, or the message that tells why there is none.
 template <typename T> class Result {
 public:
-    Result(T value) : value_(std::move(value)) {}
-    Result(Status failure) : status_(std::move(failure)) {}
+    Result(T value)
+        : value_(std::move(value)) {}
+    Result(Status failure)
+        : status_(std::move(failure)) {}
     static Result failure(std::string message) { return Result(Status::failure(std::move(message))); }
 
     bool ok() const { return value_.has_value(); }

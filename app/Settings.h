@@ -51,7 +51,8 @@ public:
     SettingsRecord read();
 
 private:
-    explicit SettingsStore(std::unique_ptr<db::Connection> connection) : connection_(std::move(connection)) {}
+    explicit SettingsStore(std::unique_ptr<db::Connection> connection)
+        : connection_(std::move(connection)) {}
     std::unique_ptr<db::Connection> connection_;
 };
 

@@ -18,7 +18,9 @@ const std::map<std::string, VerbHandler>& verbs() {
 
 } // namespace
 
-bool isVerb(const std::string& verb) { return verbs().count(verb) > 0; }
+bool isVerb(const std::string& verb) {
+    return verbs().count(verb) > 0;
+}
 
 std::optional<Invocation> parseInvocation(const std::vector<std::string>& args) {
     Invocation invocation;
@@ -49,6 +51,8 @@ std::optional<Invocation> parseInvocation(const std::vector<std::string>& args) 
     return invocation;
 }
 
-int runVerb(const Invocation& invocation) { return verbs().at(invocation.verb)(invocation); }
+int runVerb(const Invocation& invocation) {
+    return verbs().at(invocation.verb)(invocation);
+}
 
 } // namespace velmora::cli

@@ -14,7 +14,8 @@ Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, Ope
         auto connection = std::make_unique<Connection>(file, mode);
         const TableDef* tables[] = {&schema::account(), &schema::databaseProperties()};
         if (Status status = schema::verifyAndUpgrade(*connection, tables); !status)
-            return Result<CheckDatabase>::failure(name + " is not a usable check database. " + status.message());
+            return Result<CheckDatabase>::failure(name + " is not a usable check database. " +
+                                                  status.message());
         return CheckDatabase(std::move(connection));
     } catch (const Error& error) {
         return Result<CheckDatabase>::failure(name + " is not a usable check database. " + error.what());

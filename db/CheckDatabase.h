@@ -30,7 +30,8 @@ public:
     DatabaseProperties readProperties();
 
 private:
-    explicit CheckDatabase(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
+    explicit CheckDatabase(std::unique_ptr<Connection> connection)
+        : connection_(std::move(connection)) {}
     std::unique_ptr<Connection> connection_;
 };
 

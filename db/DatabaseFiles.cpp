@@ -5,12 +5,10 @@
 #include "db/Schema.h"
 
 #include <QString>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <random>
-
 #include <unistd.h>
 
 namespace velmora::db {
@@ -28,7 +26,8 @@ std::string lower(std::string text) {
 // A name beside `target` that no other file has, for building a file before it appears.
 fs::path temporarySibling(const fs::path& target) {
     static std::mt19937_64 random{std::random_device{}()};
-    return target.parent_path() / ("." + target.filename().string() + ".tmp-" + std::to_string(random() % 1000000000));
+    return target.parent_path() /
+           ("." + target.filename().string() + ".tmp-" + std::to_string(random() % 1000000000));
 }
 
 // Moves `from` to `to` only when `to` does not exist (link, then unlink: atomic, never overwrites).

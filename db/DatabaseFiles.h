@@ -24,7 +24,8 @@ Status writeTemplateFile(const std::filesystem::path& file);
 // its `AccountType`. The file is built under a temporary name and appears only when complete; an
 // existing file is never touched. The message of a failure tells the cause, for the record; the
 // screens show their own text.
-Status createDatabase(const std::filesystem::path& dir, const std::string& name, std::optional<DatabaseType> type);
+Status createDatabase(const std::filesystem::path& dir, const std::string& name,
+                      std::optional<DatabaseType> type);
 
 // "PAYROLL.MDB" -> "PAYROLL.bak": the extension from the last "." replaced by ".bak", so that the
 // backup of one database can never be another database's file or another database's backup.

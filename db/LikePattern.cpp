@@ -5,7 +5,6 @@
 
 #include <QChar>
 #include <sqlite3.h>
-
 #include <string>
 #include <vector>
 
@@ -45,7 +44,9 @@ std::u32string foldedCodePoints(std::string_view text) {
 
 struct Token {
     enum Kind { Literal, AnyOne, Digit, Set, Star, Nothing };
-    Token(Kind k, char32_t c = 0) : kind(k), ch(c) {}
+    Token(Kind k, char32_t c = 0)
+        : kind(k)
+        , ch(c) {}
     Kind kind;
     char32_t ch = 0;
     bool negated = false;
@@ -190,7 +191,8 @@ bool likeMatches(std::string_view text, std::string_view pattern) {
 void registerLikeFunctions(sqlite3* db) {
     constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     sqlite3_create_function_v2(db, "jet_like", 2, flags, nullptr, jetLikeFunction, nullptr, nullptr, nullptr);
-    sqlite3_create_function_v2(db, "money_text", 1, flags, nullptr, moneyTextFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "money_text", 1, flags, nullptr, moneyTextFunction, nullptr, nullptr,
+                               nullptr);
 }
 
 } // namespace velmora::db

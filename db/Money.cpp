@@ -17,7 +17,8 @@ std::optional<Money> Money::parse(std::string_view text) {
     }
     const auto point = text.find('.');
     const std::string_view whole = text.substr(0, point);
-    const std::string_view fraction = point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
     if ((whole.empty() && fraction.empty()) || fraction.size() > 2 || whole.size() > 14)
         return std::nullopt;
     std::int64_t cents = 0;

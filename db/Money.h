@@ -28,7 +28,8 @@ public:
     constexpr auto operator<=>(const Money&) const = default;
 
 private:
-    constexpr explicit Money(std::int64_t cents) : cents_(cents) {}
+    constexpr explicit Money(std::int64_t cents)
+        : cents_(cents) {}
     std::int64_t cents_ = 0;
 };
 

@@ -28,8 +28,8 @@ bool RecordSet::hasField(std::string_view name) const {
 
 void RecordSet::checkField(std::string_view name) const {
     if (!hasField(name))
-        throw Error(db_.path().filename().string() + ": the table " + table_ + " has no field " + std::string(name) +
-                    ".");
+        throw Error(db_.path().filename().string() + ": the table " + table_ + " has no field " +
+                    std::string(name) + ".");
 }
 
 Filter RecordSet::effectiveFilter() const {
@@ -90,7 +90,9 @@ void RecordSet::moveFirst() {
         position_ = Position::AfterLast;
 }
 
-void RecordSet::moveLast() { setPosition(seek("", std::nullopt, true), Position::AfterLast); }
+void RecordSet::moveLast() {
+    setPosition(seek("", std::nullopt, true), Position::AfterLast);
+}
 
 void RecordSet::moveNext() {
     if (position_ == Position::AfterLast)

@@ -75,7 +75,8 @@ private:
     enum class Mode { None, Edit, AddNew };
 
     Filter effectiveFilter() const;
-    std::optional<std::int64_t> seek(const char* comparison, std::optional<std::int64_t> key, bool descending);
+    std::optional<std::int64_t> seek(const char* comparison, std::optional<std::int64_t> key,
+                                     bool descending);
     void setPosition(std::optional<std::int64_t> id, Position ifNone);
     void requireCurrent() const;
     void loadRow();

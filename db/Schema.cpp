@@ -9,13 +9,13 @@ namespace velmora::db::schema {
 namespace {
 
 constexpr FieldDef kAccountFields[] = {
-    {"ID", FieldKind::Counter},     {"BusinessName", FieldKind::Text}, {"FirstName", FieldKind::Text},
-    {"LastName", FieldKind::Text},  {"Address", FieldKind::Text},      {"City", FieldKind::Text},
-    {"State", FieldKind::Text},     {"Zip", FieldKind::Text},          {"Phone", FieldKind::Text},
-    {"PayTo", FieldKind::Text},     {"Amount", FieldKind::Money},      {"Date", FieldKind::Text},
-    {"Check", FieldKind::Integer},  {"For", FieldKind::Text},          {"Bank", FieldKind::Text},
-    {"BankCity", FieldKind::Text},  {"BankState", FieldKind::Text},    {"ABA", FieldKind::Text},
-    {"Account", FieldKind::Text},   {"Comments", FieldKind::Text},     {"Print", FieldKind::Text},
+    {"ID", FieldKind::Counter},       {"BusinessName", FieldKind::Text}, {"FirstName", FieldKind::Text},
+    {"LastName", FieldKind::Text},    {"Address", FieldKind::Text},      {"City", FieldKind::Text},
+    {"State", FieldKind::Text},       {"Zip", FieldKind::Text},          {"Phone", FieldKind::Text},
+    {"PayTo", FieldKind::Text},       {"Amount", FieldKind::Money},      {"Date", FieldKind::Text},
+    {"Check", FieldKind::Integer},    {"For", FieldKind::Text},          {"Bank", FieldKind::Text},
+    {"BankCity", FieldKind::Text},    {"BankState", FieldKind::Text},    {"ABA", FieldKind::Text},
+    {"Account", FieldKind::Text},     {"Comments", FieldKind::Text},     {"Print", FieldKind::Text},
     {"LabelPrint", FieldKind::YesNo}, {"BusinessType", FieldKind::Text}, {"Printed", FieldKind::Text},
     {"LPrinted", FieldKind::Text},
 };
@@ -58,11 +58,16 @@ constexpr const char* kDatabasePropertiesSql = R"sql(CREATE TABLE Properties (
 ))sql";
 
 constexpr FieldDef kSettingsFields[] = {
-    {"1", FieldKind::Text},           {"5", FieldKind::Integer},
-    {"AlignStart", FieldKind::Integer}, {"6", FieldKind::YesNo},
-    {"QuickenCheckStock", FieldKind::YesNo}, {"Print2Checks", FieldKind::YesNo},
-    {"PlainPaper", FieldKind::YesNo}, {"HelpAboutLine1", FieldKind::Text},
-    {"HelpAboutLine2", FieldKind::Text}, {"HelpAboutLine3", FieldKind::Text},
+    {"1", FieldKind::Text},
+    {"5", FieldKind::Integer},
+    {"AlignStart", FieldKind::Integer},
+    {"6", FieldKind::YesNo},
+    {"QuickenCheckStock", FieldKind::YesNo},
+    {"Print2Checks", FieldKind::YesNo},
+    {"PlainPaper", FieldKind::YesNo},
+    {"HelpAboutLine1", FieldKind::Text},
+    {"HelpAboutLine2", FieldKind::Text},
+    {"HelpAboutLine3", FieldKind::Text},
 };
 
 constexpr const char* kSettingsSql = R"sql(CREATE TABLE Properties (
@@ -101,11 +106,21 @@ void upgradeStep(Connection&, int /*fromVersion*/) {}
 
 } // namespace
 
-const TableDef& account() { return kAccount; }
-const TableDef& databaseProperties() { return kDatabaseProperties; }
-const TableDef& settings() { return kSettings; }
-const TableDef& password() { return kPassword; }
-const TableDef& businessTypes() { return kBusinessTypes; }
+const TableDef& account() {
+    return kAccount;
+}
+const TableDef& databaseProperties() {
+    return kDatabaseProperties;
+}
+const TableDef& settings() {
+    return kSettings;
+}
+const TableDef& password() {
+    return kPassword;
+}
+const TableDef& businessTypes() {
+    return kBusinessTypes;
+}
 
 std::optional<FieldKind> accountFieldKind(std::string_view field) {
     for (const auto& def : kAccountFields) {
@@ -149,7 +164,8 @@ Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables)
                     missing += (missing.empty() ? "" : ", ") + std::string(field.name);
             }
             if (!missing.empty())
-                return Status::failure(file + ": the table " + table->name + " lacks the field(s) " + missing + ".");
+                return Status::failure(file + ": the table " + table->name + " lacks the field(s) " +
+                                       missing + ".");
         }
         const int version = db.userVersion();
         if (version > kVersion)

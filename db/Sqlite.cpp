@@ -3,12 +3,12 @@
 #include "db/LikePattern.h"
 
 #include <sqlite3.h>
-
 #include <utility>
 
 namespace velmora::db {
 
-Connection::Connection(const std::filesystem::path& path, OpenMode mode) : path_(path) {
+Connection::Connection(const std::filesystem::path& path, OpenMode mode)
+    : path_(path) {
     int flags = SQLITE_OPEN_NOMUTEX;
     switch (mode) {
     case OpenMode::ReadOnly:
@@ -35,7 +35,9 @@ Connection::Connection(const std::filesystem::path& path, OpenMode mode) : path_
     exec("SELECT count(*) FROM sqlite_master");
 }
 
-Connection::~Connection() { sqlite3_close_v2(db_); }
+Connection::~Connection() {
+    sqlite3_close_v2(db_);
+}
 
 Connection::Connection(Connection&& other) noexcept
     : db_(std::exchange(other.db_, nullptr))
@@ -67,8 +69,12 @@ void Connection::exec(std::string_view sql) {
     }
 }
 
-std::int64_t Connection::lastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
-int Connection::changes() const { return sqlite3_changes(db_); }
+std::int64_t Connection::lastInsertRowId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
+int Connection::changes() const {
+    return sqlite3_changes(db_);
+}
 
 int Connection::userVersion() {
     Statement query(*this, "PRAGMA user_version");
@@ -87,13 +93,17 @@ bool Connection::hasTable(std::string_view table) {
     return query.step();
 }
 
-Statement::Statement(Connection& connection, std::string_view sql) : connection_(connection) {
-    const int rc = sqlite3_prepare_v2(connection.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
+Statement::Statement(Connection& connection, std::string_view sql)
+    : connection_(connection) {
+    const int rc =
+        sqlite3_prepare_v2(connection.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
     if (rc != SQLITE_OK)
         connection.fail("cannot prepare a statement", rc);
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 Statement& Statement::bind(int index, const Value& value) {
     int rc = SQLITE_OK;
@@ -133,14 +143,23 @@ void Statement::run() {
     }
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
-std::string Statement::columnName(int index) const { return sqlite3_column_name(stmt_, index); }
-bool Statement::isNull(int index) const { return sqlite3_column_type(stmt_, index) == SQLITE_NULL; }
-std::int64_t Statement::columnInt(int index) const { return sqlite3_column_int64(stmt_, index); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
+std::string Statement::columnName(int index) const {
+    return sqlite3_column_name(stmt_, index);
+}
+bool Statement::isNull(int index) const {
+    return sqlite3_column_type(stmt_, index) == SQLITE_NULL;
+}
+std::int64_t Statement::columnInt(int index) const {
+    return sqlite3_column_int64(stmt_, index);
+}
 
 std::string Statement::columnText(int index) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
-    return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, index))) : std::string();
+    return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, index)))
+                : std::string();
 }
 
 Value Statement::column(int index) const {
@@ -156,7 +175,10 @@ Value Statement::column(int index) const {
     }
 }
 
-Transaction::Transaction(Connection& connection) : connection_(connection) { connection_.exec("BEGIN IMMEDIATE"); }
+Transaction::Transaction(Connection& connection)
+    : connection_(connection) {
+    connection_.exec("BEGIN IMMEDIATE");
+}
 
 Transaction::~Transaction() {
     if (!done_) {

@@ -15,7 +15,9 @@ namespace velmora::db {
 // A failed database operation. Carries SQLite's message and the file it happened on.
 class Error : public std::runtime_error {
 public:
-    explicit Error(const std::string& message, int code = 0) : std::runtime_error(message), code_(code) {}
+    explicit Error(const std::string& message, int code = 0)
+        : std::runtime_error(message)
+        , code_(code) {}
     int code() const { return code_; }
 
 private:

@@ -14,13 +14,20 @@ class Value {
 public:
     Value() = default; // Null
     Value(std::nullptr_t) {}
-    Value(std::int64_t number) : data_(number) {}
-    Value(int number) : data_(std::int64_t{number}) {}
-    Value(bool yes) : data_(std::int64_t{yes ? 1 : 0}) {}
-    Value(double number) : data_(number) {}
-    Value(std::string text) : data_(std::move(text)) {}
-    Value(const char* text) : data_(std::string(text)) {}
-    Value(Money amount) : data_(amount) {}
+    Value(std::int64_t number)
+        : data_(number) {}
+    Value(int number)
+        : data_(std::int64_t{number}) {}
+    Value(bool yes)
+        : data_(std::int64_t{yes ? 1 : 0}) {}
+    Value(double number)
+        : data_(number) {}
+    Value(std::string text)
+        : data_(std::move(text)) {}
+    Value(const char* text)
+        : data_(std::string(text)) {}
+    Value(Money amount)
+        : data_(amount) {}
 
     bool isNull() const { return std::holds_alternative<std::monostate>(data_); }
     bool isInteger() const { return std::holds_alternative<std::int64_t>(data_); }

@@ -1,9 +1,8 @@
 #include "support/TempDir.h"
 
 #include <stdexcept>
-#include <string>
-
 #include <stdlib.h>
+#include <string>
 
 namespace velmora::testing {
 

@@ -1,0 +1,196 @@
+#include "db/RecordSet.h"
+
+#include "db/Schema.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace velmora::db;
+using velmora::Money;
+using velmora::testing::TempDir;
+
+namespace {
+
+class RecordSetTest : public ::testing::Test {
+protected:
+    RecordSetTest()
+        : db(temp / "test.mdb", OpenMode::Create) {
+        schema::createCheckDatabaseTables(db);
+    }
+
+    std::int64_t add(const char* payTo, Value amount = {}) {
+        RecordSet records(db, schema::account());
+        records.addNew();
+        records.setField("PayTo", payTo);
+        records.setField("Amount", amount);
+        records.update();
+        return *records.lastModified();
+    }
+
+    std::vector<std::string> walk(RecordSet& records) {
+        std::vector<std::string> seen;
+        for (records.moveFirst(); !records.eof(); records.moveNext())
+            seen.push_back(records.field("PayTo").textOrEmpty());
+        return seen;
+    }
+
+    velmora::testing::TempDir temp;
+    Connection db;
+};
+
+TEST_F(RecordSetTest, EmptySetIsAtBothEnds) {
+    RecordSet records(db, schema::account());
+    EXPECT_TRUE(records.eof());
+    EXPECT_FALSE(records.hasCurrent());
+    EXPECT_EQ(records.recordCount(), 0);
+    records.moveLast();
+    EXPECT_FALSE(records.hasCurrent());
+    EXPECT_THROW(records.field("PayTo"), Error);
+}
+
+TEST_F(RecordSetTest, WalksInInsertionOrderAndStopsAtEitherEnd) {
+    add("a");
+    add("b");
+    add("c");
+    RecordSet records(db, schema::account());
+    EXPECT_EQ(walk(records), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(records.recordCount(), 3);
+
+    records.moveLast();
+    records.moveNext();
+    EXPECT_TRUE(records.eof());
+    records.moveNext(); // past the end stays there
+    EXPECT_TRUE(records.eof());
+    records.movePrevious(); // back from the end is the last row
+    EXPECT_EQ(records.field("PayTo").text(), "c");
+
+    records.moveFirst();
+    records.movePrevious();
+    EXPECT_TRUE(records.bof());
+    records.moveNext();
+    EXPECT_EQ(records.field("PayTo").text(), "a");
+}
+
+TEST_F(RecordSetTest, KeepsNullAndEmptyTextApart) {
+    RecordSet records(db, schema::account());
+    records.addNew();
+    records.setField("FirstName", "");
+    records.update();
+    records.moveFirst();
+    EXPECT_FALSE(records.field("FirstName").isNull());
+    EXPECT_EQ(records.field("FirstName").text(), "");
+    EXPECT_TRUE(records.field("LastName").isNull());
+    EXPECT_EQ(records.field("LastName").text(), std::nullopt);
+}
+
+TEST_F(RecordSetTest, AmountsRoundTripExactlyAsCents) {
+    add("x", Money::fromCents(1999));
+    add("y", *Money::parse("0.10"));
+    RecordSet records(db, schema::account());
+    EXPECT_EQ(records.field("Amount").money(), Money::fromCents(1999));
+    records.moveNext();
+    EXPECT_EQ(records.field("Amount").money(), Money::fromCents(10));
+    Statement raw(db, "SELECT typeof(Amount), Amount FROM Account ORDER BY ID LIMIT 1");
+    ASSERT_TRUE(raw.step());
+    EXPECT_EQ(raw.columnText(0), "integer");
+    EXPECT_EQ(raw.columnInt(1), 1999);
+}
+
+TEST_F(RecordSetTest, EditUpdatesOnlyTheCurrentRowAndCancelDiscards) {
+    add("a");
+    add("b");
+    RecordSet records(db, schema::account());
+    records.moveLast();
+    records.edit();
+    records.setField("PayTo", "changed");
+    EXPECT_EQ(records.field("PayTo").text(), "changed"); // the buffer is visible while editing
+    records.update();
+    records.moveFirst();
+    records.edit();
+    records.setField("PayTo", "discarded");
+    records.cancelUpdate();
+    EXPECT_EQ(walk(records), (std::vector<std::string>{"a", "changed"}));
+}
+
+TEST_F(RecordSetTest, AutoIncrementIdsAreNeverReused) {
+    add("a");
+    const auto second = add("b");
+    RecordSet records(db, schema::account());
+    records.moveLast();
+    records.deleteCurrent();
+    const auto third = add("c");
+    EXPECT_GT(third, second);
+}
+
+TEST_F(RecordSetTest, DeleteLeavesNoCurrentRowAndMovesOnFromWhereItStood) {
+    add("a");
+    add("b");
+    add("c");
+    RecordSet records(db, schema::account());
+    records.moveNext(); // b
+    records.deleteCurrent();
+    EXPECT_FALSE(records.hasCurrent());
+    EXPECT_THROW(records.field("PayTo"), Error);
+    records.movePrevious();
+    EXPECT_EQ(records.field("PayTo").text(), "a");
+    EXPECT_EQ(records.recordCount(), 2);
+
+    records.moveNext();
+    EXPECT_EQ(records.field("PayTo").text(), "c");
+    records.deleteCurrent();
+    records.moveNext();
+    EXPECT_TRUE(records.eof());
+}
+
+TEST_F(RecordSetTest, FilterNarrowsAndRequeryWidens) {
+    add("Acme");
+    add("Bolt");
+    add("acme two");
+    RecordSet records(db, schema::account(), Filter{"jet_like(PayTo, ?)", {"acme*"}});
+    EXPECT_EQ(walk(records), (std::vector<std::string>{"Acme", "acme two"}));
+    EXPECT_EQ(records.recordCount(), 2);
+    records.requery(std::nullopt);
+    EXPECT_EQ(records.recordCount(), 3);
+}
+
+TEST_F(RecordSetTest, RowAddedToAFilteredSetStaysInItUntilRequery) {
+    add("Acme");
+    RecordSet records(db, schema::account(), Filter{"jet_like(PayTo, ?)", {"acme*"}});
+    records.addNew();
+    records.setField("PayTo", "Zeta");
+    records.update();
+    records.moveLast();
+    EXPECT_EQ(records.field("PayTo").text(), "Zeta");
+    EXPECT_EQ(records.recordCount(), 2);
+    records.requery();
+    EXPECT_EQ(walk(records), (std::vector<std::string>{"Acme"}));
+}
+
+TEST_F(RecordSetTest, TypedTextWithQuotesIsBoundNotSpliced) {
+    add("O'Brien \"Bob\"");
+    add("Robert'); DROP TABLE Account; --");
+    RecordSet records(db, schema::account(), Filter{"jet_like(PayTo, ?)", {"*'); DROP*"}});
+    EXPECT_EQ(records.recordCount(), 1);
+    records.requery(Filter{"jet_like(PayTo, ?)", {"O'Brien \"Bob\""}});
+    EXPECT_EQ(records.recordCount(), 1);
+    EXPECT_TRUE(db.hasTable("Account"));
+}
+
+TEST_F(RecordSetTest, UnknownFieldsAndTablesAreErrorsNotCrashes) {
+    add("a");
+    RecordSet records(db, schema::account());
+    EXPECT_THROW(records.field("NoSuchField"), Error);
+    EXPECT_THROW(records.setField("PayTo\" = 1; --", "x"), Error);
+    EXPECT_THROW(RecordSet(db, "Missing"), Error);
+}
+
+TEST_F(RecordSetTest, MoveToFindsOnlyRowsOfTheSet) {
+    const auto a = add("Acme");
+    const auto b = add("Bolt");
+    RecordSet records(db, schema::account(), Filter{"jet_like(PayTo, ?)", {"B*"}});
+    EXPECT_TRUE(records.moveTo(b));
+    EXPECT_FALSE(records.moveTo(a));
+    EXPECT_FALSE(records.moveTo(9999));
+}
+
+} // namespace

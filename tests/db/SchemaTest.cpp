@@ -1,0 +1,166 @@
+#include "app/Password.h"
+#include "app/ProgramDir.h"
+#include "app/Settings.h"
+#include "db/CheckDatabase.h"
+#include "db/DatabaseFiles.h"
+#include "db/RecordSet.h"
+#include "support/TempDir.h"
+
+#include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using velmora::PasswordCheck;
+using velmora::SettingsRecord;
+using velmora::SettingsStore;
+using velmora::Status;
+using namespace velmora::db;
+using ::testing::HasSubstr;
+using velmora::testing::TempDir;
+
+namespace {
+
+// name -> declared type of every column of a table, as another tool would see them.
+std::vector<std::pair<std::string, std::string>> columnsOf(Connection& db, const char* table) {
+    Statement info(db, "SELECT name, type FROM pragma_table_info(?1)");
+    info.bind(1, std::string(table));
+    std::vector<std::pair<std::string, std::string>> columns;
+    while (info.step())
+        columns.emplace_back(info.columnText(0), info.columnText(1));
+    return columns;
+}
+
+using Columns = std::vector<std::pair<std::string, std::string>>;
+
+TEST(DeliveredFiles, SettingsFileHoldsExactlyTheSettingsTables) {
+    TempDir dir;
+    ASSERT_TRUE(velmora::prepareProgramDir(dir.path()));
+    Connection db(dir / "PC.OVL", OpenMode::ReadOnly);
+    EXPECT_EQ(columnsOf(db, "Properties"), (Columns{{"1", "TEXT"},
+                                                    {"5", "INTEGER"},
+                                                    {"AlignStart", "INTEGER"},
+                                                    {"6", "INTEGER"},
+                                                    {"QuickenCheckStock", "INTEGER"},
+                                                    {"Print2Checks", "INTEGER"},
+                                                    {"PlainPaper", "INTEGER"},
+                                                    {"HelpAboutLine1", "TEXT"},
+                                                    {"HelpAboutLine2", "TEXT"},
+                                                    {"HelpAboutLine3", "TEXT"}}));
+    EXPECT_EQ(columnsOf(db, "A"), (Columns{{"ENTER", "TEXT"}}));
+    EXPECT_EQ(columnsOf(db, "BusinessType"), (Columns{{"ID", "INTEGER"}, {"BusinessType", "TEXT"}}));
+    EXPECT_EQ(db.userVersion(), schema::kVersion);
+
+    auto store = SettingsStore::open(dir.path());
+    ASSERT_TRUE(store) << store.message();
+    const SettingsRecord settings = store->read();
+    EXPECT_EQ(settings.horizontalStart, 525);
+    EXPECT_EQ(settings.verticalStart, 200);
+    EXPECT_FALSE(settings.backupOnExit);
+    EXPECT_EQ(velmora::checkPassword(store->connection(), "tulip").value(), PasswordCheck::Matches);
+
+    RecordSet types(store->connection(), schema::businessTypes());
+    EXPECT_EQ(types.field("ID").integer(), 1);
+    EXPECT_FALSE(types.field("BusinessType").textOrEmpty().empty());
+}
+
+TEST(DeliveredFiles, TemplateHoldsOneEmptyTemplateCheckAndAPropertiesRecord) {
+    TempDir dir;
+    ASSERT_TRUE(velmora::prepareProgramDir(dir.path()));
+    auto database = CheckDatabase::open(dir / kTemplateFileName, OpenMode::ReadOnly);
+    ASSERT_TRUE(database) << database.message();
+    const Columns account = columnsOf(database->connection(), "Account");
+    ASSERT_EQ(account.size(), 25u);
+    EXPECT_EQ(account.front(), (std::pair<std::string, std::string>{"ID", "INTEGER"}));
+    EXPECT_THAT(account, ::testing::Contains(std::pair<std::string, std::string>{"Amount", "INTEGER"}));
+    EXPECT_THAT(account, ::testing::Contains(std::pair<std::string, std::string>{"LabelPrint", "INTEGER"}));
+    EXPECT_EQ(columnsOf(database->connection(), "Properties"),
+              (Columns{{"AccountType", "TEXT"}, {"Description", "TEXT"}, {"LastCheck", "INTEGER"}}));
+
+    RecordSet records(database->connection(), schema::account());
+    EXPECT_EQ(records.recordCount(), 1);
+    EXPECT_EQ(records.field("ID").integer(), 1);
+    EXPECT_TRUE(records.field("BusinessName").isNull());
+    EXPECT_TRUE(records.field("Print").isNull()); // the template never prints as a check
+}
+
+TEST(ProgramDirectory, RefusesToReseedAFolderThatHoldsDatabases) {
+    TempDir dir;
+    std::ofstream(dir / "Payroll.mdb") << "x";
+    const Status status = velmora::prepareProgramDir(dir.path());
+    EXPECT_FALSE(status);
+    EXPECT_THAT(status.message(), HasSubstr("PC.OVL"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "PC.OVL"));
+}
+
+TEST(ProgramDirectory, KeepsExistingSettingsAndRewritesOnlyAMissingTemplate) {
+    TempDir dir;
+    ASSERT_TRUE(velmora::prepareProgramDir(dir.path()));
+    {
+        auto store = SettingsStore::open(dir.path());
+        ASSERT_TRUE(velmora::changePassword(store->connection(), "Secret"));
+    }
+    std::filesystem::remove(dir / kTemplateFileName);
+    ASSERT_TRUE(velmora::prepareProgramDir(dir.path()));
+    EXPECT_TRUE(std::filesystem::exists(dir / kTemplateFileName));
+    auto store = SettingsStore::open(dir.path());
+    EXPECT_EQ(velmora::checkPassword(store->connection(), "secret").value(), PasswordCheck::Matches);
+}
+
+TEST(OpeningFiles, NamesTheFileAndWhatIsWrong) {
+    TempDir dir;
+    std::ofstream(dir / "junk.mdb") << "this is not a database at all, just some text that is long enough";
+    auto junk = CheckDatabase::open(dir / "junk.mdb");
+    ASSERT_FALSE(junk);
+    EXPECT_THAT(junk.message(), HasSubstr("junk.mdb"));
+
+    {
+        Connection db(dir / "half.mdb", OpenMode::Create);
+        db.exec("CREATE TABLE Account (ID INTEGER PRIMARY KEY, PayTo TEXT)");
+        db.exec("CREATE TABLE Properties (AccountType TEXT, Description TEXT, LastCheck INTEGER)");
+    }
+    auto half = CheckDatabase::open(dir / "half.mdb");
+    ASSERT_FALSE(half);
+    EXPECT_THAT(half.message(), HasSubstr("half.mdb"));
+    EXPECT_THAT(half.message(), HasSubstr("BusinessName"));
+
+    {
+        Connection db(dir / "notables.mdb", OpenMode::Create);
+        db.exec("CREATE TABLE Other (x)");
+    }
+    auto none = CheckDatabase::open(dir / "notables.mdb");
+    ASSERT_FALSE(none);
+    EXPECT_THAT(none.message(), HasSubstr("no table Account"));
+
+    EXPECT_FALSE(CheckDatabase::open(dir / "missing.mdb"));
+    EXPECT_FALSE(SettingsStore::open(dir.path())); // no PC.OVL here
+}
+
+TEST(OpeningFiles, RefusesAFileOfANewerVersionAndUpgradesAnUnversionedOne) {
+    TempDir dir;
+    ASSERT_TRUE(velmora::prepareProgramDir(dir.path()));
+    ASSERT_TRUE(createDatabase(dir.path(), "Future", DatabaseType::Check));
+    ASSERT_TRUE(createDatabase(dir.path(), "Old", DatabaseType::Check));
+    {
+        Connection db(dir / "Future.mdb", OpenMode::ReadWrite);
+        db.setUserVersion(schema::kVersion + 1);
+        Connection old(dir / "Old.mdb", OpenMode::ReadWrite);
+        old.setUserVersion(0);
+    }
+    auto future = CheckDatabase::open(dir / "Future.mdb");
+    ASSERT_FALSE(future);
+    EXPECT_THAT(future.message(), HasSubstr("newer version"));
+
+    auto old = CheckDatabase::open(dir / "Old.mdb");
+    ASSERT_TRUE(old) << old.message();
+    EXPECT_EQ(old->connection().userVersion(), schema::kVersion);
+}
+
+TEST(BackupNames, ReplaceTheExtensionOnly) {
+    EXPECT_EQ(backupFileName("PAYROLL.MDB"), "PAYROLL.bak");
+    EXPECT_EQ(backupFileName("A.mdb"), "A.bak");
+    // With a dot in the name, the backup can never be another database's file.
+    EXPECT_EQ(backupFileName("x.abc.mdb"), "x.abc.bak");
+    EXPECT_EQ(backupFileName("Smith Co. Payroll.mdb"), "Smith Co. Payroll.bak");
+}
+
+} // namespace
