@@ -1,5 +1,7 @@
 #include "print/FontCatalog.h"
 
+#include "print/FontRegistry.h"
+
 #include <QFile>
 #include <QFontDatabase>
 #include <QXmlStreamReader>
@@ -124,6 +126,7 @@ const std::vector<FaceAlias>& metricCompatibleAliases() {
 }
 
 std::vector<std::string> offeredFaceNames() {
+    registerBundledFonts();
     std::vector<std::string> faces;
     for (const QString& family : QFontDatabase::families())
         faces.push_back(family.toStdString());

@@ -1,5 +1,7 @@
 #include "print/FontMetrics.h"
 
+#include "print/FontRegistry.h"
+
 #include <QFont>
 #include <QString>
 #include <cstring>

@@ -6,12 +6,24 @@
 
 namespace velmora::print {
 
+namespace {
+// Every product is laid out for letter paper in portrait orientation. Set once, so that what the
+// user picks in the printer setup dialog afterwards still applies.
+void useLetterPortrait(QPrinter& printer) {
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF()));
+}
+} // namespace
+
 PrinterSurface::PrinterSurface()
     : owned_(std::make_unique<QPrinter>(QPrinter::HighResolution))
-    , printer_(owned_.get()) {}
+    , printer_(owned_.get()) {
+    useLetterPortrait(*printer_);
+}
 
 PrinterSurface::PrinterSurface(QPrinter& printer)
-    : printer_(&printer) {}
+    : printer_(&printer) {
+    useLetterPortrait(*printer_);
+}
 
 PrinterSurface::~PrinterSurface() {
     abandonJob();
@@ -29,8 +41,6 @@ QPagedPaintDevice* PrinterSurface::openJob(Status& failure) {
     // With full page off, the painter's origin is the top-left corner of the page layout's margins:
     // the printer's printable area, or the laser printer's margin when the printer writes a PDF.
     printer_->setFullPage(false);
-    QPageLayout layout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(), QPageLayout::Inch);
-    printer_->setPageLayout(layout);
     if (printsToPdf()) {
         printer_->setPageMargins(QMarginsF(pdfMarginInches, pdfMarginInches, 0, 0), QPageLayout::Inch);
     } else {
@@ -48,6 +58,8 @@ double PrinterSurface::linePixelsPerInch(const QPagedPaintDevice& device) const 
 }
 
 std::string PrinterSurface::jobStartFailure() const {
+    if (printsToPdf())
+        return "Could not write the PDF file " + printer_->outputFileName().toStdString();
     const std::string name = printer_->printerName().toStdString();
     return name.empty() ? "No printer is available" : "The printer " + name + " is not available";
 }

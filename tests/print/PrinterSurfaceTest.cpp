@@ -34,14 +34,23 @@ TEST(PrinterSurfaceTest, PrintsOnAGivenPrinterFromItsPrintableOrigin) {
     EXPECT_NEAR(probe.word(1, "Second").left, 18, 0.5);
 }
 
-TEST(PrinterSurfaceTest, APrinterThatIsNotThereFailsTheJob) {
+TEST(PrinterSurfaceTest, AJobThePrinterRefusesFailsEveryStep) {
+    testing::TempDir dir;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPrinterName(QStringLiteral("Velmora test printer that does not exist"));
-    if (printer.isValid() && printer.outputFormat() == QPrinter::PdfFormat)
-        GTEST_SKIP() << "No printing system here: an unknown printer name falls back to PDF output";
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString((dir / "missing" / "job.pdf").string()));
     PrinterSurface surface(printer);
-    EXPECT_FALSE(surface.PrintItems({std::string("lost")}, LineEnding::EndLine).ok());
+    const Status started = surface.PrintItems({std::string("lost")}, LineEnding::EndLine);
+    EXPECT_FALSE(started.ok());
+    EXPECT_NE(started.message().find("job.pdf"), std::string::npos);
+    surface.NewPage();
+    EXPECT_FALSE(surface.DrawLine(0, 0, 1440, 0).ok());
     EXPECT_FALSE(surface.EndDocument().ok());
+
+    printer.setOutputFileName(QString::fromStdString((dir / "job.pdf").string()));
+    EXPECT_TRUE(surface.PrintItems({std::string("kept")}, LineEnding::EndLine).ok());
+    EXPECT_TRUE(surface.EndDocument().ok());
+    EXPECT_EQ(testing::PdfProbe(dir / "job.pdf").pageCount(), 1);
 }
 
 } // namespace
