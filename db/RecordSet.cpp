@@ -46,6 +46,15 @@ Filter RecordSet::effectiveFilter() const {
     return effective;
 }
 
+Statement& RecordSet::prepared(const std::string& sql) {
+    auto& statement = statements_[sql];
+    if (!statement)
+        statement = std::make_unique<Statement>(db_, sql);
+    else
+        statement->reset();
+    return *statement;
+}
+
 std::optional<std::int64_t> RecordSet::seek(const char* comparison, std::optional<std::int64_t> key,
                                             bool descending) {
     std::string sql = "SELECT rowid FROM " + quoteIdentifier(table_) + " WHERE 1";
@@ -57,7 +66,7 @@ std::optional<std::int64_t> RecordSet::seek(const char* comparison, std::optiona
         sql += " AND (" + filter->where + ")";
     }
     sql += descending ? " ORDER BY rowid DESC LIMIT 1" : " ORDER BY rowid LIMIT 1";
-    Statement query(db_, sql);
+    Statement& query = prepared(sql);
     int index = 1;
     if (key)
         query.bind(index++, *key);
@@ -65,9 +74,11 @@ std::optional<std::int64_t> RecordSet::seek(const char* comparison, std::optiona
         for (const auto& parameter : filter->parameters)
             query.bind(index++, parameter);
     }
+    std::optional<std::int64_t> found;
     if (query.step())
-        return query.columnInt(0);
-    return std::nullopt;
+        found = query.columnInt(0);
+    query.reset();
+    return found;
 }
 
 void RecordSet::setPosition(std::optional<std::int64_t> id, Position ifNone) {
@@ -163,7 +174,7 @@ Value RecordSet::fromStorage(std::string_view name, Value stored) const {
 void RecordSet::loadRow() {
     if (rowLoaded_)
         return;
-    Statement query(db_, "SELECT * FROM " + quoteIdentifier(table_) + " WHERE rowid = ?1");
+    Statement& query = prepared("SELECT * FROM " + quoteIdentifier(table_) + " WHERE rowid = ?1");
     query.bind(1, key_);
     if (!query.step())
         throw Error(db_.path().filename().string() + ": the record was deleted by someone else.");
@@ -172,6 +183,7 @@ void RecordSet::loadRow() {
         std::string name = query.columnName(i);
         row_[name] = fromStorage(name, query.column(i));
     }
+    query.reset();
     rowLoaded_ = true;
 }
 
@@ -252,8 +264,10 @@ void RecordSet::update() {
             statement.bind(index++, value);
         statement.run();
         lastModified_ = db_.lastInsertRowId();
-        if (filter_)
+        if (filter_) {
             addedOutsideFilter_.push_back(*lastModified_);
+            statements_.clear(); // their text names the added rows
+        }
         count_.reset();
     }
     mode_ = Mode::None;
@@ -274,6 +288,8 @@ void RecordSet::deleteCurrent() {
 }
 
 void RecordSet::requery() {
+    if (!addedOutsideFilter_.empty())
+        statements_.clear();
     addedOutsideFilter_.clear();
     count_.reset();
     moveFirst();
@@ -281,6 +297,7 @@ void RecordSet::requery() {
 
 void RecordSet::requery(std::optional<Filter> filter) {
     filter_ = std::move(filter);
+    statements_.clear();
     requery();
 }
 

@@ -5,6 +5,7 @@
 #include "db/Value.h"
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -75,6 +76,8 @@ private:
     enum class Mode { None, Edit, AddNew };
 
     Filter effectiveFilter() const;
+    // Moves and row reads repeat the same few statements; they are prepared once per set.
+    Statement& prepared(const std::string& sql);
     std::optional<std::int64_t> seek(const char* comparison, std::optional<std::int64_t> key,
                                      bool descending);
     void setPosition(std::optional<std::int64_t> id, Position ifNone);
@@ -96,6 +99,7 @@ private:
     std::optional<std::int64_t> count_;
     std::optional<std::int64_t> lastModified_;
 
+    std::map<std::string, std::unique_ptr<Statement>, std::less<>> statements_;
     bool rowLoaded_ = false;
     std::map<std::string, Value, std::less<>> row_;
     Mode mode_ = Mode::None;
