@@ -1,9 +1,18 @@
 #include "app/forms/ScreenFlow.h"
 
 #include "app/Product.h"
+#include "app/forms/ChangePass.h"
+#include "app/forms/FontFailure.h"
+#include "app/forms/Pass.h"
+#include "db/ExitRoutine.h"
+#include "db/forms/CreateNewDatabase.h"
+#include "db/forms/FileOpen.h"
+#include "db/forms/PleaseWait.h"
+#include "print/FontCatalog.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -30,18 +39,38 @@ void ScreenFlow::present(QWidget* screen) {
     screen->activateWindow();
 }
 
-void ScreenFlow::showPassword() { present(placeholder("Password", "Password screen")); }
-void ScreenFlow::showChangePassword() { present(placeholder("ChangePass", "Change password screen")); }
-void ScreenFlow::showFontFailure() { present(placeholder("Font Failure Notice", "Font Failure Notice")); }
-void ScreenFlow::showFileOpen() { present(placeholder("Choose a Database to Use", "Database selection")); }
-void ScreenFlow::showCreateDatabase() { present(placeholder("Create New Database", "Create New Database")); }
-
-void ScreenFlow::showDataEntry() {
-    present(placeholder("Data Entry: ", "Open database: " + QString::fromStdString(session_.currentDatabase)));
+void ScreenFlow::showPassword() {
+    auto* pass = new Pass(session_, *this, [] { return print::offeredFaceNames(); });
+    present(pass);
+    // Once the screen that asked for this one has closed itself.
+    QTimer::singleShot(0, pass, [pass] { pass->start(); });
+}
+void ScreenFlow::showChangePassword() {
+    present(new ChangePass(session_, *this));
+}
+void ScreenFlow::showFontFailure() {
+    present(new FontFailure);
+}
+void ScreenFlow::showFileOpen() {
+    auto* fileOpen = new FileOpen(session_, *this);
+    present(fileOpen);
+    QTimer::singleShot(0, fileOpen, [fileOpen] { fileOpen->start(); });
+}
+void ScreenFlow::showCreateDatabase() {
+    present(new CreateNewDatabase(session_, *this));
 }
 
-void ScreenFlow::showPrinterControl() { present(placeholder("Printer Control Menu", "Printer Control Menu")); }
-void ScreenFlow::showAlignPrinter() { present(placeholder("Align Printer", "Printer alignment")); }
+void ScreenFlow::showDataEntry() {
+    present(
+        placeholder("Data Entry: ", "Open database: " + QString::fromStdString(session_.currentDatabase)));
+}
+
+void ScreenFlow::showPrinterControl() {
+    present(placeholder("Printer Control Menu", "Printer Control Menu"));
+}
+void ScreenFlow::showAlignPrinter() {
+    present(placeholder("Align Printer", "Printer alignment"));
+}
 
 void ScreenFlow::endProgram() {
     // Closing every window ends the event loop; quit() covers windows that refuse to close.
@@ -52,5 +81,29 @@ void ScreenFlow::endProgram() {
 } // namespace velmora
 
 namespace velmora {
-void ScreenFlow::exitProgram() { endProgram(); }
+namespace {
+// The wait screen, up while the exit routine makes the backup copy.
+class WaitScreen : public db::BackupProgress {
+public:
+    void backupStarting() override {
+        screen_.show();
+        QApplication::processEvents(); // painted before the copy holds the event loop
+    }
+    void backupFinished() override { screen_.close(); }
+
+private:
+    PleaseWait screen_;
+};
+} // namespace
+
+void ScreenFlow::exitProgram() {
+    WaitScreen wait;
+    if (Status status = db::runExitRoutine(session_.programDir, session_.currentDatabase, wait); !status)
+        session_.dialogs->show(
+            {status.message() + "\n\nAny earlier backup copy is unchanged. The program will now end.",
+             {},
+             DialogButtons::Ok,
+             DialogIcon::Exclamation});
+    endProgram();
+}
 } // namespace velmora

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/Session.h"
+#include "app/forms/Navigator.h"
+
+#include <QDialog>
+
+class QLineEdit;
+
+namespace velmora {
+
+// The change-password screen: the new password typed twice. Either way it leads back to the password
+// screen, where the (new or old) password is entered.
+class ChangePass : public QDialog {
+public:
+    ChangePass(Session& session, Navigator& navigator, QWidget* parent = nullptr);
+
+private:
+    void change();
+
+    Session& session_;
+    Navigator& navigator_;
+    QLineEdit* password1_ = nullptr;
+    QLineEdit* password2_ = nullptr;
+};
+
+} // namespace velmora

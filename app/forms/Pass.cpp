@@ -1,0 +1,231 @@
+#include "app/forms/Pass.h"
+
+#include "app/Password.h"
+#include "app/Product.h"
+#include "app/forms/PasswordBox.h"
+
+#include <QFont>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+const char* const Pass::kLicenseOpening =
+    "By typing the program password and choosing AGREE, you agree to the following terms and conditions: ";
+
+namespace {
+
+// The terms of use after the opening sentence: headed paragraphs, each heading after a blank line.
+QString licenseText() {
+    const char* const sections[][2] = {
+        {"GRANT OF LICENSE",
+         "You may install and use this program on the computers of one business or household, for printing "
+         "checks and drafts drawn on accounts that you own or that you are authorized to draw on."},
+        {"AUTHORIZATION",
+         "You are solely responsible for holding a written authorization from each account holder before you "
+         "print a draft on that account, and for keeping that authorization for as long as your bank or the "
+         "law requires."},
+        {"YOUR RESPONSIBILITY FOR PRINTED ITEMS",
+         "Check the routing number, account number, check number and amount of every item before you deposit "
+         "or mail it. Keep check stock and printed items locked away, and keep the program password secret."},
+        {"NO WARRANTY",
+         "The program is provided as is, without warranty of any kind. Whether a bank accepts an item "
+         "printed "
+         "with it depends on the bank, the printer, the toner and the paper; test your set-up with your bank "
+         "before you rely on it."},
+        {"LIMITATION OF LIABILITY",
+         "In no event shall the authors be liable for any loss arising from the use of the program, "
+         "including "
+         "rejected, returned, altered or fraudulent items, lost profits or lost data. Keep backup copies of "
+         "your databases."},
+        {"TERMINATION",
+         "This license ends when you fail to comply with it. You must then stop using the program and remove "
+         "it from your computers."},
+    };
+    QString text = QString::fromLatin1(Pass::kLicenseOpening);
+    for (const auto& [heading, body] : sections)
+        text += QStringLiteral("\r\n\r\n") + QString::fromLatin1(heading) + QStringLiteral("\r\n") +
+                QString::fromLatin1(body);
+    return text;
+}
+
+QLabel* wrappedLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+bool micrFontOffered(const std::vector<std::string>& faces) {
+    bool found = false;
+    for (const std::string& face : faces) // every entry, as the printer lists them
+        found = found || face == product::kMicrFontName;
+    return found;
+}
+
+Pass::Pass(Session& session, Navigator& navigator, FaceList faces, QWidget* parent)
+    : QDialog(parent)
+    , session_(session)
+    , navigator_(navigator)
+    , faces_(std::move(faces)) {
+    setObjectName("Pass");
+    setWindowTitle("Password");
+
+    if (auto store = SettingsStore::open(session_.programDir)) {
+        settings_.emplace(std::move(store.value()));
+        try {
+            session_.aboutLines = settings_->read().aboutLines;
+        } catch (const db::Error& error) {
+            settingsProblem_ = std::string("The settings record cannot be read: ") + error.what();
+        }
+    } else {
+        settingsProblem_ = store.message();
+    }
+
+    auto* programName = new QLabel(product::kName, this);
+    programName->setObjectName("ProgramName");
+    QFont nameFont = programName->font();
+    nameFont.setPointSizeF(nameFont.pointSizeF() * 2.2);
+    nameFont.setBold(true);
+    programName->setFont(nameFont);
+    auto* mark = new QLabel("TM", this);
+    mark->setObjectName("TradeMark");
+    mark->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QFont markFont = mark->font();
+    markFont.setPointSizeF(markFont.pointSizeF() * 0.75);
+    mark->setFont(markFont);
+    auto* version = new QLabel(product::kVersion, this);
+    version->setObjectName("Version");
+    auto* copyright = new QLabel(product::kCopyright, this);
+    copyright->setObjectName("CopyrightLabel");
+
+    auto* heading = new QLabel("License Agreement:", this);
+    QFont headingFont = heading->font();
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
+    auto* license = new QPlainTextEdit(this);
+    license->setObjectName("LicenseMessage");
+    license->setReadOnly(true);
+    license->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    license->setPlainText(licenseText());
+    license->setMinimumHeight(180);
+
+    auto* warning =
+        wrappedLabel("WARNING: By typing the program password and choosing AGREE, you agree to the terms "
+                     "and conditions in the License Agreement. If you disagree with the License "
+                     "Agreement, do not use this software.",
+                     this);
+    warning->setObjectName("Warning");
+    auto* prompt = new QLabel("Enter Program Password:", this);
+    password_ = new PasswordBox(this);
+    password_->setObjectName("Password");
+    prompt->setBuddy(password_);
+
+    auto* agreeButton = new QPushButton("&Agree", this);
+    agreeButton->setObjectName("Agree");
+    agreeButton->setDefault(true);
+    auto* disagreeButton = new QPushButton("&Disagree", this);
+    disagreeButton->setObjectName("Disagree");
+    disagreeButton->setAutoDefault(false);
+    auto* changeButton = new QPushButton("&Change Password", this);
+    changeButton->setObjectName("ChangePassword");
+    changeButton->setAutoDefault(false);
+    connect(agreeButton, &QPushButton::clicked, this, [this] { agree(); });
+    connect(disagreeButton, &QPushButton::clicked, this, [this] { navigator_.endProgram(); });
+    connect(changeButton, &QPushButton::clicked, this, [this] { askToChangePassword(); });
+
+    auto* title = new QHBoxLayout;
+    title->setSpacing(2);
+    title->addWidget(programName);
+    title->addWidget(mark, 0, Qt::AlignTop);
+    title->addStretch();
+
+    auto* entry = new QHBoxLayout;
+    entry->addWidget(prompt);
+    entry->addWidget(password_, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(agreeButton);
+    buttons->addWidget(disagreeButton);
+    buttons->addWidget(changeButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(title);
+    layout->addWidget(version);
+    layout->addWidget(copyright);
+    layout->addSpacing(8);
+    layout->addWidget(heading);
+    layout->addWidget(license, 1);
+    layout->addWidget(warning);
+    layout->addSpacing(8);
+    layout->addLayout(entry);
+    layout->addLayout(buttons);
+    resize(560, 560);
+    password_->setFocus();
+}
+
+void Pass::start() {
+    if (!settingsProblem_.empty())
+        session_.dialogs->show({settingsProblem_ +
+                                    "\n\nThe program password cannot be checked until the settings "
+                                    "file is restored from a backup copy or the program is "
+                                    "installed again.",
+                                {},
+                                DialogButtons::Ok,
+                                DialogIcon::Critical});
+    if (!micrFontOffered(faces_()))
+        navigator_.showFontFailure();
+}
+
+Pass::Check Pass::checkTyped() {
+    if (!settings_) {
+        session_.dialogs->show({settingsProblem_, {}, DialogButtons::Ok, DialogIcon::Critical});
+        return Check::Unavailable;
+    }
+    auto result = checkPassword(settings_->connection(), password_->text().toStdString());
+    if (!result) {
+        session_.dialogs->show({result.message() + "\n\nThe program password cannot be checked.",
+                                {},
+                                DialogButtons::Ok,
+                                DialogIcon::Critical});
+        return Check::Unavailable;
+    }
+    return *result == PasswordCheck::Matches ? Check::Matches : Check::Wrong;
+}
+
+void Pass::agree() {
+    switch (checkTyped()) {
+    case Check::Matches:
+        navigator_.showFileOpen();
+        close();
+        break;
+    case Check::Wrong:
+        session_.dialogs->inform("Invalid password! Please enter the correct password");
+        break;
+    case Check::Unavailable:
+        break;
+    }
+}
+
+void Pass::askToChangePassword() {
+    switch (checkTyped()) {
+    case Check::Matches:
+        navigator_.showChangePassword();
+        close();
+        break;
+    case Check::Wrong:
+        session_.dialogs->inform(
+            "Invalid password! You must first enter the correct password to change the password.");
+        break;
+    case Check::Unavailable:
+        break;
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,31 @@
+#include "db/ExitRoutine.h"
+
+#include "app/Settings.h"
+#include "db/DatabaseFiles.h"
+
+namespace velmora::db {
+
+Status runExitRoutine(const std::filesystem::path& programDir, const std::string& currentDatabase,
+                      BackupProgress& progress) {
+    bool wanted = false;
+    {
+        auto settings = SettingsStore::open(programDir);
+        if (!settings)
+            return Status::failure(settings.message() + " No backup copy was made.");
+        try {
+            wanted = settings->read().backupOnExit;
+        } catch (const Error& error) {
+            return Status::failure(std::string("The backup setting cannot be read: ") + error.what() +
+                                   " No backup copy was made.");
+        }
+    } // the settings file is closed before the copy starts
+    if (!wanted || currentDatabase.empty())
+        return {};
+
+    progress.backupStarting();
+    Status status = backupDatabase(programDir, currentDatabase);
+    progress.backupFinished();
+    return status;
+}
+
+} // namespace velmora::db

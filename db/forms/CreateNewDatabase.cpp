@@ -1,0 +1,91 @@
+#include "db/forms/CreateNewDatabase.h"
+
+#include "db/DatabaseFiles.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+const char* const CreateNewDatabase::kFailureText =
+    "The database cannot be created. Make sure you have: 1. Not entered the filename of a file that already "
+    "exists, "
+    "2. Have at least 1 MB disk space available to create the file, 3. Entered only letters, spaces and "
+    "numbers for "
+    "the file name.";
+
+CreateNewDatabase::CreateNewDatabase(Session& session, Navigator& navigator, QWidget* parent)
+    : QDialog(parent)
+    , session_(session)
+    , navigator_(navigator) {
+    setObjectName("CreateNewDatabase");
+    setWindowTitle("Create New Database");
+
+    auto* step1 = new QLabel("1. Select the type of database to create:", this);
+    draft_ = new QRadioButton("Draft Database  (prints draft checks for deposit into your account)", this);
+    draft_->setObjectName("DraftOption");
+    check_ = new QRadioButton("Check Database  (Prints checks from your bank account)", this);
+    check_->setObjectName("CheckOption");
+    auto* step2 =
+        new QLabel("2. Enter up to 36  letters, numbers or spaces for the name of the new Database:", this);
+    step2->setWordWrap(true);
+    auto* prompt = new QLabel("Enter a name for the Database:", this);
+    name_ = new QLineEdit(this);
+    name_->setObjectName("DatabaseName");
+    name_->setMaxLength(static_cast<int>(db::kMaxDatabaseNameLength));
+    prompt->setBuddy(name_);
+
+    auto* createButton = new QPushButton("&Create Database", this);
+    createButton->setObjectName("CreateDatabase");
+    createButton->setDefault(true);
+    auto* exitButton = new QPushButton("&Exit", this);
+    exitButton->setObjectName("Exit");
+    exitButton->setAutoDefault(false);
+    connect(createButton, &QPushButton::clicked, this, [this] { create(); });
+    connect(exitButton, &QPushButton::clicked, this, [this] { navigator_.endProgram(); });
+
+    auto* options = new QVBoxLayout;
+    options->setContentsMargins(16, 0, 0, 0);
+    options->addWidget(draft_);
+    options->addWidget(check_);
+    auto* nameRow = new QHBoxLayout;
+    nameRow->setContentsMargins(16, 0, 0, 0);
+    nameRow->addWidget(prompt);
+    nameRow->addWidget(name_, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(createButton);
+    buttons->addWidget(exitButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(step1);
+    layout->addLayout(options);
+    layout->addSpacing(10);
+    layout->addWidget(step2);
+    layout->addLayout(nameRow);
+    layout->addSpacing(10);
+    layout->addLayout(buttons);
+    resize(560, 230);
+}
+
+void CreateNewDatabase::create() {
+    std::optional<db::DatabaseType> type;
+    if (draft_->isChecked())
+        type = db::DatabaseType::Draft;
+    else if (check_->isChecked())
+        type = db::DatabaseType::Check;
+    // The file appears only once its properties are written, so the notice follows the whole creation.
+    if (Status created = db::createDatabase(session_.programDir, name_->text().toStdString(), type);
+        !created) {
+        session_.dialogs->inform(kFailureText);
+        return;
+    }
+    session_.dialogs->inform("Your new database has been created", "Notice");
+    navigator_.showFileOpen();
+    close();
+}
+
+} // namespace velmora

@@ -1,0 +1,128 @@
+#include "db/forms/FileOpen.h"
+
+#include "app/Product.h"
+#include "db/DatabaseFiles.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+std::string FileOpen::noDatabaseExplanation() {
+    const std::string name = product::kName;
+    const std::string paragraph = "\n\n";
+    return "Before you can use " + name +
+           ", you must create a database. Each database is a separate set of checks that are not related in "
+           "any way to any other database. " +
+           paragraph + name +
+           " has two different types of databases - DRAFT and CHECK databases. A draft database allows you "
+           "to "
+           "print drafts for deposit in your bank account and a check database allows you to print checks "
+           "from "
+           "your bank account. We strongly suggest you create a few different databases for your needs. " +
+           paragraph +
+           "For example, you may wish to create a separate database file for monthly draft accounts (these "
+           "will "
+           "be printed every month), another for normal drafts (that are printed one time), another for "
+           "employee "
+           "payroll checks and another for your business checking account so you can print your own checks. "
+           " " +
+           paragraph + "Choose the Create New Database button to create the database.";
+}
+
+FileOpen::FileOpen(Session& session, Navigator& navigator, QWidget* parent)
+    : QDialog(parent)
+    , session_(session)
+    , navigator_(navigator) {
+    setObjectName("FileOpen");
+    setWindowTitle("Choose a Database to Use");
+
+    files_ = new QListWidget(this);
+    files_->setObjectName("File1");
+    files_->setSelectionMode(QAbstractItemView::SingleSelection);
+    for (const std::string& name : db::listDatabases(session_.programDir))
+        files_->addItem(QString::fromStdString(name));
+    connect(files_, &QListWidget::itemDoubleClicked, this, [this] { fileOk(); });
+
+    auto* instruction =
+        new QLabel("Choose a database file from the list and press OK to use it. You may create a "
+                   "new database by choosing the \"Create New Database\" button. You can create as "
+                   "many databases as you need. For additional information, refer to the "
+                   "\"choosing a database\" section of the online manual.",
+                   this);
+    instruction->setObjectName("Label1");
+    instruction->setWordWrap(true);
+
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName("FileOK");
+    ok->setDefault(true);
+    auto* create = new QPushButton("Create New Database", this);
+    create->setObjectName("CreateNewDatabase");
+    create->setAutoDefault(false);
+    auto* exitButton = new QPushButton("Exit", this);
+    exitButton->setObjectName("Exit");
+    exitButton->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, [this] { fileOk(); });
+    connect(create, &QPushButton::clicked, this, [this] {
+        navigator_.showCreateDatabase();
+        close();
+    });
+    connect(exitButton, &QPushButton::clicked, this, [this] { navigator_.endProgram(); });
+
+    auto* menuBar = new QMenuBar(this);
+    QMenu* help = menuBar->addMenu("Help");
+    help->setObjectName("Help");
+    for (const char* topic : {"Choosing or Creating a Database", "Restoring a Corrupt Database"}) {
+        const std::string what = std::string("The help topic \"") + topic + "\"";
+        help->addAction(topic, this, [this, what] { session_.dialogs->informNotAvailable(what); });
+    }
+    help->addAction("About", this, [this] { showAbout(); });
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(create);
+    buttons->addWidget(exitButton);
+    buttons->addStretch();
+    auto* body = new QHBoxLayout;
+    body->addWidget(files_, 1);
+    body->addLayout(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(menuBar);
+    layout->addLayout(body, 1);
+    layout->addWidget(instruction);
+    resize(520, 340);
+    files_->setFocus();
+}
+
+void FileOpen::start() {
+    if (files_->count() == 0)
+        session_.dialogs->inform(noDatabaseExplanation());
+}
+
+void FileOpen::fileOk() {
+    const auto selected = files_->selectedItems();
+    if (selected.isEmpty()) {
+        session_.dialogs->inform("Please select a file from the list and then choose OK",
+                                 "No File Selected!");
+        return;
+    }
+    session_.currentDatabase = selected.front()->text().toStdString();
+    navigator_.showDataEntry();
+    close();
+}
+
+void FileOpen::showAbout() {
+    std::string text = std::string(product::kName) + "\n" + product::kVersion + "\n";
+    for (const std::string& line : session_.aboutLines)
+        text += "\n" + line;
+    text += std::string("\n\n") + product::kCopyright;
+    session_.dialogs->show(
+        {text, std::string("About ") + product::kName, DialogButtons::Ok, DialogIcon::Information});
+}
+
+} // namespace velmora

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/Session.h"
+#include "app/forms/Navigator.h"
+
+#include <QDialog>
+
+class QListWidget;
+
+namespace velmora {
+
+// The database selection screen: the check databases of the program directory, one of which becomes
+// the current database.
+class FileOpen : public QDialog {
+public:
+    FileOpen(Session& session, Navigator& navigator, QWidget* parent = nullptr);
+
+    // What follows once the screen is shown: with no database to choose, the explanation of how to
+    // make one (the screen stays open).
+    void start();
+
+    // The explanation shown when the program directory holds no database.
+    static std::string noDatabaseExplanation();
+
+private:
+    void fileOk();
+    void showAbout();
+
+    Session& session_;
+    Navigator& navigator_;
+    QListWidget* files_ = nullptr;
+};
+
+} // namespace velmora
