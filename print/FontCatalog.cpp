@@ -128,8 +128,16 @@ const std::vector<FaceAlias>& metricCompatibleAliases() {
 std::vector<std::string> offeredFaceNames() {
     registerBundledFonts();
     std::vector<std::string> faces;
-    for (const QString& family : QFontDatabase::families())
-        faces.push_back(family.toStdString());
+    for (QString family : QFontDatabase::families()) {
+        // Qt tells apart a family that several foundries supply as "Family [foundry]"; a face is
+        // chosen by its family name alone.
+        const qsizetype foundry = family.indexOf(QStringLiteral(" ["));
+        if (foundry > 0 && family.endsWith(QLatin1Char(']')))
+            family.truncate(foundry);
+        std::string name = family.toStdString();
+        if (std::find(faces.begin(), faces.end(), name) == faces.end())
+            faces.push_back(std::move(name));
+    }
     for (const FaceAlias& alias : metricCompatibleAliases()) {
         if (std::find(faces.begin(), faces.end(), alias.name) == faces.end())
             faces.push_back(alias.name);

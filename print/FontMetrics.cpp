@@ -69,6 +69,13 @@ FontMetrics::Face& FontMetrics::face(const PrintSurface::FontState& font) const 
         qfont.setStyleStrategy(QFont::PreferOutline);
         Face entry;
         entry.raw = QRawFont::fromFont(qfont);
+        if (!entry.raw.isValid()) {
+            // No face at all for this name: print in the default face rather than measure nothing.
+            QFont fallback;
+            fallback.setBold(font.bold);
+            fallback.setItalic(font.italic);
+            entry.raw = QRawFont::fromFont(fallback);
+        }
         entry.raw.setPixelSize(font.points * referenceDpi / 72.0);
         entry.ascentTwips = entry.raw.ascent() * twipsPerDot;
         entry.lineHeightTwips =

@@ -204,8 +204,9 @@ TEST(OfferedFacesTest, EveryOfferedAliasPrintsInTheFaceItIsBoundTo) {
     for (const FaceAlias& alias : aliases) {
         EXPECT_NE(std::find(offered.begin(), offered.end(), alias.name), offered.end()) << alias.name;
         EXPECT_NE(std::find(offered.begin(), offered.end(), alias.family), offered.end()) << alias.family;
-        EXPECT_EQ(QFontInfo(QFont(QString::fromStdString(alias.name))).family().toStdString(), alias.family)
-            << alias.name;
+        // Qt may add the foundry to the family it prints in: "URW Bookman [urw]".
+        const QString printedIn = QFontInfo(QFont(QString::fromStdString(alias.name))).family();
+        EXPECT_EQ(printedIn.section(QStringLiteral(" ["), 0, 0).toStdString(), alias.family) << alias.name;
         // Generic names fall back to whatever face is configured: never a metric twin.
         EXPECT_NE(alias.name, "serif");
         EXPECT_NE(alias.name, "emoji");
