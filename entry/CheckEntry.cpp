@@ -1,0 +1,362 @@
+#include "entry/CheckEntry.h"
+
+#include "app/Clock.h"
+#include "app/Settings.h"
+#include "entry/CheckNumbering.h"
+#include "entry/MicrRules.h"
+#include "entry/TypedValues.h"
+
+namespace velmora::entry {
+
+namespace f = db::field;
+
+namespace {
+
+// Runs the steps of a command that goes on past a failing step, keeping the first failure.
+class SkipOnError {
+public:
+    template <typename Step> void operator()(Step&& step) {
+        try {
+            step();
+        } catch (const db::Error& error) {
+            if (!firstError_)
+                firstError_ = error.what();
+        }
+    }
+    const std::optional<std::string>& firstError() const { return firstError_; }
+
+private:
+    std::optional<std::string> firstError_;
+};
+
+bool isEmptyText(const db::Value& value) {
+    return value.textOrEmpty().empty();
+}
+
+// Whether an index of `Account` starts with `Check`, so that a lookup by number is cheap.
+bool hasCheckNumberIndex(db::Connection& db) {
+    db::Statement query(
+        db, "SELECT 1 FROM pragma_index_list('Account') AS list "
+            "JOIN pragma_index_info(list.name) AS info WHERE info.seqno = 0 AND info.name = 'Check'");
+    return query.step();
+}
+
+} // namespace
+
+CheckEntry::CheckEntry(Dialogs& dialogs, std::filesystem::path programDir)
+    : dialogs_(dialogs)
+    , programDir_(std::move(programDir)) {}
+
+CheckEntry::~CheckEntry() = default;
+
+void CheckEntry::report(const std::string& context, const std::string& error) {
+    dialogs_.show({context + "\n\n" + error, {}, DialogButtons::Ok, DialogIcon::Critical});
+}
+
+template <typename Step> bool CheckEntry::guarded(const std::string& context, Step&& step) {
+    try {
+        step();
+        return true;
+    } catch (const db::Error& error) {
+        report(context, error.what());
+        return false;
+    }
+}
+
+bool CheckEntry::open(const std::string& databaseName) {
+    close();
+    auto opened = db::CheckDatabase::open(programDir_ / databaseName);
+    if (!opened) {
+        dialogs_.show(
+            {opened.message() + "\n\nChoose another database.", {}, DialogButtons::Ok, DialogIcon::Critical});
+        return false;
+    }
+    databaseName_ = databaseName;
+    database_.emplace(std::move(opened.value()));
+    try {
+        records_ = std::make_unique<db::RecordSet>(database_->connection(), db::schema::account());
+        checkIndexed_ = hasCheckNumberIndex(database_->connection());
+    } catch (const db::Error& error) {
+        dialogs_.show({databaseName + " cannot be opened as a check database.\n\n" + error.what() +
+                           "\n\nChoose another database.",
+                       {},
+                       DialogButtons::Ok,
+                       DialogIcon::Critical});
+        close();
+        return false;
+    }
+
+    SkipOnError steps;
+    // The product types come from the settings file; without it the list stays hidden.
+    if (auto settings = SettingsStore::open(programDir_))
+        steps([&] { productTypes_ = readProductTypes(settings->connection()); });
+
+    steps([&] { records_->moveFirst(); });
+    steps([&] {
+        if (records_->hasCurrent() && isEmptyText(records_->field(f::kBusinessName)) &&
+            isEmptyText(records_->field(f::kFirstName)) && isEmptyText(records_->field(f::kPayTo)))
+            dialogs_.show(
+                {"Please fill in the fields of the first check before you use this account. The first "
+                 "check in each Database is used as a template when creating new checks. This will "
+                 "minimize the amount of typing you will have to do when you create a new check. To "
+                 "go to the first check choose File - Goto First Check from the menu.",
+                 "Note"});
+    });
+    steps([&] {
+        if (records_->hasCurrent() && isEmptyText(records_->field(f::kDate))) {
+            records_->edit();
+            records_->setField(f::kDate, formatDateText(Clock::today()));
+            records_->update();
+        }
+    });
+    steps([&] { loadTemplate(); });
+    steps([&] { records_->moveLast(); });
+    refreshOptions();
+    if (steps.firstError())
+        report("Some of the database " + databaseName + " could not be read.", *steps.firstError());
+    return true;
+}
+
+void CheckEntry::close() {
+    records_.reset();
+    database_.reset();
+    template_ = {};
+    productTypes_ = {};
+    options_ = {};
+    title_ = "Data Entry: ";
+    checkIndexed_ = false;
+}
+
+void CheckEntry::loadTemplate() {
+    template_ = LoadTemplateValues(*database_);
+    title_ = entry::windowTitle(template_.properties);
+}
+
+void CheckEntry::refreshOptions() {
+    try {
+        if (records_ && records_->hasCurrent() && !records_->editing())
+            records_->edit();
+        options_ = records_ ? ShowRecordOptions(*records_, template_.labelGreyed) : RecordOptions{};
+    } catch (const db::Error&) {
+        // The lists keep what they had; the record itself is reported by the command that moves on it.
+        options_ = {};
+    }
+}
+
+bool CheckEntry::save() {
+    if (!hasCurrent() || !records_->editing())
+        return true;
+    return guarded("The check could not be saved.", [&] {
+        records_->update();
+        records_->edit();
+    });
+}
+
+void CheckEntry::newCheck() {
+    if (!isOpen() || !save())
+        return;
+    SkipOnError steps;
+    {
+        db::Transaction transaction(database_->connection());
+        steps([&] { records_->requery(); });
+        steps([&] { loadTemplate(); });
+        std::optional<std::int64_t> lastNumber;
+        steps([&] {
+            records_->moveLast();
+            if (records_->hasCurrent())
+                lastNumber = records_->field(f::kCheck).integer();
+        });
+        const std::int64_t number = nextCheckNumber(lastNumber, template_.properties.lastCheck);
+        steps([&] {
+            records_->addNew();
+            records_->setField(f::kPrint, db::print_option::kOnce);
+            records_->setField(f::kDate, formatDateText(Clock::today()));
+            records_->setField(f::kCheck, number);
+            if (template_.type() == db::DatabaseType::Draft) {
+                records_->setField(f::kPayTo, template_.payTo);
+                records_->setField(f::kLabelPrint, template_.labelPrint);
+            } else if (template_.type() == db::DatabaseType::Check) {
+                for (const auto& [name, member] : kTemplateHolderAndBankFields) {
+                    if (!(template_.*member).empty())
+                        records_->setField(name, template_.*member);
+                }
+                records_->setField(f::kLabelPrint, false);
+            }
+            records_->update();
+            records_->moveLast();
+        });
+        steps([&] { transaction.commit(); });
+    }
+    refreshOptions();
+    if (steps.firstError())
+        report("The new check could not be made completely.", *steps.firstError());
+}
+
+void CheckEntry::next() {
+    if (!isOpen() || !save())
+        return;
+    guarded("The next check could not be shown.", [&] {
+        records_->moveNext();
+        if (records_->eof()) {
+            dialogs_.inform("This is the last check in the account - choose NEW to create a new check.");
+            records_->movePrevious();
+        }
+    });
+    refreshOptions();
+}
+
+void CheckEntry::previous() {
+    if (!isOpen() || !save())
+        return;
+    guarded("The previous check could not be shown.", [&] {
+        records_->movePrevious();
+        if (records_->bof()) {
+            dialogs_.inform("This is the first check in the account.");
+            records_->moveNext();
+        }
+    });
+    refreshOptions();
+}
+
+void CheckEntry::gotoFirstCheck() {
+    if (!isOpen() || !save())
+        return;
+    guarded("The first check could not be shown.", [&] {
+        records_->moveFirst();
+        if (!records_->hasCurrent())
+            return;
+        records_->edit();
+        // Older databases keep a label flag of their own for the template; most have no such field.
+        if (records_->hasField(f::kLabelPrintLegacy)) {
+            if (const db::Value legacy = records_->field(f::kLabelPrintLegacy); !legacy.isNull())
+                records_->setField(f::kLabelPrint, legacy.yes());
+        }
+    });
+    refreshOptions();
+}
+
+void CheckEntry::deleteCheck() {
+    if (!hasCurrent())
+        return;
+    if (records_->currentId() == 1) {
+        dialogs_.inform(
+            "You CANNOT delete the first check in an account database - it is used to setup default fields.");
+        return;
+    }
+    if (!dialogs_.askYesNo("Do you really want to delete this check?", "WARNING", DialogIcon::Critical,
+                           DialogAnswer::No))
+        return;
+    guarded("The check could not be deleted.", [&] {
+        records_->cancelUpdate();
+        records_->deleteCurrent();
+        records_->movePrevious();
+        // The first record of a filtered set has none before it: show the next one, or all checks
+        // when the set is now empty.
+        if (records_->bof())
+            records_->moveNext();
+        if (!records_->hasCurrent())
+            records_->requery(std::nullopt);
+    });
+    refreshOptions();
+}
+
+void CheckEntry::setFilter(std::optional<db::Filter> filter) {
+    if (!isOpen() || !save())
+        return;
+    guarded("The checks could not be selected.", [&] { records_->requery(std::move(filter)); });
+    refreshOptions();
+}
+
+db::Value CheckEntry::field(std::string_view name) const {
+    if (!hasCurrent())
+        return {};
+    try {
+        return records_->field(name);
+    } catch (const db::Error&) {
+        return {};
+    }
+}
+
+Status CheckEntry::setFieldText(std::string_view name, std::string_view text) {
+    if (!hasCurrent())
+        return {};
+    db::Value value;
+    if (name == f::kAmount) {
+        auto amount = parseAmountText(text);
+        if (!amount)
+            return amount.status();
+        if (*amount)
+            value = **amount;
+    } else if (name == f::kCheck) {
+        auto number = parseCheckNumberText(text);
+        if (!number)
+            return number.status();
+        if (*number)
+            value = **number;
+    } else {
+        value = std::string(text);
+    }
+    try {
+        records_->setField(name, std::move(value));
+    } catch (const db::Error& error) {
+        return Status::failure(error.what());
+    }
+    return {};
+}
+
+void CheckEntry::setLabelPrint(bool yes) {
+    if (!hasCurrent())
+        return;
+    guarded("The label flag could not be changed.", [&] { records_->setField(f::kLabelPrint, yes); });
+    refreshOptions();
+}
+
+void CheckEntry::choosePrintOption(std::string_view shown) {
+    const auto stored = printOptionStoredValue(shown);
+    if (!hasCurrent() || !stored)
+        return;
+    try {
+        records_->setField(f::kPrint, *stored);
+        records_->update();
+        records_->edit();
+    } catch (const db::Error&) {
+        // Choosing from the list reports nothing; the list shows the record as it stands.
+    }
+    refreshOptions();
+}
+
+void CheckEntry::chooseProductType(std::string_view productType) {
+    if (!hasCurrent())
+        return;
+    try {
+        records_->setField(f::kBusinessType, std::string(productType));
+        records_->setField(f::kFor, std::string(productType));
+        records_->update();
+        records_->edit();
+    } catch (const db::Error&) {
+        // As with the print option list: nothing is reported.
+    }
+    refreshOptions();
+}
+
+std::string CheckEntry::routingWarning() const {
+    return routingNumberWarning(field(f::kAba).textOrEmpty());
+}
+
+std::string CheckEntry::checkNumberWarning(bool typed) const {
+    const auto number = field(f::kCheck).integer();
+    if (!number || !(typed || checkIndexed_))
+        return {};
+    try {
+        db::Statement query(records_->connection(),
+                            "SELECT \"Check\" FROM Account WHERE \"Check\" = ?1 AND ID <> ?2 LIMIT 1");
+        query.bind(1, *number).bind(2, *records_->currentId());
+        if (query.step())
+            return "Another check in this database has the number " + std::to_string(*number) + ".";
+    } catch (const db::Error&) {
+        // A warning that cannot be looked up is not shown.
+    }
+    return {};
+}
+
+} // namespace velmora::entry

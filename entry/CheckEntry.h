@@ -1,0 +1,98 @@
+#pragma once
+
+#include "app/Dialogs.h"
+#include "app/Result.h"
+#include "db/CheckDatabase.h"
+#include "db/RecordSet.h"
+#include "entry/RecordOptions.h"
+#include "entry/TemplateValues.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmora::entry {
+
+// Everything the data entry screen does, without the screen: it holds the open check database, the
+// record set the screen browses, the template values and the product type list, and performs each
+// command with its messages through Dialogs. The form only shows the current record's fields, hands
+// typed text to setFieldText and forwards clicks.
+//
+// The current record stays in edit mode while it is shown; typed changes are kept until the record
+// is saved, which every command that leaves the record does first. Database errors are reported
+// through Dialogs and never escape; the commands that move on past a failing step (opening, New)
+// report the first failure once at the end.
+class CheckEntry {
+public:
+    CheckEntry(Dialogs& dialogs, std::filesystem::path programDir);
+    ~CheckEntry();
+    CheckEntry(const CheckEntry&) = delete;
+    CheckEntry& operator=(const CheckEntry&) = delete;
+
+    // Opens a database of the program directory and shows its last record. A file that is not a usable
+    // check database is reported by name and nothing stays open; returns whether the database is open.
+    bool open(const std::string& databaseName);
+    // Drops the record sets and closes the file, without saving.
+    void close();
+    bool isOpen() const { return records_ != nullptr; }
+
+    // The commands of the screen.
+    void newCheck();
+    void next();
+    void previous();
+    void gotoFirstCheck();
+    void deleteCheck();
+    // Writes the typed changes of the current record; false (after a message) when that failed.
+    bool save();
+    // Replaces the set the screen browses: a filter, or all checks; the first record becomes current.
+    void setFilter(std::optional<db::Filter> filter);
+
+    // The current record, with the typed changes not saved yet. Null without a current record.
+    bool hasCurrent() const { return records_ && records_->hasCurrent(); }
+    db::Value field(std::string_view name) const;
+    // Takes typed text for a field: text as it is, the amount and the check number only when valid
+    // (otherwise the message tells why and nothing changes).
+    Status setFieldText(std::string_view name, std::string_view text);
+    void setLabelPrint(bool yes);
+    // The user chose an entry of the print option list or the product type list.
+    void choosePrintOption(std::string_view shown);
+    void chooseProductType(std::string_view productType);
+
+    const RecordOptions& options() const { return options_; }
+    const ProductTypeList& productTypes() const { return productTypes_; }
+    const TemplateValues& templateValues() const { return template_; }
+    const std::string& windowTitle() const { return title_; }
+    const std::string& databaseName() const { return databaseName_; }
+
+    // Quiet warnings for the current record, "" when there is nothing to say: a routing number that
+    // fails its check digit, and a check number that another check of the database carries too. The
+    // second is looked up on every record only when the database has an index on `Check`; without
+    // one a lookup reads the whole table, so it is made only for a number just typed (`typed`).
+    std::string routingWarning() const;
+    std::string checkNumberWarning(bool typed) const;
+
+    // The record set the screen browses (tests and the search commands).
+    db::RecordSet* records() { return records_.get(); }
+    db::CheckDatabase* database() { return database_ ? &*database_ : nullptr; }
+
+private:
+    void refreshOptions();
+    void loadTemplate();
+    void report(const std::string& context, const std::string& error);
+    template <typename Step> bool guarded(const std::string& context, Step&& step);
+
+    Dialogs& dialogs_;
+    std::filesystem::path programDir_;
+    std::string databaseName_;
+    std::optional<db::CheckDatabase> database_;
+    std::unique_ptr<db::RecordSet> records_;
+    TemplateValues template_;
+    ProductTypeList productTypes_;
+    RecordOptions options_;
+    std::string title_ = "Data Entry: ";
+    bool checkIndexed_ = false;
+};
+
+} // namespace velmora::entry

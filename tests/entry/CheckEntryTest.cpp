@@ -1,0 +1,341 @@
+#include "entry/CheckEntry.h"
+
+#include "app/Clock.h"
+#include "app/Settings.h"
+#include "support/Fixtures.h"
+#include "support/ScriptedDialogs.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace velmora;
+using namespace velmora::entry;
+using db::DatabaseType;
+using velmora::testing::addCheck;
+using velmora::testing::readCheck;
+using velmora::testing::setCheckFields;
+
+namespace {
+
+const char* const kLastMessage = "This is the last check in the account - choose NEW to create a new check.";
+const char* const kFirstMessage = "This is the first check in the account.";
+
+class CheckEntryTest : public ::testing::Test {
+protected:
+    CheckEntryTest() { Clock::setToday(Date{2024, 3, 7}); }
+    ~CheckEntryTest() override { Clock::setToday(std::nullopt); }
+
+    db::CheckDatabase& create(DatabaseType type) {
+        database.emplace(program.createDatabase("Payroll", type));
+        return *database;
+    }
+    void openEntry() {
+        ASSERT_TRUE(entry.open("Payroll.mdb"));
+        dialogs.clear();
+    }
+    std::int64_t currentId() { return entry.field("ID").integer().value_or(0); }
+    std::string text(const char* field) { return entry.field(field).textOrEmpty(); }
+
+    velmora::testing::ProgramDirFixture program;
+    std::optional<db::CheckDatabase> database;
+    velmora::testing::ScriptedDialogs dialogs;
+    CheckEntry entry{dialogs, program.dir()};
+};
+
+TEST_F(CheckEntryTest, OpeningAnUntouchedDatabaseAsksForTheTemplateDatesItAndShowsTheLastCheck) {
+    create(DatabaseType::Draft);
+    addCheck(*database, {{"PayTo", "Ann"}, {"Check", 455}});
+    addCheck(*database, {{"PayTo", "Bob"}, {"Check", 456}});
+
+    ASSERT_TRUE(entry.open("Payroll.mdb"));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "Note");
+    EXPECT_EQ(dialogs.shown()[0].text.rfind("Please fill in the fields of the first check", 0), 0u);
+    EXPECT_EQ(readCheck(*database, 1).date, "3/7/2024");
+    EXPECT_EQ(text("PayTo"), "Bob");
+    EXPECT_EQ(entry.windowTitle(), "Draft Database: Payroll");
+
+    // A template with only a payee is filled in enough; a dated template keeps its date.
+    setCheckFields(*database, 1, {{"PayTo", "Velmora Inc."}, {"Date", "1/2/2020"}});
+    dialogs.clear();
+    ASSERT_TRUE(entry.open("Payroll.mdb"));
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(readCheck(*database, 1).date, "1/2/2020");
+}
+
+TEST_F(CheckEntryTest, AFileThatIsNotACheckDatabaseIsReportedByName) {
+    std::ofstream(program.dir() / "Junk.mdb") << "not a database at all";
+    EXPECT_FALSE(entry.open("Junk.mdb"));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("Junk.mdb"), std::string::npos);
+    EXPECT_FALSE(entry.isOpen());
+
+    dialogs.clear();
+    EXPECT_FALSE(entry.open("Missing.mdb"));
+    EXPECT_NE(dialogs.shownTexts().at(0).find("Missing.mdb"), std::string::npos);
+}
+
+TEST_F(CheckEntryTest, NewInADraftDatabaseTakesThePayeeAndLabelFlagOnly) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1,
+                   {{"PayTo", "Velmora Inc."}, {"LabelPrint", true}, {"FirstName", "Tom"}, {"Check", 455}});
+    openEntry();
+
+    entry.newCheck();
+    const auto added = readCheck(*database, currentId());
+    EXPECT_EQ(added.id, 2);
+    EXPECT_EQ(added.payTo, "Velmora Inc.");
+    EXPECT_TRUE(added.labelPrint);
+    EXPECT_EQ(added.firstName, std::nullopt);
+    EXPECT_EQ(added.print, "Once");
+    EXPECT_EQ(added.date, "3/7/2024");
+    EXPECT_EQ(added.check, 456);
+    EXPECT_EQ(entry.options().printOption, "One Time");
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(CheckEntryTest, NewInACheckDatabaseCopiesFilledHolderAndBankFieldsAndNeverALabel) {
+    create(DatabaseType::Check);
+    setCheckFields(*database, 1,
+                   {{"BusinessName", "Acme"},
+                    {"FirstName", ""},
+                    {"Bank", "First Bank"},
+                    {"ABA", "071000013"},
+                    {"Account", "12D345"},
+                    {"PayTo", "Not copied"},
+                    {"LabelPrint", true},
+                    {"Check", 4000}});
+    openEntry();
+    EXPECT_FALSE(readCheck(*database, 1).labelPrint); // rewritten at every load
+    EXPECT_EQ(entry.windowTitle(), "Check Database: Payroll");
+    EXPECT_EQ(entry.templateValues().businessName, "Acme");
+
+    setCheckFields(*database, 1, {{"LabelPrint", true}});
+    entry.newCheck();
+    EXPECT_FALSE(readCheck(*database, 1).labelPrint);
+    const auto added = readCheck(*database, currentId());
+    EXPECT_EQ(added.businessName, "Acme");
+    EXPECT_EQ(added.firstName, std::nullopt); // an empty template field copies nothing
+    EXPECT_EQ(added.bank, "First Bank");
+    EXPECT_EQ(added.aba, "071000013");
+    EXPECT_EQ(added.account, "12D345");
+    EXPECT_EQ(added.payTo, std::nullopt);
+    EXPECT_FALSE(added.labelPrint);
+    EXPECT_EQ(added.check, 4001);
+}
+
+TEST_F(CheckEntryTest, NewNumbersFromTheLastRecordAndLastCheckWithTheWrapLimit) {
+    create(DatabaseType::Check);
+    setCheckFields(*database, 1, {{"FirstName", "Tom"}});
+    addCheck(*database, {{"Check", 455}});
+    openEntry();
+    entry.newCheck();
+    EXPECT_EQ(entry.field("Check").integer(), 456);
+
+    database->connection().exec("UPDATE Properties SET LastCheck = 4000");
+    entry.newCheck();
+    EXPECT_EQ(entry.field("Check").integer(), 4001);
+
+    ASSERT_TRUE(entry.setFieldText("Check", "999900"));
+    entry.newCheck();
+    EXPECT_EQ(entry.field("Check").integer(), 999901);
+    entry.newCheck();
+    EXPECT_EQ(entry.field("Check").integer(), 101);
+}
+
+TEST_F(CheckEntryTest, NewUnderAFilterNumbersFromTheLastMatchAndStaysInTheSet) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
+    addCheck(*database, {{"LastName", "Smith"}, {"Check", 300}});
+    addCheck(*database, {{"LastName", "Jones"}, {"Check", 900}});
+    openEntry();
+    entry.setFilter(db::Filter{"jet_like(LastName, ?)", {db::Value("*mit*")}});
+    ASSERT_EQ(text("LastName"), "Smith");
+
+    entry.newCheck();
+    EXPECT_EQ(entry.field("Check").integer(), 301);
+    const auto added = currentId();
+    entry.previous();
+    EXPECT_EQ(text("LastName"), "Smith");
+    entry.next();
+    EXPECT_EQ(currentId(), added);
+}
+
+TEST_F(CheckEntryTest, NextAndPreviousStopAtTheEndsWithTheirMessages) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
+    addCheck(*database, {{"PayTo", "Ann"}});
+    openEntry();
+
+    entry.next();
+    EXPECT_EQ(dialogs.shownTexts(), std::vector<std::string>{kLastMessage});
+    EXPECT_EQ(text("PayTo"), "Ann");
+    entry.previous();
+    EXPECT_EQ(currentId(), 1);
+    dialogs.clear();
+    entry.previous();
+    EXPECT_EQ(dialogs.shownTexts(), std::vector<std::string>{kFirstMessage});
+    EXPECT_EQ(currentId(), 1);
+}
+
+TEST_F(CheckEntryTest, TypedChangesAreSavedWhenTheRecordIsLeftAndBadNumbersAreRefused) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
+    const auto id = addCheck(*database, {{"PayTo", "Ann"}, {"Amount", velmora::Money::fromCents(1000)}});
+    openEntry();
+
+    ASSERT_TRUE(entry.setFieldText("PayTo", "Annie"));
+    ASSERT_TRUE(entry.setFieldText("Amount", "12.5"));
+    const Status refused = entry.setFieldText("Amount", "12.345");
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.message().find("two decimals"), std::string::npos);
+    EXPECT_FALSE(entry.setFieldText("Check", "2147483648"));
+    EXPECT_EQ(entry.field("Amount").money(), velmora::Money::fromCents(1250));
+    EXPECT_EQ(readCheck(*database, id).payTo, "Ann"); // not saved yet
+
+    entry.previous();
+    EXPECT_EQ(readCheck(*database, id).payTo, "Annie");
+    EXPECT_EQ(readCheck(*database, id).amount, velmora::Money::fromCents(1250));
+    EXPECT_EQ(readCheck(*database, id).check, std::nullopt);
+}
+
+TEST_F(CheckEntryTest, DeleteProtectsTheTemplateAsksWithNoAsDefaultAndMovesBack) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
+    const auto ann = addCheck(*database, {{"PayTo", "Ann"}});
+    const auto bob = addCheck(*database, {{"PayTo", "Bob"}});
+    openEntry();
+
+    entry.deleteCheck(); // the default answer is No
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    const auto& question = dialogs.shown()[0];
+    EXPECT_EQ(question.text, "Do you really want to delete this check?");
+    EXPECT_EQ(question.title, "WARNING");
+    EXPECT_EQ(question.buttons, DialogButtons::YesNo);
+    EXPECT_EQ(question.icon, DialogIcon::Critical);
+    EXPECT_EQ(question.defaultAnswer, DialogAnswer::No);
+    EXPECT_EQ(currentId(), bob);
+
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    entry.deleteCheck();
+    EXPECT_EQ(currentId(), ann);
+    EXPECT_EQ(entry.records()->recordCount(), 2);
+
+    entry.gotoFirstCheck();
+    dialogs.clear();
+    entry.deleteCheck();
+    EXPECT_EQ(dialogs.shownTexts(),
+              std::vector<std::string>{"You CANNOT delete the first check in an account "
+                                       "database - it is used to setup default fields."});
+    EXPECT_EQ(entry.records()->recordCount(), 2);
+}
+
+TEST_F(CheckEntryTest, DeletingTheFirstOfAFilteredSetShowsAnotherRecord) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
+    addCheck(*database, {{"LastName", "Smith"}});
+    const auto smythe = addCheck(*database, {{"LastName", "Smithe"}});
+    openEntry();
+    entry.setFilter(db::Filter{"jet_like(LastName, ?)", {db::Value("Smi*")}});
+
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    entry.deleteCheck();
+    EXPECT_EQ(currentId(), smythe);
+    // Deleting the only record left shows all checks again.
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    entry.deleteCheck();
+    EXPECT_EQ(currentId(), 1);
+    EXPECT_EQ(entry.records()->recordCount(), 1);
+}
+
+TEST_F(CheckEntryTest, ListChoicesStoreTheirValues) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
+    const auto id = addCheck(*database, {{"For", "old memo"}, {"Print", "Weekly"}});
+    openEntry();
+    EXPECT_EQ(entry.options().printOption, "");
+    EXPECT_EQ(entry.productTypes().entries.front(), "Checks");
+
+    entry.choosePrintOption("Multiple Times");
+    entry.chooseProductType("Rent");
+    EXPECT_EQ(readCheck(*database, id).print, "Monthly");
+    EXPECT_EQ(readCheck(*database, id).businessType, "Rent");
+    EXPECT_EQ(readCheck(*database, id).memo, "Rent");
+    entry.choosePrintOption("Monthly"); // not an entry of the list: changes nothing
+    EXPECT_EQ(readCheck(*database, id).print, "Monthly");
+
+    entry.previous();
+    entry.next();
+    EXPECT_EQ(entry.options().printOption, "Multiple Times");
+    EXPECT_EQ(entry.options().productType, "Rent");
+}
+
+TEST_F(CheckEntryTest, AnEmptyFirstProductTypeHidesTheList) {
+    create(DatabaseType::Draft);
+    {
+        auto settings = SettingsStore::open(program.dir());
+        ASSERT_TRUE(settings);
+        settings->connection().exec("UPDATE BusinessType SET BusinessType = '' WHERE ID = 1");
+    }
+    openEntry();
+    EXPECT_FALSE(entry.productTypes().visible);
+    EXPECT_TRUE(entry.productTypes().entries.empty());
+}
+
+TEST_F(CheckEntryTest, TheTemplateLabelBoxIsGreyedInACheckDatabaseAndAnOldLabelFieldIsRead) {
+    create(DatabaseType::Check);
+    setCheckFields(*database, 1, {{"FirstName", "Tom"}});
+    addCheck(*database, {{"LabelPrint", true}});
+    openEntry();
+    EXPECT_EQ(entry.options().label, LabelBox::Checked);
+    entry.gotoFirstCheck();
+    EXPECT_EQ(entry.options().label, LabelBox::Greyed);
+
+    database->connection().exec("ALTER TABLE Account ADD COLUMN LPrint INTEGER");
+    database->connection().exec("UPDATE Account SET LPrint = 1 WHERE ID = 1");
+    openEntry();
+    entry.gotoFirstCheck();
+    EXPECT_EQ(entry.options().label, LabelBox::Checked);
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(CheckEntryTest, WarningsForRoutingDigitAndRepeatedCheckNumber) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}, {"Check", 456}});
+    addCheck(*database, {{"Check", 456}, {"ABA", "071000014"}});
+    openEntry();
+    EXPECT_NE(entry.routingWarning(), "");
+    ASSERT_TRUE(entry.setFieldText("ABA", "071000013"));
+    EXPECT_EQ(entry.routingWarning(), "");
+
+    // Without an index the whole table would be read: only a typed number is looked up.
+    EXPECT_EQ(entry.checkNumberWarning(false), "");
+    EXPECT_EQ(entry.checkNumberWarning(true), "Another check in this database has the number 456.");
+    ASSERT_TRUE(entry.setFieldText("Check", "457"));
+    EXPECT_EQ(entry.checkNumberWarning(true), "");
+
+    database->connection().exec("CREATE INDEX AccountCheck ON Account(\"Check\")");
+    ASSERT_TRUE(entry.setFieldText("Check", "456"));
+    openEntry();
+    EXPECT_EQ(entry.checkNumberWarning(false), "Another check in this database has the number 456.");
+}
+
+TEST_F(CheckEntryTest, DatabaseErrorsAreReportedAndTheEntryGoesOn) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
+    addCheck(*database, {{"PayTo", "Ann"}});
+    openEntry();
+    ASSERT_TRUE(entry.setFieldText("PayTo", "Annie"));
+    database->connection().exec("CREATE TRIGGER NoChanges BEFORE UPDATE ON Account "
+                                "BEGIN SELECT RAISE(ABORT, 'changes are locked'); END");
+
+    EXPECT_FALSE(entry.save());
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("changes are locked"), std::string::npos);
+    // The record is not left while its changes cannot be saved.
+    entry.previous();
+    EXPECT_EQ(text("PayTo"), "Annie");
+    EXPECT_TRUE(entry.isOpen());
+}
+
+} // namespace

@@ -1,0 +1,108 @@
+#include "entry/CheckNumbering.h"
+#include "entry/MicrRules.h"
+#include "entry/RecordOptions.h"
+#include "entry/TypedValues.h"
+#include "support/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+using namespace velmora::entry;
+using velmora::Money;
+
+namespace {
+
+TEST(CheckNumbering, FollowsTheLargerOfLastRecordAndLastCheckAndWrapsPastTheLimit) {
+    struct Case {
+        std::optional<std::int64_t> last, lastCheck;
+        std::int64_t expected;
+    };
+    const Case cases[] = {
+        {455, std::nullopt, 456},
+        {455, 4000, 4001},
+        {5000, 4000, 5001},
+        {999901, std::nullopt, 101},
+        {455, 999901, 101},
+        {999900, 999900, 999901},
+        {std::nullopt, std::nullopt, 1},
+        {2147483647, std::nullopt, 101},
+        {4000, 4000, 4001},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(nextCheckNumber(c.last, c.lastCheck), c.expected)
+            << "last " << c.last.value_or(-1) << ", LastCheck " << c.lastCheck.value_or(-1);
+}
+
+TEST(TypedValues, AmountTakesAtMostTwoDecimalsAndBlankClears) {
+    EXPECT_EQ(parseAmountText(" 12.5 ").value(), Money::fromCents(1250));
+    EXPECT_EQ(parseAmountText("1250").value(), Money::fromCents(125000));
+    EXPECT_EQ(parseAmountText("  ").value(), std::nullopt);
+    for (const char* bad : {"12.345", "abc", "$12", "1,250.00", "12.3.4", "."}) {
+        auto parsed = parseAmountText(bad);
+        EXPECT_FALSE(parsed) << bad;
+        EXPECT_NE(parsed.message().find("at most two decimals"), std::string::npos);
+    }
+}
+
+TEST(TypedValues, CheckNumberIsAWholeNumberThatTheFieldHolds) {
+    EXPECT_EQ(parseCheckNumberText("0").value(), 0);
+    EXPECT_EQ(parseCheckNumberText(" 456 ").value(), 456);
+    EXPECT_EQ(parseCheckNumberText("2147483647").value(), 2147483647);
+    EXPECT_EQ(parseCheckNumberText("").value(), std::nullopt);
+    for (const char* bad : {"2147483648", "99999999999999999999", "-1", "12.0", "12a", "1 2", "+5"})
+        EXPECT_FALSE(parseCheckNumberText(bad)) << bad;
+}
+
+TEST(PrintOptions, MapBothWaysAndShowAnythingElseBlank) {
+    EXPECT_EQ(printOptionShownText("Once"), "One Time");
+    EXPECT_EQ(printOptionShownText("Monthly"), "Multiple Times");
+    EXPECT_EQ(printOptionShownText("Never"), "Don't Print");
+    for (const velmora::db::Value& other : {velmora::db::Value(), velmora::db::Value(""),
+                                            velmora::db::Value("once"), velmora::db::Value("Weekly")})
+        EXPECT_EQ(printOptionShownText(other), "");
+    EXPECT_EQ(printOptionStoredValue("Multiple Times"), "Monthly");
+    EXPECT_EQ(printOptionStoredValue("One Time"), "Once");
+    EXPECT_EQ(printOptionStoredValue("Don't Print"), "Never");
+    EXPECT_EQ(printOptionStoredValue("Multiple"), std::nullopt);
+    EXPECT_EQ(printOptionStoredValue("Monthly"), std::nullopt);
+}
+
+TEST(VerifyMicrRow, ReportsEachMismatchAccountFirstOrSuccess) {
+    const std::string row = "A071000013A 1234D5678C 0456";
+    EXPECT_EQ(micrRowMessages(row, "071000013", "34D56"),
+              std::vector<std::string>{
+                  "Routing and Account numbers were successfully verified to the Bottom Check Row!"});
+    EXPECT_EQ(
+        micrRowMessages(row, "071000014", "1234D5678"),
+        std::vector<std::string>{"Bank Routing Number does NOT match bottom check row field used to verify "
+                                 "the bank routing number!"});
+    const auto both = micrRowMessages(row, "999", "777");
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_NE(both[0].find("Account Number"), std::string::npos);
+    EXPECT_NE(both[1].find("Routing Number"), std::string::npos);
+    // Empty numbers count as found; a missing row is its own message.
+    EXPECT_EQ(micrRowMessages(row, "", "").size(), 1u);
+    EXPECT_EQ(micrRowMessages(std::nullopt, "1", "2"),
+              std::vector<std::string>{
+                  "The bottom check row field to verify account and routing numbers does not exist!"});
+
+    velmora::testing::ScriptedDialogs dialogs;
+    VerifyMicrRow(dialogs, row, "999", "777");
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[0].buttons, velmora::DialogButtons::Ok);
+    EXPECT_EQ(dialogs.shown()[0].title, "");
+}
+
+TEST(RoutingNumber, CheckDigitWeights371) {
+    EXPECT_TRUE(routingCheckDigitValid("071000013"));
+    EXPECT_TRUE(routingCheckDigitValid("011000015"));
+    EXPECT_FALSE(routingCheckDigitValid("071000014"));
+    EXPECT_FALSE(routingCheckDigitValid("07100001"));
+    EXPECT_FALSE(routingCheckDigitValid("07100001X"));
+    EXPECT_EQ(routingNumberWarning("071000013"), "");
+    EXPECT_EQ(routingNumberWarning(""), "");
+    EXPECT_EQ(routingNumberWarning("123D56789"), ""); // Canadian transit number
+    EXPECT_NE(routingNumberWarning("071000014"), "");
+    EXPECT_NE(routingNumberWarning("1234"), "");
+}
+
+} // namespace
