@@ -202,4 +202,33 @@ std::vector<Polygon> unionOutline(const std::vector<Polygon>& convexPieces) {
     return contours;
 }
 
+std::vector<CurvePoint> roundConvexCorners(const Polygon& contour, double radius) {
+    std::vector<CurvePoint> out;
+    auto addOnCurve = [&out](Vec p) {
+        if (out.empty() || !out.back().onCurve || !samePoint(out.back().at, p))
+            out.push_back({p, true});
+    };
+    const std::size_t n = contour.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const Vec prev = contour[(i + n - 1) % n];
+        const Vec here = contour[i];
+        const Vec next = contour[(i + 1) % n];
+        const Vec in = here - prev;
+        const Vec onward = next - here;
+        if (cross(in, onward) >= 0) {
+            addOnCurve(here);
+            continue;
+        }
+        const double inLength = std::sqrt(dot(in, in));
+        const double onwardLength = std::sqrt(dot(onward, onward));
+        addOnCurve(here - in * (std::min(radius, inLength / 2) / inLength));
+        out.push_back({here, false});
+        addOnCurve(here + onward * (std::min(radius, onwardLength / 2) / onwardLength));
+    }
+    if (out.size() > 1 && out.front().onCurve && out.back().onCurve &&
+        samePoint(out.front().at, out.back().at))
+        out.pop_back();
+    return out;
+}
+
 } // namespace velmora::micr65

@@ -24,4 +24,15 @@ int windingNumber(const std::vector<Polygon>& contours, Vec point);
 // Collinear points are merged and no two contours overlap.
 std::vector<Polygon> unionOutline(const std::vector<Polygon>& convexPieces);
 
+// A point of a contour that may bend in quadratic curves; an off-curve point is a control point.
+struct CurvePoint {
+    Vec at;
+    bool onCurve = true;
+};
+
+// The contour with every convex corner (one where the outline turns right, around ink) replaced
+// by a quadratic arc that leaves each edge `radius` before the corner, or at its middle when the
+// edge is shorter than twice that. Concave corners stay sharp.
+std::vector<CurvePoint> roundConvexCorners(const Polygon& contour, double radius);
+
 } // namespace velmora::micr65

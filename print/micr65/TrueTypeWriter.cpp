@@ -114,7 +114,7 @@ std::vector<unsigned char> glyfEntry(const FontGlyph& glyph, const Box& box) {
     FontPoint previous;
     for (const FontContour& contour : glyph.contours)
         for (FontPoint p : contour) {
-            unsigned flag = onCurve;
+            unsigned flag = p.onCurve ? onCurve : 0u;
             const int dx = p.x - previous.x;
             const int dy = p.y - previous.y;
             if (dx == 0)

@@ -10,10 +10,10 @@ namespace velmora::micr65 {
 struct FontPoint {
     int x = 0;
     int y = 0;
+    bool onCurve = true; // off-curve points are quadratic control points
 };
 
-// A closed contour of on-curve points, filled on its right (outer contours clockwise, holes
-// counter-clockwise, y up).
+// A closed contour, filled on its right (outer contours clockwise, holes counter-clockwise, y up).
 using FontContour = std::vector<FontPoint>;
 
 struct FontGlyph {

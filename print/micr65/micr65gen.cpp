@@ -26,6 +26,8 @@ constexpr int kGridUnit = 78;                            // 0.013 in at 12 pt, w
 constexpr int kAdvance = 750;                            // 0.125 in at 12 pt
 constexpr int kBoxWidth = 7 * kGridUnit;                 // 546
 constexpr int kLeftBearing = (kAdvance - kBoxWidth) / 2; // 102: the 7-unit box sits centred in its pitch
+// Ink corners are rounded slightly, as printed E-13B characters are (grid units).
+constexpr double kCornerRadius = 0.5;
 // 2024-01-01 00:00 UTC in seconds since 1904-01-01: (120 * 365 + 30 leap days) * 86400.
 constexpr std::int64_t kFixedTimestamp = 3786912000;
 
@@ -64,11 +66,22 @@ void check(const GlyphSpec& spec, const std::vector<Polygon>& contours) {
         fail(spec, "ink extent differs from the declared width and height");
 }
 
-int toFontUnits(const GlyphSpec& spec, double grid, int offset) {
-    const double units = offset + grid * kGridUnit;
-    if (std::abs(units - std::round(units)) > 1e-6)
-        fail(spec, "a corner falls between font units");
-    return static_cast<int>(std::lround(units));
+// The grid corners must land on whole font units, so that the outline keeps its exact widths; the
+// points of the rounded corners are rounded to the nearest unit.
+void checkWholeUnits(const GlyphSpec& spec, const std::vector<Polygon>& contours) {
+    for (const Polygon& contour : contours)
+        for (Vec v : contour)
+            for (double units : {kLeftBearing + v.x * kGridUnit, v.y * kGridUnit})
+                if (std::abs(units - std::round(units)) > 1e-6)
+                    fail(spec, "a corner falls between font units");
+}
+
+FontContour toFontUnits(const std::vector<CurvePoint>& contour) {
+    FontContour out;
+    for (const CurvePoint& p : contour)
+        out.push_back({static_cast<int>(std::lround(kLeftBearing + p.at.x * kGridUnit)),
+                       static_cast<int>(std::lround(p.at.y * kGridUnit)), p.onCurve});
+    return out;
 }
 
 FontDescription micr65() {
@@ -95,12 +108,9 @@ FontDescription micr65() {
         if (!spec.pieces.empty()) {
             const std::vector<Polygon> contours = unionOutline(spec.pieces);
             check(spec, contours);
-            for (const Polygon& contour : contours) {
-                FontContour out;
-                for (Vec v : contour)
-                    out.push_back({toFontUnits(spec, v.x, kLeftBearing), toFontUnits(spec, v.y, 0)});
-                glyph.contours.push_back(out);
-            }
+            checkWholeUnits(spec, contours);
+            for (const Polygon& contour : contours)
+                glyph.contours.push_back(toFontUnits(roundConvexCorners(contour, kCornerRadius)));
         }
         if (spec.code != 0)
             font.characters.push_back(
