@@ -1,0 +1,185 @@
+#include "print/CheckLayout.h"
+
+namespace velmora::print {
+
+namespace {
+
+using db::CheckRecord;
+using Row = LayoutRow<CheckRecord>;
+using Text = std::optional<std::string> CheckRecord::*;
+
+// A row that prints one text field, when it is not Null.
+template <Text field> bool fieldText(const CheckRecord& record, Items& items) {
+    if (!(record.*field))
+        return false;
+    items.emplace_back(*(record.*field));
+    return true;
+}
+
+// A row that prints a prefix and a text field, when the field is not Null.
+template <Text field, const char* prefix> bool labelledText(const CheckRecord& record, Items& items) {
+    if (!(record.*field))
+        return false;
+    items.emplace_back(prefix + *(record.*field));
+    return true;
+}
+
+std::string orEmpty(const std::optional<std::string>& text) {
+    return text.value_or(std::string());
+}
+
+constexpr char kPhonePrefix[] = "PH: ";
+constexpr char kPayToPrefix[] = "PAY TO THE ORDER OF:  ";
+constexpr char kMemoPrefix[] = "For: ";
+
+bool nameLine(const CheckRecord& r, Items& items) {
+    if (!r.firstName && !r.lastName)
+        return false;
+    items.emplace_back(orEmpty(r.firstName) + " " + orEmpty(r.lastName));
+    return true;
+}
+
+// The city line belongs to the postal code: without a Zip there is no line at all.
+bool cityLine(const CheckRecord& r, Items& items) {
+    if (!r.zip)
+        return false;
+    items.emplace_back(orEmpty(r.city) + ", " + orEmpty(r.state) + "  " + *r.zip);
+    return true;
+}
+
+bool bankCityLine(const CheckRecord& r, Items& items) {
+    if (!r.bankState)
+        return false;
+    items.emplace_back(orEmpty(r.bankCity) + ", " + *r.bankState);
+    return true;
+}
+
+bool amountBox(const CheckRecord& r, Items& items) {
+    items.emplace_back(std::string("**$"));
+    if (r.amount)
+        items.emplace_back(*r.amount);
+    items.emplace_back(std::string("**"));
+    return true;
+}
+
+bool checkNumber(const CheckRecord& r, Items& items) {
+    if (!r.check)
+        return false;
+    items.emplace_back(*r.check);
+    return true;
+}
+
+bool micrCheckNumber(const CheckRecord& r, Items& items) {
+    if (!r.check)
+        return false;
+    items = {std::string("C"), *r.check, std::string("C")};
+    return true;
+}
+
+bool micrRouting(const CheckRecord& r, Items& items) {
+    if (!r.aba)
+        return false;
+    items = {std::string("A"), *r.aba, std::string("A")};
+    return true;
+}
+
+bool micrAccount(const CheckRecord& r, Items& items) {
+    if (!r.account)
+        return false;
+    items = {*r.account, std::string("C "), std::string("  ")};
+    return true;
+}
+
+template <const char* text> bool fixed(const CheckRecord&, Items& items) {
+    items.emplace_back(std::string(text));
+    return true;
+}
+
+bool draftPayee(const CheckRecord& r, Items& items) {
+    items.emplace_back(orEmpty(r.payTo));
+    return true;
+}
+
+constexpr char kLineFeed[] = " ";
+constexpr char kReceipt[] = "This check when paid is a receipt for amount due on date indicated";
+constexpr char kAuthorized[] = "Payment authorized by accountholder";
+constexpr char kIndemnification[] = "Indemnification agreement provided by:";
+constexpr char kSignatureLine[] = "_____________________________________";
+constexpr char kCutMark[] = "-";
+
+constexpr RowStyle T12BoldItalic{Face::Text, 12, true, true};
+constexpr RowStyle T10Italic{Face::Text, 10, false, true};
+constexpr RowStyle T12Bold{Face::Text, 12, true, false};
+constexpr RowStyle T10{Face::Text, 10, false, false};
+constexpr RowStyle T825{Face::Text, 8.25, false, false};
+constexpr RowStyle T825Italic{Face::Text, 8.25, false, true};
+constexpr RowStyle Micr12{Face::Micr, 12, false, false};
+
+// x and y relative to the slot's left edge and top.
+const Row kHolderAndBody[] = {
+    {T12BoldItalic, {0}, 0, fieldText<&CheckRecord::businessName>},
+    {T12BoldItalic, {0}, kNextLine, nameLine},
+    {T10Italic, {0}, kNextLine, fieldText<&CheckRecord::address>},
+    {T10Italic, {0}, kNextLine, cityLine},
+    {T10Italic, {0}, kNextLine, labelledText<&CheckRecord::phone, kPhonePrefix>},
+    {T12BoldItalic, {0}, 1800, labelledText<&CheckRecord::payTo, kPayToPrefix>},
+    {T12Bold, {9000}, 1800, amountBox},
+    {T12Bold, {0}, 2400, fieldText<&CheckRecord::bank>},
+    {T10, {0}, kNextLine, bankCityLine},
+    {T10, {0}, 3100, labelledText<&CheckRecord::memo, kMemoPrefix>},
+};
+
+// The receipt text follows the memo, a line lower when there is one.
+const Row kDraftTexts[] = {
+    {T825, {0}, kNextLine, fixed<kLineFeed>},    {T825, {0}, kNextLine, fixed<kReceipt>},
+    {T825, {6600}, 2700, fixed<kAuthorized>},    {T825, {6600}, kNextLine, fixed<kIndemnification>},
+    {T825Italic, {6600}, kNextLine, draftPayee},
+};
+
+const Row kSignature[] = {
+    {T10, {6600}, 3200, fixed<kSignatureLine>},
+};
+
+// The MICR line's y is the stock's MICR offset, set by the caller as the origin.
+const Row kMicrLine[] = {
+    {Micr12, {1535}, 0, micrCheckNumber},
+    {Micr12, {3330}, 0, micrRouting},
+    {Micr12, {5655}, 0, micrAccount},
+};
+
+const Row kNumberAndDate[] = {
+    {T12Bold, {9600}, 300, checkNumber},
+    {T12Bold, {9600}, kNextLine, fieldText<&CheckRecord::date>},
+};
+
+// At fixed x on the page, whatever the horizontal start; y is the stock's cut-mark offset.
+const Row kCutMarks[] = {
+    {T10, {0, true}, 0, fixed<kCutMark>},
+    {T10, {10500, true}, 0, fixed<kCutMark>},
+};
+
+} // namespace
+
+CheckLayout::CheckLayout(db::DatabaseType type, LayoutFonts fonts)
+    : type_(type)
+    , fonts_(std::move(fonts)) {}
+
+void CheckLayout::draw(PrintSurface& surface, const CheckRecord& record,
+                       const CheckPlacement& placement) const {
+    const LayoutOrigin slot{placement.slotLeft(), placement.slotTop()};
+    drawRows<CheckRecord>(surface, kHolderAndBody, record, slot, fonts_);
+    if (type_ == db::DatabaseType::Draft)
+        drawRows<CheckRecord>(surface, kDraftTexts, record, slot, fonts_);
+    else if (type_ == db::DatabaseType::Check)
+        drawRows<CheckRecord>(surface, kSignature, record, slot, fonts_);
+    const StockDistances& stock = placement.stock();
+    drawRows<CheckRecord>(surface, kMicrLine, record, {slot.x, slot.y + stock.micrOffset}, fonts_);
+    drawRows<CheckRecord>(surface, kNumberAndDate, record, slot, fonts_);
+    // The last slot of a three-check page is cut by the paper's edge.
+    if (placement.setup().plainPaper && placement.pageOffset() < 8000)
+        drawRows<CheckRecord>(surface, kCutMarks, record, {0, slot.y + stock.cutMarkOffset}, fonts_);
+    surface.SetFontSize(10);
+    surface.SetBold(false);
+}
+
+} // namespace velmora::print

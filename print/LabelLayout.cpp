@@ -1,0 +1,68 @@
+#include "print/LabelLayout.h"
+
+namespace velmora::print {
+
+namespace {
+
+using db::CheckRecord;
+using Row = LayoutRow<CheckRecord>;
+
+bool businessName(const CheckRecord& r, Items& items) {
+    if (!r.businessName)
+        return false;
+    items.emplace_back(*r.businessName);
+    return true;
+}
+
+// The first name is followed by a blank; a label with neither name has no name line at all.
+bool nameLine(const CheckRecord& r, Items& items) {
+    if (r.firstName) {
+        items.emplace_back(*r.firstName);
+        items.emplace_back(std::string(" "));
+    }
+    if (r.lastName)
+        items.emplace_back(*r.lastName);
+    return r.firstName || r.lastName;
+}
+
+bool address(const CheckRecord& r, Items& items) {
+    if (!r.address)
+        return false;
+    items.emplace_back(*r.address);
+    return true;
+}
+
+bool cityLine(const CheckRecord& r, Items& items) {
+    if (!r.zip)
+        return false;
+    items.emplace_back(r.city.value_or(std::string()) + ", " + r.state.value_or(std::string()) + "  " +
+                       *r.zip);
+    return true;
+}
+
+constexpr RowStyle kName{Face::Text, 10, true, true};
+constexpr RowStyle kAddress{Face::Text, 10, false, false};
+
+const Row kLabel[] = {
+    {kName, {0}, 0, businessName},
+    {kName, {0}, kNextLine, nameLine},
+    {kAddress, {0}, kNextLine, address},
+    {kAddress, {0}, kNextLine, cityLine},
+};
+
+} // namespace
+
+LabelLayout::LabelLayout(std::string textFont)
+    : fonts_{std::move(textFont), {}} {}
+
+LayoutOrigin LabelLayout::position(int number) {
+    const int column = (number - 1) / 10;
+    const int row = number - column * 10;
+    return {200.0 + 4000.0 * column, 700.0 + 1443.0 * (row - 1)};
+}
+
+void LabelLayout::draw(PrintSurface& surface, const CheckRecord& record, int number) const {
+    drawRows<CheckRecord>(surface, kLabel, record, position(number), fonts_);
+}
+
+} // namespace velmora::print

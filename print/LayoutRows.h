@@ -1,0 +1,78 @@
+#pragma once
+
+#include "print/PrintSurface.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace velmora::print {
+
+// Every printed product is a table of rows: each row says in which font it prints, where it starts
+// and what it prints, and one interpreter puts any such table on a surface. A product then reads
+// like its table and the rules of placement live in one place.
+
+// The two faces a layout names: the run's text font ("Times New Roman" or "Helv") and the MICR font.
+enum class Face { Text, Micr };
+
+struct RowStyle {
+    Face face = Face::Text;
+    double points = 10;
+    bool bold = false;
+    bool italic = false;
+};
+
+// x of a row: relative to the layout's origin, or an absolute position on the page (cut marks).
+struct RowX {
+    double twips = 0;
+    bool absolute = false;
+};
+
+// y of a row relative to the origin; kNextLine keeps the y where the previous row left it.
+inline constexpr std::optional<double> kNextLine = std::nullopt;
+
+using Items = std::vector<PrintItem>;
+
+template <class Source> struct LayoutRow {
+    RowStyle style;
+    RowX x;
+    std::optional<double> y;
+    // Fills the row's items; false when the row's condition fails: it prints nothing and, having
+    // no line to end, leaves y where it was for the next row.
+    bool (*content)(const Source&, Items&);
+    LineEnding ending = LineEnding::EndLine;
+};
+
+struct LayoutOrigin {
+    double x = 0;
+    double y = 0;
+};
+
+struct LayoutFonts {
+    std::string text;
+    std::string micr;
+};
+
+// Prints the rows in order. A row is placed (x, and y unless it follows the previous line) before
+// its condition is tested, as the layouts were written. Failures of single surface operations are
+// not reported here: a run learns whether its job was sent from EndDocument.
+template <class Source>
+void drawRows(PrintSurface& surface, std::span<const LayoutRow<Source>> rows, const Source& source,
+              const LayoutOrigin& origin, const LayoutFonts& fonts) {
+    Items items;
+    for (const LayoutRow<Source>& row : rows) {
+        surface.SetFontName(row.style.face == Face::Micr ? fonts.micr : fonts.text);
+        surface.SetFontSize(row.style.points);
+        surface.SetBold(row.style.bold);
+        surface.SetItalic(row.style.italic);
+        surface.SetX(row.x.absolute ? row.x.twips : origin.x + row.x.twips);
+        if (row.y)
+            surface.SetY(origin.y + *row.y);
+        items.clear();
+        if (row.content(source, items))
+            surface.PrintItems(items, row.ending);
+    }
+}
+
+} // namespace velmora::print

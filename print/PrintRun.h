@@ -1,0 +1,117 @@
+#pragma once
+
+#include "app/Dialogs.h"
+#include "db/CheckDatabase.h"
+#include "print/CheckPage.h"
+#include "print/PrintSurface.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora::print {
+
+// What the Print button is asked to print: the four selection boxes of the Printer Control Menu.
+struct PrintSelection {
+    bool once = false;          // checks printed one time
+    bool monthly = false;       // checks printed multiple times
+    bool onceLabels = false;    // labels of one-time (and don't-print) checks
+    bool monthlyLabels = false; // labels of multiple-times checks
+
+    bool checks() const { return once || monthly; }
+    bool labels() const { return onceLabels || monthlyLabels; }
+    bool any() const { return checks() || labels(); }
+};
+
+// How many records each selection box would print, the template check included.
+struct SelectionCounts {
+    std::int64_t once = 0;
+    std::int64_t monthly = 0;
+    std::int64_t onceLabels = 0;
+    std::int64_t monthlyLabels = 0;
+};
+// Throws db::Error when the records cannot be counted.
+SelectionCounts countSelections(db::Connection& database);
+
+// Where a run is, for a progress display. Pages are those of the job being printed.
+struct RunProgress {
+    enum class Stage { Checks, Labels, Saving };
+    Stage stage = Stage::Checks;
+    std::int64_t done = 0;
+    std::int64_t total = 0;
+    std::int64_t page = 0;
+    std::int64_t pages = 0;
+};
+using ProgressFn = std::function<void(const RunProgress&)>;
+
+struct RunReport {
+    bool nothingSelected = false;
+    std::int64_t checksPrinted = 0;
+    std::int64_t labelsPrinted = 0;
+    bool checksConfirmed = false; // "Yes" to the checks question, and the changes were saved
+    bool labelsConfirmed = false;
+    // What went wrong, as told to the user: a job that could not be sent, changes not saved.
+    std::vector<std::string> problems;
+
+    bool ok() const { return !nothingSelected && problems.empty(); }
+};
+
+// The print run of entered checks and labels. Every message and question goes through Dialogs, so
+// the screens and the command line run the same steps. The records are walked one at a time and
+// never held all at once, whatever the size of the database.
+class PrintRun {
+public:
+    PrintRun(db::CheckDatabase& database, const CheckPageSetup& setup, Dialogs& dialogs);
+
+    // Called after every check and label, and while the changes are saved.
+    void setProgress(ProgressFn progress) { progress_ = std::move(progress); }
+
+    // The run as the Print button does it: checks (load-stock message, job, question, changes on
+    // "Yes"), then labels (start label, job, question, changes on "Yes"). The checks and the labels
+    // are two jobs; `checks` and `labels` may be the same surface. The caller saves the print
+    // options before and returns to the data entry screen after, unless nothing was selected.
+    RunReport run(const PrintSelection& selection, PrintSurface& checks, PrintSurface& labels);
+
+    // The pages the run would print, as one job on `surface`: the checks, then the labels from
+    // label 1 on a new sheet. No message but "nothing selected", no question, no record changed;
+    // recurring checks show today's date without it being saved.
+    RunReport preview(const PrintSelection& selection, PrintSurface& surface);
+
+    // The answer to the start-label box: empty is label 1; a whole number above 30 starts a new sheet.
+    // std::nullopt for anything else (0, signs, letters, fractions).
+    static std::optional<int> parseStartLabel(const std::string& answer);
+
+private:
+    struct CheckJob {
+        std::int64_t printed = 0;
+        std::optional<std::string> readFailure;
+        std::optional<std::string> dateFailure;
+    };
+
+    CheckJob printChecks(const PrintSelection& selection, PrintSurface& surface, const std::string& textFont,
+                         bool saveDates);
+    std::int64_t printLabels(const PrintSelection& selection, PrintSurface& surface,
+                             const std::string& textFont, int startLabel,
+                             std::optional<std::string>& readFailure);
+    int askStartLabel();
+    std::optional<std::int64_t> readLastNumber();
+    Status markChecksPrinted(const PrintSelection& selection, std::optional<std::int64_t> lastNumber);
+    Status markLabelsPrinted(const PrintSelection& selection);
+    void runChecks(const PrintSelection& selection, PrintSurface& surface, const std::string& textFont,
+                   RunReport& report);
+    void runLabels(const PrintSelection& selection, PrintSurface& surface, const std::string& textFont,
+                   RunReport& report);
+    void tellProblem(RunReport& report, std::string text, std::string title);
+    void report(RunProgress::Stage stage, std::int64_t done, std::int64_t total, std::int64_t page,
+                std::int64_t pages);
+
+    db::CheckDatabase& database_;
+    CheckPageSetup setup_;
+    Dialogs& dialogs_;
+    ProgressFn progress_;
+    db::DatabaseType type_ = db::DatabaseType::Other;
+};
+
+} // namespace velmora::print

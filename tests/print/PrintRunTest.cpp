@@ -1,0 +1,408 @@
+#include "print/PrintRun.h"
+
+#include "app/Clock.h"
+#include "db/RecordSet.h"
+#include "print/RecordingSurface.h"
+#include "support/Fixtures.h"
+#include "support/ScriptedDialogs.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace velmora::print {
+namespace {
+
+using db::DatabaseType;
+using db::Value;
+using testing::addCheck;
+using testing::readCheck;
+using testing::setCheckFields;
+namespace f = db::field;
+
+const char* const kChecksQuestionStart = "The print job has been sent to the printer.";
+const char* const kLabelsQuestion = "Did all labels print? If you choose YES, all labels selected to print "
+                                    "ONE TIME will be set to not print again.";
+
+// Runs a hook when a question is asked, before answering it from the script.
+class HookedDialogs : public testing::ScriptedDialogs {
+public:
+    std::function<void()> onQuestion;
+    DialogAnswer show(const MessageBox& box) override {
+        if (box.buttons == DialogButtons::YesNo && onQuestion)
+            onQuestion();
+        return ScriptedDialogs::show(box);
+    }
+};
+
+class PrintRunTest : public ::testing::Test {
+protected:
+    PrintRunTest()
+        : surface({"Times New Roman", "MICR65"}) {
+        Clock::setToday(Date{2026, 12, 6});
+        setup.horizontalStart = 525;
+        setup.verticalStart = 200;
+        setup.stock88mm = true;
+    }
+    ~PrintRunTest() override { Clock::setToday(std::nullopt); }
+
+    db::CheckDatabase& open(DatabaseType type) {
+        database.emplace(programDir.createDatabase(type == DatabaseType::Draft ? "Drafts" : "Payroll", type));
+        return *database;
+    }
+    RunReport run(PrintSelection selection) {
+        PrintRun printRun(*database, setup, dialogs);
+        return printRun.run(selection, surface, surface);
+    }
+    std::vector<std::string> printedTexts() const {
+        std::vector<std::string> all;
+        for (const auto& t : surface.texts())
+            all.push_back(t.text);
+        return all;
+    }
+    std::optional<std::int64_t> lastCheck() { return database->readProperties().lastCheck; }
+
+    testing::ProgramDirFixture programDir;
+    std::optional<db::CheckDatabase> database;
+    HookedDialogs dialogs;
+    RecordingSurface surface;
+    CheckPageSetup setup;
+};
+
+TEST_F(PrintRunTest, NothingSelectedSaysSoAndPrintsNothing) {
+    open(DatabaseType::Check);
+    const RunReport report = run({});
+    EXPECT_TRUE(report.nothingSelected);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "Nothing to do.");
+    EXPECT_EQ(
+        dialogs.shown()[0].text,
+        "You have not selected anything to print. Please select the proper check box from the list for what "
+        "you want to print. To print blank checks, choose Print Blank Checks from the upper left menu. ");
+    EXPECT_TRUE(surface.jobs().empty());
+}
+
+TEST_F(PrintRunTest, YesSetsOneTimeChecksToNeverWithAHistoryLine) {
+    open(DatabaseType::Check);
+    setCheckFields(*database, 1,
+                   {{f::kPrint, "Once"}, {f::kCheck, 1000}, {f::kAmount, Money::fromCents(500)}});
+    const auto once = addCheck(*database, {{f::kPrint, "Once"},
+                                           {f::kCheck, 1234},
+                                           {f::kAmount, Money::fromCents(1250)},
+                                           {f::kComments, "old notes"}});
+    const auto never = addCheck(*database, {{f::kPrint, "Never"}, {f::kCheck, 1235}});
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+
+    const RunReport report = run({.once = true});
+    EXPECT_TRUE(report.ok());
+    EXPECT_TRUE(report.checksConfirmed);
+    EXPECT_EQ(report.checksPrinted, 2); // the template check prints like any other record
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[0].text, "Please load check stock in the printer now and press OK");
+    EXPECT_EQ(dialogs.shown()[0].title, "");
+    const MessageBox& question = dialogs.shown()[1];
+    EXPECT_EQ(question.title, " ");
+    EXPECT_EQ(question.icon, DialogIcon::Critical);
+    EXPECT_EQ(question.buttons, DialogButtons::YesNo);
+    EXPECT_EQ(question.defaultAnswer, DialogAnswer::No);
+    EXPECT_EQ(question.text.rfind(kChecksQuestionStart, 0), 0u);
+    EXPECT_EQ(surface.sentJobCount(), 1);
+
+    const auto printed = readCheck(*database, once);
+    EXPECT_EQ(printed.print, "Never");
+    EXPECT_EQ(printed.printed, "12/6/2026");
+    EXPECT_EQ(printed.comments, "Printed this check as #1234 For $12.5 on 12/6/2026  \r\nold notes");
+    EXPECT_EQ(printed.check, 1234);
+    EXPECT_EQ(readCheck(*database, 1).comments, "Printed this check as #1000 For $5 on 12/6/2026  \r\n");
+    const auto untouched = readCheck(*database, never);
+    EXPECT_FALSE(untouched.printed);
+    EXPECT_FALSE(untouched.comments);
+}
+
+TEST_F(PrintRunTest, NoChangesNothingButTheDatesOfRecurringChecks) {
+    open(DatabaseType::Draft);
+    const auto once = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 7}, {f::kDate, "1/1/2020"}});
+    const auto monthly =
+        addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 8}, {f::kDate, "1/1/2020"}});
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::No);
+
+    const RunReport report = run({.once = true, .monthly = true});
+    EXPECT_FALSE(report.checksConfirmed);
+    EXPECT_EQ(report.checksPrinted, 2);
+    const auto a = readCheck(*database, once);
+    EXPECT_EQ(a.print, "Once");
+    EXPECT_EQ(a.date, "1/1/2020");
+    EXPECT_FALSE(a.comments);
+    const auto b = readCheck(*database, monthly);
+    EXPECT_EQ(b.check, 8);
+    EXPECT_EQ(b.date, "12/6/2026"); // written as it printed
+    EXPECT_FALSE(b.printed);
+    EXPECT_NE(surface.findText("12/6/2026"), nullptr);
+    EXPECT_NE(surface.findText("1/1/2020"), nullptr);
+}
+
+TEST_F(PrintRunTest, CheckDatabaseRenumbersFromThePhysicallyLastRecord) {
+    open(DatabaseType::Check);
+    const auto first = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 2000}});
+    const auto second = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 17}});
+    const auto once = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 1049}});
+    addCheck(*database, {{f::kPrint, "Never"}, {f::kCheck, 1050}});
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+
+    EXPECT_TRUE(run({.once = true, .monthly = true}).checksConfirmed);
+    EXPECT_EQ(readCheck(*database, first).check, 1051);
+    EXPECT_EQ(readCheck(*database, second).check, 1052);
+    EXPECT_EQ(lastCheck(), 1052);
+    // The history line names the number the check was printed under.
+    EXPECT_EQ(readCheck(*database, first).comments->rfind("Printed this check as #2000 For $", 0), 0u);
+    EXPECT_EQ(readCheck(*database, first).printed, "12/6/2026");
+    EXPECT_EQ(readCheck(*database, first).print, "Monthly");
+    // A one-time check becomes Never and is not renumbered as well.
+    EXPECT_EQ(readCheck(*database, once).check, 1049);
+    EXPECT_EQ(readCheck(*database, once).print, "Never");
+}
+
+TEST_F(PrintRunTest, RenumberedCheckNumbersWrapTo101) {
+    open(DatabaseType::Draft);
+    const auto high = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 999900}});
+    const auto low = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 5}});
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    run({.monthly = true});
+    EXPECT_EQ(readCheck(*database, high).check, 101);
+    EXPECT_EQ(readCheck(*database, low).check, 6);
+    EXPECT_FALSE(lastCheck()); // drafts count on from their own number
+
+    open(DatabaseType::Check);
+    addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 999900}});
+    const auto wrapped = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 999900}});
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    run({.monthly = true});
+    EXPECT_EQ(readCheck(*database, wrapped).check, 102);
+    EXPECT_EQ(lastCheck(), 102);
+}
+
+TEST_F(PrintRunTest, OneTimeBoxWithoutOneTimeChecksStillAsks) {
+    open(DatabaseType::Check);
+    addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 5}});
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    const RunReport report = run({.once = true});
+    EXPECT_TRUE(report.ok());
+    EXPECT_EQ(report.checksPrinted, 0);
+    EXPECT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_TRUE(surface.jobs().empty()); // an empty job sends no sheet
+    EXPECT_EQ(readCheck(*database, 2).check, 5);
+}
+
+TEST_F(PrintRunTest, FiveChecksOnTwoPerPageStockMakeThreePages) {
+    open(DatabaseType::Check);
+    setup.stock88mm = false;
+    setup.twoPerPage = true;
+    for (int i = 0; i < 5; ++i)
+        addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 100 + i}, {f::kPayTo, "Payee"}});
+    int lastPage = 0;
+    PrintRun printRun(*database, setup, dialogs);
+    printRun.setProgress([&](const RunProgress& p) {
+        EXPECT_EQ(p.pages, p.stage == RunProgress::Stage::Checks ? 3 : 0);
+        lastPage = static_cast<int>(p.page);
+    });
+    printRun.run({.once = true}, surface, surface);
+    ASSERT_EQ(surface.jobs().size(), 1u);
+    std::vector<int> perPage;
+    for (const auto& page : surface.jobs()[0].pages) {
+        int count = 0;
+        for (const auto& t : page.texts)
+            count += t.text == "PAY TO THE ORDER OF:  Payee";
+        perPage.push_back(count);
+    }
+    EXPECT_EQ(perPage, (std::vector<int>{2, 2, 1}));
+    EXPECT_EQ(lastPage, 3); // "No": no saving stage after the last page
+}
+
+TEST_F(PrintRunTest, AFailedCommitChangesNothingAndSaysWhichStepFailed) {
+    open(DatabaseType::Check);
+    const auto a = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 1}});
+    const auto b = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 2}});
+    const auto c = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 3}});
+    // The third record refuses to be changed once printed, as a full disk would.
+    database->connection().exec(
+        "CREATE TRIGGER refuse BEFORE UPDATE OF \"Check\" ON Account WHEN OLD.\"Check\" = 3 "
+        "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+
+    const RunReport report = run({.once = true, .monthly = true});
+    EXPECT_FALSE(report.checksConfirmed);
+    ASSERT_EQ(report.problems.size(), 1u);
+    const MessageBox& told = dialogs.shown().back();
+    EXPECT_EQ(told.title, "Database not updated");
+    EXPECT_NE(told.text.find("renumbering check #3 (record " + std::to_string(c) + ")"), std::string::npos)
+        << told.text;
+    EXPECT_NE(told.text.find("disk I/O error"), std::string::npos);
+    EXPECT_NE(told.text.find("No record has been changed"), std::string::npos);
+    // The changes before the failing record were rolled back with it.
+    EXPECT_EQ(readCheck(*database, a).print, "Once");
+    EXPECT_FALSE(readCheck(*database, a).comments);
+    EXPECT_EQ(readCheck(*database, b).check, 2);
+    EXPECT_FALSE(readCheck(*database, b).printed);
+    EXPECT_FALSE(lastCheck());
+}
+
+TEST_F(PrintRunTest, ADatabaseLockedByAnotherProgramIsReportedAndLeftAsItWas) {
+    open(DatabaseType::Check);
+    const auto a = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 1}});
+    std::optional<db::Connection> other;
+    dialogs.onQuestion = [&] {
+        other.emplace(database->path(), db::OpenMode::ReadWrite);
+        other->exec("BEGIN IMMEDIATE");
+    };
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    const RunReport report = run({.once = true});
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_NE(report.problems[0].find("starting the changes"), std::string::npos) << report.problems[0];
+    other->exec("ROLLBACK");
+    EXPECT_EQ(readCheck(*database, a).print, "Once");
+}
+
+TEST_F(PrintRunTest, AJobThatCouldNotBeSentIsReportedBeforeTheQuestion) {
+    open(DatabaseType::Check);
+    addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 1}});
+    surface.setFailJobStart(true);
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::No);
+    const RunReport report = run({.once = true});
+    ASSERT_EQ(dialogs.shown().size(), 3u);
+    EXPECT_EQ(dialogs.shown()[1].title, "Checks not printed");
+    EXPECT_NE(dialogs.shown()[1].text.find("could not be sent"), std::string::npos);
+    EXPECT_EQ(dialogs.shown()[2].text.rfind(kChecksQuestionStart, 0), 0u);
+    EXPECT_FALSE(report.ok());
+}
+
+TEST_F(PrintRunTest, OnlyLabelsSkipTheCheckStepsAndMarkOneTimeLabels) {
+    open(DatabaseType::Draft);
+    const auto once =
+        addCheck(*database, {{f::kPrint, "Once"}, {f::kLabelPrint, true}, {f::kLastName, "Once"}});
+    const auto neverOff =
+        addCheck(*database, {{f::kPrint, "Never"}, {f::kLabelPrint, false}, {f::kLastName, "Off"}});
+    const auto neverOn =
+        addCheck(*database, {{f::kPrint, "Never"}, {f::kLabelPrint, true}, {f::kLastName, "On"}});
+    const auto monthly =
+        addCheck(*database, {{f::kPrint, "Monthly"}, {f::kLabelPrint, true}, {f::kLastName, "M"}});
+    dialogs.queueInput("");
+    dialogs.queueAnswer(DialogAnswer::Yes);
+
+    const RunReport report = run({.onceLabels = true});
+    EXPECT_TRUE(report.labelsConfirmed);
+    EXPECT_EQ(report.labelsPrinted, 2);
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, kLabelsQuestion);
+    EXPECT_EQ(dialogs.shown()[0].title, "");
+    EXPECT_EQ(dialogs.shown()[0].icon, DialogIcon::Critical);
+    EXPECT_EQ(dialogs.shown()[0].defaultAnswer, DialogAnswer::No);
+    EXPECT_EQ(printedTexts(), (std::vector<std::string>{"Once", "On"}));
+    // Every one-time and don't-print record gets the date, also one whose label was not printed.
+    for (auto id : {once, neverOff, neverOn}) {
+        EXPECT_FALSE(readCheck(*database, id).labelPrint);
+        EXPECT_EQ(readCheck(*database, id).labelPrinted, "12/6/2026");
+    }
+    EXPECT_TRUE(readCheck(*database, monthly).labelPrint);
+    EXPECT_FALSE(readCheck(*database, monthly).labelPrinted);
+}
+
+TEST_F(PrintRunTest, RecurringLabelsKeepPrintingAndChecksAndLabelsAreTwoJobs) {
+    open(DatabaseType::Draft);
+    const auto monthly = addCheck(
+        *database, {{f::kPrint, "Monthly"}, {f::kLabelPrint, true}, {f::kLastName, "M"}, {f::kCheck, 9}});
+    const auto off = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kLabelPrint, false}, {f::kCheck, 10}});
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::No);
+    dialogs.queueInput(std::nullopt); // Cancel means label 1
+    dialogs.queueAnswer(DialogAnswer::Yes);
+
+    const RunReport report = run({.monthly = true, .monthlyLabels = true});
+    EXPECT_EQ(surface.sentJobCount(), 2);
+    EXPECT_EQ(dialogs.shown().back().title, " ");
+    EXPECT_FALSE(report.checksConfirmed);
+    EXPECT_TRUE(report.labelsConfirmed);
+    EXPECT_TRUE(readCheck(*database, monthly).labelPrint);
+    EXPECT_EQ(readCheck(*database, monthly).labelPrinted, "12/6/2026");
+    EXPECT_EQ(readCheck(*database, off).labelPrinted, "12/6/2026");
+    const auto& labelJob = surface.jobs().at(1);
+    ASSERT_EQ(labelJob.pages.size(), 1u);
+    EXPECT_EQ(labelJob.pages[0].texts.at(0).x, 200);
+    EXPECT_EQ(labelJob.pages[0].texts.at(0).y, 700);
+}
+
+TEST_F(PrintRunTest, AStartLabelOutsideTheSheetIsAskedAgain) {
+    open(DatabaseType::Draft);
+    addCheck(*database, {{f::kPrint, "Once"}, {f::kLabelPrint, true}, {f::kLastName, "Lee"}});
+    for (const char* answer : {"0", "-3", "abc", "2.5", " 12 "})
+        dialogs.queueInput(answer);
+    run({.onceLabels = true});
+    EXPECT_EQ(dialogs.asked().size(), 5u);
+    ASSERT_EQ(dialogs.shown().size(), 5u); // four refusals, then the question
+    EXPECT_EQ(dialogs.shown()[0].text.rfind("\"0\" is not a label number.", 0), 0u);
+    EXPECT_EQ(surface.texts().at(0).x, 4200);
+    EXPECT_EQ(surface.texts().at(0).y, 700 + 1443);
+}
+
+TEST(StartLabelTest, AnswersThatAreAccepted) {
+    EXPECT_EQ(PrintRun::parseStartLabel(""), 1);
+    EXPECT_EQ(PrintRun::parseStartLabel("   "), 1);
+    EXPECT_EQ(PrintRun::parseStartLabel("1"), 1);
+    EXPECT_EQ(PrintRun::parseStartLabel("30"), 30);
+    EXPECT_EQ(PrintRun::parseStartLabel("007"), 7);
+    EXPECT_GT(PrintRun::parseStartLabel("45").value_or(0), 30);
+    EXPECT_GT(PrintRun::parseStartLabel("99999999999999999999").value_or(0), 30);
+    for (const char* refused : {"0", "000", "-1", "+5", "1.0", "x", "1e2", "3 4"})
+        EXPECT_FALSE(PrintRun::parseStartLabel(refused)) << refused;
+}
+
+TEST_F(PrintRunTest, PreviewChangesNoRecordNotEvenADate) {
+    open(DatabaseType::Draft);
+    const auto monthly = addCheck(*database, {{f::kPrint, "Monthly"},
+                                              {f::kCheck, 8},
+                                              {f::kDate, "1/1/2020"},
+                                              {f::kLabelPrint, true},
+                                              {f::kLastName, "Lee"}});
+    const auto once = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 9}});
+    PrintRun printRun(*database, setup, dialogs);
+    const RunReport report =
+        printRun.preview({.once = true, .monthly = true, .monthlyLabels = true}, surface);
+    EXPECT_TRUE(report.ok());
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_TRUE(dialogs.asked().empty());
+    ASSERT_EQ(surface.sentJobCount(), 1);
+    ASSERT_EQ(surface.jobs()[0].pages.size(), 2u); // the checks, then the labels on a sheet of their own
+    EXPECT_NE(surface.findText("12/6/2026"), nullptr);
+    const auto& label = surface.jobs()[0].pages[1].texts.at(0);
+    EXPECT_EQ(label.text, "Lee");
+    EXPECT_EQ(label.x, 200);
+    EXPECT_EQ(label.y, 700);
+    EXPECT_EQ(readCheck(*database, monthly).date, "1/1/2020");
+    EXPECT_EQ(readCheck(*database, once).print, "Once");
+}
+
+TEST_F(PrintRunTest, SelectionCountsIncludeTheTemplateCheck) {
+    open(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{f::kPrint, "Once"}});
+    addCheck(*database, {{f::kPrint, "Never"}, {f::kLabelPrint, true}});
+    addCheck(*database, {{f::kPrint, "Monthly"}, {f::kLabelPrint, true}});
+    addCheck(*database, {{f::kPrint, "Monthly"}, {f::kLabelPrint, false}});
+    addCheck(*database, {{f::kPrint, "once"}, {f::kLabelPrint, true}});
+    const SelectionCounts counts = countSelections(database->connection());
+    EXPECT_EQ(counts.once, 1);
+    EXPECT_EQ(counts.monthly, 2);
+    EXPECT_EQ(counts.onceLabels, 1);
+    EXPECT_EQ(counts.monthlyLabels, 1);
+}
+
+} // namespace
+} // namespace velmora::print
