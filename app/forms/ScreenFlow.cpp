@@ -8,6 +8,7 @@
 #include "db/forms/CreateNewDatabase.h"
 #include "db/forms/FileOpen.h"
 #include "db/forms/PleaseWait.h"
+#include "entry/forms/CheckForm.h"
 #include "print/FontCatalog.h"
 
 #include <QApplication>
@@ -61,8 +62,11 @@ void ScreenFlow::showCreateDatabase() {
 }
 
 void ScreenFlow::showDataEntry() {
-    present(
-        placeholder("Data Entry: ", "Open database: " + QString::fromStdString(session_.currentDatabase)));
+    auto* screen = new entry::CheckForm(session_, *this, *session_.dialogs);
+    if (screen->load())
+        present(screen);
+    else
+        screen->deleteLater(); // it has reported the file and brought the selection screen back
 }
 
 void ScreenFlow::showPrinterControl() {

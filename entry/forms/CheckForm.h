@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/Dialogs.h"
+#include "app/Session.h"
+#include "app/forms/Navigator.h"
+#include "entry/CheckEntry.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace velmora::entry {
+
+// The data entry screen (form `Check`): one check record at a time, laid out like a printed check.
+// It shows the fields of CheckEntry's current record, hands what the user types back to it and
+// forwards every command; the rules live in CheckEntry.
+class CheckForm : public QMainWindow {
+    Q_OBJECT
+public:
+    CheckForm(Session& session, Navigator& navigator, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~CheckForm() override;
+
+    // Opens the session's current database. A file that is not a usable check database is reported,
+    // the database selection screen comes back and false is returned; the caller then drops the form.
+    bool load();
+
+    CheckEntry& entry() { return entry_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // A text box bound to a field of the check record, with the text it showed last.
+    struct Binding {
+        QWidget* box;
+        const char* field;
+        QString shown;
+    };
+
+    void buildControls();
+    void buildMenus();
+    void orderTabsAcrossTheCheck();
+    QLabel* caption(const QString& text, int left, int top, QWidget* buddy, int width = 0);
+    QLineEdit* textBox(const char* name, const char* field, int left, int top, int width);
+    QPushButton* button(const char* name, const QString& text, int left, int width);
+    QAction* menuEntry(class QMenu* menu, const char* name, const QString& text);
+    void place(QWidget* widget, int left, int top, int width, int height) const;
+    int pixels(int twips) const;
+
+    // Record <-> screen.
+    void showRecord();
+    void showWarnings(bool checkNumberTyped);
+    QString boxText(const Binding& binding) const;
+    bool takeTyped(Binding& binding);
+    bool takeAllTyped();
+    Binding* bindingOf(const QWidget* box);
+
+    // Commands.
+    template <typename Command> void run(Command&& command);
+    void leaveTo(void (Navigator::*next)());
+    void exitProgram();
+    void notAvailable(const char* what, bool saveFirst);
+
+    Session& session_;
+    Navigator& navigator_;
+    Dialogs& dialogs_;
+    CheckEntry entry_;
+    std::vector<Binding> bindings_;
+    QComboBox* printOptions_ = nullptr;
+    QComboBox* productTypes_ = nullptr;
+    QCheckBox* printLabel_ = nullptr;
+    QLabel* recordId_ = nullptr;
+    QLabel* routingWarning_ = nullptr;
+    QLabel* checkNumberWarning_ = nullptr;
+    QWidget* canvas_ = nullptr;
+    double pixelsPerTwip_ = 1.0 / 15;
+    bool leaving_ = false;
+    bool takingTyped_ = false;
+};
+
+} // namespace velmora::entry
