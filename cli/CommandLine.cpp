@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "cli/PrintCommand.h"
+
 #include <functional>
 #include <iostream>
 #include <map>
@@ -12,7 +14,9 @@ using VerbHandler = std::function<int(const Invocation&)>;
 
 // The headless verbs. Each takes its own options from Invocation::arguments.
 const std::map<std::string, VerbHandler>& verbs() {
-    static const std::map<std::string, VerbHandler> table = {};
+    static const std::map<std::string, VerbHandler> table = {
+        {"print", runPrintCommand},
+    };
     return table;
 }
 

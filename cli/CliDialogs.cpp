@@ -1,0 +1,50 @@
+#include "cli/CliDialogs.h"
+
+#include <ostream>
+
+namespace velmora::cli {
+
+namespace {
+
+std::string heading(const std::string& title) {
+    const auto first = title.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : title.substr(first) + ": ";
+}
+
+} // namespace
+
+CliDialogs::CliDialogs(std::ostream& out, bool confirm, std::string inputAnswer)
+    : out_(out)
+    , confirm_(confirm)
+    , inputAnswer_(std::move(inputAnswer)) {}
+
+DialogAnswer CliDialogs::show(const MessageBox& box) {
+    out_ << "velmora: " << heading(box.title) << box.text << '\n';
+    switch (box.buttons) {
+    case DialogButtons::Ok:
+        if (box.icon == DialogIcon::Critical)
+            failureSinceQuestion_ = true;
+        return DialogAnswer::Ok;
+    case DialogButtons::OkCancel:
+        return DialogAnswer::Ok;
+    case DialogButtons::YesNo:
+    case DialogButtons::YesNoCancel:
+        break;
+    }
+    const bool yes = confirm_ && !failureSinceQuestion_;
+    if (confirm_ && failureSinceQuestion_)
+        out_ << "velmora: answered No because of the error above\n";
+    else
+        out_ << "velmora: answered " << (yes ? "Yes" : "No") << " (--confirm " << (yes ? "yes" : "no")
+             << ")\n";
+    failureSinceQuestion_ = false;
+    return yes ? DialogAnswer::Yes : DialogAnswer::No;
+}
+
+std::optional<std::string> CliDialogs::input(const InputBox& box) {
+    out_ << "velmora: " << heading(box.title) << box.prompt << ' '
+         << (inputAnswer_.empty() ? box.defaultText : inputAnswer_) << '\n';
+    return inputAnswer_.empty() ? box.defaultText : inputAnswer_;
+}
+
+} // namespace velmora::cli
