@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <map>
 #include <stdexcept>
-#include <utility>
 
 namespace velmora::micr65 {
 namespace {

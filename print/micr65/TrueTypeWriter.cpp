@@ -4,7 +4,6 @@
 #include <array>
 #include <climits>
 #include <cstddef>
-#include <limits>
 #include <map>
 #include <stdexcept>
 
@@ -38,6 +37,17 @@ public:
             throw std::invalid_argument("a tag has four characters");
         for (char c : t)
             u8(static_cast<unsigned char>(c));
+    }
+    // searchRange, entrySelector and rangeShift for `count` sorted entries of `entrySize` bytes.
+    void binarySearchHints(unsigned count, unsigned entrySize) {
+        unsigned power = 1, log2 = 0;
+        while (power * 2 <= count) {
+            power *= 2;
+            ++log2;
+        }
+        u16(power * entrySize);
+        u16(log2);
+        u16((count - power) * entrySize);
     }
     void append(const std::vector<unsigned char>& more) {
         data_.insert(data_.end(), more.begin(), more.end());
@@ -163,21 +173,12 @@ std::vector<unsigned char> cmapTable(std::vector<CharMapping> chars) {
     segments.push_back({0xFFFF, 0xFFFF, 1});
 
     const auto segCount = static_cast<unsigned>(segments.size());
-    unsigned searchRange = 1, entrySelector = 0;
-    while (searchRange * 2 <= segCount) {
-        searchRange *= 2;
-        ++entrySelector;
-    }
-    searchRange *= 2;
-
     Bytes sub;
     sub.u16(4);
     sub.u16(16 + 8 * segCount); // length
     sub.u16(0);                 // language
     sub.u16(segCount * 2);
-    sub.u16(searchRange);
-    sub.u16(entrySelector);
-    sub.u16(segCount * 2 - searchRange);
+    sub.binarySearchHints(segCount, 2);
     for (const Segment& s : segments)
         sub.u16(s.end);
     sub.u16(0); // reserved pad
@@ -349,7 +350,7 @@ std::vector<unsigned char> writeTrueType(const FontDescription& font) {
                   em * 5 / 100, em * 30 / 100})                   // strikeout size, position
         os2.i16(v);
     os2.i16(0); // family class: none
-    // PANOSE: Latin text, any serif... a monospaced face when all advances agree.
+    // PANOSE: Latin text, book weight, monospaced when the description says so.
     for (unsigned v : {2u, 0u, 5u, 0u, m.monospaced ? 9u : 0u, 0u, 0u, 0u, 0u, 0u})
         os2.u8(v);
     os2.u32(1); // Unicode range: Basic Latin
@@ -395,19 +396,10 @@ std::vector<unsigned char> writeTrueType(const FontDescription& font) {
                                                                    {"post", post.data()}};
 
     const auto numTables = static_cast<unsigned>(tables.size());
-    unsigned searchRange = 1, entrySelector = 0;
-    while (searchRange * 2 <= numTables) {
-        searchRange *= 2;
-        ++entrySelector;
-    }
-    searchRange *= 16;
-
     Bytes file;
     file.u32(0x00010000);
     file.u16(numTables);
-    file.u16(searchRange);
-    file.u16(entrySelector);
-    file.u16(numTables * 16 - searchRange);
+    file.binarySearchHints(numTables, 16);
     std::size_t offset = 12 + 16 * tables.size();
     std::size_t headOffset = 0;
     for (const auto& [tag, data] : tables) {

@@ -6,8 +6,9 @@
 #include "Outline.h"
 #include "TrueTypeWriter.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <fstream>
