@@ -3,6 +3,7 @@
 #include "app/Password.h"
 #include "app/Settings.h"
 #include "app/forms/PasswordBox.h"
+#include "app/forms/ScreenButton.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -27,14 +28,10 @@ ChangePass::ChangePass(Session& session, Navigator& navigator, QWidget* parent)
     password2_ = new PasswordBox(this);
     password2_->setObjectName("Password2");
 
-    auto* changeButton = new QPushButton("Change Password", this);
-    changeButton->setObjectName("ChangePassword");
-    changeButton->setDefault(true);
-    auto* exitButton = new QPushButton("Exit", this);
-    exitButton->setObjectName("Exit");
-    exitButton->setAutoDefault(false);
-    connect(changeButton, &QPushButton::clicked, this, [this] { change(); });
-    connect(exitButton, &QPushButton::clicked, this, [this] { navigator_.endProgram(); });
+    auto* changeButton =
+        screenButton(this, "Change Password", "ChangePassword", ButtonRole::Default, [this] { change(); });
+    auto* exitButton =
+        screenButton(this, "Exit", "Exit", ButtonRole::Normal, [this] { navigator_.endProgram(); });
 
     auto* fields = new QFormLayout;
     fields->addRow("Enter NEW Program Password Here:", password1_);

@@ -1,5 +1,7 @@
 #include "app/forms/FontFailure.h"
 
+#include "app/forms/ScreenButton.h"
+
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -49,10 +51,7 @@ FontFailure::FontFailure(QWidget* parent)
                               "where your program is installed, select the MICR65 font and choose OK.\r\n",
                               this);
 
-    auto* ok = new QPushButton("OK", this);
-    ok->setObjectName("OK");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QWidget::close);
+    auto* ok = screenButton(this, "OK", "OK", ButtonRole::Default, [this] { close(); });
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -3,6 +3,7 @@
 #include "app/Password.h"
 #include "app/Product.h"
 #include "app/forms/PasswordBox.h"
+#include "app/forms/ScreenButton.h"
 
 #include <QFont>
 #include <QGridLayout>
@@ -126,18 +127,16 @@ Pass::Pass(Session& session, Navigator& navigator, FaceList faces, QWidget* pare
     password_->setObjectName("Password");
     prompt->setBuddy(password_);
 
-    auto* agreeButton = new QPushButton("&Agree", this);
-    agreeButton->setObjectName("Agree");
-    agreeButton->setDefault(true);
-    auto* disagreeButton = new QPushButton("&Disagree", this);
-    disagreeButton->setObjectName("Disagree");
-    disagreeButton->setAutoDefault(false);
-    auto* changeButton = new QPushButton("&Change Password", this);
-    changeButton->setObjectName("ChangePassword");
-    changeButton->setAutoDefault(false);
-    connect(agreeButton, &QPushButton::clicked, this, [this] { agree(); });
-    connect(disagreeButton, &QPushButton::clicked, this, [this] { navigator_.endProgram(); });
-    connect(changeButton, &QPushButton::clicked, this, [this] { askToChangePassword(); });
+    auto* agreeButton = screenButton(this, "&Agree", "Agree", ButtonRole::Default, [this] {
+        proceedWithPassword(&Navigator::showFileOpen, "Invalid password! Please enter the correct password");
+    });
+    auto* disagreeButton =
+        screenButton(this, "&Disagree", "Disagree", ButtonRole::Normal, [this] { navigator_.endProgram(); });
+    auto* changeButton = screenButton(this, "&Change Password", "ChangePassword", ButtonRole::Normal, [this] {
+        proceedWithPassword(&Navigator::showChangePassword,
+                            "Invalid password! You must first enter the correct "
+                            "password to change the password.");
+    });
 
     auto* title = new QHBoxLayout;
     title->setSpacing(2);
@@ -183,10 +182,10 @@ void Pass::start() {
         navigator_.showFontFailure();
 }
 
-Pass::Check Pass::checkTyped() {
+void Pass::proceedWithPassword(void (Navigator::*next)(), const char* wrongPasswordText) {
     if (!settings_) {
         session_.dialogs->show({settingsProblem_, {}, DialogButtons::Ok, DialogIcon::Critical});
-        return Check::Unavailable;
+        return;
     }
     auto result = checkPassword(settings_->connection(), password_->text().toStdString());
     if (!result) {
@@ -194,38 +193,14 @@ Pass::Check Pass::checkTyped() {
                                 {},
                                 DialogButtons::Ok,
                                 DialogIcon::Critical});
-        return Check::Unavailable;
+        return;
     }
-    return *result == PasswordCheck::Matches ? Check::Matches : Check::Wrong;
-}
-
-void Pass::agree() {
-    switch (checkTyped()) {
-    case Check::Matches:
-        navigator_.showFileOpen();
-        close();
-        break;
-    case Check::Wrong:
-        session_.dialogs->inform("Invalid password! Please enter the correct password");
-        break;
-    case Check::Unavailable:
-        break;
+    if (*result != PasswordCheck::Matches) {
+        session_.dialogs->inform(wrongPasswordText); // the typed text stays for correcting
+        return;
     }
-}
-
-void Pass::askToChangePassword() {
-    switch (checkTyped()) {
-    case Check::Matches:
-        navigator_.showChangePassword();
-        close();
-        break;
-    case Check::Wrong:
-        session_.dialogs->inform(
-            "Invalid password! You must first enter the correct password to change the password.");
-        break;
-    case Check::Unavailable:
-        break;
-    }
+    (navigator_.*next)();
+    close();
 }
 
 } // namespace velmora

@@ -33,12 +33,10 @@ public:
     static const char* const kLicenseOpening;
 
 private:
-    void agree();
-    void askToChangePassword();
-    // Compares the typed password with the stored one; a password that cannot be checked is
-    // reported here and counts as not matching.
-    enum class Check { Matches, Wrong, Unavailable };
-    Check checkTyped();
+    // Agree and Change Password: the typed password, compared in lower case with the stored one,
+    // leads to the next screen; a wrong one is reported with the button's own text. A password that
+    // cannot be checked (settings file or password record unreadable) is reported as such.
+    void proceedWithPassword(void (Navigator::*next)(), const char* wrongPasswordText);
 
     Session& session_;
     Navigator& navigator_;

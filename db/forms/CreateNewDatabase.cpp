@@ -1,5 +1,6 @@
 #include "db/forms/CreateNewDatabase.h"
 
+#include "app/forms/ScreenButton.h"
 #include "db/DatabaseFiles.h"
 
 #include <QHBoxLayout>
@@ -39,14 +40,10 @@ CreateNewDatabase::CreateNewDatabase(Session& session, Navigator& navigator, QWi
     name_->setMaxLength(static_cast<int>(db::kMaxDatabaseNameLength));
     prompt->setBuddy(name_);
 
-    auto* createButton = new QPushButton("&Create Database", this);
-    createButton->setObjectName("CreateDatabase");
-    createButton->setDefault(true);
-    auto* exitButton = new QPushButton("&Exit", this);
-    exitButton->setObjectName("Exit");
-    exitButton->setAutoDefault(false);
-    connect(createButton, &QPushButton::clicked, this, [this] { create(); });
-    connect(exitButton, &QPushButton::clicked, this, [this] { navigator_.endProgram(); });
+    auto* createButton =
+        screenButton(this, "&Create Database", "CreateDatabase", ButtonRole::Default, [this] { create(); });
+    auto* exitButton =
+        screenButton(this, "&Exit", "Exit", ButtonRole::Normal, [this] { navigator_.endProgram(); });
 
     auto* options = new QVBoxLayout;
     options->setContentsMargins(16, 0, 0, 0);

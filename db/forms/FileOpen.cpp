@@ -1,6 +1,7 @@
 #include "db/forms/FileOpen.h"
 
 #include "app/Product.h"
+#include "app/forms/ScreenButton.h"
 #include "db/DatabaseFiles.h"
 
 #include <QHBoxLayout>
@@ -58,21 +59,13 @@ FileOpen::FileOpen(Session& session, Navigator& navigator, QWidget* parent)
     instruction->setObjectName("Label1");
     instruction->setWordWrap(true);
 
-    auto* ok = new QPushButton("OK", this);
-    ok->setObjectName("FileOK");
-    ok->setDefault(true);
-    auto* create = new QPushButton("Create New Database", this);
-    create->setObjectName("CreateNewDatabase");
-    create->setAutoDefault(false);
-    auto* exitButton = new QPushButton("Exit", this);
-    exitButton->setObjectName("Exit");
-    exitButton->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, [this] { fileOk(); });
-    connect(create, &QPushButton::clicked, this, [this] {
+    auto* ok = screenButton(this, "OK", "FileOK", ButtonRole::Default, [this] { fileOk(); });
+    auto* create = screenButton(this, "Create New Database", "CreateNewDatabase", ButtonRole::Normal, [this] {
         navigator_.showCreateDatabase();
         close();
     });
-    connect(exitButton, &QPushButton::clicked, this, [this] { navigator_.endProgram(); });
+    auto* exitButton =
+        screenButton(this, "Exit", "Exit", ButtonRole::Normal, [this] { navigator_.endProgram(); });
 
     auto* menuBar = new QMenuBar(this);
     QMenu* help = menuBar->addMenu("Help");

@@ -49,6 +49,10 @@ protected:
         box->clear();
         QTest::keyClicks(box, text);
     }
+    void typeNewPassword(ChangePass& change, const char* first, const char* second) {
+        QTest::keyClicks(child<QLineEdit>(change, "Password1"), first);
+        QTest::keyClicks(child<QLineEdit>(change, "Password2"), second);
+    }
     PasswordCheck storedCheck(const std::string& typed) {
         auto settings = SettingsStore::open(program_.dir());
         return *checkPassword(settings->connection(), typed);
@@ -144,8 +148,7 @@ TEST_F(StartupFormsTest, MismatchedNewPasswordsReturnToThePasswordScreenWithTheO
     ChangePass change(session_, navigator_);
     change.show();
     EXPECT_EQ(change.windowTitle(), "ChangePass");
-    QTest::keyClicks(child<QLineEdit>(change, "Password1"), "daisy");
-    QTest::keyClicks(child<QLineEdit>(change, "Password2"), "Daisy"); // compared case-sensitively
+    typeNewPassword(change, "daisy", "Daisy"); // compared case-sensitively
     EXPECT_EQ(child<QLineEdit>(change, "Password2")->displayText(), "*****");
     QTest::mouseClick(child<QPushButton>(change, "ChangePassword"), Qt::LeftButton);
 
@@ -159,8 +162,7 @@ TEST_F(StartupFormsTest, MismatchedNewPasswordsReturnToThePasswordScreenWithTheO
 TEST_F(StartupFormsTest, ChangedPasswordIsStoredLowerCaseAndTheNextScreenAcceptsOnlyIt) {
     ChangePass change(session_, navigator_);
     change.show();
-    QTest::keyClicks(child<QLineEdit>(change, "Password1"), "Daisy Chain");
-    QTest::keyClicks(child<QLineEdit>(change, "Password2"), "Daisy Chain");
+    typeNewPassword(change, "Daisy Chain", "Daisy Chain");
     QTest::keyClick(child<QLineEdit>(change, "Password2"), Qt::Key_Return);
     ASSERT_EQ(dialogs_.shown().size(), 1u);
     EXPECT_TRUE(dialogs_.shownTexts()[0].starts_with("Your password has been changed! Be sure to remember"));
@@ -189,8 +191,7 @@ TEST_F(StartupFormsTest, ExitOnTheChangeScreenEndsTheProgram) {
 TEST_F(StartupFormsTest, FailedSaveIsReportedWithoutTheConfirmation) {
     ChangePass change(session_, navigator_);
     change.show();
-    QTest::keyClicks(child<QLineEdit>(change, "Password1"), "daisy");
-    QTest::keyClicks(child<QLineEdit>(change, "Password2"), "daisy");
+    typeNewPassword(change, "daisy", "daisy");
     std::filesystem::remove(program_.dir() / kSettingsFileName);
     QTest::mouseClick(child<QPushButton>(change, "ChangePassword"), Qt::LeftButton);
     ASSERT_EQ(dialogs_.shown().size(), 1u);
