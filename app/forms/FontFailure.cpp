@@ -62,7 +62,7 @@ FontFailure::FontFailure(QWidget* parent)
     layout->addWidget(cause);
     layout->addWidget(remedy);
     layout->addLayout(buttons);
-    resize(620, 260);
+    resize(640, sizeHint().height());
 }
 
 } // namespace velmora
