@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -84,9 +85,41 @@ CheckForm::CheckForm(Session& session, Navigator& navigator, Dialogs& dialogs, Q
     buildControls();
     buildMenus();
     orderTabsAcrossTheCheck();
+    // The buttons' access keys win over the menu bar's: "&Previous <<" and the Print menu's "&Print"
+    // share Alt+P, and a key that cycles between moving back and leaving the screen is no use.
+    for (QPushButton* push : canvas_->findChildren<QPushButton*>())
+        buttonKeys_.emplace_back(QKeySequence::mnemonic(push->text()), push);
+    canvas_->installEventFilter(this);
+    for (QWidget* widget : canvas_->findChildren<QWidget*>())
+        widget->installEventFilter(this);
 }
 
-CheckForm::~CheckForm() = default;
+bool CheckForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const auto& [sequence, push] : buttonKeys_) {
+            if (sequence.isEmpty() || pressed != sequence)
+                continue;
+            // Taking the override turns the key into an ordinary key press, which clicks the button.
+            event->accept();
+            if (event->type() == QEvent::KeyPress && push->isEnabled())
+                push->animateClick();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+CheckForm::~CheckForm() {
+    // The boxes outlive this class's members while QWidget takes them down, and losing the focus
+    // then would hand their text to a record that is gone.
+    for (const auto& binding : bindings_)
+        binding.box->disconnect(this);
+    printOptions_->disconnect(this);
+    productTypes_->disconnect(this);
+    printLabel_->disconnect(this);
+}
 
 int CheckForm::pixels(int twips) const {
     return static_cast<int>(std::lround(twips * pixelsPerTwip_));

@@ -5,8 +5,10 @@
 #include "app/forms/Navigator.h"
 #include "entry/CheckEntry.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QString>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -36,6 +38,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // A text box bound to a field of the check record, with the text it showed last.
@@ -74,6 +77,7 @@ private:
     Dialogs& dialogs_;
     CheckEntry entry_;
     std::vector<Binding> bindings_;
+    std::vector<std::pair<QKeySequence, QPushButton*>> buttonKeys_;
     QComboBox* printOptions_ = nullptr;
     QComboBox* productTypes_ = nullptr;
     QCheckBox* printLabel_ = nullptr;
