@@ -83,18 +83,5 @@ TEST_F(PasswordTest, MissingPasswordRecordIsAFailureNotAMismatch) {
     EXPECT_NE(result.message().find("password"), std::string::npos) << result.message();
 }
 
-TEST_F(PasswordTest, ChangedPasswordIsStoredLowerCaseAndHashed) {
-    ASSERT_TRUE(changePassword(db(), "Sun Flower").ok());
-    EXPECT_EQ(check("sun flower"), PasswordCheck::Matches);
-    EXPECT_EQ(check("SUN FLOWER"), PasswordCheck::Matches);
-    EXPECT_EQ(check("tulip"), PasswordCheck::Wrong);
-    EXPECT_EQ(stored().text().value_or("").find("flower"), std::string::npos);
-
-    // Seen from a new opening of the settings file, as the next password screen sees it.
-    auto reopened = SettingsStore::open(program_.dir());
-    ASSERT_TRUE(reopened.ok());
-    EXPECT_EQ(*checkPassword(reopened->connection(), "Sun flower"), PasswordCheck::Matches);
-}
-
 } // namespace
 } // namespace velmora

@@ -180,14 +180,6 @@ TEST_F(CreateNewDatabaseTest, OpensWithNoTypeChosenAndANameBoxOf36Characters) {
     EXPECT_EQ(accountTypeOf(name36.toStdString() + ".mdb"), "Draft") << "the template's type";
 }
 
-TEST_F(CreateNewDatabaseTest, ChosenTypeIsWritten) {
-    QTest::mouseClick(child<QRadioButton>(screen_, "CheckOption"), Qt::LeftButton);
-    QTest::keyClicks(nameBox(), "Business checking");
-    create();
-    EXPECT_EQ(accountTypeOf("Business checking.mdb"), "Check");
-    EXPECT_EQ(navigator_.calls, Strings{"FileOpen"});
-}
-
 TEST_F(CreateNewDatabaseTest, ExistingFileIsLeftUntouchedAndTheScreenStays) {
     std::ofstream(program_.dir() / "Payroll.mdb", std::ios::binary) << "someone's data";
     QTest::mouseClick(child<QRadioButton>(screen_, "DraftOption"), Qt::LeftButton);
