@@ -19,9 +19,10 @@ struct LargeDatabase {
     LargeDatabase() {
         schema::createCheckDatabaseTables(db);
         Transaction transaction(db);
-        Statement insert(db, "INSERT INTO Account (FirstName, LastName, PayTo, Amount, \"Date\", \"Check\", Bank, ABA, "
-                             "Account, Print) VALUES (?, ?, ?, ?, '12/7/2026', ?, 'First Bank', '011000015', "
-                             "'12345D678', 'Once')");
+        Statement insert(
+            db, "INSERT INTO Account (FirstName, LastName, PayTo, Amount, \"Date\", \"Check\", Bank, ABA, "
+                "Account, Print) VALUES (?, ?, ?, ?, '12/7/2026', ?, 'First Bank', '011000015', "
+                "'12345D678', 'Once')");
         for (int i = 0; i < kRows; ++i) {
             insert.reset();
             insert.bind(1, "First" + std::to_string(i % 977));
