@@ -10,6 +10,8 @@
 #include "db/forms/PleaseWait.h"
 #include "entry/forms/CheckForm.h"
 #include "print/FontCatalog.h"
+#include "print/forms/AlignPrinter.h"
+#include "print/forms/PrinterControl.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -18,20 +20,6 @@
 #include <QWidget>
 
 namespace velmora {
-
-namespace {
-
-// Stands in for a screen that has not been built yet, naming what it would show.
-QWidget* placeholder(const QString& title, const QString& text) {
-    auto* window = new QWidget;
-    window->setWindowTitle(title);
-    auto* layout = new QVBoxLayout(window);
-    layout->addWidget(new QLabel(text, window));
-    window->resize(480, 160);
-    return window;
-}
-
-} // namespace
 
 void ScreenFlow::present(QWidget* screen) {
     screen->setAttribute(Qt::WA_DeleteOnClose);
@@ -70,10 +58,23 @@ void ScreenFlow::showDataEntry() {
 }
 
 void ScreenFlow::showPrinterControl() {
-    present(placeholder("Printer Control Menu", "Printer Control Menu"));
+    auto* screen = new PrinterControl(session_, *this);
+    if (screen->load()) {
+        present(screen);
+    } else {
+        screen->deleteLater(); // it has said why; the data entry screen comes back
+        showDataEntry();
+    }
 }
+
 void ScreenFlow::showAlignPrinter() {
-    present(placeholder("Align Printer", "Printer alignment"));
+    auto* screen = new AlignPrinter(session_, *this);
+    if (screen->load()) {
+        present(screen);
+    } else {
+        screen->deleteLater();
+        showPrinterControl();
+    }
 }
 
 void ScreenFlow::endProgram() {

@@ -1,0 +1,177 @@
+#include "print/forms/AlignPrinter.h"
+
+#include "app/forms/ScreenButton.h"
+#include "db/RecordSet.h"
+#include "db/Schema.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+#include <limits>
+
+namespace velmora {
+
+namespace {
+
+const QString kParagraphBreak = "\r\n\r\n";
+
+QPlainTextEdit* helpText(QWidget* parent, const char* objectName, const QString& text) {
+    auto* box = new QPlainTextEdit(text, parent);
+    box->setObjectName(objectName);
+    box->setReadOnly(true);
+    return box;
+}
+
+QLineEdit* offsetBox(QWidget* parent, const char* objectName) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(objectName);
+    return box;
+}
+
+QString offsetText(const std::optional<std::int64_t>& value) {
+    return value ? QString::number(*value) : QString();
+}
+
+} // namespace
+
+QString AlignPrinter::stockHelp() {
+    return QStringList{
+        "About The Standard Printing Method Check Box:",
+        "Select the standard printing method for check stock that is 88mm in length; This is the check "
+        "length of "
+        "most standard letter size 3up check stock. Deselect this check box if you are printing on check "
+        "stock "
+        "that is 92mm in length or checks on plain paper and you want to print exactly 3 checks per page. ",
+        "By printing exactly 3 checks per page, you only need to make two cuts in the paper for every 3 "
+        "checks "
+        "printed. ",
+        "NOTE: If your printer has problems printing the last check you will have to use the standard "
+        "printing "
+        "method. Some printers do not have a printable area large enough to print the last check if using "
+        "the "
+        "92mm check length; Most laserjet printers can print the last check while most ink jet and bubble "
+        "jet "
+        "printers cannot."}
+        .join(kParagraphBreak);
+}
+
+QString AlignPrinter::alignmentHelp() {
+    return QStringList{
+        "Before aligning your printer, be sure your printer options are setup to print on Letter Size Paper "
+        "and "
+        "Portrait Orientation.",
+        "To adjust the printed information on the checks down, increase the Vertical Starting Position "
+        "number. To "
+        "adjust the printed information on the checks up you must decrease this number. ",
+        "The default number is 200. This number works fine for most laserjet printers, however, on most ink "
+        "jet "
+        "printers a value of 350 to 450 works better. Adjust this number so that the bottom of the MICR line "
+        "is "
+        "3/16 of an inch from the bottom of your checks. Unit of measure: 75 = about 1/16th of an inch. ",
+        "For horizontal alignment; the Routing Number and the symbols surrounding it should be centered "
+        "between "
+        "the area of 5 11/16 and 4 5/16 of an inch measured from the right side of the check. The default "
+        "horizontal starting position for laserjet printers is 525."}
+        .join(kParagraphBreak);
+}
+
+std::optional<int> AlignPrinter::parseOffset(const QString& text) {
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    const int value = trimmed.toInt(&ok, 10);
+    // toInt takes an optional sign and digits only: no blanks inside, decimals or separators.
+    if (!ok || value < std::numeric_limits<std::int16_t>::min() ||
+        value > std::numeric_limits<std::int16_t>::max())
+        return std::nullopt;
+    return value;
+}
+
+AlignPrinter::AlignPrinter(Session& session, Navigator& navigator, QWidget* parent)
+    : QWidget(parent)
+    , session_(session)
+    , navigator_(navigator) {
+    setObjectName("AlignPrinter");
+    setWindowTitle("Printer Alignment Options");
+
+    auto* title = new QLabel("Printer Alignment Options", this);
+    QFont titleFont("Times New Roman");
+    titleFont.setPointSize(16);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+
+    vertical_ = offsetBox(this, "Text3");
+    horizontal_ = offsetBox(this, "Text2");
+    stock88mm_ = new QCheckBox("Use the standard printing method for printing checks 88mm in length.", this);
+    stock88mm_->setObjectName("QCS");
+
+    auto* offsets = new QFormLayout;
+    offsets->addRow("Vertical Starting Position:", vertical_);
+    offsets->addRow("Horizontal Starting Position:", horizontal_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(title);
+    layout->addLayout(offsets);
+    layout->addWidget(helpText(this, "Text1", alignmentHelp()), 1);
+    layout->addWidget(stock88mm_);
+    layout->addWidget(helpText(this, "TEXT4", stockHelp()), 1);
+    layout->addWidget(screenButton(this, "OK", "Command1", ButtonRole::Default, [this] { ok(); }), 0,
+                      Qt::AlignRight);
+    resize(560, 600);
+}
+
+bool AlignPrinter::load() {
+    auto settings = SettingsStore::open(session_.programDir);
+    if (!settings) {
+        session_.dialogs->show(
+            {settings.message(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+        return false;
+    }
+    settings_.emplace(std::move(settings.value()));
+    try {
+        const SettingsRecord record = settings_->read();
+        vertical_->setText(offsetText(record.verticalStart));
+        horizontal_->setText(offsetText(record.horizontalStart));
+        stock88mm_->setChecked(record.quickenCheckStock.value_or(false));
+    } catch (const db::Error& error) {
+        session_.dialogs->show({error.what(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+        return false;
+    }
+    return true;
+}
+
+void AlignPrinter::ok() {
+    const std::optional<int> vertical = parseOffset(vertical_->text());
+    const std::optional<int> horizontal = parseOffset(horizontal_->text());
+    if (!vertical || !horizontal) {
+        QLineEdit* wrong = vertical ? horizontal_ : vertical_;
+        const std::string name = vertical ? "Horizontal Starting Position" : "Vertical Starting Position";
+        session_.dialogs->show({"The " + name +
+                                    " must be a whole number from -32768 to 32767 (in twips: 75 = "
+                                    "about 1/16th of an inch). \"" +
+                                    wrong->text().toStdString() + "\" was not stored; please correct it.",
+                                "Printer Alignment Options", DialogButtons::Ok, DialogIcon::Exclamation,
+                                DialogAnswer::Ok});
+        wrong->setFocus();
+        wrong->selectAll();
+        return;
+    }
+    try {
+        db::RecordSet record(settings_->connection(), db::schema::settings());
+        record.edit();
+        record.setField(setting::kVerticalStart, *vertical);
+        record.setField(setting::kHorizontalStart, *horizontal);
+        record.setField(setting::kQuickenCheckStock, stock88mm_->isChecked());
+        record.update();
+    } catch (const db::Error& error) {
+        session_.dialogs->show({std::string("The alignment could not be saved: ") + error.what(), "",
+                                DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+        return;
+    }
+    navigator_.showPrinterControl();
+    close();
+}
+
+} // namespace velmora

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/Session.h"
+#include "app/Settings.h"
+#include "app/forms/Navigator.h"
+
+#include <QWidget>
+#include <optional>
+
+class QCheckBox;
+class QLineEdit;
+
+namespace velmora {
+
+// Printer Alignment Options: the vertical and horizontal start of the check layouts and the 88mm
+// stock option, stored in the settings record.
+class AlignPrinter : public QWidget {
+public:
+    AlignPrinter(Session& session, Navigator& navigator, QWidget* parent = nullptr);
+
+    // Loads the settings record into the boxes; false (after telling the user) when it cannot be read.
+    bool load();
+
+    // The offsets are 16-bit whole numbers of twips; std::nullopt for anything else.
+    static std::optional<int> parseOffset(const QString& text);
+
+    static QString alignmentHelp();
+    static QString stockHelp();
+
+private:
+    void ok();
+
+    Session& session_;
+    Navigator& navigator_;
+    std::optional<SettingsStore> settings_;
+    QLineEdit* vertical_ = nullptr;
+    QLineEdit* horizontal_ = nullptr;
+    QCheckBox* stock88mm_ = nullptr;
+};
+
+} // namespace velmora

@@ -1,0 +1,325 @@
+#include "print/forms/PrinterControl.h"
+
+#include "app/forms/ScreenButton.h"
+#include "db/RecordSet.h"
+#include "db/Schema.h"
+#include "print/forms/PrinterSurface.h"
+#include "print/forms/ProgramPrinter.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrintPreviewDialog>
+#include <QProgressDialog>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+namespace {
+
+const char* const kPlainPaperNote = "When printing on paper instead of check stock you should use paper that "
+                                    "has a light pattern on both sides of "
+                                    "it. The checks must also be cut out of the paper so that the bottom of "
+                                    "the check is completely straight. Be "
+                                    "sure to cut checks where the dashes ( - ) are placed.";
+
+QLabel* textLabel(QWidget* parent, const QString& text, bool heading = false) {
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    if (heading) {
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
+    }
+    return label;
+}
+
+QCheckBox* checkBox(QWidget* parent, const char* objectName, const char* caption) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(objectName);
+    return box;
+}
+
+QLabel* countLabel(QWidget* parent, const char* objectName) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(objectName);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setMinimumWidth(48);
+    return label;
+}
+
+// Shows the progress of a long run in a modal progress box with the page being printed; a short run
+// finishes before the box appears.
+class RunProgressBox {
+public:
+    explicit RunProgressBox(QWidget* parent)
+        : box_("", QString(), 0, 1, parent) {
+        box_.setWindowTitle("Printer Control Menu");
+        box_.setWindowModality(Qt::WindowModal);
+        box_.setMinimumDuration(700);
+        box_.setCancelButton(nullptr);
+        box_.setAutoReset(true);
+        box_.reset();
+    }
+    void update(const print::RunProgress& progress) {
+        QString text;
+        switch (progress.stage) {
+        case print::RunProgress::Stage::Checks:
+            text = QString("Printing checks: page %1 of %2").arg(progress.page).arg(progress.pages);
+            break;
+        case print::RunProgress::Stage::Labels:
+            text = QString("Printing labels: page %1 of %2").arg(progress.page).arg(progress.pages);
+            break;
+        case print::RunProgress::Stage::Saving:
+            text = QString("Saving the changes: %1 of %2 records").arg(progress.done).arg(progress.total);
+            break;
+        }
+        if (progress.done == 1 || box_.maximum() != progress.total)
+            box_.setMaximum(static_cast<int>(progress.total));
+        box_.setLabelText(text);
+        box_.setValue(static_cast<int>(progress.done)); // hides itself at the last record
+    }
+
+private:
+    QProgressDialog box_;
+};
+
+} // namespace
+
+PrinterControl::PrinterControl(Session& session, Navigator& navigator, print::PrintSurface* surface,
+                               QWidget* parent)
+    : QMainWindow(parent)
+    , session_(session)
+    , navigator_(navigator)
+    , dialogs_(*session.dialogs)
+    , surface_(surface) {
+    setObjectName("PrinterControl");
+    setWindowTitle("Printer Control Menu");
+
+    QMenuBar* bar = menuBar();
+    QAction* setup = bar->addAction("Printer Setup", this, [this] { this->surface().ShowPrinterSetup(); });
+    setup->setObjectName("PrintSetup");
+    auto addMenu = [&](const char* objectName, const char* title,
+                       std::initializer_list<std::pair<const char*, const char*>> items) {
+        QMenu* menu = bar->addMenu(title);
+        menu->setObjectName(objectName);
+        menu->menuAction()->setObjectName(QString(objectName) + "Action");
+        for (const auto& [name, caption] : items) {
+            QAction* action =
+                menu->addAction(caption, this, [this, text = QString(caption)] { notAvailable(text); });
+            action->setObjectName(name);
+        }
+    };
+    addMenu("PrintBlankChecksMenu", "Print Blank Checks",
+            {{"BlankCehcks", "Regular Blank Checks"},
+             {"BlankQuicken", "Quicken(tm) Compatible 3 up"},
+             {"qcbv", "Quicken(tm) Compatible Business Voucher"}});
+    addMenu("PrintDepositTicketsMenu", "Print Deposit Tickets",
+            {{"BlankDepositTickets", "Blank Deposit Tickets"}});
+    addMenu("hpc", "Help",
+            {{"canpp", "Checks Are Not Printing Properly"},
+             {"hpl", "Printing Labels"},
+             {"hpbsc", "Printing Blank Checks"},
+             {"pcfqoqb", "Printing Quicken(tm) Compatible Checks"},
+             {"pcmth", "Printing Checks Multiple Times"},
+             {"PurchasingCheckStock", "Purchasing Check Stock"},
+             {"atpcm", "Selecting What You Want to Print"},
+             {"spmcb", "About Check Stock"},
+             {"PrintControlAbout", "About"}});
+
+    auto* body = new QWidget(this);
+    setCentralWidget(body);
+    once_ = checkBox(body, "Once", "Print all checks selected to print &ONE TIME");
+    monthly_ = checkBox(body, "Monthly", "Print all checks selected to print &MULTIPLE TIMES");
+    onceLabels_ = checkBox(body, "OLabel", "Print labels for checks selected to print &ONE TIME");
+    monthlyLabels_ = checkBox(body, "MLabel", "Print labels for checks selected to print &MULTIPLE TIMES");
+    plainPaper_ = checkBox(body, "Check1",
+                           "Print checks on p&lain paper.  Deselect this check box if using check stock.");
+    stock88mm_ =
+        checkBox(body, "QCS",
+                 "Use 88mm check stock.  Deselect this check box only if you are printing on 92mm check "
+                 "stock.");
+    twoPerPage_ =
+        checkBox(body, "Print2Checks",
+                 "Print only 2 checks per page. Check this box only if your printer is having a problem "
+                 "printing the last check on each page. ");
+    onceCount_ = countLabel(body, "OTNumber");
+    monthlyCount_ = countLabel(body, "MNumber");
+    onceLabelCount_ = countLabel(body, "OLNumber");
+    monthlyLabelCount_ = countLabel(body, "MLNumber");
+    connect(plainPaper_, &QCheckBox::clicked, this, [this](bool ticked) { plainPaperClicked(ticked); });
+
+    auto* selections = new QGridLayout;
+    selections->addWidget(textLabel(body, "# to print:"), 0, 0);
+    int row = 1;
+    auto addSelection = [&](QLabel* count, QCheckBox* box) {
+        selections->addWidget(count, row, 0);
+        selections->addWidget(box, row, 1);
+        ++row;
+    };
+    selections->addWidget(textLabel(body, "Select what CHECKS you want to print from the database:", true),
+                          row++, 1);
+    addSelection(onceCount_, once_);
+    addSelection(monthlyCount_, monthly_);
+    selections->addWidget(textLabel(body, "Select what LABELS you want to print from the database:", true),
+                          row++, 1);
+    addSelection(onceLabelCount_, onceLabels_);
+    addSelection(monthlyLabelCount_, monthlyLabels_);
+    selections->setColumnStretch(1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(screenButton(body, "&Print", "PrintButton", ButtonRole::Default, [this] { print(); }));
+    buttons->addWidget(
+        screenButton(body, "Pre&view", "PreviewButton", ButtonRole::Normal, [this] { preview(); }));
+    buttons->addWidget(
+        screenButton(body, "&Align Printer", "Align", ButtonRole::Normal, [this] { leave(true); }));
+    buttons->addWidget(screenButton(body, "&Done", "Command3", ButtonRole::Normal, [this] { leave(false); }));
+    buttons->addWidget(
+        screenButton(body, "&Cancel", "Cancelpc", ButtonRole::Normal, [this] { leave(false); }));
+
+    auto* layout = new QVBoxLayout(body);
+    layout->addWidget(textLabel(body,
+                                "To print checks from information you have entered into the database, select "
+                                "which checks and / or labels you want to print below and choose the Print "
+                                "button."));
+    layout->addLayout(selections);
+    layout->addWidget(textLabel(body, "Print Options:", true));
+    layout->addWidget(textLabel(
+        body, "If you are not printing on check stock, select I am printing checks on plain paper."));
+    layout->addWidget(plainPaper_);
+    layout->addWidget(stock88mm_);
+    layout->addWidget(twoPerPage_);
+    layout->addWidget(textLabel(body,
+                                "The bottom of the MICR line must be positioned 3/16 of an inch from the "
+                                "bottom of the check or draft you are printing. If it is not, choose Align "
+                                "Printer to adjust."));
+    layout->addWidget(textLabel(body,
+                                "To print several blank checks or checks for Quicken(tm) or Quickbooks(tm), "
+                                "choose Print Blank Checks from the top menu bar."));
+    layout->addLayout(buttons);
+    resize(640, 560);
+}
+
+bool PrinterControl::load() {
+    auto database = db::CheckDatabase::open(session_.currentDatabasePath());
+    if (!database) {
+        dialogs_.show({database.message(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+        return false;
+    }
+    auto settings = SettingsStore::open(session_.programDir);
+    if (!settings) {
+        dialogs_.show({settings.message(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+        return false;
+    }
+    database_.emplace(std::move(database.value()));
+    settings_.emplace(std::move(settings.value()));
+    try {
+        const SettingsRecord record = settings_->read();
+        plainPaper_->setChecked(record.plainPaper.value_or(false));
+        stock88mm_->setChecked(record.quickenCheckStock.value_or(false));
+        twoPerPage_->setChecked(record.print2Checks.value_or(false));
+        const print::SelectionCounts counts = print::countSelections(database_->connection());
+        onceCount_->setText(QString::number(counts.once));
+        monthlyCount_->setText(QString::number(counts.monthly));
+        onceLabelCount_->setText(QString::number(counts.onceLabels));
+        monthlyLabelCount_->setText(QString::number(counts.monthlyLabels));
+    } catch (const db::Error& error) {
+        dialogs_.show({error.what(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+        return false;
+    }
+    return true;
+}
+
+print::PrintSurface& PrinterControl::surface() {
+    return surface_ ? *surface_ : print::programPrinter();
+}
+
+void PrinterControl::notAvailable(const QString& caption) {
+    dialogs_.informNotAvailable("\"" + caption.toStdString() + "\"");
+}
+
+void PrinterControl::plainPaperClicked(bool ticked) {
+    if (ticked)
+        dialogs_.show({kPlainPaperNote, "NOTE", DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
+}
+
+print::PrintSelection PrinterControl::selection() const {
+    return {once_->isChecked(), monthly_->isChecked(), onceLabels_->isChecked(), monthlyLabels_->isChecked()};
+}
+
+void PrinterControl::saveSettings() {
+    try {
+        db::RecordSet record(settings_->connection(), db::schema::settings());
+        record.edit();
+        record.setField(setting::kPlainPaper, plainPaper_->isChecked());
+        record.setField(setting::kQuickenCheckStock, stock88mm_->isChecked());
+        record.setField(setting::kPrint2Checks, twoPerPage_->isChecked());
+        record.update();
+    } catch (const db::Error& error) {
+        dialogs_.show({std::string("The print options could not be saved: ") + error.what(), "",
+                       DialogButtons::Ok, DialogIcon::Exclamation, DialogAnswer::Ok});
+    }
+}
+
+std::optional<print::CheckPageSetup> PrinterControl::pageSetup() {
+    try {
+        return print::CheckPageSetup::fromSettings(settings_->read());
+    } catch (const db::Error& error) {
+        dialogs_.show({std::string("The settings could not be read: ") + error.what(), "", DialogButtons::Ok,
+                       DialogIcon::Critical, DialogAnswer::Ok});
+        return std::nullopt;
+    }
+}
+
+void PrinterControl::print() {
+    saveSettings();
+    const std::optional<print::CheckPageSetup> setup = pageSetup();
+    if (!setup)
+        return;
+    print::PrintRun run(*database_, *setup, dialogs_);
+    RunProgressBox progress(this);
+    run.setProgress([&progress](const print::RunProgress& p) { progress.update(p); });
+    const print::RunReport report = run.run(selection(), surface(), surface());
+    if (report.nothingSelected)
+        return;
+    navigator_.showDataEntry();
+    close();
+}
+
+void PrinterControl::preview() {
+    saveSettings();
+    const std::optional<print::CheckPageSetup> setup = pageSetup();
+    if (!setup)
+        return;
+    const print::PrintSelection wanted = selection();
+    print::PrintRun run(*database_, *setup, dialogs_);
+    if (!wanted.any()) {
+        run.preview(wanted, surface()); // tells the user there is nothing to show
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    if (!printer.isValid())
+        printer.setOutputFormat(QPrinter::PdfFormat); // no printer installed: preview as on paper
+    QPrintPreviewDialog dialog(&printer, this);
+    dialog.setObjectName("PrintPreview");
+    dialog.setWindowTitle("Print Preview");
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* target) {
+        print::PrinterSurface pages(*target);
+        run.preview(wanted, pages);
+    });
+    dialog.exec();
+}
+
+void PrinterControl::leave(bool toAlignment) {
+    saveSettings();
+    if (toAlignment)
+        navigator_.showAlignPrinter();
+    else
+        navigator_.showDataEntry();
+    close();
+}
+
+} // namespace velmora

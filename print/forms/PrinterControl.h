@@ -1,0 +1,60 @@
+#pragma once
+
+#include "app/Session.h"
+#include "app/Settings.h"
+#include "app/forms/Navigator.h"
+#include "db/CheckDatabase.h"
+#include "print/PrintRun.h"
+
+#include <QMainWindow>
+#include <optional>
+
+class QCheckBox;
+class QLabel;
+
+namespace velmora {
+
+// The Printer Control Menu: what to print from the current database, the stored print options, and
+// the way to the printer setup, the alignment screen and the blank stock products.
+class PrinterControl : public QMainWindow {
+public:
+    // `surface` is where the print run goes; null is the program's printer.
+    PrinterControl(Session& session, Navigator& navigator, print::PrintSurface* surface = nullptr,
+                   QWidget* parent = nullptr);
+
+    // Opens the database and the settings record, sets the stored options and the counts. False
+    // (after telling the user why) when either cannot be opened.
+    bool load();
+
+private:
+    void print();
+    void preview();
+    void leave(bool toAlignment);
+    void plainPaperClicked(bool ticked);
+    void saveSettings();
+    print::PrintSelection selection() const;
+    std::optional<print::CheckPageSetup> pageSetup();
+    void notAvailable(const QString& caption);
+    print::PrintSurface& surface();
+
+    Session& session_;
+    Navigator& navigator_;
+    Dialogs& dialogs_;
+    print::PrintSurface* surface_;
+    std::optional<db::CheckDatabase> database_;
+    std::optional<SettingsStore> settings_;
+
+    QCheckBox* once_ = nullptr;
+    QCheckBox* monthly_ = nullptr;
+    QCheckBox* onceLabels_ = nullptr;
+    QCheckBox* monthlyLabels_ = nullptr;
+    QCheckBox* plainPaper_ = nullptr;
+    QCheckBox* stock88mm_ = nullptr;
+    QCheckBox* twoPerPage_ = nullptr;
+    QLabel* onceCount_ = nullptr;
+    QLabel* monthlyCount_ = nullptr;
+    QLabel* onceLabelCount_ = nullptr;
+    QLabel* monthlyLabelCount_ = nullptr;
+};
+
+} // namespace velmora
