@@ -1,0 +1,131 @@
+// The print run of entered checks end to end: records read from a check database, laid out, written
+// to a PDF file, confirmed, and every record changed in one transaction. Reports checks per second
+// and the peak resident memory, which must not grow with the size of the run.
+#include "db/RecordSet.h"
+#include "print/FontRegistry.h"
+#include "print/PdfSurface.h"
+#include "print/PrintRun.h"
+#include "support/Fixtures.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+#include <fstream>
+#include <map>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace velmora;
+namespace f = db::field;
+
+double peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+// The resident memory now. The process's peak is set before any run by the password hash of the
+// program directory's set-up (Argon2id takes 64 MB), so the run's own memory is sampled while it runs.
+double residentMegabytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// A draft database of `count` recurring drafts with every field filled, as a business keeps them.
+struct Drafts {
+    testing::ProgramDirFixture dir;
+    db::CheckDatabase database;
+
+    explicit Drafts(int count)
+        : database(dir.createDatabase("Drafts", db::DatabaseType::Draft)) {
+        db::Transaction transaction(database.connection());
+        db::RecordSet records(database.connection(), db::schema::account());
+        for (int i = 0; i < count; ++i) {
+            records.addNew();
+            const std::string n = std::to_string(i);
+            const std::pair<const char*, db::Value> fields[] = {
+                {f::kBusinessName, "Customer Business " + n},
+                {f::kFirstName, "First" + n},
+                {f::kLastName, "Last" + n},
+                {f::kAddress, n + " Commerce Street"},
+                {f::kCity, "Springfield"},
+                {f::kState, "IL"},
+                {f::kZip, "62701"},
+                {f::kPhone, "217-555-" + n},
+                {f::kPayTo, "Velmora Supplies Inc."},
+                {f::kAmount, Money::fromCents(1000 + i * 37)},
+                {f::kCheck, 1000 + i},
+                {f::kFor, "Monthly service " + n},
+                {f::kBank, "First Prairie Bank"},
+                {f::kBankCity, "Springfield"},
+                {f::kBankState, "IL"},
+                {f::kAba, "071000013"},
+                {f::kAccount, "12D" + std::to_string(345678 + i)},
+                {f::kPrint, "Monthly"},
+                {f::kComments, "Customer since 2019"},
+            };
+            for (const auto& [name, value] : fields)
+                records.setField(name, value);
+            records.update();
+        }
+        transaction.commit();
+    }
+};
+
+Drafts& drafts(int count) {
+    static std::map<int, std::unique_ptr<Drafts>> made;
+    auto& entry = made[count];
+    if (!entry)
+        entry = std::make_unique<Drafts>(count);
+    return *entry;
+}
+
+void BM_PrintRunToPdf(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    Drafts& data = drafts(count);
+    print::CheckPageSetup setup;
+    setup.horizontalStart = 525;
+    setup.verticalStart = 200;
+    setup.stock88mm = true;
+    const std::string output = (data.dir.dir() / "checks.pdf").string();
+    const double before = residentMegabytes();
+    double runResident = before;
+    for (auto _ : state) {
+        testing::ScriptedDialogs dialogs;
+        dialogs.queueAnswer(DialogAnswer::Ok);
+        dialogs.queueAnswer(DialogAnswer::Yes); // recurring drafts: renumbered, printed again next time
+        print::PdfSurface pdf(output);
+        print::PrintRun run(data.database, setup, dialogs);
+        run.setProgress([&](const print::RunProgress& progress) {
+            if (progress.done % 100 == 0)
+                runResident = std::max(runResident, residentMegabytes());
+        });
+        const print::RunReport report = run.run({.monthly = true}, pdf, pdf);
+        if (report.checksPrinted != count || !report.checksConfirmed)
+            state.SkipWithError("the run did not print and confirm every check");
+    }
+    state.counters["checks/s"] = benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["rss_before_MB"] = before;
+    state.counters["rss_in_run_MB"] = runResident;
+    state.counters["process_peak_MB"] = peakMegabytes();
+    state.counters["pdf_KB_per_page"] =
+        static_cast<double>(std::filesystem::file_size(output)) / 1024.0 / ((count + 2) / 3);
+}
+BENCHMARK(BM_PrintRunToPdf)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    velmora::print::registerBundledFonts();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
