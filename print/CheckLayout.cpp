@@ -1,32 +1,17 @@
 #include "print/CheckLayout.h"
 
+#include "print/RecordRows.h"
+
 namespace velmora::print {
 
 namespace {
 
 using db::CheckRecord;
 using Row = LayoutRow<CheckRecord>;
-using Text = std::optional<std::string> CheckRecord::*;
-
-// A row that prints one text field, when it is not Null.
-template <Text field> bool fieldText(const CheckRecord& record, Items& items) {
-    if (!(record.*field))
-        return false;
-    items.emplace_back(*(record.*field));
-    return true;
-}
-
-// A row that prints a prefix and a text field, when the field is not Null.
-template <Text field, const char* prefix> bool labelledText(const CheckRecord& record, Items& items) {
-    if (!(record.*field))
-        return false;
-    items.emplace_back(prefix + *(record.*field));
-    return true;
-}
-
-std::string orEmpty(const std::optional<std::string>& text) {
-    return text.value_or(std::string());
-}
+using rows::cityLine;
+using rows::fieldText;
+using rows::labelledText;
+using rows::orEmpty;
 
 constexpr char kPhonePrefix[] = "PH: ";
 constexpr char kPayToPrefix[] = "PAY TO THE ORDER OF:  ";
@@ -36,14 +21,6 @@ bool nameLine(const CheckRecord& r, Items& items) {
     if (!r.firstName && !r.lastName)
         return false;
     items.emplace_back(orEmpty(r.firstName) + " " + orEmpty(r.lastName));
-    return true;
-}
-
-// The city line belongs to the postal code: without a Zip there is no line at all.
-bool cityLine(const CheckRecord& r, Items& items) {
-    if (!r.zip)
-        return false;
-    items.emplace_back(orEmpty(r.city) + ", " + orEmpty(r.state) + "  " + *r.zip);
     return true;
 }
 

@@ -1,18 +1,13 @@
 #include "print/LabelLayout.h"
 
+#include "print/RecordRows.h"
+
 namespace velmora::print {
 
 namespace {
 
 using db::CheckRecord;
 using Row = LayoutRow<CheckRecord>;
-
-bool businessName(const CheckRecord& r, Items& items) {
-    if (!r.businessName)
-        return false;
-    items.emplace_back(*r.businessName);
-    return true;
-}
 
 // The first name is followed by a blank; a label with neither name has no name line at all.
 bool nameLine(const CheckRecord& r, Items& items) {
@@ -25,29 +20,14 @@ bool nameLine(const CheckRecord& r, Items& items) {
     return r.firstName || r.lastName;
 }
 
-bool address(const CheckRecord& r, Items& items) {
-    if (!r.address)
-        return false;
-    items.emplace_back(*r.address);
-    return true;
-}
-
-bool cityLine(const CheckRecord& r, Items& items) {
-    if (!r.zip)
-        return false;
-    items.emplace_back(r.city.value_or(std::string()) + ", " + r.state.value_or(std::string()) + "  " +
-                       *r.zip);
-    return true;
-}
-
 constexpr RowStyle kName{Face::Text, 10, true, true};
 constexpr RowStyle kAddress{Face::Text, 10, false, false};
 
 const Row kLabel[] = {
-    {kName, {0}, 0, businessName},
+    {kName, {0}, 0, rows::fieldText<&CheckRecord::businessName>},
     {kName, {0}, kNextLine, nameLine},
-    {kAddress, {0}, kNextLine, address},
-    {kAddress, {0}, kNextLine, cityLine},
+    {kAddress, {0}, kNextLine, rows::fieldText<&CheckRecord::address>},
+    {kAddress, {0}, kNextLine, rows::cityLine},
 };
 
 } // namespace

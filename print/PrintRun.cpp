@@ -417,28 +417,35 @@ void PrintRun::runLabels(const PrintSelection& selection, PrintSurface& surface,
     result.labelsConfirmed = true;
 }
 
-RunReport PrintRun::run(const PrintSelection& selection, PrintSurface& checks, PrintSurface& labels) {
-    RunReport result;
+std::optional<std::string> PrintRun::start(const PrintSelection& selection, PrintSurface& surface,
+                                           RunReport& result) {
     if (!selection.any()) {
         dialogs_.show(
             {kNothingToDo, kNothingToDoTitle, DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
         result.nothingSelected = true;
-        return result;
+        return std::nullopt;
     }
-    checks.SetFontSize(10);
-    checks.SetBold(false);
-    const std::string textFont = chooseTextFont(checks);
+    surface.SetFontSize(10);
+    surface.SetBold(false);
     try {
         type_ = database_.readProperties().type();
     } catch (const db::Error&) {
         type_ = db::DatabaseType::Other; // neither draft texts nor a signature line
     }
+    return chooseTextFont(surface);
+}
+
+RunReport PrintRun::run(const PrintSelection& selection, PrintSurface& checks, PrintSurface& labels) {
+    RunReport result;
+    const std::optional<std::string> textFont = start(selection, checks, result);
+    if (!textFont)
+        return result;
     if (selection.checks())
-        runChecks(selection, checks, textFont, result);
+        runChecks(selection, checks, *textFont, result);
     if (selection.labels())
-        runLabels(selection, labels, textFont, result);
+        runLabels(selection, labels, *textFont, result);
     for (PrintSurface* surface : {&checks, &labels}) {
-        surface->SetFontName(textFont);
+        surface->SetFontName(*textFont);
         surface->SetBold(false);
     }
     return result;
@@ -446,22 +453,11 @@ RunReport PrintRun::run(const PrintSelection& selection, PrintSurface& checks, P
 
 RunReport PrintRun::preview(const PrintSelection& selection, PrintSurface& surface) {
     RunReport result;
-    if (!selection.any()) {
-        dialogs_.show(
-            {kNothingToDo, kNothingToDoTitle, DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
-        result.nothingSelected = true;
+    const std::optional<std::string> textFont = start(selection, surface, result);
+    if (!textFont)
         return result;
-    }
-    surface.SetFontSize(10);
-    surface.SetBold(false);
-    const std::string textFont = chooseTextFont(surface);
-    try {
-        type_ = database_.readProperties().type();
-    } catch (const db::Error&) {
-        type_ = db::DatabaseType::Other;
-    }
     if (selection.checks()) {
-        const CheckJob job = printChecks(selection, surface, textFont, false);
+        const CheckJob job = printChecks(selection, surface, *textFont, false);
         result.checksPrinted = job.printed;
         if (job.readFailure)
             result.problems.push_back(*job.readFailure);
@@ -470,7 +466,7 @@ RunReport PrintRun::preview(const PrintSelection& selection, PrintSurface& surfa
     if (selection.labels()) {
         std::optional<std::string> readFailure;
         surface.SetFontSize(10);
-        result.labelsPrinted = printLabels(selection, surface, textFont, 1, readFailure);
+        result.labelsPrinted = printLabels(selection, surface, *textFont, 1, readFailure);
         if (readFailure)
             result.problems.push_back(*readFailure);
     }

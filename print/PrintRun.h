@@ -90,6 +90,10 @@ private:
         std::optional<std::string> dateFailure;
     };
 
+    // Tells the user when nothing is selected (std::nullopt); otherwise readies the surface and the
+    // database type and gives the run's text font.
+    std::optional<std::string> start(const PrintSelection& selection, PrintSurface& surface,
+                                     RunReport& result);
     CheckJob printChecks(const PrintSelection& selection, PrintSurface& surface, const std::string& textFont,
                          bool saveDates);
     std::int64_t printLabels(const PrintSelection& selection, PrintSurface& surface,
