@@ -14,8 +14,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace velmora {
@@ -136,6 +139,31 @@ TEST_F(PrinterScreensTest, PrintRunsTheSelectionAndReturnsToDataEntry) {
     EXPECT_NE(surface.findText("PAY TO THE ORDER OF:  Acme"), nullptr);
     EXPECT_EQ(testing::readCheck(database, once).print, "Never");
     EXPECT_EQ(navigator.calls, (std::vector<std::string>{"DataEntry"}));
+}
+
+TEST_F(PrinterScreensTest, PreviewShowsThePagesAndChangesNoRecord) {
+    const auto monthly =
+        testing::addCheck(database, {{f::kPrint, "Monthly"}, {f::kCheck, 7}, {f::kDate, "1/1/2020"}});
+    for (int i = 0; i < 3; ++i)
+        testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 100 + i}});
+    auto screen = openControl();
+    QTest::mouseClick(child<QCheckBox>(*screen, "Once"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(*screen, "Monthly"), Qt::LeftButton);
+    int pages = -1;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = screen->findChild<QPrintPreviewDialog*>("PrintPreview");
+        if (!dialog)
+            return;
+        if (auto* view = dialog->findChild<QPrintPreviewWidget*>())
+            pages = view->pageCount();
+        dialog->reject();
+    });
+    click(*screen, "PreviewButton");
+    EXPECT_EQ(pages, 2); // four checks, three to a page
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_TRUE(navigator.calls.empty());
+    EXPECT_EQ(testing::readCheck(database, monthly).date, "1/1/2020");
+    EXPECT_EQ(testing::readCheck(database, monthly + 1).print, "Once");
 }
 
 TEST_F(PrinterScreensTest, AlignButtonLeadsToTheAlignmentScreen) {
