@@ -193,26 +193,22 @@ void CheckEntry::newCheck() {
 }
 
 void CheckEntry::next() {
-    if (!isOpen() || !save())
-        return;
-    guarded("The next check could not be shown.", [&] {
-        records_->moveNext();
-        if (records_->eof()) {
-            dialogs_.inform("This is the last check in the account - choose NEW to create a new check.");
-            records_->movePrevious();
-        }
-    });
-    refreshOptions();
+    move(true, "This is the last check in the account - choose NEW to create a new check.");
 }
 
 void CheckEntry::previous() {
+    move(false, "This is the first check in the account.");
+}
+
+void CheckEntry::move(bool forward, const char* endMessage) {
     if (!isOpen() || !save())
         return;
-    guarded("The previous check could not be shown.", [&] {
-        records_->movePrevious();
-        if (records_->bof()) {
-            dialogs_.inform("This is the first check in the account.");
-            records_->moveNext();
+    guarded("The check could not be shown.", [&] {
+        forward ? records_->moveNext() : records_->movePrevious();
+        if (forward ? records_->eof() : records_->bof()) {
+            // Past the end: say so and step back onto the last (or first) record.
+            dialogs_.inform(endMessage);
+            forward ? records_->movePrevious() : records_->moveNext();
         }
     });
     refreshOptions();

@@ -78,6 +78,7 @@ public:
     db::CheckDatabase* database() { return database_ ? &*database_ : nullptr; }
 
 private:
+    void move(bool forward, const char* endMessage);
     void refreshOptions();
     void loadTemplate();
     void report(const std::string& context, const std::string& error);

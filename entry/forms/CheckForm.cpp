@@ -32,6 +32,30 @@ constexpr int kCaptionHeight = 195;
 constexpr int kButtonTop = 5895;
 constexpr int kButtonHeight = 330;
 
+// A text box bound to a field, with its caption under it.
+struct CaptionedBox {
+    const char* name;
+    const char* field;
+    int left, top, width;
+    const char* caption;
+};
+
+constexpr CaptionedBox kCaptionedBoxes[] = {
+    {"Text3", f::kBusinessName, 120, 345, 4215, "Business Name (if applicable)"},
+    {"Text1", f::kFirstName, 120, 825, 2175, "First Name"},
+    {"Text2", f::kLastName, 2400, 825, 1935, "Last Name"},
+    {"Address", f::kAddress, 120, 1305, 4215, "Address"},
+    {"City", f::kCity, 120, 1770, 2175, "City"},
+    {"State", f::kState, 2400, 1770, 555, "State"},
+    {"Zip", f::kZip, 3060, 1770, 1275, "Zip"},
+    {"Phone", f::kPhone, 120, 2220, 2175, "Phone #"},
+    {"CheckNumber", f::kCheck, 7800, 465, 1455, "Check #"},
+    {"CheckDate", f::kDate, 7800, 1185, 1455, "Date"},
+    {"Bank", f::kBank, 60, 3405, 3735, "Charge To Bank Name"},
+    {"BankCity", f::kBankCity, 60, 3945, 2835, "Bank City"},
+    {"BankState", f::kBankState, 3000, 3945, 795, "State"},
+};
+
 QFont captionFont(int points = 8, bool bold = false) {
     QFont font("Times New Roman");
     font.setPointSize(points);
@@ -175,23 +199,11 @@ void CheckForm::buildControls() {
     heading->setFont(captionFont(9, true));
     place(heading, 120, 90, 3000, 240);
 
-    // The account holder block, top left, each caption under its box as on a printed form.
-    auto* text3 = textBox("Text3", f::kBusinessName, 120, 345, 4215);
-    caption("Business Name (if applicable)", 120, 630, text3);
-    auto* text1 = textBox("Text1", f::kFirstName, 120, 825, 2175);
-    caption("First Name", 120, 1110, text1);
-    auto* text2 = textBox("Text2", f::kLastName, 2400, 825, 1935);
-    caption("Last Name", 2400, 1110, text2);
-    auto* address = textBox("Address", f::kAddress, 120, 1305, 4215);
-    caption("Address", 120, 1590, address);
-    auto* city = textBox("City", f::kCity, 120, 1770, 2175);
-    caption("City", 120, 2055, city);
-    auto* state = textBox("State", f::kState, 2400, 1770, 555);
-    caption("State", 2400, 2055, state);
-    auto* zip = textBox("Zip", f::kZip, 3060, 1770, 1275);
-    caption("Zip", 3060, 2055, zip);
-    auto* phone = textBox("Phone", f::kPhone, 120, 2220, 2175);
-    caption("Phone #", 120, 2505, phone);
+    // The plain text boxes, each caption under its box as on a printed form: the account holder
+    // top left, number and date top right, the bank bottom left.
+    for (const auto& box : kCaptionedBoxes)
+        caption(box.caption, box.left, box.top + kBoxHeight,
+                textBox(box.name, box.field, box.left, box.top, box.width));
 
     // Print options, top middle.
     auto* frame = new QGroupBox("Print Options", canvas_);
@@ -220,12 +232,6 @@ void CheckForm::buildControls() {
         entry_.setLabelPrint(checked);
     });
 
-    // Number and date, top right.
-    auto* checkNumber = textBox("CheckNumber", f::kCheck, 7800, 465, 1455);
-    caption("Check #", 7800, 750, checkNumber);
-    auto* checkDate = textBox("CheckDate", f::kDate, 7800, 1185, 1455);
-    caption("Date", 7800, 1470, checkDate);
-
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     checkNumberWarning_ = new QLabel(canvas_);
     checkNumberWarning_->setObjectName("CheckNumberWarning");
@@ -243,14 +249,6 @@ void CheckForm::buildControls() {
     auto* amount = textBox("CheckAmount", f::kAmount, 7800, 2775, 1590);
     amount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     caption("Amount", 7800, 3060, amount);
-
-    // The bank, bottom left.
-    auto* bank = textBox("Bank", f::kBank, 60, 3405, 3735);
-    caption("Charge To Bank Name", 60, 3690, bank);
-    auto* bankCity = textBox("BankCity", f::kBankCity, 60, 3945, 2835);
-    caption("Bank City", 60, 4230, bankCity);
-    auto* bankState = textBox("BankState", f::kBankState, 3000, 3945, 795);
-    caption("State", 3000, 4230, bankState);
 
     // Comments, bottom right; never printed.
     auto* comments = new QPlainTextEdit(canvas_);
