@@ -124,12 +124,12 @@ void BM_Delete(benchmark::State& state) {
 }
 BENCHMARK(BM_Delete)->Unit(benchmark::kMillisecond);
 
-// The worst case: a number that no other check carries, so the whole table is read.
+// A number that no other check carries: the index on the check number answers at once.
 void BM_RepeatedCheckNumberLookup(benchmark::State& state) {
     OpenEntry open;
     (void)open.entry.setFieldText("Check", "5000000");
     for (auto _ : state)
-        benchmark::DoNotOptimize(open.entry.checkNumberWarning(true));
+        benchmark::DoNotOptimize(open.entry.checkNumberWarning());
 }
 BENCHMARK(BM_RepeatedCheckNumberLookup)->Unit(benchmark::kMillisecond);
 

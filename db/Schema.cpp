@@ -3,6 +3,7 @@
 #include "db/Sqlite.h"
 
 #include <set>
+#include <sqlite3.h>
 
 namespace velmora::db::schema {
 
@@ -100,9 +101,17 @@ const TableDef kSettings{"Properties", kSettingsFields, kSettingsSql};
 const TableDef kPassword{"A", kPasswordFields, kPasswordSql};
 const TableDef kBusinessTypes{"BusinessType", kBusinessTypeFields, kBusinessTypeSql};
 
-// Steps that bring a file of an older version up to the next one; index 0 takes version 0 to 1.
-// Version 0 is a file with the right tables but no version stamp yet: nothing to change.
-void upgradeStep(Connection&, int /*fromVersion*/) {}
+// Looking a check up by its number (the duplicate-number warning) must stay instant on large databases.
+constexpr const char* kCheckNumberIndexSql =
+    R"sql(CREATE INDEX IF NOT EXISTS AccountCheckNumber ON Account ("Check"))sql";
+
+// Steps that bring a file of an older version up to the next one.
+// 0 -> 1: a file with the right tables but no version stamp yet: nothing to change.
+// 1 -> 2: check databases get the index on the check number.
+void upgradeStep(Connection& db, int fromVersion) {
+    if (fromVersion == 1 && db.hasTable("Account"))
+        db.exec(kCheckNumberIndexSql);
+}
 
 } // namespace
 
@@ -133,6 +142,7 @@ std::optional<FieldKind> accountFieldKind(std::string_view field) {
 void createCheckDatabaseTables(Connection& db) {
     Transaction transaction(db);
     db.exec(kAccount.createSql);
+    db.exec(kCheckNumberIndexSql);
     db.exec(kDatabaseProperties.createSql);
     db.setUserVersion(kVersion);
     transaction.commit();
@@ -170,7 +180,8 @@ Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables)
         const int version = db.userVersion();
         if (version > kVersion)
             return Status::failure(file + " was written by a newer version of the program.");
-        if (version < kVersion) {
+        // A file opened for reading only is read as it is; every upgrade only adds.
+        if (version < kVersion && !sqlite3_db_readonly(db.handle(), "main")) {
             Transaction transaction(db);
             for (int from = version; from < kVersion; ++from)
                 upgradeStep(db, from);

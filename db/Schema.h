@@ -29,7 +29,7 @@ struct TableDef {
 // tests and the checks made on open all come from here.
 namespace schema {
 
-inline constexpr int kVersion = 1;
+inline constexpr int kVersion = 2;
 
 // A check database (.mdb) and the template file: `Account` and its `Properties`.
 const TableDef& account();

@@ -33,14 +33,6 @@ bool isEmptyText(const db::Value& value) {
     return value.textOrEmpty().empty();
 }
 
-// Whether an index of `Account` starts with `Check`, so that a lookup by number is cheap.
-bool hasCheckNumberIndex(db::Connection& db) {
-    db::Statement query(
-        db, "SELECT 1 FROM pragma_index_list('Account') AS list "
-            "JOIN pragma_index_info(list.name) AS info WHERE info.seqno = 0 AND info.name = 'Check'");
-    return query.step();
-}
-
 } // namespace
 
 CheckEntry::CheckEntry(Dialogs& dialogs, std::filesystem::path programDir)
@@ -75,7 +67,6 @@ bool CheckEntry::open(const std::string& databaseName) {
     database_.emplace(std::move(opened.value()));
     try {
         records_ = std::make_unique<db::RecordSet>(database_->connection(), db::schema::account());
-        checkIndexed_ = hasCheckNumberIndex(database_->connection());
     } catch (const db::Error& error) {
         dialogs_.show({databaseName + " cannot be opened as a check database.\n\n" + error.what() +
                            "\n\nChoose another database.",
@@ -124,7 +115,6 @@ void CheckEntry::close() {
     productTypes_ = {};
     options_ = {};
     title_ = "Data Entry: ";
-    checkIndexed_ = false;
 }
 
 void CheckEntry::loadTemplate() {
@@ -339,9 +329,9 @@ std::string CheckEntry::routingWarning() const {
     return routingNumberWarning(field(f::kAba).textOrEmpty());
 }
 
-std::string CheckEntry::checkNumberWarning(bool typed) const {
+std::string CheckEntry::checkNumberWarning() const {
     const auto number = field(f::kCheck).integer();
-    if (!number || !(typed || checkIndexed_))
+    if (!number)
         return {};
     try {
         db::Statement query(records_->connection(),

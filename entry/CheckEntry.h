@@ -67,11 +67,10 @@ public:
     const std::string& databaseName() const { return databaseName_; }
 
     // Quiet warnings for the current record, "" when there is nothing to say: a routing number that
-    // fails its check digit, and a check number that another check of the database carries too. The
-    // second is looked up on every record only when the database has an index on `Check`; without
-    // one a lookup reads the whole table, so it is made only for a number just typed (`typed`).
+    // fails its check digit, and a check number that another check of the database carries too
+    // (looked up through the index on `Check` every opened database has).
     std::string routingWarning() const;
-    std::string checkNumberWarning(bool typed) const;
+    std::string checkNumberWarning() const;
 
     // The record set the screen browses (tests and the search commands).
     db::RecordSet* records() { return records_.get(); }
@@ -93,7 +92,6 @@ private:
     ProductTypeList productTypes_;
     RecordOptions options_;
     std::string title_ = "Data Entry: ";
-    bool checkIndexed_ = false;
 };
 
 } // namespace velmora::entry

@@ -176,12 +176,12 @@ QLineEdit* CheckForm::textBox(const char* name, const char* field, int left, int
         if (binding->field != std::string_view(f::kAmount) && binding->field != std::string_view(f::kCheck))
             takeTyped(*binding);
         if (binding->field == std::string_view(f::kAba))
-            showWarnings(false);
+            showWarnings();
     });
     connect(box, &QLineEdit::editingFinished, this, [this, box] {
         Binding* binding = bindingOf(box);
         if (takeTyped(*binding) && binding->field == std::string_view(f::kCheck))
-            showWarnings(true);
+            showWarnings();
     });
     return box;
 }
@@ -483,17 +483,17 @@ void CheckForm::showRecord() {
                                                                    : Qt::Unchecked);
     recordId_->setText(fromStd(entry_.field(f::kId).textOrEmpty()));
     setWindowTitle(fromStd(entry_.windowTitle()));
-    showWarnings(false);
+    showWarnings();
 }
 
-void CheckForm::showWarnings(bool checkNumberTyped) {
+void CheckForm::showWarnings() {
     auto show = [](QLabel* label, const std::string& warning) {
         label->setToolTip(fromStd(warning));
         label->setAccessibleName(fromStd(warning));
         label->setVisible(!warning.empty());
     };
     show(routingWarning_, entry_.routingWarning());
-    show(checkNumberWarning_, entry_.checkNumberWarning(checkNumberTyped));
+    show(checkNumberWarning_, entry_.checkNumberWarning());
 }
 
 bool CheckForm::load() {

@@ -60,7 +60,7 @@ private:
 
     // Record <-> screen.
     void showRecord();
-    void showWarnings(bool checkNumberTyped);
+    void showWarnings();
     QString boxText(const Binding& binding) const;
     bool takeTyped(Binding& binding);
     bool takeAllTyped();

@@ -150,9 +150,21 @@ TEST(OpeningFiles, RefusesAFileOfANewerVersionAndUpgradesAnUnversionedOne) {
     ASSERT_FALSE(future);
     EXPECT_THAT(future.message(), HasSubstr("newer version"));
 
+    {
+        Connection old(dir / "Old.mdb", OpenMode::ReadWrite);
+        old.exec("DROP INDEX AccountCheckNumber");
+        old.setUserVersion(1);
+    }
+    auto readOnly = CheckDatabase::open(dir / "Old.mdb", OpenMode::ReadOnly);
+    ASSERT_TRUE(readOnly) << readOnly.message();
+    EXPECT_EQ(readOnly->connection().userVersion(), 1);
+
     auto old = CheckDatabase::open(dir / "Old.mdb");
     ASSERT_TRUE(old) << old.message();
     EXPECT_EQ(old->connection().userVersion(), schema::kVersion);
+    Statement plan(old->connection(), "EXPLAIN QUERY PLAN SELECT ID FROM Account WHERE \"Check\" = 5");
+    ASSERT_TRUE(plan.step());
+    EXPECT_THAT(plan.columnText(3), HasSubstr("AccountCheckNumber"));
 }
 
 TEST(BackupNames, ReplaceTheExtensionOnly) {
