@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-
 #include <iostream>
 
 int main(int argc, char** argv) {

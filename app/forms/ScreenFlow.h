@@ -11,7 +11,8 @@ namespace velmora {
 // itself when closed; the flow only creates and shows the next one.
 class ScreenFlow : public Navigator {
 public:
-    explicit ScreenFlow(Session& session) : session_(session) {}
+    explicit ScreenFlow(Session& session)
+        : session_(session) {}
 
     void showPassword() override;
     void showChangePassword() override;
