@@ -32,8 +32,8 @@ constexpr double kCornerRadius = 0.5;
 // 2024-01-01 00:00 UTC in seconds since 1904-01-01: (120 * 365 + 30 leap days) * 86400.
 constexpr std::int64_t kFixedTimestamp = 3786912000;
 
-[[noreturn]] void fail(const GlyphSpec& spec, const std::string& why) {
-    throw std::runtime_error("glyph " + spec.name + ": " + why);
+[[noreturn]] void fail(const GlyphSpec& shape, const std::string& why) {
+    throw std::runtime_error("glyph " + shape.name + ": " + why);
 }
 
 bool inkInPieces(const Shape& pieces, Vec p) {
@@ -45,15 +45,15 @@ bool inkInPieces(const Shape& pieces, Vec p) {
 
 // The merged outline must fill exactly the table's pieces, wind as TrueType wants (clockwise ink,
 // counter-clockwise holes, never doubled) and span the extent the table declares.
-void check(const GlyphSpec& spec, const std::vector<Polygon>& contours) {
+void check(const GlyphSpec& shape, const std::vector<Polygon>& contours) {
     constexpr double step = 1.0 / 8; // samples between the half-unit and slanted edges, never on them
     for (double x = -1 + step / 2; x < 8; x += step)
         for (double y = -1 + step / 2; y < 10; y += step) {
             const int winding = windingNumber(contours, {x, y});
             if (winding != 0 && winding != -1)
-                fail(spec, "contours overlap or run the wrong way");
-            if ((winding != 0) != inkInPieces(spec.pieces, {x, y}))
-                fail(spec, "outline differs from its pieces");
+                fail(shape, "contours overlap or run the wrong way");
+            if ((winding != 0) != inkInPieces(shape.pieces, {x, y}))
+                fail(shape, "outline differs from its pieces");
         }
     double xMin = 1e9, xMax = -1e9, yMin = 1e9, yMax = -1e9;
     for (const Polygon& contour : contours)
@@ -63,18 +63,18 @@ void check(const GlyphSpec& spec, const std::vector<Polygon>& contours) {
             yMin = std::min(yMin, v.y);
             yMax = std::max(yMax, v.y);
         }
-    if (xMax != 7 || xMin != 7 - spec.inkWidth || yMin != spec.bottom || yMax != spec.top)
-        fail(spec, "ink extent differs from the declared width and height");
+    if (xMax != 7 || xMin != 7 - shape.inkWidth || yMin != shape.bottom || yMax != shape.top)
+        fail(shape, "ink extent differs from the declared width and height");
 }
 
 // The grid corners must land on whole font units, so that the outline keeps its exact widths; the
 // points of the rounded corners are rounded to the nearest unit.
-void checkWholeUnits(const GlyphSpec& spec, const std::vector<Polygon>& contours) {
+void checkWholeUnits(const GlyphSpec& shape, const std::vector<Polygon>& contours) {
     for (const Polygon& contour : contours)
         for (Vec v : contour)
             for (double units : {kLeftBearing + v.x * kGridUnit, v.y * kGridUnit})
                 if (std::abs(units - std::round(units)) > 1e-6)
-                    fail(spec, "a corner falls between font units");
+                    fail(shape, "a corner falls between font units");
 }
 
 FontContour toFontUnits(const std::vector<CurvePoint>& contour) {
@@ -103,19 +103,19 @@ FontDescription micr65() {
     font.metrics.monospaced = true;
     font.timestamp = kFixedTimestamp;
     font.vendorId = "VLMR";
-    for (const GlyphSpec& spec : e13bGlyphs()) {
+    for (const GlyphSpec& shape : e13bGlyphs()) {
         FontGlyph glyph;
         glyph.advance = kAdvance;
-        if (!spec.pieces.empty()) {
-            const std::vector<Polygon> contours = unionOutline(spec.pieces);
-            check(spec, contours);
-            checkWholeUnits(spec, contours);
+        if (!shape.pieces.empty()) {
+            const std::vector<Polygon> contours = unionOutline(shape.pieces);
+            check(shape, contours);
+            checkWholeUnits(shape, contours);
             for (const Polygon& contour : contours)
                 glyph.contours.push_back(toFontUnits(roundConvexCorners(contour, kCornerRadius)));
         }
-        if (spec.code != 0)
+        if (shape.code != 0)
             font.characters.push_back(
-                {static_cast<std::uint16_t>(spec.code), static_cast<std::uint16_t>(font.glyphs.size())});
+                {static_cast<std::uint16_t>(shape.code), static_cast<std::uint16_t>(font.glyphs.size())});
         font.glyphs.push_back(glyph);
     }
     return font;
