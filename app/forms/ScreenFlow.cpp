@@ -14,15 +14,20 @@
 #include "print/forms/PrinterControl.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QScreen>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QWidget>
 
 namespace velmora {
 
 void ScreenFlow::present(QWidget* screen) {
     screen->setAttribute(Qt::WA_DeleteOnClose);
+    // Each screen replaces the one before it: show it in the middle of the screen, whole.
+    if (const QScreen* display = QGuiApplication::primaryScreen()) {
+        QRect frame = screen->frameGeometry();
+        frame.moveCenter(display->availableGeometry().center());
+        screen->move(frame.topLeft());
+    }
     screen->show();
     screen->raise();
     screen->activateWindow();
