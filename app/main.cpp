@@ -6,16 +6,30 @@
 #include "print/FontRegistry.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <iostream>
+
+namespace {
+
+// A scheduled job runs without a desktop session; Qt's remark about the missing runtime folder
+// would only bury the job's own messages.
+void quietHeadlessMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    std::cerr << qPrintable(qFormatLogMessage(type, context, message)) << '\n';
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     const auto invocation = velmora::cli::parseInvocation(std::vector<std::string>(argv + 1, argv + argc));
     if (!invocation)
         return 2;
     const bool headless = !invocation->verb.empty();
-    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen"); // a scheduled job has no display
+    if (headless) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen"); // a scheduled job has no display
+        qInstallMessageHandler(quietHeadlessMessages);
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velmora");
