@@ -147,7 +147,11 @@ void CheckEntry::newCheck() {
         return;
     SkipOnError steps;
     {
-        db::Transaction transaction(database_->connection());
+        // A file that another program holds locked cannot take a new check at all: say so and stop.
+        std::optional<db::Transaction> transaction;
+        if (!guarded("The new check could not be made.",
+                     [&] { transaction.emplace(database_->connection()); }))
+            return;
         steps([&] { records_->requery(); });
         steps([&] { loadTemplate(); });
         std::optional<std::int64_t> lastNumber;
@@ -157,6 +161,7 @@ void CheckEntry::newCheck() {
                 lastNumber = records_->field(f::kCheck).integer();
         });
         const std::int64_t number = nextCheckNumber(lastNumber, template_.properties.lastCheck);
+        bool added = false;
         steps([&] {
             records_->addNew();
             records_->setField(f::kPrint, db::print_option::kOnce);
@@ -173,9 +178,14 @@ void CheckEntry::newCheck() {
                 records_->setField(f::kLabelPrint, false);
             }
             records_->update();
+            added = true;
             records_->moveLast();
         });
-        steps([&] { transaction.commit(); });
+        // A check that could not be added must not stay pending: every later save would try to add
+        // it again, and the screen would be held on a record that does not exist.
+        if (!added)
+            records_->cancelUpdate();
+        steps([&] { transaction->commit(); });
     }
     refreshOptions();
     if (steps.firstError())

@@ -254,6 +254,8 @@ void CheckForm::buildControls() {
     auto* comments = new QPlainTextEdit(canvas_);
     comments->setObjectName("OptComts");
     comments->setFont(boxFont());
+    // Tab moves on across the check as from every other box; it never types into the notes.
+    comments->setTabChangesFocus(true);
     place(comments, 4275, 3720, 5235, 1500);
     caption("Comments (optional - will not print on check)", 4275, 3480, comments);
     bindings_.push_back({comments, f::kComments, {}});
@@ -372,7 +374,7 @@ void CheckForm::buildMenus() {
         {"HelpMicr", "&Help With MICR Routing Information", true},
         {"HelpAccountNumber", "Bank Account Number", false},
         {"HelpRoutingNumber", "&Bank Routing Number", false},
-        {"HelpCheckNumbers", "Check Numbers", false},
+        {"hcns", "Check Numbers", false},
         {"HelpEnteringChecks", "Entering Check &Information", false},
         {"HelpPrintOption", "How Will This Check Print Option", false},
         {"HelpPrinting", "How to Print Checks", false},

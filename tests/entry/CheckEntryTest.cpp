@@ -329,6 +329,29 @@ TEST_F(CheckEntryTest, DatabaseErrorsAreReportedAndTheEntryGoesOn) {
     entry.previous();
     EXPECT_EQ(text("PayTo"), "Annie");
     EXPECT_TRUE(entry.isOpen());
+
+    // Another program holds the file locked for writing: New says so and makes no check.
+    database->connection().exec("DROP TRIGGER NoChanges");
+    ASSERT_TRUE(entry.save());
+    dialogs.clear();
+    database->connection().exec("BEGIN IMMEDIATE");
+    EXPECT_NO_THROW(entry.newCheck());
+    EXPECT_EQ(dialogs.shown().size(), 1u);
+    database->connection().exec("ROLLBACK");
+    EXPECT_EQ(entry.records()->recordCount(), 2);
+    EXPECT_EQ(text("PayTo"), "Annie");
+
+    // A check the database refuses to add is dropped; the screen stays usable on the last check.
+    database->connection().exec("CREATE TRIGGER NoNew BEFORE INSERT ON Account "
+                                "BEGIN SELECT RAISE(ABORT, 'no new checks'); END");
+    dialogs.clear();
+    entry.newCheck();
+    EXPECT_NE(dialogs.shownTexts().at(0).find("no new checks"), std::string::npos);
+    EXPECT_EQ(text("PayTo"), "Annie");
+    dialogs.clear();
+    entry.previous();
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(currentId(), 1);
 }
 
 } // namespace

@@ -279,6 +279,7 @@ TEST_F(CheckFormTest, MenusHoldTheirEntriesInOrder) {
     EXPECT_EQ(names("SearchMenu"), (Strings{"AllInAccount", "ViewByName", "LastName", "FirstName", "CheckNum",
                                             "AccountNumber", "ByMemoField", "ByComments"}));
     EXPECT_EQ(child<QMenu>("HelpMenu")->actions().size(), 10);
+    EXPECT_EQ(child<QAction>("hcns")->text(), "Check Numbers");
     EXPECT_EQ(child<QAction>("Paste")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
     EXPECT_EQ(child<QAction>("FilePrint")->text(), "&Print");
 
@@ -308,6 +309,13 @@ TEST_F(CheckFormTest, KeyboardFollowsTheCheckAndAccessKeysWork) {
     };
     for (std::size_t i = 1; i < expected.size(); ++i)
         EXPECT_LT(at(expected[i - 1]), at(expected[i])) << expected[i - 1] << " before " << expected[i];
+
+    // Tab leaves the comments box like any other instead of typing into it.
+    auto* comments = child<QPlainTextEdit>("OptComts");
+    comments->setFocus();
+    QTest::keyClick(comments, Qt::Key_Tab);
+    EXPECT_FALSE(comments->hasFocus());
+    EXPECT_EQ(comments->toPlainText(), "");
 
     // An access key clicks its button the way a mouse does, a moment later.
     auto press = [&](Qt::Key key, auto&& done) {
