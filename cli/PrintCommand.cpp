@@ -16,6 +16,7 @@
 #include <iostream>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace velmora::cli {
 
@@ -210,7 +211,13 @@ int runPrintCommand(const Invocation& invocation) {
     std::unique_ptr<print::PrintSurface> labels;
     if (options.pdf) {
         const fs::path labelsFile = labelsFileFor(*options.pdf);
-        for (const fs::path& file : {*options.pdf, labelsFile}) {
+        // Only the files this run writes: a leftover labels file does not stop a run of checks.
+        std::vector<fs::path> written;
+        if (options.selection.checks())
+            written.push_back(*options.pdf);
+        if (options.selection.labels())
+            written.push_back(labelsFile);
+        for (const fs::path& file : written) {
             if (auto problem = unwritable(file)) {
                 std::cerr << "velmora print: " << *problem << "\n";
                 return kOutputUnwritable;

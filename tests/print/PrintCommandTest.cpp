@@ -97,6 +97,8 @@ TEST_F(PrintCommandTest, PrintsChecksAndLabelsToPdfAndMarksThemOnYes) {
 
 TEST_F(PrintCommandTest, WithoutConfirmNothingIsMarked) {
     const auto once = testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}});
+    // A run without labels does not write, and so does not test, the labels file.
+    std::filesystem::create_directory(programDir.dir() / "out-labels.pdf");
     const Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
     EXPECT_NE(outcome.errors.find("answered No"), std::string::npos);
@@ -126,6 +128,11 @@ TEST_F(PrintCommandTest, RefusesWithAClearMessageAndItsOwnExitStatus) {
         {"--db", "Drafts.mdb", "--once", "--pdf", path("no such folder/out.pdf"), "--confirm", "yes"});
     EXPECT_EQ(outcome.exitCode, 5);
     EXPECT_NE(outcome.errors.find("does not exist"), std::string::npos) << outcome.errors;
+
+    std::filesystem::create_directory(programDir.dir() / "out-labels.pdf");
+    outcome = velmora({"--db", "Drafts.mdb", "--labels-once", "--pdf", path("out.pdf")});
+    EXPECT_EQ(outcome.exitCode, 5);
+    EXPECT_NE(outcome.errors.find("it is a folder"), std::string::npos) << outcome.errors;
 
     outcome = velmora({"--db", "Drafts.mdb", "--pdf", path("out.pdf")});
     EXPECT_EQ(outcome.exitCode, 2);
