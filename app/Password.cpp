@@ -57,7 +57,7 @@ Result<PasswordCheck> checkPassword(db::Connection& settings, const std::string&
         record.setField(kPasswordField, hashPassword(candidate));
         record.update();
         return PasswordCheck::Matches;
-    } catch (const db::Error& error) {
+    } catch (const std::exception& error) { // a database error, or no memory for the hashing
         return Result<PasswordCheck>::failure(std::string("The password record cannot be read: ") +
                                               error.what());
     }
@@ -74,7 +74,7 @@ Status changePassword(db::Connection& settings, const std::string& newPassword) 
         }
         record.setField(kPasswordField, hash);
         record.update();
-    } catch (const db::Error& error) {
+    } catch (const std::exception& error) { // a database error, or no memory for the hashing
         return Status::failure(std::string("The new password could not be saved: ") + error.what());
     }
     return {};

@@ -10,7 +10,9 @@ namespace velmora {
 namespace fs = std::filesystem;
 
 fs::path defaultProgramDir() {
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+    // A relative XDG_DATA_HOME is invalid and ignored, as the base directory rules ask: it would put
+    // the databases wherever the program happened to be started.
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && fs::path(xdg).is_absolute())
         return fs::path(xdg) / "velmora";
     const char* home = std::getenv("HOME");
     return fs::path(home && *home ? home : ".") / ".local" / "share" / "velmora";

@@ -86,7 +86,7 @@ Status SettingsStore::writeDelivered(const std::filesystem::path& file) {
         std::filesystem::rename(temporary, file, ec);
         if (ec)
             throw db::Error("Cannot write " + file.string() + ": " + ec.message());
-    } catch (const db::Error& error) {
+    } catch (const std::exception& error) { // a database error, or no memory to hash the password
         std::filesystem::remove(temporary, ec);
         return Status::failure(error.what());
     }

@@ -31,16 +31,37 @@ fs::path temporarySibling(const fs::path& target) {
 }
 
 // Moves `from` to `to` only when `to` does not exist (link, then unlink: atomic, never overwrites).
+// File systems without hard links (FAT and exFAT sticks, some network shares) refuse the link; there
+// the test for an existing file and the rename are two steps.
 Status publishNew(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
     if (::link(from.c_str(), to.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::error_code ignored;
-        fs::remove(from, ignored);
+        const int linkError = errno;
+        if (linkError != EEXIST && !fs::exists(to, ec) && !ec) {
+            fs::rename(from, to, ec);
+            if (!ec)
+                return {};
+        }
+        const std::string reason = ec ? ec.message() : std::strerror(linkError);
+        fs::remove(from, ec);
         return Status::failure("Cannot create " + to.filename().string() + ": " + reason + ".");
     }
-    std::error_code ignored;
-    fs::remove(from, ignored);
+    fs::remove(from, ec);
     return {};
+}
+
+// Whether a file of this name exists, in any letter case: the names of two databases must differ in
+// more than case, or "Payroll.mdb" and "Payroll.MDB" would share the backup "Payroll.bak".
+bool fileNameTaken(const fs::path& dir, const std::string& fileName) {
+    std::error_code ec;
+    if (fs::exists(dir / fileName, ec) || ec)
+        return true;
+    const std::string wanted = lower(fileName);
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        if (lower(entry.path().filename().string()) == wanted)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -97,10 +118,10 @@ Status createDatabase(const fs::path& dir, const std::string& name, std::optiona
     if (name.find('/') != std::string::npos || name.find('\0') != std::string::npos)
         return Status::failure("The name contains a character a file name cannot hold.");
     const fs::path target = dir / (name + ".mdb");
-    std::error_code ec;
-    if (fs::exists(target, ec) || ec)
+    if (fileNameTaken(dir, target.filename().string()))
         return Status::failure(target.filename().string() + " already exists.");
 
+    std::error_code ec;
     const fs::path temporary = temporarySibling(target);
     if (!fs::copy_file(dir / kTemplateFileName, temporary, ec))
         return Status::failure("Cannot copy " + std::string(kTemplateFileName) + ": " + ec.message() + ".");

@@ -22,8 +22,9 @@ Status writeTemplateFile(const std::filesystem::path& file);
 
 // Makes "<name>.mdb" from the template file with its `Description` set to the name and, when given,
 // its `AccountType`. The file is built under a temporary name and appears only when complete; an
-// existing file is never touched. The message of a failure tells the cause, for the record; the
-// screens show their own text.
+// existing file is never touched, and a name that differs from an existing file's only in letter
+// case is refused too. The message of a failure tells the cause, for the record; the screens show
+// their own text.
 Status createDatabase(const std::filesystem::path& dir, const std::string& name,
                       std::optional<DatabaseType> type);
 

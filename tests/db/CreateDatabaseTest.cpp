@@ -71,6 +71,12 @@ TEST_F(CreateDatabaseTest, ExistingFileIsNeverTouched) {
     std::ifstream in(existing, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "someone's data");
     EXPECT_EQ(madeFiles(), std::vector<std::string>{"Payroll.mdb"});
+
+    // A name taken in another letter case is taken too: both files would share one backup name.
+    EXPECT_FALSE(db::createDatabase(dir(), "PAYROLL", db::DatabaseType::Draft).ok());
+    std::ofstream(dir() / "Rent.MDB", std::ios::binary) << "older database";
+    EXPECT_FALSE(db::createDatabase(dir(), "Rent", db::DatabaseType::Draft).ok());
+    EXPECT_EQ(madeFiles(), (std::vector<std::string>{"Payroll.mdb", "Rent.MDB"}));
 }
 
 TEST_F(CreateDatabaseTest, TypeFollowsTheChoiceOrElseTheTemplate) {
