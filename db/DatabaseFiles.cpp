@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <random>
 #include <unistd.h>
 
@@ -62,6 +63,16 @@ bool fileNameTaken(const fs::path& dir, const std::string& fileName) {
             return true;
     }
     return false;
+}
+
+// Flushes a file (or a folder's entries) to the disk.
+bool syncToDisk(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
 }
 
 } // namespace
@@ -164,12 +175,18 @@ Status backupDatabase(const fs::path& dir, const std::string& databaseName) {
         return Status::failure("The backup copy of " + databaseName + " could not be made: " + error.what());
     }
     std::error_code ec;
+    // The copy must be on the disk before it replaces the previous backup, and the rename after.
+    if (!syncToDisk(temporary)) {
+        fs::remove(temporary, ec);
+        return Status::failure("The backup copy of " + databaseName + " could not be written to the disk.");
+    }
     fs::rename(temporary, target, ec);
     if (ec) {
         fs::remove(temporary, ec);
         return Status::failure("The backup copy of " + databaseName + " could not be saved as " +
                                target.filename().string() + ".");
     }
+    syncToDisk(dir);
     return {};
 }
 

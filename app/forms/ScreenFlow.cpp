@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 namespace velmora {
 
@@ -43,7 +44,19 @@ void ScreenFlow::showChangePassword() {
     present(new ChangePass(session_, *this));
 }
 void ScreenFlow::showFontFailure() {
-    present(new FontFailure);
+    // The notice stands beside the password screen, which stays usable.
+    QWidget* beside = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String("Pass") && window->isVisible())
+            beside = window;
+    }
+    auto* notice = new FontFailure;
+    present(notice);
+    if (beside) {
+        const QRect area = notice->screen()->availableGeometry();
+        const QPoint right = beside->frameGeometry().topRight() + QPoint(12, 0);
+        notice->move(std::min(right.x(), area.right() - notice->frameGeometry().width()), right.y());
+    }
 }
 void ScreenFlow::showFileOpen() {
     auto* fileOpen = new FileOpen(session_, *this);
