@@ -40,14 +40,20 @@ TemplateValues LoadTemplateValues(db::CheckDatabase& database) {
     if (values.type() == db::DatabaseType::Check) {
         values.labelGreyed = true;
         if (account.field(f::kLabelPrint).yes() || account.field(f::kLabelPrint).isNull()) {
-            account.edit();
-            account.setField(f::kLabelPrint, false);
-            account.update();
+            // Only this step is skipped when the file refuses the write: the values still load.
+            try {
+                account.edit();
+                account.setField(f::kLabelPrint, false);
+                account.update();
+            } catch (const db::Error&) {
+                account.cancelUpdate();
+            }
         }
     }
     for (const auto& [field, member] : kTemplateHolderAndBankFields)
         take(field, values.*member);
-    values.labelPrint = account.field(f::kLabelPrint).yes();
+    // Checks of a check database never take a label from the template.
+    values.labelPrint = values.type() != db::DatabaseType::Check && account.field(f::kLabelPrint).yes();
     return values;
 }
 

@@ -299,6 +299,18 @@ TEST_F(CheckEntryTest, TheTemplateLabelBoxIsGreyedInACheckDatabaseAndAnOldLabelF
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
+TEST_F(CheckEntryTest, TemplateValuesStillLoadWhenTheTemplateLabelFlagCannotBeRewritten) {
+    create(DatabaseType::Check);
+    setCheckFields(*database, 1, {{"FirstName", "Tom"}, {"Bank", "First Bank"}, {"LabelPrint", true}});
+    database->connection().exec("CREATE TRIGGER KeepTemplate BEFORE UPDATE OF LabelPrint ON Account "
+                                "BEGIN SELECT RAISE(ABORT, 'template is locked'); END");
+    openEntry();
+    EXPECT_EQ(entry.windowTitle(), "Check Database: Payroll");
+    EXPECT_EQ(entry.templateValues().firstName, "Tom");
+    EXPECT_EQ(entry.templateValues().bank, "First Bank");
+    EXPECT_FALSE(entry.templateValues().labelPrint);
+}
+
 TEST_F(CheckEntryTest, WarningsForRoutingDigitAndRepeatedCheckNumber) {
     create(DatabaseType::Draft);
     setCheckFields(*database, 1, {{"PayTo", "Velmora"}, {"Check", 456}});
