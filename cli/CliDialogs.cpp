@@ -6,9 +6,13 @@ namespace velmora::cli {
 
 namespace {
 
+// "WARNING: ...", but "Nothing to do. You have not ..." where the title is a sentence of its own.
 std::string heading(const std::string& title) {
     const auto first = title.find_first_not_of(' ');
-    return first == std::string::npos ? std::string() : title.substr(first) + ": ";
+    if (first == std::string::npos)
+        return {};
+    const char last = title.back();
+    return title.substr(first) + (last == '.' || last == '!' || last == '?' ? " " : ": ");
 }
 
 } // namespace
