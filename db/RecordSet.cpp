@@ -243,6 +243,8 @@ void RecordSet::update() {
                 statement.bind(index++, value);
             statement.bind(index, key_);
             statement.run();
+            if (db_.changes() == 0)
+                throw Error(db_.path().filename().string() + ": the record was deleted by someone else.");
         }
         lastModified_ = key_;
         rowLoaded_ = false;

@@ -142,6 +142,16 @@ TEST_F(RecordSetTest, DeleteLeavesNoCurrentRowAndMovesOnFromWhereItStood) {
     EXPECT_TRUE(records.eof());
 }
 
+TEST_F(RecordSetTest, SavingARowThatAnotherConnectionDeletedIsAnError) {
+    add("a");
+    RecordSet records(db, schema::account());
+    records.edit();
+    records.setField("PayTo", "changed");
+    Connection other(temp / "test.mdb", OpenMode::ReadWrite);
+    other.exec("DELETE FROM Account");
+    EXPECT_THROW(records.update(), Error);
+}
+
 TEST_F(RecordSetTest, FilterNarrowsAndRequeryWidens) {
     add("Acme");
     add("Bolt");
