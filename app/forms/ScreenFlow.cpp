@@ -23,7 +23,10 @@ namespace velmora {
 
 void ScreenFlow::present(QWidget* screen) {
     screen->setAttribute(Qt::WA_DeleteOnClose);
-    // Each screen replaces the one before it: show it in the middle of the screen, whole.
+    // Each screen replaces the one before it: show it in the middle of the screen, whole. A screen
+    // that set no size of its own gets the size show() would give it, so that it is centred as shown.
+    if (!screen->testAttribute(Qt::WA_Resized))
+        screen->adjustSize();
     if (const QScreen* display = QGuiApplication::primaryScreen()) {
         QRect frame = screen->frameGeometry();
         frame.moveCenter(display->availableGeometry().center());
