@@ -125,5 +125,3 @@ void BM_PlainSqliteLikeScan(benchmark::State& state) {
 BENCHMARK(BM_PlainSqliteLikeScan)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -6,7 +6,6 @@
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 using namespace velmora;
@@ -134,13 +133,3 @@ void BM_RepeatedCheckNumberLookup(benchmark::State& state) {
 BENCHMARK(BM_RepeatedCheckNumberLookup)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    large(); // built once, outside every timing
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

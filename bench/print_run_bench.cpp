@@ -2,13 +2,11 @@
 // to a PDF file, confirmed, and every record changed in one transaction. Reports checks per second
 // and the peak resident memory, which must not grow with the size of the run.
 #include "db/RecordSet.h"
-#include "print/FontRegistry.h"
 #include "print/PdfSurface.h"
 #include "print/PrintRun.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 #include <fstream>
 #include <map>
@@ -119,13 +117,3 @@ void BM_PrintRunToPdf(benchmark::State& state) {
 BENCHMARK(BM_PrintRunToPdf)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    velmora::print::registerBundledFonts();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,11 +1,9 @@
 // Throughput of the PDF back end: pages of three checks, each about forty text items in the text
 // font and the MICR font, as the print run of entered checks draws them.
-#include "print/FontRegistry.h"
 #include "print/PdfSurface.h"
 #include "print/RecordingSurface.h"
 #include "support/TempDir.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 #include <filesystem>
 
@@ -124,13 +122,3 @@ void BM_RecordedPages(benchmark::State& state) {
 BENCHMARK(BM_RecordedPages)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    velmora::print::registerBundledFonts();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
