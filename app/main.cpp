@@ -10,12 +10,12 @@
 
 namespace {
 
-// A scheduled job runs without a desktop session; Qt's remark about the missing runtime folder
-// would only bury the job's own messages.
+// A command's output is its own messages, which say every failure in the program's words; Qt's
+// remarks (a missing runtime folder, a painter that could not start) would only bury them. Only a
+// fatal message, which ends the process, is still shown.
 void quietHeadlessMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
-        return;
-    std::cerr << qPrintable(qFormatLogMessage(type, context, message)) << '\n';
+    if (type == QtFatalMsg)
+        std::cerr << qPrintable(qFormatLogMessage(type, context, message)) << '\n';
 }
 
 } // namespace
@@ -24,6 +24,16 @@ int main(int argc, char** argv) {
     const auto invocation = velmora::cli::parseInvocation(std::vector<std::string>(argv + 1, argv + argc));
     if (!invocation)
         return 2;
+    switch (invocation->request) {
+    case velmora::cli::Invocation::Request::Help:
+        std::cout << velmora::cli::topLevelUsage();
+        return 0;
+    case velmora::cli::Invocation::Request::Version:
+        std::cout << velmora::cli::versionText();
+        return 0;
+    case velmora::cli::Invocation::Request::Run:
+        break;
+    }
     const bool headless = !invocation->verb.empty();
     if (headless) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -9,6 +9,8 @@ namespace velmora::cli {
 
 // The options every use of the program takes, and the verb (empty: the screens).
 struct Invocation {
+    enum class Request { Run, Help, Version };
+    Request request = Request::Run; // --help or --version before any verb
     std::string verb;
     std::optional<std::filesystem::path> programDir; // --dir
     std::vector<std::string> arguments;              // what follows, for the verb
@@ -22,5 +24,9 @@ bool isVerb(const std::string& verb);
 
 // Runs a headless verb; returns the process exit status.
 int runVerb(const Invocation& invocation);
+
+// The answer to `velmora --help` (the usage and the verbs) and to `velmora --version`.
+std::string topLevelUsage();
+std::string versionText();
 
 } // namespace velmora::cli

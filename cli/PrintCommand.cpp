@@ -4,19 +4,16 @@
 #include "app/ProgramDir.h"
 #include "app/Settings.h"
 #include "cli/CliDialogs.h"
+#include "cli/Terminal.h"
 #include "db/CheckDatabase.h"
+#include "print/PdfOutput.h"
 #include "print/PdfSurface.h"
 #include "print/PrintRun.h"
 #include "print/forms/PrinterSurface.h"
 
 #include <QPrinterInfo>
 #include <algorithm>
-#include <fcntl.h>
-#include <fstream>
 #include <iostream>
-#include <termios.h>
-#include <unistd.h>
-#include <vector>
 
 namespace velmora::cli {
 
@@ -24,6 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// clang-format off
 const char* const kUsageText =
     "usage: velmora [--dir DIR] print --db NAME.mdb [--once] [--monthly] [--labels-once] [--labels-monthly]\n"
     "                [--start-label N] (--pdf FILE | --printer QUEUE) [--confirm yes|no]\n"
@@ -31,14 +29,28 @@ const char* const kUsageText =
     "Prints the selected checks and labels of a check database as the Print button does.\n"
     "  --once, --monthly            checks selected to print one time / multiple times\n"
     "  --labels-once, --labels-monthly  their labels\n"
-    "  --start-label N              first label on the sheet (1 to 30; default 1)\n"
-    "  --pdf FILE                   write the checks to FILE and the labels to FILE-labels.pdf\n"
+    "  --start-label N              first label: 1 to 30 on this sheet (numbered down each column),\n"
+    "                               or a higher number for label 1 of a new sheet (default 1)\n"
+    "  --pdf FILE                   write the checks to FILE and the labels to FILE-labels.pdf; each\n"
+    "                               file is replaced only by a complete job, never by a failed one,\n"
+    "                               and a job with nothing to print removes an earlier run's file.\n"
+    "                               The program's own files (databases, PC.OVL, template.ref,\n"
+    "                               backups, EXPORT.TXT) are refused.\n"
     "  --printer QUEUE              send both jobs to a printer queue\n"
     "  --confirm yes|no             the answer to \"did all print?\" (default no: nothing is marked)\n"
     "  --password-file FILE         read the program password from the first line of FILE\n"
     "                               (otherwise it is asked on the terminal)\n"
-    "Exit status: 0 printed, 1 a job or the record changes failed, 2 usage or nothing selected,\n"
-    "3 wrong password, 4 no usable database, 5 output cannot be written.\n";
+    "Exit status:\n"
+    "  0  printed\n"
+    "  1  the records could not be read or updated, or hold values no check can carry\n"
+    "  2  usage error, or nothing selected\n"
+    "  3  wrong password, or no way to ask for it\n"
+    "  4  the database is missing or is not a check database\n"
+    "  5  the output cannot be written or sent (nothing was marked as printed)\n"
+    "  6  nothing to print: no record matches the selection\n"
+    "  7  the settings file PC.OVL is missing or cannot be used\n"
+    "  8  another print run is printing from the same database\n";
+// clang-format on
 
 struct PrintOptions {
     std::string database;
@@ -101,63 +113,18 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Pr
     if (options.pdf.has_value() == options.printer.has_value())
         return "give either --pdf FILE or --printer QUEUE";
     if (!options.startLabel.empty() && !print::PrintRun::parseStartLabel(options.startLabel))
-        return "--start-label must be a whole number from 1 to 30";
+        return "--start-label takes 1 to 30 (a label of this sheet, numbered down each column) or a higher "
+               "number (label 1 of a new sheet)";
     return std::nullopt;
 }
 
-std::optional<std::string> readPasswordFile(const fs::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    if (!in || !std::getline(in, line))
-        return std::nullopt;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
+std::string counted(std::int64_t count, const std::string& thing) {
+    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
 }
 
-// Asks on the controlling terminal with the echo off; std::nullopt when there is no terminal.
-std::optional<std::string> askPassword() {
-    const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY);
-    if (tty < 0)
-        return std::nullopt;
-    const std::string prompt = "Velmora password: ";
-    [[maybe_unused]] auto written = ::write(tty, prompt.data(), prompt.size());
-    termios saved{};
-    const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
-    if (isTerminal) {
-        termios quiet = saved;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        ::tcsetattr(tty, TCSAFLUSH, &quiet);
-    }
-    std::string line;
-    char c = 0;
-    while (::read(tty, &c, 1) == 1 && c != '\n')
-        line += c;
-    if (isTerminal)
-        ::tcsetattr(tty, TCSAFLUSH, &saved);
-    written = ::write(tty, "\n", 1);
-    ::close(tty);
-    return line;
-}
-
-// "out.pdf" -> "out-labels.pdf".
-fs::path labelsFileFor(const fs::path& pdf) {
-    fs::path labels = pdf;
-    labels.replace_filename(pdf.stem().string() + "-labels" + pdf.extension().string());
-    return labels;
-}
-
-std::optional<std::string> unwritable(const fs::path& file) {
-    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec))
-        return "cannot write " + file.string() + ": the folder " + folder.string() + " does not exist";
-    if (fs::is_directory(file, ec))
-        return "cannot write " + file.string() + ": it is a folder";
-    const bool exists = fs::exists(file, ec);
-    if (::access((exists ? file : folder).c_str(), W_OK) != 0)
-        return "cannot write " + file.string() + ": permission denied";
-    return std::nullopt;
+int fail(int status, const std::string& message) {
+    std::cerr << "velmora print: " << message << "\n";
+    return status;
 }
 
 } // namespace
@@ -174,85 +141,74 @@ int runPrintCommand(const Invocation& invocation) {
 
     const fs::path programDir = invocation.programDir.value_or(defaultProgramDir());
     auto settings = SettingsStore::open(programDir);
-    if (!settings) {
-        std::cerr << "velmora print: " << settings.message() << "\n";
-        return kNotAllowed;
-    }
-    const std::optional<std::string> typed =
-        options.passwordFile ? readPasswordFile(*options.passwordFile) : askPassword();
-    if (!typed) {
-        std::cerr << "velmora print: "
-                  << (options.passwordFile
-                          ? "cannot read the password from " + options.passwordFile->string()
-                          : std::string("no terminal to ask for the password; use --password-file"))
-                  << "\n";
-        return kNotAllowed;
-    }
+    if (!settings)
+        return fail(kNoSettings, settings.message());
+    std::string why;
+    const std::optional<std::string> typed = options.passwordFile
+                                                 ? readPasswordFile(options.passwordFile->string(), why)
+                                                 : askPasswordOnTerminal("Velmora password: ");
+    if (!typed)
+        return fail(kNotAllowed,
+                    options.passwordFile
+                        ? "cannot read the password from " + options.passwordFile->string() + ": " + why
+                        : std::string("no terminal to ask for the password; use --password-file"));
     const Result<PasswordCheck> check = checkPassword(settings->connection(), *typed);
-    if (!check) {
-        std::cerr << "velmora print: " << check.message() << "\n";
-        return kNotAllowed;
-    }
-    if (check.value() != PasswordCheck::Matches) {
-        std::cerr << "velmora print: wrong password\n";
-        return kNotAllowed;
-    }
+    if (!check)
+        return fail(kNoSettings, check.message());
+    if (check.value() != PasswordCheck::Matches)
+        return fail(kNotAllowed, "wrong password");
 
     const fs::path databaseFile = fs::path(options.database).has_parent_path()
                                       ? fs::path(options.database)
                                       : programDir / options.database;
     auto database = db::CheckDatabase::open(databaseFile);
-    if (!database) {
-        std::cerr << "velmora print: " << database.message() << "\n";
-        return kNoDatabase;
-    }
+    if (!database)
+        return fail(kNoDatabase, database.message());
 
-    std::unique_ptr<print::PrintSurface> checks;
-    std::unique_ptr<print::PrintSurface> labels;
+    std::unique_ptr<print::PrintSurface> chosen;
     if (options.pdf) {
-        const fs::path labelsFile = labelsFileFor(*options.pdf);
-        // Only the files this run writes: a leftover labels file does not stop a run of checks.
-        std::vector<fs::path> written;
-        if (options.selection.checks())
-            written.push_back(*options.pdf);
-        if (options.selection.labels())
-            written.push_back(labelsFile);
-        for (const fs::path& file : written) {
-            if (auto problem = unwritable(file)) {
-                std::cerr << "velmora print: " << *problem << "\n";
-                return kOutputUnwritable;
-            }
-        }
-        checks = std::make_unique<print::PdfSurface>(options.pdf->string());
-        labels = std::make_unique<print::PdfSurface>(labelsFile.string());
+        chosen = std::make_unique<print::PdfSurface>(options.pdf->string());
     } else {
-        if (!QPrinterInfo::availablePrinterNames().contains(QString::fromStdString(*options.printer))) {
-            std::cerr << "velmora print: there is no printer queue named " << *options.printer << "\n";
-            return kOutputUnwritable;
-        }
+        if (!QPrinterInfo::availablePrinterNames().contains(QString::fromStdString(*options.printer)))
+            return fail(kOutputUnwritable, "there is no printer queue named " + *options.printer);
         auto printer = std::make_unique<print::PrinterSurface>();
         printer->printer().setPrinterName(QString::fromStdString(*options.printer));
-        checks = std::move(printer);
+        chosen = std::move(printer);
     }
+    print::RunOutputs outputs(*chosen);
+    // Before anything is written: never over a program file, never into a folder that takes none.
+    if (Status usable =
+            outputs.check(programDir, databaseFile, options.selection.checks(), options.selection.labels());
+        !usable)
+        return fail(kOutputUnwritable, usable.message());
 
     print::CheckPageSetup setup;
     try {
         setup = print::CheckPageSetup::fromSettings(settings->read());
     } catch (const db::Error& error) {
-        std::cerr << "velmora print: " << error.what() << "\n";
-        return kNotAllowed;
+        return fail(kNoSettings, error.what());
     }
     CliDialogs dialogs(std::cerr, options.confirm, options.startLabel);
     print::PrintRun run(*database, setup, dialogs);
-    const print::RunReport report = run.run(options.selection, *checks, labels ? *labels : *checks);
+    const print::RunReport report = run.run(options.selection, outputs.checks(), outputs.labels());
     if (report.nothingSelected)
         return kUsage;
-    std::cerr << "velmora print: " << report.checksPrinted << " checks and " << report.labelsPrinted
-              << " labels printed";
+    if (report.busy)
+        return kDatabaseBusy;
+    if (report.nothingToPrint())
+        return fail(kNothingToPrint,
+                    "nothing to print: no record matches the selection; no file was written, "
+                    "and none is left from an earlier run");
+    std::cerr << "velmora print: " << counted(report.checksPrinted, "check") << " and "
+              << counted(report.labelsPrinted, "label") << " printed";
     if (report.checksConfirmed || report.labelsConfirmed)
         std::cerr << "; the records were updated";
+    else
+        std::cerr << "; no record was marked as printed";
     std::cerr << "\n";
-    return report.ok() ? kPrinted : kRunFailed;
+    if (report.ok())
+        return kPrinted;
+    return report.outputFailed ? kOutputUnwritable : kRunFailed;
 }
 
 } // namespace velmora::cli

@@ -7,11 +7,14 @@ namespace velmora::cli {
 // Exit statuses of `velmora print`.
 enum PrintExit : int {
     kPrinted = 0,
-    kRunFailed = 1,       // a job could not be sent, or the records could not be updated
-    kUsage = 2,           // bad options, or nothing selected to print
-    kNotAllowed = 3,      // wrong password, no settings file, no way to ask for the password
-    kNoDatabase = 4,      // the database is missing or is not a check database
-    kOutputUnwritable = 5 // the PDF file cannot be written, or the printer queue does not exist
+    kRunFailed = 1,        // the records could not be read or updated, or hold damaged values
+    kUsage = 2,            // bad options, or nothing selected to print
+    kNotAllowed = 3,       // wrong password, or no way to ask for the password
+    kNoDatabase = 4,       // the database is missing or is not a check database
+    kOutputUnwritable = 5, // the output cannot be written or sent, or names a program file
+    kNothingToPrint = 6,   // no record matches the selection: nothing printed, no file left
+    kNoSettings = 7,       // the settings file PC.OVL is missing or cannot be used
+    kDatabaseBusy = 8      // another print run is printing from the same database
 };
 
 // velmora print --db NAME.mdb [--once] [--monthly] [--labels-once] [--labels-monthly]

@@ -92,25 +92,37 @@ constexpr RowStyle T825{Face::Text, 8.25, false, false};
 constexpr RowStyle T825Italic{Face::Text, 8.25, false, true};
 constexpr RowStyle Micr12{Face::Micr, 12, false, false};
 
+// Where the free texts must stop, so that none runs into the next item to its right: the account
+// holder block before the check number and date, the payee before the amount box, the bank's city
+// and the memo before the draft texts and the signature line (all at 6600), the rest at the page's
+// edge. A gap of 100 twips stays free before the next item.
+constexpr double kGap = 100;
+constexpr RowX kBeforeNumber{9600 - kGap};
+constexpr RowX kBeforeAmount{9000 - kGap};
+constexpr RowX kBeforeRightBlock{6600 - kGap};
+constexpr RowX kPageEdge{kPageRightEdge, true};
+
 // x and y relative to the slot's left edge and top.
 const Row kHolderAndBody[] = {
-    {T12BoldItalic, {0}, 0, fieldText<&CheckRecord::businessName>},
-    {T12BoldItalic, {0}, kNextLine, nameLine},
-    {T10Italic, {0}, kNextLine, fieldText<&CheckRecord::address>},
-    {T10Italic, {0}, kNextLine, cityLine},
-    {T10Italic, {0}, kNextLine, labelledText<&CheckRecord::phone, kPhonePrefix>},
-    {T12BoldItalic, {0}, 1800, labelledText<&CheckRecord::payTo, kPayToPrefix>},
+    {T12BoldItalic, {0}, 0, fieldText<&CheckRecord::businessName>, kBeforeNumber},
+    {T12BoldItalic, {0}, kNextLine, nameLine, kBeforeNumber},
+    {T10Italic, {0}, kNextLine, fieldText<&CheckRecord::address>, kBeforeNumber},
+    {T10Italic, {0}, kNextLine, cityLine, kBeforeNumber},
+    {T10Italic, {0}, kNextLine, labelledText<&CheckRecord::phone, kPhonePrefix>, kBeforeNumber},
+    {T12BoldItalic, {0}, 1800, labelledText<&CheckRecord::payTo, kPayToPrefix>, kBeforeAmount},
     {T12Bold, {9000}, 1800, amountBox},
-    {T12Bold, {0}, 2400, fieldText<&CheckRecord::bank>},
-    {T10, {0}, kNextLine, bankCityLine},
-    {T10, {0}, 3100, labelledText<&CheckRecord::memo, kMemoPrefix>},
+    {T12Bold, {0}, 2400, fieldText<&CheckRecord::bank>, kPageEdge},
+    {T10, {0}, kNextLine, bankCityLine, kBeforeRightBlock},
+    {T10, {0}, 3100, labelledText<&CheckRecord::memo, kMemoPrefix>, kBeforeRightBlock},
 };
 
 // The receipt text follows the memo, a line lower when there is one.
 const Row kDraftTexts[] = {
-    {T825, {0}, kNextLine, fixed<kLineFeed>},    {T825, {0}, kNextLine, fixed<kReceipt>},
-    {T825, {6600}, 2700, fixed<kAuthorized>},    {T825, {6600}, kNextLine, fixed<kIndemnification>},
-    {T825Italic, {6600}, kNextLine, draftPayee},
+    {T825, {0}, kNextLine, fixed<kLineFeed>},
+    {T825, {0}, kNextLine, fixed<kReceipt>},
+    {T825, {6600}, 2700, fixed<kAuthorized>},
+    {T825, {6600}, kNextLine, fixed<kIndemnification>},
+    {T825Italic, {6600}, kNextLine, draftPayee, kPageEdge},
 };
 
 const Row kSignature[] = {
@@ -126,7 +138,7 @@ const Row kMicrLine[] = {
 
 const Row kNumberAndDate[] = {
     {T12Bold, {9600}, 300, checkNumber},
-    {T12Bold, {9600}, kNextLine, fieldText<&CheckRecord::date>},
+    {T12Bold, {9600}, kNextLine, fieldText<&CheckRecord::date>, kPageEdge},
 };
 
 // At fixed x on the page, whatever the horizontal start; y is the stock's cut-mark offset.

@@ -22,12 +22,14 @@ bool nameLine(const CheckRecord& r, Items& items) {
 
 constexpr RowStyle kName{Face::Text, 10, true, true};
 constexpr RowStyle kAddress{Face::Text, 10, false, false};
+// A label is 2 5/8 inches wide; its text stops short of that, never reaching the next column.
+constexpr RowX kLabelEdge{3600};
 
 const Row kLabel[] = {
-    {kName, {0}, 0, rows::fieldText<&CheckRecord::businessName>},
-    {kName, {0}, kNextLine, nameLine},
-    {kAddress, {0}, kNextLine, rows::fieldText<&CheckRecord::address>},
-    {kAddress, {0}, kNextLine, rows::cityLine},
+    {kName, {0}, 0, rows::fieldText<&CheckRecord::businessName>, kLabelEdge},
+    {kName, {0}, kNextLine, nameLine, kLabelEdge},
+    {kAddress, {0}, kNextLine, rows::fieldText<&CheckRecord::address>, kLabelEdge},
+    {kAddress, {0}, kNextLine, rows::cityLine, kLabelEdge},
 };
 
 } // namespace

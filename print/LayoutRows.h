@@ -32,6 +32,11 @@ struct RowX {
 // y of a row relative to the origin; kNextLine keeps the y where the previous row left it.
 inline constexpr std::optional<double> kNextLine = std::nullopt;
 
+// The right edge of the printable area of a letter page on a typical printer: 8 inches from its left.
+inline constexpr double kPageRightEdge = 11520;
+// What a free text that is cut short ends with.
+inline constexpr const char* kElision = "...";
+
 using Items = std::vector<PrintItem>;
 
 template <class Source> struct LayoutRow {
@@ -41,6 +46,9 @@ template <class Source> struct LayoutRow {
     // Fills the row's items; false when the row's condition fails: it prints nothing and, having
     // no line to end, leaves y where it was for the next row.
     bool (*content)(const Source&, Items&);
+    // Where the row must stop: the place of the next item to its right, or the page's edge. Text
+    // that would run past it is cut and ends in kElision; numbers are never cut. No limit: none.
+    std::optional<RowX> right = std::nullopt;
     LineEnding ending = LineEnding::EndLine;
 };
 
@@ -53,6 +61,11 @@ struct LayoutFonts {
     std::string text;
     std::string micr;
 };
+
+// Cuts `items` so that, printed in the surface's current font, they are no wider than `width`
+// twips: the first text item that does not fit is cut to the characters that fit with kElision
+// after them, and the items after it are dropped. A number is never cut.
+void fitItems(const PrintSurface& surface, Items& items, double width);
 
 // Prints the rows in order. A row is placed (x, and y unless it follows the previous line) before
 // its condition is tested, as the layouts were written. Failures of single surface operations are
@@ -70,8 +83,11 @@ void drawRows(PrintSurface& surface, std::span<const LayoutRow<Source>> rows, co
         if (row.y)
             surface.SetY(origin.y + *row.y);
         items.clear();
-        if (row.content(source, items))
-            surface.PrintItems(items, row.ending);
+        if (!row.content(source, items))
+            continue;
+        if (row.right)
+            fitItems(surface, items, (row.right->absolute ? 0 : origin.x) + row.right->twips - surface.x());
+        surface.PrintItems(items, row.ending);
     }
 }
 

@@ -44,6 +44,7 @@ Status PainterSurface::beginDocument() {
     penDotsPerPixel_ = FontMetrics::referenceDpi / linePixelsPerInch(*device_);
     painter_.setPen(QPen(Qt::black));
     painter_.setBrush(Qt::NoBrush);
+    jobPages_ = 1;
     return {};
 }
 
@@ -52,6 +53,7 @@ Status PainterSurface::beginPage() {
         return jobFailure();
     if (!device_->newPage())
         return Status::failure("The printer could not start a new page");
+    ++jobPages_;
     return {};
 }
 
@@ -62,11 +64,11 @@ Status PainterSurface::finishDocument() {
         return failed;
     }
     const bool written = painter_.end();
+    const Status completed =
+        written ? completeJob(jobPages_) : Status::failure("The print job could not be completed");
     jobClosed();
     device_ = nullptr;
-    if (!written)
-        return Status::failure("The print job could not be completed");
-    return {};
+    return completed;
 }
 
 Status PainterSurface::drawText(double x, double y, const std::string& text, const FontState& font) {

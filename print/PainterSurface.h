@@ -41,6 +41,9 @@ protected:
     virtual double linePixelsPerInch(const QPagedPaintDevice& device) const = 0;
     // Why a job cannot start when the painter refuses the device.
     virtual std::string jobStartFailure() const = 0;
+    // Called when the painter has written the whole job of `pages` pages to the device: the last
+    // chance to find that it did not reach its destination.
+    virtual Status completeJob(int /*pages*/) { return {}; }
     // Called once the painter has let go of the device at the end of a job.
     virtual void jobClosed() {}
     // Ends a job that is still open without reporting; subclasses call it from their destructor,
@@ -63,6 +66,7 @@ private:
     QPainter painter_;
     QPagedPaintDevice* device_ = nullptr;
     double penDotsPerPixel_ = 1;
+    int jobPages_ = 0;
     std::string failure_;
     mutable std::optional<std::vector<std::string>> faces_;
 };

@@ -3,12 +3,22 @@
 #include "print/PainterSurface.h"
 
 #include <QPdfWriter>
+#include <QTemporaryFile>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace velmora::print {
 
 // A print surface that writes each job to a PDF file, as a laser printer would print it.
+//
+// A job is written under a temporary name in the output's folder, through a file this surface owns
+// so that every write error is seen (QPdfWriter itself drops them). Only when the job is complete
+// (no write error, flushed and synced to the disk, ending in %%EOF, readable as a PDF with the pages
+// that were drawn) is it renamed into place; a failed job leaves the previous file as it was and no
+// half-written PDF under the name. A job that printed nothing removes a file of that name that this
+// surface did not write itself, so an earlier run's output is never mistaken for this run's.
 class PdfSurface : public PainterSurface {
 public:
     explicit PdfSurface(std::string outputFile = {});
@@ -16,19 +26,27 @@ public:
 
     // The file the next job is written to; a job already started keeps its file.
     void setOutputFile(std::string path) { outputFile_ = std::move(path); }
-    const std::string& outputFile() const { return outputFile_; }
+    std::optional<std::filesystem::path> outputFile() const override;
+
+    // Checks a finished PDF: it ends in %%EOF and reads as a PDF of `pages` pages.
+    static Status verifyPdf(const std::filesystem::path& file, int pages);
 
 protected:
     QPagedPaintDevice* openJob(Status& failure) override;
     QPointF printableOrigin(const QPagedPaintDevice& device) const override;
     double linePixelsPerInch(const QPagedPaintDevice& device) const override;
     std::string jobStartFailure() const override;
+    Status completeJob(int pages) override;
     void jobClosed() override;
+    Status emptyJobEnded() override;
 
 private:
     std::string outputFile_;
     std::string jobFile_;
+    std::string startFailure_;
+    std::unique_ptr<QTemporaryFile> file_;
     std::unique_ptr<QPdfWriter> writer_;
+    std::vector<std::filesystem::path> written_; // the files this surface's jobs wrote
 };
 
 } // namespace velmora::print

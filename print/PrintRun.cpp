@@ -6,9 +6,11 @@
 #include "db/Schema.h"
 #include "print/CheckLayout.h"
 #include "print/LabelLayout.h"
+#include "print/PrintLock.h"
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 
 namespace velmora::print {
 
@@ -34,6 +36,13 @@ const char* const kStartLabelPrompt =
 const char* const kLabelsQuestion =
     "Did all labels print? If you choose YES, all labels selected to print ONE "
     "TIME will be set to not print again.";
+
+// The dates of recurring checks are saved as they print, in short transactions, so that a long run
+// never keeps the other users of the database out for more than a moment.
+constexpr int kDatesPerTransaction = 256;
+constexpr std::chrono::milliseconds kLongestDateTransaction{250};
+// How many records a message names before it says "and N more".
+constexpr std::size_t kRecordsNamed = 5;
 
 constexpr std::int64_t kHighestCheckNumber = 999900;
 constexpr std::int64_t kRestartCheckNumber = 101;
@@ -82,6 +91,37 @@ std::string historyLine(const db::CheckRecord& record, const std::string& today)
            "  ";
 }
 
+// A fingerprint of the fields whose change since printing would make marking the record wrong.
+std::size_t fingerprint(const db::CheckRecord& record) {
+    std::size_t hash = 0;
+    const auto mix = [&hash](std::size_t value) {
+        hash ^= value + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
+    };
+    const std::hash<std::string> text;
+    mix(record.print ? text(*record.print) : 1);
+    mix(record.check ? std::hash<std::int64_t>{}(*record.check) : 2);
+    mix(record.amount ? std::hash<std::int64_t>{}(record.amount->cents()) : 3);
+    mix(record.comments ? text(*record.comments) : 4);
+    return hash;
+}
+
+// "a, b, c and 2 more".
+std::string listed(const std::vector<std::string>& names, std::size_t total) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : "; ") + names[i];
+    if (total > names.size())
+        text += " and " + std::to_string(total - names.size()) + " more";
+    return text;
+}
+
+// A message that ends as a sentence ends, whatever the text it was made from.
+std::string sentence(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
+    return text + ".";
+}
+
 std::string trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string::npos)
@@ -109,7 +149,8 @@ SelectionCounts countSelections(db::Connection& database) {
 PrintRun::PrintRun(db::CheckDatabase& database, const CheckPageSetup& setup, Dialogs& dialogs)
     : database_(database)
     , setup_(setup)
-    , dialogs_(dialogs) {}
+    , dialogs_(dialogs)
+    , lockWait_(PrintLock::kDefaultWait) {}
 
 std::optional<int> PrintRun::parseStartLabel(const std::string& answer) {
     const std::string text = trimmed(answer);
@@ -152,52 +193,63 @@ PrintRun::CheckJob PrintRun::printChecks(const PrintSelection& selection, PrintS
     CheckPlacement placement(setup_);
     const std::string today = formatDateText(Clock::today());
     const int perPage = CheckPlacement::checksPerPage(setup_);
-    // A recurring check is printed with today's date, which is saved in it as it prints. The dates of
-    // one job are saved together, so that a failure leaves none of them half done.
+    // A recurring check is printed with today's date, which is saved in it as it prints: a few
+    // hundred dates to a transaction, and never one transaction held for longer than a moment.
     std::optional<db::Transaction> dates;
-    std::string step = "starting to save the dates";
+    int datesInTransaction = 0;
+    auto transactionStart = std::chrono::steady_clock::now();
+    std::string step;
+    const auto commitDates = [&] {
+        if (!dates)
+            return;
+        try {
+            dates->commit();
+        } catch (const db::Error& error) {
+            job.dateFailure = std::string("saving the dates: ") + error.what();
+        }
+        dates.reset();
+        datesInTransaction = 0;
+    };
     try {
         db::RecordSet records(database_.connection(), db::schema::account(), checksFilter(selection));
         const std::int64_t total = records.recordCount();
         const std::int64_t pages = CheckPlacement::pagesFor(total, setup_);
-        if (saveDates && selection.monthly) {
-            try {
-                dates.emplace(database_.connection());
-            } catch (const db::Error& error) {
-                job.dateFailure = step + ": " + error.what();
-            }
-        }
         for (; !records.eof(); records.moveNext()) {
             db::CheckRecord record = db::CheckRecord::read(records);
+            job.records.push_back({record.id, fingerprint(record)});
             if (record.print == option::kMonthly) {
                 record.date = today;
-                if (dates && !job.dateFailure) {
+                if (saveDates && !job.dateFailure) {
                     step = "saving the date of " + recordName(record);
                     try {
+                        if (!dates) {
+                            dates.emplace(database_.connection());
+                            transactionStart = std::chrono::steady_clock::now();
+                        }
                         records.edit();
                         records.setField(field::kDate, today);
                         records.update();
+                        ++datesInTransaction;
                     } catch (const db::Error& error) {
                         job.dateFailure = step + ": " + error.what();
-                        records.cancelUpdate();
+                        if (records.editing())
+                            records.cancelUpdate();
+                        dates.reset(); // the dates of this transaction are rolled back
                     }
                 }
             }
             layout.draw(surface, record, placement);
             placement.advance(surface);
             ++job.printed;
+            if (dates && (datesInTransaction >= kDatesPerTransaction ||
+                          std::chrono::steady_clock::now() - transactionStart >= kLongestDateTransaction))
+                commitDates();
             report(RunProgress::Stage::Checks, job.printed, total, (job.printed - 1) / perPage + 1, pages);
         }
     } catch (const db::Error& error) {
         job.readFailure = error.what();
     }
-    if (dates && !job.dateFailure && !job.readFailure) {
-        try {
-            dates->commit();
-        } catch (const db::Error& error) {
-            job.dateFailure = std::string("saving the dates: ") + error.what();
-        }
-    }
+    commitDates();
     return job;
 }
 
@@ -242,17 +294,59 @@ int PrintRun::askStartLabel() {
         // Cancel gives the empty answer: label 1. There is no way to call the labels off here.
         if (const std::optional<int> number = parseStartLabel(answer.value_or(std::string())))
             return *number;
-        dialogs_.show(
-            {"\"" + answer.value_or(std::string()) +
-                 "\" is not a label number. Enter a whole number from 1 to 30 (labels are numbered down "
-                 "each column), or leave the box empty to start on label 1.",
-             "Labels", DialogButtons::Ok, DialogIcon::Exclamation, DialogAnswer::Ok});
+        dialogs_.show({"\"" + answer.value_or(std::string()) + "\" is not a label number. " + kStartLabelRule,
+                       "Labels", DialogButtons::Ok, DialogIcon::Exclamation, DialogAnswer::Ok});
     }
 }
 
-Status PrintRun::markChecksPrinted(const PrintSelection& selection, std::optional<std::int64_t> lastNumber) {
+std::optional<std::string> PrintRun::damagedRecords(const PrintSelection& selection) {
+    const db::Filter filter = checksFilter(selection);
+    // The bounds are ?1 and ?2; the filter's own placeholders, after them in the text, number on from 3.
+    db::Statement query(database_.connection(),
+                        "SELECT \"ID\", \"Check\", \"Amount\", "
+                        "\"Check\" IS NOT NULL AND (\"Check\" < 0 OR \"Check\" > ?1) "
+                        "FROM \"Account\" WHERE ("
+                        "(\"Check\" IS NOT NULL AND (\"Check\" < 0 OR \"Check\" > ?1)) OR "
+                        "(\"Amount\" IS NOT NULL AND (\"Amount\" < -?2 OR \"Amount\" > ?2))) AND (" +
+                            filter.where + ") ORDER BY \"ID\"");
+    query.bind(1, kHighestPrintableCheck).bind(2, kHighestPrintableCents);
+    for (std::size_t i = 0; i < filter.parameters.size(); ++i)
+        query.bind(static_cast<int>(i) + 3, filter.parameters[i]);
+    std::vector<std::string> names;
+    std::size_t total = 0;
+    while (query.step()) {
+        if (++total > kRecordsNamed)
+            continue;
+        const bool badCheck = query.columnInt(3) != 0;
+        names.push_back("record " + query.columnText(0) +
+                        (badCheck ? " has the check number " + query.columnText(1)
+                                  : " has an amount of " + query.columnText(2) + " cents"));
+    }
+    if (total == 0)
+        return std::nullopt;
+    return "Nothing was printed: " + listed(names, total) +
+           ". A check carries a check number from 0 to 2147483647 and an amount of at most "
+           "999,999,999.99; these records may be damaged. Correct them on the data entry screen, then print "
+           "again.";
+}
+
+Status PrintRun::markChecksPrinted(const PrintSelection& selection, const std::vector<PrintedCheck>& printed,
+                                   std::optional<std::int64_t> lastNumber) {
     const std::string today = formatDateText(Clock::today());
     std::string step = "starting the changes";
+    const auto notUpdated = [](const std::string& why) {
+        return Status::failure(
+            "The checks were printed, but the database could not be updated. The step that failed was " +
+            why +
+            ". No record has been changed: the one-time checks are still set to print, and the recurring "
+            "checks keep their numbers.");
+    };
+    std::vector<std::string> changed;
+    std::size_t changedCount = 0;
+    const auto noteChanged = [&](std::string name) {
+        if (++changedCount <= kRecordsNamed)
+            changed.push_back(std::move(name));
+    };
     try {
         db::Connection& connection = database_.connection();
         db::Transaction transaction(connection);
@@ -261,8 +355,22 @@ Status PrintRun::markChecksPrinted(const PrintSelection& selection, std::optiona
         std::int64_t done = 0;
         std::int64_t last = lastNumber.value_or(0);
         bool renumbered = false;
+        // Only the records that were printed are marked, each only if it is as it was printed. Both
+        // lists are in table order.
+        std::size_t next = 0;
         for (; !records.eof(); records.moveNext()) {
             const db::CheckRecord record = db::CheckRecord::read(records);
+            for (; next < printed.size() && printed[next].id < record.id; ++next)
+                noteChanged("record " + std::to_string(printed[next].id) +
+                            " was deleted or set not to print");
+            if (next == printed.size() || printed[next].id != record.id)
+                continue; // added since the job was printed: it was not on it
+            if (printed[next++].fingerprint != fingerprint(record)) {
+                noteChanged(recordName(record) + " was changed");
+                continue;
+            }
+            if (changedCount > 0)
+                continue; // nothing will be saved; the rest is only checked
             const std::string comments =
                 historyLine(record, today) + "\r\n" + record.comments.value_or(std::string());
             if (selection.once && record.print == option::kOnce) {
@@ -288,6 +396,14 @@ Status PrintRun::markChecksPrinted(const PrintSelection& selection, std::optiona
             }
             report(RunProgress::Stage::Saving, ++done, total, 0, 0);
         }
+        for (; next < printed.size(); ++next)
+            noteChanged("record " + std::to_string(printed[next].id) + " was deleted or set not to print");
+        if (changedCount > 0)
+            return Status::failure(
+                "The checks were printed, but some of their records were changed while they printed: " +
+                listed(changed, changedCount) +
+                ". No record has been marked as printed; check these records on the data entry screen "
+                "before you print again.");
         if (renumbered) {
             step = "saving the last check number in the database's properties";
             db::RecordSet properties(connection, db::schema::databaseProperties());
@@ -300,7 +416,7 @@ Status PrintRun::markChecksPrinted(const PrintSelection& selection, std::optiona
         step = "saving the changes";
         transaction.commit();
     } catch (const db::Error& error) {
-        return Status::failure(step + ": " + error.what());
+        return notUpdated(step + ": " + error.what());
     }
     return {};
 }
@@ -347,7 +463,6 @@ void PrintRun::runChecks(const PrintSelection& selection, PrintSurface& surface,
     }
     const CheckJob job = printChecks(selection, surface, textFont, true);
     const Status sent = surface.EndDocument();
-    result.checksPrinted = job.printed;
     if (job.readFailure) {
         tellProblem(result,
                     "The checks could not be read from the database (" + *job.readFailure +
@@ -356,28 +471,26 @@ void PrintRun::runChecks(const PrintSelection& selection, PrintSurface& surface,
                     "Checks not printed");
         return;
     }
-    if (!sent.ok())
-        tellProblem(result,
-                    "The print job of the checks could not be sent: " + sent.message() +
-                        ". If you answer the next question with No, no check is marked as printed.",
-                    "Checks not printed");
     if (job.dateFailure)
-        tellProblem(
-            result,
-            "The checks were printed with today's date, but the date could not be saved in the recurring "
-            "checks (" +
-                *job.dateFailure + "). Their dates were left as they were.",
-            "Dates not saved");
+        tellProblem(result,
+                    "The checks were printed with today's date, but the date could not be saved in every "
+                    "recurring check (" +
+                        *job.dateFailure + "). The dates saved before that step stay.",
+                    "Dates not saved");
+    if (!sent.ok()) {
+        // Nothing to ask: a "Yes" would mark checks that never printed.
+        result.outputFailed = true;
+        tellProblem(result,
+                    "The print job of the checks could not be sent. " + sentence(sent.message()) +
+                        " Nothing has been marked as printed: the checks are still set to print.",
+                    "Checks not printed");
+        return;
+    }
+    result.checksPrinted = job.printed;
     if (!dialogs_.askYesNo(kChecksQuestion, " ", DialogIcon::Critical, DialogAnswer::No))
         return;
-    if (Status saved = markChecksPrinted(selection, lastNumber); !saved) {
-        tellProblem(
-            result,
-            "The checks were printed, but the database could not be updated. The step that failed was " +
-                saved.message() +
-                ". No record has been changed: the one-time checks are still set to print, and the "
-                "recurring checks keep their numbers.",
-            "Database not updated");
+    if (Status saved = markChecksPrinted(selection, job.records, lastNumber); !saved) {
+        tellProblem(result, saved.message(), "Database not updated");
         return;
     }
     result.checksConfirmed = true;
@@ -388,21 +501,25 @@ void PrintRun::runLabels(const PrintSelection& selection, PrintSurface& surface,
     const int startLabel = askStartLabel();
     surface.SetFontSize(10);
     std::optional<std::string> readFailure;
-    result.labelsPrinted = printLabels(selection, surface, textFont, startLabel, readFailure);
+    const std::int64_t printed = printLabels(selection, surface, textFont, startLabel, readFailure);
     const Status sent = surface.EndDocument();
     if (readFailure) {
         tellProblem(result,
                     "The labels could not be read from the database (" + *readFailure +
-                        "). The job was ended after " + std::to_string(result.labelsPrinted) +
+                        "). The job was ended after " + std::to_string(printed) +
                         " labels. No label has been marked as printed.",
                     "Labels not printed");
         return;
     }
-    if (!sent.ok())
+    if (!sent.ok()) {
+        result.outputFailed = true;
         tellProblem(result,
-                    "The print job of the labels could not be sent: " + sent.message() +
-                        ". If you answer the next question with No, no label is marked as printed.",
+                    "The print job of the labels could not be sent. " + sentence(sent.message()) +
+                        " Nothing has been marked as printed: the labels are still set to print.",
                     "Labels not printed");
+        return;
+    }
+    result.labelsPrinted = printed;
     const std::string title = selection.checks() ? " " : "";
     if (!dialogs_.askYesNo(kLabelsQuestion, title, DialogIcon::Critical, DialogAnswer::No))
         return;
@@ -440,8 +557,38 @@ RunReport PrintRun::run(const PrintSelection& selection, PrintSurface& checks, P
     const std::optional<std::string> textFont = start(selection, checks, result);
     if (!textFont)
         return result;
-    if (selection.checks())
+    for (PrintSurface* surface :
+         {selection.checks() ? &checks : nullptr, selection.labels() ? &labels : nullptr}) {
+        if (!surface)
+            continue;
+        if (Status ready = surface->ready(); !ready) {
+            result.outputFailed = true;
+            tellProblem(result, sentence(ready.message()) + " Nothing was printed.", "Nothing printed");
+            return result;
+        }
+    }
+    // Held until the records are updated: a second run waits a moment, then gives up.
+    Result<PrintLock> lock = PrintLock::acquire(database_.path(), lockWait_);
+    if (!lock) {
+        result.busy = true;
+        tellProblem(result, sentence(lock.message()) + " Nothing was printed.", "Database in use");
+        return result;
+    }
+    if (selection.checks()) {
+        std::optional<std::string> damaged;
+        try {
+            damaged = damagedRecords(selection);
+        } catch (const db::Error& error) {
+            damaged =
+                std::string("Nothing was printed: the checks could not be read (") + error.what() + ").";
+        }
+        if (damaged) {
+            result.damagedData = true;
+            tellProblem(result, *damaged, "Damaged records");
+            return result;
+        }
         runChecks(selection, checks, *textFont, result);
+    }
     if (selection.labels())
         runLabels(selection, labels, *textFont, result);
     for (PrintSurface* surface : {&checks, &labels}) {

@@ -5,6 +5,7 @@
 #include "print/CheckPage.h"
 #include "print/PrintSurface.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -48,6 +49,13 @@ using ProgressFn = std::function<void(const RunProgress&)>;
 
 struct RunReport {
     bool nothingSelected = false;
+    // Another print run holds the database; nothing was printed.
+    bool busy = false;
+    // A job could not be started, written or sent (no printer, a file that cannot be written).
+    bool outputFailed = false;
+    // Records hold values no check can carry; nothing was printed.
+    bool damagedData = false;
+    // What the jobs that were sent held; a job that failed counts nothing.
     std::int64_t checksPrinted = 0;
     std::int64_t labelsPrinted = 0;
     bool checksConfirmed = false; // "Yes" to the checks question, and the changes were saved
@@ -56,7 +64,20 @@ struct RunReport {
     std::vector<std::string> problems;
 
     bool ok() const { return !nothingSelected && problems.empty(); }
+    // Something was selected and the run went through, but no record matched it.
+    bool nothingToPrint() const { return ok() && checksPrinted == 0 && labelsPrinted == 0; }
 };
+
+// What the start-label box accepts, said when an answer is not one of them.
+inline constexpr const char* kStartLabelRule =
+    "Enter the number of the label to start on: 1 to 30 on this sheet (labels are numbered down each "
+    "column), or a higher number to start on label 1 of a new sheet. Leave the box empty to start on label "
+    "1.";
+
+// The largest values a check can carry: a check number is a long integer and not negative, and an
+// amount has at most nine digits of dollars. A record beyond them is damaged and is never printed.
+inline constexpr std::int64_t kHighestPrintableCheck = 2147483647;
+inline constexpr std::int64_t kHighestPrintableCents = 99999999999;
 
 // The print run of entered checks and labels. Every message and question goes through Dialogs, so
 // the screens and the command line run the same steps. The records are walked one at a time and
@@ -67,11 +88,18 @@ public:
 
     // Called after every check and label, and while the changes are saved.
     void setProgress(ProgressFn progress) { progress_ = std::move(progress); }
+    // How long the run waits for another print run on the same database before it gives up.
+    void setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
     // The run as the Print button does it: checks (load-stock message, job, question, changes on
     // "Yes"), then labels (start label, job, question, changes on "Yes"). The checks and the labels
     // are two jobs; `checks` and `labels` may be the same surface. The caller saves the print
     // options before and returns to the data entry screen after, unless nothing was selected.
+    //
+    // The run owns its database (PrintLock) from the moment it reads what to print until the
+    // records are updated. A job that could not be sent asks no question and marks nothing. On
+    // "Yes" only the records that were printed are marked, and only when each is still as it was
+    // printed; otherwise nothing is marked and the user is told which records changed.
     RunReport run(const PrintSelection& selection, PrintSurface& checks, PrintSurface& labels);
 
     // The pages the run would print, as one job on `surface`: the checks, then the labels from
@@ -84,8 +112,15 @@ public:
     static std::optional<int> parseStartLabel(const std::string& answer);
 
 private:
+    // A printed check as it was read: its ID and a fingerprint of the fields that its marking
+    // depends on (print option, number, amount, comments).
+    struct PrintedCheck {
+        std::int64_t id = 0;
+        std::size_t fingerprint = 0;
+    };
     struct CheckJob {
         std::int64_t printed = 0;
+        std::vector<PrintedCheck> records;
         std::optional<std::string> readFailure;
         std::optional<std::string> dateFailure;
     };
@@ -101,7 +136,9 @@ private:
                              std::optional<std::string>& readFailure);
     int askStartLabel();
     std::optional<std::int64_t> readLastNumber();
-    Status markChecksPrinted(const PrintSelection& selection, std::optional<std::int64_t> lastNumber);
+    Status markChecksPrinted(const PrintSelection& selection, const std::vector<PrintedCheck>& printed,
+                             std::optional<std::int64_t> lastNumber);
+    std::optional<std::string> damagedRecords(const PrintSelection& selection);
     Status markLabelsPrinted(const PrintSelection& selection);
     void runChecks(const PrintSelection& selection, PrintSurface& surface, const std::string& textFont,
                    RunReport& report);
@@ -115,6 +152,7 @@ private:
     CheckPageSetup setup_;
     Dialogs& dialogs_;
     ProgressFn progress_;
+    std::chrono::milliseconds lockWait_;
     db::DatabaseType type_ = db::DatabaseType::Other;
 };
 

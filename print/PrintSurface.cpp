@@ -10,22 +10,50 @@ void keepFirstFailure(Status& first, Status next) {
     if (first.ok() && !next.ok())
         first = std::move(next);
 }
+
+// The size of a value without negating it: -INT64_MIN does not exist as an int64.
+std::uint64_t magnitude(std::int64_t value) {
+    return value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+}
+
+// " 12.5 " or "-12.5 ": the sign's place, the shortest plain decimal text, a blank.
+std::string signedNumber(bool negative, std::string digits) {
+    return (negative ? "-" : " ") + std::move(digits) + " ";
+}
+
+std::string shortestAmount(std::uint64_t cents) {
+    std::string text = std::to_string(cents / 100);
+    const unsigned fraction = static_cast<unsigned>(cents % 100);
+    if (fraction != 0) {
+        text += '.';
+        text += static_cast<char>('0' + fraction / 10);
+        if (fraction % 10 != 0)
+            text += static_cast<char>('0' + fraction % 10);
+    }
+    return text;
+}
 } // namespace
 
 std::string printedText(const PrintItem& item) {
-    return std::visit(Overloaded{
-                          [](const std::string& text) { return text; },
-                          [](std::int64_t number) {
-                              return number < 0 ? "-" + std::to_string(-number) + " "
-                                                : " " + std::to_string(number) + " ";
-                          },
-                          [](const Money& amount) {
-                              return amount.cents() < 0
-                                         ? "-" + Money::fromCents(-amount.cents()).toShortestText() + " "
-                                         : " " + amount.toShortestText() + " ";
-                          },
-                      },
-                      item);
+    return std::visit(
+        Overloaded{
+            [](const std::string& text) { return text; },
+            [](std::int64_t number) { return signedNumber(number < 0, std::to_string(magnitude(number))); },
+            [](const Money& amount) {
+                return signedNumber(amount.cents() < 0, shortestAmount(magnitude(amount.cents())));
+            },
+        },
+        item);
+}
+
+std::string firstCharacters(const std::string& text, std::size_t characters) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // A byte that is not a continuation byte starts a character.
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && count++ == characters)
+            return text.substr(0, i);
+    }
+    return text;
 }
 
 Status PrintSurface::SetFontName(const std::string& face) {
@@ -78,7 +106,7 @@ Status PrintSurface::ensurePage() {
 Status PrintSurface::PrintItems(const std::vector<PrintItem>& items, LineEnding ending) {
     Status status = ensurePage();
     for (const auto& item : items) {
-        const std::string text = printedText(item);
+        const std::string text = firstCharacters(printedText(item), kMaxItemCharacters);
         keepFirstFailure(status, drawText(x_, y_, text, font_));
         x_ += textWidth(text, font_);
     }
@@ -102,9 +130,7 @@ Status PrintSurface::NewPage() {
 }
 
 Status PrintSurface::EndDocument() {
-    Status status;
-    if (documentOpen_)
-        status = finishDocument();
+    const Status status = documentOpen_ ? finishDocument() : emptyJobEnded();
     documentOpen_ = false;
     pageOpen_ = false;
     pageBreakPending_ = false;
@@ -135,6 +161,10 @@ std::string PrintSurface::FontNameAt(int index) const {
     if (index < 0 || index >= static_cast<int>(faces.size()))
         return {};
     return faces[static_cast<std::size_t>(index)];
+}
+
+double PrintSurface::measure(const std::string& text) const {
+    return textWidth(firstCharacters(text, kMaxItemCharacters), font_);
 }
 
 Status PrintSurface::ShowPrinterSetup() {

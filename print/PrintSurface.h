@@ -4,6 +4,8 @@
 #include "db/Money.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -14,8 +16,15 @@ namespace velmora::print {
 // prints as " " (or "-" when negative), its shortest plain decimal text, and " ".
 using PrintItem = std::variant<std::string, std::int64_t, Money>;
 
-// The text a PrintItem puts on the page.
+// The text a PrintItem puts on the page. Safe for every value, the most negative included.
 std::string printedText(const PrintItem& item);
+
+// No line of any printed product holds more characters than this, even in the narrowest face and
+// size on the widest page; a longer text item is cut to it before it is measured or shaped, so a
+// damaged or absurd field costs no more than a normal one.
+inline constexpr std::size_t kMaxItemCharacters = 400;
+// `text` cut to at most `characters` UTF-8 characters, never inside one.
+std::string firstCharacters(const std::string& text, std::size_t characters);
 
 enum class LineEnding { Stay, EndLine };
 
@@ -43,6 +52,13 @@ public:
     std::string FontNameAt(int index) const;
     Status ShowPrinterSetup();
 
+    // Width in twips of `text` in the current font, as PrintItems would print it.
+    double measure(const std::string& text) const;
+    // The file the surface's jobs are written to, when it writes one (std::nullopt for a printer).
+    virtual std::optional<std::filesystem::path> outputFile() const { return std::nullopt; }
+    // Whether a job can be started at all: a failure names what is missing (no printer chosen).
+    virtual Status ready() const { return {}; }
+
     // The current state, for layouts and tests.
     struct FontState {
         std::string face;
@@ -67,6 +83,8 @@ protected:
     virtual double lineHeight(const FontState& font) const = 0;
     virtual const std::vector<std::string>& offeredFaces() const = 0;
     virtual Status printerSetup() { return {}; }
+    // EndDocument of a job in which nothing was printed.
+    virtual Status emptyJobEnded() { return {}; }
 
 private:
     Status ensurePage();

@@ -3,13 +3,18 @@
 #include "app/Product.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace velmora {
 
 namespace {
+
+// The width of an input box's prompt, in average characters.
+constexpr int kPromptCharacters = 60;
 
 QString titleOf(const std::string& title) {
     return QString::fromStdString(title.empty() ? std::string(product::kName) : title);
@@ -78,13 +83,21 @@ DialogAnswer QtDialogs::show(const MessageBox& box) {
 }
 
 std::optional<std::string> QtDialogs::input(const InputBox& box) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), titleOf(box.title),
-                                               QString::fromStdString(box.prompt), QLineEdit::Normal,
-                                               QString::fromStdString(box.defaultText), &ok);
-    if (!ok)
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(titleOf(box.title));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setLabelText(QString::fromStdString(box.prompt));
+    dialog.setTextValue(QString::fromStdString(box.defaultText));
+    // A long prompt wraps at the width of an ordinary dialog instead of stretching the box across
+    // the screen on one line.
+    const int promptWidth = QFontMetrics(dialog.font()).averageCharWidth() * kPromptCharacters;
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        label->setWordWrap(true);
+        label->setFixedWidth(promptWidth);
+    }
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text.toStdString();
+    return dialog.textValue().toStdString();
 }
 
 } // namespace velmora

@@ -5,6 +5,7 @@
 #include "db/Schema.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -117,7 +118,7 @@ AlignPrinter::AlignPrinter(Session& session, Navigator& navigator, QWidget* pare
     layout->addWidget(helpText(this, "Text1", alignmentHelp()), 1);
     layout->addWidget(stock88mm_);
     layout->addWidget(helpText(this, "TEXT4", stockHelp()), 1);
-    layout->addWidget(screenButton(this, "OK", "Command1", ButtonRole::Default, [this] { ok(); }), 0,
+    layout->addWidget(screenButton(this, "OK", "Command1", ButtonRole::Default, [this] { (void)ok(); }), 0,
                       Qt::AlignRight);
     resize(560, 600);
 }
@@ -142,7 +143,23 @@ bool AlignPrinter::load() {
     return true;
 }
 
-void AlignPrinter::ok() {
+void AlignPrinter::closeEvent(QCloseEvent* event) {
+    if (!leaving_) {
+        const Outcome outcome = ok();
+        if (outcome == Outcome::Refused) {
+            event->ignore(); // the entry is to be corrected first, as after OK
+            return;
+        }
+        if (outcome == Outcome::NotSaved) {
+            // Told already; a store that cannot be written must not keep the user here.
+            leaving_ = true;
+            navigator_.showPrinterControl();
+        }
+    }
+    QWidget::closeEvent(event);
+}
+
+AlignPrinter::Outcome AlignPrinter::ok() {
     const std::optional<int> vertical = parseOffset(vertical_->text());
     const std::optional<int> horizontal = parseOffset(horizontal_->text());
     if (!vertical || !horizontal) {
@@ -156,7 +173,7 @@ void AlignPrinter::ok() {
                                 DialogAnswer::Ok});
         wrong->setFocus();
         wrong->selectAll();
-        return;
+        return Outcome::Refused;
     }
     try {
         db::RecordSet record(settings_->connection(), db::schema::settings());
@@ -168,10 +185,12 @@ void AlignPrinter::ok() {
     } catch (const db::Error& error) {
         session_.dialogs->show({std::string("The alignment could not be saved: ") + error.what(), "",
                                 DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
-        return;
+        return Outcome::NotSaved;
     }
+    leaving_ = true;
     navigator_.showPrinterControl();
     close();
+    return Outcome::Saved;
 }
 
 } // namespace velmora

@@ -27,8 +27,16 @@ public:
     static QString alignmentHelp();
     static QString stockHelp();
 
+protected:
+    // The window's close button is OK: a valid entry is saved and the Printer Control Menu returns;
+    // an invalid one keeps the screen open, as OK does.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
-    void ok();
+    enum class Outcome { Saved, Refused, NotSaved };
+    // Refused: a box holds no valid offset; NotSaved: the settings could not be written. The user
+    // has been told either way.
+    Outcome ok();
 
     Session& session_;
     Navigator& navigator_;
@@ -36,6 +44,7 @@ private:
     QLineEdit* vertical_ = nullptr;
     QLineEdit* horizontal_ = nullptr;
     QCheckBox* stock88mm_ = nullptr;
+    bool leaving_ = false;
 };
 
 } // namespace velmora

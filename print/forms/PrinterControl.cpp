@@ -3,10 +3,12 @@
 #include "app/forms/ScreenButton.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
+#include "print/PdfOutput.h"
 #include "print/forms/PrinterSurface.h"
 #include "print/forms/ProgramPrinter.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -250,7 +252,7 @@ print::PrintSelection PrinterControl::selection() const {
     return {once_->isChecked(), monthly_->isChecked(), onceLabels_->isChecked(), monthlyLabels_->isChecked()};
 }
 
-void PrinterControl::saveSettings() {
+bool PrinterControl::saveSettings() {
     try {
         db::RecordSet record(settings_->connection(), db::schema::settings());
         record.edit();
@@ -261,7 +263,9 @@ void PrinterControl::saveSettings() {
     } catch (const db::Error& error) {
         dialogs_.show({std::string("The print options could not be saved: ") + error.what(), "",
                        DialogButtons::Ok, DialogIcon::Exclamation, DialogAnswer::Ok});
+        return false;
     }
+    return true;
 }
 
 std::optional<print::CheckPageSetup> PrinterControl::pageSetup() {
@@ -275,16 +279,34 @@ std::optional<print::CheckPageSetup> PrinterControl::pageSetup() {
 }
 
 void PrinterControl::print() {
-    saveSettings();
+    // The run prints with the options on the screen, or not at all.
+    if (!saveSettings()) {
+        dialogs_.show({"Nothing was printed, because the print options on the screen could not be stored for "
+                       "the run. Try again, or close the other programs that use PC.OVL.",
+                       "Nothing printed", DialogButtons::Ok, DialogIcon::Exclamation, DialogAnswer::Ok});
+        return;
+    }
     const std::optional<print::CheckPageSetup> setup = pageSetup();
     if (!setup)
         return;
+    const print::PrintSelection wanted = selection();
+    // A printer set to print to a file writes the checks there and the labels beside them.
+    print::RunOutputs outputs(surface());
+    if (Status usable =
+            outputs.check(session_.programDir, database_->path(), wanted.checks(), wanted.labels());
+        !usable) {
+        dialogs_.show({usable.message() + ". Nothing was printed; choose another file in Printer Setup.",
+                       "Nothing printed", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+        return;
+    }
     print::PrintRun run(*database_, *setup, dialogs_);
     RunProgressBox progress(this);
     run.setProgress([&progress](const print::RunProgress& p) { progress.update(p); });
-    const print::RunReport report = run.run(selection(), surface(), surface());
-    if (report.nothingSelected)
+    const print::RunReport report = run.run(wanted, outputs.checks(), outputs.labels());
+    // Nothing selected or another run printing: the menu stays, to try again.
+    if (report.nothingSelected || report.busy)
         return;
+    leaving_ = true;
     navigator_.showDataEntry();
     close();
 }
@@ -313,8 +335,18 @@ void PrinterControl::preview() {
     dialog.exec();
 }
 
+void PrinterControl::closeEvent(QCloseEvent* event) {
+    if (!leaving_) {
+        saveSettings();
+        leaving_ = true;
+        navigator_.showDataEntry();
+    }
+    QMainWindow::closeEvent(event);
+}
+
 void PrinterControl::leave(bool toAlignment) {
     saveSettings();
+    leaving_ = true;
     if (toAlignment)
         navigator_.showAlignPrinter();
     else

@@ -26,12 +26,17 @@ public:
     // (after telling the user why) when either cannot be opened.
     bool load();
 
+protected:
+    // The window's close button is Done: the options are saved and the data entry screen returns.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void print();
     void preview();
     void leave(bool toAlignment);
     void plainPaperClicked(bool ticked);
-    void saveSettings();
+    // False (after telling the user) when the options could not be saved.
+    bool saveSettings();
     print::PrintSelection selection() const;
     std::optional<print::CheckPageSetup> pageSetup();
     void notAvailable(const QString& caption);
@@ -55,6 +60,7 @@ private:
     QLabel* monthlyCount_ = nullptr;
     QLabel* onceLabelCount_ = nullptr;
     QLabel* monthlyLabelCount_ = nullptr;
+    bool leaving_ = false; // the next screen has been opened
 };
 
 } // namespace velmora

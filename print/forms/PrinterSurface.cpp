@@ -57,11 +57,27 @@ double PrinterSurface::linePixelsPerInch(const QPagedPaintDevice& device) const 
     return printsToPdf() ? pdfPixelsPerInch : device.logicalDpiX();
 }
 
+std::optional<std::filesystem::path> PrinterSurface::outputFile() const {
+    if (!printsToPdf() || printer_->outputFileName().isEmpty())
+        return std::nullopt;
+    return std::filesystem::path(printer_->outputFileName().toStdString());
+}
+
+Status PrinterSurface::ready() const {
+    // Without a printer Qt falls back to writing a PDF to a file nobody named.
+    if (!printer_->isValid() || (printsToPdf() && printer_->outputFileName().isEmpty()))
+        return Status::failure(
+            "No printer has been chosen, and none is available. Choose a printer (or a file to print to) "
+            "with Printer Setup on the menu bar of the Printer Control Menu, then print again");
+    return {};
+}
+
 std::string PrinterSurface::jobStartFailure() const {
-    if (printsToPdf())
+    if (printsToPdf() && !printer_->outputFileName().isEmpty())
         return "Could not write the PDF file " + printer_->outputFileName().toStdString();
     const std::string name = printer_->printerName().toStdString();
-    return name.empty() ? "No printer is available" : "The printer " + name + " is not available";
+    return name.empty() ? "No printer is available; choose one with Printer Setup"
+                        : "The printer " + name + " is not available";
 }
 
 Status PrinterSurface::printerSetup() {

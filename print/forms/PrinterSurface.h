@@ -19,6 +19,11 @@ public:
 
     QPrinter& printer() { return *printer_; }
 
+    // The PDF file the printer was set to print to, if any.
+    std::optional<std::filesystem::path> outputFile() const override;
+    // Fails when there is no printer to print on: none installed and none chosen.
+    Status ready() const override;
+
 protected:
     QPagedPaintDevice* openJob(Status& failure) override;
     QPointF printableOrigin(const QPagedPaintDevice& device) const override;

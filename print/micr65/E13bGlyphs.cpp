@@ -86,4 +86,9 @@ const std::vector<GlyphSpec>& e13bGlyphs() {
 }
 // clang-format on
 
+const std::vector<GlyphAlias>& e13bAliases() {
+    static const std::vector<GlyphAlias> aliases{{U'd', "dash"}};
+    return aliases;
+}
+
 } // namespace velmora::micr65

@@ -35,4 +35,12 @@ struct GlyphSpec {
 // .notdef first, then the space, the digits and the four symbols.
 const std::vector<GlyphSpec>& e13bGlyphs();
 
+// A further character that prints a glyph of the table, named by the glyph's name.
+struct GlyphAlias {
+    char32_t code;
+    std::string glyph;
+};
+// Lowercase "d" prints the dash, as "D" does: account numbers are typed either way.
+const std::vector<GlyphAlias>& e13bAliases();
+
 } // namespace velmora::micr65

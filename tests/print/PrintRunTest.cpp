@@ -2,12 +2,14 @@
 
 #include "app/Clock.h"
 #include "db/RecordSet.h"
+#include "print/PrintLock.h"
 #include "print/RecordingSurface.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace velmora::print {
 namespace {
@@ -269,19 +271,151 @@ TEST_F(PrintRunTest, ADatabaseLockedByAnotherProgramIsReportedAndLeftAsItWas) {
     EXPECT_EQ(readCheck(*database, a).print, "Once");
 }
 
-TEST_F(PrintRunTest, AJobThatCouldNotBeSentIsReportedBeforeTheQuestion) {
+TEST_F(PrintRunTest, AJobThatCouldNotBeSentAsksNothingAndMarksNothing) {
     open(DatabaseType::Check);
-    addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 1}});
+    const auto once = addCheck(
+        *database, {{f::kPrint, "Once"}, {f::kCheck, 1}, {f::kLabelPrint, true}, {f::kLastName, "Li"}});
     surface.setFailJobStart(true);
+    // Were the questions asked, these answers would mark the records.
+    for (int i = 0; i < 4; ++i)
+        dialogs.queueAnswer(DialogAnswer::Yes);
+    const RunReport report = run({.once = true, .onceLabels = true});
+    for (const MessageBox& box : dialogs.shown())
+        EXPECT_NE(box.buttons, DialogButtons::YesNo) << box.text;
+    ASSERT_EQ(dialogs.shown().size(), 3u); // load stock, checks not printed, labels not printed
+    EXPECT_EQ(dialogs.shown()[1].title, "Checks not printed");
+    EXPECT_NE(dialogs.shown()[1].text.find("Nothing has been marked as printed"), std::string::npos);
+    EXPECT_EQ(dialogs.shown()[2].title, "Labels not printed");
+    EXPECT_TRUE(report.outputFailed);
+    EXPECT_EQ(report.checksPrinted, 0);
+    EXPECT_FALSE(report.checksConfirmed || report.labelsConfirmed);
+    EXPECT_EQ(readCheck(*database, once).print, "Once");
+    EXPECT_TRUE(readCheck(*database, once).labelPrint);
+}
+
+TEST_F(PrintRunTest, YesMarksOnlyRecordsThatPrintedAsTheyWere) {
+    open(DatabaseType::Check);
+    const auto a = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 10}, {f::kComments, "old"}});
+    const auto b = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 11}});
+    std::int64_t added = 0;
+    // While the question is open, another user adds a check to print: it was not on the job.
+    dialogs.onQuestion = [&] { added = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 12}}); };
     dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    RunReport report = run({.once = true});
+    EXPECT_TRUE(report.checksConfirmed);
+    EXPECT_EQ(readCheck(*database, a).print, "Never");
+    EXPECT_EQ(readCheck(*database, b).print, "Never");
+    EXPECT_EQ(readCheck(*database, added).print, "Once");
+    EXPECT_FALSE(readCheck(*database, added).comments);
+
+    // Changed or deleted between the job and the answer: nothing is marked, and the records are named.
+    const auto c = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 13}});
+    const auto d = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 14}});
+    dialogs.clear();
+    dialogs.onQuestion = [&] {
+        setCheckFields(*database, c, {{f::kComments, "voided by hand"}});
+        database->connection().exec("DELETE FROM Account WHERE ID = " + std::to_string(d));
+    };
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    report = run({.once = true});
+    EXPECT_FALSE(report.checksConfirmed);
+    const MessageBox& told = dialogs.shown().back();
+    EXPECT_EQ(told.title, "Database not updated");
+    EXPECT_NE(told.text.find("check #13 (record " + std::to_string(c) + ") was changed"), std::string::npos)
+        << told.text;
+    EXPECT_NE(told.text.find("record " + std::to_string(d) + " was deleted"), std::string::npos) << told.text;
+    EXPECT_EQ(readCheck(*database, added).print, "Once");
+    EXPECT_EQ(readCheck(*database, c).print, "Once");
+}
+
+TEST_F(PrintRunTest, ASecondRunOnTheDatabaseWaitsThenRefuses) {
+    open(DatabaseType::Check);
+    const auto once = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 1}});
+    {
+        Result<PrintLock> first = PrintLock::acquire(database->path());
+        ASSERT_TRUE(first) << first.message();
+        PrintRun second(*database, setup, dialogs);
+        second.setLockWait(std::chrono::milliseconds(100));
+        dialogs.queueAnswer(DialogAnswer::Yes);
+        const RunReport report = second.run({.once = true}, surface, surface);
+        EXPECT_TRUE(report.busy);
+        ASSERT_EQ(dialogs.shown().size(), 1u); // not even the load-stock message
+        EXPECT_NE(dialogs.shown()[0].text.find("Another print run is printing from Payroll.mdb"),
+                  std::string::npos);
+        EXPECT_EQ(surface.sentJobCount(), 0);
+    }
+    // The first run has ended: the database is free again.
+    dialogs.clear();
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    EXPECT_TRUE(run({.once = true}).checksConfirmed);
+    EXPECT_EQ(readCheck(*database, once).print, "Never");
+}
+
+TEST_F(PrintRunTest, ValuesNoCheckCanCarryAreRefusedBeforeAnythingPrints) {
+    open(DatabaseType::Draft);
+    const auto fine = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 2147483647}});
+    const auto low = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 1}});
+    const auto high = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 5}});
+    // Written past the record layer, as a damaged file would hold them.
+    database->connection().exec("UPDATE Account SET \"Check\" = -9223372036854775807 - 1 WHERE ID = " +
+                                std::to_string(low));
+    database->connection().exec("UPDATE Account SET \"Amount\" = 100000000000 WHERE ID = " +
+                                std::to_string(high));
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    const RunReport report = run({.once = true, .monthly = true});
+    EXPECT_TRUE(report.damagedData);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    const std::string& text = dialogs.shown()[0].text;
+    EXPECT_NE(text.find("record " + std::to_string(low) + " has the check number -9223372036854775808"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("record " + std::to_string(high) + " has an amount"), std::string::npos) << text;
+    EXPECT_EQ(text.find("record " + std::to_string(fine) + " "), std::string::npos) << text;
+    EXPECT_EQ(surface.sentJobCount(), 0);
+    EXPECT_EQ(readCheck(*database, fine).print, "Once");
+    EXPECT_FALSE(readCheck(*database, high).printed);
+}
+
+TEST_F(PrintRunTest, RecurringDatesAreSavedInShortTransactions) {
+    open(DatabaseType::Draft);
+    {
+        db::Transaction adding(database->connection());
+        for (int i = 0; i < 700; ++i)
+            addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 100 + i}, {f::kDate, "1/1/2020"}});
+        adding.commit();
+    }
+    // Another user tries to write after every printed check, without waiting.
+    db::Connection other(database->path(), db::OpenMode::ReadWrite);
+    sqlite3_busy_timeout(other.handle(), 0);
+    int lockedOut = 0;
+    int longestLockout = 0;
+    PrintRun printRun(*database, setup, dialogs);
+    printRun.setProgress([&](const RunProgress& progress) {
+        if (progress.stage != RunProgress::Stage::Checks)
+            return;
+        try {
+            other.exec("BEGIN IMMEDIATE");
+            other.exec("ROLLBACK");
+            lockedOut = 0;
+        } catch (const db::Error&) {
+            longestLockout = std::max(longestLockout, ++lockedOut);
+        }
+    });
     dialogs.queueAnswer(DialogAnswer::Ok);
     dialogs.queueAnswer(DialogAnswer::No);
-    const RunReport report = run({.once = true});
-    ASSERT_EQ(dialogs.shown().size(), 3u);
-    EXPECT_EQ(dialogs.shown()[1].title, "Checks not printed");
-    EXPECT_NE(dialogs.shown()[1].text.find("could not be sent"), std::string::npos);
-    EXPECT_EQ(dialogs.shown()[2].text.rfind(kChecksQuestionStart, 0), 0u);
-    EXPECT_FALSE(report.ok());
+    const RunReport report = printRun.run({.monthly = true}, surface, surface);
+    EXPECT_TRUE(report.ok());
+    EXPECT_EQ(report.checksPrinted, 700);
+    EXPECT_LT(longestLockout, 300); // never the whole run
+    // All the dates were saved all the same.
+    db::Statement undated(database->connection(),
+                          "SELECT count(*) FROM Account WHERE \"Date\" <> '12/6/2026' "
+                          "AND \"Print\" = 'Monthly'");
+    ASSERT_TRUE(undated.step());
+    EXPECT_EQ(undated.columnInt(0), 0);
 }
 
 TEST_F(PrintRunTest, OnlyLabelsSkipTheCheckStepsAndMarkOneTimeLabels) {
@@ -349,6 +483,10 @@ TEST_F(PrintRunTest, AStartLabelOutsideTheSheetIsAskedAgain) {
     EXPECT_EQ(dialogs.asked().size(), 5u);
     ASSERT_EQ(dialogs.shown().size(), 5u); // four refusals, then the question
     EXPECT_EQ(dialogs.shown()[0].text.rfind("\"0\" is not a label number.", 0), 0u);
+    // It says what is taken: numbers past the sheet are, they start a new one.
+    EXPECT_NE(dialogs.shown()[0].text.find("1 to 30 on this sheet"), std::string::npos);
+    EXPECT_NE(dialogs.shown()[0].text.find("a higher number to start on label 1 of a new sheet"),
+              std::string::npos);
     EXPECT_EQ(surface.texts().at(0).x, 4200);
     EXPECT_EQ(surface.texts().at(0).y, 700 + 1443);
 }

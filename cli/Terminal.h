@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace velmora::cli {
+
+// Asks for a password on the controlling terminal with the echo off; std::nullopt when there is no
+// terminal. The terminal gets its echo back however the prompt ends: an answer, an error, or
+// Ctrl-C, a kill or a hang-up while it waits (the signal is then passed on as it came).
+std::optional<std::string> askPasswordOnTerminal(const std::string& prompt);
+
+// The first line of a password file, read up to kMaxPasswordFileBytes; std::nullopt with the
+// reason in `why` when it cannot be read or its first line is longer than that.
+inline constexpr std::size_t kMaxPasswordFileBytes = 4096;
+std::optional<std::string> readPasswordFile(const std::string& file, std::string& why);
+
+} // namespace velmora::cli

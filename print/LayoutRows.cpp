@@ -1,0 +1,52 @@
+#include "print/LayoutRows.h"
+
+#include <algorithm>
+
+namespace velmora::print {
+
+namespace {
+
+// The longest start of `text` (whole UTF-8 characters) that fits `width` with the elision mark after
+// it; empty when not even the mark fits.
+std::string elided(const PrintSurface& surface, const std::string& text, double width) {
+    const std::string mark = kElision;
+    if (surface.measure(mark) > width)
+        return {};
+    // Widths grow with the number of characters: search the largest count that still fits.
+    std::size_t length = 0;
+    for (const char c : text)
+        length += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    std::size_t fits = 0;
+    std::size_t most = std::min(length, kMaxItemCharacters);
+    while (fits < most) {
+        const std::size_t count = fits + (most - fits + 1) / 2;
+        if (surface.measure(firstCharacters(text, count) + mark) <= width)
+            fits = count;
+        else
+            most = count - 1;
+    }
+    std::string start = firstCharacters(text, fits);
+    while (!start.empty() && start.back() == ' ')
+        start.pop_back();
+    return start + mark;
+}
+
+} // namespace
+
+void fitItems(const PrintSurface& surface, Items& items, double width) {
+    double used = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::string text = printedText(items[i]);
+        const double needed = surface.measure(text);
+        if (used + needed <= width) {
+            used += needed;
+            continue;
+        }
+        if (std::holds_alternative<std::string>(items[i]))
+            items[i] = elided(surface, text, width - used);
+        items.resize(i + 1);
+        return;
+    }
+}
+
+} // namespace velmora::print
