@@ -253,6 +253,43 @@ PlacedRun placeChecks(int count, CheckPageSetup setup) {
     return run;
 }
 
+// The right end of a recorded text, in twips.
+double rightOf(const RecordingSurface& surface, const Text& text) {
+    return text.x + surface.metrics().textWidth(text.text, text.font);
+}
+
+TEST_F(CheckLayoutTest, LongTextsStopBeforeTheItemToTheirRight) {
+    CheckRecord r = fullRecord();
+    const std::string longText(120, 'W');
+    r.businessName = r.address = r.payTo = r.bankCity = r.memo = r.date = r.bank = longText;
+    drawOne(r, db::DatabaseType::Draft);
+    const Text* amount = surface.findText("**$");
+    const Text* authorized = surface.findText("Payment authorized by accountholder");
+    ASSERT_TRUE(amount && authorized);
+    for (const Text& text : surface.texts()) {
+        if (text.text.find("WWW") == std::string::npos)
+            continue;
+        EXPECT_TRUE(text.text.ends_with("...")) << text.text;
+        double limit = 11520;
+        if (text.x < X0 + 100 && text.y < V + 1200) // the account holder block
+            limit = X0 + 9600;                      // the check number and date
+        else if (text.y == V + 1800)                // the payee line
+            limit = amount->x;
+        else if (text.x < X0 + 100 && text.y > V + 2500) // bank city and memo, beside the draft texts
+            limit = authorized->x;
+        EXPECT_LT(rightOf(surface, text), limit) << text.text;
+    }
+}
+
+TEST_F(CheckLayoutTest, ShortTextsPrintWholeAndAmountsAreNeverCut) {
+    CheckRecord r = fullRecord();
+    r.amount = Money::fromCents(99999999999);
+    drawOne(r, db::DatabaseType::Check);
+    EXPECT_NE(surface.findText("PAY TO THE ORDER OF:  Bob's Garage"), nullptr);
+    EXPECT_NE(surface.findText("Acme Supply"), nullptr);
+    EXPECT_NE(surface.findText(" 999999999.99 "), nullptr);
+}
+
 TEST(CheckPlacementTest, ThreeOrTwoChecksToAPage) {
     CheckPageSetup setup;
     setup.verticalStart = 300;

@@ -117,5 +117,19 @@ TEST_F(LabelPrintTest, MissingNamesMoveTheLinesUp) {
     EXPECT_EQ(t[7].y, 3586);
 }
 
+TEST(LabelLayoutTest, ALongAddressStaysOnItsLabel) {
+    RecordingSurface surface({"Times New Roman", "MICR65"});
+    db::CheckRecord record;
+    record.businessName = std::string(80, 'M');
+    record.address = "12345 Northwest Extraordinarily Long Boulevard Extension, Building 7, Suite 1200";
+    LabelLayout("Times New Roman").draw(surface, record, 1);
+    ASSERT_EQ(surface.texts().size(), 2u);
+    for (const auto& text : surface.texts()) {
+        EXPECT_TRUE(text.text.ends_with("...")) << text.text;
+        // The next column starts at 4200.
+        EXPECT_LT(text.x + surface.metrics().textWidth(text.text, text.font), 200 + 3600 + 0.01);
+    }
+}
+
 } // namespace
 } // namespace velmora::print

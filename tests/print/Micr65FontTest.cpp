@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
+#include <string_view>
 
 namespace {
 
@@ -118,6 +119,21 @@ TEST(Micr65Font, FileIsAWellFormedEmbeddableTrueTypeFont) {
     EXPECT_EQ(sbe16(data, os2 + 68) - sbe16(data, os2 + 70) + sbe16(data, os2 + 72), unitsPerEm)
         << "typographic ascender - descender + line gap";
     EXPECT_EQ(be32(data, tables["post"].first), 0x00030000u);
+}
+
+TEST(Micr65Font, KnowsWhichCharactersHaveASymbolAndPrintsLowercaseDAsTheDash) {
+    for (char32_t c : std::u32string_view(U" 0123456789ABCDd"))
+        EXPECT_TRUE(print::micrHasSymbol(c)) << static_cast<unsigned>(c);
+    for (char32_t c : std::u32string_view(U"-abcEeZ.#/\u00e9\u2448"))
+        EXPECT_FALSE(print::micrHasSymbol(c)) << static_cast<unsigned>(c);
+    const QByteArray data(reinterpret_cast<const char*>(print::micr65FontData().data()),
+                          static_cast<qsizetype>(print::micr65FontData().size()));
+    const QRawFont font(data, 12);
+    ASSERT_TRUE(font.isValid());
+    // What the table says and what the font holds agree, character for character.
+    for (char32_t c = 0x20; c < 0x7f; ++c)
+        EXPECT_EQ(font.supportsCharacter(c), print::micrHasSymbol(c)) << static_cast<unsigned>(c);
+    EXPECT_EQ(font.glyphIndexesForString("d"), font.glyphIndexesForString("D"));
 }
 
 TEST(Micr65Font, EveryCharacterAdvancesOneEighthInchAtTwelvePoint) {

@@ -197,6 +197,33 @@ TEST_F(PrintCommandTest, RefusesWithAClearMessageAndItsOwnExitStatus) {
     EXPECT_EQ(testing::readCheck(database, once).print, "Once");
 }
 
+TEST_F(PrintCommandTest, ALongPayeeNeverRunsIntoTheAmount) {
+    testing::addCheck(database,
+                      {{f::kPrint, "Once"},
+                       {f::kCheck, 7},
+                       {f::kAmount, Money::fromCents(123456)},
+                       {f::kPayTo, "Wolfeschlegelsteinhausenbergerdorff Worldwide Widget Wholesalers "
+                                   "Incorporated of Western Wyoming and Wisconsin"},
+                       {f::kFor, std::string(300, 'M')}});
+    const Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    PdfProbe pdf(programDir.dir() / "out.pdf");
+    ASSERT_TRUE(pdf.loaded());
+    const PdfProbe::Word amount = pdf.word(0, "1234.56");
+    const PdfProbe::Word authorized = pdf.word(0, "Payment");
+    bool elided = false;
+    for (const PdfProbe::Word& word : pdf.words(0)) {
+        const bool payeeLine = std::abs(word.top - amount.top) < 2 && word.left < amount.left;
+        if (payeeLine) {
+            EXPECT_LT(word.right, amount.left - 2) << word.text; // boxes apart, not touching
+        } else if (word.text.starts_with("MMM")) {
+            EXPECT_LT(word.right, authorized.left - 2) << word.text; // the memo before the draft texts
+        }
+        elided |= word.text.ends_with("...");
+    }
+    EXPECT_TRUE(elided);
+}
+
 TEST_F(PrintCommandTest, NothingToPrintHasItsOwnStatusAndLeavesNoEarlierFile) {
     std::ofstream(programDir.dir() / "out.pdf") << "last month's checks";
     std::ofstream(programDir.dir() / "out-labels.pdf") << "last month's labels";

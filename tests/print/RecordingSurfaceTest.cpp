@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontInfo>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace velmora::print {
 namespace {
@@ -38,6 +39,33 @@ TEST(PrintedTextTest, NumbersCarryABlankOrSignBeforeAndABlankAfter) {
     EXPECT_EQ(printedText(Money::fromCents(-305)), "-3.05 ");
     EXPECT_EQ(printedText(Money::fromCents(-5)), "-0.05 ");
     EXPECT_EQ(printedText(std::string(" text as is ")), " text as is ");
+}
+
+TEST(PrintedTextTest, EveryWholeNumberAndAmountPrintsWithoutOverflow) {
+    constexpr std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
+    constexpr std::int64_t highest = std::numeric_limits<std::int64_t>::max();
+    EXPECT_EQ(printedText(lowest), "-9223372036854775808 ");
+    EXPECT_EQ(printedText(highest), " 9223372036854775807 ");
+    EXPECT_EQ(printedText(Money::fromCents(lowest)), "-92233720368547758.08 ");
+    EXPECT_EQ(printedText(Money::fromCents(highest)), " 92233720368547758.07 ");
+    EXPECT_EQ(printedText(Money::fromCents(-10)), "-0.1 ");
+}
+
+TEST_F(RecordingSurfaceTest, ATextLongerThanAnyLineIsCutBeforeItIsMeasured) {
+    surface.SetFontName("Times New Roman");
+    // Ten megabytes of a payee cost no more than a line's worth of characters.
+    const std::string huge(10'000'000, 'W');
+    surface.PrintItems({huge, std::string("next")}, LineEnding::Stay);
+    ASSERT_EQ(surface.texts().size(), 2u);
+    EXPECT_EQ(surface.texts()[0].text.size(), kMaxItemCharacters);
+    EXPECT_EQ(surface.texts()[1].text, "next");
+    EXPECT_DOUBLE_EQ(surface.measure(huge), surface.measure(std::string(kMaxItemCharacters, 'W')));
+    // Cut between characters, never inside one.
+    std::string accented;
+    for (std::size_t i = 0; i < kMaxItemCharacters + 5; ++i)
+        accented += "\u00e9";
+    EXPECT_EQ(firstCharacters(accented, kMaxItemCharacters).size(), 2 * kMaxItemCharacters);
+    EXPECT_EQ(firstCharacters("short", 400), "short");
 }
 
 TEST_F(RecordingSurfaceTest, LineHeightIsTheFullTextHeightOfTheFont) {
