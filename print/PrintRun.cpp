@@ -563,6 +563,7 @@ RunReport PrintRun::run(const PrintSelection& selection, PrintSurface& checks, P
             continue;
         if (Status ready = surface->ready(); !ready) {
             result.outputFailed = true;
+            result.noPrinter = true;
             tellProblem(result, sentence(ready.message()) + " Nothing was printed.", "Nothing printed");
             return result;
         }

@@ -53,6 +53,8 @@ struct RunReport {
     bool busy = false;
     // A job could not be started, written or sent (no printer, a file that cannot be written).
     bool outputFailed = false;
+    // There was no printer to print on at all: nothing was printed or asked.
+    bool noPrinter = false;
     // Records hold values no check can carry; nothing was printed.
     bool damagedData = false;
     // What the jobs that were sent held; a job that failed counts nothing.

@@ -31,6 +31,10 @@ const char* const kPlainPaperNote = "When printing on paper instead of check sto
 QLabel* textLabel(QWidget* parent, const QString& text, bool heading = false) {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);
+    // As tall as its text wrapped at the width it is given, whatever the height of the window.
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
     if (heading) {
         QFont font = label->font();
         font.setBold(true);
@@ -188,12 +192,14 @@ PrinterControl::PrinterControl(Session& session, Navigator& navigator, print::Pr
                                 "which checks and / or labels you want to print below and choose the Print "
                                 "button."));
     layout->addLayout(selections);
+    layout->addSpacing(layout->spacing() * 2);
     layout->addWidget(textLabel(body, "Print Options:", true));
     layout->addWidget(textLabel(
         body, "If you are not printing on check stock, select I am printing checks on plain paper."));
     layout->addWidget(plainPaper_);
     layout->addWidget(stock88mm_);
     layout->addWidget(twoPerPage_);
+    layout->addSpacing(layout->spacing() * 2);
     layout->addWidget(textLabel(body,
                                 "The bottom of the MICR line must be positioned 3/16 of an inch from the "
                                 "bottom of the check or draft you are printing. If it is not, choose Align "
@@ -201,8 +207,10 @@ PrinterControl::PrinterControl(Session& session, Navigator& navigator, print::Pr
     layout->addWidget(textLabel(body,
                                 "To print several blank checks or checks for Quicken(tm) or Quickbooks(tm), "
                                 "choose Print Blank Checks from the top menu bar."));
+    // Room to spare goes below the notes, above the buttons, never between a heading and its text.
+    layout->addStretch(1);
     layout->addLayout(buttons);
-    resize(640, 560);
+    // No fixed size: the screen takes the size its contents need.
 }
 
 bool PrinterControl::load() {
@@ -303,8 +311,8 @@ void PrinterControl::print() {
     RunProgressBox progress(this);
     run.setProgress([&progress](const print::RunProgress& p) { progress.update(p); });
     const print::RunReport report = run.run(wanted, outputs.checks(), outputs.labels());
-    // Nothing selected or another run printing: the menu stays, to try again.
-    if (report.nothingSelected || report.busy)
+    // Nothing selected, no printer or another run printing: the menu stays, to try again.
+    if (report.nothingSelected || report.noPrinter || report.busy)
         return;
     leaving_ = true;
     navigator_.showDataEntry();

@@ -1,15 +1,20 @@
 #include "print/forms/PrinterControl.h"
 
 #include "RecordingNavigator.h"
+#include "app/forms/QtDialogs.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
+#include "print/PdfProbe.h"
 #include "print/RecordingSurface.h"
 #include "print/forms/AlignPrinter.h"
+#include "print/forms/PrinterSurface.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -215,6 +220,144 @@ TEST_F(PrinterScreensTest, AlignmentRefusesWhatA16BitFieldCannotHold) {
     EXPECT_EQ(settings().horizontalStart, -75);
     EXPECT_FALSE(settings().quickenCheckStock.value_or(true));
     EXPECT_EQ(navigator.calls, (std::vector<std::string>{"PrinterControl"}));
+}
+
+TEST_F(PrinterScreensTest, TheWindowsCloseButtonIsDoneAndOnTheAlignmentScreenOk) {
+    auto control = openControl();
+    control->show();
+    QTest::mouseClick(child<QCheckBox>(*control, "QCS"), Qt::LeftButton);
+    EXPECT_TRUE(control->close());
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"DataEntry"}));
+    EXPECT_FALSE(settings().quickenCheckStock.value_or(true)); // saved, as Done saves
+
+    navigator.calls.clear();
+    auto align = openAlign();
+    align->show();
+    child<QLineEdit>(*align, "Text3")->setText("abc");
+    EXPECT_FALSE(align->close()); // a wrong entry keeps the screen, as OK does
+    EXPECT_TRUE(align->isVisible());
+    EXPECT_NE(dialogs.shown().back().text.find("Vertical Starting Position"), std::string::npos);
+    EXPECT_TRUE(navigator.calls.empty());
+    child<QLineEdit>(*align, "Text3")->setText("375");
+    EXPECT_TRUE(align->close());
+    EXPECT_EQ(settings().verticalStart, 375);
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"PrinterControl"}));
+}
+
+TEST_F(PrinterScreensTest, PrintStopsWhenTheOptionsOnTheScreenCannotBeSaved) {
+    testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 1001}});
+    auto screen = openControl();
+    QTest::mouseClick(child<QCheckBox>(*screen, "Once"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(*screen, "QCS"), Qt::LeftButton);
+    // Another program holds PC.OVL for writing.
+    db::Connection other(programDir.dir() / "PC.OVL", db::OpenMode::ReadWrite);
+    other.exec("BEGIN IMMEDIATE");
+    click(*screen, "PrintButton");
+    other.exec("ROLLBACK");
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[0].text.rfind("The print options could not be saved", 0), 0u);
+    EXPECT_EQ(dialogs.shown()[1].text.rfind("Nothing was printed", 0), 0u);
+    EXPECT_EQ(surface.sentJobCount(), 0);
+    EXPECT_TRUE(navigator.calls.empty());
+    EXPECT_EQ(testing::readCheck(database, 2).print, "Once");
+}
+
+TEST_F(PrinterScreensTest, APrinterThatPrintsToAFileGetsTheLabelsBesideTheChecks) {
+    const auto once = testing::addCheck(database, {{f::kPrint, "Once"},
+                                                   {f::kCheck, 1001},
+                                                   {f::kPayTo, "Acme"},
+                                                   {f::kLabelPrint, true},
+                                                   {f::kLastName, "Zimmer"}});
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString((programDir.dir() / "run.pdf").string()));
+    print::PrinterSurface toFile(printer);
+    PrinterControl screen(session, navigator, &toFile);
+    ASSERT_TRUE(screen.load());
+    QTest::mouseClick(child<QCheckBox>(screen, "Once"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(screen, "OLabel"), Qt::LeftButton);
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    dialogs.queueInput("");
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    click(screen, "PrintButton");
+    const std::string checks = testing::PdfProbe(programDir.dir() / "run.pdf").word(0, "Acme").text;
+    EXPECT_EQ(checks, "Acme");
+    EXPECT_EQ(testing::PdfProbe(programDir.dir() / "run-labels.pdf").word(0, "Zimmer").text, "Zimmer");
+    EXPECT_EQ(testing::readCheck(database, once).print, "Never");
+    EXPECT_FALSE(testing::readCheck(database, once).labelPrint);
+
+    // A file to print to that is the database itself is refused before anything is written.
+    printer.setOutputFileName(QString::fromStdString((programDir.dir() / "Payroll.mdb").string()));
+    PrinterControl again(session, navigator, &toFile);
+    ASSERT_TRUE(again.load());
+    QTest::mouseClick(child<QCheckBox>(again, "OLabel"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(again, "Once"), Qt::LeftButton);
+    dialogs.clear();
+    click(again, "PrintButton");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("must never overwrite"), std::string::npos)
+        << dialogs.shown()[0].text;
+    EXPECT_TRUE(db::CheckDatabase::open(programDir.dir() / "Payroll.mdb").ok());
+}
+
+TEST_F(PrinterScreensTest, WithoutAPrinterPrintPointsToPrinterSetupAndAsksNothing) {
+    const auto once = testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 1001}});
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat); // what Qt falls back to without a printer
+    print::PrinterSurface none(printer);
+    PrinterControl screen(session, navigator, &none);
+    ASSERT_TRUE(screen.load());
+    QTest::mouseClick(child<QCheckBox>(screen, "Once"), Qt::LeftButton);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    click(screen, "PrintButton");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("Printer Setup"), std::string::npos) << dialogs.shown()[0].text;
+    EXPECT_EQ(dialogs.shown()[0].text.find("PDF file ."), std::string::npos);
+    EXPECT_EQ(testing::readCheck(database, once).print, "Once");
+    EXPECT_TRUE(navigator.calls.empty()); // the menu stays, with Printer Setup on it
+}
+
+TEST_F(PrinterScreensTest, ThePrintOptionsHeadingSitsOnItsText) {
+    auto screen = openControl();
+    screen->adjustSize();
+    screen->show();
+    QLabel* heading = nullptr;
+    QLabel* text = nullptr;
+    for (QLabel* label : screen->findChildren<QLabel*>()) {
+        if (label->text() == "Print Options:")
+            heading = label;
+        if (label->text().startsWith("If you are not printing on check stock"))
+            text = label;
+    }
+    ASSERT_TRUE(heading && text);
+    const int gap = text->geometry().top() - heading->geometry().bottom();
+    EXPECT_LT(gap, 3 * heading->fontMetrics().height()) << gap;
+    // Taller than needed, the room goes below the notes, not into the headings.
+    screen->resize(screen->width(), screen->height() + 200);
+    QApplication::processEvents();
+    EXPECT_EQ(text->geometry().top() - heading->geometry().bottom(), gap);
+}
+
+TEST(QtDialogsTest, AnInputBoxWrapsALongPromptAtAnOrdinaryWidth) {
+    const std::string prompt =
+        "Load your Avery 5160 labels in your printer now and enter the label number (labels are numbered "
+        "down each column) of the first label you want to start printing on or press OK to choose label 1:";
+    int width = 0;
+    QString shownPrompt;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        width = box->width();
+        shownPrompt = box->labelText();
+        box->reject();
+    });
+    QtDialogs dialogs;
+    EXPECT_FALSE(dialogs.input({prompt, "", ""}).has_value()); // Cancel
+    EXPECT_EQ(shownPrompt.toStdString(), prompt);
+    EXPECT_GT(width, 0);
+    EXPECT_LT(width, 640);
 }
 
 TEST(AlignmentOffsetTest, SixteenBitWholeNumbersOnly) {
