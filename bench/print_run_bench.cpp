@@ -116,4 +116,46 @@ void BM_PrintRunToPdf(benchmark::State& state) {
 }
 BENCHMARK(BM_PrintRunToPdf)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// Three one-time checks with `range(0)` megabytes in every text field: what a damaged or pasted-over
+// record costs. Every text is cut to a line's worth before it is shaped, so neither the time nor the
+// memory of the run follows the size of the fields.
+void BM_PrintHugeTexts(benchmark::State& state) {
+    const std::string huge(static_cast<std::size_t>(state.range(0)) * 1024 * 1024, 'W');
+    testing::ProgramDirFixture dir;
+    db::CheckDatabase database = dir.createDatabase("Huge", db::DatabaseType::Draft);
+    {
+        db::Transaction transaction(database.connection());
+        db::RecordSet records(database.connection(), db::schema::account());
+        for (int i = 0; i < 3; ++i) {
+            records.addNew();
+            for (const char* field : {f::kBusinessName, f::kFirstName, f::kLastName, f::kAddress, f::kCity,
+                                      f::kState, f::kZip, f::kPhone, f::kPayTo, f::kFor, f::kBank,
+                                      f::kBankCity, f::kBankState, f::kDate, f::kComments})
+                records.setField(field, huge);
+            records.setField(f::kPrint, "Once");
+            records.setField(f::kCheck, std::int64_t{100 + i});
+            records.update();
+        }
+        transaction.commit();
+    }
+    print::CheckPageSetup setup;
+    const std::string output = (dir.dir() / "huge.pdf").string();
+    const double before = residentMegabytes();
+    double runResident = before;
+    for (auto _ : state) {
+        testing::ScriptedDialogs dialogs;
+        dialogs.queueAnswer(DialogAnswer::Ok);
+        dialogs.queueAnswer(DialogAnswer::No);
+        print::PdfSurface pdf(output);
+        print::PrintRun run(database, setup, dialogs);
+        run.setProgress(
+            [&](const print::RunProgress&) { runResident = std::max(runResident, residentMegabytes()); });
+        if (run.run({.once = true}, pdf, pdf).checksPrinted != 3)
+            state.SkipWithError("the run did not print the three checks");
+    }
+    state.counters["rss_before_MB"] = before;
+    state.counters["rss_in_run_MB"] = runResident;
+}
+BENCHMARK(BM_PrintHugeTexts)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 } // namespace

@@ -27,7 +27,7 @@ bool nameLine(const CheckRecord& r, Items& items) {
 bool bankCityLine(const CheckRecord& r, Items& items) {
     if (!r.bankState)
         return false;
-    items.emplace_back(orEmpty(r.bankCity) + ", " + *r.bankState);
+    items.emplace_back(orEmpty(r.bankCity) + ", " + rows::printable(*r.bankState));
     return true;
 }
 
@@ -56,14 +56,14 @@ bool micrCheckNumber(const CheckRecord& r, Items& items) {
 bool micrRouting(const CheckRecord& r, Items& items) {
     if (!r.aba)
         return false;
-    items = {std::string("A"), *r.aba, std::string("A")};
+    items = {std::string("A"), rows::printable(*r.aba), std::string("A")};
     return true;
 }
 
 bool micrAccount(const CheckRecord& r, Items& items) {
     if (!r.account)
         return false;
-    items = {*r.account, std::string("C "), std::string("  ")};
+    items = {rows::printable(*r.account), std::string("C "), std::string("  ")};
     return true;
 }
 

@@ -12,11 +12,11 @@ using Row = LayoutRow<CheckRecord>;
 // The first name is followed by a blank; a label with neither name has no name line at all.
 bool nameLine(const CheckRecord& r, Items& items) {
     if (r.firstName) {
-        items.emplace_back(*r.firstName);
+        items.emplace_back(rows::printable(*r.firstName));
         items.emplace_back(std::string(" "));
     }
     if (r.lastName)
-        items.emplace_back(*r.lastName);
+        items.emplace_back(rows::printable(*r.lastName));
     return r.firstName || r.lastName;
 }
 

@@ -106,7 +106,9 @@ Status PrintSurface::ensurePage() {
 Status PrintSurface::PrintItems(const std::vector<PrintItem>& items, LineEnding ending) {
     Status status = ensurePage();
     for (const auto& item : items) {
-        const std::string text = firstCharacters(printedText(item), kMaxItemCharacters);
+        // A text item is cut without copying it whole first.
+        const auto* given = std::get_if<std::string>(&item);
+        const std::string text = given ? firstCharacters(*given, kMaxItemCharacters) : printedText(item);
         keepFirstFailure(status, drawText(x_, y_, text, font_));
         x_ += textWidth(text, font_);
     }

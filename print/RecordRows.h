@@ -13,15 +13,21 @@ namespace velmora::print::rows {
 using db::CheckRecord;
 using TextField = std::optional<std::string> CheckRecord::*;
 
+// A field's text as far as any line can print it: a field of megabytes is cut here, before it is
+// copied into a line, so it costs no more than a normal one.
+inline std::string printable(const std::string& text) {
+    return firstCharacters(text, kMaxItemCharacters);
+}
+
 inline std::string orEmpty(const std::optional<std::string>& text) {
-    return text.value_or(std::string());
+    return text ? printable(*text) : std::string();
 }
 
 // One text field, when it is not Null.
 template <TextField field> bool fieldText(const CheckRecord& record, Items& items) {
     if (!(record.*field))
         return false;
-    items.emplace_back(*(record.*field));
+    items.emplace_back(printable(*(record.*field)));
     return true;
 }
 
@@ -29,7 +35,7 @@ template <TextField field> bool fieldText(const CheckRecord& record, Items& item
 template <TextField field, const char* prefix> bool labelledText(const CheckRecord& record, Items& items) {
     if (!(record.*field))
         return false;
-    items.emplace_back(prefix + *(record.*field));
+    items.emplace_back(prefix + printable(*(record.*field)));
     return true;
 }
 
@@ -37,7 +43,7 @@ template <TextField field, const char* prefix> bool labelledText(const CheckReco
 inline bool cityLine(const CheckRecord& r, Items& items) {
     if (!r.zip)
         return false;
-    items.emplace_back(orEmpty(r.city) + ", " + orEmpty(r.state) + "  " + *r.zip);
+    items.emplace_back(orEmpty(r.city) + ", " + orEmpty(r.state) + "  " + printable(*r.zip));
     return true;
 }
 
