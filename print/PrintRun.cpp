@@ -19,23 +19,26 @@ namespace {
 namespace field = db::field;
 namespace option = db::print_option;
 
+// clang-format off
 const char* const kNothingToDoTitle = "Nothing to do.";
-const char* const kNothingToDo =
-    "You have not selected anything to print. Please select the proper check box from the list for what you "
-    "want to print. To print blank checks, choose Print Blank Checks from the upper left menu. ";
+const char* const kNothingToDo = "You have not selected anything to print. Please select the proper check box from the list for what you want to print. To print blank checks, choose Print Blank Checks from the upper left menu. ";
 const char* const kLoadCheckStock = "Please load check stock in the printer now and press OK";
-const char* const kChecksQuestion =
-    "The print job has been sent to the printer. Wait until the checks are printed and then answer this "
-    "question: Did all checks print properly? If you choose YES, all checks selected to print ONE TIME will "
-    "be set to don't print. If you choose YES and you notice a few checks do not print properly, you can "
-    "reprint checks by changing the How Will This Check Print option on the data entry screen. ";
-const char* const kStartLabelPrompt =
-    "Load your Avery 5160 labels in your printer now and enter the label number (labels are numbered down "
-    "each "
-    "column) of the first label you want to start printing on or press OK to choose label 1:";
-const char* const kLabelsQuestion =
-    "Did all labels print? If you choose YES, all labels selected to print ONE "
-    "TIME will be set to not print again.";
+const char* const kChecksQuestion = "The print job has been sent to the printer. Wait until the checks are printed and then answer this question: Did all checks print properly? If you choose YES, all checks selected to print ONE TIME will be set to don't print. If you choose YES and you notice a few checks do not print properly, you can reprint checks by changing the How Will This Check Print option on the data entry screen. ";
+const char* const kStartLabelPrompt = "Load your Avery 5160 labels in your printer now and enter the label number (labels are numbered down each column) of the first label you want to start printing on or press OK to choose label 1:";
+const char* const kLabelsQuestion = "Did all labels print? If you choose YES, all labels selected to print ONE TIME will be set to not print again.";
+
+const char* const kDamagedRule = "A check carries a check number from 0 to 2147483647 and an amount of at most 999,999,999.99; these records may be damaged. Correct them on the data entry screen, then print again.";
+const char* const kChecksNotUpdated = "The checks were printed, but the database could not be updated. The step that failed was ";
+const char* const kChecksLeftAsTheyWere = ". No record has been changed: the one-time checks are still set to print, and the recurring checks keep their numbers.";
+const char* const kChangedWhilePrinting = "The checks were printed, but some of their records were changed while they printed: ";
+const char* const kChangedNothingMarked = ". No record has been marked as printed; check these records on the data entry screen before you print again.";
+const char* const kDatesNotSaved = "The checks were printed with today's date, but the date could not be saved in every recurring check (";
+const char* const kDatesSavedStay = "). The dates saved before that step stay.";
+const char* const kChecksNotSent = "The print job of the checks could not be sent. ";
+const char* const kChecksStillSet = " Nothing has been marked as printed: the checks are still set to print.";
+const char* const kLabelsNotSent = "The print job of the labels could not be sent. ";
+const char* const kLabelsStillSet = " Nothing has been marked as printed: the labels are still set to print.";
+// clang-format on
 
 // The dates of recurring checks are saved as they print, in short transactions, so that a long run
 // never keeps the other users of the database out for more than a moment.
@@ -324,10 +327,7 @@ std::optional<std::string> PrintRun::damagedRecords(const PrintSelection& select
     }
     if (total == 0)
         return std::nullopt;
-    return "Nothing was printed: " + listed(names, total) +
-           ". A check carries a check number from 0 to 2147483647 and an amount of at most "
-           "999,999,999.99; these records may be damaged. Correct them on the data entry screen, then print "
-           "again.";
+    return "Nothing was printed: " + listed(names, total) + ". " + kDamagedRule;
 }
 
 Status PrintRun::markChecksPrinted(const PrintSelection& selection, const std::vector<PrintedCheck>& printed,
@@ -335,11 +335,7 @@ Status PrintRun::markChecksPrinted(const PrintSelection& selection, const std::v
     const std::string today = formatDateText(Clock::today());
     std::string step = "starting the changes";
     const auto notUpdated = [](const std::string& why) {
-        return Status::failure(
-            "The checks were printed, but the database could not be updated. The step that failed was " +
-            why +
-            ". No record has been changed: the one-time checks are still set to print, and the recurring "
-            "checks keep their numbers.");
+        return Status::failure(kChecksNotUpdated + why + kChecksLeftAsTheyWere);
     };
     std::vector<std::string> changed;
     std::size_t changedCount = 0;
@@ -399,11 +395,8 @@ Status PrintRun::markChecksPrinted(const PrintSelection& selection, const std::v
         for (; next < printed.size(); ++next)
             noteChanged("record " + std::to_string(printed[next].id) + " was deleted or set not to print");
         if (changedCount > 0)
-            return Status::failure(
-                "The checks were printed, but some of their records were changed while they printed: " +
-                listed(changed, changedCount) +
-                ". No record has been marked as printed; check these records on the data entry screen "
-                "before you print again.");
+            return Status::failure(std::string(kChangedWhilePrinting) + listed(changed, changedCount) +
+                                   kChangedNothingMarked);
         if (renumbered) {
             step = "saving the last check number in the database's properties";
             db::RecordSet properties(connection, db::schema::databaseProperties());
@@ -472,17 +465,11 @@ void PrintRun::runChecks(const PrintSelection& selection, PrintSurface& surface,
         return;
     }
     if (job.dateFailure)
-        tellProblem(result,
-                    "The checks were printed with today's date, but the date could not be saved in every "
-                    "recurring check (" +
-                        *job.dateFailure + "). The dates saved before that step stay.",
-                    "Dates not saved");
+        tellProblem(result, kDatesNotSaved + *job.dateFailure + kDatesSavedStay, "Dates not saved");
     if (!sent.ok()) {
         // Nothing to ask: a "Yes" would mark checks that never printed.
         result.outputFailed = true;
-        tellProblem(result,
-                    "The print job of the checks could not be sent. " + sentence(sent.message()) +
-                        " Nothing has been marked as printed: the checks are still set to print.",
+        tellProblem(result, kChecksNotSent + sentence(sent.message()) + kChecksStillSet,
                     "Checks not printed");
         return;
     }
@@ -513,9 +500,7 @@ void PrintRun::runLabels(const PrintSelection& selection, PrintSurface& surface,
     }
     if (!sent.ok()) {
         result.outputFailed = true;
-        tellProblem(result,
-                    "The print job of the labels could not be sent. " + sentence(sent.message()) +
-                        " Nothing has been marked as printed: the labels are still set to print.",
+        tellProblem(result, kLabelsNotSent + sentence(sent.message()) + kLabelsStillSet,
                     "Labels not printed");
         return;
     }

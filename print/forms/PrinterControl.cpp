@@ -22,6 +22,9 @@ namespace velmora {
 
 namespace {
 
+// clang-format off
+const char* const kOptionsNotStored = "Nothing was printed, because the print options on the screen could not be stored for the run. Try again, or close the other programs that use PC.OVL.";
+// clang-format on
 const char* const kPlainPaperNote = "When printing on paper instead of check stock you should use paper that "
                                     "has a light pattern on both sides of "
                                     "it. The checks must also be cut out of the paper so that the bottom of "
@@ -289,9 +292,8 @@ std::optional<print::CheckPageSetup> PrinterControl::pageSetup() {
 void PrinterControl::print() {
     // The run prints with the options on the screen, or not at all.
     if (!saveSettings()) {
-        dialogs_.show({"Nothing was printed, because the print options on the screen could not be stored for "
-                       "the run. Try again, or close the other programs that use PC.OVL.",
-                       "Nothing printed", DialogButtons::Ok, DialogIcon::Exclamation, DialogAnswer::Ok});
+        dialogs_.show({kOptionsNotStored, "Nothing printed", DialogButtons::Ok, DialogIcon::Exclamation,
+                       DialogAnswer::Ok});
         return;
     }
     const std::optional<print::CheckPageSetup> setup = pageSetup();

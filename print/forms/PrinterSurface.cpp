@@ -7,6 +7,10 @@
 namespace velmora::print {
 
 namespace {
+// clang-format off
+const char* const kNoPrinter = "No printer has been chosen, and none is available. Choose a printer (or a file to print to) with Printer Setup on the menu bar of the Printer Control Menu, then print again";
+// clang-format on
+
 // Every product is laid out for letter paper in portrait orientation. Set once, so that what the
 // user picks in the printer setup dialog afterwards still applies.
 void useLetterPortrait(QPrinter& printer) {
@@ -66,9 +70,7 @@ std::optional<std::filesystem::path> PrinterSurface::outputFile() const {
 Status PrinterSurface::ready() const {
     // Without a printer Qt falls back to writing a PDF to a file nobody named.
     if (!printer_->isValid() || (printsToPdf() && printer_->outputFileName().isEmpty()))
-        return Status::failure(
-            "No printer has been chosen, and none is available. Choose a printer (or a file to print to) "
-            "with Printer Setup on the menu bar of the Printer Control Menu, then print again");
+        return Status::failure(kNoPrinter);
     return {};
 }
 
