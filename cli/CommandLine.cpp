@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/ConvertCommand.h"
 #include "cli/PrintCommand.h"
 
 #include <functional>
@@ -16,6 +17,7 @@ using VerbHandler = std::function<int(const Invocation&)>;
 const std::map<std::string, VerbHandler>& verbs() {
     static const std::map<std::string, VerbHandler> table = {
         {"print", runPrintCommand},
+        {"convert", runConvertCommand},
     };
     return table;
 }
