@@ -26,6 +26,7 @@ Result<ConversionPlan> planAnyTables(const JetSchema& schema, const std::string&
     }
     // The names come from the Jet file; quoted, any text is a safe identifier.
     plan.createTables = [tables = plan.tables](db::Connection& db) {
+        db::Transaction transaction(db);
         for (const TablePlan& table : tables) {
             std::string sql = "CREATE TABLE " + db::quoteIdentifier(table.target) + " (";
             for (std::size_t i = 0; i < table.columns.size(); ++i) {
@@ -34,6 +35,7 @@ Result<ConversionPlan> planAnyTables(const JetSchema& schema, const std::string&
             }
             db.exec(sql + ")");
         }
+        transaction.commit();
     };
     return plan;
 }

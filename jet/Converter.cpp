@@ -125,12 +125,22 @@ public:
             progress_.total += static_cast<std::int64_t>(schema->tables[table.source].rowCount);
 
         output_ = output;
+        if (!tellProgress())
+            return cancel();
         try {
-            db::Connection db(output, db::OpenMode::Create);
-            plan->createTables(db);
-            if (Status status = copy(reader, *schema, *plan, db); !status)
-                return finishCancelled(reader, status);
-            if (Status status = verify(*plan, db); !status)
+            {
+                db::Connection db(output, db::OpenMode::Create);
+                // The file is flushed to the disk once, whole, before it takes its name; a failure on
+                // the way discards it, so nothing needs a journal on the disk meanwhile.
+                db.exec("PRAGMA journal_mode = MEMORY");
+                db.exec("PRAGMA synchronous = OFF");
+                plan->createTables(db);
+                if (Status status = copy(reader, *schema, *plan, db); !status)
+                    return finishCancelled(reader, status);
+            }
+            // Read back through a connection of its own: what is compared is what the file holds.
+            db::Connection written(output, db::OpenMode::ReadOnly);
+            if (Status status = verify(*plan, written); !status)
                 return status;
         } catch (const db::Error& error) {
             return Status::failure(fileName_ +
