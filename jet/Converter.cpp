@@ -1,6 +1,7 @@
 #include "jet/Converter.h"
 
 #include "app/Settings.h"
+#include "db/DatabaseFiles.h"
 #include "db/Sqlite.h"
 #include "jet/FieldDigest.h"
 #include "jet/JetHeader.h"
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -66,15 +66,6 @@ void removeDatabaseFile(const fs::path& file) {
     std::error_code ignored;
     for (const char* suffix : {"", "-journal", "-wal", "-shm"})
         fs::remove(file.string() + suffix, ignored);
-}
-
-bool syncToDisk(const fs::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
 }
 
 // SQLite's messages open with the name of the file, here the temporary one; the user knows the source.
@@ -147,7 +138,7 @@ public:
                                    " cannot be converted: the converted file cannot be written (" +
                                    withoutFileName(error.what(), output) + ").");
         }
-        if (!syncToDisk(output))
+        if (!db::syncToDisk(output))
             return Status::failure(fileName_ +
                                    " cannot be converted: the converted file cannot be written to the disk.");
         if (identity != identify(source_))
@@ -184,55 +175,56 @@ private:
         }
 
         db::Transaction transaction(db);
-        std::vector<Converted> converted;
-        std::string failure;
         const Status read = reader.read(selection, [&](std::size_t s, const std::vector<db::Value>& values) {
-            const TablePlan& table = plan.tables[s];
-            const JetTable& source = schema.tables[table.source];
-            TableWriter& writer = writers_[s];
-            converted.clear();
-            for (std::size_t i = 0; i < table.columns.size(); ++i) {
-                auto value = convertValue(table.columns[i].kind, values[i]);
-                if (!value) {
-                    failure = fileName_ + " cannot be converted: in row " + std::to_string(writer.rows + 1) +
-                              " of its table " + source.name + ", the field " + table.columns[i].target +
-                              " cannot be kept: " + value.message() + ".";
-                    return false;
-                }
-                converted.push_back(std::move(*value));
-            }
-            const std::int64_t rowId =
-                table.rowIdColumn ? *converted[*table.rowIdColumn].value.integer() : writer.rows + 1;
-            try {
-                for (std::size_t i = 0; i < converted.size(); ++i) {
-                    if (!converted[i].notice.empty())
-                        result_.report.notices.push_back(
-                            "Table " + source.name + ", " + (table.rowIdColumn ? "ID " : "row ") +
-                            std::to_string(rowId) + ": the field " + table.columns[i].target + " " +
-                            converted[i].notice + ".");
-                    writer.insert->bind(static_cast<int>(i + 1), converted[i].value);
-                    writer.digests[i].add(rowId, converted[i].value);
-                }
-                writer.insert->run();
-                writer.insert->reset();
-            } catch (const db::Error& error) {
-                failure = fileName_ + " cannot be converted: row " + std::to_string(writer.rows + 1) +
-                          " of its table " + source.name + " cannot be written (" +
-                          withoutFileName(error.what(), output_) + ").";
-                return false;
-            }
-            ++writer.rows;
-            ++progress_.done;
-            return progress_.done % kRowsPerProgressReport != 0 || tellProgress();
+            return writeRow(plan.tables[s], schema.tables[plan.tables[s].source], writers_[s], values);
         });
-        if (!failure.empty())
-            return Status::failure(failure);
+        if (!failure_.empty())
+            return Status::failure(failure_);
         if (!read)
             return read;
         transaction.commit();
         for (std::size_t t = 0; t < plan.tables.size(); ++t)
             result_.report.tables.push_back({plan.tables[t].target, writers_[t].rows});
         return {};
+    }
+
+    // Converts and writes one row as read; false (with the reason in failure_, or on a cancel) stops.
+    bool writeRow(const TablePlan& table, const JetTable& source, TableWriter& writer,
+                  const std::vector<db::Value>& values) {
+        converted_.clear();
+        for (std::size_t i = 0; i < table.columns.size(); ++i) {
+            auto value = convertValue(table.columns[i].kind, values[i]);
+            if (!value) {
+                failure_ = fileName_ + " cannot be converted: in row " + std::to_string(writer.rows + 1) +
+                           " of its table " + source.name + ", the field " + table.columns[i].target +
+                           " cannot be kept: " + value.message() + ".";
+                return false;
+            }
+            converted_.push_back(std::move(*value));
+        }
+        const std::int64_t rowId =
+            table.rowIdColumn ? *converted_[*table.rowIdColumn].value.integer() : writer.rows + 1;
+        try {
+            for (std::size_t i = 0; i < converted_.size(); ++i) {
+                if (!converted_[i].notice.empty())
+                    result_.report.notices.push_back(
+                        "Table " + source.name + ", " + (table.rowIdColumn ? "ID " : "row ") +
+                        std::to_string(rowId) + ": the field " + table.columns[i].target + " " +
+                        converted_[i].notice + ".");
+                writer.insert->bind(static_cast<int>(i + 1), converted_[i].value);
+                writer.digests[i].add(rowId, converted_[i].value);
+            }
+            writer.insert->run();
+            writer.insert->reset();
+        } catch (const db::Error& error) {
+            failure_ = fileName_ + " cannot be converted: row " + std::to_string(writer.rows + 1) +
+                       " of its table " + source.name + " cannot be written (" +
+                       withoutFileName(error.what(), output_) + ").";
+            return false;
+        }
+        ++writer.rows;
+        ++progress_.done;
+        return progress_.done % kRowsPerProgressReport != 0 || tellProgress();
     }
 
     Status verify(const ConversionPlan& plan, db::Connection& db) {
@@ -294,6 +286,8 @@ private:
     Progress progress_;
     bool cancelRequested_ = false;
     std::vector<TableWriter> writers_;
+    std::vector<Converted> converted_; // the row being written, kept to reuse its storage
+    std::string failure_;
 };
 
 // The converted file takes the original's name; the original stays, unchanged, as NAME.jet.
@@ -328,7 +322,7 @@ Status keepOriginalAndReplace(const fs::path& original, const fs::path& converte
             return failure(error);
         }
     }
-    syncToDisk(original.parent_path().empty() ? fs::path(".") : original.parent_path());
+    db::syncToDisk(original.parent_path().empty() ? fs::path(".") : original.parent_path());
     return {};
 }
 
@@ -362,7 +356,12 @@ ConversionResult convert(const fs::path& source, const fs::path& target, const P
         return result;
     }
     Conversion conversion(source, options, result);
-    result.status = conversion.run(planner, *temporary);
+    try {
+        result.status = conversion.run(planner, *temporary);
+    } catch (const std::exception& error) { // no memory left, most likely
+        result.status =
+            Status::failure(source.filename().string() + " cannot be converted: " + error.what() + ".");
+    }
     if (result.status)
         result.status = inPlace ? keepOriginalAndReplace(source, *temporary) : publishNew(*temporary, target);
     if (!result.status) {

@@ -131,12 +131,17 @@ public:
         case MDB_DATETIME:
             return db::Value(std::bit_cast<double>(fixed(8)));
         case MDB_TEXT:
+            // An empty text that is not Null has no bytes at all; there is nothing to convert.
+            if (field.siz == 0)
+                return db::Value(std::string());
             return text(column, field, MDB_TEXT);
         case MDB_MEMO: {
             const auto word = static_cast<std::uint32_t>(fixed(4));
             const std::uint32_t length = word & kMemoLengthMask;
             if (field.siz < kMemoHeaderBytes || length > kMaxMemoBytes)
                 throw fault(column, "has a length it cannot have");
+            if (length == 0)
+                return db::Value(std::string());
             // A text kept on pages of its own names the first of them; it must be in the file.
             if (!(word & kMemoInline) && littleEndian(bytes + 4, 4) >> 8 >= pageCount_)
                 throw fault(column, "lies beyond the end of the file");

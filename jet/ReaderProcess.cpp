@@ -223,7 +223,9 @@ Status ReaderProcess::diagnose(const std::string& message, bool readerEnding) {
     if (WIFSIGNALED(status_) && !killed_)
         return Status::failure(fileName_ + " is damaged: reading it made the Jet reader fail (" +
                                strsignal(WTERMSIG(status_)) + ").");
-    return Status::failure(fileName_ + " could not be read: the Jet reader ended unexpectedly.");
+    return Status::failure(
+        fileName_ + " could not be read: " +
+        (brokenOff_.empty() ? std::string("the Jet reader ended unexpectedly") : brokenOff_) + ".");
 }
 
 Result<JetSchema> ReaderProcess::open(const std::filesystem::path& file) {
@@ -240,7 +242,8 @@ Result<JetSchema> ReaderProcess::open(const std::filesystem::path& file) {
         if (tag != protocol::Tag::Schema)
             throw protocol::ProtocolError("the reader did not describe the file");
         schema_ = decoder_->schema();
-    } catch (const protocol::ProtocolError&) {
+    } catch (const protocol::ProtocolError& error) {
+        brokenOff_ = error.what();
         return diagnose({}, true);
     } catch (const Abandoned&) {
         return diagnose({}, true);
@@ -325,7 +328,8 @@ Status ReaderProcess::read(const std::vector<protocol::TableSelection>& selectio
         }
         if (decoder_->tag() != Tag::End)
             throw protocol::ProtocolError("the reader sent more than was asked for");
-    } catch (const protocol::ProtocolError&) {
+    } catch (const protocol::ProtocolError& error) {
+        brokenOff_ = error.what();
         return diagnose({}, true);
     } catch (const Abandoned&) {
         return diagnose({}, true);

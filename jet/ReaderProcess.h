@@ -61,6 +61,7 @@ private:
     int status_ = 0;
     int input_ = -1, output_ = -1, errors_ = -1;
     std::string errorText_;
+    std::string brokenOff_; // how the reader's output broke off, where it did
     bool stalled_ = false, cancelled_ = false, killed_ = false;
     std::unique_ptr<Output> source_;
     std::unique_ptr<protocol::Decoder> decoder_;
