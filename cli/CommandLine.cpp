@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "app/Product.h"
+#include "cli/ConvertCommand.h"
 #include "cli/PrintCommand.h"
 
 #include <algorithm>
@@ -23,6 +24,7 @@ struct Verb {
 const std::map<std::string, Verb>& verbs() {
     static const std::map<std::string, Verb> table = {
         {"print", {runPrintCommand, "print the selected checks and labels of a check database"}},
+        {"convert", {runConvertCommand, "convert Access (Jet) check databases and PC.OVL into SQLite files"}},
     };
     return table;
 }

@@ -65,7 +65,8 @@ bool fileNameTaken(const fs::path& dir, const std::string& fileName) {
     return false;
 }
 
-// Flushes a file (or a folder's entries) to the disk.
+} // namespace
+
 bool syncToDisk(const fs::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -74,8 +75,6 @@ bool syncToDisk(const fs::path& path) {
     ::close(fd);
     return synced;
 }
-
-} // namespace
 
 std::vector<std::string> listDatabases(const fs::path& dir) {
     std::vector<std::string> names;

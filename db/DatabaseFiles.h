@@ -32,6 +32,9 @@ Status createDatabase(const std::filesystem::path& dir, const std::string& name,
 // backup of one database can never be another database's file or another database's backup.
 std::string backupFileName(const std::string& databaseName);
 
+// Flushes a file (or a folder's entries) to the disk.
+bool syncToDisk(const std::filesystem::path& path);
+
 // A consistent copy of the database under its backup name. The old backup is replaced only once the
 // new copy is complete, so a failed backup leaves the previous one in place.
 Status backupDatabase(const std::filesystem::path& dir, const std::string& databaseName);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/Result.h"
+
+#include <cstdint>
+#include <filesystem>
+
+namespace velmora::jet {
+
+// What a file holds, told by its first bytes (never by its name).
+bool isJetFile(const std::filesystem::path& file);    // an Access database of any version
+bool isSqliteFile(const std::filesystem::path& file); // a SQLite 3 database
+
+struct JetHeader {
+    int version = 0; // 3 or 4
+    std::size_t pageSize = 0;
+    std::uint64_t fileSize = 0;
+};
+
+// Checks, before any library reads the file, what can be checked from its first pages: that it is a
+// Jet database of a version that can be converted (Jet 3 or Jet 4), not encrypted, not truncated,
+// with its table catalog where it belongs. The message of a failure names the file.
+Result<JetHeader> inspectJetFile(const std::filesystem::path& file);
+
+} // namespace velmora::jet
