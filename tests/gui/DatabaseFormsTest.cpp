@@ -110,6 +110,55 @@ TEST_F(DatabaseFormsTest, OkNeedsASelectionAndThenOpensTheChosenDatabase) {
     EXPECT_FALSE(screen->isVisible());
 }
 
+TEST_F(DatabaseFormsTest, TheKeyboardAloneChoosesADatabase) {
+    program_.createDatabase("Payroll", db::DatabaseType::Check);
+    auto screen = openFileOpen();
+    screen->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get()));
+    auto* list = child<QListWidget>(*screen, "File1");
+    ASSERT_TRUE(list->hasFocus());
+
+    // The first Down selects the only file; Return opens it.
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->selectedItems().size(), 1);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_TRUE(dialogs_.shown().empty()) << dialogs_.shownTexts()[0];
+    EXPECT_EQ(navigator_.calls, Strings{"DataEntry"});
+    EXPECT_EQ(session_.currentDatabase, "Payroll.mdb");
+
+    // With more files the first Down selects the first, the next moves on.
+    program_.createDatabase("Monthly", db::DatabaseType::Draft);
+    auto again = openFileOpen();
+    again->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(again.get()));
+    list = child<QListWidget>(*again, "File1");
+    QTest::keyClick(list, Qt::Key_Down);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->selectedItems()[0]->text(), "Monthly.mdb");
+    QTest::keyClick(list, Qt::Key_Down);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->selectedItems()[0]->text(), "Payroll.mdb");
+}
+
+TEST_F(DatabaseFormsTest, EscapeNeverEndsTheProgram) {
+    // The selection screen has no way back: Escape does nothing.
+    program_.createDatabase("Payroll", db::DatabaseType::Check);
+    auto screen = openFileOpen();
+    QTest::keyClick(child<QListWidget>(*screen, "File1"), Qt::Key_Escape);
+    EXPECT_TRUE(screen->isVisible());
+    EXPECT_TRUE(navigator_.calls.empty());
+
+    // The creation screen goes back to the selection screen, creating nothing.
+    CreateNewDatabase create(session_, navigator_);
+    create.show();
+    QTest::keyClicks(child<QLineEdit>(create, "DatabaseName"), "Monthly");
+    QTest::keyClick(child<QLineEdit>(create, "DatabaseName"), Qt::Key_Escape);
+    EXPECT_EQ(navigator_.calls, Strings{"FileOpen"});
+    EXPECT_FALSE(create.isVisible());
+    EXPECT_FALSE(fs::exists(program_.dir() / "Monthly.mdb"));
+    EXPECT_TRUE(dialogs_.shown().empty());
+}
+
 TEST_F(DatabaseFormsTest, DoubleClickOpensAndTheOtherButtonsLeave) {
     program_.createDatabase("Payroll", db::DatabaseType::Check);
     auto screen = openFileOpen();
