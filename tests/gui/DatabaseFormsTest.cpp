@@ -1,7 +1,4 @@
-#include "app/Settings.h"
-#include "app/forms/ScreenFlow.h"
 #include "db/DatabaseFiles.h"
-#include "db/RecordSet.h"
 #include "db/forms/CreateNewDatabase.h"
 #include "db/forms/FileOpen.h"
 #include "gui/RecordingNavigator.h"
@@ -243,37 +240,6 @@ TEST_F(CreateNewDatabaseTest, ExistingFileIsLeftUntouchedAndTheScreenStays) {
 
     QTest::mouseClick(child<QPushButton>(screen_, "Exit"), Qt::LeftButton);
     EXPECT_EQ(navigator_.calls, Strings{"endProgram"});
-}
-
-// The exit routine as the program runs it: the wait screen, the backup, a failure reported first.
-class ExitProgramTest : public DatabaseFormsTest {
-protected:
-    ExitProgramTest() {
-        auto settings = SettingsStore::open(program_.dir());
-        db::RecordSet record(settings->connection(), db::schema::settings());
-        record.edit();
-        record.setField(setting::kBackupOnExit, true);
-        record.update();
-        program_.createDatabase("A", db::DatabaseType::Draft);
-        session_.currentDatabase = "A.mdb";
-    }
-    ScreenFlow flow_{session_};
-};
-
-TEST_F(ExitProgramTest, BackupIsMadeSilently) {
-    flow_.exitProgram();
-    EXPECT_TRUE(dialogs_.shown().empty());
-    EXPECT_TRUE(db::CheckDatabase::open(program_.dir() / "A.bak", db::OpenMode::ReadOnly).ok());
-}
-
-TEST_F(ExitProgramTest, FailedBackupIsReportedBeforeTheEnd) {
-    std::ofstream(program_.dir() / "A.bak", std::ios::binary) << "previous backup";
-    std::ofstream(program_.dir() / "A.mdb", std::ios::binary | std::ios::trunc)
-        << "no longer a database, and long enough to be read as a header.......................";
-    flow_.exitProgram();
-    ASSERT_EQ(dialogs_.shown().size(), 1u);
-    EXPECT_NE(dialogs_.shownTexts()[0].find("A.mdb"), std::string::npos) << dialogs_.shownTexts()[0];
-    EXPECT_EQ(readFile(program_.dir() / "A.bak"), "previous backup");
 }
 
 } // namespace
