@@ -10,21 +10,23 @@ namespace f = db::field;
 
 namespace {
 
-// Rooms in twips, from the check layout. The payee follows "PAY TO THE ORDER OF:  " (about 3400 twips
-// of 12 pt bold italic capitals) and ends at the amount; it prints again beside the draft texts in
-// 8.25 pt, where it has more room. The account holder's lines end at the check number and date
-// column, the bank's lines and the memo at the column of the draft texts and the signature line.
+// Rooms in twips, from the check layout, each ending 100 twips before the next item as the printed
+// line does: the account holder's lines end before the check number and date column (9600), the
+// payee before the amount (9000) after "PAY TO THE ORDER OF:  " (about 3400 twips of 12 pt bold
+// italic capitals), the bank's city and the memo before the draft texts and the signature line
+// (6600); the bank name runs to the page's right edge (11520). The payee prints again beside the
+// draft texts in 8.25 pt, where it has more room.
 // clang-format off
 constexpr PrintedLine kPrintedLines[] = {
-    {"business name",            {f::kBusinessName, nullptr, nullptr},   9600,        12, 0},
-    {"name line",                {f::kFirstName, f::kLastName, nullptr}, 9600,        12, 1}, // a space between
-    {"address",                  {f::kAddress, nullptr, nullptr},        9600,        10, 0},
-    {"city, state and zip line", {f::kCity, f::kState, f::kZip},         9600,        10, 4}, // ", " and two spaces
-    {"phone line",               {f::kPhone, nullptr, nullptr},          9600,        10, 4}, // "PH: "
-    {"payee",                    {f::kPayTo, nullptr, nullptr},          9000 - 3400, 12, 0},
-    {"bank name",                {f::kBank, nullptr, nullptr},           6600,        12, 0},
-    {"bank city and state line", {f::kBankCity, f::kBankState, nullptr}, 6600,        10, 2}, // ", "
-    {"memo",                     {f::kFor, nullptr, nullptr},            6600,        10, 5}, // "For: "
+    {"business name",            {f::kBusinessName, nullptr, nullptr},   9500,        12, 0},
+    {"name line",                {f::kFirstName, f::kLastName, nullptr}, 9500,        12, 1}, // a space between
+    {"address",                  {f::kAddress, nullptr, nullptr},        9500,        10, 0},
+    {"city, state and zip line", {f::kCity, f::kState, f::kZip},         9500,        10, 4}, // ", " and two spaces
+    {"phone line",               {f::kPhone, nullptr, nullptr},          9500,        10, 4}, // "PH: "
+    {"payee",                    {f::kPayTo, nullptr, nullptr},          8900 - 3400, 12, 0},
+    {"bank name",                {f::kBank, nullptr, nullptr},           11520,       12, 0},
+    {"bank city and state line", {f::kBankCity, f::kBankState, nullptr}, 6500,        10, 2}, // ", "
+    {"memo",                     {f::kFor, nullptr, nullptr},            6500,        10, 5}, // "For: "
 };
 // clang-format on
 

@@ -13,11 +13,11 @@ class CheckEntry;
 
 // A line of the printed check that carries typed text, and the room it gives that text.
 //
-// The room runs from where the typed text starts to the next thing printed on the same line: the
-// amount at 9000 twips, the check number and date column at 9600, the draft texts and the signature
-// line at 6600. The character budget takes an average character as half the font size wide (Times
-// New Roman runs a little narrower in lower case and wider in capitals), so it is an estimate: the
-// warning says the end will probably be cut, and the print run cuts what does not fit.
+// The room runs from where the typed text starts to where the printed line stops, short of the next
+// thing printed on it: the amount at 9000 twips, the check number and date column at 9600, the draft
+// texts and the signature line at 6600. The character budget takes an average character as half the
+// font size wide (Times New Roman runs a little narrower in lower case and wider in capitals), so it
+// is an estimate: the warning says the end will be cut, and the print run cuts what does not fit.
 struct PrintedLine {
     const char* name;                  // how the warning names the line
     std::array<const char*, 3> fields; // the record fields printed on it, in order; unused ones null

@@ -151,8 +151,9 @@ TEST(PrintedLines, EveryPrintedTextHasOneLineAndItsBudget) {
     EXPECT_LE(characterBudget(payee), 50);
     EXPECT_EQ(printedLineWarning(payee, characterBudget(payee)), "");
     EXPECT_NE(printedLineWarning(payee, characterBudget(payee) + 1).find("payee"), std::string::npos);
-    // The bank's lines end at the draft texts, well before the account holder's.
-    EXPECT_LT(characterBudget(line("bank name")), characterBudget(line("business name")));
+    // The bank's city and the memo end at the draft texts, well before the account holder's lines.
+    EXPECT_LT(characterBudget(line("bank city and state line")),
+              characterBudget(line("city, state and zip line")));
     EXPECT_LT(characterBudget(line("memo")), characterBudget(line("address")));
 
     // Characters, not bytes.
