@@ -66,7 +66,7 @@ CreateNewDatabase::CreateNewDatabase(Session& session, Navigator& navigator, QWi
     layout->addSpacing(10);
     layout->addLayout(buttons);
     resize(560, 230);
-    draft_->setFocus(); // the first step; the focus chooses nothing, the arrow keys do
+    draft_->setFocus(); // the first step; the focus chooses nothing, Space does
     setEscapeAction([this] {
         navigator_.showFileOpen();
         close();
