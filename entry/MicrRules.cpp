@@ -48,7 +48,34 @@ bool routingCheckDigitValid(std::string_view routing) {
     return sum % 10 == 0;
 }
 
+bool micrFontHasSymbol(char c) {
+    return (c >= '0' && c <= '9') || c == ' ' || (c >= 'A' && c <= 'D') || c == 'd';
+}
+
+std::string micrCharactersWarning(std::string_view text) {
+    std::vector<std::string_view> missing; // each character once, in the order typed
+    for (std::size_t i = 0; i < text.size();) {
+        // A character beyond ASCII is several bytes of UTF-8: it is named whole.
+        std::size_t length = 1;
+        while (i + length < text.size() && (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80)
+            ++length;
+        const std::string_view character = text.substr(i, length);
+        if ((length > 1 || !micrFontHasSymbol(character[0])) &&
+            std::find(missing.begin(), missing.end(), character) == missing.end())
+            missing.push_back(character);
+        i += length;
+    }
+    if (missing.empty())
+        return {};
+    std::string names;
+    for (std::string_view character : missing)
+        names += (names.empty() ? "\"" : " \"") + std::string(character) + "\"";
+    return "The MICR line cannot print " + names + ": use digits, spaces and D for a dash.";
+}
+
 std::string routingNumberWarning(std::string_view routing) {
+    if (std::string characters = micrCharactersWarning(routing); !characters.empty())
+        return characters;
     if (routing.empty() || routing.find('D') != std::string_view::npos)
         return {};
     if (routing.size() != 9 || !allDigits(routing))

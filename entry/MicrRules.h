@@ -23,8 +23,18 @@ void VerifyMicrRow(Dialogs& dialogs, const std::optional<std::string>& bottomRow
 // multiple of 10.
 bool routingCheckDigitValid(std::string_view routing);
 
-// A quiet warning for a routing number as typed, "" when there is nothing to say. Empty numbers and
-// Canadian transit numbers (with a D for the dash) are not tested.
+// Whether the MICR font draws this character: the digits, the space, and the symbols the font puts
+// on letters: A transit, B amount, C on-us, and D or d the dash. Anything else prints as an empty box
+// on the MICR line.
+bool micrFontHasSymbol(char c);
+
+// A quiet warning naming the characters of a MICR number (routing or account) that the font cannot
+// draw, "" when it can draw them all.
+std::string micrCharactersWarning(std::string_view text);
+
+// A quiet warning for a routing number as typed, "" when there is nothing to say: characters the MICR
+// font cannot draw, then the length and the check digit. Canadian transit numbers (with a D for the
+// dash) are not length- or digit-tested.
 std::string routingNumberWarning(std::string_view routing);
 
 } // namespace velmora::entry

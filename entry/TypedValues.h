@@ -14,7 +14,7 @@ inline constexpr std::int64_t kMaxStoredCheckNumber = 2147483647;
 
 // What the user types into the amount and check number boxes. A blank box clears the field
 // (std::nullopt); anything that the field cannot hold exactly fails with a message for the user,
-// and the box then goes back to its last good value.
+// and the screen then keeps the typed text for correcting.
 
 // An amount: an optional sign, digits and at most two decimals, blanks around it allowed.
 Result<std::optional<Money>> parseAmountText(std::string_view text);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velmora twice (optimised, then with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs the whole test suite headless in each build.
+# UndefinedBehaviorSanitizer) and runs the whole test suite headless in each build, the screen flow
+# tests of the first build also under valgrind.
 # VELMORA_SKIP_SANITIZERS=1 skips the second build during development.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,6 +19,10 @@ run_suite() {
 
 "$root/scripts/check-format.sh"
 run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The screen flow under memcheck: a screen freed while one of its own events still runs is caught
+# here even when the freed memory happens to still hold what was there.
+valgrind --tool=memcheck --error-exitcode=1 --leak-check=no --num-callers=40 \
+    "$root/build/test/tests/velmora_gui_tests" --gtest_filter='ScreenFlowTest.*'
 if [ "${VELMORA_SKIP_SANITIZERS:-0}" != 1 ]; then
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON

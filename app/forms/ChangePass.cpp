@@ -14,7 +14,7 @@
 namespace velmora {
 
 ChangePass::ChangePass(Session& session, Navigator& navigator, QWidget* parent)
-    : QDialog(parent)
+    : ScreenDialog(parent)
     , session_(session)
     , navigator_(navigator) {
     setObjectName("ChangePass");
@@ -48,6 +48,10 @@ ChangePass::ChangePass(Session& session, Navigator& navigator, QWidget* parent)
     layout->addLayout(buttons);
     resize(460, 170);
     password1_->setFocus();
+    setEscapeAction([this] {
+        navigator_.showPassword();
+        close();
+    });
 }
 
 void ChangePass::change() {

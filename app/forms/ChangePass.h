@@ -2,16 +2,15 @@
 
 #include "app/Session.h"
 #include "app/forms/Navigator.h"
-
-#include <QDialog>
+#include "app/forms/ScreenDialog.h"
 
 class QLineEdit;
 
 namespace velmora {
 
 // The change-password screen: the new password typed twice. Either way it leads back to the password
-// screen, where the (new or old) password is entered.
-class ChangePass : public QDialog {
+// screen, where the (new or old) password is entered; Escape goes back to it with nothing changed.
+class ChangePass : public ScreenDialog {
 public:
     ChangePass(Session& session, Navigator& navigator, QWidget* parent = nullptr);
 

@@ -19,8 +19,9 @@ public:
     // Ends the program at once (Disagree, Exit on the password, selection and creation screens).
     virtual void endProgram() = 0;
     // The exit routine of the data entry screen: a backup copy of the current database when the
-    // settings ask for it (with the wait screen), then the end of the program. The caller has saved
-    // its record and released the database first.
+    // settings ask for it (with the wait screen), then the end of the program, which closes every
+    // window. The caller has saved its record and released the database first; the routine runs
+    // once the caller's event has returned, and the caller stays open until then.
     virtual void exitProgram() = 0;
 };
 

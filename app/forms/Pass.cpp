@@ -70,7 +70,7 @@ bool micrFontOffered(const std::vector<std::string>& faces) {
 }
 
 Pass::Pass(Session& session, Navigator& navigator, FaceList faces, QWidget* parent)
-    : QDialog(parent)
+    : ScreenDialog(parent)
     , session_(session)
     , navigator_(navigator)
     , faces_(std::move(faces)) {

@@ -3,8 +3,8 @@
 #include "app/Session.h"
 #include "app/Settings.h"
 #include "app/forms/Navigator.h"
+#include "app/forms/ScreenDialog.h"
 
-#include <QDialog>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,8 +18,8 @@ class QPushButton;
 namespace velmora {
 
 // The password screen: the program's name, version and terms of use, the program password, and at
-// every opening the test for the MICR font.
-class Pass : public QDialog {
+// every opening the test for the MICR font. Escape does nothing: Disagree is the way out.
+class Pass : public ScreenDialog {
 public:
     // The face names the printer offers, scanned by the font test.
     using FaceList = std::function<std::vector<std::string>()>;

@@ -123,6 +123,10 @@ private:
 } // namespace
 
 void ScreenFlow::exitProgram() {
+    QTimer::singleShot(0, &lifetime_, [this] { runExitRoutine(); });
+}
+
+void ScreenFlow::runExitRoutine() {
     WaitScreen wait;
     if (Status status = db::runExitRoutine(session_.programDir, session_.currentDatabase, wait); !status)
         session_.dialogs->show(

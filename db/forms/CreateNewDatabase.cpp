@@ -20,7 +20,7 @@ const char* const CreateNewDatabase::kFailureText =
     "the file name.";
 
 CreateNewDatabase::CreateNewDatabase(Session& session, Navigator& navigator, QWidget* parent)
-    : QDialog(parent)
+    : ScreenDialog(parent)
     , session_(session)
     , navigator_(navigator) {
     setObjectName("CreateNewDatabase");
@@ -66,6 +66,11 @@ CreateNewDatabase::CreateNewDatabase(Session& session, Navigator& navigator, QWi
     layout->addSpacing(10);
     layout->addLayout(buttons);
     resize(560, 230);
+    draft_->setFocus(); // the first step; the focus chooses nothing, Space does
+    setEscapeAction([this] {
+        navigator_.showFileOpen();
+        close();
+    });
 }
 
 void CreateNewDatabase::create() {

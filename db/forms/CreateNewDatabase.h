@@ -2,8 +2,7 @@
 
 #include "app/Session.h"
 #include "app/forms/Navigator.h"
-
-#include <QDialog>
+#include "app/forms/ScreenDialog.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -11,7 +10,8 @@ class QRadioButton;
 namespace velmora {
 
 // The creation screen: a new check database from the template file, of the chosen type and name.
-class CreateNewDatabase : public QDialog {
+// Escape goes back to the selection screen without creating anything.
+class CreateNewDatabase : public ScreenDialog {
 public:
     CreateNewDatabase(Session& session, Navigator& navigator, QWidget* parent = nullptr);
 

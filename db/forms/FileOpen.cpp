@@ -5,12 +5,14 @@
 #include "db/DatabaseFiles.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace velmora {
 
@@ -37,7 +39,7 @@ std::string FileOpen::noDatabaseExplanation() {
 }
 
 FileOpen::FileOpen(Session& session, Navigator& navigator, QWidget* parent)
-    : QDialog(parent)
+    : ScreenDialog(parent)
     , session_(session)
     , navigator_(navigator) {
     setObjectName("FileOpen");
@@ -49,6 +51,7 @@ FileOpen::FileOpen(Session& session, Navigator& navigator, QWidget* parent)
     for (const std::string& name : db::listDatabases(session_.programDir))
         files_->addItem(QString::fromStdString(name));
     connect(files_, &QListWidget::itemDoubleClicked, this, [this] { fileOk(); });
+    files_->installEventFilter(this);
 
     auto* instruction =
         new QLabel("Choose a database file from the list and press OK to use it. You may create a "
@@ -95,6 +98,21 @@ FileOpen::FileOpen(Session& session, Navigator& navigator, QWidget* parent)
 void FileOpen::start() {
     if (files_->count() == 0)
         session_.dialogs->inform(noDatabaseExplanation());
+}
+
+bool FileOpen::eventFilter(QObject* watched, QEvent* event) {
+    // The list gets a current file with the focus but selects none, and OK wants a selected one: the
+    // first arrow key selects the current file (or the first) instead of moving past it. Return then
+    // presses OK, the default button.
+    if (watched == files_ && event->type() == QEvent::KeyPress && files_->count() > 0 &&
+        files_->selectedItems().isEmpty()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Down || key == Qt::Key_Up) {
+            files_->setCurrentRow(std::max(files_->currentRow(), 0), QItemSelectionModel::ClearAndSelect);
+            return true;
+        }
+    }
+    return ScreenDialog::eventFilter(watched, event);
 }
 
 void FileOpen::fileOk() {

@@ -2,16 +2,15 @@
 
 #include "app/Session.h"
 #include "app/forms/Navigator.h"
-
-#include <QDialog>
+#include "app/forms/ScreenDialog.h"
 
 class QListWidget;
 
 namespace velmora {
 
 // The database selection screen: the check databases of the program directory, one of which becomes
-// the current database.
-class FileOpen : public QDialog {
+// the current database. Escape does nothing: Exit is the way out.
+class FileOpen : public ScreenDialog {
 public:
     FileOpen(Session& session, Navigator& navigator, QWidget* parent = nullptr);
 
@@ -21,6 +20,9 @@ public:
 
     // The explanation shown when the program directory holds no database.
     static std::string noDatabaseExplanation();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void fileOk();

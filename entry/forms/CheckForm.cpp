@@ -1,20 +1,25 @@
 #include "entry/forms/CheckForm.h"
 
 #include "db/CheckRecord.h"
+#include "entry/EntryWarnings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGroupBox>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStyle>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -39,6 +44,26 @@ struct CaptionedBox {
     int left, top, width;
     const char* caption;
 };
+
+// The order Tab visits the controls: block by block as a person fills in a check. The account
+// holder, the payee and amount, the bank, the memo with the product type beside it, the MICR numbers;
+// then what does not print as typed: the comments, the print options, the number and the date; last
+// the buttons.
+// clang-format off
+constexpr const char* kTabOrder[] = {
+    "Text3", "Text1", "Text2", "Address", "City", "State", "Zip", "Phone",
+    "PayToOrderOf", "CheckAmount",
+    "Bank", "BankCity", "BankState",
+    "Draft", "Combo2",
+    "ABA", "Account",
+    "OptComts", "Combo1", "PrintLabel", "CheckNumber", "CheckDate",
+    "Command5", "Save", "Previous", "Next", "New", "Delete",
+};
+// clang-format on
+
+// The background of a box that has something to say, and of the lines under the check that say it.
+const QColor kWarningTint(0xFF, 0xE8, 0xA3);
+constexpr int kWarningLines = 2;
 
 constexpr CaptionedBox kCaptionedBoxes[] = {
     {"Text3", f::kBusinessName, 120, 345, 4215, "Business Name (if applicable)"},
@@ -82,6 +107,21 @@ QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// The amount and the check number are checked when handed over; other boxes take any text.
+bool isTypedNumber(std::string_view field) {
+    return field == f::kAmount || field == f::kCheck;
+}
+
+void tint(QWidget* box, bool warned) {
+    if (!warned) {
+        box->setPalette(QPalette()); // the window's own colours again
+        return;
+    }
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, kWarningTint);
+    box->setPalette(palette);
+}
+
 // Comments keep CR LF line ends (the print run puts its history lines in front with them); the box
 // works with LF.
 QString commentsForBox(const std::string& stored) {
@@ -105,10 +145,13 @@ CheckForm::CheckForm(Session& session, Navigator& navigator, Dialogs& dialogs, Q
     canvas_ = new QWidget(this);
     canvas_->setObjectName("CheckCanvas");
     canvas_->setFixedSize(pixels(kClientWidth), pixels(kClientHeight));
-    setCentralWidget(canvas_);
     buildControls();
     buildMenus();
-    orderTabsAcrossTheCheck();
+    buildWarningLine();
+    orderTabsByBlocks();
+    // The screen is a picture of the check at a fixed scale: the window keeps the size of its content
+    // rather than growing empty margins.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     // The buttons' access keys win over the menu bar's: "&Previous <<" and the Print menu's "&Print"
     // share Alt+P, and a key that cycles between moving back and leaving the screen is no use.
     for (QPushButton* push : canvas_->findChildren<QPushButton*>())
@@ -119,6 +162,17 @@ CheckForm::CheckForm(Session& session, Navigator& navigator, Dialogs& dialogs, Q
 }
 
 bool CheckForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn && bindingOf(watched))
+        showWarnings(); // the box now typed in comes first
+    if (event->type() == QEvent::FocusOut && !refusing_) {
+        // Leaving the amount or the check number box hands its text over. Losing the focus to a
+        // message box, a menu or another window is not leaving it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        Binding* binding = bindingOf(watched);
+        if (binding && isTypedNumber(binding->field) && reason != Qt::ActiveWindowFocusReason &&
+            reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason && !takeTyped(*binding))
+            return true; // refused: the box has the focus back, and keeps its selection
+    }
     if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
@@ -168,21 +222,12 @@ QLineEdit* CheckForm::textBox(const char* name, const char* field, int left, int
     box->setObjectName(name);
     box->setFont(boxFont());
     place(box, left, top, width, kBoxHeight);
-    bindings_.push_back({box, field, {}});
-    connect(box, &QLineEdit::textEdited, this, [this, box] {
-        // Text fields take every keystroke; the amount and the check number are checked when the
-        // user leaves the box.
-        Binding* binding = bindingOf(box);
-        if (binding->field != std::string_view(f::kAmount) && binding->field != std::string_view(f::kCheck))
-            takeTyped(*binding);
-        if (binding->field == std::string_view(f::kAba))
-            showWarnings();
-    });
-    connect(box, &QLineEdit::editingFinished, this, [this, box] {
-        Binding* binding = bindingOf(box);
-        if (takeTyped(*binding) && binding->field == std::string_view(f::kCheck))
-            showWarnings();
-    });
+    bindings_.push_back({box, field, {}, {}});
+    auto take = [this, box] { takeTyped(*bindingOf(box)); };
+    if (isTypedNumber(field))
+        connect(box, &QLineEdit::returnPressed, this, take); // leaving the box: see eventFilter
+    else
+        connect(box, &QLineEdit::textEdited, this, take);
     return box;
 }
 
@@ -191,6 +236,9 @@ QPushButton* CheckForm::button(const char* name, const QString& text, int left, 
     push->setObjectName(name);
     push->setFont(boxFont());
     place(push, left, kButtonTop, width, kButtonHeight - 15);
+    // A click leaves the focus where it is: the command hands over the box being typed in, and a
+    // refusal is reported once, by the command, not first by the box losing the focus to the button.
+    push->setFocusPolicy(Qt::TabFocus);
     return push;
 }
 
@@ -219,11 +267,13 @@ void CheckForm::buildControls() {
     for (const char* option : kPrintOptionEntries)
         printOptions_->addItem(option);
     printOptions_->setGeometry(pixels(150), pixels(540), pixels(2910), pixels(315));
+    printOptions_->setFocusPolicy(Qt::TabFocus); // as the buttons
     question->setBuddy(printOptions_);
     printLabel_ = new QCheckBox("Print label for this check", frame);
     printLabel_->setObjectName("PrintLabel");
     printLabel_->setFont(captionFont());
     printLabel_->setGeometry(pixels(150), pixels(1080), pixels(2910), pixels(300));
+    printLabel_->setFocusPolicy(Qt::TabFocus);
     connect(printOptions_, &QComboBox::activated, this, [this](int index) {
         run([&] { entry_.choosePrintOption(printOptions_->itemText(index).toStdString()); });
     });
@@ -231,13 +281,6 @@ void CheckForm::buildControls() {
         printLabel_->setTristate(false);
         entry_.setLabelPrint(checked);
     });
-
-    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    checkNumberWarning_ = new QLabel(canvas_);
-    checkNumberWarning_->setObjectName("CheckNumberWarning");
-    checkNumberWarning_->setPixmap(warning.pixmap(pixels(240)));
-    place(checkNumberWarning_, 9300, 490, 240, 240);
-    checkNumberWarning_->hide();
 
     // Payee and amount.
     auto* payTo = textBox("PayToOrderOf", f::kPayTo, 2400, 2775, 4995);
@@ -258,9 +301,9 @@ void CheckForm::buildControls() {
     comments->setTabChangesFocus(true);
     place(comments, 4275, 3720, 5235, 1500);
     caption("Comments (optional - will not print on check)", 4275, 3480, comments);
-    bindings_.push_back({comments, f::kComments, {}});
+    bindings_.push_back({comments, f::kComments, {}, {}});
     connect(comments, &QPlainTextEdit::textChanged, this, [this, comments] {
-        if (!takingTyped_)
+        if (!showingRecord_)
             takeTyped(*bindingOf(comments));
     });
 
@@ -290,11 +333,6 @@ void CheckForm::buildControls() {
     symbol("A", 1395)->setObjectName("TransitSymbolLeft");
     symbol("A", 3540)->setObjectName("TransitSymbolRight");
     caption("Bank Routing or Transit #", 1635, 5280, aba, 2300);
-    routingWarning_ = new QLabel(canvas_);
-    routingWarning_->setObjectName("AbaWarning");
-    routingWarning_->setPixmap(warning.pixmap(pixels(240)));
-    place(routingWarning_, 3840, 5540, 240, 240);
-    routingWarning_->hide();
     auto* account = textBox("Account", f::kAccount, 4260, 5520, 3390);
     account->setFont(micrFont());
     symbol("C", 7650)->setObjectName("OnUsSymbol");
@@ -389,26 +427,51 @@ void CheckForm::buildMenus() {
     }
 }
 
-void CheckForm::orderTabsAcrossTheCheck() {
-    // From the top left of the check to the bottom right, row by row as the eye reads it.
-    std::vector<QWidget*> focusable;
-    for (QWidget* child : canvas_->findChildren<QWidget*>()) {
-        if ((child->focusPolicy() & Qt::TabFocus) && !qobject_cast<QLabel*>(child) && child->parent() &&
-            !child->objectName().isEmpty())
-            focusable.push_back(child);
-    }
-    auto position = [this](QWidget* widget) { return widget->mapTo(canvas_, QPoint(0, 0)); };
-    std::stable_sort(focusable.begin(), focusable.end(), [&](QWidget* a, QWidget* b) {
-        const QPoint pa = position(a), pb = position(b);
-        return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
-    });
-    for (std::size_t i = 1; i < focusable.size(); ++i)
-        setTabOrder(focusable[i - 1], focusable[i]);
+void CheckForm::buildWarningLine() {
+    // Under the check, in the window's client area: what the tinted boxes have to say.
+    warningLine_ = new QLabel;
+    warningLine_->setObjectName("WarningLine");
+    QFont font = boxFont();
+    font.setPointSize(9);
+    warningLine_->setFont(font);
+    warningLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    warningLine_->setContentsMargins(pixels(120), 0, pixels(120), 0);
+    warningLine_->setFixedSize(canvas_->width(),
+                               QFontMetrics(font).lineSpacing() * kWarningLines + pixels(90));
+    QPalette palette = warningLine_->palette();
+    palette.setColor(QPalette::Window, kWarningTint);
+    warningLine_->setPalette(palette);
+
+    auto* client = new QWidget(this);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(canvas_);
+    layout->addWidget(warningLine_);
+    setCentralWidget(client);
 }
 
-CheckForm::Binding* CheckForm::bindingOf(const QWidget* box) {
+void CheckForm::orderTabsByBlocks() {
+    QWidget* previous = nullptr;
+    for (const char* name : kTabOrder) {
+        auto* widget = canvas_->findChild<QWidget*>(name);
+        if (previous)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+CheckForm::Binding* CheckForm::bindingOf(const QObject* box) {
     for (auto& binding : bindings_) {
         if (binding.box == box)
+            return &binding;
+    }
+    return nullptr;
+}
+
+CheckForm::Binding* CheckForm::bindingOf(std::string_view field) {
+    for (auto& binding : bindings_) {
+        if (binding.field == field)
             return &binding;
     }
     return nullptr;
@@ -421,41 +484,53 @@ QString CheckForm::boxText(const Binding& binding) const {
 }
 
 bool CheckForm::takeTyped(Binding& binding) {
+    if (refusing_)
+        return false;
     const QString typed = boxText(binding);
-    if (typed == binding.shown || takingTyped_)
+    if (typed == binding.shown) {
+        if (!binding.refusal.isEmpty()) { // typed back to what the record holds
+            binding.refusal.clear();
+            showWarnings();
+        }
         return true;
+    }
     const std::string value =
         binding.field == std::string_view(f::kComments) ? commentsForRecord(typed) : typed.toStdString();
     if (Status status = entry_.setFieldText(binding.field, value); !status) {
-        // Refused: the box goes back to its last good value before the message shows.
-        takingTyped_ = true;
-        if (auto* edit = qobject_cast<QLineEdit*>(binding.box))
-            edit->setText(binding.shown);
-        else
-            static_cast<QPlainTextEdit*>(binding.box)->setPlainText(binding.shown);
-        takingTyped_ = false;
+        // Refused: the typed text stays in the box, selected, for the user to correct.
+        binding.refusal = fromStd(status.message());
+        showWarnings();
+        // Until the box has the focus back, other boxes losing it hand nothing over.
+        refusing_ = true;
         dialogs_.show({status.message(), {}, DialogButtons::Ok, DialogIcon::Exclamation});
+        binding.box->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(binding.box))
+            edit->selectAll();
+        else
+            static_cast<QPlainTextEdit*>(binding.box)->selectAll();
+        refusing_ = false;
         return false;
     }
     binding.shown = typed;
+    binding.refusal.clear();
+    showWarnings();
     return true;
 }
 
 bool CheckForm::takeAllTyped() {
-    bool all = true;
-    for (auto& binding : bindings_)
-        all = takeTyped(binding) && all;
-    return all;
+    return std::all_of(bindings_.begin(), bindings_.end(),
+                       [this](Binding& binding) { return takeTyped(binding); });
 }
 
 template <typename Command> void CheckForm::run(Command&& command) {
-    takeAllTyped();
+    if (!takeAllTyped())
+        return; // the refused box says why and has the focus
     command();
     showRecord();
 }
 
 void CheckForm::showRecord() {
-    takingTyped_ = true;
+    showingRecord_ = true;
     for (auto& binding : bindings_) {
         const db::Value value = entry_.field(binding.field);
         QString text;
@@ -472,8 +547,9 @@ void CheckForm::showRecord() {
             static_cast<QPlainTextEdit*>(binding.box)->setPlainText(text);
         }
         binding.shown = text;
+        binding.refusal.clear();
     }
-    takingTyped_ = false;
+    showingRecord_ = false;
 
     const RecordOptions& options = entry_.options();
     const int option = printOptions_->findText(fromStd(options.printOption));
@@ -489,13 +565,50 @@ void CheckForm::showRecord() {
 }
 
 void CheckForm::showWarnings() {
-    auto show = [](QLabel* label, const std::string& warning) {
-        label->setToolTip(fromStd(warning));
-        label->setAccessibleName(fromStd(warning));
-        label->setVisible(!warning.empty());
-    };
-    show(routingWarning_, entry_.routingWarning());
-    show(checkNumberWarning_, entry_.checkNumberWarning());
+    // Refusals first, as they hold the commands back; then what the box being typed in has to say;
+    // then the rest in the order of the boxes.
+    QStringList refusals, typedIn, rest;
+    QHash<QWidget*, QStringList> about;
+    const QWidget* focus = QApplication::focusWidget();
+    for (const Binding& binding : bindings_) {
+        if (!binding.refusal.isEmpty()) {
+            refusals << binding.refusal;
+            about[binding.box] << binding.refusal;
+        }
+    }
+    for (const EntryWarning& warning : entryWarnings(entry_)) {
+        const QString text = fromStd(warning.text);
+        bool aboutFocus = false;
+        for (const std::string& field : warning.fields) {
+            if (Binding* binding = bindingOf(field)) {
+                about[binding->box] << text;
+                aboutFocus = aboutFocus || binding->box == focus;
+            }
+        }
+        (aboutFocus ? typedIn : rest) << text;
+    }
+    for (const Binding& binding : bindings_) {
+        const QStringList own = about.value(binding.box);
+        tint(binding.box, !own.isEmpty());
+        binding.box->setToolTip(own.join('\n'));
+    }
+    sayWarnings(refusals + typedIn + rest);
+}
+
+void CheckForm::sayWarnings(const QStringList& warnings) {
+    // One warning a line; the last line counts those that do not fit, and the tool tip has them all.
+    const QFontMetrics metrics(warningLine_->font());
+    const int width = warningLine_->contentsRect().width();
+    QStringList lines;
+    for (qsizetype i = 0; i < std::min<qsizetype>(warnings.size(), kWarningLines); ++i) {
+        const qsizetype more = warnings.size() - kWarningLines;
+        const QString count = i == kWarningLines - 1 && more > 0 ? QString("  (and %1 more)").arg(more) : "";
+        lines << metrics.elidedText(warnings[i], Qt::ElideRight, width - metrics.horizontalAdvance(count)) +
+                     count;
+    }
+    warningLine_->setText(lines.join('\n'));
+    warningLine_->setToolTip(warnings.join('\n'));
+    warningLine_->setAutoFillBackground(!warnings.isEmpty()); // tinted while it says something
 }
 
 bool CheckForm::load() {
@@ -512,34 +625,42 @@ bool CheckForm::load() {
 }
 
 void CheckForm::leaveTo(void (Navigator::*next)()) {
-    takeAllTyped();
-    if (!entry_.save())
+    if (!takeAllTyped() || !entry_.save())
         return; // the message said why; the user's changes stay on the screen
     entry_.close();
     leaving_ = true;
-    close();
     (navigator_.*next)();
+    close();
 }
 
 void CheckForm::exitProgram() {
-    takeAllTyped();
-    entry_.save();
+    if (leaving_)
+        return;
+    // Handing over what was typed and saving it both report their own failures; what they could not
+    // keep is given up only when the user says so.
+    const bool taken = takeAllTyped();
+    const bool saved = entry_.save();
+    if (!(taken && saved) &&
+        !dialogs_.askYesNo("Not all of your changes to this check could be saved. Exit anyway and lose them?",
+                           {}, DialogIcon::Exclamation, DialogAnswer::No))
+        return;
     entry_.close();
     leaving_ = true;
-    close();
+    // The exit routine runs once this event has returned; its wait screen stands over this one, and
+    // its end closes every window.
+    setEnabled(false);
     navigator_.exitProgram();
 }
 
 void CheckForm::notAvailable(const char* what, bool saveFirst) {
-    if (saveFirst) {
-        takeAllTyped();
-        entry_.save();
-    }
+    if (saveFirst && (!takeAllTyped() || !entry_.save()))
+        return;
     dialogs_.informNotAvailable(what);
 }
 
 void CheckForm::closeEvent(QCloseEvent* event) {
-    // Closing the window from its frame leaves the program the way Exit does.
+    // Closing the window from its frame leaves the program the way Exit does; the exit routine closes
+    // it in the end.
     if (!leaving_) {
         event->ignore();
         exitProgram();

@@ -8,6 +8,8 @@
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,6 +26,12 @@ namespace velmora::entry {
 // The data entry screen (form `Check`): one check record at a time, laid out like a printed check.
 // It shows the fields of CheckEntry's current record, hands what the user types back to it and
 // forwards every command; the rules live in CheckEntry.
+//
+// Text boxes hand over every keystroke. The amount and the check number are handed over when the
+// user presses Return or leaves the box, and before every command; a value the field cannot hold is
+// refused with a message and stays in its box, selected, with the focus, and commands wait until it
+// is corrected. Warnings never stop the user: the boxes they are about are tinted, and a line under
+// the check says them.
 class CheckForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -41,16 +49,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // A text box bound to a field of the check record, with the text it showed last.
+    // A text box bound to a field of the check record, with the text the record holds and why the
+    // text in the box was refused ("" when it was not).
     struct Binding {
         QWidget* box;
         const char* field;
         QString shown;
+        QString refusal;
     };
 
     void buildControls();
     void buildMenus();
-    void orderTabsAcrossTheCheck();
+    void buildWarningLine();
+    void orderTabsByBlocks();
     QLabel* caption(const QString& text, int left, int top, QWidget* buddy, int width = 0);
     QLineEdit* textBox(const char* name, const char* field, int left, int top, int width);
     QPushButton* button(const char* name, const QString& text, int left, int width);
@@ -61,10 +72,14 @@ private:
     // Record <-> screen.
     void showRecord();
     void showWarnings();
+    void sayWarnings(const QStringList& warnings);
     QString boxText(const Binding& binding) const;
+    // Hands the box's text to the record; false when it was refused (the box then has the focus).
     bool takeTyped(Binding& binding);
+    // Every box, up to the first refused one.
     bool takeAllTyped();
-    Binding* bindingOf(const QWidget* box);
+    Binding* bindingOf(const QObject* box);
+    Binding* bindingOf(std::string_view field);
 
     // Commands.
     template <typename Command> void run(Command&& command);
@@ -82,12 +97,12 @@ private:
     QComboBox* productTypes_ = nullptr;
     QCheckBox* printLabel_ = nullptr;
     QLabel* recordId_ = nullptr;
-    QLabel* routingWarning_ = nullptr;
-    QLabel* checkNumberWarning_ = nullptr;
+    QLabel* warningLine_ = nullptr;
     QWidget* canvas_ = nullptr;
     double pixelsPerTwip_ = 1.0 / 15;
     bool leaving_ = false;
-    bool takingTyped_ = false;
+    bool showingRecord_ = false; // the boxes change, the user types nothing
+    bool refusing_ = false;      // a refusal's message is up
 };
 
 } // namespace velmora::entry

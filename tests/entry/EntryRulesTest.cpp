@@ -1,9 +1,12 @@
+#include "db/CheckRecord.h"
 #include "entry/CheckNumbering.h"
+#include "entry/EntryWarnings.h"
 #include "entry/MicrRules.h"
 #include "entry/RecordOptions.h"
 #include "entry/TypedValues.h"
 #include "support/ScriptedDialogs.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace velmora::entry;
@@ -103,6 +106,58 @@ TEST(RoutingNumber, CheckDigitWeights371) {
     EXPECT_EQ(routingNumberWarning("123D56789"), ""); // Canadian transit number
     EXPECT_NE(routingNumberWarning("071000014"), "");
     EXPECT_NE(routingNumberWarning("1234"), "");
+}
+
+TEST(MicrCharacters, OnlyWhatTheFontDrawsPassesAndTheRestIsNamedOnce) {
+    for (char c : std::string("0123456789 ABCDd"))
+        EXPECT_TRUE(micrFontHasSymbol(c)) << c;
+    for (char c : std::string("abcEZ-#./x\t"))
+        EXPECT_FALSE(micrFontHasSymbol(c)) << c;
+
+    EXPECT_EQ(micrCharactersWarning("12D34 5d6 C"), "");
+    EXPECT_EQ(micrCharactersWarning(""), "");
+    // Each character once, in the order typed, a character beyond ASCII whole.
+    const std::string warning = micrCharactersWarning("12-34-x5-\xC3\xA9");
+    EXPECT_NE(warning.find("\"-\" \"x\" \"\xC3\xA9\":"), std::string::npos) << warning;
+
+    // A routing number is first tested for what the MICR line can print, a Canadian one too.
+    EXPECT_EQ(routingNumberWarning("07100001-3"), micrCharactersWarning("07100001-3"));
+    EXPECT_NE(routingNumberWarning("123D5678x"), "");
+    EXPECT_EQ(routingNumberWarning("123D56789"), "");
+}
+
+TEST(PrintedLines, EveryPrintedTextHasOneLineAndItsBudget) {
+    namespace f = velmora::db::field;
+    // Every text of the check that prints in the body font, on exactly one line.
+    std::vector<std::string> fields;
+    for (const PrintedLine& line : printedLines())
+        for (const char* field : line.fields)
+            if (field)
+                fields.emplace_back(field);
+    std::vector<std::string> expected = {f::kBusinessName, f::kFirstName, f::kLastName, f::kAddress, f::kCity,
+                                         f::kState,        f::kZip,       f::kPhone,    f::kPayTo,   f::kBank,
+                                         f::kBankCity,     f::kBankState, f::kFor};
+    std::sort(fields.begin(), fields.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(fields, expected);
+
+    auto line = [](std::string_view name) {
+        return *std::find_if(printedLines().begin(), printedLines().end(),
+                             [&](const PrintedLine& l) { return l.name == name; });
+    };
+    // The payee: about 45 characters of 12 pt bold italic between its label and the amount.
+    const PrintedLine payee = line("payee");
+    EXPECT_GE(characterBudget(payee), 40);
+    EXPECT_LE(characterBudget(payee), 50);
+    EXPECT_EQ(printedLineWarning(payee, characterBudget(payee)), "");
+    EXPECT_NE(printedLineWarning(payee, characterBudget(payee) + 1).find("payee"), std::string::npos);
+    // The bank's city and the memo end at the draft texts, well before the account holder's lines.
+    EXPECT_LT(characterBudget(line("bank city and state line")),
+              characterBudget(line("city, state and zip line")));
+    EXPECT_LT(characterBudget(line("memo")), characterBudget(line("address")));
+
+    // Characters, not bytes.
+    EXPECT_EQ(characterCount("Zo\xC3\xAB M\xC3\xBCller"), 10u);
 }
 
 } // namespace

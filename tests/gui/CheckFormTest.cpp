@@ -207,40 +207,124 @@ TEST_F(CheckFormTest, AFileThatIsNotACheckDatabaseIsReportedAndTheSelectionComes
     EXPECT_EQ(navigator.calls, Strings{"FileOpen"});
 }
 
-TEST_F(CheckFormTest, BadAmountsAndCheckNumbersAreRefusedAndTheBoxKeepsItsValue) {
+TEST_F(CheckFormTest, ARefusedAmountOrNumberStaysSelectedInItsBoxUntilCorrected) {
     create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
     const auto id = addCheck(*database, {{"Amount", Money::fromCents(1000)}, {"Check", 500}});
     open();
-
-    type("CheckAmount", "12.345");
+    QLineEdit* amount = child<QLineEdit>("CheckAmount");
+    amount->setFocus();
+    amount->selectAll();
+    QTest::keyClicks(amount, "12.345");
+    QTest::keyClick(amount, Qt::Key_Tab); // leaving the box hands it over
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_NE(dialogs.shown()[0].text.find("two decimals"), std::string::npos);
-    EXPECT_EQ(text("CheckAmount"), "10.00");
-    type("CheckNumber", "12x");
-    EXPECT_EQ(dialogs.shown().size(), 2u);
-    EXPECT_EQ(text("CheckNumber"), "500");
+    EXPECT_EQ(amount->text(), "12.345");
+    EXPECT_TRUE(amount->hasFocus());
+    EXPECT_EQ(amount->selectedText(), "12.345");
+    EXPECT_NE(child<QLabel>("WarningLine")->text().indexOf("two decimals"), -1);
 
-    type("CheckAmount", "99.5");
-    choose("FileSave");
+    // Commands wait for it, each attempt saying why once.
+    click("Previous");
     EXPECT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(shownId(), id);
+    EXPECT_EQ(amount->text(), "12.345");
+    choose("MExit"); // the question's default is to stay
+    EXPECT_EQ(dialogs.shown().size(), 4u);
+    EXPECT_TRUE(navigator.calls.empty());
+    EXPECT_EQ(readCheck(*database, id).amount, Money::fromCents(1000));
+
+    QTest::keyClicks(amount, "99.5"); // replaces the selection
+    QTest::keyClick(amount, Qt::Key_Return);
+    QLineEdit* number = child<QLineEdit>("CheckNumber");
+    number->setFocus();
+    number->selectAll();
+    QTest::keyClicks(number, "12x");
+    QTest::keyClick(number, Qt::Key_Return);
+    EXPECT_EQ(dialogs.shown().size(), 5u);
+    EXPECT_EQ(number->text(), "12x");
+    EXPECT_EQ(number->selectedText(), "12x");
+    // Another box cannot take the focus from it.
+    child<QLineEdit>("PayToOrderOf")->setFocus();
+    EXPECT_EQ(dialogs.shown().size(), 6u);
+    EXPECT_TRUE(number->hasFocus());
+
+    QTest::keyClicks(number, "501");
+    choose("FileSave");
+    EXPECT_EQ(dialogs.shown().size(), 6u);
+    EXPECT_TRUE(child<QLabel>("WarningLine")->text().isEmpty());
     EXPECT_EQ(readCheck(*database, id).amount, Money::fromCents(9950));
-    EXPECT_EQ(readCheck(*database, id).check, 500);
+    EXPECT_EQ(readCheck(*database, id).check, 501);
 }
 
-TEST_F(CheckFormTest, QuietWarningsForTheRoutingDigitAndARepeatedNumber) {
+TEST_F(CheckFormTest, ExitAsksBeforeGivingUpACheckThatCannotBeSaved) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    const auto id = addCheck(*database, {{"PayTo", "Ann"}});
+    open();
+    type("PayToOrderOf", "Annie");
+    database->connection().exec("CREATE TRIGGER NoChanges BEFORE UPDATE ON Account "
+                                "BEGIN SELECT RAISE(ABORT, 'changes are locked'); END");
+
+    choose("MExit");
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_NE(dialogs.shown()[0].text.find("changes are locked"), std::string::npos);
+    EXPECT_EQ(dialogs.shown()[1].buttons, DialogButtons::YesNo);
+    EXPECT_EQ(dialogs.shown()[1].defaultAnswer, DialogAnswer::No);
+    EXPECT_TRUE(navigator.calls.empty());
+    EXPECT_TRUE(form->entry().isOpen());
+    EXPECT_EQ(text("PayToOrderOf"), "Annie");
+
+    // The window's close button asks the same.
+    form->close();
+    EXPECT_EQ(dialogs.shown().size(), 4u);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(navigator.calls.empty());
+
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    choose("MExit");
+    EXPECT_EQ(navigator.calls, Strings{"exitProgram"});
+    EXPECT_FALSE(form->entry().isOpen());
+    EXPECT_EQ(readCheck(*database, id).payTo, "Ann");
+}
+
+TEST_F(CheckFormTest, WarningsTintTheirBoxesAndAreSaidUnderTheCheck) {
     create(DatabaseType::Draft, {{"PayTo", "Velmora"}, {"Check", 456}});
     addCheck(*database, {{"Check", 457}, {"ABA", "071000013"}});
     open();
-    QLabel* aba = child<QLabel>("AbaWarning");
-    QLabel* number = child<QLabel>("CheckNumberWarning");
-    EXPECT_TRUE(aba->isHidden());
+    QLabel* line = child<QLabel>("WarningLine");
+    auto base = [&](const char* box) { return child<QWidget>(box)->palette().color(QPalette::Base); };
+    const QColor plain = base("ABA");
+    auto says = [&](const char* words) { return line->text().indexOf(words) >= 0; };
+    EXPECT_TRUE(line->text().isEmpty());
 
     type("ABA", "071000014");
-    EXPECT_FALSE(aba->isHidden());
-    EXPECT_FALSE(aba->toolTip().isEmpty());
+    EXPECT_NE(base("ABA"), plain);
+    EXPECT_TRUE(says("check digit"));
+    EXPECT_FALSE(child<QWidget>("ABA")->toolTip().isEmpty());
+
+    // The account number gets the same warning for what the MICR font cannot draw.
+    type("Account", "12-34 x56");
+    EXPECT_NE(base("Account"), plain);
+    EXPECT_TRUE(says("\"-\" \"x\"")) << line->text().toStdString();
+    type("Account", "12D34 d56");
+    EXPECT_EQ(base("Account"), plain);
+
     type("CheckNumber", "456");
-    EXPECT_FALSE(number->isHidden());
-    EXPECT_EQ(number->toolTip(), "Another check in this database has the number 456.");
+    EXPECT_NE(base("CheckNumber"), plain);
+    EXPECT_TRUE(says("Another check in this database has the number 456."));
+
+    // A payee longer than its printed line.
+    type("PayToOrderOf", QString(60, 'W'));
+    EXPECT_NE(base("PayToOrderOf"), plain);
+    EXPECT_TRUE(says("payee"));
+    type("PayToOrderOf", "Ann Smith");
+    EXPECT_EQ(base("PayToOrderOf"), plain);
+    EXPECT_FALSE(says("payee"));
+
+    type("ABA", "071000013");
+    type("CheckNumber", "458");
+    EXPECT_TRUE(line->text().isEmpty());
+    EXPECT_EQ(base("ABA"), plain);
     EXPECT_TRUE(dialogs.shown().empty()); // never a message box
 }
 
@@ -287,35 +371,46 @@ TEST_F(CheckFormTest, MenusHoldTheirEntriesInOrder) {
     EXPECT_EQ(navigator.calls, Strings{"FileOpen"});
 }
 
-TEST_F(CheckFormTest, KeyboardFollowsTheCheckAndAccessKeysWork) {
+TEST_F(CheckFormTest, TabFollowsTheBlocksOfACheckAndTheWindowKeepsItsSize) {
     create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
     addCheck(*database, {{"PayTo", "Ann"}});
     open();
 
-    Strings order;
-    QWidget* widget = child<QWidget>("Text3");
-    for (int i = 0; i < 400 && widget; ++i, widget = widget->nextInFocusChain()) {
-        const std::string name = widget->objectName().toStdString();
-        if ((widget->focusPolicy() & Qt::TabFocus) && !name.empty() &&
-            std::find(order.begin(), order.end(), name) == order.end())
-            order.push_back(name);
-    }
-    const Strings expected = {"Text3",     "Text1", "Text2",        "Address",     "City",     "State",
-                              "Zip",       "Phone", "PayToOrderOf", "CheckAmount", "Bank",     "BankCity",
-                              "BankState", "Draft", "ABA",          "Account",     "Command5", "Save",
-                              "Previous",  "Next",  "New",          "Delete"};
-    auto at = [&](const std::string& name) {
-        return std::find(order.begin(), order.end(), name) - order.begin();
+    // The control the focus is in, by the name of the control it belongs to (a list's own line edit
+    // is part of the list).
+    auto focused = [] {
+        QWidget* widget = QApplication::focusWidget();
+        while (widget && (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_")))
+            widget = widget->parentWidget();
+        return widget ? widget->objectName().toStdString() : std::string();
     };
-    for (std::size_t i = 1; i < expected.size(); ++i)
-        EXPECT_LT(at(expected[i - 1]), at(expected[i])) << expected[i - 1] << " before " << expected[i];
+    child<QWidget>("Text3")->setFocus();
+    Strings order;
+    for (int i = 0; i < 29; ++i) {
+        order.push_back(focused());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    const Strings expected = {"Text3",       "Text1",     "Text2",     "Address",      "City",
+                              "State",       "Zip",       "Phone",     "PayToOrderOf", "CheckAmount",
+                              "Bank",        "BankCity",  "BankState", "Draft",        "Combo2",
+                              "ABA",         "Account",   "OptComts",  "Combo1",       "PrintLabel",
+                              "CheckNumber", "CheckDate", "Command5",  "Save",         "Previous",
+                              "Next",        "New",       "Delete",    "Text3"};
+    EXPECT_EQ(order, expected);
+    EXPECT_EQ(child<QPlainTextEdit>("OptComts")->toPlainText(), ""); // Tab left the comments box
 
-    // Tab leaves the comments box like any other instead of typing into it.
-    auto* comments = child<QPlainTextEdit>("OptComts");
-    comments->setFocus();
-    QTest::keyClick(comments, Qt::Key_Tab);
-    EXPECT_FALSE(comments->hasFocus());
-    EXPECT_EQ(comments->toPlainText(), "");
+    // The window keeps the size of the check it shows.
+    const QSize size = form->size();
+    form->resize(size + QSize(400, 300));
+    EXPECT_EQ(form->size(), size);
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+}
+
+TEST_F(CheckFormTest, AccessKeysClickTheirButtons) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    addCheck(*database, {{"PayTo", "Ann"}});
+    open();
+    child<QWidget>("Text3")->setFocus();
 
     // An access key clicks its button the way a mouse does, a moment later.
     auto press = [&](Qt::Key key, auto&& done) {

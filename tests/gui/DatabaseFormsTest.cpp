@@ -1,7 +1,4 @@
-#include "app/Settings.h"
-#include "app/forms/ScreenFlow.h"
 #include "db/DatabaseFiles.h"
-#include "db/RecordSet.h"
 #include "db/forms/CreateNewDatabase.h"
 #include "db/forms/FileOpen.h"
 #include "gui/RecordingNavigator.h"
@@ -110,6 +107,55 @@ TEST_F(DatabaseFormsTest, OkNeedsASelectionAndThenOpensTheChosenDatabase) {
     EXPECT_FALSE(screen->isVisible());
 }
 
+TEST_F(DatabaseFormsTest, TheKeyboardAloneChoosesADatabase) {
+    program_.createDatabase("Payroll", db::DatabaseType::Check);
+    auto screen = openFileOpen();
+    screen->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get()));
+    auto* list = child<QListWidget>(*screen, "File1");
+    ASSERT_TRUE(list->hasFocus());
+
+    // The first Down selects the only file; Return opens it.
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->selectedItems().size(), 1);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_TRUE(dialogs_.shown().empty()) << dialogs_.shownTexts()[0];
+    EXPECT_EQ(navigator_.calls, Strings{"DataEntry"});
+    EXPECT_EQ(session_.currentDatabase, "Payroll.mdb");
+
+    // With more files the first Down selects the first, the next moves on.
+    program_.createDatabase("Monthly", db::DatabaseType::Draft);
+    auto again = openFileOpen();
+    again->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(again.get()));
+    list = child<QListWidget>(*again, "File1");
+    QTest::keyClick(list, Qt::Key_Down);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->selectedItems()[0]->text(), "Monthly.mdb");
+    QTest::keyClick(list, Qt::Key_Down);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->selectedItems()[0]->text(), "Payroll.mdb");
+}
+
+TEST_F(DatabaseFormsTest, EscapeNeverEndsTheProgram) {
+    // The selection screen has no way back: Escape does nothing.
+    program_.createDatabase("Payroll", db::DatabaseType::Check);
+    auto screen = openFileOpen();
+    QTest::keyClick(child<QListWidget>(*screen, "File1"), Qt::Key_Escape);
+    EXPECT_TRUE(screen->isVisible());
+    EXPECT_TRUE(navigator_.calls.empty());
+
+    // The creation screen goes back to the selection screen, creating nothing.
+    CreateNewDatabase create(session_, navigator_);
+    create.show();
+    QTest::keyClicks(child<QLineEdit>(create, "DatabaseName"), "Monthly");
+    QTest::keyClick(child<QLineEdit>(create, "DatabaseName"), Qt::Key_Escape);
+    EXPECT_EQ(navigator_.calls, Strings{"FileOpen"});
+    EXPECT_FALSE(create.isVisible());
+    EXPECT_FALSE(fs::exists(program_.dir() / "Monthly.mdb"));
+    EXPECT_TRUE(dialogs_.shown().empty());
+}
+
 TEST_F(DatabaseFormsTest, DoubleClickOpensAndTheOtherButtonsLeave) {
     program_.createDatabase("Payroll", db::DatabaseType::Check);
     auto screen = openFileOpen();
@@ -194,37 +240,6 @@ TEST_F(CreateNewDatabaseTest, ExistingFileIsLeftUntouchedAndTheScreenStays) {
 
     QTest::mouseClick(child<QPushButton>(screen_, "Exit"), Qt::LeftButton);
     EXPECT_EQ(navigator_.calls, Strings{"endProgram"});
-}
-
-// The exit routine as the program runs it: the wait screen, the backup, a failure reported first.
-class ExitProgramTest : public DatabaseFormsTest {
-protected:
-    ExitProgramTest() {
-        auto settings = SettingsStore::open(program_.dir());
-        db::RecordSet record(settings->connection(), db::schema::settings());
-        record.edit();
-        record.setField(setting::kBackupOnExit, true);
-        record.update();
-        program_.createDatabase("A", db::DatabaseType::Draft);
-        session_.currentDatabase = "A.mdb";
-    }
-    ScreenFlow flow_{session_};
-};
-
-TEST_F(ExitProgramTest, BackupIsMadeSilently) {
-    flow_.exitProgram();
-    EXPECT_TRUE(dialogs_.shown().empty());
-    EXPECT_TRUE(db::CheckDatabase::open(program_.dir() / "A.bak", db::OpenMode::ReadOnly).ok());
-}
-
-TEST_F(ExitProgramTest, FailedBackupIsReportedBeforeTheEnd) {
-    std::ofstream(program_.dir() / "A.bak", std::ios::binary) << "previous backup";
-    std::ofstream(program_.dir() / "A.mdb", std::ios::binary | std::ios::trunc)
-        << "no longer a database, and long enough to be read as a header.......................";
-    flow_.exitProgram();
-    ASSERT_EQ(dialogs_.shown().size(), 1u);
-    EXPECT_NE(dialogs_.shownTexts()[0].find("A.mdb"), std::string::npos) << dialogs_.shownTexts()[0];
-    EXPECT_EQ(readFile(program_.dir() / "A.bak"), "previous backup");
 }
 
 } // namespace

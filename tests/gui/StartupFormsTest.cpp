@@ -180,6 +180,25 @@ TEST_F(StartupFormsTest, ChangedPasswordIsStoredLowerCaseAndTheNextScreenAccepts
     EXPECT_EQ(navigator_.calls, Strings{"FileOpen"});
 }
 
+TEST_F(StartupFormsTest, EscapeNeverEndsTheProgram) {
+    // The password screen has no way back: Escape does nothing.
+    auto pass = openPass();
+    typePassword(*pass, "tul");
+    QTest::keyClick(child<QLineEdit>(*pass, "Password"), Qt::Key_Escape);
+    EXPECT_TRUE(pass->isVisible());
+    EXPECT_EQ(child<QLineEdit>(*pass, "Password")->text(), "tul");
+
+    // The change-password screen goes back to the password screen, changing nothing.
+    ChangePass change(session_, navigator_);
+    change.show();
+    typeNewPassword(change, "daisy", "daisy");
+    QTest::keyClick(child<QLineEdit>(change, "Password2"), Qt::Key_Escape);
+    EXPECT_EQ(navigator_.calls, Strings{"Password"});
+    EXPECT_FALSE(change.isVisible());
+    EXPECT_EQ(storedCheck("tulip"), PasswordCheck::Matches);
+    EXPECT_TRUE(dialogs_.shown().empty());
+}
+
 TEST_F(StartupFormsTest, ExitOnTheChangeScreenEndsTheProgram) {
     ChangePass change(session_, navigator_);
     change.show();
