@@ -20,6 +20,14 @@ std::vector<std::string> listDatabases(const std::filesystem::path& dir);
 // and a `Properties` record of a draft database.
 Status writeTemplateFile(const std::filesystem::path& file);
 
+// Files are built under a hidden temporary name beside the file they become, ".NAME.tmp-PID" (with
+// SQLite's "-journal", "-wal" and "-shm" files beside it while it is written), and removed when the
+// building fails. Whether a file of that pattern was left by a process that is no longer running
+// (killed while it wrote), and so may be removed; nothing else ever is.
+bool isLeftoverTemporary(const std::string& fileName);
+// Removes a database file with the journal files SQLite may have left beside it.
+void removeWithJournals(const std::filesystem::path& file);
+
 // Makes "<name>.mdb" from the template file with its `Description` set to the name and, when given,
 // its `AccountType`. The file is built under a temporary name and appears only when complete; an
 // existing file is never touched, and a name that differs from an existing file's only in letter
