@@ -203,7 +203,7 @@ std::string RecordSet::recordName() const {
 std::optional<Value> RecordSet::fromStorage(const std::string& name, const Value& stored) {
     bool sane = true;
     Value read = stored;
-    if (def_ == &schema::account() && name == field::kAmount) {
+    if (def_ == &schema::account() && schema::accountFieldKind(name) == FieldKind::Money) {
         if (stored.isInteger()) {
             const std::int64_t cents = *stored.integer();
             sane = cents >= -kMaxAmountCents && cents <= kMaxAmountCents;
@@ -223,14 +223,19 @@ std::optional<Value> RecordSet::fromStorage(const std::string& name, const Value
     return std::nullopt;
 }
 
-void RecordSet::loadRow() {
-    if (rowLoaded_)
-        return;
+Statement& RecordSet::selectCurrentRow() {
     Statement& query = prepared("SELECT * FROM " + quoteIdentifier(table_) + " WHERE rowid = ?1");
     query.bind(1, key_);
     if (!query.step())
         throw Error(db_.path().filename().string() + ": the record was deleted by someone else.", 0,
                     db_.path());
+    return query;
+}
+
+void RecordSet::loadRow() {
+    if (rowLoaded_)
+        return;
+    Statement& query = selectCurrentRow();
     stored_.clear();
     row_.clear();
     damaged_.clear();
@@ -309,11 +314,7 @@ std::vector<std::string> RecordSet::changedFields() {
 }
 
 std::vector<std::string> RecordSet::fieldsChangedOnDisk() {
-    Statement& query = prepared("SELECT * FROM " + quoteIdentifier(table_) + " WHERE rowid = ?1");
-    query.bind(1, key_);
-    if (!query.step())
-        throw Error(db_.path().filename().string() + ": the record was deleted by someone else.", 0,
-                    db_.path());
+    Statement& query = selectCurrentRow();
     std::vector<std::string> changed;
     for (int i = 0; i < query.columnCount(); ++i) {
         const std::string name = query.columnName(i);

@@ -101,6 +101,8 @@ private:
                                      bool descending);
     void setPosition(std::optional<std::int64_t> id, Position ifNone);
     void requireCurrent() const;
+    // The current row as stored, stepped onto; throws when it is no longer there.
+    Statement& selectCurrentRow();
     void loadRow();
     void checkField(std::string_view name) const;
     // The value as the program reads it; std::nullopt, with the reason in damaged_, for one out of
