@@ -114,11 +114,15 @@ void removeWithJournals(const fs::path& file) {
         fs::remove(fs::path(file.string() + suffix), ec);
 }
 
+bool hasDatabaseExtension(const fs::path& file) {
+    return lower(file.extension().string()) == ".mdb";
+}
+
 std::vector<std::string> listDatabases(const fs::path& dir) {
     std::vector<std::string> names;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        if (entry.is_regular_file(ec) && lower(entry.path().extension().string()) == ".mdb")
+        if (entry.is_regular_file(ec) && hasDatabaseExtension(entry.path()))
             names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {

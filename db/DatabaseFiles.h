@@ -13,7 +13,10 @@ namespace velmora::db {
 inline constexpr const char* kTemplateFileName = "template.ref";
 inline constexpr std::size_t kMaxDatabaseNameLength = 36;
 
-// The check database files of a program directory (".mdb" in any letter case), by name.
+// Whether a file has the extension of a check database: ".mdb" in any letter case.
+bool hasDatabaseExtension(const std::filesystem::path& file);
+
+// The check database files of a program directory, by name.
 std::vector<std::string> listDatabases(const std::filesystem::path& dir);
 
 // Writes the delivered template file: an `Account` table holding an empty template check (ID 1)

@@ -2,7 +2,6 @@
 
 #include "db/DatabaseFiles.h"
 
-#include <algorithm>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -11,12 +10,6 @@ namespace velmora::db {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 fs::path folderOf(const fs::path& file) {
     return file.has_parent_path() ? file.parent_path() : fs::path(".");
@@ -53,7 +46,7 @@ std::string notWritable(const fs::path& file) {
 
 std::string restoreAdvice(const fs::path& file) {
     const std::string name = file.filename().string();
-    if (lowerCase(file.extension().string()) == ".mdb") {
+    if (hasDatabaseExtension(file)) {
         const std::string backup = backupFileName(name);
         std::error_code ec;
         if (!fs::exists(folderOf(file) / backup, ec))

@@ -1,6 +1,6 @@
 #include "app/ProgramDir.h"
 
-#include "support/TempDir.h"
+#include "support/Fixtures.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -50,14 +50,6 @@ TEST(ProgramDirTest, DefaultFolderFollowsAnAbsoluteXdgDataHomeOnly) {
     }
 }
 
-std::vector<std::string> filesIn(const std::filesystem::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(ProgramDirTest, LeftoversOfAKilledProcessGoAtTheNextStartAndNothingElseDoes) {
     testing::TempDir temp;
     const auto dir = temp.path();
@@ -94,7 +86,7 @@ TEST(ProgramDirTest, LeftoversOfAKilledProcessGoAtTheNextStartAndNothingElseDoes
     ASSERT_TRUE(prepareProgramDir(dir));
     kept.insert(kept.end(), {"PC.OVL", "template.ref"});
     std::sort(kept.begin(), kept.end());
-    EXPECT_EQ(filesIn(dir), kept);
+    EXPECT_EQ(testing::filesIn(dir), kept);
 }
 
 } // namespace

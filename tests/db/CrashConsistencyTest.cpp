@@ -182,13 +182,6 @@ bool isColdJournal(const fs::path& file) {
     return !in.get(first) || first == 0;
 }
 
-std::set<std::string> filesIn(const fs::path& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 void copyFolder(const fs::path& from, const fs::path& to) {
     fs::remove_all(to);
     fs::copy(from, to, fs::copy_options::recursive);
@@ -260,11 +253,12 @@ protected:
         std::map<std::string, std::set<std::string>> allowed;
         for (const auto& file : files)
             allowed[file].insert(digest(pristine.dir() / file));
-        std::set<std::string> names = filesIn(pristine.dir());
+        const auto pristineFiles = testing::filesIn(pristine.dir());
+        std::set<std::string> names(pristineFiles.begin(), pristineFiles.end());
         auto remember = [&] {
             for (const auto& file : files)
                 allowed[file].insert(digest(dir() / file));
-            const auto after = filesIn(dir());
+            const auto after = testing::filesIn(dir());
             names.insert(after.begin(), after.end());
         };
         if (between) {
@@ -288,7 +282,7 @@ protected:
                     << file << " is neither before nor after, killed at write " << point;
             }
             ASSERT_TRUE(prepareProgramDir(dir()));
-            for (const auto& name : filesIn(dir())) {
+            for (const auto& name : testing::filesIn(dir())) {
                 const bool journal = name.ends_with("-journal") &&
                                      std::count(files.begin(), files.end(), name.substr(0, name.size() - 8));
                 if (!names.count(name) && !(journal && isColdJournal(dir() / name)))

@@ -13,7 +13,6 @@
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <set>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -24,13 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using db::DatabaseType;
-
-std::set<std::string> filesIn(const fs::path& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.insert(entry.path().filename().string());
-    return names;
-}
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -86,19 +78,19 @@ TEST(FileFaultTest, AFullDiskIsNamedAndLeavesNothingHalfWritten) {
     std::ifstream oldBackup(dir / "A.bak", std::ios::binary);
     const std::string backupBytes{std::istreambuf_iterator<char>(oldBackup), {}};
     disk.fill();
-    const auto before = filesIn(dir);
+    const auto before = testing::filesIn(dir);
 
     const Status created = db::createDatabase(dir, "B", DatabaseType::Check);
     ASSERT_FALSE(created);
     EXPECT_TRUE(contains(created.message(), "The disk is full: B.mdb could not be written."))
         << created.message();
-    EXPECT_EQ(filesIn(dir), before) << "no part of B.mdb is left";
+    EXPECT_EQ(testing::filesIn(dir), before) << "no part of B.mdb is left";
 
     const Status backedUp = db::backupDatabase(dir, "A.mdb");
     ASSERT_FALSE(backedUp);
     EXPECT_TRUE(contains(backedUp.message(), "The disk is full: A.bak could not be written."))
         << backedUp.message();
-    EXPECT_EQ(filesIn(dir), before);
+    EXPECT_EQ(testing::filesIn(dir), before);
     std::ifstream keptBackup(dir / "A.bak", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(keptBackup), {}), backupBytes);
 
@@ -121,7 +113,7 @@ TEST(FileFaultTest, AFullDiskIsNamedAndLeavesNothingHalfWritten) {
 // Where no small file system can be mounted, a process whose files may not grow stands in for it.
 TEST(FileFaultTest, ADatabaseThatCannotGrowIsNotLeftHalfMade) {
     testing::ProgramDirFixture program;
-    const auto before = filesIn(program.dir());
+    const auto before = testing::filesIn(program.dir());
     const pid_t child = ::fork();
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -133,7 +125,7 @@ TEST(FileFaultTest, ADatabaseThatCannotGrowIsNotLeftHalfMade) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    EXPECT_EQ(filesIn(program.dir()), before);
+    EXPECT_EQ(testing::filesIn(program.dir()), before);
 }
 
 TEST(FileFaultTest, AReadOnlyFolderIsNamedAsSuch) {
