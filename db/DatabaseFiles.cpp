@@ -213,6 +213,8 @@ Status backupDatabase(const fs::path& dir, const std::string& databaseName) {
     const fs::path temporary = temporarySibling(target);
     try {
         Connection db(source, OpenMode::ReadOnly);
+        // A copy of a damaged file must not replace the backup that could restore it.
+        db.requireIntact();
         Statement vacuum(db, "VACUUM INTO ?1");
         vacuum.bind(1, temporary.string());
         vacuum.run();

@@ -44,7 +44,8 @@ Status createDatabase(const std::filesystem::path& dir, const std::string& name,
 std::string backupFileName(const std::string& databaseName);
 
 // A consistent copy of the database under its backup name. The old backup is replaced only once the
-// new copy is complete, so a failed backup leaves the previous one in place.
+// new copy is complete, so a failed backup leaves the previous one in place; a damaged database is
+// not copied at all.
 Status backupDatabase(const std::filesystem::path& dir, const std::string& databaseName);
 
 } // namespace velmora::db

@@ -32,7 +32,7 @@ using db::DatabaseType;
 // count can be set to kill the process just before a given one. Registered in the child only.
 namespace shim {
 
-sqlite3_vfs* real = nullptr;
+sqlite3_vfs* ownVfs = nullptr; // SQLite's own
 sqlite3_vfs vfs;
 long steps = 0;
 long killBefore = -1; // the step the process dies at; -1: never
@@ -46,105 +46,58 @@ struct File {
     sqlite3_file base;
     sqlite3_file* real;
 };
-sqlite3_file* inner(sqlite3_file* file) {
-    return reinterpret_cast<File*>(file)->real;
-}
 
-int close(sqlite3_file* f) {
-    return inner(f)->pMethods->xClose(inner(f));
-}
-int read(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
-    return inner(f)->pMethods->xRead(inner(f), buffer, amount, offset);
-}
-int write(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset) {
-    step();
-    return inner(f)->pMethods->xWrite(inner(f), buffer, amount, offset);
-}
-int truncate(sqlite3_file* f, sqlite3_int64 size) {
-    step();
-    return inner(f)->pMethods->xTruncate(inner(f), size);
-}
-int sync(sqlite3_file* f, int flags) {
-    step();
-    return inner(f)->pMethods->xSync(inner(f), flags);
-}
-int fileSize(sqlite3_file* f, sqlite3_int64* size) {
-    return inner(f)->pMethods->xFileSize(inner(f), size);
-}
-int lock(sqlite3_file* f, int level) {
-    return inner(f)->pMethods->xLock(inner(f), level);
-}
-int unlock(sqlite3_file* f, int level) {
-    return inner(f)->pMethods->xUnlock(inner(f), level);
-}
-int checkReservedLock(sqlite3_file* f, int* out) {
-    return inner(f)->pMethods->xCheckReservedLock(inner(f), out);
-}
-int fileControl(sqlite3_file* f, int op, void* arg) {
-    return inner(f)->pMethods->xFileControl(inner(f), op, arg);
-}
-int sectorSize(sqlite3_file* f) {
-    return inner(f)->pMethods->xSectorSize(inner(f));
-}
-int deviceCharacteristics(sqlite3_file* f) {
-    return inner(f)->pMethods->xDeviceCharacteristics(inner(f));
-}
-int shmMap(sqlite3_file* f, int region, int size, int extend, void volatile** out) {
-    return inner(f)->pMethods->xShmMap(inner(f), region, size, extend, out);
-}
-int shmLock(sqlite3_file* f, int offset, int n, int flags) {
-    return inner(f)->pMethods->xShmLock(inner(f), offset, n, flags);
-}
-void shmBarrier(sqlite3_file* f) {
-    inner(f)->pMethods->xShmBarrier(inner(f));
-}
-int shmUnmap(sqlite3_file* f, int deleteFlag) {
-    return inner(f)->pMethods->xShmUnmap(inner(f), deleteFlag);
-}
-int fetch(sqlite3_file* f, sqlite3_int64 offset, int amount, void** out) {
-    return inner(f)->pMethods->xFetch(inner(f), offset, amount, out);
-}
-int unfetch(sqlite3_file* f, sqlite3_int64 offset, void* page) {
-    return inner(f)->pMethods->xUnfetch(inner(f), offset, page);
-}
+// Passes a file method on to SQLite's own; `kWrites` counts it as a step first.
+template <auto Method, bool kWrites = false> struct Forward;
+template <typename R, typename... Args, R (*sqlite3_io_methods::*Method)(sqlite3_file*, Args...),
+          bool kWrites>
+struct Forward<Method, kWrites> {
+    static R call(sqlite3_file* file, Args... args) {
+        if constexpr (kWrites)
+            step();
+        sqlite3_file* inner = reinterpret_cast<File*>(file)->real;
+        return (inner->pMethods->*Method)(inner, args...);
+    }
+};
 
+using M = sqlite3_io_methods;
 const sqlite3_io_methods methods = {3,
-                                    close,
-                                    read,
-                                    write,
-                                    truncate,
-                                    sync,
-                                    fileSize,
-                                    lock,
-                                    unlock,
-                                    checkReservedLock,
-                                    fileControl,
-                                    sectorSize,
-                                    deviceCharacteristics,
-                                    shmMap,
-                                    shmLock,
-                                    shmBarrier,
-                                    shmUnmap,
-                                    fetch,
-                                    unfetch};
+                                    Forward<&M::xClose>::call,
+                                    Forward<&M::xRead>::call,
+                                    Forward<&M::xWrite, true>::call,
+                                    Forward<&M::xTruncate, true>::call,
+                                    Forward<&M::xSync, true>::call,
+                                    Forward<&M::xFileSize>::call,
+                                    Forward<&M::xLock>::call,
+                                    Forward<&M::xUnlock>::call,
+                                    Forward<&M::xCheckReservedLock>::call,
+                                    Forward<&M::xFileControl>::call,
+                                    Forward<&M::xSectorSize>::call,
+                                    Forward<&M::xDeviceCharacteristics>::call,
+                                    Forward<&M::xShmMap>::call,
+                                    Forward<&M::xShmLock>::call,
+                                    Forward<&M::xShmBarrier>::call,
+                                    Forward<&M::xShmUnmap>::call,
+                                    Forward<&M::xFetch>::call,
+                                    Forward<&M::xUnfetch>::call};
 
 int open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
     auto* wrapper = reinterpret_cast<File*>(file);
     wrapper->real = reinterpret_cast<sqlite3_file*>(wrapper + 1);
-    const int rc = real->xOpen(real, name, wrapper->real, flags, outFlags);
+    const int rc = ownVfs->xOpen(ownVfs, name, wrapper->real, flags, outFlags);
     wrapper->base.pMethods = wrapper->real->pMethods ? &methods : nullptr;
     return rc;
 }
 int remove(sqlite3_vfs*, const char* name, int syncDir) {
     step(); // deleting the journal commits a transaction
-    return real->xDelete(real, name, syncDir);
+    return ownVfs->xDelete(ownVfs, name, syncDir);
 }
 
 void installAsDefault() {
-    real = sqlite3_vfs_find(nullptr);
-    vfs = *real;
+    ownVfs = sqlite3_vfs_find(nullptr);
+    vfs = *ownVfs;
     vfs.zName = "velmora-crash";
-    vfs.szOsFile = static_cast<int>(sizeof(File)) + real->szOsFile;
+    vfs.szOsFile = static_cast<int>(sizeof(File)) + ownVfs->szOsFile;
     vfs.xOpen = open;
     vfs.xDelete = remove;
     sqlite3_vfs_register(&vfs, 1);
@@ -269,6 +222,7 @@ protected:
         copyFolder(pristine.dir(), dir());
         const long total = runChild(operation, -1).steps;
         ASSERT_GT(total, 0);
+        RecordProperty("writes", static_cast<int>(total));
         remember();
 
         const long stride = std::max(1L, total / 60);

@@ -98,6 +98,19 @@ TEST_F(DamagedDataTest, RowsOutOfOrderOnTheDiskAreRefusedOnOpenAndEndEveryWalk) 
     }
 }
 
+TEST_F(DamagedDataTest, ADamagedDatabaseNeverReplacesItsBackup) {
+    ASSERT_TRUE(db::backupDatabase(program.dir(), "Payroll.mdb"));
+    const auto good = std::filesystem::last_write_time(program.dir() / "Payroll.bak");
+    testing::repeatRowIdOnDisk(file(), "Account", 13);
+    const Status backedUp = db::backupDatabase(program.dir(), "Payroll.mdb");
+    ASSERT_FALSE(backedUp);
+    EXPECT_NE(backedUp.message().find("rename Payroll.bak to Payroll.mdb"), std::string::npos)
+        << backedUp.message();
+    EXPECT_EQ(std::filesystem::last_write_time(program.dir() / "Payroll.bak"), good);
+    EXPECT_EQ(testing::filesIn(program.dir()),
+              (std::vector<std::string>{"PC.OVL", "Payroll.bak", "Payroll.mdb", "template.ref"}));
+}
+
 TEST_F(DamagedDataTest, StoredAmountsAndNumbersNoCheckCanCarryAreRefusedNamingRecordAndField) {
     constexpr auto kLowest = std::numeric_limits<std::int64_t>::min();
     constexpr auto kHighest = std::numeric_limits<std::int64_t>::max();
