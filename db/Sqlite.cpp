@@ -57,8 +57,14 @@ Connection::Connection(const std::filesystem::path& path, OpenMode mode)
     sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     registerLikeFunctions(db_);
-    // Reading the schema here turns "file is not a database" into an error at open time.
-    exec("SELECT count(*) FROM sqlite_master");
+    try {
+        // Reading the schema here turns "file is not a database" into an error at open time.
+        exec("SELECT count(*) FROM sqlite_master");
+    } catch (const Error&) {
+        // No destructor runs for a constructor that throws: the handle is closed here.
+        sqlite3_close_v2(std::exchange(db_, nullptr));
+        throw;
+    }
 }
 
 Connection::~Connection() {

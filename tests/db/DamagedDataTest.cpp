@@ -5,8 +5,10 @@
 #include "db/Schema.h"
 #include "support/Fixtures.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sqlite3.h>
 
 namespace velmora {
 namespace {
@@ -161,6 +163,17 @@ TEST_F(DamagedDataTest, StoredAmountsAndNumbersNoCheckCanCarryAreRefusedNamingRe
     store("Properties", "LastCheck", kLowest);
     auto database = open();
     EXPECT_THROW(database.readProperties(), DamagedError);
+}
+
+TEST(DamagedFileTest, AFileThatIsNoDatabaseIsRefusedWithoutKeepingItOpen) {
+    testing::TempDir temp;
+    std::ofstream(temp / "junk.mdb") << std::string(4096, 'j');
+    auto openJunk = [&] { db::Connection junk(temp / "junk.mdb", db::OpenMode::ReadWrite); };
+    EXPECT_THROW(openJunk(), DamagedError);
+    const auto before = sqlite3_memory_used();
+    for (int i = 0; i < 10; ++i)
+        EXPECT_THROW(openJunk(), DamagedError);
+    EXPECT_EQ(sqlite3_memory_used(), before) << "each refused file kept its connection";
 }
 
 } // namespace
