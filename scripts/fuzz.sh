@@ -8,10 +8,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 build="$root/build/fuzz"
 targets=(fuzz_check_database fuzz_settings fuzz_typed_values)
+launcher=${CMAKE_CXX_COMPILER_LAUNCHER:-$(command -v ccache || true)}
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF \
-    ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} >/dev/null
+    ${launcher:+-DCMAKE_CXX_COMPILER_LAUNCHER=$launcher} >/dev/null
 cmake --build "$build" --target "${targets[@]}"
 
 mkdir -p "$build/findings"
