@@ -37,7 +37,7 @@ bool isEmptyText(const db::Value& value) {
 }
 
 // clang-format off
-const std::string kChangedElsewhere = "This check was changed by another screen or program after it was shown here, and you changed the same fields: ";
+const char* const kChangedElsewhere = "This check was changed by another screen or program after it was shown here, and you changed the same fields: ";
 const char* const kChangedElsewhereChoices = ".\n\nYes saves your values, No keeps the saved ones (your other changes are saved either way), Cancel saves nothing and stays on this check.";
 // clang-format on
 
