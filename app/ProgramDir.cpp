@@ -4,6 +4,8 @@
 #include "db/DatabaseFiles.h"
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -18,11 +20,34 @@ fs::path defaultProgramDir() {
     return fs::path(home && *home ? home : ".") / ".local" / "share" / "velmora";
 }
 
+namespace {
+
+bool isSettingsLeftover(const std::string& name) {
+    const std::string temporary = kSettingsTemporaryName;
+    return name == temporary || name == temporary + "-journal" || name == temporary + "-wal" ||
+           name == temporary + "-shm";
+}
+
+void removeLeftovers(const fs::path& dir) {
+    std::error_code ec;
+    std::vector<fs::path> leftovers;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file(ec) && (db::isLeftoverTemporary(name) || isSettingsLeftover(name)))
+            leftovers.push_back(entry.path());
+    }
+    for (const auto& file : leftovers)
+        fs::remove(file, ec);
+}
+
+} // namespace
+
 Status prepareProgramDir(const fs::path& dir) {
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (!fs::is_directory(dir, ec))
         return Status::failure("The program directory " + dir.string() + " cannot be created.");
+    removeLeftovers(dir);
 
     if (!fs::exists(dir / kSettingsFileName, ec)) {
         if (!db::listDatabases(dir).empty())

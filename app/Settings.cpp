@@ -1,6 +1,8 @@
 #include "app/Settings.h"
 
 #include "app/Password.h"
+#include "db/DatabaseFiles.h"
+#include "db/ErrorText.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
 
@@ -13,12 +15,15 @@ Result<SettingsStore> SettingsStore::open(const std::filesystem::path& programDi
         return Result<SettingsStore>::failure("The settings file " + file.string() + " is missing.");
     try {
         auto connection = std::make_unique<db::Connection>(file, db::OpenMode::ReadWrite);
+        connection->requireIntact();
         const db::TableDef* tables[] = {&db::schema::settings(), &db::schema::password(),
                                         &db::schema::businessTypes()};
         if (Status status = db::schema::verifyAndUpgrade(*connection, tables); !status)
             return Result<SettingsStore>::failure("The settings file cannot be used. " + status.message());
         return SettingsStore(std::move(connection));
     } catch (const db::Error& error) {
+        if (auto problem = db::fileProblem(error))
+            return Result<SettingsStore>::failure(*problem);
         return Result<SettingsStore>::failure("The settings file " + file.string() +
                                               " cannot be opened: " + error.what());
     }
@@ -48,9 +53,8 @@ SettingsRecord SettingsStore::read() {
 }
 
 Status SettingsStore::writeDelivered(const std::filesystem::path& file) {
-    const auto temporary = file.parent_path() / ("." + file.filename().string() + ".new");
-    std::error_code ec;
-    std::filesystem::remove(temporary, ec);
+    const auto temporary = file.parent_path() / kSettingsTemporaryName;
+    db::removeWithJournals(temporary);
     try {
         {
             db::Connection db(temporary, db::OpenMode::Create);
@@ -83,12 +87,18 @@ Status SettingsStore::writeDelivered(const std::filesystem::path& file) {
             }
             transaction.commit();
         }
-        std::filesystem::rename(temporary, file, ec);
-        if (ec)
-            throw db::Error("Cannot write " + file.string() + ": " + ec.message());
-    } catch (const std::exception& error) { // a database error, or no memory to hash the password
-        std::filesystem::remove(temporary, ec);
+    } catch (const db::Error& error) {
+        db::removeWithJournals(temporary);
+        return Status::failure(db::userMessage(error, file));
+    } catch (const std::exception& error) { // no memory to hash the password
+        db::removeWithJournals(temporary);
         return Status::failure(error.what());
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, file, ec);
+    if (ec) {
+        db::removeWithJournals(temporary);
+        return Status::failure(db::userMessage(ec, file));
     }
     return {};
 }

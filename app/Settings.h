@@ -12,6 +12,8 @@
 namespace velmora {
 
 inline constexpr const char* kSettingsFileName = "PC.OVL";
+// The delivered settings file is built under this name and renamed when complete.
+inline constexpr const char* kSettingsTemporaryName = ".PC.OVL.new";
 
 // Field names of the settings record (`Properties` of PC.OVL).
 namespace setting {

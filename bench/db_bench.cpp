@@ -1,5 +1,6 @@
 // The record set over a table of 1,000,000 checks: opening, moving to the last row, 1,000 moves
-// forward and a filtered select, beside plain SQLite reading the same table.
+// forward and a filtered select, beside plain SQLite reading the same table; and what checking the
+// whole file for damage would add to opening it.
 #include "db/RecordSet.h"
 #include "db/Schema.h"
 #include "support/TempDir.h"
@@ -123,5 +124,27 @@ void BM_PlainSqliteLikeScan(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PlainSqliteLikeScan)->Unit(benchmark::kMillisecond);
+
+// SQLite's checks of a whole file, each on a connection opened for it as opening a database would:
+// the quick check reads every page; the integrity check also matches every index with its table.
+void runFileCheck(benchmark::State& state, const char* pragma) {
+    const auto path = large().db.path();
+    for (auto _ : state) {
+        Connection db(path, OpenMode::ReadOnly);
+        Statement check(db, pragma);
+        check.step();
+        benchmark::DoNotOptimize(check.columnText(0));
+    }
+}
+
+void BM_QuickCheck(benchmark::State& state) {
+    runFileCheck(state, "PRAGMA quick_check");
+}
+BENCHMARK(BM_QuickCheck)->Unit(benchmark::kMillisecond);
+
+void BM_IntegrityCheck(benchmark::State& state) {
+    runFileCheck(state, "PRAGMA integrity_check");
+}
+BENCHMARK(BM_IntegrityCheck)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,9 +1,18 @@
 #include "db/CheckDatabase.h"
 
+#include "db/ErrorText.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
 
+#include <sqlite3.h>
+
 namespace velmora::db {
+
+namespace {
+// clang-format off
+constexpr const char* kNotAFileOfOurs = " is not a usable check database: it is damaged, or it is not a file of this program. ";
+// clang-format on
+} // namespace
 
 Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, OpenMode mode) {
     const std::string name = file.filename().string();
@@ -12,12 +21,20 @@ Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, Ope
         return Result<CheckDatabase>::failure("The database " + name + " does not exist.");
     try {
         auto connection = std::make_unique<Connection>(file, mode);
+        // A damaged file is refused here, with how to restore its backup, and not halfway through a
+        // print run.
+        connection->requireIntact();
         const TableDef* tables[] = {&schema::account(), &schema::databaseProperties()};
         if (Status status = schema::verifyAndUpgrade(*connection, tables); !status)
             return Result<CheckDatabase>::failure(name + " is not a usable check database. " +
                                                   status.message());
         return CheckDatabase(std::move(connection));
     } catch (const Error& error) {
+        if ((error.code() & 0xff) == SQLITE_NOTADB)
+            return Result<CheckDatabase>::failure(name + kNotAFileOfOurs + restoreAdvice(file));
+        // A file that is in use, unwritable or damaged is not the wrong kind of file: say what it is.
+        if (auto problem = fileProblem(error))
+            return Result<CheckDatabase>::failure(*problem);
         return Result<CheckDatabase>::failure(name + " is not a usable check database. " + error.what());
     }
 }

@@ -45,6 +45,11 @@ inline constexpr const char* kDescription = "Description";
 inline constexpr const char* kLastCheck = "LastCheck";
 } // namespace field
 
+// The bounds of what a check carries. A stored value outside them is damage, never printed: the
+// number is the long integer of the `Check` field, the amount at most $999,999,999.99 either way.
+inline constexpr std::int64_t kMaxCheckNumber = 2'147'483'647;
+inline constexpr std::int64_t kMaxAmountCents = 99'999'999'999;
+
 // Stored values of `Print`.
 namespace print_option {
 inline constexpr const char* kOnce = "Once";

@@ -1,15 +1,17 @@
 #include "db/DatabaseFiles.h"
 
 #include "db/CheckDatabase.h"
+#include "db/ErrorText.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
 
 #include <QString>
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
+#include <sqlite3.h>
 #include <unistd.h>
 
 namespace velmora::db {
@@ -24,11 +26,24 @@ std::string lower(std::string text) {
     return text;
 }
 
-// A name beside `target` that no other file has, for building a file before it appears.
+constexpr std::string_view kTemporaryMark = ".tmp-";
+constexpr const char* kJournalSuffixes[] = {"-journal", "-wal", "-shm"};
+
+// A name beside `target` for building it before it appears (see isLeftoverTemporary). A file of that
+// name can only be the leftover of an earlier process that had the same id.
 fs::path temporarySibling(const fs::path& target) {
-    static std::mt19937_64 random{std::random_device{}()};
-    return target.parent_path() /
-           ("." + target.filename().string() + ".tmp-" + std::to_string(random() % 1000000000));
+    const fs::path temporary =
+        target.parent_path() /
+        ("." + target.filename().string() + std::string(kTemporaryMark) + std::to_string(::getpid()));
+    removeWithJournals(temporary);
+    return temporary;
+}
+
+bool processIsRunning(const std::string& digits) {
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return true; // not an id this program wrote: treat it as someone else's
+    const auto id = static_cast<pid_t>(std::stol(digits));
+    return id <= 0 || ::kill(id, 0) == 0 || errno != ESRCH;
 }
 
 // Moves `from` to `to` only when `to` does not exist (link, then unlink: atomic, never overwrites).
@@ -43,9 +58,9 @@ Status publishNew(const fs::path& from, const fs::path& to) {
             if (!ec)
                 return {};
         }
-        const std::string reason = ec ? ec.message() : std::strerror(linkError);
-        fs::remove(from, ec);
-        return Status::failure("Cannot create " + to.filename().string() + ": " + reason + ".");
+        const std::error_code reason = ec ? ec : std::error_code(linkError, std::generic_category());
+        removeWithJournals(from);
+        return Status::failure(userMessage(reason, to));
     }
     fs::remove(from, ec);
     return {};
@@ -76,11 +91,37 @@ bool syncToDisk(const fs::path& path) {
     return synced;
 }
 
+bool isLeftoverTemporary(const std::string& fileName) {
+    std::string name = fileName;
+    for (const char* suffix : kJournalSuffixes) {
+        if (name.ends_with(suffix)) {
+            name.resize(name.size() - std::strlen(suffix));
+            break;
+        }
+    }
+    const auto mark = name.rfind(kTemporaryMark);
+    if (!name.starts_with('.') || mark == std::string::npos || mark < 2)
+        return false;
+    const std::string digits = name.substr(mark + kTemporaryMark.size());
+    return !digits.empty() && !processIsRunning(digits);
+}
+
+void removeWithJournals(const fs::path& file) {
+    std::error_code ec;
+    fs::remove(file, ec);
+    for (const char* suffix : kJournalSuffixes)
+        fs::remove(fs::path(file.string() + suffix), ec);
+}
+
+bool hasDatabaseExtension(const fs::path& file) {
+    return lower(file.extension().string()) == ".mdb";
+}
+
 std::vector<std::string> listDatabases(const fs::path& dir) {
     std::vector<std::string> names;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        if (entry.is_regular_file(ec) && lower(entry.path().extension().string()) == ".mdb")
+        if (entry.is_regular_file(ec) && hasDatabaseExtension(entry.path()))
             names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
@@ -108,14 +149,15 @@ Status writeTemplateFile(const fs::path& file) {
             properties.update();
             transaction.commit();
         }
-        std::error_code ec;
-        fs::rename(temporary, file, ec);
-        if (ec)
-            throw Error("Cannot write " + file.filename().string() + ": " + ec.message());
     } catch (const Error& error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return Status::failure(error.what());
+        removeWithJournals(temporary);
+        return Status::failure(userMessage(error, file));
+    }
+    std::error_code ec;
+    fs::rename(temporary, file, ec);
+    if (ec) {
+        removeWithJournals(temporary);
+        return Status::failure(userMessage(ec, file));
     }
     return {};
 }
@@ -132,9 +174,14 @@ Status createDatabase(const fs::path& dir, const std::string& name, std::optiona
         return Status::failure(target.filename().string() + " already exists.");
 
     std::error_code ec;
+    if (!fs::is_regular_file(dir / kTemplateFileName, ec))
+        return Status::failure("The template file " + std::string(kTemplateFileName) + " is missing from " +
+                               dir.string() + ".");
     const fs::path temporary = temporarySibling(target);
-    if (!fs::copy_file(dir / kTemplateFileName, temporary, ec))
-        return Status::failure("Cannot copy " + std::string(kTemplateFileName) + ": " + ec.message() + ".");
+    if (!fs::copy_file(dir / kTemplateFileName, temporary, ec)) {
+        removeWithJournals(temporary); // a copy cut short by a full disk
+        return Status::failure(userMessage(ec, target));
+    }
     try {
         auto database = CheckDatabase::open(temporary);
         if (!database)
@@ -148,8 +195,8 @@ Status createDatabase(const fs::path& dir, const std::string& name, std::optiona
             properties.setField(field::kAccountType, databaseTypeText(*type));
         properties.update();
     } catch (const Error& error) {
-        fs::remove(temporary, ec);
-        return Status::failure(error.what());
+        removeWithJournals(temporary);
+        return Status::failure(userMessage(error, target));
     }
     return publishNew(temporary, target);
 }
@@ -165,25 +212,30 @@ Status backupDatabase(const fs::path& dir, const std::string& databaseName) {
     const fs::path temporary = temporarySibling(target);
     try {
         Connection db(source, OpenMode::ReadOnly);
+        // A copy of a damaged file must not replace the backup that could restore it.
+        db.requireIntact();
         Statement vacuum(db, "VACUUM INTO ?1");
         vacuum.bind(1, temporary.string());
         vacuum.run();
     } catch (const Error& error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return Status::failure("The backup copy of " + databaseName + " could not be made: " + error.what());
+        removeWithJournals(temporary);
+        // The database's own connection writes the copy: a failure to write is the backup's.
+        const int cause = error.code() & 0xff;
+        const bool writing = cause == SQLITE_FULL || cause == SQLITE_CANTOPEN || cause == SQLITE_READONLY;
+        return Status::failure("The backup copy of " + databaseName + " could not be made. " +
+                               userMessage(error, writing ? target : fs::path()));
     }
     std::error_code ec;
     // The copy must be on the disk before it replaces the previous backup, and the rename after.
     if (!syncToDisk(temporary)) {
-        fs::remove(temporary, ec);
+        removeWithJournals(temporary);
         return Status::failure("The backup copy of " + databaseName + " could not be written to the disk.");
     }
     fs::rename(temporary, target, ec);
     if (ec) {
-        fs::remove(temporary, ec);
+        removeWithJournals(temporary);
         return Status::failure("The backup copy of " + databaseName + " could not be saved as " +
-                               target.filename().string() + ".");
+                               target.filename().string() + ". " + userMessage(ec, target));
     }
     syncToDisk(dir);
     return {};

@@ -13,12 +13,23 @@ namespace velmora::db {
 inline constexpr const char* kTemplateFileName = "template.ref";
 inline constexpr std::size_t kMaxDatabaseNameLength = 36;
 
-// The check database files of a program directory (".mdb" in any letter case), by name.
+// Whether a file has the extension of a check database: ".mdb" in any letter case.
+bool hasDatabaseExtension(const std::filesystem::path& file);
+
+// The check database files of a program directory, by name.
 std::vector<std::string> listDatabases(const std::filesystem::path& dir);
 
 // Writes the delivered template file: an `Account` table holding an empty template check (ID 1)
 // and a `Properties` record of a draft database.
 Status writeTemplateFile(const std::filesystem::path& file);
+
+// Files are built under a hidden temporary name beside the file they become, ".NAME.tmp-PID" (with
+// SQLite's "-journal", "-wal" and "-shm" files beside it while it is written), and removed when the
+// building fails. Whether a file of that pattern was left by a process that is no longer running
+// (killed while it wrote), and so may be removed; nothing else ever is.
+bool isLeftoverTemporary(const std::string& fileName);
+// Removes a database file with the journal files SQLite may have left beside it.
+void removeWithJournals(const std::filesystem::path& file);
 
 // Makes "<name>.mdb" from the template file with its `Description` set to the name and, when given,
 // its `AccountType`. The file is built under a temporary name and appears only when complete; an
@@ -36,7 +47,8 @@ std::string backupFileName(const std::string& databaseName);
 bool syncToDisk(const std::filesystem::path& path);
 
 // A consistent copy of the database under its backup name. The old backup is replaced only once the
-// new copy is complete, so a failed backup leaves the previous one in place.
+// new copy is complete, so a failed backup leaves the previous one in place; a damaged database is
+// not copied at all.
 Status backupDatabase(const std::filesystem::path& dir, const std::string& databaseName);
 
 } // namespace velmora::db

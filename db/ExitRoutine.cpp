@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "db/DatabaseFiles.h"
+#include "db/ErrorText.h"
 
 namespace velmora::db {
 
@@ -15,7 +16,7 @@ Status runExitRoutine(const std::filesystem::path& programDir, const std::string
         try {
             wanted = settings->read().backupOnExit;
         } catch (const Error& error) {
-            return Status::failure(std::string("The backup setting cannot be read: ") + error.what() +
+            return Status::failure("The backup setting cannot be read: " + userMessage(error) +
                                    " No backup copy was made.");
         }
     } // the settings file is closed before the copy starts

@@ -37,7 +37,9 @@ std::optional<Money> Money::parse(std::string_view text) {
 }
 
 std::string Money::toFixedText() const {
-    const std::int64_t magnitude = cents_ < 0 ? -cents_ : cents_;
+    // In unsigned arithmetic, so that even the most negative value has a magnitude.
+    const std::uint64_t magnitude =
+        cents_ < 0 ? 0 - static_cast<std::uint64_t>(cents_) : static_cast<std::uint64_t>(cents_);
     std::string fraction = std::to_string(magnitude % 100);
     if (fraction.size() < 2)
         fraction.insert(0, 1, '0');

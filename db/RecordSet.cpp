@@ -1,8 +1,22 @@
 #include "db/RecordSet.h"
 
+#include "db/CheckRecord.h"
+#include "db/ErrorText.h"
+
 #include <algorithm>
+#include <cmath>
 
 namespace velmora::db {
+
+namespace {
+
+// Whether a stored check number lies in what the `Check` field holds.
+bool isCheckNumber(const Value& stored) {
+    const auto number = stored.integer();
+    return !number || (*number >= 0 && *number <= kMaxCheckNumber);
+}
+
+} // namespace
 
 RecordSet::RecordSet(Connection& db, const TableDef& table, std::optional<Filter> filter)
     : RecordSet(db, std::string(table.name), std::move(filter)) {
@@ -105,6 +119,16 @@ void RecordSet::moveLast() {
     setPosition(seek("", std::nullopt, true), Position::AfterLast);
 }
 
+// SQLite trusts the order of the rows on a page; when a damaged page breaks it, a seek past one row
+// can land on the same row or an earlier one, and a walk would never end.
+void RecordSet::throwOutOfOrder(std::int64_t from, std::int64_t to) const {
+    throw DamagedError(db_.path().filename().string() +
+                           " is damaged: its records are out of order on the disk (record " +
+                           std::to_string(to) + " comes after record " + std::to_string(from) + "). " +
+                           restoreAdvice(db_.path()),
+                       0, db_.path());
+}
+
 void RecordSet::moveNext() {
     if (position_ == Position::AfterLast)
         return;
@@ -112,7 +136,10 @@ void RecordSet::moveNext() {
         moveFirst();
         return;
     }
-    setPosition(seek(">", key_, false), Position::AfterLast);
+    const auto next = seek(">", key_, false);
+    if (next && *next <= key_)
+        throwOutOfOrder(key_, *next);
+    setPosition(next, Position::AfterLast);
 }
 
 void RecordSet::movePrevious() {
@@ -122,7 +149,10 @@ void RecordSet::movePrevious() {
         setPosition(seek("", std::nullopt, true), Position::BeforeFirst);
         return;
     }
-    setPosition(seek("<", key_, true), Position::BeforeFirst);
+    const auto previous = seek("<", key_, true);
+    if (previous && *previous >= key_)
+        throwOutOfOrder(key_, *previous);
+    setPosition(previous, Position::BeforeFirst);
 }
 
 bool RecordSet::moveTo(std::int64_t id) {
@@ -164,24 +194,57 @@ void RecordSet::requireCurrent() const {
         throw Error("No current record.");
 }
 
-Value RecordSet::fromStorage(std::string_view name, Value stored) const {
-    if (def_ == &schema::account() && stored.isInteger() &&
-        schema::accountFieldKind(name) == FieldKind::Money)
-        return Value(Money::fromCents(*stored.integer()));
-    return stored;
+std::string RecordSet::recordName() const {
+    if (def_ == &schema::account())
+        return "record " + std::to_string(key_);
+    return "the " + table_ + " record";
+}
+
+std::optional<Value> RecordSet::fromStorage(const std::string& name, const Value& stored) {
+    bool sane = true;
+    Value read = stored;
+    if (def_ == &schema::account() && schema::accountFieldKind(name) == FieldKind::Money) {
+        if (stored.isInteger()) {
+            const std::int64_t cents = *stored.integer();
+            sane = cents >= -kMaxAmountCents && cents <= kMaxAmountCents;
+            read = Money::fromCents(cents);
+        } else if (const auto* real = std::get_if<double>(&stored.data())) {
+            sane = std::isfinite(*real) && std::fabs(*real) * 100 <= static_cast<double>(kMaxAmountCents);
+        }
+    } else if ((def_ == &schema::account() && name == field::kCheck) ||
+               (def_ == &schema::databaseProperties() && name == field::kLastCheck)) {
+        sane = isCheckNumber(stored);
+    }
+    if (sane)
+        return read;
+    damaged_[name] = db_.path().filename().string() + " is damaged: " + recordName() + " holds " +
+                     stored.textOrEmpty() + " in the field " + name + ", which no check can carry. " +
+                     restoreAdvice(db_.path());
+    return std::nullopt;
+}
+
+Statement& RecordSet::selectCurrentRow() {
+    Statement& query = prepared("SELECT * FROM " + quoteIdentifier(table_) + " WHERE rowid = ?1");
+    query.bind(1, key_);
+    if (!query.step())
+        throw Error(db_.path().filename().string() + ": the record was deleted by someone else.", 0,
+                    db_.path());
+    return query;
 }
 
 void RecordSet::loadRow() {
     if (rowLoaded_)
         return;
-    Statement& query = prepared("SELECT * FROM " + quoteIdentifier(table_) + " WHERE rowid = ?1");
-    query.bind(1, key_);
-    if (!query.step())
-        throw Error(db_.path().filename().string() + ": the record was deleted by someone else.");
+    Statement& query = selectCurrentRow();
+    stored_.clear();
     row_.clear();
+    damaged_.clear();
     for (int i = 0; i < query.columnCount(); ++i) {
         std::string name = query.columnName(i);
-        row_[name] = fromStorage(name, query.column(i));
+        Value stored = query.column(i);
+        if (auto read = fromStorage(name, stored))
+            row_[name] = std::move(*read);
+        stored_[std::move(name)] = std::move(stored);
     }
     query.reset();
     rowLoaded_ = true;
@@ -197,6 +260,8 @@ Value RecordSet::field(std::string_view name) {
     }
     requireCurrent();
     loadRow();
+    if (auto damaged = damaged_.find(name); damaged != damaged_.end())
+        throw DamagedError(damaged->second, 0, db_.path());
     auto found = row_.find(name);
     return found == row_.end() ? Value() : found->second;
 }
@@ -224,47 +289,97 @@ void RecordSet::cancelUpdate() {
     changes_.clear();
 }
 
-void RecordSet::update() {
-    if (mode_ == Mode::None)
-        throw Error("Update without AddNew or Edit.");
+void RecordSet::revertField(std::string_view name) {
+    if (auto change = changes_.find(name); change != changes_.end())
+        changes_.erase(change);
+}
+
+std::vector<std::string> RecordSet::changedFields() {
+    std::vector<std::string> changed;
     if (mode_ == Mode::Edit) {
         requireCurrent();
-        if (!changes_.empty()) {
-            std::string sql = "UPDATE " + quoteIdentifier(table_) + " SET ";
-            bool first = true;
-            for (const auto& [name, value] : changes_) {
-                sql += (first ? "" : ", ") + quoteIdentifier(name) + " = ?";
-                first = false;
+        loadRow();
+    }
+    for (const auto& name : fields_) {
+        const auto change = changes_.find(name);
+        if (change == changes_.end())
+            continue;
+        // A field set to the value it was read with is not a change: writing it back would undo
+        // what another program saved there meanwhile.
+        const auto read = row_.find(name);
+        if (mode_ == Mode::AddNew || read == row_.end() || !(read->second == change->second))
+            changed.push_back(name);
+    }
+    return changed;
+}
+
+std::vector<std::string> RecordSet::fieldsChangedOnDisk() {
+    Statement& query = selectCurrentRow();
+    std::vector<std::string> changed;
+    for (int i = 0; i < query.columnCount(); ++i) {
+        const std::string name = query.columnName(i);
+        const auto read = stored_.find(name);
+        if (read == stored_.end() || !(read->second == query.column(i)))
+            changed.push_back(name);
+    }
+    query.reset();
+    return changed;
+}
+
+void RecordSet::writeChanges(const std::vector<std::string>& fields) {
+    std::string sql;
+    if (mode_ == Mode::Edit) {
+        sql = "UPDATE " + quoteIdentifier(table_) + " SET ";
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            sql += (i ? ", " : "") + quoteIdentifier(fields[i]) + " = ?";
+        sql += " WHERE rowid = ?";
+    } else if (fields.empty()) {
+        sql = "INSERT INTO " + quoteIdentifier(table_) + " DEFAULT VALUES";
+    } else {
+        std::string names, marks;
+        for (const auto& name : fields) {
+            names += (names.empty() ? "" : ", ") + quoteIdentifier(name);
+            marks += marks.empty() ? "?" : ", ?";
+        }
+        sql = "INSERT INTO " + quoteIdentifier(table_) + " (" + names + ") VALUES (" + marks + ")";
+    }
+    Statement statement(db_, sql);
+    int index = 1;
+    for (const auto& name : fields)
+        statement.bind(index++, changes_.find(name)->second);
+    if (mode_ == Mode::Edit)
+        statement.bind(index, key_);
+    statement.run();
+}
+
+void RecordSet::update(OnConflict onConflict) {
+    if (mode_ == Mode::None)
+        throw Error("Update without AddNew or Edit.");
+    const std::vector<std::string> changed = changedFields();
+    if (mode_ == Mode::Edit) {
+        if (!changed.empty()) {
+            // The comparison and the write are one step: nothing can change the row in between.
+            std::optional<Transaction> transaction;
+            if (!db_.inTransaction())
+                transaction.emplace(db_);
+            if (const auto onDisk = fieldsChangedOnDisk();
+                !onDisk.empty() && onConflict == OnConflict::Fail) {
+                std::string names;
+                for (const auto& name : onDisk)
+                    names += (names.empty() ? "" : ", ") + name;
+                throw ConflictError(db_.path().filename().string() + ": " + recordName() +
+                                        " was changed by another screen or program after it was read (" +
+                                        names + "). Nothing was saved.",
+                                    onDisk, db_.path());
             }
-            sql += " WHERE rowid = ?";
-            Statement statement(db_, sql);
-            int index = 1;
-            for (const auto& [name, value] : changes_)
-                statement.bind(index++, value);
-            statement.bind(index, key_);
-            statement.run();
-            if (db_.changes() == 0)
-                throw Error(db_.path().filename().string() + ": the record was deleted by someone else.");
+            writeChanges(changed);
+            if (transaction)
+                transaction->commit();
         }
         lastModified_ = key_;
         rowLoaded_ = false;
     } else {
-        std::string sql = "INSERT INTO " + quoteIdentifier(table_);
-        if (changes_.empty()) {
-            sql += " DEFAULT VALUES";
-        } else {
-            std::string names, marks;
-            for (const auto& [name, value] : changes_) {
-                names += (names.empty() ? "" : ", ") + quoteIdentifier(name);
-                marks += marks.empty() ? "?" : ", ?";
-            }
-            sql += " (" + names + ") VALUES (" + marks + ")";
-        }
-        Statement statement(db_, sql);
-        int index = 1;
-        for (const auto& [name, value] : changes_)
-            statement.bind(index++, value);
-        statement.run();
+        writeChanges(changed);
         lastModified_ = db_.lastInsertRowId();
         if (filter_) {
             addedOutsideFilter_.push_back(*lastModified_);

@@ -29,6 +29,14 @@ struct Filter {
 // added through the set stays in it (at the end) until the set is re-queried, even where it does not
 // match the filter; after a delete there is no current row until the next move, which goes on from
 // where the deleted row stood. Failures throw db::Error.
+//
+// A damaged file never makes a walk endless: every move forward lands on a greater row id and every
+// move back on a smaller one, or throws DamagedError. A stored amount or check number that no check
+// can carry is refused (DamagedError when that field is read) rather than handed on.
+//
+// Saving an edited row writes only the fields whose value differs from the value read, and only
+// when the row on the disk still holds the values read; otherwise update() throws ConflictError
+// (unless told to keep the set's values) and writes nothing.
 class RecordSet {
 public:
     RecordSet(Connection& db, const TableDef& table, std::optional<Filter> filter = std::nullopt);
@@ -59,7 +67,18 @@ public:
     void edit();
     void addNew();
     void setField(std::string_view name, Value value);
-    void update();
+    // Drops the change made to one field while editing; the field shows its stored value again.
+    void revertField(std::string_view name);
+    // The fields the pending edit changes (those set to a value other than the value read), in the
+    // order of the table; every field set when adding.
+    std::vector<std::string> changedFields();
+
+    // What update() does when the row was changed on the disk since it was read.
+    enum class OnConflict {
+        Fail,     // throw ConflictError, write nothing
+        KeepMine, // write the changed fields all the same; the other fields keep the disk's values
+    };
+    void update(OnConflict onConflict = OnConflict::Fail);
     void cancelUpdate();
     bool editing() const { return mode_ != Mode::None; }
 
@@ -82,9 +101,18 @@ private:
                                      bool descending);
     void setPosition(std::optional<std::int64_t> id, Position ifNone);
     void requireCurrent() const;
+    // The current row as stored, stepped onto; throws when it is no longer there.
+    Statement& selectCurrentRow();
     void loadRow();
     void checkField(std::string_view name) const;
-    Value fromStorage(std::string_view name, Value stored) const;
+    // The value as the program reads it; std::nullopt, with the reason in damaged_, for one out of
+    // bounds.
+    std::optional<Value> fromStorage(const std::string& name, const Value& stored);
+    [[noreturn]] void throwOutOfOrder(std::int64_t from, std::int64_t to) const;
+    std::string recordName() const;
+    // The fields whose value on the disk is no longer the value read (throws when the row is gone).
+    std::vector<std::string> fieldsChangedOnDisk();
+    void writeChanges(const std::vector<std::string>& fields);
 
     Connection& db_;
     std::string table_;
@@ -101,7 +129,9 @@ private:
 
     std::map<std::string, std::unique_ptr<Statement>, std::less<>> statements_;
     bool rowLoaded_ = false;
-    std::map<std::string, Value, std::less<>> row_;
+    std::map<std::string, Value, std::less<>> stored_; // the current row as read, as stored
+    std::map<std::string, Value, std::less<>> row_;    // the same, as the program reads it
+    std::map<std::string, std::string, std::less<>> damaged_;
     Mode mode_ = Mode::None;
     std::map<std::string, Value, std::less<>> changes_;
 };

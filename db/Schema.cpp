@@ -1,5 +1,6 @@
 #include "db/Schema.h"
 
+#include "db/ErrorText.h"
 #include "db/Sqlite.h"
 
 #include <set>
@@ -189,6 +190,8 @@ Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables)
             transaction.commit();
         }
     } catch (const Error& error) {
+        if (fileProblem(error))
+            throw;
         return Status::failure(error.what());
     }
     return {};

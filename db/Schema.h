@@ -46,7 +46,8 @@ void createCheckDatabaseTables(Connection& db);
 void createSettingsTables(Connection& db);
 
 // Checks that the file holds each table with each field; the message names the file and what is
-// missing. Brings an older file up to the current version, in one transaction.
+// missing. Brings an older file up to the current version, in one transaction. A file that cannot
+// be read or written at all (in use, damaged, on a full disk) throws its db::Error instead.
 Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables);
 
 } // namespace schema

@@ -1,11 +1,32 @@
 #include "db/Sqlite.h"
 
+#include "db/ErrorText.h"
 #include "db/LikePattern.h"
 
 #include <sqlite3.h>
 #include <utility>
 
 namespace velmora::db {
+
+namespace {
+
+// Every failure reported by SQLite goes through here: a malformed file becomes a DamagedError whose
+// message tells how to restore the backup; anything else keeps SQLite's own words.
+[[noreturn]] void throwFailure(const std::filesystem::path& file, const std::string& what, int code) {
+    const std::string name = file.filename().string();
+    switch (code & 0xff) {
+    case SQLITE_CORRUPT:
+        throw DamagedError(name + " is damaged (" + what + "). " + restoreAdvice(file), code, file);
+    case SQLITE_NOTADB:
+        throw DamagedError(name + " is damaged, or it is not a file of this program (" + what + "). " +
+                               restoreAdvice(file),
+                           code, file);
+    default:
+        throw Error(name + ": " + what, code, file);
+    }
+}
+
+} // namespace
 
 Connection::Connection(const std::filesystem::path& path, OpenMode mode)
     : path_(path) {
@@ -23,16 +44,27 @@ Connection::Connection(const std::filesystem::path& path, OpenMode mode)
     }
     const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
-        std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        const int code = db_ ? sqlite3_extended_errcode(db_) : rc;
         sqlite3_close(db_);
         db_ = nullptr;
-        throw Error(path.filename().string() + ": " + message, rc);
+        throwFailure(path, message, code);
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, 2000);
+    // A file is data, not code: its triggers and views may call only harmless functions, and no SQL
+    // may rewrite the schema's text or the file's pages behind SQLite's back.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     registerLikeFunctions(db_);
-    // Reading the schema here turns "file is not a database" into an error at open time.
-    exec("SELECT count(*) FROM sqlite_master");
+    try {
+        // Reading the schema here turns "file is not a database" into an error at open time.
+        exec("SELECT count(*) FROM sqlite_master");
+    } catch (const Error&) {
+        // No destructor runs for a constructor that throws: the handle is closed here.
+        sqlite3_close_v2(std::exchange(db_, nullptr));
+        throw;
+    }
 }
 
 Connection::~Connection() {
@@ -53,10 +85,10 @@ Connection& Connection::operator=(Connection&& other) noexcept {
 }
 
 void Connection::fail(std::string_view what, int code) const {
-    std::string message = path_.filename().string() + ": " + std::string(what);
+    std::string message(what);
     if (db_)
         message += ": " + std::string(sqlite3_errmsg(db_));
-    throw Error(message, code);
+    throwFailure(path_, message, code);
 }
 
 void Connection::exec(std::string_view sql) {
@@ -65,8 +97,24 @@ void Connection::exec(std::string_view sql) {
     if (rc != SQLITE_OK) {
         const std::string message = error ? error : sqlite3_errstr(rc);
         sqlite3_free(error);
-        throw Error(path_.filename().string() + ": " + message, rc);
+        throwFailure(path_, message, rc);
     }
+}
+
+bool Connection::inTransaction() const {
+    return sqlite3_get_autocommit(db_) == 0;
+}
+
+void Connection::requireIntact() {
+    Statement check(*this, "PRAGMA quick_check(3)");
+    std::string problems;
+    while (check.step()) {
+        const std::string line = check.columnText(0);
+        if (line != "ok")
+            problems += (problems.empty() ? "" : "; ") + line;
+    }
+    if (!problems.empty())
+        throwFailure(path_, problems, SQLITE_CORRUPT);
 }
 
 std::int64_t Connection::lastInsertRowId() const {

@@ -6,22 +6,50 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace velmora::db {
 
-// A failed database operation. Carries SQLite's message and the file it happened on.
+// A failed database operation. Carries SQLite's message, its extended result code (0 for the
+// program's own failures) and the file it happened on, when known. userMessage() (db/ErrorText.h)
+// turns it into the sentence a user reads.
 class Error : public std::runtime_error {
 public:
-    explicit Error(const std::string& message, int code = 0)
+    explicit Error(const std::string& message, int code = 0, std::filesystem::path file = {})
         : std::runtime_error(message)
-        , code_(code) {}
+        , code_(code)
+        , file_(std::move(file)) {}
     int code() const { return code_; }
+    const std::filesystem::path& file() const { return file_; }
 
 private:
     int code_;
+    std::filesystem::path file_;
+};
+
+// The file cannot be trusted: SQLite finds it malformed, its records are out of order on the disk,
+// or a field holds a value no check can carry. The message says so and how to restore the backup.
+class DamagedError : public Error {
+public:
+    using Error::Error;
+};
+
+// A record was changed on the disk (by another screen or program) after it was read and before the
+// changes made to it were saved. Nothing was written.
+class ConflictError : public Error {
+public:
+    ConflictError(const std::string& message, std::vector<std::string> changedOnDisk,
+                  std::filesystem::path file)
+        : Error(message, 0, std::move(file))
+        , changedOnDisk_(std::move(changedOnDisk)) {}
+    // The fields whose stored value differs from the value read, in table order.
+    const std::vector<std::string>& changedOnDisk() const { return changedOnDisk_; }
+
+private:
+    std::vector<std::string> changedOnDisk_;
 };
 
 enum class OpenMode { ReadWrite, ReadOnly, Create };
@@ -43,9 +71,15 @@ public:
     int userVersion();
     void setUserVersion(int version);
     bool hasTable(std::string_view table);
+    // Whether a transaction is open on this connection.
+    bool inTransaction() const;
+    // Reads every page of the file and throws DamagedError when SQLite finds it malformed (rows out
+    // of order, pages lost or used twice). About a third of a second for a million checks.
+    void requireIntact();
     const std::filesystem::path& path() const { return path_; }
     sqlite3* handle() const { return db_; }
 
+    // Throws the error of a failed call: a DamagedError for a malformed file, else an Error.
     [[noreturn]] void fail(std::string_view what, int code) const;
 
 private:

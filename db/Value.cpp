@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <sstream>
 
 namespace velmora::db {
@@ -53,8 +54,12 @@ std::optional<std::int64_t> Value::integer() const {
 std::optional<Money> Value::money() const {
     if (auto* m = std::get_if<Money>(&data_))
         return *m;
-    if (auto* i = std::get_if<std::int64_t>(&data_))
+    if (auto* i = std::get_if<std::int64_t>(&data_)) {
+        constexpr std::int64_t kLargestDollars = std::numeric_limits<std::int64_t>::max() / 100;
+        if (*i > kLargestDollars || *i < -kLargestDollars)
+            return std::nullopt;
         return Money::fromCents(*i * 100);
+    }
     if (auto* s = std::get_if<std::string>(&data_))
         return Money::parse(*s);
     if (auto* d = std::get_if<double>(&data_))

@@ -2,9 +2,12 @@
 
 #include "app/Clock.h"
 #include "app/Settings.h"
+#include "db/ErrorText.h"
 #include "entry/CheckNumbering.h"
 #include "entry/MicrRules.h"
 #include "entry/TypedValues.h"
+
+#include <algorithm>
 
 namespace velmora::entry {
 
@@ -20,7 +23,7 @@ public:
             step();
         } catch (const db::Error& error) {
             if (!firstError_)
-                firstError_ = error.what();
+                firstError_ = db::userMessage(error);
         }
     }
     const std::optional<std::string>& firstError() const { return firstError_; }
@@ -31,6 +34,18 @@ private:
 
 bool isEmptyText(const db::Value& value) {
     return value.textOrEmpty().empty();
+}
+
+// clang-format off
+const char* const kChangedElsewhere = "This check was changed by another screen or program after it was shown here, and you changed the same fields: ";
+const char* const kChangedElsewhereChoices = ".\n\nYes saves your values, No keeps the saved ones (your other changes are saved either way), Cancel saves nothing and stays on this check.";
+// clang-format on
+
+std::string fieldList(const std::vector<std::string>& fields) {
+    std::string list;
+    for (const auto& name : fields)
+        list += (list.empty() ? "" : ", ") + name;
+    return list;
 }
 
 } // namespace
@@ -50,7 +65,7 @@ template <typename Step> bool CheckEntry::guarded(const std::string& context, St
         step();
         return true;
     } catch (const db::Error& error) {
-        report(context, error.what());
+        report(context, db::userMessage(error));
         return false;
     }
 }
@@ -104,7 +119,8 @@ bool CheckEntry::open(const std::string& databaseName) {
     steps([&] { records_->moveLast(); });
     refreshOptions();
     if (steps.firstError())
-        report("Some of the database " + databaseName + " could not be read.", *steps.firstError());
+        report("Some of the database " + databaseName + " could not be read or updated.",
+               *steps.firstError());
     return true;
 }
 
@@ -131,15 +147,69 @@ void CheckEntry::refreshOptions() {
         // The lists keep what they had; the record itself is reported by the command that moves on it.
         options_ = {};
     }
+    reportDamage();
+}
+
+void CheckEntry::reportDamage() {
+    if (!hasCurrent())
+        return;
+    try {
+        (void)db::CheckRecord::read(*records_);
+    } catch (const db::DamagedError& damage) {
+        // Once per record: the boxes of the damaged fields stay empty until the user types a value.
+        if (records_->currentId() != damageReported_) {
+            damageReported_ = records_->currentId();
+            dialogs_.show({damage.what(), {}, DialogButtons::Ok, DialogIcon::Critical});
+        }
+    } catch (const db::Error&) {
+        // Reported by the command that reads the record.
+    }
 }
 
 bool CheckEntry::save() {
     if (!hasCurrent() || !records_->editing())
         return true;
-    return guarded("The check could not be saved.", [&] {
+    try {
         records_->update();
-        records_->edit();
-    });
+    } catch (const db::ConflictError& conflict) {
+        if (!resolveConflict(conflict))
+            return false;
+    } catch (const db::Error& error) {
+        report("The check could not be saved.", db::userMessage(error));
+        return false;
+    }
+    return guarded("The check could not be read again.", [&] { records_->edit(); });
+}
+
+// Another screen or program saved this check after it was shown here (a print run from the command
+// line puts a history line in front of its comments). Changes to different fields are both kept;
+// where both changed the same field the user chooses, and by default nothing is written, so
+// neither change is lost without the user being asked.
+bool CheckEntry::resolveConflict(const db::ConflictError& conflict) {
+    try {
+        std::vector<std::string> both;
+        for (const auto& name : records_->changedFields()) {
+            const auto& onDisk = conflict.changedOnDisk();
+            if (std::find(onDisk.begin(), onDisk.end(), name) != onDisk.end())
+                both.push_back(name);
+        }
+        if (!both.empty()) {
+            const DialogAnswer answer = dialogs_.show(
+                {kChangedElsewhere + fieldList(both) + kChangedElsewhereChoices, "Check changed elsewhere",
+                 DialogButtons::YesNoCancel, DialogIcon::Exclamation, DialogAnswer::Cancel});
+            if (answer != DialogAnswer::Yes && answer != DialogAnswer::No)
+                return false;
+            if (answer == DialogAnswer::No) {
+                for (const auto& name : both)
+                    records_->revertField(name);
+            }
+        }
+        records_->update(db::RecordSet::OnConflict::KeepMine);
+    } catch (const db::Error& error) {
+        report("The check could not be saved.", db::userMessage(error));
+        return false;
+    }
+    return true;
 }
 
 void CheckEntry::newCheck() {

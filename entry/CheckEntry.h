@@ -44,7 +44,10 @@ public:
     void previous();
     void gotoFirstCheck();
     void deleteCheck();
-    // Writes the typed changes of the current record; false (after a message) when that failed.
+    // Writes the typed changes of the current record; false (after a message) when that failed or the
+    // user chose to keep the record as it is. A record saved meanwhile by another screen or program
+    // is merged: the fields only one side changed keep that side's value; for fields both changed
+    // the user is asked which to keep.
     bool save();
     // Replaces the set the screen browses: a filter, or all checks; the first record becomes current.
     void setFilter(std::optional<db::Filter> filter);
@@ -79,6 +82,8 @@ public:
 private:
     void move(bool forward, const char* endMessage);
     void refreshOptions();
+    void reportDamage();
+    bool resolveConflict(const db::ConflictError& conflict);
     void loadTemplate();
     void report(const std::string& context, const std::string& error);
     template <typename Step> bool guarded(const std::string& context, Step&& step);
@@ -92,6 +97,7 @@ private:
     ProductTypeList productTypes_;
     RecordOptions options_;
     std::string title_ = "Data Entry: ";
+    std::optional<std::int64_t> damageReported_;
 };
 
 } // namespace velmora::entry

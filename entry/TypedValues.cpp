@@ -18,8 +18,12 @@ Result<std::optional<Money>> parseAmountText(std::string_view text) {
     text = trimBlanks(text);
     if (text.empty())
         return std::optional<Money>();
-    if (auto amount = Money::parse(text))
+    if (auto amount = Money::parse(text)) {
+        if (amount->cents() > db::kMaxAmountCents || amount->cents() < -db::kMaxAmountCents)
+            return Result<std::optional<Money>>::failure(
+                "The amount cannot be more than 999999999.99 (nor less than -999999999.99).");
         return std::optional<Money>(*amount);
+    }
     return Result<std::optional<Money>>::failure(
         "The amount must be a number with at most two decimals, for example 1250.00 (no dollar sign or "
         "thousands separators).");

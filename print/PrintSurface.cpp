@@ -4,6 +4,7 @@ namespace velmora::print {
 
 namespace {
 template <class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>; // clang before 17 needs the guide
 
 // Keeps the first failure of a sequence of steps; later steps still run.
 void keepFirstFailure(Status& first, Status next) {

@@ -27,3 +27,8 @@ if [ "${VELMORA_SKIP_SANITIZERS:-0}" != 1 ]; then
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
 fi
+
+# Fuzzing: each libFuzzer target of fuzz/ for a short, bounded time (VELMORA_SKIP_FUZZ=1 skips it).
+if [ "${VELMORA_SKIP_FUZZ:-0}" != 1 ]; then
+    "$root/scripts/fuzz.sh" 20
+fi

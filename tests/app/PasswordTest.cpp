@@ -75,6 +75,28 @@ TEST_F(PasswordTest, NullNeverMatchesAndEmptyTextMatchesOnlyAnEmptyEntry) {
     EXPECT_EQ(check(""), PasswordCheck::Matches);
 }
 
+// A damaged or forged settings file must not make every log-in take gigabytes of memory or hours.
+TEST_F(PasswordTest, AHashAskingForMoreMemoryOrPassesThanAllowedIsADamagedFileAndIsNotChecked) {
+    const char* const salted = "$c2FsdHNhbHRzYWx0c2FsdA$aGFzaGhhc2hoYXNoaGFzaGhhc2hoYXNoaGFzaGhhc2g";
+    for (const char* costs : {"m=4194304,t=2,p=1", "m=19456,t=4294967295,p=1", "m=19456,t=2,p=4096"}) {
+        store(std::string("$argon2id$v=19$") + costs + salted);
+        const auto result = checkPassword(db(), "tulip");
+        ASSERT_FALSE(result.ok()) << costs;
+        EXPECT_NE(result.message().find("PC.OVL is damaged"), std::string::npos) << result.message();
+        EXPECT_NE(result.message().find("more than the 256 MiB and 16 passes allowed"), std::string::npos)
+            << result.message();
+        EXPECT_NE(result.message().find("Restore PC.OVL from a backup copy"), std::string::npos);
+    }
+    for (const char* malformed :
+         {"$argon2id$v=19$m=1x,t=2,p=1$a$b", "$argon2id$", "$argon2id$v=19$m=8,t=1$a$b",
+          "$argon2d$v=19$m=8,t=1,p=1$a$b", "$argon2id$v=19$t=1,m=8,p=1$a$b"}) {
+        store(malformed);
+        const auto result = checkPassword(db(), "tulip");
+        ASSERT_FALSE(result.ok()) << malformed;
+        EXPECT_NE(result.message().find("not a valid password hash"), std::string::npos) << result.message();
+    }
+}
+
 TEST_F(PasswordTest, MissingPasswordRecordIsAFailureNotAMismatch) {
     db::RecordSet record(db(), db::schema::password());
     record.deleteCurrent();

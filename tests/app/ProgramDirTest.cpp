@@ -1,9 +1,16 @@
 #include "app/ProgramDir.h"
 
+#include "support/Fixtures.h"
+
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -41,6 +48,45 @@ TEST(ProgramDirTest, DefaultFolderFollowsAnAbsoluteXdgDataHomeOnly) {
         ScopedEnv xdg("XDG_DATA_HOME", ignored);
         EXPECT_EQ(defaultProgramDir(), "/home/clerk/.local/share/velmora") << ignored;
     }
+}
+
+TEST(ProgramDirTest, LeftoversOfAKilledProcessGoAtTheNextStartAndNothingElseDoes) {
+    testing::TempDir temp;
+    const auto dir = temp.path();
+    ASSERT_TRUE(prepareProgramDir(dir));
+    const pid_t ended = fork();
+    if (ended == 0)
+        _exit(0);
+    ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+    const std::string dead = std::to_string(ended);
+    const std::string running = std::to_string(getpid());
+
+    const std::vector<std::string> leftovers = {".A.bak.tmp-" + dead,
+                                                ".A.bak.tmp-" + dead + "-journal",
+                                                ".Pay roll.mdb.tmp-" + dead,
+                                                ".Pay roll.mdb.tmp-" + dead + "-wal",
+                                                ".PC.OVL.new",
+                                                ".PC.OVL.new-journal"};
+    std::vector<std::string> kept = {
+        "A.mdb",
+        "A.mdb-journal",         // a hot journal: the next open rolls the database back with it
+        ".A.bak.tmp-" + running, // a backup that a running program is writing
+        ".A.bak.tmp-",
+        ".A.bak.tmp-12x",
+        ".tmp-" + dead,
+        "A.bak.tmp-" + dead,
+        "notes.tmp-" + dead,
+        ".PC.OVL.new.old",
+        ".hidden"};
+    for (const auto& name : leftovers)
+        std::ofstream(dir / name) << "x";
+    for (const auto& name : kept)
+        std::ofstream(dir / name) << "x";
+
+    ASSERT_TRUE(prepareProgramDir(dir));
+    kept.insert(kept.end(), {"PC.OVL", "template.ref"});
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(testing::filesIn(dir), kept);
 }
 
 } // namespace

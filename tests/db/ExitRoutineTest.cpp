@@ -29,14 +29,6 @@ void writeFile(const fs::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-std::vector<std::string> filesIn(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class ExitRoutineTest : public ::testing::Test {
 protected:
     void setBackupOnExit(db::Value value) {
@@ -72,7 +64,7 @@ TEST_F(ExitRoutineTest, NullOrNoMakesNoBackupAndLeavesAnExistingOneAlone) {
         EXPECT_TRUE(progress_.calls.empty()) << "no wait screen without a backup";
         EXPECT_EQ(readFile(program_.dir() / "A.bak"), "an older backup");
     }
-    EXPECT_EQ(filesIn(program_.dir()),
+    EXPECT_EQ(testing::filesIn(program_.dir()),
               (std::vector<std::string>{"A.bak", "A.mdb", "PC.OVL", "template.ref"}));
 }
 
@@ -88,7 +80,8 @@ TEST_F(ExitRoutineTest, YesBacksUpUnderTheBakNameAndASecondExitReplacesIt) {
     testing::addCheck(database, {{db::field::kPayTo, "Second payee"}});
     ASSERT_TRUE(exitWith("A.mdb").ok());
     EXPECT_EQ(checksInBackup("A.bak"), 3);
-    EXPECT_EQ(filesIn(program_.dir()), (std::vector<std::string>{"A.bak", "A.mdb", "PC.OVL", "template.ref"}))
+    EXPECT_EQ(testing::filesIn(program_.dir()),
+              (std::vector<std::string>{"A.bak", "A.mdb", "PC.OVL", "template.ref"}))
         << "no temporary file is left behind";
 }
 
@@ -108,7 +101,7 @@ TEST_F(ExitRoutineTest, FailedCopyKeepsThePreviousBackupAndIsReported) {
     EXPECT_EQ(progress_.calls, (std::vector<std::string>{"starting", "finished"}))
         << "the wait screen closes";
     EXPECT_EQ(readFile(program_.dir() / "A.bak"), previous);
-    EXPECT_EQ(filesIn(program_.dir()),
+    EXPECT_EQ(testing::filesIn(program_.dir()),
               (std::vector<std::string>{"A.bak", "A.mdb", "PC.OVL", "template.ref"}));
 
     fs::remove(program_.dir() / "A.mdb");

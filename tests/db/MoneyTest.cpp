@@ -1,6 +1,9 @@
 #include "db/Money.h"
 
+#include "db/Value.h"
+
 #include <gtest/gtest.h>
+#include <limits>
 
 using velmora::Money;
 
@@ -24,4 +27,17 @@ TEST(Money, WritesShortestAndFixedText) {
     EXPECT_EQ(Money::fromCents(-305).toShortestText(), "-3.05");
     EXPECT_EQ(Money::fromCents(1250).toFixedText(), "12.50");
     EXPECT_EQ(Money::fromCents(-5).toFixedText(), "-0.05");
+}
+
+TEST(Money, TheMostNegativeAndPositiveAmountsFormatWithoutOverflow) {
+    constexpr auto kLowest = std::numeric_limits<std::int64_t>::min();
+    constexpr auto kHighest = std::numeric_limits<std::int64_t>::max();
+    EXPECT_EQ(Money::fromCents(kLowest).toFixedText(), "-92233720368547758.08");
+    EXPECT_EQ(Money::fromCents(kHighest).toFixedText(), "92233720368547758.07");
+    EXPECT_EQ(Money::fromCents(kLowest).toShortestText(), "-92233720368547758.08");
+    // Whole dollars that have no exact number of cents are not an amount.
+    EXPECT_EQ(velmora::db::Value(kHighest).money(), std::nullopt);
+    EXPECT_EQ(velmora::db::Value(kLowest).money(), std::nullopt);
+    EXPECT_EQ(velmora::db::Value(std::int64_t{92233720368547758}).money(),
+              Money::fromCents(9223372036854775800));
 }

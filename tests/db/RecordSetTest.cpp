@@ -152,6 +152,67 @@ TEST_F(RecordSetTest, SavingARowThatAnotherConnectionDeletedIsAnError) {
     EXPECT_THROW(records.update(), Error);
 }
 
+// Another program (a print run from the command line) saves the row while this set holds it.
+class RecordSetConflictTest : public RecordSetTest {
+protected:
+    RecordSetConflictTest()
+        : other(temp / "test.mdb", OpenMode::ReadWrite) {
+        db.exec("INSERT INTO Account (PayTo, Comments, Print) VALUES ('Ann', 'old note', 'Once')");
+    }
+    std::vector<std::string> stored() {
+        Statement row(other, "SELECT PayTo, Comments, Print FROM Account");
+        row.step();
+        return {row.columnText(0), row.columnText(1), row.columnText(2)};
+    }
+    Connection other;
+};
+
+TEST_F(RecordSetConflictTest, SavingOverAChangeOnTheDiskFailsNamingItsFieldsAndWritesNothing) {
+    RecordSet records(db, schema::account());
+    EXPECT_EQ(records.field("PayTo").text(), "Ann");
+    records.edit();
+    records.setField("PayTo", "Annie");
+    other.exec(
+        "UPDATE Account SET Print = 'Never', Comments = 'Printed this check' || char(13, 10) || Comments");
+    try {
+        records.update();
+        ADD_FAILURE() << "the change on the disk went unnoticed";
+    } catch (const ConflictError& conflict) {
+        EXPECT_EQ(conflict.changedOnDisk(), (std::vector<std::string>{"Comments", "Print"}));
+        EXPECT_NE(std::string(conflict.what()).find("record 1"), std::string::npos) << conflict.what();
+    }
+    EXPECT_EQ(stored(), (std::vector<std::string>{"Ann", "Printed this check\r\nold note", "Never"}));
+    EXPECT_TRUE(records.editing()) << "the changes stay pending";
+
+    // Keeping this set's values writes the fields it changed and no other.
+    EXPECT_EQ(records.changedFields(), std::vector<std::string>{"PayTo"});
+    records.update(RecordSet::OnConflict::KeepMine);
+    EXPECT_EQ(stored(), (std::vector<std::string>{"Annie", "Printed this check\r\nold note", "Never"}));
+    EXPECT_EQ(records.field("Comments").text(), "Printed this check\r\nold note") << "read again";
+}
+
+TEST_F(RecordSetConflictTest, AFieldSetToTheValueItWasReadWithIsNeverWrittenBack) {
+    RecordSet records(db, schema::account());
+    // A screen hands back every box as it showed it, the comments among them.
+    const Value shown = records.field("Comments");
+    other.exec("UPDATE Account SET Comments = 'history line'");
+    records.edit();
+    records.setField("Comments", shown);
+    records.setField("PayTo", "Ann");
+    EXPECT_TRUE(records.changedFields().empty());
+    EXPECT_NO_THROW(records.update()) << "nothing to write, so nothing to conflict with";
+    EXPECT_EQ(stored()[1], "history line");
+
+    // A set's own saves one after the other are no conflict.
+    records.edit();
+    records.setField("PayTo", "Bob");
+    records.update();
+    records.edit();
+    records.setField("PayTo", "Carl");
+    records.update();
+    EXPECT_EQ(stored(), (std::vector<std::string>{"Carl", "history line", "Once"}));
+}
+
 TEST_F(RecordSetTest, FilterNarrowsAndRequeryWidens) {
     add("Acme");
     add("Bolt");

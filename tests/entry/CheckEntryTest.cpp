@@ -325,6 +325,78 @@ TEST_F(CheckEntryTest, WarningsForRoutingDigitAndRepeatedCheckNumber) {
     EXPECT_EQ(entry.checkNumberWarning(), "");
 }
 
+// A print run from the command line marks the check printed while the screen shows it.
+TEST_F(CheckEntryTest, ChangesSavedElsewhereMeanwhileAreMergedOrTheUserIsAskedWhichToKeep) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
+    const auto id = addCheck(*database, {{"PayTo", "Ann"}, {"Comments", "old note"}, {"Print", "Once"}});
+    openEntry();
+    auto printElsewhere = [&](const char* history) {
+        const std::string comments =
+            std::string(history) + "\r\n" + readCheck(*database, id).comments.value_or("");
+        setCheckFields(*database, id, {{"Comments", comments}, {"Print", "Never"}});
+    };
+
+    // Different fields: both are kept, and the screen shows the saved record.
+    printElsewhere("Printed #1");
+    ASSERT_TRUE(entry.setFieldText("PayTo", "Annie"));
+    ASSERT_TRUE(entry.setFieldText("Comments", "old note")); // the box handed back as it was shown
+    EXPECT_TRUE(entry.save());
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(readCheck(*database, id).payTo, "Annie");
+    EXPECT_EQ(readCheck(*database, id).comments, "Printed #1\r\nold note");
+    EXPECT_EQ(readCheck(*database, id).print, "Never");
+    EXPECT_EQ(text("Comments"), "Printed #1\r\nold note");
+
+    // The same field: the user is asked; the default saves nothing and keeps the typed text.
+    printElsewhere("Printed #2");
+    ASSERT_TRUE(entry.setFieldText("Comments", "my note"));
+    ASSERT_TRUE(entry.setFieldText("PayTo", "Ann B."));
+    EXPECT_FALSE(entry.save());
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].buttons, DialogButtons::YesNoCancel);
+    EXPECT_EQ(dialogs.shown()[0].defaultAnswer, DialogAnswer::Cancel);
+    EXPECT_NE(dialogs.shown()[0].text.find("the same fields: Comments."), std::string::npos);
+    EXPECT_EQ(readCheck(*database, id).comments, "Printed #2\r\nPrinted #1\r\nold note");
+    EXPECT_EQ(readCheck(*database, id).payTo, "Annie");
+    EXPECT_EQ(text("Comments"), "my note");
+
+    // No: the saved comments stay, the other change is saved.
+    dialogs.queueAnswer(DialogAnswer::No);
+    EXPECT_TRUE(entry.save());
+    EXPECT_EQ(readCheck(*database, id).comments, "Printed #2\r\nPrinted #1\r\nold note");
+    EXPECT_EQ(readCheck(*database, id).payTo, "Ann B.");
+
+    // Yes: the user's comments replace them.
+    printElsewhere("Printed #3");
+    ASSERT_TRUE(entry.setFieldText("Comments", "my note"));
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    EXPECT_TRUE(entry.save());
+    EXPECT_EQ(readCheck(*database, id).comments, "my note");
+}
+
+TEST_F(CheckEntryTest, ARecordHoldingAnAmountNoCheckCanCarryIsReportedOnceAndCanBeMended) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
+    const auto id = addCheck(*database, {{"PayTo", "Ann"}});
+    database->connection().exec("UPDATE Account SET Amount = -9223372036854775808 WHERE ID = 2");
+
+    ASSERT_TRUE(entry.open("Payroll.mdb"));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("record 2 holds -9223372036854775808 in the field Amount"),
+              std::string::npos)
+        << dialogs.shown()[0].text;
+    EXPECT_TRUE(entry.field("Amount").isNull());
+    EXPECT_EQ(text("PayTo"), "Ann");
+    entry.previous();
+    entry.next();
+    EXPECT_EQ(dialogs.shown().size(), 1u) << "told once";
+
+    ASSERT_TRUE(entry.setFieldText("Amount", "12.50"));
+    EXPECT_TRUE(entry.save());
+    EXPECT_EQ(readCheck(*database, id).amount, velmora::Money::fromCents(1250));
+}
+
 TEST_F(CheckEntryTest, DatabaseErrorsAreReportedAndTheEntryGoesOn) {
     create(DatabaseType::Draft);
     setCheckFields(*database, 1, {{"PayTo", "Velmora"}});

@@ -3,6 +3,7 @@
 #include "app/ProgramDir.h"
 #include "db/DatabaseFiles.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace velmora::testing {
@@ -45,6 +46,14 @@ db::CheckRecord readCheck(db::CheckDatabase& database, std::int64_t id) {
     if (!records.moveTo(id))
         throw std::runtime_error("no record " + std::to_string(id));
     return db::CheckRecord::read(records);
+}
+
+std::vector<std::string> filesIn(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace velmora::testing

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace velmora::testing {
 
@@ -31,5 +32,8 @@ std::int64_t addCheck(db::CheckDatabase& database, FieldValues fields);
 void setCheckFields(db::CheckDatabase& database, std::int64_t id, FieldValues fields);
 // Reads the record with this ID.
 db::CheckRecord readCheck(db::CheckDatabase& database, std::int64_t id);
+
+// The names of the files in a folder, sorted.
+std::vector<std::string> filesIn(const std::filesystem::path& dir);
 
 } // namespace velmora::testing

@@ -1,0 +1,28 @@
+// Arbitrary bytes opened as the settings file PC.OVL: the settings record read as every screen reads
+// it and the program password checked. A damaged file must be refused with a message, and checking
+// the password must never take more memory or time than the stored hash is allowed to ask for.
+#include "app/Password.h"
+#include "app/Settings.h"
+#include "fuzz/FuzzSupport.h"
+
+#include <cstdint>
+
+using namespace velmora;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto& dir = fuzz::scratchDir();
+    fuzz::writeInput(dir / kSettingsFileName, data, size);
+    auto settings = SettingsStore::open(dir);
+    if (!settings) {
+        fuzz::require(!settings.message().empty(), "a refused settings file without a message");
+        return 0;
+    }
+    try {
+        (void)settings->read();
+    } catch (const db::Error&) {
+        // An unreadable record is reported by the screen that needed it.
+    }
+    const Result<PasswordCheck> check = checkPassword(settings->connection(), "tulip");
+    fuzz::require(check.ok() || !check.message().empty(), "a failed password check without a message");
+    return 0;
+}

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets of fuzz/ with clang (AddressSanitizer, UndefinedBehaviorSanitizer) in
+# build/fuzz and runs each for a bounded time: fuzz.sh [seconds per target, default 30].
+# The committed seeds in fuzz/corpus/TARGET are read, never written; what a run learns is kept in
+# build/fuzz/corpus/TARGET for the next run, and a finding is saved in build/fuzz/findings.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-30}
+build="$root/build/fuzz"
+targets=(fuzz_check_database fuzz_settings fuzz_typed_values)
+launcher=${CMAKE_CXX_COMPILER_LAUNCHER:-$(command -v ccache || true)}
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF \
+    ${launcher:+-DCMAKE_CXX_COMPILER_LAUNCHER=$launcher} >/dev/null
+cmake --build "$build" --target "${targets[@]}"
+
+mkdir -p "$build/findings"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+for target in "${targets[@]}"; do
+    name=${target#fuzz_}
+    mkdir -p "$build/corpus/$name"
+    log="$build/$name.log"
+    # A hash check may take a second; anything near the timeout is a finding.
+    if ! "$build/fuzz/$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 -max_len=65536 \
+        -print_final_stats=1 -artifact_prefix="$build/findings/$name-" \
+        "$build/corpus/$name" "$root/fuzz/corpus/$name" >"$log" 2>&1; then
+        tail -n 60 "$log"
+        echo "fuzz: $target found a fault; the input is in $build/findings" >&2
+        exit 1
+    fi
+    echo "fuzz: $target ran ${seconds}s: $(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}') inputs, no fault"
+done

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace velmora::testing {
+
+// Damages the leaf page that holds a table's rows the way a torn write can: the row at position
+// `cell` (from 0) is given the row id of the row before it, so that the rows are out of order on
+// the disk (PRAGMA integrity_check: "Rowid ... out of order") and a seek past that id finds the
+// same row again. The table must fit on its root page, with row ids below 128.
+void repeatRowIdOnDisk(const std::filesystem::path& file, const std::string& table, int cell);
+
+} // namespace velmora::testing
