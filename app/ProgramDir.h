@@ -1,11 +1,14 @@
 #pragma once
 
-#include "app/Result.h"
+#include "base/Result.h"
 
 #include <filesystem>
 #include <optional>
 
 namespace velmora {
+
+// The export file of a program directory, beside the databases.
+inline constexpr const char* kExportFileName = "EXPORT.TXT";
 
 // The folder of PC.OVL, the check databases, template.ref and the export file: the --dir option,
 // otherwise $XDG_DATA_HOME/velmora (~/.local/share/velmora).

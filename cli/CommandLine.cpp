@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
 
-#include "app/Product.h"
+#include "base/Product.h"
 #include "cli/ConvertCommand.h"
 #include "cli/PrintCommand.h"
 

@@ -9,7 +9,7 @@
 #include "print/PdfOutput.h"
 #include "print/PdfSurface.h"
 #include "print/PrintRun.h"
-#include "print/forms/PrinterSurface.h"
+#include "print/printer/PrinterSurface.h"
 
 #include <QPrinterInfo>
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "db/DatabaseFiles.h"
 
+#include "base/Text.h"
 #include "db/CheckDatabase.h"
 #include "db/ErrorText.h"
 #include "db/RecordSet.h"
@@ -19,12 +20,6 @@ namespace velmora::db {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 constexpr std::string_view kTemporaryMark = ".tmp-";
 constexpr const char* kJournalSuffixes[] = {"-journal", "-wal", "-shm"};
@@ -72,9 +67,9 @@ bool fileNameTaken(const fs::path& dir, const std::string& fileName) {
     std::error_code ec;
     if (fs::exists(dir / fileName, ec) || ec)
         return true;
-    const std::string wanted = lower(fileName);
+    const std::string wanted = lowerCaseBytes(fileName);
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        if (lower(entry.path().filename().string()) == wanted)
+        if (lowerCaseBytes(entry.path().filename().string()) == wanted)
             return true;
     }
     return false;
@@ -114,7 +109,7 @@ void removeWithJournals(const fs::path& file) {
 }
 
 bool hasDatabaseExtension(const fs::path& file) {
-    return lower(file.extension().string()) == ".mdb";
+    return lowerCaseBytes(file.extension().string()) == ".mdb";
 }
 
 std::vector<std::string> listDatabases(const fs::path& dir) {
@@ -125,7 +120,7 @@ std::vector<std::string> listDatabases(const fs::path& dir) {
             names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const std::string la = lower(a), lb = lower(b);
+        const std::string la = lowerCaseBytes(a), lb = lowerCaseBytes(b);
         return la != lb ? la < lb : a < b;
     });
     return names;

@@ -1,15 +1,14 @@
 #include "db/Money.h"
 
+#include "base/Text.h"
+
 #include <cctype>
 #include <cstdlib>
 
 namespace velmora {
 
 std::optional<Money> Money::parse(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
+    text = trimBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
         negative = text.front() == '-';

@@ -1,7 +1,7 @@
 #include "entry/CheckEntry.h"
 
-#include "app/Clock.h"
 #include "app/Settings.h"
+#include "base/Clock.h"
 #include "db/ErrorText.h"
 #include "entry/CheckNumbering.h"
 #include "entry/MicrRules.h"

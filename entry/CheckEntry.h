@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Dialogs.h"
-#include "app/Result.h"
+#include "base/Dialogs.h"
+#include "base/Result.h"
 #include "db/CheckDatabase.h"
 #include "db/RecordSet.h"
 #include "entry/RecordOptions.h"

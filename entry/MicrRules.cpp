@@ -1,5 +1,7 @@
 #include "entry/MicrRules.h"
 
+#include "base/MicrCharacters.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -48,10 +50,6 @@ bool routingCheckDigitValid(std::string_view routing) {
     return sum % 10 == 0;
 }
 
-bool micrFontHasSymbol(char c) {
-    return (c >= '0' && c <= '9') || c == ' ' || (c >= 'A' && c <= 'D') || c == 'd';
-}
-
 std::string micrCharactersWarning(std::string_view text) {
     std::vector<std::string_view> missing; // each character once, in the order typed
     for (std::size_t i = 0; i < text.size();) {
@@ -60,7 +58,7 @@ std::string micrCharactersWarning(std::string_view text) {
         while (i + length < text.size() && (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80)
             ++length;
         const std::string_view character = text.substr(i, length);
-        if ((length > 1 || !micrFontHasSymbol(character[0])) &&
+        if ((length > 1 || !micrHasSymbol(static_cast<unsigned char>(character[0]))) &&
             std::find(missing.begin(), missing.end(), character) == missing.end())
             missing.push_back(character);
         i += length;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Dialogs.h"
+#include "base/Dialogs.h"
 
 #include <optional>
 #include <string>
@@ -23,13 +23,8 @@ void VerifyMicrRow(Dialogs& dialogs, const std::optional<std::string>& bottomRow
 // multiple of 10.
 bool routingCheckDigitValid(std::string_view routing);
 
-// Whether the MICR font draws this character: the digits, the space, and the symbols the font puts
-// on letters: A transit, B amount, C on-us, and D or d the dash. Anything else prints as an empty box
-// on the MICR line.
-bool micrFontHasSymbol(char c);
-
 // A quiet warning naming the characters of a MICR number (routing or account) that the font cannot
-// draw, "" when it can draw them all.
+// draw (base/MicrCharacters.h), "" when it can draw them all.
 std::string micrCharactersWarning(std::string_view text);
 
 // A quiet warning for a routing number as typed, "" when there is nothing to say: characters the MICR

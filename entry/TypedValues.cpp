@@ -1,18 +1,10 @@
 #include "entry/TypedValues.h"
 
+#include "base/Text.h"
+
 #include <cctype>
 
 namespace velmora::entry {
-
-namespace {
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
-} // namespace
 
 Result<std::optional<Money>> parseAmountText(std::string_view text) {
     text = trimBlanks(text);

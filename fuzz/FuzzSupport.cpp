@@ -1,4 +1,4 @@
-#include "fuzz/FuzzSupport.h"
+#include "FuzzSupport.h"
 
 #include "db/DatabaseFiles.h"
 

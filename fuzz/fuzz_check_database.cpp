@@ -1,11 +1,11 @@
 // Arbitrary bytes opened as a check database and walked both ways, every field of every record read
 // as the print run reads it, and one record edited and saved. A damaged file must end in a db::Error
 // or a refused open: never a crash, an endless walk, or a value no check can carry.
+#include "FuzzSupport.h"
 #include "db/CheckDatabase.h"
 #include "db/CheckRecord.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
-#include "fuzz/FuzzSupport.h"
 
 #include <cstdint>
 

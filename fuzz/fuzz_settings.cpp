@@ -1,9 +1,9 @@
 // Arbitrary bytes opened as the settings file PC.OVL: the settings record read as every screen reads
 // it and the program password checked. A damaged file must be refused with a message, and checking
 // the password must never take more memory or time than the stored hash is allowed to ask for.
+#include "FuzzSupport.h"
 #include "app/Password.h"
 #include "app/Settings.h"
-#include "fuzz/FuzzSupport.h"
 
 #include <cstdint>
 

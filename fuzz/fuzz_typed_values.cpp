@@ -1,7 +1,7 @@
 // Arbitrary text typed into the amount and check number boxes. What is taken must lie within what a
 // check carries and read back to the same value from the text the screen then shows.
+#include "FuzzSupport.h"
 #include "entry/TypedValues.h"
-#include "fuzz/FuzzSupport.h"
 
 #include <cstdint>
 #include <string>

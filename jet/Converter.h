@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Result.h"
+#include "base/Result.h"
 #include "jet/ConversionPlan.h"
 #include "jet/ReaderProcess.h"
 

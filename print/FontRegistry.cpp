@@ -15,7 +15,7 @@ bool registerBundledFonts() {
     static bool added = false;
     const std::lock_guard lock(mutex);
     if (!added) {
-        const std::span<const unsigned char> font = micr65FontData();
+        const std::span<const unsigned char> font = micr65::micr65FontData();
         const QByteArray bytes(reinterpret_cast<const char*>(font.data()),
                                static_cast<qsizetype>(font.size()));
         added = QFontDatabase::addApplicationFontFromData(bytes) != -1;

@@ -1,12 +1,13 @@
 #include "print/PdfOutput.h"
 
+#include "app/ProgramDir.h"
 #include "app/Settings.h"
+#include "base/Text.h"
 #include "db/DatabaseFiles.h"
 #include "print/PdfSurface.h"
 
 #include <QTemporaryFile>
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
 namespace velmora::print {
@@ -15,21 +16,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // The files of the program folder that a print job must never overwrite.
 std::vector<fs::path> programFiles(const fs::path& programDir, const fs::path& database) {
     std::vector<fs::path> files{database, programDir / kSettingsFileName, programDir / db::kTemplateFileName,
-                                programDir / "EXPORT.TXT"};
+                                programDir / kExportFileName};
     for (const fs::path& folder : {programDir, database.parent_path()}) {
         std::error_code error;
         for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-            const std::string extension = lowerCase(it->path().extension().string());
-            if (extension == ".mdb" || extension == ".bak")
+            if (db::hasDatabaseExtension(it->path()) ||
+                lowerCaseBytes(it->path().extension().string()) == ".bak")
                 files.push_back(it->path());
         }
     }

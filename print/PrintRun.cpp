@@ -1,7 +1,8 @@
 #include "print/PrintRun.h"
 
-#include "app/Clock.h"
-#include "app/Product.h"
+#include "base/Clock.h"
+#include "base/Product.h"
+#include "base/Text.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
 #include "print/CheckLayout.h"
@@ -125,13 +126,6 @@ std::string sentence(std::string text) {
     return text + ".";
 }
 
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 } // namespace
 
 SelectionCounts countSelections(db::Connection& database) {
@@ -156,7 +150,7 @@ PrintRun::PrintRun(db::CheckDatabase& database, const CheckPageSetup& setup, Dia
     , lockWait_(PrintLock::kDefaultWait) {}
 
 std::optional<int> PrintRun::parseStartLabel(const std::string& answer) {
-    const std::string text = trimmed(answer);
+    const std::string text(trimCharacters(answer, " \t"));
     if (text.empty())
         return 1;
     if (!std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))

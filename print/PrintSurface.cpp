@@ -1,5 +1,7 @@
 #include "print/PrintSurface.h"
 
+#include "base/FaceNames.h"
+
 namespace velmora::print {
 
 namespace {
@@ -175,13 +177,11 @@ Status PrintSurface::ShowPrinterSetup() {
 }
 
 bool offersFace(const PrintSurface& surface, const std::string& face) {
-    bool found = false;
+    std::vector<std::string> faces;
     const int count = surface.FontCount();
-    for (int i = 0; i < count; ++i) {
-        if (surface.FontNameAt(i) == face)
-            found = true;
-    }
-    return found;
+    for (int i = 0; i < count; ++i)
+        faces.push_back(surface.FontNameAt(i));
+    return isFaceOffered(faces, face);
 }
 
 std::string chooseTextFont(const PrintSurface& surface) {

@@ -18,6 +18,8 @@ run_suite() {
 }
 
 "$root/scripts/check-format.sh"
+# The boxes include one another only downwards (cmake/layers.txt); also a test of each suite.
+python3 "$root/scripts/check-layers.py"
 run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The screen flow under memcheck: a screen freed while one of its own events still runs is caught
 # here even when the freed memory happens to still hold what was there.

@@ -3,7 +3,7 @@
 #include "app/Password.h"
 #include "app/Settings.h"
 #include "app/forms/PasswordBox.h"
-#include "app/forms/ScreenButton.h"
+#include "widgets/ScreenButton.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "app/forms/FontFailure.h"
 
-#include "app/forms/ScreenButton.h"
+#include "widgets/ScreenButton.h"
 
 #include <QFont>
 #include <QHBoxLayout>

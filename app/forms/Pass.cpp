@@ -1,9 +1,10 @@
 #include "app/forms/Pass.h"
 
 #include "app/Password.h"
-#include "app/Product.h"
 #include "app/forms/PasswordBox.h"
-#include "app/forms/ScreenButton.h"
+#include "base/FaceNames.h"
+#include "base/Product.h"
+#include "widgets/ScreenButton.h"
 
 #include <QFont>
 #include <QGridLayout>
@@ -61,13 +62,6 @@ QLabel* wrappedLabel(const QString& text, QWidget* parent) {
 }
 
 } // namespace
-
-bool micrFontOffered(const std::vector<std::string>& faces) {
-    bool found = false;
-    for (const std::string& face : faces) // every entry, as the printer lists them
-        found = found || face == product::kMicrFontName;
-    return found;
-}
 
 Pass::Pass(Session& session, Navigator& navigator, FaceList faces, QWidget* parent)
     : ScreenDialog(parent)
@@ -178,7 +172,7 @@ void Pass::start() {
                                 {},
                                 DialogButtons::Ok,
                                 DialogIcon::Critical});
-    if (!micrFontOffered(faces_()))
+    if (!isFaceOffered(faces_(), product::kMicrFontName))
         navigator_.showFontFailure();
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/Session.h"
 #include "app/Settings.h"
-#include "app/forms/Navigator.h"
-#include "app/forms/ScreenDialog.h"
+#include "base/Navigator.h"
+#include "base/Session.h"
+#include "widgets/ScreenDialog.h"
 
 #include <functional>
 #include <optional>
@@ -46,8 +46,5 @@ private:
 
     QLineEdit* password_ = nullptr;
 };
-
-// True when a face of exactly this name (case-sensitive) is in the list; the whole list is scanned.
-bool micrFontOffered(const std::vector<std::string>& faces);
 
 } // namespace velmora

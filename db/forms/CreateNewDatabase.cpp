@@ -1,7 +1,7 @@
 #include "db/forms/CreateNewDatabase.h"
 
-#include "app/forms/ScreenButton.h"
 #include "db/DatabaseFiles.h"
+#include "widgets/ScreenButton.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

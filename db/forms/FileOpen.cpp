@@ -1,8 +1,8 @@
 #include "db/forms/FileOpen.h"
 
-#include "app/Product.h"
-#include "app/forms/ScreenButton.h"
+#include "base/Product.h"
 #include "db/DatabaseFiles.h"
+#include "widgets/ScreenButton.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Session.h"
-#include "app/forms/Navigator.h"
-#include "app/forms/ScreenDialog.h"
+#include "base/Navigator.h"
+#include "base/Session.h"
+#include "widgets/ScreenDialog.h"
 
 class QListWidget;
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Dialogs.h"
-#include "app/Session.h"
-#include "app/forms/Navigator.h"
+#include "base/Dialogs.h"
+#include "base/Navigator.h"
+#include "base/Session.h"
 #include "entry/CheckEntry.h"
 
 #include <QKeySequence>

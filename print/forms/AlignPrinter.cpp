@@ -1,8 +1,8 @@
 #include "print/forms/AlignPrinter.h"
 
-#include "app/forms/ScreenButton.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
+#include "widgets/ScreenButton.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,11 +1,11 @@
 #include "print/forms/PrinterControl.h"
 
-#include "app/forms/ScreenButton.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
 #include "print/PdfOutput.h"
-#include "print/forms/PrinterSurface.h"
-#include "print/forms/ProgramPrinter.h"
+#include "print/printer/PrinterSurface.h"
+#include "print/printer/ProgramPrinter.h"
+#include "widgets/ScreenButton.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

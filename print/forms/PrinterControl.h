@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Session.h"
 #include "app/Settings.h"
-#include "app/forms/Navigator.h"
+#include "base/Navigator.h"
+#include "base/Session.h"
 #include "db/CheckDatabase.h"
 #include "print/PrintRun.h"
 

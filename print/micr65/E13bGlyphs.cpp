@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace velmora::micr65 {
+namespace velmora::print::micr65 {
 
 Shape rect(double x0, double x1, double y0, double y1) {
     return {{{x0, y0}, {x0, y1}, {x1, y1}, {x1, y0}}};
@@ -91,4 +91,4 @@ const std::vector<GlyphAlias>& e13bAliases() {
     return aliases;
 }
 
-} // namespace velmora::micr65
+} // namespace velmora::print::micr65

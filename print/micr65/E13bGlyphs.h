@@ -7,7 +7,7 @@
 #include <vector>
 
 // The E-13B character shapes of MICR65, on the 7 x 9 design grid (1 unit = 0.013 in).
-namespace velmora::micr65 {
+namespace velmora::print::micr65 {
 
 // One or more convex pieces of ink; pieces may overlap, the generator merges them.
 using Shape = std::vector<Polygon>;
@@ -43,4 +43,4 @@ struct GlyphAlias {
 // Lowercase "d" prints the dash, as "D" does: account numbers are typed either way.
 const std::vector<GlyphAlias>& e13bAliases();
 
-} // namespace velmora::micr65
+} // namespace velmora::print::micr65

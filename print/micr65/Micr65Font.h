@@ -2,14 +2,10 @@
 
 #include <span>
 
-namespace velmora::print {
+namespace velmora::print::micr65 {
 
-// The bytes of the MICR65 TrueType font, built from the E-13B glyph table at build time.
+// The bytes of the MICR65 TrueType font, built from the E-13B glyph table at build time. The
+// characters it draws are those of base/MicrCharacters.h; the generator checks that they agree.
 std::span<const unsigned char> micr65FontData();
 
-// True when MICR65 prints a symbol for `c`: the blank, the digits 0 to 9, "A" (transit), "B"
-// (amount), "C" (on-us), and "D" or "d" (dash). Anything else prints an empty box. Generated from
-// the font's own character map, so it can never disagree with the font.
-bool micrHasSymbol(char32_t c);
-
-} // namespace velmora::print
+} // namespace velmora::print::micr65

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <stdexcept>
 
-namespace velmora::micr65 {
+namespace velmora::print::micr65 {
 namespace {
 
 // Glyph coordinates are grid units (a few dozen at most, in steps of half a unit); this tolerance is
@@ -229,4 +229,4 @@ std::vector<CurvePoint> roundConvexCorners(const Polygon& contour, double radius
     return out;
 }
 
-} // namespace velmora::micr65
+} // namespace velmora::print::micr65

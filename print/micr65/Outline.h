@@ -3,7 +3,7 @@
 #include <vector>
 
 // Plane geometry for the MICR65 glyph outlines: union of convex pieces into TrueType contours.
-namespace velmora::micr65 {
+namespace velmora::print::micr65 {
 
 struct Vec {
     double x = 0;
@@ -35,4 +35,4 @@ struct CurvePoint {
 // edge is shorter than twice that. Concave corners stay sharp.
 std::vector<CurvePoint> roundConvexCorners(const Polygon& contour, double radius);
 
-} // namespace velmora::micr65
+} // namespace velmora::print::micr65

@@ -7,7 +7,7 @@
 #include <map>
 #include <stdexcept>
 
-namespace velmora::micr65 {
+namespace velmora::print::micr65 {
 namespace {
 
 // Big-endian byte buffer, as every sfnt structure is.
@@ -419,4 +419,4 @@ std::vector<unsigned char> writeTrueType(const FontDescription& font) {
     return file.data();
 }
 
-} // namespace velmora::micr65
+} // namespace velmora::print::micr65

@@ -5,7 +5,7 @@
 #include <vector>
 
 // A minimal writer of TrueType (glyf-flavoured OpenType) fonts with simple, straight-edged glyphs.
-namespace velmora::micr65 {
+namespace velmora::print::micr65 {
 
 struct FontPoint {
     int x = 0;
@@ -63,4 +63,4 @@ struct FontDescription {
 // out of range, a mapping to a missing glyph, a contour of fewer than three points).
 std::vector<unsigned char> writeTrueType(const FontDescription& font);
 
-} // namespace velmora::micr65
+} // namespace velmora::print::micr65

@@ -1,9 +1,9 @@
 // A process killed at any point of a write (a power cut, kill -9) leaves every database either as it
 // was before or as it is after: the core's operations are each run in a child process that is killed
 // just before its Nth write to the disk (counted by a shim over SQLite's file layer), for every N.
-#include "app/Clock.h"
 #include "app/ProgramDir.h"
 #include "app/Settings.h"
+#include "base/Clock.h"
 #include "db/DatabaseFiles.h"
 #include "entry/CheckEntry.h"
 #include "print/PrintRun.h"

@@ -1,7 +1,7 @@
 #include "entry/CheckEntry.h"
 
-#include "app/Clock.h"
 #include "app/Settings.h"
+#include "base/Clock.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 

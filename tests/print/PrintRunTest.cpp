@@ -1,6 +1,6 @@
 #include "print/PrintRun.h"
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "db/RecordSet.h"
 #include "print/PrintLock.h"
 #include "print/RecordingSurface.h"

@@ -1,0 +1,29 @@
+#include "base/Text.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace velmora {
+
+std::string lowerCaseBytes(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string_view trimCharacters(std::string_view text, std::string_view characters) {
+    const auto first = text.find_first_not_of(characters);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(characters) - first + 1);
+}
+
+} // namespace velmora

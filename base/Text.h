@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// Small text helpers shared by every box.
+
+// `text` with each byte lowered by std::tolower (in a UTF-8 locale the letters A to Z, every other
+// byte kept): how file names and extensions are compared.
+std::string lowerCaseBytes(std::string text);
+
+// `text` without the blanks (as std::isspace tells them) at either end.
+std::string_view trimBlanks(std::string_view text);
+// `text` without any of `characters` at either end.
+std::string_view trimCharacters(std::string_view text, std::string_view characters);
+
+} // namespace velmora

@@ -1,0 +1,58 @@
+# The boxes of cmake/layers.txt: the folders of the program, in order from the floor up
+# (VELMORA_BOXES), each with its library (VELMORA_BOX_LIBRARY_<folder>) and the boxes it uses
+# (VELMORA_BOX_USES_<folder>).
+set(VELMORA_LAYERS_FILE ${CMAKE_CURRENT_LIST_DIR}/layers.txt)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VELMORA_LAYERS_FILE})
+file(STRINGS ${VELMORA_LAYERS_FILE} _velmora_layer_lines)
+set(VELMORA_BOXES "")
+foreach(_line IN LISTS _velmora_layer_lines)
+    string(REGEX REPLACE "#.*" "" _line "${_line}")
+    string(STRIP "${_line}" _line)
+    if(_line STREQUAL "")
+        continue()
+    endif()
+    string(REGEX REPLACE "[ \t]+" ";" _fields "${_line}")
+    list(POP_FRONT _fields _folder _library)
+    foreach(_used IN LISTS _fields)
+        if(NOT _used IN_LIST VELMORA_BOXES)
+            message(FATAL_ERROR "cmake/layers.txt: ${_folder} uses ${_used}, which does not stand above it")
+        endif()
+    endforeach()
+    list(APPEND VELMORA_BOXES ${_folder})
+    set(VELMORA_BOX_LIBRARY_${_folder} ${_library})
+    set(VELMORA_BOX_USES_${_folder} ${_fields})
+endforeach()
+
+# Makes the library of box `folder` (created by the box's CMakeLists.txt) a box: it is linked to the
+# libraries of the boxes it uses and to no other of the program's, and it shows its users the
+# headers of its own folder only, through an include root of its own in the build tree. A header of
+# a box that is not used is then not found, so an include against the direction fails the build.
+function(velmora_box folder)
+    set(library ${VELMORA_BOX_LIBRARY_${folder}})
+    if(NOT TARGET ${library})
+        message(FATAL_ERROR "${folder}/CMakeLists.txt does not make the library ${library}")
+    endif()
+    velmora_box_include_root(${folder} root)
+    file(REMOVE_RECURSE ${root})
+    file(MAKE_DIRECTORY ${root}/${folder})
+    file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.h)
+    foreach(header IN LISTS headers)
+        get_filename_component(name ${header} NAME)
+        file(CREATE_LINK ${header} ${root}/${folder}/${name} SYMBOLIC)
+    endforeach()
+    get_target_property(type ${library} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+        set(scope INTERFACE)
+    else()
+        set(scope PUBLIC)
+    endif()
+    target_include_directories(${library} ${scope} ${root})
+    foreach(used IN LISTS VELMORA_BOX_USES_${folder})
+        target_link_libraries(${library} ${scope} ${VELMORA_BOX_LIBRARY_${used}})
+    endforeach()
+endfunction()
+
+# The include root of box `folder`, where its headers are shown as "<folder>/<name>.h".
+function(velmora_box_include_root folder variable)
+    set(${variable} ${PROJECT_BINARY_DIR}/include/${VELMORA_BOX_LIBRARY_${folder}} PARENT_SCOPE)
+endfunction()

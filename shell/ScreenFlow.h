@@ -1,0 +1,43 @@
+#pragma once
+
+#include "base/Navigator.h"
+#include "base/Session.h"
+
+#include <QObject>
+
+class QWidget;
+
+namespace velmora {
+
+// The program's screens and the way between them. Every screen is a top-level window that deletes
+// itself when closed; the flow only creates and shows the next one.
+//
+// A screen asks for the next one from inside one of its own events (a click, a menu's key press) and
+// closes itself, which frees it once that event has returned. Nothing the flow does on such a call
+// may therefore let events through before then: the exit routine, whose wait screen is painted
+// while the backup copy is made, runs as an event of its own.
+class ScreenFlow : public Navigator {
+public:
+    explicit ScreenFlow(Session& session)
+        : session_(session) {}
+
+    void showPassword() override;
+    void showChangePassword() override;
+    void showFontFailure() override;
+    void showFileOpen() override;
+    void showCreateDatabase() override;
+    void showDataEntry() override;
+    void showPrinterControl() override;
+    void showAlignPrinter() override;
+    void endProgram() override;
+    void exitProgram() override;
+
+private:
+    void present(QWidget* screen);
+    void runExitRoutine();
+
+    Session& session_;
+    QObject lifetime_; // calls queued by the flow die with it
+};
+
+} // namespace velmora

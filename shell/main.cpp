@@ -1,0 +1,62 @@
+#include "app/ProgramDir.h"
+#include "base/Session.h"
+#include "cli/CommandLine.h"
+#include "print/FontRegistry.h"
+#include "shell/ScreenFlow.h"
+#include "widgets/QtDialogs.h"
+
+#include <QApplication>
+#include <iostream>
+
+namespace {
+
+// A command's output is its own messages, which say every failure in the program's words; Qt's
+// remarks (a missing runtime folder, a painter that could not start) would only bury them. Only a
+// fatal message, which ends the process, is still shown.
+void quietHeadlessMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg)
+        std::cerr << qPrintable(qFormatLogMessage(type, context, message)) << '\n';
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const auto invocation = velmora::cli::parseInvocation(std::vector<std::string>(argv + 1, argv + argc));
+    if (!invocation)
+        return 2;
+    switch (invocation->request) {
+    case velmora::cli::Invocation::Request::Help:
+        std::cout << velmora::cli::topLevelUsage();
+        return 0;
+    case velmora::cli::Invocation::Request::Version:
+        std::cout << velmora::cli::versionText();
+        return 0;
+    case velmora::cli::Invocation::Request::Run:
+        break;
+    }
+    const bool headless = !invocation->verb.empty();
+    if (headless) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen"); // a scheduled job has no display
+        qInstallMessageHandler(quietHeadlessMessages);
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Velmora");
+    velmora::print::registerBundledFonts();
+
+    if (headless)
+        return velmora::cli::runVerb(*invocation);
+
+    velmora::QtDialogs dialogs;
+    velmora::Session session;
+    session.programDir = invocation->programDir.value_or(velmora::defaultProgramDir());
+    session.dialogs = &dialogs;
+    if (velmora::Status status = velmora::prepareProgramDir(session.programDir); !status) {
+        dialogs.show({status.message(), {}, velmora::DialogButtons::Ok, velmora::DialogIcon::Critical});
+        return 1;
+    }
+    velmora::ScreenFlow flow(session);
+    flow.showPassword();
+    return QApplication::exec();
+}

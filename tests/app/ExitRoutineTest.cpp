@@ -1,0 +1,131 @@
+#include "app/ExitRoutine.h"
+
+#include "app/Settings.h"
+#include "db/DatabaseFiles.h"
+#include "support/Fixtures.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingProgress : public BackupProgress {
+public:
+    void backupStarting() override { calls.push_back("starting"); }
+    void backupFinished() override { calls.push_back("finished"); }
+    std::vector<std::string> calls;
+};
+
+std::string readFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeFile(const fs::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+class ExitRoutineTest : public ::testing::Test {
+protected:
+    void setBackupOnExit(db::Value value) {
+        auto settings = SettingsStore::open(program_.dir());
+        ASSERT_TRUE(settings.ok()) << settings.message();
+        db::RecordSet record(settings->connection(), db::schema::settings());
+        record.edit();
+        record.setField(setting::kBackupOnExit, std::move(value));
+        record.update();
+    }
+    Status exitWith(const std::string& database) {
+        return runExitRoutine(program_.dir(), database, progress_);
+    }
+    std::int64_t checksInBackup(const std::string& backupName) {
+        auto backup = db::CheckDatabase::open(program_.dir() / backupName, db::OpenMode::ReadOnly);
+        EXPECT_TRUE(backup.ok()) << backup.message();
+        if (!backup)
+            return -1;
+        db::RecordSet account(backup->connection(), db::schema::account());
+        return account.recordCount();
+    }
+
+    testing::ProgramDirFixture program_;
+    RecordingProgress progress_;
+};
+
+TEST_F(ExitRoutineTest, NullOrNoMakesNoBackupAndLeavesAnExistingOneAlone) {
+    program_.createDatabase("A", db::DatabaseType::Draft);
+    writeFile(program_.dir() / "A.bak", "an older backup");
+    for (const db::Value& setting : {db::Value{}, db::Value{false}}) {
+        setBackupOnExit(setting);
+        EXPECT_TRUE(exitWith("A.mdb").ok());
+        EXPECT_TRUE(progress_.calls.empty()) << "no wait screen without a backup";
+        EXPECT_EQ(readFile(program_.dir() / "A.bak"), "an older backup");
+    }
+    EXPECT_EQ(testing::filesIn(program_.dir()),
+              (std::vector<std::string>{"A.bak", "A.mdb", "PC.OVL", "template.ref"}));
+}
+
+TEST_F(ExitRoutineTest, YesBacksUpUnderTheBakNameAndASecondExitReplacesIt) {
+    setBackupOnExit(true);
+    auto database = program_.createDatabase("A", db::DatabaseType::Check);
+    testing::addCheck(database, {{db::field::kPayTo, "First payee"}});
+
+    ASSERT_TRUE(exitWith("A.mdb").ok());
+    EXPECT_EQ(progress_.calls, (std::vector<std::string>{"starting", "finished"}));
+    EXPECT_EQ(checksInBackup("A.bak"), 2); // the template check and the one added
+
+    testing::addCheck(database, {{db::field::kPayTo, "Second payee"}});
+    ASSERT_TRUE(exitWith("A.mdb").ok());
+    EXPECT_EQ(checksInBackup("A.bak"), 3);
+    EXPECT_EQ(testing::filesIn(program_.dir()),
+              (std::vector<std::string>{"A.bak", "A.mdb", "PC.OVL", "template.ref"}))
+        << "no temporary file is left behind";
+}
+
+TEST_F(ExitRoutineTest, FailedCopyKeepsThePreviousBackupAndIsReported) {
+    setBackupOnExit(true);
+    program_.createDatabase("A", db::DatabaseType::Draft);
+    ASSERT_TRUE(exitWith("A.mdb").ok());
+    const std::string previous = readFile(program_.dir() / "A.bak");
+    ASSERT_FALSE(previous.empty());
+
+    writeFile(program_.dir() / "A.mdb",
+              "this is no longer a database file, but long enough to look like one......");
+    progress_.calls.clear();
+    const Status status = exitWith("A.mdb");
+    ASSERT_FALSE(status.ok());
+    EXPECT_NE(status.message().find("A.mdb"), std::string::npos) << status.message();
+    EXPECT_EQ(progress_.calls, (std::vector<std::string>{"starting", "finished"}))
+        << "the wait screen closes";
+    EXPECT_EQ(readFile(program_.dir() / "A.bak"), previous);
+    EXPECT_EQ(testing::filesIn(program_.dir()),
+              (std::vector<std::string>{"A.bak", "A.mdb", "PC.OVL", "template.ref"}));
+
+    fs::remove(program_.dir() / "A.mdb");
+    EXPECT_FALSE(exitWith("A.mdb").ok()) << "a database that is gone cannot be backed up";
+    EXPECT_EQ(readFile(program_.dir() / "A.bak"), previous);
+}
+
+TEST_F(ExitRoutineTest, BackupNameReplacesOnlyTheExtension) {
+    setBackupOnExit(true);
+    program_.createDatabase("Payroll 2.1", db::DatabaseType::Check);
+    ASSERT_TRUE(exitWith("Payroll 2.1.mdb").ok());
+    EXPECT_TRUE(fs::exists(program_.dir() / "Payroll 2.1.bak"));
+    EXPECT_FALSE(fs::exists(program_.dir() / "Payroll 2.bak"));
+}
+
+TEST_F(ExitRoutineTest, UnreadableSettingsAreReportedWithoutABackup) {
+    program_.createDatabase("A", db::DatabaseType::Draft);
+    fs::remove(program_.dir() / kSettingsFileName);
+    const Status status = exitWith("A.mdb");
+    ASSERT_FALSE(status.ok());
+    EXPECT_NE(status.message().find(kSettingsFileName), std::string::npos) << status.message();
+    EXPECT_FALSE(fs::exists(program_.dir() / "A.bak"));
+    EXPECT_TRUE(progress_.calls.empty());
+}
+
+} // namespace
+} // namespace velmora

@@ -1,0 +1,437 @@
+#include "base/Clock.h"
+#include "print/PdfProbe.h"
+#include "print/PrintLock.h"
+#include "support/Fixtures.h"
+
+#include <QProcess>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sstream>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace velmora {
+namespace {
+
+using testing::PdfProbe;
+namespace f = db::field;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string errors;
+    std::string output;
+};
+
+namespace fs = std::filesystem;
+
+std::string contentOf(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// Every word of every page of a PDF, one string.
+std::string allWords(const fs::path& file) {
+    PdfProbe pdf(file);
+    std::string text;
+    for (int page = 0; page < pdf.pageCount(); ++page)
+        for (const PdfProbe::Word& word : pdf.words(page))
+            text += word.text + " ";
+    return text;
+}
+
+// The temporary files a job writes beside its output, left behind.
+int leftoverParts(const fs::path& dir) {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(dir))
+        count += entry.path().extension() == ".part" ? 1 : 0;
+    return count;
+}
+
+// `velmora print` as a scheduled job runs it: no display, the password in a file.
+class PrintCommandTest : public ::testing::Test {
+protected:
+    PrintCommandTest()
+        : database(programDir.createDatabase("Drafts", db::DatabaseType::Draft)) {
+        std::ofstream(programDir.dir() / "password.txt") << "Tulip\n";
+    }
+
+    // `velmora --dir DIR print ARGUMENTS --password-file FILE`, run in the program folder.
+    Outcome velmora(QStringList arguments, const std::string& password = "password.txt",
+                    const std::function<void()>& inChild = {}) {
+        arguments << "--password-file" << QString::fromStdString((programDir.dir() / password).string());
+        return velmoraRaw(QStringList{"--dir", QString::fromStdString(programDir.dir().string()), "print"} +
+                              arguments,
+                          inChild);
+    }
+    Outcome velmoraRaw(const QStringList& arguments, const std::function<void()>& inChild = {}) {
+        QProcess process;
+        prepare(process, inChild);
+        process.start(VELMORA_BINARY_DIR "/velmora", arguments);
+        process.waitForFinished(60000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardError().toStdString(), process.readAllStandardOutput().toStdString()};
+    }
+    void prepare(QProcess& process, const std::function<void()>& inChild = {}) {
+        auto environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(QString::fromStdString(programDir.dir().string()));
+        if (inChild)
+            process.setChildProcessModifier(inChild);
+    }
+    QString path(const std::string& name) const {
+        return QString::fromStdString((programDir.dir() / name).string());
+    }
+
+    testing::ProgramDirFixture programDir;
+    db::CheckDatabase database;
+};
+
+TEST_F(PrintCommandTest, PrintsChecksAndLabelsToPdfAndMarksThemOnYes) {
+    const auto once = testing::addCheck(database, {{f::kPrint, "Once"},
+                                                   {f::kCheck, 4321},
+                                                   {f::kPayTo, "Globex"},
+                                                   {f::kAmount, Money::fromCents(9900)},
+                                                   {f::kAba, "071000013"},
+                                                   {f::kAccount, "12D345"},
+                                                   {f::kLabelPrint, true},
+                                                   {f::kLastName, "Simpson"}});
+    const auto monthly =
+        testing::addCheck(database, {{f::kPrint, "Monthly"}, {f::kCheck, 77}, {f::kPayTo, "Initech"}});
+    const Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--monthly", "--labels-once", "--pdf",
+                                     path("out.pdf"), "--confirm", "yes"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("Please load check stock in the printer now and press OK"),
+              std::string::npos);
+    EXPECT_NE(outcome.errors.find("Did all labels print?"), std::string::npos);
+
+    PdfProbe checks(programDir.dir() / "out.pdf");
+    ASSERT_TRUE(checks.loaded());
+    EXPECT_EQ(checks.pageCount(), 1);
+    // Payee at the slot's left edge (525 twips from the quarter-inch margin), 1800 twips down.
+    const PdfProbe::Word payee = checks.word(0, "Globex");
+    EXPECT_NEAR(payee.top, 18 + (200 + 1800) / 20.0, 1.0);
+    checks.word(0, "Initech");
+    checks.word(0, "4321");
+    // The MICR line prints ink, not only a font name: the routing number's box is dark.
+    const double micrTop = 18 + (200 + 4055) / 20.0;
+    const double routingLeft = 18 + (525 + 3330) / 20.0;
+    EXPECT_GT(checks.darkPixels(0, routingLeft, micrTop, routingLeft + 80, micrTop + 16), 100);
+    bool micrEmbedded = false;
+    for (const auto& font : checks.fonts())
+        micrEmbedded |= font.name.find("MICR65") != std::string::npos && font.embedded;
+    EXPECT_TRUE(micrEmbedded);
+
+    PdfProbe labels(programDir.dir() / "out-labels.pdf");
+    ASSERT_TRUE(labels.loaded());
+    const PdfProbe::Word name = labels.word(0, "Simpson");
+    EXPECT_NEAR(name.left, 18 + 200 / 20.0, 1.0);
+    EXPECT_NEAR(name.top, 18 + 700 / 20.0, 1.0);
+
+    const auto today = formatDateText(Clock::today());
+    EXPECT_EQ(testing::readCheck(database, once).print, "Never");
+    EXPECT_EQ(testing::readCheck(database, once).printed, today);
+    EXPECT_EQ(testing::readCheck(database, once).labelPrinted, today);
+    EXPECT_FALSE(testing::readCheck(database, once).labelPrint);
+    EXPECT_EQ(testing::readCheck(database, monthly).check, 78);
+}
+
+TEST_F(PrintCommandTest, WithoutConfirmNothingIsMarked) {
+    const auto once = testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}});
+    // A run without labels does not write, and so does not test, the labels file.
+    std::filesystem::create_directory(programDir.dir() / "out-labels.pdf");
+    const Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("answered No"), std::string::npos);
+    EXPECT_TRUE(PdfProbe(programDir.dir() / "out.pdf").loaded());
+    EXPECT_EQ(testing::readCheck(database, once).print, "Once");
+}
+
+TEST_F(PrintCommandTest, RefusesWithAClearMessageAndItsOwnExitStatus) {
+    const auto once = testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}});
+    std::ofstream(programDir.dir() / "wrong.txt") << "daisy\n";
+    std::ofstream(programDir.dir() / "notes.mdb") << "not a database at all";
+
+    Outcome outcome =
+        velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--confirm", "yes"}, "wrong.txt");
+    EXPECT_EQ(outcome.exitCode, 3);
+    EXPECT_NE(outcome.errors.find("wrong password"), std::string::npos);
+
+    outcome = velmora({"--db", "Missing.mdb", "--once", "--pdf", path("out.pdf")});
+    EXPECT_EQ(outcome.exitCode, 4);
+    EXPECT_NE(outcome.errors.find("Missing.mdb does not exist"), std::string::npos) << outcome.errors;
+
+    outcome = velmora({"--db", "notes.mdb", "--once", "--pdf", path("out.pdf")});
+    EXPECT_EQ(outcome.exitCode, 4);
+    EXPECT_NE(outcome.errors.find("not a usable check database"), std::string::npos) << outcome.errors;
+
+    outcome = velmora(
+        {"--db", "Drafts.mdb", "--once", "--pdf", path("no such folder/out.pdf"), "--confirm", "yes"});
+    EXPECT_EQ(outcome.exitCode, 5);
+    EXPECT_NE(outcome.errors.find("does not exist"), std::string::npos) << outcome.errors;
+
+    std::filesystem::create_directory(programDir.dir() / "out-labels.pdf");
+    outcome = velmora({"--db", "Drafts.mdb", "--labels-once", "--pdf", path("out.pdf")});
+    EXPECT_EQ(outcome.exitCode, 5);
+    EXPECT_NE(outcome.errors.find("it is a folder"), std::string::npos) << outcome.errors;
+
+    outcome = velmora({"--db", "Drafts.mdb", "--pdf", path("out.pdf")});
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_NE(outcome.errors.find("You have not selected anything to print."), std::string::npos);
+
+    outcome = velmora({"--db", "Drafts.mdb", "--once", "--start-label", "0", "--pdf", path("out.pdf")});
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_NE(outcome.errors.find("or a higher number (label 1 of a new sheet)"), std::string::npos)
+        << outcome.errors;
+
+    EXPECT_FALSE(std::filesystem::exists(programDir.dir() / "out.pdf"));
+    EXPECT_EQ(testing::readCheck(database, once).print, "Once");
+}
+
+TEST_F(PrintCommandTest, ALongPayeeNeverRunsIntoTheAmount) {
+    testing::addCheck(database,
+                      {{f::kPrint, "Once"},
+                       {f::kCheck, 7},
+                       {f::kAmount, Money::fromCents(123456)},
+                       {f::kPayTo, "Wolfeschlegelsteinhausenbergerdorff Worldwide Widget Wholesalers "
+                                   "Incorporated of Western Wyoming and Wisconsin"},
+                       {f::kFor, std::string(300, 'M')}});
+    const Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    PdfProbe pdf(programDir.dir() / "out.pdf");
+    ASSERT_TRUE(pdf.loaded());
+    const PdfProbe::Word amount = pdf.word(0, "1234.56");
+    const PdfProbe::Word authorized = pdf.word(0, "Payment");
+    bool elided = false;
+    for (const PdfProbe::Word& word : pdf.words(0)) {
+        const bool payeeLine = std::abs(word.top - amount.top) < 2 && word.left < amount.left;
+        if (payeeLine) {
+            EXPECT_LT(word.right, amount.left - 2) << word.text; // boxes apart, not touching
+        } else if (word.text.starts_with("MMM")) {
+            EXPECT_LT(word.right, authorized.left - 2) << word.text; // the memo before the draft texts
+        }
+        elided |= word.text.ends_with("...");
+    }
+    EXPECT_TRUE(elided);
+}
+
+TEST_F(PrintCommandTest, NothingToPrintHasItsOwnStatusAndLeavesNoEarlierFile) {
+    std::ofstream(programDir.dir() / "out.pdf") << "last month's checks";
+    std::ofstream(programDir.dir() / "out-labels.pdf") << "last month's labels";
+    const Outcome outcome = velmora(
+        {"--db", "Drafts.mdb", "--once", "--labels-once", "--pdf", path("out.pdf"), "--confirm", "yes"});
+    EXPECT_EQ(outcome.exitCode, 6) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("nothing to print"), std::string::npos) << outcome.errors;
+    // A scheduled job that looks for the file finds none, not last month's checks.
+    EXPECT_FALSE(fs::exists(programDir.dir() / "out.pdf"));
+    EXPECT_FALSE(fs::exists(programDir.dir() / "out-labels.pdf"));
+    EXPECT_NE(velmora({"--help"}).output.find("6  nothing to print"), std::string::npos);
+
+    // Labels to print but no checks: the checks' old file goes, the labels' new one stays.
+    std::ofstream(programDir.dir() / "out.pdf") << "last month's checks";
+    testing::addCheck(database, {{f::kPrint, "Never"}, {f::kLabelPrint, true}, {f::kLastName, "Ames"}});
+    const Outcome labelsOnly =
+        velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--pdf", path("out.pdf")});
+    EXPECT_EQ(labelsOnly.exitCode, 0) << labelsOnly.errors;
+    EXPECT_NE(labelsOnly.errors.find("0 checks and 1 label printed"), std::string::npos) << labelsOnly.errors;
+    EXPECT_FALSE(fs::exists(programDir.dir() / "out.pdf"));
+    EXPECT_NE(allWords(programDir.dir() / "out-labels.pdf").find("Ames"), std::string::npos);
+}
+
+TEST_F(PrintCommandTest, NeverWritesOverAProgramFile) {
+    const auto once =
+        testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}, {f::kLabelPrint, true}});
+    const fs::path dir = programDir.dir();
+    std::ofstream(dir / "Drafts.bak") << "yesterday's backup";
+    std::ofstream(dir / "Other.mdb") << "another database";
+    std::ofstream(dir / "Other-labels.pdf") << "not a program file";
+    fs::create_symlink(dir / "Drafts.mdb", dir / "link.pdf");
+    fs::create_hard_link(dir / "PC.OVL", dir / "hard.pdf");
+    fs::copy_file(dir / "Drafts.mdb", dir / "Keep.mdb");
+    const std::vector<std::string> files{"Drafts.mdb", "PC.OVL", "template.ref", "Drafts.bak", "Other.mdb"};
+    std::map<std::string, std::string> before;
+    for (const std::string& file : files)
+        before[file] = contentOf(dir / file);
+
+    for (const char* target :
+         {"Drafts.mdb", "./PC.OVL", "template.ref", "Drafts.bak", "Other.mdb", "link.pdf", "hard.pdf"}) {
+        const Outcome outcome =
+            velmora({"--db", "Drafts.mdb", "--once", "--pdf", target, "--confirm", "yes"});
+        EXPECT_EQ(outcome.exitCode, 5) << target << ": " << outcome.errors;
+        EXPECT_NE(outcome.errors.find("which a print job must never overwrite"), std::string::npos)
+            << target << ": " << outcome.errors;
+    }
+    // The labels' file is derived from the checks' one and is checked the same way: Keep.mdb's
+    // labels would go to Keep-labels.mdb, which is not a program file, but "Other" names one.
+    fs::create_hard_link(dir / "Other.mdb", dir / "Some-labels.pdf");
+    const Outcome labels = velmora({"--db", "Drafts.mdb", "--labels-once", "--pdf", path("Some.pdf")});
+    EXPECT_EQ(labels.exitCode, 5) << labels.errors;
+    for (const std::string& file : files)
+        EXPECT_EQ(contentOf(dir / file), before[file]) << file;
+    EXPECT_FALSE(fs::exists(dir / "Some.pdf"));
+    EXPECT_EQ(testing::readCheck(database, once).print, "Once");
+}
+
+TEST_F(PrintCommandTest, AnOutputThatCannotBeWrittenMarksNothing) {
+    const auto once = testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}, {f::kPayTo, "Acme"}});
+    for (const char* target : {"/dev/full", "/proc/velmora-test.pdf"}) {
+        const Outcome outcome =
+            velmora({"--db", "Drafts.mdb", "--once", "--pdf", target, "--confirm", "yes"});
+        EXPECT_EQ(outcome.exitCode, 5) << target << ": " << outcome.errors;
+        EXPECT_EQ(outcome.errors.find("printed"), std::string::npos) << outcome.errors;
+        EXPECT_EQ(outcome.errors.find("QPainter"), std::string::npos) << outcome.errors;
+    }
+
+    // The disk fills while the PDF is written: a file-size limit cuts the writes short.
+    for (int i = 0; i < 40; ++i)
+        testing::addCheck(
+            database, {{f::kPrint, "Once"}, {f::kCheck, 100 + i}, {f::kPayTo, "Payee " + std::to_string(i)}});
+    std::ofstream(programDir.dir() / "out.pdf") << "yesterday's checks";
+    const Outcome full = velmora(
+        {"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--confirm", "yes"}, "password.txt", [] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{24 * 1024, 24 * 1024};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    EXPECT_EQ(full.exitCode, 5) << full.errors;
+    EXPECT_NE(full.errors.find("Could not write the PDF file"), std::string::npos) << full.errors;
+    EXPECT_NE(full.errors.find("Nothing has been marked as printed"), std::string::npos) << full.errors;
+    EXPECT_EQ(full.errors.find("Did all checks print properly?"), std::string::npos) << full.errors;
+    EXPECT_EQ(contentOf(programDir.dir() / "out.pdf"), "yesterday's checks");
+    EXPECT_EQ(leftoverParts(programDir.dir()), 0);
+    EXPECT_EQ(testing::readCheck(database, once).print, "Once");
+
+    // Without the limit the same run writes a whole PDF of all its pages.
+    const Outcome written = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
+    EXPECT_EQ(written.exitCode, 0) << written.errors;
+    EXPECT_GT(fs::file_size(programDir.dir() / "out.pdf"), 24u * 1024);
+    EXPECT_EQ(PdfProbe(programDir.dir() / "out.pdf").pageCount(), 14);
+}
+
+TEST_F(PrintCommandTest, StatusesAndMessagesSayWhatHappened) {
+    Outcome outcome = velmoraRaw({"--help"});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_NE(outcome.output.find("usage: velmora"), std::string::npos);
+    EXPECT_NE(outcome.output.find("  print"), std::string::npos) << outcome.output;
+    outcome = velmoraRaw({"--version"});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_EQ(outcome.output, "Velmora Version 7.02\n");
+
+    testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}, {f::kLabelPrint, true}});
+    outcome = velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--pdf", path("out.pdf")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("1 check and 1 label printed; no record was marked"), std::string::npos)
+        << outcome.errors;
+
+    // A password file that never ends is refused after its first few kilobytes.
+    outcome = velmoraRaw({"--dir", path(""), "print", "--db", "Drafts.mdb", "--once", "--pdf",
+                          path("out.pdf"), "--password-file", "/dev/zero"});
+    EXPECT_EQ(outcome.exitCode, 3);
+    EXPECT_NE(outcome.errors.find("longer than 4096 bytes"), std::string::npos) << outcome.errors;
+
+    fs::remove(programDir.dir() / "PC.OVL");
+    outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
+    EXPECT_EQ(outcome.exitCode, 7) << outcome.errors;
+}
+
+TEST_F(PrintCommandTest, TwoRunsAtOnceNeverPrintTheSameCheckNumbers) {
+    db::CheckDatabase payroll = programDir.createDatabase("Payroll", db::DatabaseType::Check);
+    for (int i = 0; i < 20; ++i)
+        testing::addCheck(payroll, {{f::kPrint, "Monthly"}, {f::kCheck, 1001 + i}});
+    QProcess first;
+    QProcess second;
+    for (QProcess* run : {&first, &second}) {
+        prepare(*run);
+        const QString out = run == &first ? path("first.pdf") : path("second.pdf");
+        run->start(VELMORA_BINARY_DIR "/velmora",
+                   {"--dir", path(""), "print", "--db", "Payroll.mdb", "--monthly", "--pdf", out, "--confirm",
+                    "yes", "--password-file", path("password.txt")});
+    }
+    int printed = 0;
+    for (QProcess* run : {&first, &second}) {
+        ASSERT_TRUE(run->waitForFinished(60000));
+        const int code = run->exitCode();
+        EXPECT_TRUE(code == 0 || code == 8) << code << run->readAllStandardError().toStdString();
+        printed += code == 0 ? 1 : 0;
+    }
+    ASSERT_GE(printed, 1);
+    const std::string one = allWords(programDir.dir() / "first.pdf");
+    const std::string two = allWords(programDir.dir() / "second.pdf");
+    // Exactly one of the runs printed the numbers the checks had; a later one printed new numbers.
+    EXPECT_NE(one.find("1001") == std::string::npos, two.find("1001") == std::string::npos) << one << two;
+    // Each run that printed left one history line in every check.
+    const std::string comments = testing::readCheck(payroll, 2).comments.value_or("");
+    std::size_t lines = 0;
+    for (std::size_t at = comments.find("Printed this check"); at != std::string::npos;
+         at = comments.find("Printed this check", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, static_cast<std::size_t>(printed));
+
+    // A run that finds the database taken waits a moment, then says so with its own status.
+    Result<print::PrintLock> held = print::PrintLock::acquire(payroll.path());
+    ASSERT_TRUE(held);
+    const Outcome refused = velmora({"--db", "Payroll.mdb", "--monthly", "--pdf", path("third.pdf")});
+    EXPECT_EQ(refused.exitCode, 8) << refused.errors;
+    EXPECT_NE(refused.errors.find("Another print run is printing from Payroll.mdb"), std::string::npos);
+}
+
+TEST_F(PrintCommandTest, CtrlCAtThePasswordPromptGivesTheTerminalItsEchoBack) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string slaveName = ::ptsname(master);
+    const int slave = ::open(slaveName.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(slave, 0);
+    QProcess process;
+    // The terminal becomes the controlling terminal of velmora, in a session of its own.
+    prepare(process, [name = slaveName.c_str()] {
+        ::setsid();
+        const int tty = ::open(name, O_RDWR);
+        ::ioctl(tty, TIOCSCTTY, 0);
+    });
+    process.start(VELMORA_BINARY_DIR "/velmora",
+                  {"--dir", path(""), "print", "--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
+    ASSERT_TRUE(process.waitForStarted());
+    std::string shown;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (shown.find("password: ") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd ready{master, POLLIN, 0};
+        if (::poll(&ready, 1, 100) > 0) {
+            char buffer[256];
+            const ssize_t got = ::read(master, buffer, sizeof buffer);
+            if (got > 0)
+                shown.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ASSERT_NE(shown.find("Velmora password: "), std::string::npos) << shown;
+    termios attributes{};
+    // The echo goes off just after the prompt is written.
+    for (int i = 0; i < 100; ++i) {
+        ::tcgetattr(slave, &attributes);
+        if ((attributes.c_lflag & ECHO) == 0)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(attributes.c_lflag & ECHO, 0u);
+    const char interrupt = '\x03';
+    ASSERT_EQ(::write(master, &interrupt, 1), 1);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit); // ended by the signal, as it should be
+    ::tcgetattr(slave, &attributes);
+    EXPECT_NE(attributes.c_lflag & ECHO, 0u);
+    ::close(slave);
+    ::close(master);
+}
+
+} // namespace
+} // namespace velmora

@@ -1,0 +1,432 @@
+#include "entry/forms/CheckForm.h"
+
+#include "app/Settings.h"
+#include "base/Clock.h"
+#include "support/Fixtures.h"
+#include "support/RecordingNavigator.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+using db::DatabaseType;
+using entry::CheckForm;
+using testing::addCheck;
+using testing::readCheck;
+using testing::setCheckFields;
+using Strings = std::vector<std::string>;
+
+class CheckFormTest : public ::testing::Test {
+protected:
+    CheckFormTest() {
+        Clock::setToday(Date{2024, 3, 7});
+        session.programDir = program.dir();
+        session.currentDatabase = "Payroll.mdb";
+        session.dialogs = &dialogs;
+    }
+    ~CheckFormTest() override { Clock::setToday(std::nullopt); }
+
+    db::CheckDatabase& create(DatabaseType type, testing::FieldValues templateFields) {
+        database.emplace(program.createDatabase("Payroll", type));
+        setCheckFields(*database, 1, templateFields);
+        return *database;
+    }
+    // Opens the screen as the flow does, shown and active so that its keys work.
+    CheckForm& open() {
+        form = std::make_unique<CheckForm>(session, navigator, dialogs);
+        EXPECT_TRUE(form->load());
+        form->show();
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        return *form;
+    }
+
+    template <typename T> T* child(const char* name) {
+        T* widget = form->findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << "no control named " << name;
+        return widget;
+    }
+    std::string text(const char* box) { return child<QLineEdit>(box)->text().toStdString(); }
+    void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    void choose(const char* action) { child<QAction>(action)->trigger(); }
+    void type(const char* box, const QString& typed) {
+        QLineEdit* edit = child<QLineEdit>(box);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    void pick(const char* combo, const QString& entry) {
+        QComboBox* list = child<QComboBox>(combo);
+        const int index = list->findText(entry);
+        ASSERT_GE(index, 0) << entry.toStdString();
+        list->setCurrentIndex(index);
+        Q_EMIT list->activated(index);
+    }
+    std::int64_t shownId() { return child<QLabel>("Label11")->text().toLongLong(); }
+
+    testing::ProgramDirFixture program;
+    std::optional<db::CheckDatabase> database;
+    testing::ScriptedDialogs dialogs;
+    testing::RecordingNavigator navigator;
+    Session session;
+    std::unique_ptr<CheckForm> form;
+};
+
+TEST_F(CheckFormTest, OpensOnTheLastCheckAfterTheNoteAndDatesTheTemplate) {
+    create(DatabaseType::Draft, {});
+    addCheck(*database, {{"PayTo", "Ann"}, {"Amount", Money::fromCents(1250)}, {"Check", 455}});
+    const auto last = addCheck(*database, {{"PayTo", "Bob"}, {"Check", 456}, {"Print", "Once"}});
+    open();
+
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "Note");
+    EXPECT_EQ(readCheck(*database, 1).date, "3/7/2024");
+    EXPECT_EQ(form->windowTitle(), "Draft Database: Payroll");
+    EXPECT_EQ(shownId(), last);
+    EXPECT_EQ(text("PayToOrderOf"), "Bob");
+    EXPECT_EQ(text("CheckNumber"), "456");
+    EXPECT_EQ(child<QComboBox>("Combo1")->currentText(), "One Time");
+    EXPECT_EQ(child<QLineEdit>("ABA")->font().family(), "MICR65");
+}
+
+TEST_F(CheckFormTest, NextAndPreviousStopAtTheEndsOfTheSet) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    addCheck(*database, {{"PayTo", "Ann"}, {"Amount", Money::fromCents(1250)}});
+    open();
+
+    click("Next");
+    EXPECT_EQ(dialogs.shownTexts(),
+              Strings{"This is the last check in the account - choose NEW to create a new check."});
+    EXPECT_EQ(text("PayToOrderOf"), "Ann");
+    EXPECT_EQ(text("CheckAmount"), "12.50");
+    click("Previous");
+    EXPECT_EQ(shownId(), 1);
+    click("Previous");
+    EXPECT_EQ(dialogs.shownTexts().back(), "This is the first check in the account.");
+    EXPECT_EQ(shownId(), 1);
+}
+
+TEST_F(CheckFormTest, DeleteProtectsTheTemplateAndDoesNothingOnNo) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    const auto ann = addCheck(*database, {{"PayTo", "Ann"}});
+    const auto bob = addCheck(*database, {{"PayTo", "Bob"}});
+    open();
+
+    click("Delete"); // No is the default answer
+    EXPECT_EQ(dialogs.shown().back().title, "WARNING");
+    EXPECT_EQ(shownId(), bob);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    click("Delete");
+    EXPECT_EQ(shownId(), ann);
+    EXPECT_EQ(text("PayToOrderOf"), "Ann");
+
+    choose("MProperties");
+    EXPECT_EQ(shownId(), 1);
+    dialogs.clear();
+    click("Delete");
+    EXPECT_EQ(dialogs.shownTexts(),
+              Strings{"You CANNOT delete the first check in an account database - it is used "
+                      "to setup default fields."});
+    EXPECT_EQ(readCheck(*database, 1).payTo, "Velmora");
+}
+
+TEST_F(CheckFormTest, NewFillsTheScreenFromTheTemplateAndNumbersTheCheck) {
+    create(DatabaseType::Check, {{"BusinessName", "Acme"}, {"ABA", "071000013"}, {"PayTo", "Not copied"}});
+    addCheck(*database, {{"Check", 455}, {"LabelPrint", true}});
+    database->connection().exec("UPDATE Properties SET LastCheck = 4000");
+    open();
+    EXPECT_TRUE(child<QCheckBox>("PrintLabel")->isChecked());
+
+    click("New");
+    EXPECT_EQ(text("CheckNumber"), "4001");
+    EXPECT_EQ(text("Text3"), "Acme");
+    EXPECT_EQ(text("ABA"), "071000013");
+    EXPECT_EQ(text("PayToOrderOf"), "");
+    EXPECT_EQ(text("CheckDate"), "3/7/2024");
+    EXPECT_EQ(child<QComboBox>("Combo1")->currentText(), "One Time");
+    EXPECT_EQ(child<QCheckBox>("PrintLabel")->checkState(), Qt::Unchecked);
+    EXPECT_EQ(form->windowTitle(), "Check Database: Payroll");
+
+    // Label flag rules of a check database: the template shows greyed and holds no.
+    choose("MProperties");
+    EXPECT_EQ(child<QCheckBox>("PrintLabel")->checkState(), Qt::PartiallyChecked);
+    EXPECT_FALSE(readCheck(*database, 1).labelPrint);
+}
+
+TEST_F(CheckFormTest, ListsStoreMonthlyAndCopyTheProductTypeIntoTheMemo) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    const auto id = addCheck(*database, {{"For", "typed memo"}});
+    open();
+    EXPECT_EQ(child<QComboBox>("Combo1")->currentIndex(), -1); // no print option: blank
+    EXPECT_FALSE(child<QComboBox>("Combo2")->isHidden());
+
+    pick("Combo1", "Multiple Times");
+    pick("Combo2", "Rent");
+    EXPECT_EQ(readCheck(*database, id).print, "Monthly");
+    EXPECT_EQ(readCheck(*database, id).businessType, "Rent");
+    EXPECT_EQ(readCheck(*database, id).memo, "Rent");
+    EXPECT_EQ(text("Draft"), "Rent");
+
+    click("Previous");
+    click("Next");
+    EXPECT_EQ(child<QComboBox>("Combo1")->currentText(), "Multiple Times");
+    EXPECT_EQ(child<QComboBox>("Combo2")->currentText(), "Rent");
+}
+
+TEST_F(CheckFormTest, AnEmptyFirstProductTypeHidesTheList) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    SettingsStore::open(program.dir())
+        ->connection()
+        .exec("UPDATE BusinessType SET BusinessType = '' WHERE ID = 1");
+    open();
+    EXPECT_TRUE(child<QComboBox>("Combo2")->isHidden());
+}
+
+TEST_F(CheckFormTest, AFileThatIsNotACheckDatabaseIsReportedAndTheSelectionComesBack) {
+    std::ofstream(program.dir() / "Junk.mdb") << "not a database";
+    session.currentDatabase = "Junk.mdb";
+    CheckForm screen(session, navigator, dialogs);
+    EXPECT_FALSE(screen.load());
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("Junk.mdb"), std::string::npos);
+    EXPECT_EQ(navigator.calls, Strings{"FileOpen"});
+}
+
+TEST_F(CheckFormTest, ARefusedAmountOrNumberStaysSelectedInItsBoxUntilCorrected) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    const auto id = addCheck(*database, {{"Amount", Money::fromCents(1000)}, {"Check", 500}});
+    open();
+    QLineEdit* amount = child<QLineEdit>("CheckAmount");
+    amount->setFocus();
+    amount->selectAll();
+    QTest::keyClicks(amount, "12.345");
+    QTest::keyClick(amount, Qt::Key_Tab); // leaving the box hands it over
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("two decimals"), std::string::npos);
+    EXPECT_EQ(amount->text(), "12.345");
+    EXPECT_TRUE(amount->hasFocus());
+    EXPECT_EQ(amount->selectedText(), "12.345");
+    EXPECT_NE(child<QLabel>("WarningLine")->text().indexOf("two decimals"), -1);
+
+    // Commands wait for it, each attempt saying why once.
+    click("Previous");
+    EXPECT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(shownId(), id);
+    EXPECT_EQ(amount->text(), "12.345");
+    choose("MExit"); // the question's default is to stay
+    EXPECT_EQ(dialogs.shown().size(), 4u);
+    EXPECT_TRUE(navigator.calls.empty());
+    EXPECT_EQ(readCheck(*database, id).amount, Money::fromCents(1000));
+
+    QTest::keyClicks(amount, "99.5"); // replaces the selection
+    QTest::keyClick(amount, Qt::Key_Return);
+    QLineEdit* number = child<QLineEdit>("CheckNumber");
+    number->setFocus();
+    number->selectAll();
+    QTest::keyClicks(number, "12x");
+    QTest::keyClick(number, Qt::Key_Return);
+    EXPECT_EQ(dialogs.shown().size(), 5u);
+    EXPECT_EQ(number->text(), "12x");
+    EXPECT_EQ(number->selectedText(), "12x");
+    // Another box cannot take the focus from it.
+    child<QLineEdit>("PayToOrderOf")->setFocus();
+    EXPECT_EQ(dialogs.shown().size(), 6u);
+    EXPECT_TRUE(number->hasFocus());
+
+    QTest::keyClicks(number, "501");
+    choose("FileSave");
+    EXPECT_EQ(dialogs.shown().size(), 6u);
+    EXPECT_TRUE(child<QLabel>("WarningLine")->text().isEmpty());
+    EXPECT_EQ(readCheck(*database, id).amount, Money::fromCents(9950));
+    EXPECT_EQ(readCheck(*database, id).check, 501);
+}
+
+TEST_F(CheckFormTest, ExitAsksBeforeGivingUpACheckThatCannotBeSaved) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    const auto id = addCheck(*database, {{"PayTo", "Ann"}});
+    open();
+    type("PayToOrderOf", "Annie");
+    database->connection().exec("CREATE TRIGGER NoChanges BEFORE UPDATE ON Account "
+                                "BEGIN SELECT RAISE(ABORT, 'changes are locked'); END");
+
+    choose("MExit");
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_NE(dialogs.shown()[0].text.find("changes are locked"), std::string::npos);
+    EXPECT_EQ(dialogs.shown()[1].buttons, DialogButtons::YesNo);
+    EXPECT_EQ(dialogs.shown()[1].defaultAnswer, DialogAnswer::No);
+    EXPECT_TRUE(navigator.calls.empty());
+    EXPECT_TRUE(form->entry().isOpen());
+    EXPECT_EQ(text("PayToOrderOf"), "Annie");
+
+    // The window's close button asks the same.
+    form->close();
+    EXPECT_EQ(dialogs.shown().size(), 4u);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(navigator.calls.empty());
+
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    choose("MExit");
+    EXPECT_EQ(navigator.calls, Strings{"exitProgram"});
+    EXPECT_FALSE(form->entry().isOpen());
+    EXPECT_EQ(readCheck(*database, id).payTo, "Ann");
+}
+
+TEST_F(CheckFormTest, WarningsTintTheirBoxesAndAreSaidUnderTheCheck) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}, {"Check", 456}});
+    addCheck(*database, {{"Check", 457}, {"ABA", "071000013"}});
+    open();
+    QLabel* line = child<QLabel>("WarningLine");
+    auto base = [&](const char* box) { return child<QWidget>(box)->palette().color(QPalette::Base); };
+    const QColor plain = base("ABA");
+    auto says = [&](const char* words) { return line->text().indexOf(words) >= 0; };
+    EXPECT_TRUE(line->text().isEmpty());
+
+    type("ABA", "071000014");
+    EXPECT_NE(base("ABA"), plain);
+    EXPECT_TRUE(says("check digit"));
+    EXPECT_FALSE(child<QWidget>("ABA")->toolTip().isEmpty());
+
+    // The account number gets the same warning for what the MICR font cannot draw.
+    type("Account", "12-34 x56");
+    EXPECT_NE(base("Account"), plain);
+    EXPECT_TRUE(says("\"-\" \"x\"")) << line->text().toStdString();
+    type("Account", "12D34 d56");
+    EXPECT_EQ(base("Account"), plain);
+
+    type("CheckNumber", "456");
+    EXPECT_NE(base("CheckNumber"), plain);
+    EXPECT_TRUE(says("Another check in this database has the number 456."));
+
+    // A payee longer than its printed line.
+    type("PayToOrderOf", QString(60, 'W'));
+    EXPECT_NE(base("PayToOrderOf"), plain);
+    EXPECT_TRUE(says("payee"));
+    type("PayToOrderOf", "Ann Smith");
+    EXPECT_EQ(base("PayToOrderOf"), plain);
+    EXPECT_FALSE(says("payee"));
+
+    type("ABA", "071000013");
+    type("CheckNumber", "458");
+    EXPECT_TRUE(line->text().isEmpty());
+    EXPECT_EQ(base("ABA"), plain);
+    EXPECT_TRUE(dialogs.shown().empty()); // never a message box
+}
+
+TEST_F(CheckFormTest, LeavingSavesTheRecordFirst) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    const auto id = addCheck(*database, {{"PayTo", "Ann"}});
+    open();
+
+    type("PayToOrderOf", "Annie");
+    child<QPlainTextEdit>("OptComts")->setPlainText("line one\nline two");
+    click("Command5");
+    EXPECT_EQ(navigator.calls, Strings{"PrinterControl"});
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(readCheck(*database, id).payTo, "Annie");
+    EXPECT_EQ(readCheck(*database, id).comments, "line one\r\nline two");
+
+    open();
+    type("PayToOrderOf", "Anne");
+    choose("MExit");
+    EXPECT_EQ(navigator.calls, (Strings{"PrinterControl", "exitProgram"}));
+    EXPECT_EQ(readCheck(*database, id).payTo, "Anne");
+    EXPECT_FALSE(form->entry().isOpen());
+}
+
+TEST_F(CheckFormTest, MenusHoldTheirEntriesInOrder) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    open();
+    auto names = [&](const char* menu) {
+        Strings found;
+        for (QAction* action : child<QMenu>(menu)->actions())
+            found.push_back(action->objectName().toStdString());
+        return found;
+    };
+    EXPECT_EQ(names("FileMenu"), (Strings{"ExportMenu", "MProperties", "Open", "Paste", "MPrint", "Setup",
+                                          "FileSave", "MExit"}));
+    EXPECT_EQ(names("SearchMenu"), (Strings{"AllInAccount", "ViewByName", "LastName", "FirstName", "CheckNum",
+                                            "AccountNumber", "ByMemoField", "ByComments"}));
+    EXPECT_EQ(child<QMenu>("HelpMenu")->actions().size(), 10);
+    EXPECT_EQ(child<QAction>("hcns")->text(), "Check Numbers");
+    EXPECT_EQ(child<QAction>("Paste")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    EXPECT_EQ(child<QAction>("FilePrint")->text(), "&Print");
+
+    choose("Open");
+    EXPECT_EQ(navigator.calls, Strings{"FileOpen"});
+}
+
+TEST_F(CheckFormTest, TabFollowsTheBlocksOfACheckAndTheWindowKeepsItsSize) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    addCheck(*database, {{"PayTo", "Ann"}});
+    open();
+
+    // The control the focus is in, by the name of the control it belongs to (a list's own line edit
+    // is part of the list).
+    auto focused = [] {
+        QWidget* widget = QApplication::focusWidget();
+        while (widget && (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_")))
+            widget = widget->parentWidget();
+        return widget ? widget->objectName().toStdString() : std::string();
+    };
+    child<QWidget>("Text3")->setFocus();
+    Strings order;
+    for (int i = 0; i < 29; ++i) {
+        order.push_back(focused());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    const Strings expected = {"Text3",       "Text1",     "Text2",     "Address",      "City",
+                              "State",       "Zip",       "Phone",     "PayToOrderOf", "CheckAmount",
+                              "Bank",        "BankCity",  "BankState", "Draft",        "Combo2",
+                              "ABA",         "Account",   "OptComts",  "Combo1",       "PrintLabel",
+                              "CheckNumber", "CheckDate", "Command5",  "Save",         "Previous",
+                              "Next",        "New",       "Delete",    "Text3"};
+    EXPECT_EQ(order, expected);
+    EXPECT_EQ(child<QPlainTextEdit>("OptComts")->toPlainText(), ""); // Tab left the comments box
+
+    // The window keeps the size of the check it shows.
+    const QSize size = form->size();
+    form->resize(size + QSize(400, 300));
+    EXPECT_EQ(form->size(), size);
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+}
+
+TEST_F(CheckFormTest, AccessKeysClickTheirButtons) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    addCheck(*database, {{"PayTo", "Ann"}});
+    open();
+    child<QWidget>("Text3")->setFocus();
+
+    // An access key clicks its button the way a mouse does, a moment later.
+    auto press = [&](Qt::Key key, auto&& done) {
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
+        return QTest::qWaitFor(done, 2000);
+    };
+    EXPECT_TRUE(press(Qt::Key_E, [&] { return text("CheckNumber") == "1"; }));
+    EXPECT_TRUE(press(Qt::Key_N, [&] {
+        return dialogs.shownTexts() ==
+               Strings{"This is the last check in the account - choose NEW to create a new check."};
+    }));
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    EXPECT_TRUE(press(Qt::Key_D, [&] { return dialogs.shown().size() == 2; }));
+    EXPECT_EQ(dialogs.shown().back().title, "WARNING");
+    EXPECT_TRUE(press(Qt::Key_P, [&] { return text("PayToOrderOf") == "Velmora"; }));
+}
+
+} // namespace
+} // namespace velmora

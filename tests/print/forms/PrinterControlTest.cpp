@@ -1,0 +1,373 @@
+#include "print/forms/PrinterControl.h"
+
+#include "db/RecordSet.h"
+#include "db/Schema.h"
+#include "print/PdfProbe.h"
+#include "print/RecordingSurface.h"
+#include "print/forms/AlignPrinter.h"
+#include "print/printer/PrinterSurface.h"
+#include "support/Fixtures.h"
+#include "support/RecordingNavigator.h"
+#include "support/ScriptedDialogs.h"
+#include "widgets/QtDialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+namespace f = db::field;
+
+template <typename T> T* child(QWidget& screen, const char* name) {
+    T* widget = screen.findChild<T*>(name);
+    if (!widget)
+        throw std::runtime_error(std::string("no control ") + name);
+    return widget;
+}
+
+void click(QWidget& screen, const char* button) {
+    QTest::mouseClick(child<QPushButton>(screen, button), Qt::LeftButton);
+}
+
+class PrinterScreensTest : public ::testing::Test {
+protected:
+    PrinterScreensTest()
+        : database(programDir.createDatabase("Payroll", db::DatabaseType::Check))
+        , surface({"Times New Roman", "MICR65"}) {
+        session.programDir = programDir.dir();
+        session.currentDatabase = "Payroll.mdb";
+        session.dialogs = &dialogs;
+    }
+    SettingsRecord settings() {
+        auto store = SettingsStore::open(programDir.dir());
+        return store->read();
+    }
+    std::unique_ptr<PrinterControl> openControl() {
+        auto screen = std::make_unique<PrinterControl>(session, navigator, &surface);
+        EXPECT_TRUE(screen->load());
+        return screen;
+    }
+    std::unique_ptr<AlignPrinter> openAlign() {
+        auto screen = std::make_unique<AlignPrinter>(session, navigator);
+        EXPECT_TRUE(screen->load());
+        return screen;
+    }
+
+    testing::ProgramDirFixture programDir;
+    db::CheckDatabase database;
+    testing::ScriptedDialogs dialogs;
+    testing::RecordingNavigator navigator;
+    print::RecordingSurface surface;
+    Session session;
+};
+
+TEST_F(PrinterScreensTest, ControlMenuShowsItsCaptionsMenusAndCounts) {
+    testing::setCheckFields(database, 1, {{f::kPrint, "Once"}});
+    testing::addCheck(database, {{f::kPrint, "Never"}, {f::kLabelPrint, true}});
+    testing::addCheck(database, {{f::kPrint, "Monthly"}, {f::kLabelPrint, true}});
+    testing::addCheck(database, {{f::kPrint, "Monthly"}});
+    auto screen = openControl();
+    EXPECT_EQ(screen->windowTitle(), "Printer Control Menu");
+    EXPECT_EQ(child<QLabel>(*screen, "OTNumber")->text(), "1");
+    EXPECT_EQ(child<QLabel>(*screen, "MNumber")->text(), "2");
+    EXPECT_EQ(child<QLabel>(*screen, "OLNumber")->text(), "1"); // a Never record with its label flag
+    EXPECT_EQ(child<QLabel>(*screen, "MLNumber")->text(), "1");
+    EXPECT_EQ(child<QCheckBox>(*screen, "Once")->text(), "Print all checks selected to print &ONE TIME");
+    EXPECT_EQ(child<QCheckBox>(*screen, "MLabel")->text(),
+              "Print labels for checks selected to print &MULTIPLE TIMES");
+    EXPECT_EQ(
+        child<QCheckBox>(*screen, "Print2Checks")->text(),
+        "Print only 2 checks per page. Check this box only if your printer is having a problem printing the "
+        "last check on each page. ");
+    for (const char* box : {"Once", "Monthly", "OLabel", "MLabel"})
+        EXPECT_FALSE(child<QCheckBox>(*screen, box)->isChecked()) << box;
+    // The delivered settings: 88mm stock, three to a page, check stock.
+    EXPECT_TRUE(child<QCheckBox>(*screen, "QCS")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>(*screen, "Check1")->isChecked());
+    EXPECT_EQ(child<QPushButton>(*screen, "PrintButton")->text(), "&Print");
+    EXPECT_EQ(child<QPushButton>(*screen, "Cancelpc")->text(), "&Cancel");
+
+    EXPECT_EQ(child<QMenu>(*screen, "PrintBlankChecksMenu")->title(), "Print Blank Checks");
+    EXPECT_EQ(child<QAction>(*screen, "qcbv")->text(), "Quicken(tm) Compatible Business Voucher");
+    EXPECT_EQ(child<QMenu>(*screen, "hpc")->actions().size(), 9);
+    EXPECT_EQ(child<QAction>(*screen, "PrintSetup")->text(), "Printer Setup");
+    child<QAction>(*screen, "BlankDepositTickets")->trigger();
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("Blank Deposit Tickets"), std::string::npos);
+}
+
+TEST_F(PrinterScreensTest, StoredOptionsAreSavedByCancelAndPlainPaperShowsItsNote) {
+    auto screen = openControl();
+    screen->show();
+    QTest::mouseClick(child<QCheckBox>(*screen, "QCS"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(*screen, "Check1"), Qt::LeftButton);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "NOTE");
+    EXPECT_EQ(dialogs.shown()[0].text.rfind("When printing on paper instead of check stock", 0), 0u);
+    QTest::mouseClick(child<QCheckBox>(*screen, "Check1"), Qt::LeftButton); // clearing shows nothing
+    QTest::mouseClick(child<QCheckBox>(*screen, "Check1"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.shown().size(), 2u);
+    click(*screen, "Cancelpc");
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"DataEntry"}));
+    EXPECT_FALSE(settings().quickenCheckStock.value_or(true));
+    EXPECT_TRUE(settings().plainPaper.value_or(false));
+}
+
+TEST_F(PrinterScreensTest, PrintRunsTheSelectionAndReturnsToDataEntry) {
+    const auto once =
+        testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 1001}, {f::kPayTo, "Acme"}});
+    auto screen = openControl();
+    click(*screen, "PrintButton");
+    EXPECT_EQ(dialogs.shown().at(0).title, "Nothing to do.");
+    EXPECT_TRUE(navigator.calls.empty()); // the menu stays open
+
+    dialogs.clear();
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    QTest::mouseClick(child<QCheckBox>(*screen, "Once"), Qt::LeftButton);
+    click(*screen, "PrintButton");
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(surface.sentJobCount(), 1);
+    EXPECT_NE(surface.findText("PAY TO THE ORDER OF:  Acme"), nullptr);
+    EXPECT_EQ(testing::readCheck(database, once).print, "Never");
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"DataEntry"}));
+}
+
+TEST_F(PrinterScreensTest, PreviewShowsThePagesAndChangesNoRecord) {
+    const auto monthly =
+        testing::addCheck(database, {{f::kPrint, "Monthly"}, {f::kCheck, 7}, {f::kDate, "1/1/2020"}});
+    for (int i = 0; i < 3; ++i)
+        testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 100 + i}});
+    auto screen = openControl();
+    QTest::mouseClick(child<QCheckBox>(*screen, "Once"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(*screen, "Monthly"), Qt::LeftButton);
+    int pages = -1;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = screen->findChild<QPrintPreviewDialog*>("PrintPreview");
+        if (!dialog)
+            return;
+        if (auto* view = dialog->findChild<QPrintPreviewWidget*>())
+            pages = view->pageCount();
+        dialog->reject();
+    });
+    click(*screen, "PreviewButton");
+    EXPECT_EQ(pages, 2); // four checks, three to a page
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_TRUE(navigator.calls.empty());
+    EXPECT_EQ(testing::readCheck(database, monthly).date, "1/1/2020");
+    EXPECT_EQ(testing::readCheck(database, monthly + 1).print, "Once");
+}
+
+TEST_F(PrinterScreensTest, AlignButtonLeadsToTheAlignmentScreen) {
+    auto screen = openControl();
+    click(*screen, "Align");
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"AlignPrinter"}));
+}
+
+TEST_F(PrinterScreensTest, AlignmentScreenShowsTheStoredOffsetsAndItsHelp) {
+    auto screen = openAlign();
+    EXPECT_EQ(screen->windowTitle(), "Printer Alignment Options");
+    EXPECT_EQ(child<QLineEdit>(*screen, "Text3")->text(), "200");
+    EXPECT_EQ(child<QLineEdit>(*screen, "Text2")->text(), "525");
+    EXPECT_TRUE(child<QCheckBox>(*screen, "QCS")->isChecked());
+    const QString help = child<QPlainTextEdit>(*screen, "Text1")->toPlainText();
+    EXPECT_TRUE(
+        help.startsWith("Before aligning your printer, be sure your printer options are setup to print on "
+                        "Letter Size Paper and Portrait Orientation."));
+    EXPECT_EQ(AlignPrinter::alignmentHelp().count("\r\n\r\n"), 3);
+    EXPECT_TRUE(
+        AlignPrinter::stockHelp().startsWith("About The Standard Printing Method Check Box:\r\n\r\nSelect"));
+    EXPECT_TRUE(
+        child<QPlainTextEdit>(*screen, "TEXT4")->toPlainText().endsWith("bubble jet printers cannot."));
+}
+
+TEST_F(PrinterScreensTest, AlignmentRefusesWhatA16BitFieldCannotHold) {
+    auto screen = openAlign();
+    auto* vertical = child<QLineEdit>(*screen, "Text3");
+    auto* horizontal = child<QLineEdit>(*screen, "Text2");
+    for (const char* bad : {"abc", "40000", "-32769", "12.5", ""}) {
+        dialogs.clear();
+        vertical->setText(bad);
+        click(*screen, "Command1");
+        ASSERT_EQ(dialogs.shown().size(), 1u) << bad;
+        EXPECT_NE(dialogs.shown()[0].text.find("Vertical Starting Position"), std::string::npos);
+        EXPECT_EQ(settings().verticalStart, 200) << bad;
+    }
+    vertical->setText("450");
+    horizontal->setText("1e3");
+    click(*screen, "Command1");
+    EXPECT_NE(dialogs.shown().back().text.find("Horizontal Starting Position"), std::string::npos);
+    EXPECT_EQ(settings().verticalStart, 200); // nothing stored while either box is wrong
+    EXPECT_TRUE(navigator.calls.empty());
+
+    horizontal->setText(" -75 ");
+    QTest::mouseClick(child<QCheckBox>(*screen, "QCS"), Qt::LeftButton);
+    click(*screen, "Command1");
+    EXPECT_EQ(settings().verticalStart, 450);
+    EXPECT_EQ(settings().horizontalStart, -75);
+    EXPECT_FALSE(settings().quickenCheckStock.value_or(true));
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"PrinterControl"}));
+}
+
+TEST_F(PrinterScreensTest, TheWindowsCloseButtonIsDoneAndOnTheAlignmentScreenOk) {
+    auto control = openControl();
+    control->show();
+    QTest::mouseClick(child<QCheckBox>(*control, "QCS"), Qt::LeftButton);
+    EXPECT_TRUE(control->close());
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"DataEntry"}));
+    EXPECT_FALSE(settings().quickenCheckStock.value_or(true)); // saved, as Done saves
+
+    navigator.calls.clear();
+    auto align = openAlign();
+    align->show();
+    child<QLineEdit>(*align, "Text3")->setText("abc");
+    EXPECT_FALSE(align->close()); // a wrong entry keeps the screen, as OK does
+    EXPECT_TRUE(align->isVisible());
+    EXPECT_NE(dialogs.shown().back().text.find("Vertical Starting Position"), std::string::npos);
+    EXPECT_TRUE(navigator.calls.empty());
+    child<QLineEdit>(*align, "Text3")->setText("375");
+    EXPECT_TRUE(align->close());
+    EXPECT_EQ(settings().verticalStart, 375);
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"PrinterControl"}));
+}
+
+TEST_F(PrinterScreensTest, PrintStopsWhenTheOptionsOnTheScreenCannotBeSaved) {
+    testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 1001}});
+    auto screen = openControl();
+    QTest::mouseClick(child<QCheckBox>(*screen, "Once"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(*screen, "QCS"), Qt::LeftButton);
+    // Another program holds PC.OVL for writing.
+    db::Connection other(programDir.dir() / "PC.OVL", db::OpenMode::ReadWrite);
+    other.exec("BEGIN IMMEDIATE");
+    click(*screen, "PrintButton");
+    other.exec("ROLLBACK");
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[0].text.rfind("The print options could not be saved", 0), 0u);
+    EXPECT_EQ(dialogs.shown()[1].text.rfind("Nothing was printed", 0), 0u);
+    EXPECT_EQ(surface.sentJobCount(), 0);
+    EXPECT_TRUE(navigator.calls.empty());
+    EXPECT_EQ(testing::readCheck(database, 2).print, "Once");
+}
+
+TEST_F(PrinterScreensTest, APrinterThatPrintsToAFileGetsTheLabelsBesideTheChecks) {
+    const auto once = testing::addCheck(database, {{f::kPrint, "Once"},
+                                                   {f::kCheck, 1001},
+                                                   {f::kPayTo, "Acme"},
+                                                   {f::kLabelPrint, true},
+                                                   {f::kLastName, "Zimmer"}});
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString((programDir.dir() / "run.pdf").string()));
+    print::PrinterSurface toFile(printer);
+    PrinterControl screen(session, navigator, &toFile);
+    ASSERT_TRUE(screen.load());
+    QTest::mouseClick(child<QCheckBox>(screen, "Once"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(screen, "OLabel"), Qt::LeftButton);
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    dialogs.queueInput("");
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    click(screen, "PrintButton");
+    const std::string checks = testing::PdfProbe(programDir.dir() / "run.pdf").word(0, "Acme").text;
+    EXPECT_EQ(checks, "Acme");
+    EXPECT_EQ(testing::PdfProbe(programDir.dir() / "run-labels.pdf").word(0, "Zimmer").text, "Zimmer");
+    EXPECT_EQ(testing::readCheck(database, once).print, "Never");
+    EXPECT_FALSE(testing::readCheck(database, once).labelPrint);
+
+    // A file to print to that is the database itself is refused before anything is written.
+    printer.setOutputFileName(QString::fromStdString((programDir.dir() / "Payroll.mdb").string()));
+    PrinterControl again(session, navigator, &toFile);
+    ASSERT_TRUE(again.load());
+    QTest::mouseClick(child<QCheckBox>(again, "OLabel"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(again, "Once"), Qt::LeftButton);
+    dialogs.clear();
+    click(again, "PrintButton");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("must never overwrite"), std::string::npos)
+        << dialogs.shown()[0].text;
+    EXPECT_TRUE(db::CheckDatabase::open(programDir.dir() / "Payroll.mdb").ok());
+}
+
+TEST_F(PrinterScreensTest, WithoutAPrinterPrintPointsToPrinterSetupAndAsksNothing) {
+    const auto once = testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 1001}});
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat); // what Qt falls back to without a printer
+    print::PrinterSurface none(printer);
+    PrinterControl screen(session, navigator, &none);
+    ASSERT_TRUE(screen.load());
+    QTest::mouseClick(child<QCheckBox>(screen, "Once"), Qt::LeftButton);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    click(screen, "PrintButton");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("Printer Setup"), std::string::npos) << dialogs.shown()[0].text;
+    EXPECT_EQ(dialogs.shown()[0].text.find("PDF file ."), std::string::npos);
+    EXPECT_EQ(testing::readCheck(database, once).print, "Once");
+    EXPECT_TRUE(navigator.calls.empty()); // the menu stays, with Printer Setup on it
+}
+
+TEST_F(PrinterScreensTest, ThePrintOptionsHeadingSitsOnItsText) {
+    auto screen = openControl();
+    screen->adjustSize();
+    screen->show();
+    QLabel* heading = nullptr;
+    QLabel* text = nullptr;
+    for (QLabel* label : screen->findChildren<QLabel*>()) {
+        if (label->text() == "Print Options:")
+            heading = label;
+        if (label->text().startsWith("If you are not printing on check stock"))
+            text = label;
+    }
+    ASSERT_TRUE(heading && text);
+    const int gap = text->geometry().top() - heading->geometry().bottom();
+    EXPECT_LT(gap, 3 * heading->fontMetrics().height()) << gap;
+    // Taller than needed, the room goes below the notes, not into the headings.
+    screen->resize(screen->width(), screen->height() + 200);
+    QApplication::processEvents();
+    EXPECT_EQ(text->geometry().top() - heading->geometry().bottom(), gap);
+}
+
+TEST(QtDialogsTest, AnInputBoxWrapsALongPromptAtAnOrdinaryWidth) {
+    const std::string prompt =
+        "Load your Avery 5160 labels in your printer now and enter the label number (labels are numbered "
+        "down each column) of the first label you want to start printing on or press OK to choose label 1:";
+    int width = 0;
+    QString shownPrompt;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        width = box->width();
+        shownPrompt = box->labelText();
+        box->reject();
+    });
+    QtDialogs dialogs;
+    EXPECT_FALSE(dialogs.input({prompt, "", ""}).has_value()); // Cancel
+    EXPECT_EQ(shownPrompt.toStdString(), prompt);
+    EXPECT_GT(width, 0);
+    EXPECT_LT(width, 640);
+}
+
+TEST(AlignmentOffsetTest, SixteenBitWholeNumbersOnly) {
+    EXPECT_EQ(AlignPrinter::parseOffset("32767"), 32767);
+    EXPECT_EQ(AlignPrinter::parseOffset("-32768"), -32768);
+    EXPECT_EQ(AlignPrinter::parseOffset("+200"), 200);
+    EXPECT_FALSE(AlignPrinter::parseOffset("32768"));
+    EXPECT_FALSE(AlignPrinter::parseOffset("1 000"));
+    EXPECT_FALSE(AlignPrinter::parseOffset("0x10"));
+}
+
+} // namespace
+} // namespace velmora

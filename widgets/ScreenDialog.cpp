@@ -1,0 +1,17 @@
+#include "widgets/ScreenDialog.h"
+
+#include <QKeyEvent>
+
+namespace velmora {
+
+void ScreenDialog::keyPressEvent(QKeyEvent* event) {
+    if (!event->matches(QKeySequence::Cancel)) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (escape_)
+        escape_();
+}
+
+} // namespace velmora
