@@ -1,8 +1,7 @@
 #include "app/ExitRoutine.h"
 
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "db/DatabaseFiles.h"
-#include "db/ErrorText.h"
 
 namespace velmora {
 
@@ -13,12 +12,11 @@ Status runExitRoutine(const std::filesystem::path& programDir, const std::string
         auto settings = SettingsStore::open(programDir);
         if (!settings)
             return Status::failure(settings.message() + " No backup copy was made.");
-        try {
-            wanted = settings->read().backupOnExit;
-        } catch (const db::Error& error) {
-            return Status::failure("The backup setting cannot be read: " + db::userMessage(error) +
+        const Result<db::SettingsRecord> record = settings->read();
+        if (!record)
+            return Status::failure("The backup setting cannot be read: " + record.message() +
                                    " No backup copy was made.");
-        }
+        wanted = record->backupOnExit;
     } // the settings file is closed before the copy starts
     if (!wanted || currentDatabase.empty())
         return {};

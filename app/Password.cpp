@@ -2,7 +2,7 @@
 
 #include "db/ErrorText.h"
 #include "db/RecordSet.h"
-#include "db/Schema.h"
+#include "db/SettingsRecord.h"
 
 #include <QString>
 #include <charconv>
@@ -16,7 +16,7 @@
 namespace velmora {
 
 namespace {
-constexpr const char* kPasswordField = "ENTER";
+constexpr const char* kPasswordField = db::setting::kPassword;
 constexpr std::string_view kHashPrefix = "$argon2";
 
 void requireSodium() {
@@ -78,8 +78,9 @@ std::string toLowerCase(const std::string& text) {
     return QString::fromStdString(text).toLower().toStdString();
 }
 
-std::string hashPassword(const std::string& lowerCasePassword) {
-    requireSodium();
+Result<std::string> hashPassword(const std::string& lowerCasePassword) {
+    if (sodium_init() < 0)
+        return Result<std::string>::failure("libsodium cannot be initialised");
     char hash[crypto_pwhash_STRBYTES];
     // Argon2id with 19 MiB and two passes: the common recommendation for interactive log-ins, and
     // small enough that a scheduled print job stays a small process. The parameters travel in the
@@ -87,8 +88,8 @@ std::string hashPassword(const std::string& lowerCasePassword) {
     constexpr unsigned long long kPasses = 2;
     constexpr std::size_t kMemory = 19u * 1024u * 1024u;
     if (crypto_pwhash_str(hash, lowerCasePassword.data(), lowerCasePassword.size(), kPasses, kMemory) != 0)
-        throw std::runtime_error("out of memory while hashing the password");
-    return hash;
+        return Result<std::string>::failure("out of memory while hashing the password");
+    return std::string(hash);
 }
 
 Result<PasswordCheck> checkPassword(db::Connection& settings, const std::string& typed) {
@@ -112,8 +113,11 @@ Result<PasswordCheck> checkPassword(db::Connection& settings, const std::string&
         }
         if (candidate != *stored)
             return PasswordCheck::Wrong;
+        const Result<std::string> hash = hashPassword(candidate);
+        if (!hash)
+            return Result<PasswordCheck>::failure("The password record cannot be read: " + hash.message());
         record.edit();
-        record.setField(kPasswordField, hashPassword(candidate));
+        record.setField(kPasswordField, *hash);
         record.update();
         return PasswordCheck::Matches;
     } catch (const std::exception& error) { // a database error, or no memory for the hashing
@@ -125,15 +129,17 @@ Result<PasswordCheck> checkPassword(db::Connection& settings, const std::string&
 Status changePassword(db::Connection& settings, const std::string& newPassword) {
     try {
         db::RecordSet record(settings, db::schema::password());
-        const std::string hash = hashPassword(toLowerCase(newPassword));
+        const Result<std::string> hash = hashPassword(toLowerCase(newPassword));
+        if (!hash)
+            return Status::failure("The new password could not be saved: " + hash.message());
         if (record.hasCurrent()) {
             record.edit();
         } else {
             record.addNew();
         }
-        record.setField(kPasswordField, hash);
+        record.setField(kPasswordField, *hash);
         record.update();
-    } catch (const std::exception& error) { // a database error, or no memory for the hashing
+    } catch (const std::exception& error) { // a database error
         return Status::failure(std::string("The new password could not be saved: ") + error.what());
     }
     return {};

@@ -14,16 +14,18 @@ class Connection;
 // lower-case form. A plain-text password left by an older settings file is accepted once and then
 // replaced by its hash.
 
-std::string hashPassword(const std::string& lowerCasePassword);
+// The salted Argon2id hash of a password already in lower case; a failure when there is no memory to
+// compute it.
+[[nodiscard]] Result<std::string> hashPassword(const std::string& lowerCasePassword);
 std::string toLowerCase(const std::string& text);
 
 enum class PasswordCheck { Matches, Wrong };
 
 // Compares the lower-case form of what was typed with the stored password. A Null password never
 // matches. Fails when the password record cannot be read (or the upgrade cannot be written).
-Result<PasswordCheck> checkPassword(db::Connection& settings, const std::string& typed);
+[[nodiscard]] Result<PasswordCheck> checkPassword(db::Connection& settings, const std::string& typed);
 
 // Stores the lower-case form of the new password (hashed).
-Status changePassword(db::Connection& settings, const std::string& newPassword);
+[[nodiscard]] Status changePassword(db::Connection& settings, const std::string& newPassword);
 
 } // namespace velmora

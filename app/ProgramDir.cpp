@@ -1,6 +1,6 @@
 #include "app/ProgramDir.h"
 
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "db/DatabaseFiles.h"
 
 #include <cstdlib>

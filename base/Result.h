@@ -41,6 +41,7 @@ public:
     T* operator->() { return &*value_; }
     const T* operator->() const { return &*value_; }
     T& operator*() { return *value_; }
+    const T& operator*() const { return *value_; }
     const std::string& message() const { return status_.message(); }
     const Status& status() const { return status_; }
 

@@ -1,8 +1,8 @@
 // The record set over a table of 1,000,000 checks: opening, moving to the last row, 1,000 moves
 // forward and a filtered select, beside plain SQLite reading the same table; and what checking the
 // whole file for damage would add to opening it.
+#include "db/CheckRecord.h"
 #include "db/RecordSet.h"
-#include "db/Schema.h"
 #include "support/TempDir.h"
 
 #include <benchmark/benchmark.h>

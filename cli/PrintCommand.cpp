@@ -2,7 +2,7 @@
 
 #include "app/Password.h"
 #include "app/ProgramDir.h"
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "cli/CliDialogs.h"
 #include "cli/Terminal.h"
 #include "db/CheckDatabase.h"
@@ -182,12 +182,10 @@ int runPrintCommand(const Invocation& invocation) {
         !usable)
         return fail(kOutputUnwritable, usable.message());
 
-    print::CheckPageSetup setup;
-    try {
-        setup = print::CheckPageSetup::fromSettings(settings->read());
-    } catch (const db::Error& error) {
-        return fail(kNoSettings, error.what());
-    }
+    const Result<db::SettingsRecord> record = settings->read();
+    if (!record)
+        return fail(kNoSettings, record.message());
+    const print::CheckPageSetup setup = print::CheckPageSetup::fromSettings(*record);
     CliDialogs dialogs(std::cerr, options.confirm, options.startLabel);
     print::PrintRun run(*database, setup, dialogs);
     const print::RunReport report = run.run(options.selection, outputs.checks(), outputs.labels());

@@ -2,7 +2,6 @@
 
 #include "db/ErrorText.h"
 #include "db/RecordSet.h"
-#include "db/Schema.h"
 
 #include <sqlite3.h>
 
@@ -39,15 +38,15 @@ Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, Ope
     }
 }
 
-DatabaseProperties CheckDatabase::readProperties() {
-    RecordSet properties(*connection_, schema::databaseProperties());
-    DatabaseProperties result;
-    if (properties.hasCurrent()) {
-        result.accountType = properties.field(field::kAccountType).text();
-        result.description = properties.field(field::kDescription).text();
-        result.lastCheck = properties.field(field::kLastCheck).integer();
+Result<DatabaseProperties> CheckDatabase::readProperties() {
+    try {
+        RecordSet properties(*connection_, schema::databaseProperties());
+        if (!properties.hasCurrent())
+            return DatabaseProperties{};
+        return schema::databaseProperties().read(properties);
+    } catch (const Error& error) {
+        return Result<DatabaseProperties>::failure(userMessage(error));
     }
-    return result;
 }
 
 } // namespace velmora::db

@@ -2,20 +2,13 @@
 
 #include "base/Result.h"
 #include "db/CheckRecord.h"
+#include "db/DatabaseProperties.h"
 #include "db/Sqlite.h"
 
 #include <filesystem>
 #include <memory>
 
 namespace velmora::db {
-
-// The database properties record of a check database.
-struct DatabaseProperties {
-    std::optional<std::string> accountType;
-    std::optional<std::string> description;
-    std::optional<std::int64_t> lastCheck;
-    DatabaseType type() const { return databaseTypeFromText(accountType); }
-};
 
 // An open check database file (.mdb or the template file): its tables checked on open.
 class CheckDatabase {
@@ -27,7 +20,9 @@ public:
     const std::filesystem::path& path() const { return connection_->path(); }
     std::string fileName() const { return path().filename().string(); }
 
-    DatabaseProperties readProperties();
+    // The database properties record (all Null when the table holds none); a failure says why it
+    // cannot be read.
+    [[nodiscard]] Result<DatabaseProperties> readProperties();
 
 private:
     explicit CheckDatabase(std::unique_ptr<Connection> connection)

@@ -4,54 +4,48 @@
 
 namespace velmora::db {
 
-DatabaseType databaseTypeFromText(const std::optional<std::string>& accountType) {
-    if (accountType == "Draft")
-        return DatabaseType::Draft;
-    if (accountType == "Check")
-        return DatabaseType::Check;
-    return DatabaseType::Other;
+namespace schema {
+
+const RecordTable<CheckRecord>& account() {
+    using R = CheckRecord;
+    constexpr Bounds kCheckNumbers{0, kMaxCheckNumber};
+    constexpr Bounds kAmounts{-kMaxAmountCents, kMaxAmountCents};
+    // clang-format off
+    static const RecordTable<CheckRecord> table("Account", {
+        {{field::kId,           FieldKind::Counter},                                          &R::id},
+        {{field::kBusinessName, FieldKind::Text},                                             &R::businessName},
+        {{field::kFirstName,    FieldKind::Text},                                             &R::firstName},
+        {{field::kLastName,     FieldKind::Text},                                             &R::lastName},
+        {{field::kAddress,      FieldKind::Text},                                             &R::address},
+        {{field::kCity,         FieldKind::Text},                                             &R::city},
+        {{field::kState,        FieldKind::Text},                                             &R::state},
+        {{field::kZip,          FieldKind::Text},                                             &R::zip},
+        {{field::kPhone,        FieldKind::Text},                                             &R::phone},
+        {{field::kPayTo,        FieldKind::Text},                                             &R::payTo},
+        {{field::kAmount,       FieldKind::Money,   "whole cents", kAmounts},                 &R::amount},
+        {{field::kDate,         FieldKind::Text,    "m/d/yyyy"},                              &R::date},
+        {{field::kCheck,        FieldKind::Integer, {}, kCheckNumbers},                       &R::check},
+        {{field::kFor,          FieldKind::Text},                                             &R::memo},
+        {{field::kBank,         FieldKind::Text},                                             &R::bank},
+        {{field::kBankCity,     FieldKind::Text},                                             &R::bankCity},
+        {{field::kBankState,    FieldKind::Text},                                             &R::bankState},
+        {{field::kAba,          FieldKind::Text},                                             &R::aba},
+        {{field::kAccount,      FieldKind::Text},                                             &R::account},
+        {{field::kComments,     FieldKind::Text},                                             &R::comments},
+        {{field::kPrint,        FieldKind::Text,    "Once, Monthly or Never"},                &R::print},
+        {{field::kLabelPrint,   FieldKind::YesNo,   "0 or 1"},                                &R::labelPrint},
+        {{field::kBusinessType, FieldKind::Text},                                             &R::businessType},
+        {{field::kPrinted,      FieldKind::Text,    "m/d/yyyy"},                              &R::printed},
+        {{field::kLabelPrinted, FieldKind::Text,    "m/d/yyyy"},                              &R::labelPrinted},
+    });
+    // clang-format on
+    return table;
 }
 
-const char* databaseTypeText(DatabaseType type) {
-    switch (type) {
-    case DatabaseType::Draft:
-        return "Draft";
-    case DatabaseType::Check:
-        return "Check";
-    default:
-        return "";
-    }
-}
+} // namespace schema
 
 CheckRecord CheckRecord::read(RecordSet& records) {
-    auto text = [&](const char* name) { return records.field(name).text(); };
-    CheckRecord record;
-    record.id = records.field(field::kId).integer().value_or(0);
-    record.businessName = text(field::kBusinessName);
-    record.firstName = text(field::kFirstName);
-    record.lastName = text(field::kLastName);
-    record.address = text(field::kAddress);
-    record.city = text(field::kCity);
-    record.state = text(field::kState);
-    record.zip = text(field::kZip);
-    record.phone = text(field::kPhone);
-    record.payTo = text(field::kPayTo);
-    record.amount = records.field(field::kAmount).money();
-    record.date = text(field::kDate);
-    record.check = records.field(field::kCheck).integer();
-    record.memo = text(field::kFor);
-    record.bank = text(field::kBank);
-    record.bankCity = text(field::kBankCity);
-    record.bankState = text(field::kBankState);
-    record.aba = text(field::kAba);
-    record.account = text(field::kAccount);
-    record.comments = text(field::kComments);
-    record.print = text(field::kPrint);
-    record.labelPrint = records.field(field::kLabelPrint).yes();
-    record.businessType = text(field::kBusinessType);
-    record.printed = text(field::kPrinted);
-    record.labelPrinted = text(field::kLabelPrinted);
-    return record;
+    return schema::account().read(records);
 }
 
 } // namespace velmora::db

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Money.h"
+#include "db/Schema.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,7 +11,7 @@ namespace velmora::db {
 
 class RecordSet;
 
-// Field names of a check record (table `Account`) and its database properties record.
+// Field names of a check record (table `Account`).
 namespace field {
 inline constexpr const char* kId = "ID";
 inline constexpr const char* kBusinessName = "BusinessName";
@@ -37,12 +38,8 @@ inline constexpr const char* kLabelPrint = "LabelPrint";
 inline constexpr const char* kBusinessType = "BusinessType";
 inline constexpr const char* kPrinted = "Printed";
 inline constexpr const char* kLabelPrinted = "LPrinted";
-// Read only by "Goto First Check", where a database carries it.
+// Read only by "Goto First Check", where a database carries it; not a field of the table.
 inline constexpr const char* kLabelPrintLegacy = "LPrint";
-
-inline constexpr const char* kAccountType = "AccountType";
-inline constexpr const char* kDescription = "Description";
-inline constexpr const char* kLastCheck = "LastCheck";
 } // namespace field
 
 // The bounds of what a check carries. A stored value outside them is damage, never printed: the
@@ -57,12 +54,8 @@ inline constexpr const char* kMonthly = "Monthly";
 inline constexpr const char* kNever = "Never";
 } // namespace print_option
 
-enum class DatabaseType { Draft, Check, Other };
-DatabaseType databaseTypeFromText(const std::optional<std::string>& accountType);
-const char* databaseTypeText(DatabaseType type); // "Draft", "Check"; "" for Other
-
-// One check record as the print layouts and export read it. std::nullopt is a Null field, which the
-// layouts skip; an empty text is present and takes its line.
+// One check record as the layouts, the runs and the export read it. std::nullopt is a Null field,
+// which the layouts skip; an empty text is present and takes its line.
 struct CheckRecord {
     std::int64_t id = 0;
     std::optional<std::string> businessName, firstName, lastName, address, city, state, zip, phone;
@@ -80,5 +73,10 @@ struct CheckRecord {
     // Reads the current record of a record set over `Account`.
     static CheckRecord read(RecordSet& records);
 };
+
+namespace schema {
+// The table `Account` of a check database and the template file.
+const RecordTable<CheckRecord>& account();
+} // namespace schema
 
 } // namespace velmora::db

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
-#include "db/CheckRecord.h"
+#include "db/DatabaseProperties.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,8 +1,7 @@
 #pragma once
 
+#include <memory>
 #include <string_view>
-
-struct sqlite3;
 
 namespace velmora::db {
 
@@ -10,12 +9,20 @@ namespace velmora::db {
 // whole text: `*` any run of characters, `?` one character, `#` one digit, `[abc]` / `[a-z]` one
 // character of a list, `[!abc]` one character not in it; `[*]`, `[?]`, `[#]`, `[[]` match the
 // character itself. An unclosed `[` is an ordinary character.
-bool likeMatches(std::string_view text, std::string_view pattern);
+class LikePattern {
+public:
+    explicit LikePattern(std::string_view pattern);
+    ~LikePattern();
+    LikePattern(const LikePattern&) = delete;
+    LikePattern& operator=(const LikePattern&) = delete;
 
-// Registers on a connection:
-//   jet_like(value, pattern)  the Like above; numbers are matched as their plain decimal text and a
-//                             Null value matches nothing;
-//   money_text(cents)         a stored amount as the plain decimal text of its dollars ("12.5").
-void registerLikeFunctions(sqlite3* db);
+    bool matches(std::string_view text) const;
+
+private:
+    struct Compiled;
+    std::unique_ptr<Compiled> compiled_;
+};
+
+bool likeMatches(std::string_view text, std::string_view pattern);
 
 } // namespace velmora::db

@@ -1,6 +1,5 @@
 #include "db/RecordSet.h"
 
-#include "db/CheckRecord.h"
 #include "db/ErrorText.h"
 
 #include <algorithm>
@@ -8,18 +7,8 @@
 
 namespace velmora::db {
 
-namespace {
-
-// Whether a stored check number lies in what the `Check` field holds.
-bool isCheckNumber(const Value& stored) {
-    const auto number = stored.integer();
-    return !number || (*number >= 0 && *number <= kMaxCheckNumber);
-}
-
-} // namespace
-
 RecordSet::RecordSet(Connection& db, const TableDef& table, std::optional<Filter> filter)
-    : RecordSet(db, std::string(table.name), std::move(filter)) {
+    : RecordSet(db, std::string(table.name()), std::move(filter)) {
     def_ = &table;
 }
 
@@ -195,25 +184,33 @@ void RecordSet::requireCurrent() const {
 }
 
 std::string RecordSet::recordName() const {
-    if (def_ == &schema::account())
+    if (def_ && def_->numbered())
         return "record " + std::to_string(key_);
     return "the " + table_ + " record";
 }
 
 std::optional<Value> RecordSet::fromStorage(const std::string& name, const Value& stored) {
+    const FieldDef* field = def_ ? def_->find(name) : nullptr;
+    if (!field)
+        return stored;
+    const auto within = [&](std::int64_t number) {
+        return !field->bounds || (number >= field->bounds->lowest && number <= field->bounds->highest);
+    };
     bool sane = true;
     Value read = stored;
-    if (def_ == &schema::account() && schema::accountFieldKind(name) == FieldKind::Money) {
+    if (field->kind == FieldKind::Money) {
         if (stored.isInteger()) {
             const std::int64_t cents = *stored.integer();
-            sane = cents >= -kMaxAmountCents && cents <= kMaxAmountCents;
+            sane = within(cents);
             read = Money::fromCents(cents);
         } else if (const auto* real = std::get_if<double>(&stored.data())) {
-            sane = std::isfinite(*real) && std::fabs(*real) * 100 <= static_cast<double>(kMaxAmountCents);
+            sane = std::isfinite(*real) &&
+                   (!field->bounds || (*real * 100 >= static_cast<double>(field->bounds->lowest) &&
+                                       *real * 100 <= static_cast<double>(field->bounds->highest)));
         }
-    } else if ((def_ == &schema::account() && name == field::kCheck) ||
-               (def_ == &schema::databaseProperties() && name == field::kLastCheck)) {
-        sane = isCheckNumber(stored);
+    } else if (field->bounds) {
+        const auto number = stored.integer();
+        sane = !number || within(*number);
     }
     if (sane)
         return read;

@@ -31,8 +31,9 @@ struct Filter {
 // where the deleted row stood. Failures throw db::Error.
 //
 // A damaged file never makes a walk endless: every move forward lands on a greater row id and every
-// move back on a smaller one, or throws DamagedError. A stored amount or check number that no check
-// can carry is refused (DamagedError when that field is read) rather than handed on.
+// move back on a smaller one, or throws DamagedError. A set over one of the program's tables reads
+// a money field as Money and refuses a stored number beyond its field's bounds (an amount or check
+// number that no check can carry): DamagedError when that field is read, rather than hand it on.
 //
 // Saving an edited row writes only the fields whose value differs from the value read, and only
 // when the row on the disk still holds the values read; otherwise update() throws ConflictError
@@ -116,7 +117,7 @@ private:
 
     Connection& db_;
     std::string table_;
-    const TableDef* def_ = nullptr;
+    const TableDef* def_ = nullptr; // the fields' kinds and bounds, when the table is one of the program's
     std::optional<Filter> filter_;
     std::vector<std::string> fields_;
 
@@ -135,5 +136,19 @@ private:
     Mode mode_ = Mode::None;
     std::map<std::string, Value, std::less<>> changes_;
 };
+
+template <class Record> Record RecordTable<Record>::read(RecordSet& records) const {
+    Record record{};
+    for (const auto& field : rows_)
+        assign(record, field, records.field(field.def.name));
+    return record;
+}
+
+template <class Record>
+void RecordTable<Record>::write(RecordSet& records, const Record& record,
+                                std::initializer_list<std::string_view> fields) const {
+    for (std::string_view field : fields)
+        records.setField(field, value(record, row(field)));
+}
 
 } // namespace velmora::db

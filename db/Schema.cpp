@@ -1,159 +1,106 @@
 #include "db/Schema.h"
 
+#include "db/CheckRecord.h"
+#include "db/DatabaseProperties.h"
 #include "db/ErrorText.h"
+#include "db/SettingsRecord.h"
 #include "db/Sqlite.h"
 
 #include <set>
 #include <sqlite3.h>
 
-namespace velmora::db::schema {
+namespace velmora::db {
 
 namespace {
 
-constexpr FieldDef kAccountFields[] = {
-    {"ID", FieldKind::Counter},       {"BusinessName", FieldKind::Text}, {"FirstName", FieldKind::Text},
-    {"LastName", FieldKind::Text},    {"Address", FieldKind::Text},      {"City", FieldKind::Text},
-    {"State", FieldKind::Text},       {"Zip", FieldKind::Text},          {"Phone", FieldKind::Text},
-    {"PayTo", FieldKind::Text},       {"Amount", FieldKind::Money},      {"Date", FieldKind::Text},
-    {"Check", FieldKind::Integer},    {"For", FieldKind::Text},          {"Bank", FieldKind::Text},
-    {"BankCity", FieldKind::Text},    {"BankState", FieldKind::Text},    {"ABA", FieldKind::Text},
-    {"Account", FieldKind::Text},     {"Comments", FieldKind::Text},     {"Print", FieldKind::Text},
-    {"LabelPrint", FieldKind::YesNo}, {"BusinessType", FieldKind::Text}, {"Printed", FieldKind::Text},
-    {"LPrinted", FieldKind::Text},
-};
+const char* sqlType(FieldKind kind) {
+    switch (kind) {
+    case FieldKind::Counter:
+        return "INTEGER PRIMARY KEY AUTOINCREMENT";
+    case FieldKind::Text:
+        return "TEXT";
+    case FieldKind::Integer:
+    case FieldKind::YesNo:
+    case FieldKind::Money:
+        return "INTEGER";
+    }
+    return "TEXT";
+}
 
-constexpr const char* kAccountSql = R"sql(CREATE TABLE Account (
-    ID INTEGER PRIMARY KEY AUTOINCREMENT,
-    BusinessName TEXT,
-    FirstName TEXT,
-    LastName TEXT,
-    Address TEXT,
-    City TEXT,
-    State TEXT,
-    Zip TEXT,
-    Phone TEXT,
-    PayTo TEXT,
-    Amount INTEGER, -- whole cents
-    "Date" TEXT, -- m/d/yyyy
-    "Check" INTEGER,
-    "For" TEXT,
-    Bank TEXT,
-    BankCity TEXT,
-    BankState TEXT,
-    ABA TEXT,
-    Account TEXT,
-    Comments TEXT,
-    Print TEXT, -- Once, Monthly or Never
-    LabelPrint INTEGER, -- 0 or 1
-    BusinessType TEXT,
-    Printed TEXT, -- m/d/yyyy
-    LPrinted TEXT -- m/d/yyyy
-))sql";
+// A column as CREATE TABLE and ALTER TABLE name it.
+std::string columnSql(const FieldDef& field) {
+    return quoteIdentifier(field.name) + " " + sqlType(field.kind);
+}
 
-constexpr FieldDef kDatabasePropertiesFields[] = {
-    {"AccountType", FieldKind::Text}, {"Description", FieldKind::Text}, {"LastCheck", FieldKind::Integer}};
-
-constexpr const char* kDatabasePropertiesSql = R"sql(CREATE TABLE Properties (
-    AccountType TEXT, -- Draft or Check
-    Description TEXT,
-    LastCheck INTEGER
-))sql";
-
-constexpr FieldDef kSettingsFields[] = {
-    {"1", FieldKind::Text},
-    {"5", FieldKind::Integer},
-    {"AlignStart", FieldKind::Integer},
-    {"6", FieldKind::YesNo},
-    {"QuickenCheckStock", FieldKind::YesNo},
-    {"Print2Checks", FieldKind::YesNo},
-    {"PlainPaper", FieldKind::YesNo},
-    {"HelpAboutLine1", FieldKind::Text},
-    {"HelpAboutLine2", FieldKind::Text},
-    {"HelpAboutLine3", FieldKind::Text},
-};
-
-constexpr const char* kSettingsSql = R"sql(CREATE TABLE Properties (
-    "1" TEXT, -- bank tran code for deposit tickets
-    "5" INTEGER, -- horizontal start, twips
-    AlignStart INTEGER, -- vertical start, twips
-    "6" INTEGER, -- back up the database on exit, 0 or 1
-    QuickenCheckStock INTEGER, -- 1: 88mm stock, 0: 92mm stock or plain paper
-    Print2Checks INTEGER,
-    PlainPaper INTEGER,
-    HelpAboutLine1 TEXT,
-    HelpAboutLine2 TEXT,
-    HelpAboutLine3 TEXT
-))sql";
-
-constexpr FieldDef kPasswordFields[] = {{"ENTER", FieldKind::Text}};
-constexpr const char* kPasswordSql = R"sql(CREATE TABLE A (
-    ENTER TEXT -- the program password's salted hash
-))sql";
-
-constexpr FieldDef kBusinessTypeFields[] = {{"ID", FieldKind::Counter}, {"BusinessType", FieldKind::Text}};
-constexpr const char* kBusinessTypeSql = R"sql(CREATE TABLE BusinessType (
-    ID INTEGER PRIMARY KEY AUTOINCREMENT,
-    BusinessType TEXT
-))sql";
-
-const TableDef kAccount{"Account", kAccountFields, kAccountSql};
-const TableDef kDatabaseProperties{"Properties", kDatabasePropertiesFields, kDatabasePropertiesSql};
-const TableDef kSettings{"Properties", kSettingsFields, kSettingsSql};
-const TableDef kPassword{"A", kPasswordFields, kPasswordSql};
-const TableDef kBusinessTypes{"BusinessType", kBusinessTypeFields, kBusinessTypeSql};
-
-// Looking a check up by its number (the duplicate-number warning) must stay instant on large databases.
+// Looking a check up by its number (the repeated-number warning) must stay instant on large
+// databases.
 constexpr const char* kCheckNumberIndexSql =
     R"sql(CREATE INDEX IF NOT EXISTS AccountCheckNumber ON Account ("Check"))sql";
 
-// Steps that bring a file of an older version up to the next one.
+// Brings the tables of a file of version `fromVersion` to the next version: the fields added in it
+// are added to the tables, and the steps of their own are taken.
 // 0 -> 1: a file with the right tables but no version stamp yet: nothing to change.
 // 1 -> 2: check databases get the index on the check number.
-void upgradeStep(Connection& db, int fromVersion) {
+void upgradeStep(Connection& db, std::span<const TableDef* const> tables, int fromVersion) {
+    for (const TableDef* table : tables) {
+        for (const FieldDef& field : table->fields()) {
+            if (field.since == fromVersion + 1)
+                db.exec("ALTER TABLE " + quoteIdentifier(table->name()) + " ADD COLUMN " + columnSql(field));
+        }
+    }
     if (fromVersion == 1 && db.hasTable("Account"))
         db.exec(kCheckNumberIndexSql);
 }
 
 } // namespace
 
-const TableDef& account() {
-    return kAccount;
-}
-const TableDef& databaseProperties() {
-    return kDatabaseProperties;
-}
-const TableDef& settings() {
-    return kSettings;
-}
-const TableDef& password() {
-    return kPassword;
-}
-const TableDef& businessTypes() {
-    return kBusinessTypes;
+TableDef::TableDef(std::string_view name, std::vector<FieldDef> fields)
+    : name_(name)
+    , fields_(std::move(fields)) {}
+
+const FieldDef* TableDef::find(std::string_view field) const {
+    for (const FieldDef& def : fields_) {
+        if (def.name == field)
+            return &def;
+    }
+    return nullptr;
 }
 
-std::optional<FieldKind> accountFieldKind(std::string_view field) {
-    for (const auto& def : kAccountFields) {
-        if (field == def.name)
-            return def.kind;
+bool TableDef::numbered() const {
+    for (const FieldDef& def : fields_) {
+        if (def.kind == FieldKind::Counter)
+            return true;
     }
-    return std::nullopt;
+    return false;
 }
+
+std::string TableDef::createSql() const {
+    std::string sql = "CREATE TABLE " + quoteIdentifier(name_) + " (";
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        const FieldDef& field = fields_[i];
+        sql += "\n    " + columnSql(field) + (i + 1 < fields_.size() ? "," : "");
+        if (!field.note.empty())
+            sql += " -- " + std::string(field.note);
+    }
+    return sql + "\n)";
+}
+
+namespace schema {
 
 void createCheckDatabaseTables(Connection& db) {
     Transaction transaction(db);
-    db.exec(kAccount.createSql);
+    db.exec(account().createSql());
     db.exec(kCheckNumberIndexSql);
-    db.exec(kDatabaseProperties.createSql);
+    db.exec(databaseProperties().createSql());
     db.setUserVersion(kVersion);
     transaction.commit();
 }
 
 void createSettingsTables(Connection& db) {
     Transaction transaction(db);
-    db.exec(kSettings.createSql);
-    db.exec(kPassword.createSql);
-    db.exec(kBusinessTypes.createSql);
+    db.exec(settings().createSql());
+    db.exec(password().createSql());
+    db.exec(businessTypes().createSql());
     db.setUserVersion(kVersion);
     transaction.commit();
 }
@@ -161,31 +108,32 @@ void createSettingsTables(Connection& db) {
 Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables) {
     const std::string file = db.path().filename().string();
     try {
+        const int version = db.userVersion();
         for (const TableDef* table : tables) {
-            if (!db.hasTable(table->name))
-                return Status::failure(file + " has no table " + table->name + ".");
-            std::set<std::string> columns;
+            const std::string name(table->name());
+            if (!db.hasTable(name))
+                return Status::failure(file + " has no table " + name + ".");
+            std::set<std::string, std::less<>> columns;
             Statement info(db, "SELECT name FROM pragma_table_info(?1)");
-            info.bind(1, std::string(table->name));
+            info.bind(1, name);
             while (info.step())
                 columns.insert(info.columnText(0));
             std::string missing;
-            for (const auto& field : table->fields) {
-                if (!columns.count(field.name))
+            for (const FieldDef& field : table->fields()) {
+                // A field added after the file's version comes with the upgrade below.
+                if (!columns.contains(field.name) && field.since <= version)
                     missing += (missing.empty() ? "" : ", ") + std::string(field.name);
             }
             if (!missing.empty())
-                return Status::failure(file + ": the table " + table->name + " lacks the field(s) " +
-                                       missing + ".");
+                return Status::failure(file + ": the table " + name + " lacks the field(s) " + missing + ".");
         }
-        const int version = db.userVersion();
         if (version > kVersion)
             return Status::failure(file + " was written by a newer version of the program.");
         // A file opened for reading only is read as it is; every upgrade only adds.
         if (version < kVersion && !sqlite3_db_readonly(db.handle(), "main")) {
             Transaction transaction(db);
             for (int from = version; from < kVersion; ++from)
-                upgradeStep(db, from);
+                upgradeStep(db, tables, from);
             db.setUserVersion(kVersion);
             transaction.commit();
         }
@@ -197,4 +145,5 @@ Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables)
     return {};
 }
 
-} // namespace velmora::db::schema
+} // namespace schema
+} // namespace velmora::db

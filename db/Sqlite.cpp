@@ -1,7 +1,7 @@
 #include "db/Sqlite.h"
 
 #include "db/ErrorText.h"
-#include "db/LikePattern.h"
+#include "db/SqlFunctions.h"
 
 #include <sqlite3.h>
 #include <utility>
@@ -56,7 +56,7 @@ Connection::Connection(const std::filesystem::path& path, OpenMode mode)
     // may rewrite the schema's text or the file's pages behind SQLite's back.
     sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    registerLikeFunctions(db_);
+    registerSqlFunctions(db_);
     try {
         // Reading the schema here turns "file is not a database" into an error at open time.
         exec("SELECT count(*) FROM sqlite_master");

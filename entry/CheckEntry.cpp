@@ -1,6 +1,6 @@
 #include "entry/CheckEntry.h"
 
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "base/Clock.h"
 #include "db/ErrorText.h"
 #include "entry/CheckNumbering.h"
@@ -25,6 +25,11 @@ public:
             if (!firstError_)
                 firstError_ = db::userMessage(error);
         }
+    }
+    // A step that reports its failure instead of throwing it.
+    void note(const Status& status) {
+        if (!status && !firstError_)
+            firstError_ = status.message();
     }
     const std::optional<std::string>& firstError() const { return firstError_; }
 
@@ -94,8 +99,12 @@ bool CheckEntry::open(const std::string& databaseName) {
 
     SkipOnError steps;
     // The product types come from the settings file; without it the list stays hidden.
-    if (auto settings = SettingsStore::open(programDir_))
-        steps([&] { productTypes_ = readProductTypes(settings->connection()); });
+    if (auto settings = SettingsStore::open(programDir_)) {
+        Result<std::vector<std::string>> types = settings->productTypes();
+        if (types)
+            productTypes_ = productTypeList(std::move(*types));
+        steps.note(types.status());
+    }
 
     steps([&] { records_->moveFirst(); });
     steps([&] {
@@ -115,7 +124,7 @@ bool CheckEntry::open(const std::string& databaseName) {
             records_->update();
         }
     });
-    steps([&] { loadTemplate(); });
+    steps.note(loadTemplate());
     steps([&] { records_->moveLast(); });
     refreshOptions();
     if (steps.firstError())
@@ -133,9 +142,13 @@ void CheckEntry::close() {
     title_ = "Data Entry: ";
 }
 
-void CheckEntry::loadTemplate() {
-    template_ = LoadTemplateValues(*database_);
+Status CheckEntry::loadTemplate() {
+    Result<TemplateValues> values = LoadTemplateValues(*database_);
+    if (!values)
+        return values.status();
+    template_ = std::move(*values);
     title_ = entry::windowTitle(template_.properties);
+    return {};
 }
 
 void CheckEntry::refreshOptions() {
@@ -223,7 +236,7 @@ void CheckEntry::newCheck() {
                      [&] { transaction.emplace(database_->connection()); }))
             return;
         steps([&] { records_->requery(); });
-        steps([&] { loadTemplate(); });
+        steps.note(loadTemplate());
         std::optional<std::int64_t> lastNumber;
         steps([&] {
             records_->moveLast();
@@ -238,12 +251,14 @@ void CheckEntry::newCheck() {
             records_->setField(f::kDate, formatDateText(Clock::today()));
             records_->setField(f::kCheck, number);
             if (template_.type() == db::DatabaseType::Draft) {
-                records_->setField(f::kPayTo, template_.payTo);
+                records_->setField(f::kPayTo, template_.taken.payTo.value_or(std::string()));
                 records_->setField(f::kLabelPrint, template_.labelPrint);
             } else if (template_.type() == db::DatabaseType::Check) {
-                for (const auto& [name, member] : kTemplateHolderAndBankFields) {
-                    if (!(template_.*member).empty())
-                        records_->setField(name, template_.*member);
+                for (std::string_view name : kHolderAndBankFields) {
+                    const auto& field = db::schema::account().row(name);
+                    if (const db::Value value = db::schema::account().value(template_.taken, field);
+                        !value.isNull())
+                        records_->setField(name, value);
                 }
                 records_->setField(f::kLabelPrint, false);
             }

@@ -4,6 +4,7 @@
 #include "base/Result.h"
 #include "db/CheckDatabase.h"
 #include "db/RecordSet.h"
+#include "entry/ProductTypes.h"
 #include "entry/RecordOptions.h"
 #include "entry/TemplateValues.h"
 
@@ -84,7 +85,7 @@ private:
     void refreshOptions();
     void reportDamage();
     bool resolveConflict(const db::ConflictError& conflict);
-    void loadTemplate();
+    [[nodiscard]] Status loadTemplate();
     void report(const std::string& context, const std::string& error);
     template <typename Step> bool guarded(const std::string& context, Step&& step);
 

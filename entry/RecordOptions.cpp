@@ -1,5 +1,6 @@
 #include "entry/RecordOptions.h"
 
+#include "db/CheckRecord.h"
 #include "db/RecordSet.h"
 
 namespace velmora::entry {
@@ -37,17 +38,6 @@ RecordOptions ShowRecordOptions(db::RecordSet& account, bool labelGreyed) {
     else if (labelGreyed && account.currentId() == 1)
         options.label = LabelBox::Greyed;
     return options;
-}
-
-ProductTypeList readProductTypes(db::Connection& settings) {
-    ProductTypeList list;
-    db::RecordSet types(settings, db::schema::businessTypes());
-    if (!types.hasCurrent() || types.field("BusinessType").textOrEmpty().empty())
-        return list;
-    list.visible = true;
-    for (; types.hasCurrent(); types.moveNext())
-        list.entries.push_back(types.field("BusinessType").textOrEmpty());
-    return list;
 }
 
 } // namespace velmora::entry

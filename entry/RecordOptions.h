@@ -1,14 +1,11 @@
 #pragma once
 
-#include "db/CheckRecord.h"
-#include "db/Sqlite.h"
 #include "db/Value.h"
 
 #include <array>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace velmora::db {
 class RecordSet;
@@ -40,13 +37,5 @@ struct RecordOptions {
 // `Account` (all blank without a current record). `labelGreyed` is the template values' state: in a
 // check database the template, whose flag is no, shows a greyed box.
 RecordOptions ShowRecordOptions(db::RecordSet& account, bool labelGreyed);
-
-// The product type list, filled from `BusinessType` of PC.OVL in table order. It is hidden for the
-// whole time the screen is open when the first product type is empty.
-struct ProductTypeList {
-    bool visible = false;
-    std::vector<std::string> entries;
-};
-ProductTypeList readProductTypes(db::Connection& settings);
 
 } // namespace velmora::entry

@@ -1,59 +1,52 @@
 #include "entry/TemplateValues.h"
 
+#include "db/ErrorText.h"
 #include "db/RecordSet.h"
 
 namespace velmora::entry {
 
 namespace f = db::field;
 
-const std::array<TemplateField, 13> kTemplateHolderAndBankFields = {{
-    {f::kBusinessName, &TemplateValues::businessName},
-    {f::kFirstName, &TemplateValues::firstName},
-    {f::kLastName, &TemplateValues::lastName},
-    {f::kAddress, &TemplateValues::address},
-    {f::kCity, &TemplateValues::city},
-    {f::kState, &TemplateValues::state},
-    {f::kZip, &TemplateValues::zip},
-    {f::kPhone, &TemplateValues::phone},
-    {f::kBank, &TemplateValues::bank},
-    {f::kBankCity, &TemplateValues::bankCity},
-    {f::kBankState, &TemplateValues::bankState},
-    {f::kAba, &TemplateValues::aba},
-    {f::kAccount, &TemplateValues::account},
-}};
-
-TemplateValues LoadTemplateValues(db::CheckDatabase& database) {
+Result<TemplateValues> LoadTemplateValues(db::CheckDatabase& database) {
     TemplateValues values;
-    values.properties = database.readProperties();
+    Result<db::DatabaseProperties> properties = database.readProperties();
+    if (!properties)
+        return properties.status();
+    values.properties = std::move(*properties);
+    try {
+        // The template is the first row in table order, whatever filter the screen's own set has.
+        db::RecordSet account(database.connection(), db::schema::account());
+        if (!account.hasCurrent())
+            return values;
 
-    // The template is the first row in table order, whatever filter the screen's own set has.
-    db::RecordSet account(database.connection(), db::schema::account());
-    if (!account.hasCurrent())
-        return values;
-
-    auto take = [&](const char* field, std::string& into) {
-        if (auto text = account.field(field).text(); text && !text->empty())
-            into = *text;
-    };
-    if (values.type() == db::DatabaseType::Draft)
-        take(f::kPayTo, values.payTo);
-    if (values.type() == db::DatabaseType::Check) {
-        values.labelGreyed = true;
-        if (account.field(f::kLabelPrint).yes() || account.field(f::kLabelPrint).isNull()) {
-            // Only this step is skipped when the file refuses the write: the values still load.
-            try {
-                account.edit();
-                account.setField(f::kLabelPrint, false);
-                account.update();
-            } catch (const db::Error&) {
-                account.cancelUpdate();
+        const auto& table = db::schema::account();
+        auto take = [&](std::string_view field) {
+            const db::Value value = account.field(field);
+            if (const auto text = value.text(); text && !text->empty())
+                table.assign(values.taken, table.row(field), value);
+        };
+        if (values.type() == db::DatabaseType::Draft)
+            take(f::kPayTo);
+        if (values.type() == db::DatabaseType::Check) {
+            values.labelGreyed = true;
+            if (account.field(f::kLabelPrint).yes() || account.field(f::kLabelPrint).isNull()) {
+                // Only this step is skipped when the file refuses the write: the values still load.
+                try {
+                    account.edit();
+                    account.setField(f::kLabelPrint, false);
+                    account.update();
+                } catch (const db::Error&) {
+                    account.cancelUpdate();
+                }
             }
         }
+        for (std::string_view field : kHolderAndBankFields)
+            take(field);
+        // Checks of a check database never take a label from the template.
+        values.labelPrint = values.type() != db::DatabaseType::Check && account.field(f::kLabelPrint).yes();
+    } catch (const db::Error& error) {
+        return Result<TemplateValues>::failure(db::userMessage(error));
     }
-    for (const auto& [field, member] : kTemplateHolderAndBankFields)
-        take(field, values.*member);
-    // Checks of a check database never take a label from the template.
-    values.labelPrint = values.type() != db::DatabaseType::Check && account.field(f::kLabelPrint).yes();
     return values;
 }
 

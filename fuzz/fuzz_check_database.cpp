@@ -39,7 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!database)
         return 0;
     try {
-        (void)database->readProperties();
+        const Result<db::DatabaseProperties> properties = database->readProperties();
+        fuzz::require(properties.ok() || !properties.message().empty(),
+                      "unreadable properties without a message");
         db::RecordSet records(database->connection(), db::schema::account());
         (void)records.recordCount();
         for (; !records.eof(); records.moveNext())

@@ -1,6 +1,6 @@
 #include "jet/Converter.h"
 
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "db/DatabaseFiles.h"
 #include "db/Sqlite.h"
 #include "jet/FieldDigest.h"

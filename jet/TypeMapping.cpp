@@ -172,11 +172,10 @@ Result<Converted> convertValue(StoreKind kind, const db::Value& raw) {
     case StoreKind::Password:
         if (!raw.isText())
             return R::failure("it is not a text");
-        try {
-            return Converted{db::Value(hashPassword(toLowerCase(*raw.text()))), {}};
-        } catch (const std::exception& error) { // no memory for the hashing
-            return R::failure(std::string("it could not be hashed: ") + error.what());
-        }
+        if (const Result<std::string> hash = hashPassword(toLowerCase(*raw.text())))
+            return Converted{db::Value(*hash), {}};
+        else
+            return R::failure("it could not be hashed: " + hash.message());
     case StoreKind::Integer:
     case StoreKind::Counter:
     case StoreKind::YesNo:

@@ -1,8 +1,8 @@
 #include "jet/VelmoraMapping.h"
 
-#include "app/Settings.h"
 #include "db/CheckRecord.h"
-#include "db/Schema.h"
+#include "db/DatabaseProperties.h"
+#include "db/SettingsRecord.h"
 #include "db/Sqlite.h"
 
 #include <span>
@@ -11,17 +11,17 @@ namespace velmora::jet {
 
 namespace {
 
-// A field stored otherwise than its kind in db/Schema.h says.
+// A field stored otherwise than its kind in the field table says.
 struct KindOverride {
-    const char* field;
+    std::string_view field;
     StoreKind kind;
 };
 
 constexpr KindOverride kSettingsOverrides[] = {
-    {setting::kHorizontalStart, StoreKind::Integer16},
-    {setting::kVerticalStart, StoreKind::Integer16},
+    {db::setting::kHorizontalStart, StoreKind::Integer16},
+    {db::setting::kVerticalStart, StoreKind::Integer16},
 };
-constexpr KindOverride kPasswordOverrides[] = {{"ENTER", StoreKind::Password}};
+constexpr KindOverride kPasswordOverrides[] = {{db::setting::kPassword, StoreKind::Password}};
 
 StoreKind storeKindOf(db::FieldKind kind) {
     switch (kind) {
@@ -53,28 +53,30 @@ public:
     }
 
     Status map(const db::TableDef& def, std::span<const KindOverride> overrides = {}) {
-        const auto index = schema_.findTable(def.name);
+        const std::string tableName(def.name());
+        const auto index = schema_.findTable(tableName);
         if (!index)
-            return Status::failure(fileName_ + " is not " + fileKind_ + ": it has no table " + def.name +
+            return Status::failure(fileName_ + " is not " + fileKind_ + ": it has no table " + tableName +
                                    ".");
         tableClaimed_[*index] = true;
-        TablePlan table{*index, def.name, {}, std::nullopt};
-        for (const db::FieldDef& field : def.fields) {
-            StoreKind kind = storeKindOf(field.kind);
+        TablePlan table{*index, tableName, {}, std::nullopt};
+        for (const db::FieldDef& fieldDef : def.fields()) {
+            const std::string field(fieldDef.name);
+            StoreKind kind = storeKindOf(fieldDef.kind);
             for (const KindOverride& override : overrides) {
-                if (std::string_view(override.field) == field.name)
+                if (override.field == field)
                     kind = override.kind;
             }
-            const auto column = schema_.tables[*index].findColumn(field.name);
+            const auto column = schema_.tables[*index].findColumn(field);
             if (!column && kind == StoreKind::Counter)
-                return Status::failure(fileName_ + " is not " + fileKind_ + ": its table " + def.name +
-                                       " has no field " + field.name + ".");
+                return Status::failure(fileName_ + " is not " + fileKind_ + ": its table " + tableName +
+                                       " has no field " + field + ".");
             if (!column) {
-                plan_.notices.push_back("The table " + std::string(def.name) + " has no field " + field.name +
+                plan_.notices.push_back("The table " + tableName + " has no field " + field +
                                         "; it is left empty.");
                 continue;
             }
-            if (Status status = claim(table, *column, field.name, kind); !status)
+            if (Status status = claim(table, *column, field, kind); !status)
                 return status;
         }
         plan_.tables.push_back(std::move(table));
@@ -83,7 +85,7 @@ public:
 
     // Adds a column the SQLite table does not define but the program reads where a file has it;
     // its kind follows the Jet column's. Returns the kind, or std::nullopt where the file lacks it.
-    std::optional<StoreKind> mapOptional(const std::string& tableName, const char* field) {
+    std::optional<StoreKind> mapOptional(const std::string& tableName, const std::string& field) {
         TablePlan* table = findPlan(tableName);
         if (!table)
             return std::nullopt;
@@ -118,7 +120,7 @@ public:
     }
 
 private:
-    Status claim(TablePlan& table, std::size_t column, const char* field, StoreKind kind) {
+    Status claim(TablePlan& table, std::size_t column, const std::string& field, StoreKind kind) {
         const JetColumn& source = schema_.tables[table.source].columns[column];
         if (!accepts(kind, source))
             return Status::failure(fileName_ + " cannot be converted: the field " + field + " of its table " +
@@ -150,16 +152,18 @@ private:
 
 Result<ConversionPlan> planCheckDatabase(const JetSchema& schema, const std::string& fileName) {
     Mapper mapper(schema, fileName, "a check database");
-    for (const db::TableDef* table : {&db::schema::account(), &db::schema::databaseProperties()}) {
+    const db::TableDef* tables[] = {&db::schema::account(), &db::schema::databaseProperties()};
+    for (const db::TableDef* table : tables) {
         if (Status status = mapper.map(*table); !status)
             return status;
     }
-    const auto legacyLabelFlag = mapper.mapOptional(db::schema::account().name, db::field::kLabelPrintLegacy);
+    const auto legacyLabelFlag =
+        mapper.mapOptional(std::string(db::schema::account().name()), db::field::kLabelPrintLegacy);
     ConversionPlan plan = mapper.finish();
     plan.createTables = [legacyLabelFlag](db::Connection& db) {
         db::schema::createCheckDatabaseTables(db);
         if (legacyLabelFlag)
-            db.exec("ALTER TABLE " + db::quoteIdentifier(db::schema::account().name) + " ADD COLUMN " +
+            db.exec("ALTER TABLE " + db::quoteIdentifier(db::schema::account().name()) + " ADD COLUMN " +
                     db::quoteIdentifier(db::field::kLabelPrintLegacy) + " " + sqlType(*legacyLabelFlag));
     };
     return plan;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/CheckRecord.h"
+#include "db/DatabaseProperties.h"
 #include "print/CheckPage.h"
 #include "print/LayoutRows.h"
 

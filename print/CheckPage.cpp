@@ -2,7 +2,7 @@
 
 namespace velmora::print {
 
-CheckPageSetup CheckPageSetup::fromSettings(const SettingsRecord& settings) {
+CheckPageSetup CheckPageSetup::fromSettings(const db::SettingsRecord& settings) {
     CheckPageSetup setup;
     setup.horizontalStart = static_cast<double>(settings.horizontalStart.value_or(0));
     setup.verticalStart = static_cast<double>(settings.verticalStart.value_or(0));

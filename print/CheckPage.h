@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Settings.h"
+#include "db/SettingsRecord.h"
 #include "print/PrintSurface.h"
 
 namespace velmora::print {
@@ -15,7 +15,7 @@ struct CheckPageSetup {
     bool plainPaper = false;    // cut marks
 
     // A Null or unreadable field counts as 0 (offsets) or not ticked (options).
-    static CheckPageSetup fromSettings(const SettingsRecord& settings);
+    static CheckPageSetup fromSettings(const db::SettingsRecord& settings);
 };
 
 // Distances of a stock length, twips from the top of a check's slot.

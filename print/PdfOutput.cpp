@@ -1,7 +1,7 @@
 #include "print/PdfOutput.h"
 
 #include "app/ProgramDir.h"
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "base/Text.h"
 #include "db/DatabaseFiles.h"
 #include "print/PdfSurface.h"

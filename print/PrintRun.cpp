@@ -3,8 +3,8 @@
 #include "base/Clock.h"
 #include "base/Product.h"
 #include "base/Text.h"
+#include "db/CheckRecord.h"
 #include "db/RecordSet.h"
-#include "db/Schema.h"
 #include "print/CheckLayout.h"
 #include "print/LabelLayout.h"
 #include "print/PrintLock.h"
@@ -523,11 +523,9 @@ std::optional<std::string> PrintRun::start(const PrintSelection& selection, Prin
     }
     surface.SetFontSize(10);
     surface.SetBold(false);
-    try {
-        type_ = database_.readProperties().type();
-    } catch (const db::Error&) {
-        type_ = db::DatabaseType::Other; // neither draft texts nor a signature line
-    }
+    // Properties that cannot be read print neither the draft texts nor a signature line.
+    const Result<db::DatabaseProperties> properties = database_.readProperties();
+    type_ = properties ? properties->type() : db::DatabaseType::Other;
     return chooseTextFont(surface);
 }
 

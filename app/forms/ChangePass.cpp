@@ -1,7 +1,7 @@
 #include "app/forms/ChangePass.h"
 
 #include "app/Password.h"
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "app/forms/PasswordBox.h"
 #include "widgets/ScreenButton.h"
 

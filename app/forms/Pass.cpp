@@ -73,11 +73,10 @@ Pass::Pass(Session& session, Navigator& navigator, FaceList faces, QWidget* pare
 
     if (auto store = SettingsStore::open(session_.programDir)) {
         settings_.emplace(std::move(store.value()));
-        try {
-            session_.aboutLines = settings_->read().aboutLines;
-        } catch (const db::Error& error) {
-            settingsProblem_ = std::string("The settings record cannot be read: ") + error.what();
-        }
+        if (const Result<db::SettingsRecord> record = settings_->read())
+            session_.aboutLines = record->aboutLines();
+        else
+            settingsProblem_ = "The settings record cannot be read: " + record.message();
     } else {
         settingsProblem_ = store.message();
     }

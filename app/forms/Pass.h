@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "base/Navigator.h"
 #include "base/Session.h"
 #include "widgets/ScreenDialog.h"

@@ -1,7 +1,5 @@
 #include "print/forms/AlignPrinter.h"
 
-#include "db/RecordSet.h"
-#include "db/Schema.h"
 #include "widgets/ScreenButton.h"
 
 #include <QCheckBox>
@@ -131,15 +129,15 @@ bool AlignPrinter::load() {
         return false;
     }
     settings_.emplace(std::move(settings.value()));
-    try {
-        const SettingsRecord record = settings_->read();
-        vertical_->setText(offsetText(record.verticalStart));
-        horizontal_->setText(offsetText(record.horizontalStart));
-        stock88mm_->setChecked(record.quickenCheckStock.value_or(false));
-    } catch (const db::Error& error) {
-        session_.dialogs->show({error.what(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+    const Result<db::SettingsRecord> record = settings_->read();
+    if (!record) {
+        session_.dialogs->show(
+            {record.message(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
         return false;
     }
+    vertical_->setText(offsetText(record->verticalStart));
+    horizontal_->setText(offsetText(record->horizontalStart));
+    stock88mm_->setChecked(record->quickenCheckStock.value_or(false));
     return true;
 }
 
@@ -175,16 +173,16 @@ AlignPrinter::Outcome AlignPrinter::ok() {
         wrong->selectAll();
         return Outcome::Refused;
     }
-    try {
-        db::RecordSet record(settings_->connection(), db::schema::settings());
-        record.edit();
-        record.setField(setting::kVerticalStart, *vertical);
-        record.setField(setting::kHorizontalStart, *horizontal);
-        record.setField(setting::kQuickenCheckStock, stock88mm_->isChecked());
-        record.update();
-    } catch (const db::Error& error) {
-        session_.dialogs->show({std::string("The alignment could not be saved: ") + error.what(), "",
-                                DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+    db::SettingsRecord alignment;
+    alignment.verticalStart = *vertical;
+    alignment.horizontalStart = *horizontal;
+    alignment.quickenCheckStock = stock88mm_->isChecked();
+    namespace setting = db::setting;
+    if (Status saved = settings_->write(
+            alignment, {setting::kVerticalStart, setting::kHorizontalStart, setting::kQuickenCheckStock});
+        !saved) {
+        session_.dialogs->show({"The alignment could not be saved: " + saved.message(), "", DialogButtons::Ok,
+                                DialogIcon::Critical, DialogAnswer::Ok});
         return Outcome::NotSaved;
     }
     leaving_ = true;

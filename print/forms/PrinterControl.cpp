@@ -1,7 +1,5 @@
 #include "print/forms/PrinterControl.h"
 
-#include "db/RecordSet.h"
-#include "db/Schema.h"
 #include "print/PdfOutput.h"
 #include "print/printer/PrinterSurface.h"
 #include "print/printer/ProgramPrinter.h"
@@ -229,11 +227,15 @@ bool PrinterControl::load() {
     }
     database_.emplace(std::move(database.value()));
     settings_.emplace(std::move(settings.value()));
+    const Result<db::SettingsRecord> record = settings_->read();
+    if (!record) {
+        dialogs_.show({record.message(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+        return false;
+    }
+    plainPaper_->setChecked(record->plainPaper.value_or(false));
+    stock88mm_->setChecked(record->quickenCheckStock.value_or(false));
+    twoPerPage_->setChecked(record->print2Checks.value_or(false));
     try {
-        const SettingsRecord record = settings_->read();
-        plainPaper_->setChecked(record.plainPaper.value_or(false));
-        stock88mm_->setChecked(record.quickenCheckStock.value_or(false));
-        twoPerPage_->setChecked(record.print2Checks.value_or(false));
         const print::SelectionCounts counts = print::countSelections(database_->connection());
         onceCount_->setText(QString::number(counts.once));
         monthlyCount_->setText(QString::number(counts.monthly));
@@ -264,29 +266,29 @@ print::PrintSelection PrinterControl::selection() const {
 }
 
 bool PrinterControl::saveSettings() {
-    try {
-        db::RecordSet record(settings_->connection(), db::schema::settings());
-        record.edit();
-        record.setField(setting::kPlainPaper, plainPaper_->isChecked());
-        record.setField(setting::kQuickenCheckStock, stock88mm_->isChecked());
-        record.setField(setting::kPrint2Checks, twoPerPage_->isChecked());
-        record.update();
-    } catch (const db::Error& error) {
-        dialogs_.show({std::string("The print options could not be saved: ") + error.what(), "",
-                       DialogButtons::Ok, DialogIcon::Exclamation, DialogAnswer::Ok});
+    db::SettingsRecord options;
+    options.plainPaper = plainPaper_->isChecked();
+    options.quickenCheckStock = stock88mm_->isChecked();
+    options.print2Checks = twoPerPage_->isChecked();
+    namespace setting = db::setting;
+    if (Status saved = settings_->write(
+            options, {setting::kPlainPaper, setting::kQuickenCheckStock, setting::kPrint2Checks});
+        !saved) {
+        dialogs_.show({"The print options could not be saved: " + saved.message(), "", DialogButtons::Ok,
+                       DialogIcon::Exclamation, DialogAnswer::Ok});
         return false;
     }
     return true;
 }
 
 std::optional<print::CheckPageSetup> PrinterControl::pageSetup() {
-    try {
-        return print::CheckPageSetup::fromSettings(settings_->read());
-    } catch (const db::Error& error) {
-        dialogs_.show({std::string("The settings could not be read: ") + error.what(), "", DialogButtons::Ok,
+    const Result<db::SettingsRecord> record = settings_->read();
+    if (!record) {
+        dialogs_.show({"The settings could not be read: " + record.message(), "", DialogButtons::Ok,
                        DialogIcon::Critical, DialogAnswer::Ok});
         return std::nullopt;
     }
+    return print::CheckPageSetup::fromSettings(*record);
 }
 
 void PrinterControl::print() {

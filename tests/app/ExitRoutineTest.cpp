@@ -1,6 +1,6 @@
 #include "app/ExitRoutine.h"
 
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "db/DatabaseFiles.h"
 #include "support/Fixtures.h"
 
@@ -36,7 +36,7 @@ protected:
         ASSERT_TRUE(settings.ok()) << settings.message();
         db::RecordSet record(settings->connection(), db::schema::settings());
         record.edit();
-        record.setField(setting::kBackupOnExit, std::move(value));
+        record.setField(db::setting::kBackupOnExit, std::move(value));
         record.update();
     }
     Status exitWith(const std::string& database) {

@@ -1,6 +1,6 @@
 #include "app/Password.h"
 
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
 #include "support/Fixtures.h"

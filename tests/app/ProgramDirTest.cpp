@@ -1,5 +1,8 @@
 #include "app/ProgramDir.h"
 
+#include "app/Password.h"
+#include "app/SettingsStore.h"
+#include "db/DatabaseFiles.h"
 #include "support/Fixtures.h"
 
 #include <algorithm>
@@ -87,6 +90,29 @@ TEST(ProgramDirTest, LeftoversOfAKilledProcessGoAtTheNextStartAndNothingElseDoes
     kept.insert(kept.end(), {"PC.OVL", "template.ref"});
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(testing::filesIn(dir), kept);
+}
+
+TEST(ProgramDirTest, RefusesToReseedAFolderThatHoldsDatabases) {
+    testing::TempDir dir;
+    std::ofstream(dir / "Payroll.mdb") << "x";
+    const Status status = prepareProgramDir(dir.path());
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.message().find("PC.OVL"), std::string::npos) << status.message();
+    EXPECT_FALSE(std::filesystem::exists(dir / "PC.OVL"));
+}
+
+TEST(ProgramDirTest, KeepsExistingSettingsAndRewritesOnlyAMissingTemplate) {
+    testing::TempDir dir;
+    ASSERT_TRUE(prepareProgramDir(dir.path()));
+    {
+        auto store = SettingsStore::open(dir.path());
+        ASSERT_TRUE(changePassword(store->connection(), "Secret"));
+    }
+    std::filesystem::remove(dir / db::kTemplateFileName);
+    ASSERT_TRUE(prepareProgramDir(dir.path()));
+    EXPECT_TRUE(std::filesystem::exists(dir / db::kTemplateFileName));
+    auto store = SettingsStore::open(dir.path());
+    EXPECT_EQ(checkPassword(store->connection(), "secret").value(), PasswordCheck::Matches);
 }
 
 } // namespace

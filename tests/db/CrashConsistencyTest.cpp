@@ -2,7 +2,7 @@
 // was before or as it is after: the core's operations are each run in a child process that is killed
 // just before its Nth write to the disk (counted by a shim over SQLite's file layer), for every N.
 #include "app/ProgramDir.h"
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "base/Clock.h"
 #include "db/DatabaseFiles.h"
 #include "entry/CheckEntry.h"

@@ -19,7 +19,7 @@ protected:
     db::DatabaseProperties propertiesOf(const fs::path& file) {
         auto database = db::CheckDatabase::open(file);
         EXPECT_TRUE(database.ok()) << database.message();
-        return database ? database->readProperties() : db::DatabaseProperties{};
+        return database ? database->readProperties().value() : db::DatabaseProperties{};
     }
     void setTemplateType(const char* type) {
         auto templateFile = db::CheckDatabase::open(dir() / db::kTemplateFileName);

@@ -1,7 +1,7 @@
 // What the user is told, and what is left on the disk, when the disk is full, the folder is read-only
 // or another program holds a database.
 #include "app/ProgramDir.h"
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "db/DatabaseFiles.h"
 #include "db/ErrorText.h"
 #include "entry/CheckEntry.h"

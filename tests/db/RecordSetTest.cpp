@@ -1,6 +1,6 @@
 #include "db/RecordSet.h"
 
-#include "db/Schema.h"
+#include "db/CheckRecord.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

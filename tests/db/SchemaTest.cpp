@@ -1,6 +1,3 @@
-#include "app/Password.h"
-#include "app/ProgramDir.h"
-#include "app/Settings.h"
 #include "db/CheckDatabase.h"
 #include "db/DatabaseFiles.h"
 #include "db/RecordSet.h"
@@ -10,9 +7,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-using velmora::PasswordCheck;
-using velmora::SettingsRecord;
-using velmora::SettingsStore;
 using velmora::Status;
 using namespace velmora::db;
 using ::testing::HasSubstr;
@@ -32,40 +26,9 @@ std::vector<std::pair<std::string, std::string>> columnsOf(Connection& db, const
 
 using Columns = std::vector<std::pair<std::string, std::string>>;
 
-TEST(DeliveredFiles, SettingsFileHoldsExactlyTheSettingsTables) {
-    TempDir dir;
-    ASSERT_TRUE(velmora::prepareProgramDir(dir.path()));
-    Connection db(dir / "PC.OVL", OpenMode::ReadOnly);
-    EXPECT_EQ(columnsOf(db, "Properties"), (Columns{{"1", "TEXT"},
-                                                    {"5", "INTEGER"},
-                                                    {"AlignStart", "INTEGER"},
-                                                    {"6", "INTEGER"},
-                                                    {"QuickenCheckStock", "INTEGER"},
-                                                    {"Print2Checks", "INTEGER"},
-                                                    {"PlainPaper", "INTEGER"},
-                                                    {"HelpAboutLine1", "TEXT"},
-                                                    {"HelpAboutLine2", "TEXT"},
-                                                    {"HelpAboutLine3", "TEXT"}}));
-    EXPECT_EQ(columnsOf(db, "A"), (Columns{{"ENTER", "TEXT"}}));
-    EXPECT_EQ(columnsOf(db, "BusinessType"), (Columns{{"ID", "INTEGER"}, {"BusinessType", "TEXT"}}));
-    EXPECT_EQ(db.userVersion(), schema::kVersion);
-
-    auto store = SettingsStore::open(dir.path());
-    ASSERT_TRUE(store) << store.message();
-    const SettingsRecord settings = store->read();
-    EXPECT_EQ(settings.horizontalStart, 525);
-    EXPECT_EQ(settings.verticalStart, 200);
-    EXPECT_FALSE(settings.backupOnExit);
-    EXPECT_EQ(velmora::checkPassword(store->connection(), "tulip").value(), PasswordCheck::Matches);
-
-    RecordSet types(store->connection(), schema::businessTypes());
-    EXPECT_EQ(types.field("ID").integer(), 1);
-    EXPECT_FALSE(types.field("BusinessType").textOrEmpty().empty());
-}
-
 TEST(DeliveredFiles, TemplateHoldsOneEmptyTemplateCheckAndAPropertiesRecord) {
     TempDir dir;
-    ASSERT_TRUE(velmora::prepareProgramDir(dir.path()));
+    ASSERT_TRUE(writeTemplateFile(dir / kTemplateFileName));
     auto database = CheckDatabase::open(dir / kTemplateFileName, OpenMode::ReadOnly);
     ASSERT_TRUE(database) << database.message();
     const Columns account = columnsOf(database->connection(), "Account");
@@ -81,29 +44,6 @@ TEST(DeliveredFiles, TemplateHoldsOneEmptyTemplateCheckAndAPropertiesRecord) {
     EXPECT_EQ(records.field("ID").integer(), 1);
     EXPECT_TRUE(records.field("BusinessName").isNull());
     EXPECT_TRUE(records.field("Print").isNull()); // the template never prints as a check
-}
-
-TEST(ProgramDirectory, RefusesToReseedAFolderThatHoldsDatabases) {
-    TempDir dir;
-    std::ofstream(dir / "Payroll.mdb") << "x";
-    const Status status = velmora::prepareProgramDir(dir.path());
-    EXPECT_FALSE(status);
-    EXPECT_THAT(status.message(), HasSubstr("PC.OVL"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "PC.OVL"));
-}
-
-TEST(ProgramDirectory, KeepsExistingSettingsAndRewritesOnlyAMissingTemplate) {
-    TempDir dir;
-    ASSERT_TRUE(velmora::prepareProgramDir(dir.path()));
-    {
-        auto store = SettingsStore::open(dir.path());
-        ASSERT_TRUE(velmora::changePassword(store->connection(), "Secret"));
-    }
-    std::filesystem::remove(dir / kTemplateFileName);
-    ASSERT_TRUE(velmora::prepareProgramDir(dir.path()));
-    EXPECT_TRUE(std::filesystem::exists(dir / kTemplateFileName));
-    auto store = SettingsStore::open(dir.path());
-    EXPECT_EQ(velmora::checkPassword(store->connection(), "secret").value(), PasswordCheck::Matches);
 }
 
 TEST(OpeningFiles, NamesTheFileAndWhatIsWrong) {
@@ -132,12 +72,11 @@ TEST(OpeningFiles, NamesTheFileAndWhatIsWrong) {
     EXPECT_THAT(none.message(), HasSubstr("no table Account"));
 
     EXPECT_FALSE(CheckDatabase::open(dir / "missing.mdb"));
-    EXPECT_FALSE(SettingsStore::open(dir.path())); // no PC.OVL here
 }
 
 TEST(OpeningFiles, RefusesAFileOfANewerVersionAndUpgradesAnUnversionedOne) {
     TempDir dir;
-    ASSERT_TRUE(velmora::prepareProgramDir(dir.path()));
+    ASSERT_TRUE(writeTemplateFile(dir / kTemplateFileName));
     ASSERT_TRUE(createDatabase(dir.path(), "Future", DatabaseType::Check));
     ASSERT_TRUE(createDatabase(dir.path(), "Old", DatabaseType::Check));
     {

@@ -1,6 +1,6 @@
 #include "entry/CheckEntry.h"
 
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "base/Clock.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
@@ -108,7 +108,7 @@ TEST_F(CheckEntryTest, NewInACheckDatabaseCopiesFilledHolderAndBankFieldsAndNeve
     openEntry();
     EXPECT_FALSE(readCheck(*database, 1).labelPrint); // rewritten at every load
     EXPECT_EQ(entry.windowTitle(), "Check Database: Payroll");
-    EXPECT_EQ(entry.templateValues().businessName, "Acme");
+    EXPECT_EQ(entry.templateValues().taken.businessName, "Acme");
 
     setCheckFields(*database, 1, {{"LabelPrint", true}});
     entry.newCheck();
@@ -306,8 +306,8 @@ TEST_F(CheckEntryTest, TemplateValuesStillLoadWhenTheTemplateLabelFlagCannotBeRe
                                 "BEGIN SELECT RAISE(ABORT, 'template is locked'); END");
     openEntry();
     EXPECT_EQ(entry.windowTitle(), "Check Database: Payroll");
-    EXPECT_EQ(entry.templateValues().firstName, "Tom");
-    EXPECT_EQ(entry.templateValues().bank, "First Bank");
+    EXPECT_EQ(entry.templateValues().taken.firstName, "Tom");
+    EXPECT_EQ(entry.templateValues().taken.bank, "First Bank");
     EXPECT_FALSE(entry.templateValues().labelPrint);
 }
 

@@ -1,6 +1,6 @@
 #include "JetSamples.h"
 #include "app/Password.h"
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "db/Sqlite.h"
 #include "jet/Converter.h"
 #include "jet/JetFile.h"
@@ -230,7 +230,7 @@ TEST_F(ConversionTest, ACheckDatabaseIsConvertedInPlaceWithTheOriginalKeptUnchan
     EXPECT_EQ(globex.comments, std::optional<std::string>("3/4/1998 printed\r\n"));
     EXPECT_TRUE(globex.labelPrint);
     EXPECT_EQ(testing::readCheck(*database, 12).amount, Money::fromCents(-2500));
-    const db::DatabaseProperties properties = database->readProperties();
+    const db::DatabaseProperties properties = database->readProperties().value();
     EXPECT_EQ(properties.type(), db::DatabaseType::Check);
     EXPECT_EQ(properties.lastCheck, 1001);
     db::RecordSet records(database->connection(), db::schema::account());
@@ -266,15 +266,15 @@ TEST_F(ConversionTest, TheSettingsFileKeepsItsValuesAndItsPasswordIsStoredHashed
 
     auto store = SettingsStore::open(dir.path());
     ASSERT_TRUE(store) << store.message();
-    const SettingsRecord settings = store->read();
+    const db::SettingsRecord settings = store->read().value();
     EXPECT_EQ(settings.tranCode, std::optional<std::string>(""));
     EXPECT_EQ(settings.horizontalStart, 525);
     EXPECT_EQ(settings.verticalStart, -200);
     EXPECT_TRUE(settings.backupOnExit);
     EXPECT_EQ(settings.quickenCheckStock, false);
     EXPECT_EQ(settings.print2Checks, true);
-    EXPECT_EQ(settings.aboutLines[0], "Licensed to Ace Payroll");
-    EXPECT_EQ(settings.aboutLines[1], "") << "a Null line shows empty";
+    EXPECT_EQ(settings.aboutLines()[0], "Licensed to Ace Payroll");
+    EXPECT_EQ(settings.aboutLines()[1], "") << "a Null line shows empty";
     db::Statement password(store->connection(), "SELECT ENTER FROM A");
     ASSERT_TRUE(password.step());
     EXPECT_TRUE(password.columnText(0).starts_with("$argon2id$")) << "no plain text left";

@@ -61,7 +61,7 @@ protected:
             all.push_back(t.text);
         return all;
     }
-    std::optional<std::int64_t> lastCheck() { return database->readProperties().lastCheck; }
+    std::optional<std::int64_t> lastCheck() { return database->readProperties()->lastCheck; }
 
     testing::ProgramDirFixture programDir;
     std::optional<db::CheckDatabase> database;

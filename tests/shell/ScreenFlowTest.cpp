@@ -1,6 +1,6 @@
 #include "shell/ScreenFlow.h"
 
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "db/RecordSet.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
@@ -28,10 +28,9 @@ protected:
         session_.programDir = program_.dir();
         session_.dialogs = &dialogs_;
         auto settings = SettingsStore::open(program_.dir());
-        db::RecordSet record(settings->connection(), db::schema::settings());
-        record.edit();
-        record.setField(setting::kBackupOnExit, true);
-        record.update();
+        db::SettingsRecord backup;
+        backup.backupOnExit = true;
+        EXPECT_TRUE(settings->write(backup, {db::setting::kBackupOnExit}));
         auto database = program_.createDatabase("A", db::DatabaseType::Draft);
         testing::setCheckFields(database, 1, {{"PayTo", "Velmora"}});
     }

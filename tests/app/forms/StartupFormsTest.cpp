@@ -1,5 +1,5 @@
 #include "app/Password.h"
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "app/forms/ChangePass.h"
 #include "app/forms/FontFailure.h"
 #include "app/forms/Pass.h"

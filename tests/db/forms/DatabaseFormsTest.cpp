@@ -201,7 +201,7 @@ protected:
     std::optional<std::string> accountTypeOf(const std::string& file) {
         auto database = db::CheckDatabase::open(program_.dir() / file);
         EXPECT_TRUE(database.ok()) << database.message();
-        return database ? database->readProperties().accountType : std::nullopt;
+        return database ? database->readProperties()->accountType : std::nullopt;
     }
 
     CreateNewDatabase screen_{session_, navigator_};

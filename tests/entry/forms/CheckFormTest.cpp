@@ -1,6 +1,6 @@
 #include "entry/forms/CheckForm.h"
 
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 #include "base/Clock.h"
 #include "support/Fixtures.h"
 #include "support/RecordingNavigator.h"

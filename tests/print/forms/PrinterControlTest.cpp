@@ -51,9 +51,9 @@ protected:
         session.currentDatabase = "Payroll.mdb";
         session.dialogs = &dialogs;
     }
-    SettingsRecord settings() {
+    db::SettingsRecord settings() {
         auto store = SettingsStore::open(programDir.dir());
-        return store->read();
+        return store->read().value();
     }
     std::unique_ptr<PrinterControl> openControl() {
         auto screen = std::make_unique<PrinterControl>(session, navigator, &surface);

@@ -1,10 +1,9 @@
-#include "app/Settings.h"
+#include "app/SettingsStore.h"
 
 #include "app/Password.h"
 #include "db/DatabaseFiles.h"
 #include "db/ErrorText.h"
 #include "db/RecordSet.h"
-#include "db/Schema.h"
 
 namespace velmora {
 
@@ -29,27 +28,41 @@ Result<SettingsStore> SettingsStore::open(const std::filesystem::path& programDi
     }
 }
 
-SettingsRecord SettingsStore::read() {
-    db::RecordSet record(*connection_, db::schema::settings());
-    SettingsRecord settings;
-    if (!record.hasCurrent())
-        throw db::Error(std::string(kSettingsFileName) + " holds no settings record.");
-    auto flag = [&](const char* name) -> std::optional<bool> {
-        const db::Value value = record.field(name);
-        if (value.isNull())
-            return std::nullopt;
-        return value.yes();
-    };
-    settings.tranCode = record.field(setting::kTranCode).text();
-    settings.horizontalStart = record.field(setting::kHorizontalStart).integer();
-    settings.verticalStart = record.field(setting::kVerticalStart).integer();
-    settings.backupOnExit = record.field(setting::kBackupOnExit).yes();
-    settings.quickenCheckStock = flag(setting::kQuickenCheckStock);
-    settings.print2Checks = flag(setting::kPrint2Checks);
-    settings.plainPaper = flag(setting::kPlainPaper);
-    for (std::size_t i = 0; i < settings.aboutLines.size(); ++i)
-        settings.aboutLines[i] = record.field(setting::kAboutLines[i]).textOrEmpty();
-    return settings;
+Result<db::SettingsRecord> SettingsStore::read() {
+    try {
+        db::RecordSet record(*connection_, db::schema::settings());
+        if (!record.hasCurrent())
+            return Result<db::SettingsRecord>::failure(std::string(kSettingsFileName) +
+                                                       " holds no settings record.");
+        return db::schema::settings().read(record);
+    } catch (const db::Error& error) {
+        return Result<db::SettingsRecord>::failure(db::userMessage(error));
+    }
+}
+
+Status SettingsStore::write(const db::SettingsRecord& record,
+                            std::initializer_list<std::string_view> fields) {
+    try {
+        db::RecordSet stored(*connection_, db::schema::settings());
+        stored.edit();
+        db::schema::settings().write(stored, record, fields);
+        stored.update();
+    } catch (const db::Error& error) {
+        return Status::failure(db::userMessage(error));
+    }
+    return {};
+}
+
+Result<std::vector<std::string>> SettingsStore::productTypes() {
+    try {
+        std::vector<std::string> types;
+        for (db::RecordSet table(*connection_, db::schema::businessTypes()); table.hasCurrent();
+             table.moveNext())
+            types.push_back(table.field(db::setting::kProductType).textOrEmpty());
+        return types;
+    } catch (const db::Error& error) {
+        return Result<std::vector<std::string>>::failure(db::userMessage(error));
+    }
 }
 
 Status SettingsStore::writeDelivered(const std::filesystem::path& file) {
@@ -62,27 +75,22 @@ Status SettingsStore::writeDelivered(const std::filesystem::path& file) {
             db::Transaction transaction(db);
             db::RecordSet settings(db, db::schema::settings());
             settings.addNew();
-            settings.setField(setting::kTranCode, "");
-            settings.setField(setting::kHorizontalStart, 525);
-            settings.setField(setting::kVerticalStart, 200);
-            settings.setField(setting::kBackupOnExit, false);
-            settings.setField(setting::kQuickenCheckStock, true);
-            settings.setField(setting::kPrint2Checks, false);
-            settings.setField(setting::kPlainPaper, false);
-            settings.setField(setting::kAboutLines[0], "Velmora check and draft printing");
-            settings.setField(setting::kAboutLines[1], "Prints checks, drafts, labels and blank stock");
-            settings.setField(setting::kAboutLines[2], "with an E-13B MICR line.");
+            for (const auto& field : db::schema::settings().rows())
+                settings.setField(field.def.name, field.delivered);
             settings.update();
 
             db::RecordSet password(db, db::schema::password());
             password.addNew();
-            password.setField("ENTER", hashPassword("tulip"));
+            const Result<std::string> hash = hashPassword("tulip");
+            if (!hash)
+                throw std::runtime_error(hash.message());
+            password.setField(db::setting::kPassword, *hash);
             password.update();
 
             db::RecordSet types(db, db::schema::businessTypes());
             for (const char* type : {"Checks", "Drafts", "Payroll", "Rent", "Utilities"}) {
                 types.addNew();
-                types.setField("BusinessType", type);
+                types.setField(db::setting::kProductType, type);
                 types.update();
             }
             transaction.commit();

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "db/Schema.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace velmora::db {
+
+// Field names of the tables of the settings file PC.OVL.
+namespace setting {
+// The settings record (`Properties`).
+inline constexpr const char* kTranCode = "1";
+inline constexpr const char* kHorizontalStart = "5";
+inline constexpr const char* kVerticalStart = "AlignStart";
+inline constexpr const char* kBackupOnExit = "6";
+inline constexpr const char* kQuickenCheckStock = "QuickenCheckStock";
+inline constexpr const char* kPrint2Checks = "Print2Checks";
+inline constexpr const char* kPlainPaper = "PlainPaper";
+inline constexpr const char* kAboutLine1 = "HelpAboutLine1";
+inline constexpr const char* kAboutLine2 = "HelpAboutLine2";
+inline constexpr const char* kAboutLine3 = "HelpAboutLine3";
+// The program password (table `A`).
+inline constexpr const char* kPassword = "ENTER";
+// The product types (table `BusinessType`).
+inline constexpr const char* kProductTypeId = "ID";
+inline constexpr const char* kProductType = "BusinessType";
+} // namespace setting
+
+// The settings record as read when a screen opens; Null fields stay std::nullopt.
+struct SettingsRecord {
+    std::optional<std::string> tranCode;
+    std::optional<std::int64_t> horizontalStart;
+    std::optional<std::int64_t> verticalStart;
+    bool backupOnExit = false; // Null is no
+    std::optional<bool> quickenCheckStock;
+    std::optional<bool> print2Checks;
+    std::optional<bool> plainPaper;
+    std::optional<std::string> aboutLine1, aboutLine2, aboutLine3;
+
+    // The three About-box lines, a Null line empty.
+    std::array<std::string, 3> aboutLines() const {
+        return {aboutLine1.value_or(std::string()), aboutLine2.value_or(std::string()),
+                aboutLine3.value_or(std::string())};
+    }
+};
+
+// The record of the program password (table `A`): the salted hash of its lower-case form.
+struct PasswordRecord {
+    std::optional<std::string> hash;
+};
+
+// A product type (table `BusinessType`).
+struct ProductTypeRecord {
+    std::int64_t id = 0;
+    std::optional<std::string> name;
+};
+
+namespace schema {
+// The settings record, with the values of the delivered file.
+const RecordTable<SettingsRecord>& settings();
+const RecordTable<PasswordRecord>& password();
+const RecordTable<ProductTypeRecord>& businessTypes();
+} // namespace schema
+
+} // namespace velmora::db

@@ -1,0 +1,120 @@
+#include "app/SettingsStore.h"
+
+#include "app/Password.h"
+#include "app/ProgramDir.h"
+#include "db/RecordSet.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+namespace setting = db::setting;
+using Columns = std::vector<std::pair<std::string, std::string>>;
+
+// name -> declared type of every column of a table, as another tool would see them.
+Columns columnsOf(db::Connection& db, const char* table) {
+    db::Statement info(db, "SELECT name, type FROM pragma_table_info(?1)");
+    info.bind(1, std::string(table));
+    Columns columns;
+    while (info.step())
+        columns.emplace_back(info.columnText(0), info.columnText(1));
+    return columns;
+}
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    SettingsStoreTest() {
+        if (Status status = prepareProgramDir(dir.path()); !status)
+            throw std::runtime_error(status.message());
+    }
+    SettingsStore open() {
+        auto store = SettingsStore::open(dir.path());
+        if (!store)
+            throw std::runtime_error(store.message());
+        return std::move(store.value());
+    }
+
+    testing::TempDir dir;
+};
+
+TEST_F(SettingsStoreTest, TheDeliveredFileHoldsExactlyTheSettingsTablesWithTheirDeliveredValues) {
+    {
+        db::Connection file(dir / kSettingsFileName, db::OpenMode::ReadOnly);
+        EXPECT_EQ(columnsOf(file, "Properties"), (Columns{{"1", "TEXT"},
+                                                          {"5", "INTEGER"},
+                                                          {"AlignStart", "INTEGER"},
+                                                          {"6", "INTEGER"},
+                                                          {"QuickenCheckStock", "INTEGER"},
+                                                          {"Print2Checks", "INTEGER"},
+                                                          {"PlainPaper", "INTEGER"},
+                                                          {"HelpAboutLine1", "TEXT"},
+                                                          {"HelpAboutLine2", "TEXT"},
+                                                          {"HelpAboutLine3", "TEXT"}}));
+        EXPECT_EQ(columnsOf(file, "A"), (Columns{{"ENTER", "TEXT"}}));
+        EXPECT_EQ(columnsOf(file, "BusinessType"), (Columns{{"ID", "INTEGER"}, {"BusinessType", "TEXT"}}));
+        EXPECT_EQ(file.userVersion(), db::schema::kVersion);
+    }
+    SettingsStore store = open();
+    const db::SettingsRecord settings = store.read().value();
+    EXPECT_EQ(settings.tranCode, std::optional<std::string>(""));
+    EXPECT_EQ(settings.horizontalStart, 525);
+    EXPECT_EQ(settings.verticalStart, 200);
+    EXPECT_FALSE(settings.backupOnExit);
+    EXPECT_EQ(settings.quickenCheckStock, true);
+    EXPECT_EQ(settings.print2Checks, false);
+    EXPECT_FALSE(settings.aboutLines()[0].empty());
+    EXPECT_EQ(checkPassword(store.connection(), "tulip").value(), PasswordCheck::Matches);
+    const auto types = store.productTypes();
+    ASSERT_TRUE(types);
+    ASSERT_FALSE(types->empty());
+    EXPECT_FALSE(types->front().empty());
+}
+
+TEST_F(SettingsStoreTest, WriteStoresTheNamedFieldsOnlyAndTheNextReadSeesThem) {
+    SettingsStore store = open();
+    db::SettingsRecord changed = store.read().value();
+    changed.verticalStart = 375;
+    changed.horizontalStart = -40;
+    changed.tranCode = "not named, not written";
+    ASSERT_TRUE(store.write(changed, {setting::kVerticalStart, setting::kHorizontalStart}));
+
+    // Another screen opening the file now reads the new values, and nothing else changed.
+    SettingsStore other = open();
+    const db::SettingsRecord read = other.read().value();
+    EXPECT_EQ(read.verticalStart, 375);
+    EXPECT_EQ(read.horizontalStart, -40);
+    EXPECT_EQ(read.tranCode, std::optional<std::string>(""));
+    EXPECT_EQ(read.quickenCheckStock, true);
+}
+
+TEST_F(SettingsStoreTest, FailuresComeBackAsMessagesNeverAsExceptions) {
+    testing::TempDir empty;
+    const auto missing = SettingsStore::open(empty.path());
+    ASSERT_FALSE(missing);
+    EXPECT_NE(missing.message().find("PC.OVL is missing"), std::string::npos) << missing.message();
+
+    SettingsStore store = open();
+    store.connection().exec("CREATE TRIGGER Frozen BEFORE UPDATE ON Properties "
+                            "BEGIN SELECT RAISE(ABORT, 'the settings are frozen'); END");
+    db::SettingsRecord changed;
+    changed.plainPaper = true;
+    const Status written = store.write(changed, {setting::kPlainPaper});
+    ASSERT_FALSE(written);
+    EXPECT_NE(written.message().find("the settings are frozen"), std::string::npos) << written.message();
+
+    store.connection().exec("DELETE FROM Properties");
+    const auto read = store.read();
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.message(), "PC.OVL holds no settings record.");
+
+    store.connection().exec("DROP TABLE BusinessType");
+    const auto types = store.productTypes();
+    ASSERT_FALSE(types);
+    EXPECT_NE(types.message().find("BusinessType"), std::string::npos) << types.message();
+}
+
+} // namespace
+} // namespace velmora
