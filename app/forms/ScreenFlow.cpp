@@ -33,10 +33,18 @@ void placeBeside(QWidget* window, const QWidget* caller) {
     // A window not shown yet has no frame: it will get one like the caller's.
     const QSize size = window->isVisible() ? window->frameGeometry().size()
                                            : window->size() + beside.size() - caller->geometry().size();
-    int x = beside.right() + 1 + kGap;
-    if (x + size.width() > area.right() + 1)
-        x = beside.left() - kGap - size.width() >= area.left() ? beside.left() - kGap - size.width()
-                                                               : area.right() + 1 - size.width();
+    const int right = beside.right() + 1 + kGap;
+    const int left = beside.left() - kGap - size.width();
+    int x = right;
+    if (right + size.width() > area.right() + 1) {
+        // Without room on the right: on the left, else against the edge on the roomier side, where it
+        // covers the least of the caller.
+        if (left >= area.left())
+            x = left;
+        else
+            x = area.right() - beside.right() >= beside.left() - area.left() ? area.right() + 1 - size.width()
+                                                                             : area.left();
+    }
     const int y = std::max(area.top(), std::min(beside.top(), area.bottom() + 1 - size.height()));
     window->move(std::max(x, area.left()), y);
 }

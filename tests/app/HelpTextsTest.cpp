@@ -1,7 +1,6 @@
 #include "app/HelpTexts.h"
 
 #include "support/HelpTextsAsWritten.h"
-#include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -16,17 +15,6 @@ TEST(HelpTextsTest, EveryTopicReadsWordForWordAsWritten) {
         topics.insert(topic);
     }
     EXPECT_EQ(topics.size(), 16u) << "every topic typed out once";
-}
-
-TEST(HelpTextsTest, AHelpTextIsAnOkOnlyBoxUnderTheProductName) {
-    testing::ScriptedDialogs dialogs;
-    showHelp(dialogs, HelpTopic::PrintingLabels);
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    const MessageBox& box = dialogs.shown()[0];
-    EXPECT_EQ(box.text, testing::helpTextAsWritten(HelpTopic::PrintingLabels));
-    EXPECT_EQ(box.title, "") << "the program's default title, the product name";
-    EXPECT_EQ(box.buttons, DialogButtons::Ok);
-    EXPECT_EQ(box.icon, DialogIcon::None);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "app/Product.h"
 #include "app/forms/AboutScreen.h"
 #include "app/forms/MicrInformationScreen.h"
 #include "app/forms/QtDialogs.h"
@@ -171,50 +172,37 @@ TEST_F(HelpMenusTest, TheMessageBoxIsTitledWithTheProductNameAndOffersOnlyOk) {
     EXPECT_EQ(buttons, QMessageBox::Ok);
 }
 
-TEST(AboutScreenTest, ShowsTheNameVersionAndCopyrightOverTheSettingsLines) {
-    AboutScreen about({"Sold by Example Forms", "Call 555-0100 for check stock", "Third line"});
-    EXPECT_EQ(about.objectName(), "HelpAbout");
-    EXPECT_EQ(child<QLabel>(about, "ProgramName")->text(), "Velmora");
-    EXPECT_EQ(child<QLabel>(about, "TradeMark")->text(), "(TM)");
-    EXPECT_EQ(child<QLabel>(about, "Version")->text(), "Version 7.02");
-    EXPECT_FALSE(child<QLabel>(about, "CopyrightLabel")->text().isEmpty());
-    EXPECT_EQ(child<QLabel>(about, "HelpAboutLine1")->text(), "Sold by Example Forms");
-    EXPECT_EQ(child<QLabel>(about, "HelpAboutLine2")->text(), "Call 555-0100 for check stock");
-    EXPECT_EQ(child<QLabel>(about, "HelpAboutLine3")->text(), "Third line");
-    EXPECT_FALSE(about.isModal());
-
-    about.show();
-    auto* name = child<QLabel>(about, "ProgramName");
-    auto* version = child<QLabel>(about, "Version");
-    auto* line1 = child<QLabel>(about, "HelpAboutLine1");
-    auto* line2 = child<QLabel>(about, "HelpAboutLine2");
-    auto* line3 = child<QLabel>(about, "HelpAboutLine3");
-    EXPECT_GT(name->font().pointSizeF(), version->font().pointSizeF());
-    EXPECT_GE(version->x(), name->geometry().right()) << "the version stands right of the name";
-    EXPECT_GT(line2->y(), line1->y());
-    EXPECT_GT(line3->y(), line2->geometry().bottom());
-    EXPECT_GE(line3->height(), 2 * line3->fontMetrics().lineSpacing());
-
-    QTest::mouseClick(child<QPushButton>(about, "OK"), Qt::LeftButton);
-    EXPECT_FALSE(about.isVisible());
-}
-
-TEST(AboutScreenTest, EmptySettingsLinesLeaveThreeEmptyLinesInTheirPlaces) {
-    AboutScreen filled({"one", "two", "three"});
+TEST(AboutScreenTest, ShowsTheSettingsLinesUnderTheNameAndKeepsItsShapeWithoutThem) {
+    AboutScreen filled({"Sold by Example Forms", "Call 555-0100 for check stock", "Third line"});
     AboutScreen empty({"", "", ""});
     filled.show();
     empty.show();
+    EXPECT_EQ(filled.objectName(), "HelpAbout");
+    EXPECT_FALSE(filled.isModal());
+    EXPECT_EQ(child<QLabel>(filled, "HelpAboutLine1")->text(), "Sold by Example Forms");
+    EXPECT_EQ(child<QLabel>(filled, "HelpAboutLine2")->text(), "Call 555-0100 for check stock");
+    EXPECT_EQ(child<QLabel>(filled, "HelpAboutLine3")->text(), "Third line");
+    auto* name = child<QLabel>(filled, "ProgramName");
+    auto* version = child<QLabel>(filled, "Version");
+    EXPECT_GT(name->font().pointSizeF(), version->font().pointSizeF());
+    EXPECT_GE(version->x(), name->geometry().right()) << "the version stands right of the name";
+    EXPECT_EQ(child<QLabel>(filled, "TradeMark")->text(), "(TM)");
+    auto* line3 = child<QLabel>(filled, "HelpAboutLine3");
+    EXPECT_GT(line3->y(), child<QLabel>(filled, "HelpAboutLine2")->geometry().bottom());
+    EXPECT_GE(line3->height(), 2 * line3->fontMetrics().lineSpacing());
+
+    // Without the settings lines: the name, version and copyright line over three empty lines.
     EXPECT_EQ(child<QLabel>(empty, "ProgramName")->text(), "Velmora");
     EXPECT_EQ(child<QLabel>(empty, "Version")->text(), "Version 7.02");
-    EXPECT_EQ(child<QLabel>(empty, "CopyrightLabel")->text(),
-              child<QLabel>(filled, "CopyrightLabel")->text());
+    EXPECT_EQ(child<QLabel>(empty, "CopyrightLabel")->text().toStdString(), product::kCopyright);
     for (const char* line : {"HelpAboutLine1", "HelpAboutLine2", "HelpAboutLine3"}) {
         QLabel* label = child<QLabel>(empty, line);
         EXPECT_TRUE(label->text().isEmpty()) << line;
         EXPECT_TRUE(label->isVisible()) << line;
         EXPECT_EQ(label->geometry(), child<QLabel>(filled, line)->geometry()) << line << " keeps its place";
     }
-    EXPECT_EQ(child<QPushButton>(empty, "OK")->y(), child<QPushButton>(filled, "OK")->y());
+    QTest::mouseClick(child<QPushButton>(empty, "OK"), Qt::LeftButton);
+    EXPECT_FALSE(empty.isVisible());
 }
 
 TEST(MicrInformationScreenTest, ExplainsEachNumberWithItsExampleInTheMicrFont) {
@@ -259,9 +247,6 @@ TEST(MicrInformationScreenTest, ExplainsEachNumberWithItsExampleInTheMicrFont) {
         QLabel* label = child<QLabel>(screen, name);
         EXPECT_EQ(label->text(), example);
         EXPECT_EQ(QFontInfo(label->font()).family(), "MICR65") << name;
-    }
-    for (QWidget* widget : screen.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        EXPECT_TRUE(screen.rect().contains(widget->geometry())) << widget->objectName().toStdString();
     }
     QTest::mouseClick(child<QPushButton>(screen, "OK"), Qt::LeftButton);
     EXPECT_FALSE(screen.isVisible());
@@ -334,6 +319,25 @@ TEST_F(HelpScreensFlowTest, OneAboutBoxAtATimeAndChoosingItAgainDoesNotRefillIt)
     flow.showAbout();
     QWidget* about = windowsNamed("HelpAbout").front();
     EXPECT_EQ(child<QLabel>(*about, "HelpAboutLine1")->text(), "First line");
+}
+
+TEST_F(HelpScreensFlowTest, WithoutRoomBesideTheCallerTheBoxCoversTheLeastOfIt) {
+    const QRect area = caller.screen()->availableGeometry();
+    const int wide = area.width() - 300;
+    for (const int callerLeft : {60, 240}) {
+        caller.setGeometry(area.left() + callerLeft, 40, wide, 200);
+        caller.activateWindow();
+        flow.showAbout();
+        QWidget* about = windowsNamed("HelpAbout").front();
+        const QRect placed = about->frameGeometry();
+        ASSERT_GT(placed.width(), 300 - 12) << "no room on either side";
+        if (callerLeft == 60)
+            EXPECT_EQ(placed.right(), area.right()) << "more room on the right";
+        else
+            EXPECT_EQ(placed.left(), area.left()) << "more room on the left";
+        about->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(HelpScreensFlowTest, OneMicrScreenAtATimeBesideTheAboutBoxToo) {
