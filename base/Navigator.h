@@ -16,6 +16,10 @@ public:
     virtual void showDataEntry() = 0; // the current database of the session
     virtual void showPrinterControl() = 0;
     virtual void showAlignPrinter() = 0;
+    // The About box and the MICR information screen open beside the calling screen, which stays
+    // usable; while one is open, asking for it again raises it instead of opening a second copy.
+    virtual void showAbout() = 0;
+    virtual void showMicrInformation() = 0;
     // Ends the program at once (Disagree, Exit on the password, selection and creation screens).
     virtual void endProgram() = 0;
     // The exit routine of the data entry screen: a backup copy of the current database when the

@@ -1,10 +1,10 @@
 #include "cli/CommandLine.h"
 
 #include "base/Product.h"
+#include "cli/CommandHelp.h"
 #include "cli/ConvertCommand.h"
 #include "cli/PrintCommand.h"
 
-#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -15,24 +15,36 @@ namespace {
 
 using VerbHandler = std::function<int(const Invocation&)>;
 
-struct Verb {
-    VerbHandler run;
-    const char* summary;
-};
-
-// The headless verbs. Each takes its own options from Invocation::arguments.
-const std::map<std::string, Verb>& verbs() {
-    static const std::map<std::string, Verb> table = {
-        {"print", {runPrintCommand, "print the selected checks and labels of a check database"}},
-        {"convert", {runConvertCommand, "convert Access (Jet) check databases and PC.OVL into SQLite files"}},
+// What runs each headless verb; what it takes is in its description (CommandHelp.cpp). `help` is
+// answered before any verb runs.
+const std::map<std::string, VerbHandler, std::less<>>& handlers() {
+    static const std::map<std::string, VerbHandler, std::less<>> table = {
+        {"print", runPrintCommand},
+        {"convert", runConvertCommand},
     };
     return table;
+}
+
+// `velmora help [VERB]`: the usage of the verb named, or of the program.
+std::optional<Invocation> helpRequest(Invocation invocation) {
+    invocation.request = Invocation::Request::Help;
+    if (invocation.arguments.size() > 1) {
+        std::cerr << "velmora help: name one command\n";
+        return std::nullopt;
+    }
+    invocation.verb = invocation.arguments.empty() ? std::string() : invocation.arguments.front();
+    invocation.arguments.clear();
+    if (!invocation.verb.empty() && !isVerb(invocation.verb)) {
+        std::cerr << "velmora help: unknown command '" << invocation.verb << "'\n";
+        return std::nullopt;
+    }
+    return invocation;
 }
 
 } // namespace
 
 bool isVerb(const std::string& verb) {
-    return verbs().count(verb) > 0;
+    return findCommandHelp(verb) != nullptr;
 }
 
 std::optional<Invocation> parseInvocation(const std::vector<std::string>& args) {
@@ -47,8 +59,10 @@ std::optional<Invocation> parseInvocation(const std::vector<std::string>& args) 
             invocation.programDir = args[++i];
         } else if (arg.rfind("--dir=", 0) == 0) {
             invocation.programDir = arg.substr(6);
-        } else if (invocation.verb.empty() && (arg == "--help" || arg == "-h")) {
+        } else if (arg == "--help" || arg == "-h") {
+            // Before a verb: the program's usage; after one: the verb's.
             invocation.request = Invocation::Request::Help;
+            invocation.arguments.clear();
             return invocation;
         } else if (invocation.verb.empty() && arg == "--version") {
             invocation.request = Invocation::Request::Version;
@@ -68,27 +82,27 @@ std::optional<Invocation> parseInvocation(const std::vector<std::string>& args) 
             return std::nullopt;
         }
     }
+    if (invocation.verb == "help")
+        return helpRequest(std::move(invocation));
     return invocation;
 }
 
 int runVerb(const Invocation& invocation) {
-    return verbs().at(invocation.verb).run(invocation);
+    const auto handler = handlers().find(invocation.verb);
+    if (handler == handlers().end()) {
+        std::cerr << "velmora: the command '" << invocation.verb << "' cannot be run\n";
+        return kCommandLineUsage;
+    }
+    return handler->second(invocation);
 }
 
 std::string topLevelUsage() {
-    std::string text =
-        "usage: velmora [--dir DIR] [COMMAND [OPTIONS]]\n"
-        "       velmora --help | --version\n"
-        "Without a command, Velmora opens its screens. --dir names the program folder (of PC.OVL\n"
-        "and the check databases).\n"
-        "Commands:\n";
-    for (const auto& [name, verb] : verbs()) {
-        std::string padded = "  " + name;
-        padded.resize(std::max<std::size_t>(padded.size() + 2, 12), ' ');
-        text += padded + verb.summary + "\n";
-    }
-    text += "velmora COMMAND --help tells a command's options.\n";
-    return text;
+    return usageText(programHelp());
+}
+
+std::string usageFor(const Invocation& invocation) {
+    const CommandHelp* verb = findCommandHelp(invocation.verb);
+    return usageText(verb ? *verb : programHelp());
 }
 
 std::string versionText() {

@@ -1,5 +1,6 @@
 #include "cli/ConvertCommand.h"
 
+#include "cli/CommandHelp.h"
 #include "jet/Converter.h"
 #include "jet/JetHeader.h"
 
@@ -11,14 +12,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kUsageText =
-    "usage: velmora [--dir DIR] convert FILE...\n"
-    "Converts check databases (NAME.mdb) and the settings file PC.OVL kept as Access 97 to 2003 (Jet)\n"
-    "files into Velmora's SQLite files. Each file keeps its name; its original is kept beside it as\n"
-    "NAME.jet. A file is converted whole or not at all. Relative names are taken in DIR when given.\n"
-    "Exit status: 0 every file converted or needed none, 1 a file failed, 2 usage.\n";
-
-enum ConvertExit : int { kAllConverted = 0, kSomeFailed = 1, kUsage = 2 };
+int usageError(const std::string& message) {
+    std::cerr << "velmora convert: " << message << "\n" << usageText(*findCommandHelp("convert"));
+    return kConvertUsage;
+}
 
 // Converts one file; returns whether it is now (or was already) in the program's form.
 bool convertOne(const fs::path& file) {
@@ -49,24 +46,14 @@ bool convertOne(const fs::path& file) {
 } // namespace
 
 int runConvertCommand(const Invocation& invocation) {
-    const auto& args = invocation.arguments;
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::cout << kUsageText;
-        return kAllConverted;
-    }
-    if (args.empty()) {
-        std::cerr << "velmora convert: name at least one file\n" << kUsageText;
-        return kUsage;
-    }
-    for (const std::string& arg : args) {
-        if (arg.starts_with("-")) {
-            std::cerr << "velmora convert: unknown option '" << arg << "'\n" << kUsageText;
-            return kUsage;
-        }
-    }
+    const Result<ParsedArguments> parsed = parseArguments(*findCommandHelp("convert"), invocation.arguments);
+    if (!parsed)
+        return usageError(parsed.message());
+    if (parsed->operands.empty())
+        return usageError("name at least one file");
     bool allConverted = true;
-    for (const std::string& arg : args) {
-        fs::path file(arg);
+    for (const std::string& name : parsed->operands) {
+        fs::path file(name);
         if (file.is_relative() && invocation.programDir)
             file = *invocation.programDir / file;
         allConverted = convertOne(file) && allConverted;

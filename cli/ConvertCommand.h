@@ -4,6 +4,9 @@
 
 namespace velmora::cli {
 
+// Exit statuses of `velmora convert`.
+enum ConvertExit : int { kAllConverted = 0, kSomeFailed = 1, kConvertUsage = 2 };
+
 // velmora [--dir DIR] convert FILE...
 // Converts check databases and PC.OVL kept as Access (Jet) files into the program's SQLite files, in
 // place, each original kept as NAME.jet. One line per file on standard output; what was left out or

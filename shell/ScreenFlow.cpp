@@ -1,8 +1,10 @@
 #include "shell/ScreenFlow.h"
 
 #include "app/ExitRoutine.h"
+#include "app/forms/AboutScreen.h"
 #include "app/forms/ChangePass.h"
 #include "app/forms/FontFailure.h"
+#include "app/forms/MicrInformationScreen.h"
 #include "app/forms/Pass.h"
 #include "base/Product.h"
 #include "db/forms/CreateNewDatabase.h"
@@ -21,13 +23,44 @@
 
 namespace velmora {
 
-void ScreenFlow::present(QWidget* screen) {
+namespace {
+
+// Puts `window` next to `caller` (right of it, else left of it), whole on the caller's screen.
+void placeBeside(QWidget* window, const QWidget* caller) {
+    constexpr int kGap = 12;
+    const QRect area = caller->screen()->availableGeometry();
+    const QRect beside = caller->frameGeometry();
+    // A window not shown yet has no frame: it will get one like the caller's.
+    const QSize size = window->isVisible() ? window->frameGeometry().size()
+                                           : window->size() + beside.size() - caller->geometry().size();
+    const int right = beside.right() + 1 + kGap;
+    const int left = beside.left() - kGap - size.width();
+    int x = right;
+    if (right + size.width() > area.right() + 1) {
+        // Without room on the right: on the left, else against the edge on the roomier side, where it
+        // covers the least of the caller.
+        if (left >= area.left())
+            x = left;
+        else
+            x = area.right() - beside.right() >= beside.left() - area.left() ? area.right() + 1 - size.width()
+                                                                             : area.left();
+    }
+    const int y = std::max(area.top(), std::min(beside.top(), area.bottom() + 1 - size.height()));
+    window->move(std::max(x, area.left()), y);
+}
+
+} // namespace
+
+void ScreenFlow::present(QWidget* screen, const QWidget* beside) {
     screen->setAttribute(Qt::WA_DeleteOnClose);
-    // Each screen replaces the one before it: show it in the middle of the screen, whole. A screen
-    // that set no size of its own gets the size show() would give it, so that it is centred as shown.
+    // A screen that set no size of its own gets the size show() would give it, so that it is placed
+    // as shown. Each screen replaces the one before it: in the middle of the screen, whole. A
+    // screen that opens beside another stands next to it.
     if (!screen->testAttribute(Qt::WA_Resized))
         screen->adjustSize();
-    if (const QScreen* display = QGuiApplication::primaryScreen()) {
+    if (beside) {
+        placeBeside(screen, beside);
+    } else if (const QScreen* display = QGuiApplication::primaryScreen()) {
         QRect frame = screen->frameGeometry();
         frame.moveCenter(display->availableGeometry().center());
         screen->move(frame.topLeft());
@@ -53,13 +86,7 @@ void ScreenFlow::showFontFailure() {
         if (window->objectName() == QLatin1String("Pass") && window->isVisible())
             beside = window;
     }
-    auto* notice = new FontFailure;
-    present(notice);
-    if (beside) {
-        const QRect area = notice->screen()->availableGeometry();
-        const QPoint right = beside->frameGeometry().topRight() + QPoint(12, 0);
-        notice->move(std::min(right.x(), area.right() - notice->frameGeometry().width()), right.y());
-    }
+    present(new FontFailure, beside);
 }
 void ScreenFlow::showFileOpen() {
     auto* fileOpen = new FileOpen(session_, *this);
@@ -96,6 +123,28 @@ void ScreenFlow::showAlignPrinter() {
         screen->deleteLater();
         showPrinterControl();
     }
+}
+
+void ScreenFlow::showAbout() {
+    showBeside(about_, [this] { return new AboutScreen(session_.aboutLines); });
+}
+
+void ScreenFlow::showMicrInformation() {
+    showBeside(micrInformation_, [] { return new MicrInformationScreen; });
+}
+
+void ScreenFlow::showBeside(QPointer<QWidget>& open, const std::function<QWidget*()>& make) {
+    // One copy at a time: asking again brings the open one to the front as it is.
+    if (!open) {
+        QWidget* caller = QApplication::activeWindow();
+        open = make();
+        present(open, caller);
+        return;
+    }
+    open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
+    open->show();
+    open->raise();
+    open->activateWindow();
 }
 
 void ScreenFlow::endProgram() {

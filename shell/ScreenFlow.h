@@ -4,6 +4,8 @@
 #include "base/Session.h"
 
 #include <QObject>
+#include <QPointer>
+#include <functional>
 
 class QWidget;
 
@@ -29,15 +31,23 @@ public:
     void showDataEntry() override;
     void showPrinterControl() override;
     void showAlignPrinter() override;
+    void showAbout() override;
+    void showMicrInformation() override;
     void endProgram() override;
     void exitProgram() override;
 
 private:
-    void present(QWidget* screen);
+    // Shows a new screen in the middle of the display, or beside `beside` when given.
+    void present(QWidget* screen, const QWidget* beside = nullptr);
+    // Shows the window that `open` points to, made by `make` beside the active window unless one
+    // is open already.
+    void showBeside(QPointer<QWidget>& open, const std::function<QWidget*()>& make);
     void runExitRoutine();
 
     Session& session_;
     QObject lifetime_; // calls queued by the flow die with it
+    QPointer<QWidget> about_;
+    QPointer<QWidget> micrInformation_;
 };
 
 } // namespace velmora

@@ -23,14 +23,14 @@ void quietHeadlessMessages(QtMsgType type, const QMessageLogContext& context, co
 int main(int argc, char** argv) {
     const auto invocation = velmora::cli::parseInvocation(std::vector<std::string>(argv + 1, argv + argc));
     if (!invocation)
-        return 2;
+        return velmora::cli::kCommandLineUsage;
     switch (invocation->request) {
     case velmora::cli::Invocation::Request::Help:
-        std::cout << velmora::cli::topLevelUsage();
-        return 0;
+        std::cout << velmora::cli::usageFor(*invocation);
+        return velmora::cli::kProgramEnded;
     case velmora::cli::Invocation::Request::Version:
         std::cout << velmora::cli::versionText();
-        return 0;
+        return velmora::cli::kProgramEnded;
     case velmora::cli::Invocation::Request::Run:
         break;
     }
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     session.dialogs = &dialogs;
     if (velmora::Status status = velmora::prepareProgramDir(session.programDir); !status) {
         dialogs.show({status.message(), {}, velmora::DialogButtons::Ok, velmora::DialogIcon::Critical});
-        return 1;
+        return velmora::cli::kProgramDirUnusable;
     }
     velmora::ScreenFlow flow(session);
     flow.showPassword();

@@ -2,6 +2,7 @@
 
 #include "base/Product.h"
 #include "db/DatabaseFiles.h"
+#include "widgets/HelpMenu.h"
 #include "widgets/ScreenButton.h"
 
 #include <QHBoxLayout>
@@ -73,11 +74,10 @@ FileOpen::FileOpen(Session& session, Navigator& navigator, QWidget* parent)
     auto* menuBar = new QMenuBar(this);
     QMenu* help = menuBar->addMenu("Help");
     help->setObjectName("Help");
-    for (const char* topic : {"Choosing or Creating a Database", "Restoring a Corrupt Database"}) {
-        const std::string what = std::string("The help topic \"") + topic + "\"";
-        help->addAction(topic, this, [this, what] { session_.dialogs->informNotAvailable(what); });
-    }
-    help->addAction("About", this, [this] { showAbout(); });
+    addHelpEntries(*help, *session_.dialogs,
+                   {{"HelpChoosingDatabase", "Choosing or Creating a Database", HelpTopic::ChoosingADatabase},
+                    {"HelpRestoringDatabase", "Restoring a Corrupt Database", HelpTopic::RestoringADatabase},
+                    {"HelpAbout", "About", [this] { navigator_.showAbout(); }}});
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
@@ -125,15 +125,6 @@ void FileOpen::fileOk() {
     session_.currentDatabase = selected.front()->text().toStdString();
     navigator_.showDataEntry();
     close();
-}
-
-void FileOpen::showAbout() {
-    std::string text = std::string(product::kName) + "\n" + product::kVersion + "\n";
-    for (const std::string& line : session_.aboutLines)
-        text += "\n" + line;
-    text += std::string("\n\n") + product::kCopyright;
-    session_.dialogs->show(
-        {text, std::string("About ") + product::kName, DialogButtons::Ok, DialogIcon::Information});
 }
 
 } // namespace velmora

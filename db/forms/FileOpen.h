@@ -26,7 +26,6 @@ protected:
 
 private:
     void fileOk();
-    void showAbout();
 
     Session& session_;
     Navigator& navigator_;

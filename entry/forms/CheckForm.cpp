@@ -2,6 +2,7 @@
 
 #include "db/CheckRecord.h"
 #include "entry/EntryWarnings.h"
+#include "widgets/HelpMenu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -408,23 +409,24 @@ void CheckForm::buildMenus() {
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("HelpMenu");
     // The MICR screen and the About box open over this screen: the record is saved first.
-    const std::tuple<const char*, const char*, bool> helps[] = {
-        {"HelpMicr", "&Help With MICR Routing Information", true},
-        {"HelpAccountNumber", "Bank Account Number", false},
-        {"HelpRoutingNumber", "&Bank Routing Number", false},
-        {"hcns", "Check Numbers", false},
-        {"HelpEnteringChecks", "Entering Check &Information", false},
-        {"HelpPrintOption", "How Will This Check Print Option", false},
-        {"HelpPrinting", "How to Print Checks", false},
-        {"HelpCheckStock", "Ordering &Check Stock", true},
-        {"HelpProductType", "Product Type Drop Down Box", false},
-        {"HelpAbout", "&About", true},
+    const auto savedThen = [this](void (Navigator::*next)()) {
+        return [this, next] {
+            if (saveShown())
+                (navigator_.*next)();
+        };
     };
-    for (const auto& [name, text, saveFirst] : helps) {
-        const bool save = saveFirst;
-        connect(menuEntry(help, name, text), &QAction::triggered, this,
-                [this, save] { notAvailable("Help", save); });
-    }
+    addHelpEntries(
+        *help, dialogs_,
+        {{"HelpMicr", "&Help With MICR Routing Information", savedThen(&Navigator::showMicrInformation)},
+         {"HelpAccountNumber", "Bank Account Number", HelpTopic::BankAccountNumber},
+         {"HelpRoutingNumber", "&Bank Routing Number", HelpTopic::BankRoutingNumber},
+         {"hcns", "Check Numbers", HelpTopic::CheckNumbers},
+         {"HelpEnteringChecks", "Entering Check &Information", HelpTopic::EnteringCheckInformation},
+         {"HelpPrintOption", "How Will This Check Print Option", HelpTopic::PrintOption},
+         {"HelpPrinting", "How to Print Checks", HelpTopic::HowToPrintChecks},
+         {"HelpCheckStock", "Ordering &Check Stock", savedThen(&Navigator::showAbout)},
+         {"HelpProductType", "Product Type Drop Down Box", HelpTopic::ProductType},
+         {"HelpAbout", "&About", savedThen(&Navigator::showAbout)}});
 }
 
 void CheckForm::buildWarningLine() {
@@ -624,8 +626,12 @@ bool CheckForm::load() {
     return true;
 }
 
+bool CheckForm::saveShown() {
+    return takeAllTyped() && entry_.save();
+}
+
 void CheckForm::leaveTo(void (Navigator::*next)()) {
-    if (!takeAllTyped() || !entry_.save())
+    if (!saveShown())
         return; // the message said why; the user's changes stay on the screen
     entry_.close();
     leaving_ = true;
@@ -653,7 +659,7 @@ void CheckForm::exitProgram() {
 }
 
 void CheckForm::notAvailable(const char* what, bool saveFirst) {
-    if (saveFirst && (!takeAllTyped() || !entry_.save()))
+    if (saveFirst && !saveShown())
         return;
     dialogs_.informNotAvailable(what);
 }

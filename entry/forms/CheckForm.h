@@ -78,6 +78,8 @@ private:
     bool takeTyped(Binding& binding);
     // Every box, up to the first refused one.
     bool takeAllTyped();
+    // Every box handed over and the record saved; false (the messages said why) when either failed.
+    bool saveShown();
     Binding* bindingOf(const QObject* box);
     Binding* bindingOf(std::string_view field);
 

@@ -3,6 +3,7 @@
 #include "print/PdfOutput.h"
 #include "print/printer/PrinterSurface.h"
 #include "print/printer/ProgramPrinter.h"
+#include "widgets/HelpMenu.h"
 #include "widgets/ScreenButton.h"
 
 #include <QCheckBox>
@@ -126,16 +127,19 @@ PrinterControl::PrinterControl(Session& session, Navigator& navigator, print::Pr
              {"qcbv", "Quicken(tm) Compatible Business Voucher"}});
     addMenu("PrintDepositTicketsMenu", "Print Deposit Tickets",
             {{"BlankDepositTickets", "Blank Deposit Tickets"}});
-    addMenu("hpc", "Help",
-            {{"canpp", "Checks Are Not Printing Properly"},
-             {"hpl", "Printing Labels"},
-             {"hpbsc", "Printing Blank Checks"},
-             {"pcfqoqb", "Printing Quicken(tm) Compatible Checks"},
-             {"pcmth", "Printing Checks Multiple Times"},
-             {"PurchasingCheckStock", "Purchasing Check Stock"},
-             {"atpcm", "Selecting What You Want to Print"},
-             {"spmcb", "About Check Stock"},
-             {"PrintControlAbout", "About"}});
+    QMenu* help = bar->addMenu("Help");
+    help->setObjectName("hpc");
+    help->menuAction()->setObjectName("hpcAction");
+    addHelpEntries(*help, dialogs_,
+                   {{"canpp", "Checks Are Not Printing Properly", HelpTopic::ChecksNotPrintingProperly},
+                    {"hpl", "Printing Labels", HelpTopic::PrintingLabels},
+                    {"hpbsc", "Printing Blank Checks", HelpTopic::PrintingBlankChecks},
+                    {"pcfqoqb", "Printing Quicken(tm) Compatible Checks", HelpTopic::QuickenCompatibleChecks},
+                    {"pcmth", "Printing Checks Multiple Times", HelpTopic::PrintingMultipleTimes},
+                    {"PurchasingCheckStock", "Purchasing Check Stock", [this] { navigator_.showAbout(); }},
+                    {"atpcm", "Selecting What You Want to Print", HelpTopic::SelectingWhatToPrint},
+                    {"spmcb", "About Check Stock", HelpTopic::AboutCheckStock},
+                    {"PrintControlAbout", "About", [this] { navigator_.showAbout(); }}});
 
     auto* body = new QWidget(this);
     setCentralWidget(body);

@@ -18,6 +18,8 @@ public:
     void showDataEntry() override { calls.push_back("DataEntry"); }
     void showPrinterControl() override { calls.push_back("PrinterControl"); }
     void showAlignPrinter() override { calls.push_back("AlignPrinter"); }
+    void showAbout() override { calls.push_back("About"); }
+    void showMicrInformation() override { calls.push_back("MicrInformation"); }
     void endProgram() override { calls.push_back("endProgram"); }
     void exitProgram() override { calls.push_back("exitProgram"); }
 

@@ -5,10 +5,8 @@
 #include "support/RecordingNavigator.h"
 #include "support/ScriptedDialogs.h"
 
-#include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -51,12 +49,6 @@ protected:
         for (int i = 0; i < list->count(); ++i)
             names << list->item(i)->text();
         return names;
-    }
-    void clickHelp(FileOpen& screen, const QString& entry) {
-        for (QAction* action : child<QMenu>(screen, "Help")->actions())
-            if (action->text() == entry)
-                return action->trigger();
-        ADD_FAILURE() << "no Help entry " << entry.toStdString();
     }
 
     testing::ProgramDirFixture program_;
@@ -176,21 +168,6 @@ TEST_F(DatabaseFormsTest, DoubleClickOpensAndTheOtherButtonsLeave) {
     auto fourth = openFileOpen();
     QTest::mouseClick(child<QPushButton>(*fourth, "Exit"), Qt::LeftButton);
     EXPECT_EQ(navigator_.calls, (Strings{"CreateDatabase", "endProgram"}));
-}
-
-TEST_F(DatabaseFormsTest, HelpMenuOffersTheTopicsAndTheAboutBox) {
-    program_.createDatabase("Payroll", db::DatabaseType::Check);
-    session_.aboutLines = {"First about line", "Second about line", "Third about line"};
-    auto screen = openFileOpen();
-    clickHelp(*screen, "Choosing or Creating a Database");
-    clickHelp(*screen, "Restoring a Corrupt Database");
-    clickHelp(*screen, "About");
-    ASSERT_EQ(dialogs_.shown().size(), 3u);
-    EXPECT_NE(dialogs_.shownTexts()[0].find("Choosing or Creating a Database"), std::string::npos);
-    EXPECT_NE(dialogs_.shownTexts()[1].find("Restoring a Corrupt Database"), std::string::npos);
-    const std::string about = dialogs_.shownTexts()[2];
-    for (const char* expected : {"Velmora", "Version 7.02", "First about line", "Third about line"})
-        EXPECT_NE(about.find(expected), std::string::npos) << expected;
 }
 
 class CreateNewDatabaseTest : public DatabaseFormsTest {

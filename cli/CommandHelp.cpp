@@ -1,0 +1,164 @@
+#include "cli/CommandHelp.h"
+
+#include "cli/CommandLine.h"
+#include "cli/ConvertCommand.h"
+#include "cli/PrintCommand.h"
+
+#include <algorithm>
+
+namespace velmora::cli {
+
+namespace {
+
+const OptionHelp kHelpOption = {.name = "--help", .alias = "-h", .help = "tell this usage, and exit"};
+
+// One text to a line, so that what a user reads can be found with grep.
+// clang-format off
+std::vector<CommandHelp> describeCommands() {
+    return {
+        {.name = "print",
+         .synopses = {"--db NAME.mdb [--once] [--monthly] [--labels-once] [--labels-monthly] [--start-label N] (--pdf FILE | --printer QUEUE) [--confirm yes|no] [--password-file FILE]"},
+         .summary = "print the selected checks and labels of a check database",
+         .description = "Prints the selected checks and labels of a check database as the Print button of the Printer Control Menu does, without the screens: for scheduled jobs such as the recurring drafts of each month.",
+         .options = {
+             {.name = "--db", .argument = "NAME.mdb", .kind = ValueKind::Database, .help = "the check database to print from: a name in the program folder, or a path"},
+             {.name = "--once", .help = "print the checks selected to print one time"},
+             {.name = "--monthly", .help = "print the checks selected to print multiple times"},
+             {.name = "--labels-once", .help = "print the labels of the checks selected to print one time"},
+             {.name = "--labels-monthly", .help = "print the labels of the checks selected to print multiple times"},
+             {.name = "--start-label", .argument = "N", .help = "first label: 1 to 30 on this sheet (numbered down each column), or a higher number for label 1 of a new sheet (default 1)"},
+             {.name = "--pdf", .argument = "FILE", .kind = ValueKind::File, .help = "write the checks to FILE and the labels to FILE-labels.pdf; each file is replaced only by a complete job, never by a failed one, and a job with nothing to print removes an earlier run's file. The program's own files (databases, PC.OVL, template.ref, backups, EXPORT.TXT) are refused."},
+             {.name = "--printer", .argument = "QUEUE", .kind = ValueKind::Printer, .help = "send both jobs to a printer queue"},
+             {.name = "--confirm", .argument = "yes|no", .kind = ValueKind::Choice, .choices = {"yes", "no"}, .help = "the answer to \"did all print?\" (default no: nothing is marked)"},
+             {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},
+             kHelpOption,
+         },
+         .exitStatuses = {
+             {kPrinted, "printed"},
+             {kRunFailed, "the records could not be read or updated, or hold values no check can carry"},
+             {kUsage, "usage error, or nothing selected"},
+             {kNotAllowed, "wrong password, or no way to ask for it"},
+             {kNoDatabase, "the database is missing or is not a check database"},
+             {kOutputUnwritable, "the output cannot be written or sent (nothing was marked as printed)"},
+             {kNothingToPrint, "nothing to print: no record matches the selection"},
+             {kNoSettings, "the settings file PC.OVL is missing or cannot be used"},
+             {kDatabaseBusy, "another print run is printing from the same database"},
+         }},
+        {.name = "convert",
+         .synopses = {"FILE..."},
+         .summary = "convert Access (Jet) check databases and PC.OVL into SQLite files",
+         .description = "Converts check databases (NAME.mdb) and the settings file PC.OVL kept as Access 97 to 2003 (Jet) files into Velmora's SQLite files. Each file keeps its name; its original is kept beside it as NAME.jet. A file is converted whole or not at all. Relative names are taken in DIR when given.",
+         .options = {kHelpOption},
+         .operands = "FILE...",
+         .operandKind = ValueKind::File,
+         .exitStatuses = {
+             {kAllConverted, "every file converted, or needed no conversion"},
+             {kSomeFailed, "a file could not be converted (it is left as it was)"},
+             {kConvertUsage, "usage error: no file named, or an unknown option"},
+         }},
+        {.name = "help",
+         .synopses = {"[COMMAND]"},
+         .summary = "tell a command's options and exit statuses",
+         .description = "Tells the usage of COMMAND, as velmora COMMAND --help does; without a command, the usage of the program and the list of its commands.",
+         .options = {kHelpOption},
+         .operands = "COMMAND",
+         .operandKind = ValueKind::Command,
+         .exitStatuses = {
+             {kProgramEnded, "the usage was told"},
+             {kCommandLineUsage, "there is no such command"},
+         }},
+    };
+}
+
+CommandHelp describeProgram() {
+    return {
+        .name = "",
+        .synopses = {"[--dir DIR] [COMMAND [OPTIONS]]", "--help | --version"},
+        .summary = "enter and print bank checks and drafts with an E-13B MICR line",
+        .description = "Without a command, Velmora opens its screens. With a command it does that command's work without them, for scripts and scheduled jobs.",
+        .options = {
+            {.name = "--dir", .argument = "DIR", .kind = ValueKind::Folder, .help = "the program folder, of PC.OVL and the check databases (default $XDG_DATA_HOME/velmora, that is ~/.local/share/velmora); it may also follow the command"},
+            {.name = "--help", .alias = "-h", .help = "tell this usage and the commands, and exit"},
+            {.name = "--version", .help = "tell the program's version, and exit"},
+        },
+        .exitStatuses = {
+            {kProgramEnded, "the screens were closed, or the usage or the version was told"},
+            {kProgramDirUnusable, "the program folder cannot be used"},
+            {kCommandLineUsage, "usage error: an unknown option or command"},
+        },
+    };
+}
+// clang-format on
+
+const OptionHelp* findOption(const CommandHelp& command, std::string_view name) {
+    const auto found =
+        std::find_if(command.options.begin(), command.options.end(), [&](const OptionHelp& option) {
+            return name == option.name || (option.alias && name == option.alias);
+        });
+    return found == command.options.end() ? nullptr : &*found;
+}
+
+} // namespace
+
+const CommandHelp& programHelp() {
+    static const CommandHelp program = describeProgram();
+    return program;
+}
+
+const std::vector<CommandHelp>& commandHelps() {
+    static const std::vector<CommandHelp> commands = describeCommands();
+    return commands;
+}
+
+const CommandHelp* findCommandHelp(std::string_view name) {
+    const auto& commands = commandHelps();
+    const auto found = std::find_if(commands.begin(), commands.end(),
+                                    [&](const CommandHelp& command) { return name == command.name; });
+    return found == commands.end() ? nullptr : &*found;
+}
+
+std::optional<std::string> ParsedArguments::value(std::string_view name) const {
+    const auto found = options.find(name);
+    if (found == options.end())
+        return std::nullopt;
+    return found->second;
+}
+
+Result<ParsedArguments> parseArguments(const CommandHelp& command, const std::vector<std::string>& args) {
+    ParsedArguments parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!arg.starts_with("-") || arg == "-") {
+            if (!command.operands)
+                return Result<ParsedArguments>::failure("unexpected argument '" + arg + "'");
+            parsed.operands.push_back(arg);
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const OptionHelp* option = findOption(command, name);
+        if (!option)
+            return Result<ParsedArguments>::failure("unknown option '" + name + "'");
+        std::string value;
+        if (equals != std::string::npos) {
+            if (!option->argument)
+                return Result<ParsedArguments>::failure(name + " takes no value");
+            value = arg.substr(equals + 1);
+        } else if (option->argument) {
+            if (i + 1 >= args.size())
+                return Result<ParsedArguments>::failure(name + " needs a value");
+            value = args[++i];
+        }
+        if (option->kind == ValueKind::Choice &&
+            std::find(option->choices.begin(), option->choices.end(), value) == option->choices.end()) {
+            std::string choices;
+            for (const char* choice : option->choices)
+                choices += std::string(choices.empty() ? "" : " or ") + choice;
+            return Result<ParsedArguments>::failure(name + " takes " + choices);
+        }
+        parsed.options[option->name] = value;
+    }
+    return parsed;
+}
+
+} // namespace velmora::cli
