@@ -2,8 +2,9 @@
 
 #include "app/SettingsStore.h"
 #include "base/Clock.h"
+#include "db/CheckNumbering.h"
+#include "db/CheckQueries.h"
 #include "db/ErrorText.h"
-#include "entry/CheckNumbering.h"
 #include "entry/MicrRules.h"
 #include "entry/TypedValues.h"
 
@@ -243,7 +244,7 @@ void CheckEntry::newCheck() {
             if (records_->hasCurrent())
                 lastNumber = records_->field(f::kCheck).integer();
         });
-        const std::int64_t number = nextCheckNumber(lastNumber, template_.properties.lastCheck);
+        const std::int64_t number = db::nextCheckNumber(lastNumber, template_.properties.lastCheck);
         bool added = false;
         steps([&] {
             records_->addNew();
@@ -428,15 +429,11 @@ std::string CheckEntry::checkNumberWarning() const {
     const auto number = field(f::kCheck).integer();
     if (!number)
         return {};
-    try {
-        db::Statement query(records_->connection(),
-                            "SELECT \"Check\" FROM Account WHERE \"Check\" = ?1 AND ID <> ?2 LIMIT 1");
-        query.bind(1, *number).bind(2, *records_->currentId());
-        if (query.step())
-            return "Another check in this database has the number " + std::to_string(*number) + ".";
-    } catch (const db::Error&) {
-        // A warning that cannot be looked up is not shown.
-    }
+    // A warning that cannot be looked up is not shown.
+    const Result<bool> repeated =
+        db::otherCheckHasNumber(records_->connection(), *number, *records_->currentId());
+    if (repeated && *repeated)
+        return "Another check in this database has the number " + std::to_string(*number) + ".";
     return {};
 }
 

@@ -3,7 +3,8 @@
 #include "base/Clock.h"
 #include "base/Product.h"
 #include "base/Text.h"
-#include "db/CheckRecord.h"
+#include "db/CheckNumbering.h"
+#include "db/CheckQueries.h"
 #include "db/RecordSet.h"
 #include "print/CheckLayout.h"
 #include "print/LabelLayout.h"
@@ -48,39 +49,12 @@ constexpr std::chrono::milliseconds kLongestDateTransaction{250};
 // How many records a message names before it says "and N more".
 constexpr std::size_t kRecordsNamed = 5;
 
-constexpr std::int64_t kHighestCheckNumber = 999900;
-constexpr std::int64_t kRestartCheckNumber = 101;
-
-std::int64_t nextCheckNumber(std::int64_t number) {
-    return number + 1 > kHighestCheckNumber ? kRestartCheckNumber : number + 1;
-}
-
 db::Filter checksFilter(const PrintSelection& selection) {
-    db::Filter filter;
-    if (selection.once && selection.monthly) {
-        filter.where = "\"Print\" IN (?, ?)";
-        filter.parameters = {option::kOnce, option::kMonthly};
-    } else {
-        filter.where = "\"Print\" = ?";
-        filter.parameters = {selection.once ? option::kOnce : option::kMonthly};
-    }
-    return filter;
+    return db::checksToPrint(selection.once, selection.monthly);
 }
 
-// Labels of one-time checks include those already set to don't print.
 db::Filter labelsFilter(const PrintSelection& selection) {
-    db::Filter filter;
-    std::string which;
-    if (selection.onceLabels) {
-        which = "\"Print\" IN (?, ?)";
-        filter.parameters = {option::kOnce, option::kNever};
-    }
-    if (selection.monthlyLabels) {
-        which += which.empty() ? "\"Print\" = ?" : " OR \"Print\" = ?";
-        filter.parameters.emplace_back(option::kMonthly);
-    }
-    filter.where = "\"LabelPrint\" <> 0 AND (" + which + ")";
-    return filter;
+    return db::labelsToPrint(selection.onceLabels, selection.monthlyLabels);
 }
 
 std::string recordName(const db::CheckRecord& record) {
@@ -128,21 +102,6 @@ std::string sentence(std::string text) {
 
 } // namespace
 
-SelectionCounts countSelections(db::Connection& database) {
-    db::Statement query(database, "SELECT total(\"Print\" = ?1), total(\"Print\" = ?2), "
-                                  "total(\"LabelPrint\" <> 0 AND \"Print\" IN (?1, ?3)), "
-                                  "total(\"LabelPrint\" <> 0 AND \"Print\" = ?2) FROM \"Account\"");
-    query.bind(1, option::kOnce).bind(2, option::kMonthly).bind(3, option::kNever);
-    SelectionCounts counts;
-    if (query.step()) {
-        counts.once = query.columnInt(0);
-        counts.monthly = query.columnInt(1);
-        counts.onceLabels = query.columnInt(2);
-        counts.monthlyLabels = query.columnInt(3);
-    }
-    return counts;
-}
-
 PrintRun::PrintRun(db::CheckDatabase& database, const CheckPageSetup& setup, Dialogs& dialogs)
     : database_(database)
     , setup_(setup)
@@ -173,14 +132,6 @@ void PrintRun::report(RunProgress::Stage stage, std::int64_t done, std::int64_t 
 void PrintRun::tellProblem(RunReport& report, std::string text, std::string title) {
     dialogs_.show({text, std::move(title), DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
     report.problems.push_back(std::move(text));
-}
-
-std::optional<std::int64_t> PrintRun::readLastNumber() {
-    db::RecordSet records(database_.connection(), db::schema::account());
-    records.moveLast();
-    if (!records.hasCurrent())
-        return std::nullopt;
-    return records.field(field::kCheck).integer();
 }
 
 PrintRun::CheckJob PrintRun::printChecks(const PrintSelection& selection, PrintSurface& surface,
@@ -296,32 +247,20 @@ int PrintRun::askStartLabel() {
     }
 }
 
-std::optional<std::string> PrintRun::damagedRecords(const PrintSelection& selection) {
-    const db::Filter filter = checksFilter(selection);
-    // The bounds are ?1 and ?2; the filter's own placeholders, after them in the text, number on from 3.
-    db::Statement query(database_.connection(),
-                        "SELECT \"ID\", \"Check\", \"Amount\", "
-                        "\"Check\" IS NOT NULL AND (\"Check\" < 0 OR \"Check\" > ?1) "
-                        "FROM \"Account\" WHERE ("
-                        "(\"Check\" IS NOT NULL AND (\"Check\" < 0 OR \"Check\" > ?1)) OR "
-                        "(\"Amount\" IS NOT NULL AND (\"Amount\" < -?2 OR \"Amount\" > ?2))) AND (" +
-                            filter.where + ") ORDER BY \"ID\"");
-    query.bind(1, kHighestPrintableCheck).bind(2, kHighestPrintableCents);
-    for (std::size_t i = 0; i < filter.parameters.size(); ++i)
-        query.bind(static_cast<int>(i) + 3, filter.parameters[i]);
+Result<std::optional<std::string>> PrintRun::damagedRecords(const PrintSelection& selection) {
+    const Result<db::DamagedChecks> damaged =
+        db::findDamagedChecks(database_.connection(), checksFilter(selection), kRecordsNamed);
+    if (!damaged)
+        return damaged.status();
+    if (damaged->total == 0)
+        return std::optional<std::string>();
     std::vector<std::string> names;
-    std::size_t total = 0;
-    while (query.step()) {
-        if (++total > kRecordsNamed)
-            continue;
-        const bool badCheck = query.columnInt(3) != 0;
-        names.push_back("record " + query.columnText(0) +
-                        (badCheck ? " has the check number " + query.columnText(1)
-                                  : " has an amount of " + query.columnText(2) + " cents"));
-    }
-    if (total == 0)
-        return std::nullopt;
-    return "Nothing was printed: " + listed(names, total) + ". " + kDamagedRule;
+    for (const db::DamagedCheck& record : damaged->first)
+        names.push_back("record " + std::to_string(record.id) +
+                        (record.badNumber ? " has the check number " + record.storedNumber
+                                          : " has an amount of " + record.storedCents + " cents"));
+    return std::optional<std::string>("Nothing was printed: " + listed(names, damaged->total) + ". " +
+                                      kDamagedRule);
 }
 
 Status PrintRun::markChecksPrinted(const PrintSelection& selection, const std::vector<PrintedCheck>& printed,
@@ -361,28 +300,20 @@ Status PrintRun::markChecksPrinted(const PrintSelection& selection, const std::v
             }
             if (changedCount > 0)
                 continue; // nothing will be saved; the rest is only checked
-            const std::string comments =
-                historyLine(record, today) + "\r\n" + record.comments.value_or(std::string());
             if (selection.once && record.print == option::kOnce) {
                 step = "setting " + recordName(record) + " to don't print";
-                records.edit();
-                records.setField(field::kComments, comments);
-                records.setField(field::kPrint, option::kNever);
-                records.setField(field::kPrinted, today);
-                records.update();
+                db::markPrintedOnce(records, record, historyLine(record, today), today);
             } else if (selection.monthly && record.print == option::kMonthly) {
                 step = "renumbering " + recordName(record);
-                records.edit();
-                records.setField(field::kPrinted, today);
-                records.setField(field::kComments, comments);
+                std::optional<std::int64_t> number;
                 if (type_ == db::DatabaseType::Draft && record.check) {
-                    records.setField(field::kCheck, nextCheckNumber(*record.check));
+                    number = db::renumbered(*record.check);
                 } else if (type_ == db::DatabaseType::Check) {
-                    last = nextCheckNumber(last);
-                    records.setField(field::kCheck, last);
+                    last = db::renumbered(last);
+                    number = last;
                     renumbered = true;
                 }
-                records.update();
+                db::markPrintedRecurring(records, record, historyLine(record, today), today, number);
             }
             report(RunProgress::Stage::Saving, ++done, total, 0, 0);
         }
@@ -393,12 +324,7 @@ Status PrintRun::markChecksPrinted(const PrintSelection& selection, const std::v
                                    kChangedNothingMarked);
         if (renumbered) {
             step = "saving the last check number in the database's properties";
-            db::RecordSet properties(connection, db::schema::databaseProperties());
-            if (!properties.hasCurrent())
-                throw db::Error("the database has no properties record");
-            properties.edit();
-            properties.setField(field::kLastCheck, last);
-            properties.update();
+            db::saveLastCheck(connection, last);
         }
         step = "saving the changes";
         transaction.commit();
@@ -414,22 +340,15 @@ Status PrintRun::markLabelsPrinted(const PrintSelection& selection) {
     try {
         db::Connection& connection = database_.connection();
         db::Transaction transaction(connection);
-        // Every one-time and don't-print record gets the date, also those whose label was not
-        // printed; recurring labels stay set to print.
         if (selection.onceLabels) {
             step = "setting the one-time labels to not print again";
-            db::Statement once(
-                connection,
-                "UPDATE \"Account\" SET \"LabelPrint\" = 0, \"LPrinted\" = ?1 WHERE \"Print\" IN (?2, ?3)");
-            once.bind(1, today).bind(2, option::kOnce).bind(3, option::kNever);
-            once.run();
+            if (Status marked = db::markOnceLabelsPrinted(connection, today); !marked)
+                return Status::failure(step + ": " + marked.message());
         }
         if (selection.monthlyLabels) {
             step = "dating the labels of recurring checks";
-            db::Statement monthly(connection,
-                                  "UPDATE \"Account\" SET \"LPrinted\" = ?1 WHERE \"Print\" = ?2");
-            monthly.bind(1, today).bind(2, option::kMonthly);
-            monthly.run();
+            if (Status dated = db::dateRecurringLabels(connection, today); !dated)
+                return Status::failure(step + ": " + dated.message());
         }
         step = "saving the changes";
         transaction.commit();
@@ -442,12 +361,9 @@ Status PrintRun::markLabelsPrinted(const PrintSelection& selection) {
 void PrintRun::runChecks(const PrintSelection& selection, PrintSurface& surface, const std::string& textFont,
                          RunReport& result) {
     dialogs_.show({kLoadCheckStock, "", DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
-    std::optional<std::int64_t> lastNumber;
-    try {
-        lastNumber = readLastNumber();
-    } catch (const db::Error&) {
-        // As a field that cannot be read: renumbering then counts on from 0.
-    }
+    // A number that cannot be read counts as none: renumbering then counts on from 0.
+    const Result<std::optional<std::int64_t>> last = db::lastRecordCheckNumber(database_.connection());
+    const std::optional<std::int64_t> lastNumber = last ? *last : std::nullopt;
     const CheckJob job = printChecks(selection, surface, textFont, true);
     const Status sent = surface.EndDocument();
     if (job.readFailure) {
@@ -553,13 +469,11 @@ RunReport PrintRun::run(const PrintSelection& selection, PrintSurface& checks, P
         return result;
     }
     if (selection.checks()) {
-        std::optional<std::string> damaged;
-        try {
-            damaged = damagedRecords(selection);
-        } catch (const db::Error& error) {
-            damaged =
-                std::string("Nothing was printed: the checks could not be read (") + error.what() + ").";
-        }
+        const Result<std::optional<std::string>> scanned = damagedRecords(selection);
+        const std::optional<std::string> damaged =
+            scanned ? *scanned
+                    : std::optional<std::string>("Nothing was printed: the checks could not be read (" +
+                                                 scanned.message() + ").");
         if (damaged) {
             result.damagedData = true;
             tellProblem(result, *damaged, "Damaged records");

@@ -26,16 +26,6 @@ struct PrintSelection {
     bool any() const { return checks() || labels(); }
 };
 
-// How many records each selection box would print, the template check included.
-struct SelectionCounts {
-    std::int64_t once = 0;
-    std::int64_t monthly = 0;
-    std::int64_t onceLabels = 0;
-    std::int64_t monthlyLabels = 0;
-};
-// Throws db::Error when the records cannot be counted.
-SelectionCounts countSelections(db::Connection& database);
-
 // Where a run is, for a progress display. Pages are those of the job being printed.
 struct RunProgress {
     enum class Stage { Checks, Labels, Saving };
@@ -75,11 +65,6 @@ inline constexpr const char* kStartLabelRule =
     "Enter the number of the label to start on: 1 to 30 on this sheet (labels are numbered down each "
     "column), or a higher number to start on label 1 of a new sheet. Leave the box empty to start on label "
     "1.";
-
-// The largest values a check can carry: a check number is a long integer and not negative, and an
-// amount has at most nine digits of dollars. A record beyond them is damaged and is never printed.
-inline constexpr std::int64_t kHighestPrintableCheck = 2147483647;
-inline constexpr std::int64_t kHighestPrintableCents = 99999999999;
 
 // The print run of entered checks and labels. Every message and question goes through Dialogs, so
 // the screens and the command line run the same steps. The records are walked one at a time and
@@ -137,10 +122,10 @@ private:
                              const std::string& textFont, int startLabel,
                              std::optional<std::string>& readFailure);
     int askStartLabel();
-    std::optional<std::int64_t> readLastNumber();
     Status markChecksPrinted(const PrintSelection& selection, const std::vector<PrintedCheck>& printed,
                              std::optional<std::int64_t> lastNumber);
-    std::optional<std::string> damagedRecords(const PrintSelection& selection);
+    // The message that refuses the run when the selection holds damaged records.
+    Result<std::optional<std::string>> damagedRecords(const PrintSelection& selection);
     Status markLabelsPrinted(const PrintSelection& selection);
     void runChecks(const PrintSelection& selection, PrintSurface& surface, const std::string& textFont,
                    RunReport& report);

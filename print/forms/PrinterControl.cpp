@@ -1,5 +1,6 @@
 #include "print/forms/PrinterControl.h"
 
+#include "db/CheckQueries.h"
 #include "print/PdfOutput.h"
 #include "print/printer/PrinterSurface.h"
 #include "print/printer/ProgramPrinter.h"
@@ -239,16 +240,15 @@ bool PrinterControl::load() {
     plainPaper_->setChecked(record->plainPaper.value_or(false));
     stock88mm_->setChecked(record->quickenCheckStock.value_or(false));
     twoPerPage_->setChecked(record->print2Checks.value_or(false));
-    try {
-        const print::SelectionCounts counts = print::countSelections(database_->connection());
-        onceCount_->setText(QString::number(counts.once));
-        monthlyCount_->setText(QString::number(counts.monthly));
-        onceLabelCount_->setText(QString::number(counts.onceLabels));
-        monthlyLabelCount_->setText(QString::number(counts.monthlyLabels));
-    } catch (const db::Error& error) {
-        dialogs_.show({error.what(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+    const Result<db::SelectionCounts> counts = db::countSelections(database_->connection());
+    if (!counts) {
+        dialogs_.show({counts.message(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
         return false;
     }
+    onceCount_->setText(QString::number(counts->once));
+    monthlyCount_->setText(QString::number(counts->monthly));
+    onceLabelCount_->setText(QString::number(counts->onceLabels));
+    monthlyLabelCount_->setText(QString::number(counts->monthlyLabels));
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "base/Clock.h"
+#include "db/CheckQueries.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
@@ -149,7 +150,7 @@ TEST_F(CheckEntryTest, NewUnderAFilterNumbersFromTheLastMatchAndStaysInTheSet) {
     addCheck(*database, {{"LastName", "Smith"}, {"Check", 300}});
     addCheck(*database, {{"LastName", "Jones"}, {"Check", 900}});
     openEntry();
-    entry.setFilter(db::Filter{"jet_like(LastName, ?)", {db::Value("*mit*")}});
+    entry.setFilter(db::fieldContains(db::field::kLastName, "mit"));
     ASSERT_EQ(text("LastName"), "Smith");
 
     entry.newCheck();
@@ -236,7 +237,7 @@ TEST_F(CheckEntryTest, DeletingTheFirstOfAFilteredSetShowsAnotherRecord) {
     addCheck(*database, {{"LastName", "Smith"}});
     const auto smythe = addCheck(*database, {{"LastName", "Smithe"}});
     openEntry();
-    entry.setFilter(db::Filter{"jet_like(LastName, ?)", {db::Value("Smi*")}});
+    entry.setFilter(db::fieldContains(db::field::kLastName, "Smi"));
 
     dialogs.queueAnswer(DialogAnswer::Yes);
     entry.deleteCheck();

@@ -1,5 +1,4 @@
 #include "db/CheckRecord.h"
-#include "entry/CheckNumbering.h"
 #include "entry/EntryWarnings.h"
 #include "entry/MicrRules.h"
 #include "entry/RecordOptions.h"
@@ -13,27 +12,6 @@ using namespace velmora::entry;
 using velmora::Money;
 
 namespace {
-
-TEST(CheckNumbering, FollowsTheLargerOfLastRecordAndLastCheckAndWrapsPastTheLimit) {
-    struct Case {
-        std::optional<std::int64_t> last, lastCheck;
-        std::int64_t expected;
-    };
-    const Case cases[] = {
-        {455, std::nullopt, 456},
-        {455, 4000, 4001},
-        {5000, 4000, 5001},
-        {999901, std::nullopt, 101},
-        {455, 999901, 101},
-        {999900, 999900, 999901},
-        {std::nullopt, std::nullopt, 1},
-        {2147483647, std::nullopt, 101},
-        {4000, 4000, 4001},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(nextCheckNumber(c.last, c.lastCheck), c.expected)
-            << "last " << c.last.value_or(-1) << ", LastCheck " << c.lastCheck.value_or(-1);
-}
 
 TEST(TypedValues, AmountTakesAtMostTwoDecimalsAndBlankClears) {
     EXPECT_EQ(parseAmountText(" 12.5 ").value(), Money::fromCents(1250));

@@ -532,19 +532,5 @@ TEST_F(PrintRunTest, PreviewChangesNoRecordNotEvenADate) {
     EXPECT_EQ(readCheck(*database, once).print, "Once");
 }
 
-TEST_F(PrintRunTest, SelectionCountsIncludeTheTemplateCheck) {
-    open(DatabaseType::Draft);
-    setCheckFields(*database, 1, {{f::kPrint, "Once"}});
-    addCheck(*database, {{f::kPrint, "Never"}, {f::kLabelPrint, true}});
-    addCheck(*database, {{f::kPrint, "Monthly"}, {f::kLabelPrint, true}});
-    addCheck(*database, {{f::kPrint, "Monthly"}, {f::kLabelPrint, false}});
-    addCheck(*database, {{f::kPrint, "once"}, {f::kLabelPrint, true}});
-    const SelectionCounts counts = countSelections(database->connection());
-    EXPECT_EQ(counts.once, 1);
-    EXPECT_EQ(counts.monthly, 2);
-    EXPECT_EQ(counts.onceLabels, 1);
-    EXPECT_EQ(counts.monthlyLabels, 1);
-}
-
 } // namespace
 } // namespace velmora::print

@@ -1,0 +1,172 @@
+#include "db/CheckQueries.h"
+
+#include "db/DatabaseProperties.h"
+#include "db/ErrorText.h"
+#include "db/Sqlite.h"
+
+namespace velmora::db {
+
+namespace option = print_option;
+
+Filter checksToPrint(bool once, bool monthly) {
+    if (once && monthly)
+        return {"\"Print\" IN (?, ?)", {option::kOnce, option::kMonthly}};
+    return {"\"Print\" = ?", {once ? option::kOnce : option::kMonthly}};
+}
+
+Filter labelsToPrint(bool onceLabels, bool monthlyLabels) {
+    Filter filter;
+    std::string which;
+    if (onceLabels) {
+        which = "\"Print\" IN (?, ?)";
+        filter.parameters = {option::kOnce, option::kNever};
+    }
+    if (monthlyLabels) {
+        which += which.empty() ? "\"Print\" = ?" : " OR \"Print\" = ?";
+        filter.parameters.emplace_back(option::kMonthly);
+    }
+    filter.where = "\"LabelPrint\" <> 0 AND (" + which + ")";
+    return filter;
+}
+
+Filter fieldContains(std::string_view field, std::string_view text) {
+    const auto& row = schema::account().row(field); // only a field of the table is ever named
+    return {"jet_like(" + quoteIdentifier(row.def.name) + ", ?)", {"*" + std::string(text) + "*"}};
+}
+
+Result<SelectionCounts> countSelections(Connection& database) {
+    try {
+        Statement query(database, "SELECT total(\"Print\" = ?1), total(\"Print\" = ?2), "
+                                  "total(\"LabelPrint\" <> 0 AND \"Print\" IN (?1, ?3)), "
+                                  "total(\"LabelPrint\" <> 0 AND \"Print\" = ?2) FROM \"Account\"");
+        query.bind(1, option::kOnce).bind(2, option::kMonthly).bind(3, option::kNever);
+        SelectionCounts counts;
+        if (query.step()) {
+            counts.once = query.columnInt(0);
+            counts.monthly = query.columnInt(1);
+            counts.onceLabels = query.columnInt(2);
+            counts.monthlyLabels = query.columnInt(3);
+        }
+        return counts;
+    } catch (const Error& error) {
+        return Result<SelectionCounts>::failure(error.what());
+    }
+}
+
+Result<DamagedChecks> findDamagedChecks(Connection& database, const Filter& among, std::size_t named) {
+    try {
+        // The bounds are ?1 and ?2; the filter's own placeholders, after them in the text, number on
+        // from 3.
+        Statement query(database,
+                        "SELECT \"ID\", \"Check\", \"Amount\", "
+                        "\"Check\" IS NOT NULL AND (\"Check\" < 0 OR \"Check\" > ?1) "
+                        "FROM \"Account\" WHERE ("
+                        "(\"Check\" IS NOT NULL AND (\"Check\" < 0 OR \"Check\" > ?1)) OR "
+                        "(\"Amount\" IS NOT NULL AND (\"Amount\" < -?2 OR \"Amount\" > ?2))) AND (" +
+                            among.where + ") ORDER BY \"ID\"");
+        query.bind(1, kMaxCheckNumber).bind(2, kMaxAmountCents);
+        for (std::size_t i = 0; i < among.parameters.size(); ++i)
+            query.bind(static_cast<int>(i) + 3, among.parameters[i]);
+        DamagedChecks found;
+        while (query.step()) {
+            if (++found.total > named)
+                continue;
+            found.first.push_back(
+                {query.columnInt(0), query.columnInt(3) != 0, query.columnText(1), query.columnText(2)});
+        }
+        return found;
+    } catch (const Error& error) {
+        return Result<DamagedChecks>::failure(error.what());
+    }
+}
+
+Result<std::optional<std::int64_t>> lastRecordCheckNumber(Connection& database) {
+    try {
+        RecordSet records(database, schema::account());
+        records.moveLast();
+        if (!records.hasCurrent())
+            return std::optional<std::int64_t>();
+        return records.field(field::kCheck).integer();
+    } catch (const Error& error) {
+        return Result<std::optional<std::int64_t>>::failure(userMessage(error));
+    }
+}
+
+Result<bool> otherCheckHasNumber(Connection& database, std::int64_t number, std::int64_t id) {
+    try {
+        Statement query(database, "SELECT \"Check\" FROM Account WHERE \"Check\" = ?1 AND ID <> ?2 LIMIT 1");
+        query.bind(1, number).bind(2, id);
+        return query.step();
+    } catch (const Error& error) {
+        return Result<bool>::failure(userMessage(error));
+    }
+}
+
+Result<std::optional<CheckRecord>> readTemplateCheck(Connection& database) {
+    try {
+        RecordSet records(database, schema::account());
+        if (!records.hasCurrent())
+            return std::optional<CheckRecord>();
+        return std::optional<CheckRecord>(CheckRecord::read(records));
+    } catch (const Error& error) {
+        return Result<std::optional<CheckRecord>>::failure(userMessage(error));
+    }
+}
+
+std::string withHistoryLine(const std::string& line, const std::optional<std::string>& comments) {
+    return line + "\r\n" + comments.value_or(std::string());
+}
+
+void markPrintedOnce(RecordSet& checks, const CheckRecord& record, const std::string& historyLine,
+                     const std::string& date) {
+    checks.edit();
+    checks.setField(field::kComments, withHistoryLine(historyLine, record.comments));
+    checks.setField(field::kPrint, option::kNever);
+    checks.setField(field::kPrinted, date);
+    checks.update();
+}
+
+void markPrintedRecurring(RecordSet& checks, const CheckRecord& record, const std::string& historyLine,
+                          const std::string& date, std::optional<std::int64_t> newNumber) {
+    checks.edit();
+    checks.setField(field::kPrinted, date);
+    checks.setField(field::kComments, withHistoryLine(historyLine, record.comments));
+    if (newNumber)
+        checks.setField(field::kCheck, *newNumber);
+    checks.update();
+}
+
+void saveLastCheck(Connection& database, std::int64_t number) {
+    RecordSet properties(database, schema::databaseProperties());
+    if (!properties.hasCurrent())
+        throw Error("the database has no properties record");
+    properties.edit();
+    properties.setField(field::kLastCheck, number);
+    properties.update();
+}
+
+Status markOnceLabelsPrinted(Connection& database, const std::string& date) {
+    try {
+        Statement once(
+            database,
+            "UPDATE \"Account\" SET \"LabelPrint\" = 0, \"LPrinted\" = ?1 WHERE \"Print\" IN (?2, ?3)");
+        once.bind(1, date).bind(2, option::kOnce).bind(3, option::kNever);
+        once.run();
+    } catch (const Error& error) {
+        return Status::failure(error.what());
+    }
+    return {};
+}
+
+Status dateRecurringLabels(Connection& database, const std::string& date) {
+    try {
+        Statement monthly(database, "UPDATE \"Account\" SET \"LPrinted\" = ?1 WHERE \"Print\" = ?2");
+        monthly.bind(1, date).bind(2, option::kMonthly);
+        monthly.run();
+    } catch (const Error& error) {
+        return Status::failure(error.what());
+    }
+    return {};
+}
+
+} // namespace velmora::db

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "base/Result.h"
+#include "db/CheckRecord.h"
+#include "db/RecordSet.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::db {
+
+class Connection;
+
+// The queries on the check records (`Account`) of a check database, in one place: what the print
+// runs select, count, mark and renumber, what the data entry screen looks up and searches, and what
+// the blank stock reads. Nothing above db/ writes SQL on `Account`; the functions that answer from
+// the file return results, the ones that change the current row of a record set throw db::Error as
+// the record set does.
+
+// The checks a run of entered checks prints: those set to print one time (`once`), multiple times
+// (`monthly`), or either. At least one of the two is asked for.
+Filter checksToPrint(bool once, bool monthly);
+// The records whose labels a run prints: their label flag set, and set to print one time or not to
+// print (`onceLabels`: labels of one-time checks include those printed already) or multiple times
+// (`monthlyLabels`). At least one of the two is asked for.
+Filter labelsToPrint(bool onceLabels, bool monthlyLabels);
+// The records whose `field` (of the Account table) holds `text` anywhere, in the Like pattern
+// language: the text is bound as a parameter, never spliced; its own pattern characters keep their
+// meaning. A Null field matches nothing.
+Filter fieldContains(std::string_view field, std::string_view text);
+
+// How many records each selection of the Printer Control Menu takes, the template check included.
+struct SelectionCounts {
+    std::int64_t once = 0;
+    std::int64_t monthly = 0;
+    std::int64_t onceLabels = 0;
+    std::int64_t monthlyLabels = 0;
+};
+[[nodiscard]] Result<SelectionCounts> countSelections(Connection& database);
+
+// A record among those a run would print whose stored check number or amount no check can carry.
+struct DamagedCheck {
+    std::int64_t id = 0;
+    bool badNumber = false;   // otherwise the amount is out of bounds
+    std::string storedNumber; // as stored, in plain text
+    std::string storedCents;
+};
+struct DamagedChecks {
+    std::vector<DamagedCheck> first; // the first ones in table order, at most as many as asked for
+    std::size_t total = 0;
+};
+// The records of `among` that hold a value no check can carry, read as stored (the record set would
+// refuse them one at a time), in table order.
+[[nodiscard]] Result<DamagedChecks> findDamagedChecks(Connection& database, const Filter& among,
+                                                      std::size_t named);
+
+// The check number of the physically last record in table order (std::nullopt: none, or not a
+// number, or a value no check can carry).
+[[nodiscard]] Result<std::optional<std::int64_t>> lastRecordCheckNumber(Connection& database);
+// Whether another record than `id` carries this check number (through the index on `Check`).
+[[nodiscard]] Result<bool> otherCheckHasNumber(Connection& database, std::int64_t number, std::int64_t id);
+// The template check: the first record in table order (std::nullopt when the table is empty).
+[[nodiscard]] Result<std::optional<CheckRecord>> readTemplateCheck(Connection& database);
+
+// A printed record's history: `line`, CR LF, then the comments as they were (Null as empty).
+std::string withHistoryLine(const std::string& line, const std::optional<std::string>& comments);
+
+// The changes of a confirmed run, each on the current record of `checks` as read into `record`; the
+// caller holds the transaction.
+// A one-time check: `Print` = Never, `Printed` = `date`, the history line in front of `Comments`.
+void markPrintedOnce(RecordSet& checks, const CheckRecord& record, const std::string& historyLine,
+                     const std::string& date);
+// A recurring check: `Printed` = `date`, the history line, and its new number when it gets one.
+void markPrintedRecurring(RecordSet& checks, const CheckRecord& record, const std::string& historyLine,
+                          const std::string& date, std::optional<std::int64_t> newNumber);
+// The number last handed out to a recurring check (`LastCheck` of the database properties).
+void saveLastCheck(Connection& database, std::int64_t number);
+// Labels confirmed as printed: one-time and don't-print records are set not to print a label again
+// and dated, whether their label printed or not; recurring records are dated and keep their flag.
+[[nodiscard]] Status markOnceLabelsPrinted(Connection& database, const std::string& date);
+[[nodiscard]] Status dateRecurringLabels(Connection& database, const std::string& date);
+
+} // namespace velmora::db
