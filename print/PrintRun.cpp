@@ -312,7 +312,8 @@ std::optional<std::string> PrintRun::damagedRecords(const PrintSelection& select
                         "(\"Check\" IS NOT NULL AND (\"Check\" < 0 OR \"Check\" > ?1)) OR "
                         "(\"Amount\" IS NOT NULL AND (\"Amount\" < -?2 OR \"Amount\" > ?2))) AND (" +
                             filter.where + ") ORDER BY \"ID\"");
-    query.bind(1, kHighestPrintableCheck).bind(2, kHighestPrintableCents);
+    // A record beyond what a check can carry is damaged and is never printed.
+    query.bind(1, db::kMaxCheckNumber).bind(2, db::kMaxAmountCents);
     for (std::size_t i = 0; i < filter.parameters.size(); ++i)
         query.bind(static_cast<int>(i) + 3, filter.parameters[i]);
     std::vector<std::string> names;

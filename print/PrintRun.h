@@ -76,11 +76,6 @@ inline constexpr const char* kStartLabelRule =
     "column), or a higher number to start on label 1 of a new sheet. Leave the box empty to start on label "
     "1.";
 
-// The largest values a check can carry: a check number is a long integer and not negative, and an
-// amount has at most nine digits of dollars. A record beyond them is damaged and is never printed.
-inline constexpr std::int64_t kHighestPrintableCheck = 2147483647;
-inline constexpr std::int64_t kHighestPrintableCents = 99999999999;
-
 // The print run of entered checks and labels. Every message and question goes through Dialogs, so
 // the screens and the command line run the same steps. The records are walked one at a time and
 // never held all at once, whatever the size of the database.
