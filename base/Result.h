@@ -50,4 +50,8 @@ private:
     Status status_;
 };
 
+// Where a step may fail and the work goes on with the next one (a print surface operation of a
+// layout, a page break), the failure is dropped here, visibly, rather than by forgetting the result.
+inline void skipFailure(const Status&) {}
+
 } // namespace velmora

@@ -62,7 +62,7 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Pr
         return "--db names the check database to print from";
     if (options.pdf.has_value() == options.printer.has_value())
         return "give either --pdf FILE or --printer QUEUE";
-    if (!options.startLabel.empty() && !print::PrintRun::parseStartLabel(options.startLabel))
+    if (!options.startLabel.empty() && !print::parseStartLabel(options.startLabel))
         return "--start-label takes 1 to 30 (a label of this sheet, numbered down each column) or a higher "
                "number (label 1 of a new sheet)";
     return std::nullopt;

@@ -117,6 +117,12 @@ std::string withHistoryLine(const std::string& line, const std::optional<std::st
     return line + "\r\n" + comments.value_or(std::string());
 }
 
+void datePrinting(RecordSet& checks, const std::string& date) {
+    checks.edit();
+    checks.setField(field::kDate, date);
+    checks.update();
+}
+
 void markPrintedOnce(RecordSet& checks, const CheckRecord& record, const std::string& historyLine,
                      const std::string& date) {
     checks.edit();
@@ -145,28 +151,27 @@ void saveLastCheck(Connection& database, std::int64_t number) {
     properties.update();
 }
 
-Status markOnceLabelsPrinted(Connection& database, const std::string& date) {
-    try {
-        Statement once(
-            database,
-            "UPDATE \"Account\" SET \"LabelPrint\" = 0, \"LPrinted\" = ?1 WHERE \"Print\" IN (?2, ?3)");
-        once.bind(1, date).bind(2, option::kOnce).bind(3, option::kNever);
-        once.run();
-    } catch (const Error& error) {
-        return Status::failure(error.what());
-    }
-    return {};
+void markOnceLabelsPrinted(Connection& database, const std::string& date) {
+    Statement once(
+        database, "UPDATE \"Account\" SET \"LabelPrint\" = 0, \"LPrinted\" = ?1 WHERE \"Print\" IN (?2, ?3)");
+    once.bind(1, date).bind(2, option::kOnce).bind(3, option::kNever);
+    once.run();
 }
 
-Status dateRecurringLabels(Connection& database, const std::string& date) {
-    try {
-        Statement monthly(database, "UPDATE \"Account\" SET \"LPrinted\" = ?1 WHERE \"Print\" = ?2");
-        monthly.bind(1, date).bind(2, option::kMonthly);
-        monthly.run();
-    } catch (const Error& error) {
-        return Status::failure(error.what());
-    }
-    return {};
+void dateRecurringLabels(Connection& database, const std::string& date) {
+    Statement monthly(database, "UPDATE \"Account\" SET \"LPrinted\" = ?1 WHERE \"Print\" = ?2");
+    monthly.bind(1, date).bind(2, option::kMonthly);
+    monthly.run();
+}
+
+void addTemplateHistory(Connection& database, const std::string& line) {
+    RecordSet records(database, schema::account());
+    if (!records.hasCurrent())
+        throw Error("the database has no template check");
+    const std::optional<std::string> comments = records.field(field::kComments).text();
+    records.edit();
+    records.setField(field::kComments, withHistoryLine(line, comments));
+    records.update();
 }
 
 } // namespace velmora::db

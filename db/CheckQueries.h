@@ -69,8 +69,11 @@ struct DamagedChecks {
 // A printed record's history: `line`, CR LF, then the comments as they were (Null as empty).
 std::string withHistoryLine(const std::string& line, const std::optional<std::string>& comments);
 
-// The changes of a confirmed run, each on the current record of `checks` as read into `record`; the
-// caller holds the transaction.
+// The changes of a confirmed run; the caller holds the transaction, and a failure throws db::Error as
+// a record set does. The marks of a check are made on the current record of `checks`, as read into
+// `record`.
+// A recurring check as it prints: today's date in `Date`, saved at once.
+void datePrinting(RecordSet& checks, const std::string& date);
 // A one-time check: `Print` = Never, `Printed` = `date`, the history line in front of `Comments`.
 void markPrintedOnce(RecordSet& checks, const CheckRecord& record, const std::string& historyLine,
                      const std::string& date);
@@ -81,7 +84,9 @@ void markPrintedRecurring(RecordSet& checks, const CheckRecord& record, const st
 void saveLastCheck(Connection& database, std::int64_t number);
 // Labels confirmed as printed: one-time and don't-print records are set not to print a label again
 // and dated, whether their label printed or not; recurring records are dated and keep their flag.
-[[nodiscard]] Status markOnceLabelsPrinted(Connection& database, const std::string& date);
-[[nodiscard]] Status dateRecurringLabels(Connection& database, const std::string& date);
+void markOnceLabelsPrinted(Connection& database, const std::string& date);
+void dateRecurringLabels(Connection& database, const std::string& date);
+// A history line in front of the comments of the template check, the first record.
+void addTemplateHistory(Connection& database, const std::string& line);
 
 } // namespace velmora::db

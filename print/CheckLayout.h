@@ -2,7 +2,7 @@
 
 #include "db/CheckRecord.h"
 #include "db/DatabaseProperties.h"
-#include "print/CheckPage.h"
+#include "print/CheckPlacement.h"
 #include "print/LayoutRows.h"
 
 namespace velmora::print {

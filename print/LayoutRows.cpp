@@ -1,6 +1,8 @@
 #include "print/LayoutRows.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace velmora::print {
 
@@ -32,6 +34,11 @@ std::string elided(const PrintSurface& surface, const std::string& text, double 
 }
 
 } // namespace
+
+bool fitsSixteenBits(double twips) {
+    return twips >= std::numeric_limits<std::int16_t>::min() &&
+           twips <= std::numeric_limits<std::int16_t>::max();
+}
 
 void fitItems(const PrintSurface& surface, Items& items, double width) {
     double used = 0;

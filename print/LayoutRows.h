@@ -52,6 +52,14 @@ template <class Source> struct LayoutRow {
     LineEnding ending = LineEnding::EndLine;
 };
 
+// How the positions of a layout are summed. Blank stock keeps its positions in 16-bit signed numbers,
+// as the settings hold the starting positions: a position whose sum leaves that range is not set,
+// and the surface keeps the one it had; the rest of the row prints.
+enum class Positions { Twips, SixteenBit };
+
+// Whether a position fits the 16-bit signed numbers blank stock computes its positions in.
+bool fitsSixteenBits(double twips);
+
 struct LayoutOrigin {
     double x = 0;
     double y = 0;
@@ -72,22 +80,27 @@ void fitItems(const PrintSurface& surface, Items& items, double width);
 // not reported here: a run learns whether its job was sent from EndDocument.
 template <class Source>
 void drawRows(PrintSurface& surface, std::span<const LayoutRow<Source>> rows, const Source& source,
-              const LayoutOrigin& origin, const LayoutFonts& fonts) {
+              const LayoutOrigin& origin, const LayoutFonts& fonts, Positions positions = Positions::Twips) {
+    const auto place = [positions](double twips) {
+        return positions == Positions::Twips || fitsSixteenBits(twips) ? std::optional<double>(twips)
+                                                                       : std::nullopt;
+    };
     Items items;
     for (const LayoutRow<Source>& row : rows) {
-        surface.SetFontName(row.style.face == Face::Micr ? fonts.micr : fonts.text);
-        surface.SetFontSize(row.style.points);
-        surface.SetBold(row.style.bold);
-        surface.SetItalic(row.style.italic);
-        surface.SetX(row.x.absolute ? row.x.twips : origin.x + row.x.twips);
-        if (row.y)
-            surface.SetY(origin.y + *row.y);
+        skipFailure(surface.SetFontName(row.style.face == Face::Micr ? fonts.micr : fonts.text));
+        skipFailure(surface.SetFontSize(row.style.points));
+        skipFailure(surface.SetBold(row.style.bold));
+        skipFailure(surface.SetItalic(row.style.italic));
+        if (const auto x = place(row.x.absolute ? row.x.twips : origin.x + row.x.twips))
+            skipFailure(surface.SetX(*x));
+        if (const auto y = row.y ? place(origin.y + *row.y) : std::nullopt)
+            skipFailure(surface.SetY(*y));
         items.clear();
         if (!row.content(source, items))
             continue;
         if (row.right)
             fitItems(surface, items, (row.right->absolute ? 0 : origin.x) + row.right->twips - surface.x());
-        surface.PrintItems(items, row.ending);
+        skipFailure(surface.PrintItems(items, row.ending));
     }
 }
 

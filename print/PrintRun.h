@@ -2,7 +2,10 @@
 
 #include "base/Dialogs.h"
 #include "db/CheckDatabase.h"
-#include "print/CheckPage.h"
+#include "print/CheckPlacement.h"
+#include "print/CheckRun.h"
+#include "print/LabelRun.h"
+#include "print/PrintJob.h"
 #include "print/PrintSurface.h"
 
 #include <chrono>
@@ -25,17 +28,6 @@ struct PrintSelection {
     bool labels() const { return onceLabels || monthlyLabels; }
     bool any() const { return checks() || labels(); }
 };
-
-// Where a run is, for a progress display. Pages are those of the job being printed.
-struct RunProgress {
-    enum class Stage { Checks, Labels, Saving };
-    Stage stage = Stage::Checks;
-    std::int64_t done = 0;
-    std::int64_t total = 0;
-    std::int64_t page = 0;
-    std::int64_t pages = 0;
-};
-using ProgressFn = std::function<void(const RunProgress&)>;
 
 struct RunReport {
     bool nothingSelected = false;
@@ -60,15 +52,10 @@ struct RunReport {
     bool nothingToPrint() const { return ok() && checksPrinted == 0 && labelsPrinted == 0; }
 };
 
-// What the start-label box accepts, said when an answer is not one of them.
-inline constexpr const char* kStartLabelRule =
-    "Enter the number of the label to start on: 1 to 30 on this sheet (labels are numbered down each "
-    "column), or a higher number to start on label 1 of a new sheet. Leave the box empty to start on label "
-    "1.";
-
-// The print run of entered checks and labels. Every message and question goes through Dialogs, so
-// the screens and the command line run the same steps. The records are walked one at a time and
-// never held all at once, whatever the size of the database.
+// The run of the Print button: the entered checks (CheckRun), then the labels (LabelRun), two jobs
+// on the skeleton of runJob(). Every message and question goes through Dialogs, so the screens and
+// the command line run the same steps. The records are walked one at a time and never held all at
+// once, whatever the size of the database.
 class PrintRun {
 public:
     PrintRun(db::CheckDatabase& database, const CheckPageSetup& setup, Dialogs& dialogs);
@@ -94,46 +81,18 @@ public:
     // recurring checks show today's date without it being saved.
     RunReport preview(const PrintSelection& selection, PrintSurface& surface);
 
-    // The answer to the start-label box: empty is label 1; a whole number above 30 starts a new sheet.
-    // std::nullopt for anything else (0, signs, letters, fractions).
-    static std::optional<int> parseStartLabel(const std::string& answer);
-
 private:
-    // A printed check as it was read: its ID and a fingerprint of the fields that its marking
-    // depends on (print option, number, amount, comments).
-    struct PrintedCheck {
-        std::int64_t id = 0;
-        std::size_t fingerprint = 0;
-    };
-    struct CheckJob {
-        std::int64_t printed = 0;
-        std::vector<PrintedCheck> records;
-        std::optional<std::string> readFailure;
-        std::optional<std::string> dateFailure;
-    };
-
     // Tells the user when nothing is selected (std::nullopt); otherwise readies the surface and the
     // database type and gives the run's text font.
     std::optional<std::string> start(const PrintSelection& selection, PrintSurface& surface,
                                      RunReport& result);
-    CheckJob printChecks(const PrintSelection& selection, PrintSurface& surface, const std::string& textFont,
-                         bool saveDates);
-    std::int64_t printLabels(const PrintSelection& selection, PrintSurface& surface,
-                             const std::string& textFont, int startLabel,
-                             std::optional<std::string>& readFailure);
-    int askStartLabel();
-    Status markChecksPrinted(const PrintSelection& selection, const std::vector<PrintedCheck>& printed,
-                             std::optional<std::int64_t> lastNumber);
     // The message that refuses the run when the selection holds damaged records.
     Result<std::optional<std::string>> damagedRecords(const PrintSelection& selection);
-    Status markLabelsPrinted(const PrintSelection& selection);
-    void runChecks(const PrintSelection& selection, PrintSurface& surface, const std::string& textFont,
-                   RunReport& report);
-    void runLabels(const PrintSelection& selection, PrintSurface& surface, const std::string& textFont,
-                   RunReport& report);
+    CheckRun checkRun(const PrintSelection& selection, const std::string& textFont,
+                      bool changesRecords) const;
+    LabelRun labelRun(const PrintSelection& selection, const std::string& textFont,
+                      std::optional<int> startLabel) const;
     void tellProblem(RunReport& report, std::string text, std::string title);
-    void report(RunProgress::Stage stage, std::int64_t done, std::int64_t total, std::int64_t page,
-                std::int64_t pages);
 
     db::CheckDatabase& database_;
     CheckPageSetup setup_;

@@ -307,12 +307,12 @@ TEST(CheckPlacementTest, ThreeOrTwoChecksToAPage) {
     run = placeChecks(5, setup);
     EXPECT_EQ(run.checksPerPage, (std::vector<std::size_t>{2, 2, 1}));
     EXPECT_EQ(run.slotTops, (std::vector<double>{300, 5570, 300, 5570, 300}));
-    EXPECT_EQ(CheckPlacement::pagesFor(5, setup), 3);
+    EXPECT_EQ(CheckPlacement(setup).pagesFor(5), 3);
 
     // Two to a page has no effect on 88mm stock.
     setup.stock88mm = true;
     EXPECT_EQ(placeChecks(5, setup).checksPerPage, (std::vector<std::size_t>{3, 2}));
-    EXPECT_EQ(CheckPlacement::pagesFor(6, setup), 2);
+    EXPECT_EQ(CheckPlacement(setup).pagesFor(6), 2);
 }
 
 TEST(CheckPlacementTest, CutMarksOnPlainPaperSpareTheLastSlotOfAThreeCheckPage) {

@@ -496,15 +496,15 @@ TEST_F(PrintRunTest, AStartLabelOutsideTheSheetIsAskedAgain) {
 }
 
 TEST(StartLabelTest, AnswersThatAreAccepted) {
-    EXPECT_EQ(PrintRun::parseStartLabel(""), 1);
-    EXPECT_EQ(PrintRun::parseStartLabel("   "), 1);
-    EXPECT_EQ(PrintRun::parseStartLabel("1"), 1);
-    EXPECT_EQ(PrintRun::parseStartLabel("30"), 30);
-    EXPECT_EQ(PrintRun::parseStartLabel("007"), 7);
-    EXPECT_GT(PrintRun::parseStartLabel("45").value_or(0), 30);
-    EXPECT_GT(PrintRun::parseStartLabel("99999999999999999999").value_or(0), 30);
+    EXPECT_EQ(parseStartLabel(""), 1);
+    EXPECT_EQ(parseStartLabel("   "), 1);
+    EXPECT_EQ(parseStartLabel("1"), 1);
+    EXPECT_EQ(parseStartLabel("30"), 30);
+    EXPECT_EQ(parseStartLabel("007"), 7);
+    EXPECT_GT(parseStartLabel("45").value_or(0), 30);
+    EXPECT_GT(parseStartLabel("99999999999999999999").value_or(0), 30);
     for (const char* refused : {"0", "000", "-1", "+5", "1.0", "x", "1e2", "3 4"})
-        EXPECT_FALSE(PrintRun::parseStartLabel(refused)) << refused;
+        EXPECT_FALSE(parseStartLabel(refused)) << refused;
 }
 
 TEST_F(PrintRunTest, PreviewChangesNoRecordNotEvenADate) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "db/SettingsRecord.h"
-#include "print/PrintSurface.h"
 
 namespace velmora::print {
 
@@ -25,29 +24,5 @@ struct StockDistances {
     double cutMarkOffset; // to the cut marks on plain paper
 };
 StockDistances stockDistances(bool stock88mm);
-
-// Places the checks of one run slot after slot: three to a page, or two on 92mm stock when asked.
-class CheckPlacement {
-public:
-    explicit CheckPlacement(const CheckPageSetup& setup);
-
-    double slotLeft() const { return setup_.horizontalStart; }
-    double slotTop() const { return setup_.verticalStart + pageOffset_; }
-    double pageOffset() const { return pageOffset_; }
-    const StockDistances& stock() const { return stock_; }
-    const CheckPageSetup& setup() const { return setup_; }
-
-    // Moves to the next slot after a check was laid out; a full page is ended at once (the surface
-    // feeds no empty sheet when nothing follows).
-    void advance(PrintSurface& surface);
-
-    static int checksPerPage(const CheckPageSetup& setup);
-    static std::int64_t pagesFor(std::int64_t checks, const CheckPageSetup& setup);
-
-private:
-    CheckPageSetup setup_;
-    StockDistances stock_;
-    double pageOffset_ = 0;
-};
 
 } // namespace velmora::print

@@ -1,0 +1,224 @@
+#include "print/CheckRun.h"
+
+#include "base/Clock.h"
+#include "base/Product.h"
+#include "db/CheckNumbering.h"
+#include "db/CheckQueries.h"
+#include "db/RecordSet.h"
+#include "print/CheckLayout.h"
+
+#include <chrono>
+
+namespace velmora::print {
+
+namespace {
+
+namespace option = db::print_option;
+
+// clang-format off
+const char* const kChecksQuestion = "The print job has been sent to the printer. Wait until the checks are printed and then answer this question: Did all checks print properly? If you choose YES, all checks selected to print ONE TIME will be set to don't print. If you choose YES and you notice a few checks do not print properly, you can reprint checks by changing the How Will This Check Print option on the data entry screen. ";
+const char* const kChecksNotUpdated = "The checks were printed, but the database could not be updated. The step that failed was ";
+const char* const kChecksLeftAsTheyWere = ". No record has been changed: the one-time checks are still set to print, and the recurring checks keep their numbers.";
+const char* const kChangedWhilePrinting = "The checks were printed, but some of their records were changed while they printed: ";
+const char* const kChangedNothingMarked = ". No record has been marked as printed; check these records on the data entry screen before you print again.";
+const char* const kDatesNotSaved = "The checks were printed with today's date, but the date could not be saved in every recurring check (";
+const char* const kDatesSavedStay = "). The dates saved before that step stay.";
+const char* const kChecksNotSent = "The print job of the checks could not be sent. ";
+const char* const kChecksStillSet = " Nothing has been marked as printed: the checks are still set to print.";
+// clang-format on
+
+// The dates of recurring checks are saved as they print, in short transactions, so that a long run
+// never keeps the other users of the database out for more than a moment.
+constexpr int kDatesPerTransaction = 256;
+constexpr std::chrono::milliseconds kLongestDateTransaction{250};
+
+// "Printed this check as #1234 For $12.5 on 12/6/2026  ": numbers in plain text, no blanks added.
+std::string historyLine(const db::CheckRecord& record, const std::string& today) {
+    return "Printed this check as #" + (record.check ? std::to_string(*record.check) : std::string()) +
+           " For $" + (record.amount ? record.amount->toShortestText() : std::string()) + " on " + today +
+           "  ";
+}
+
+// A fingerprint of the fields whose change since printing would make marking the record wrong.
+std::size_t fingerprint(const db::CheckRecord& record) {
+    std::size_t hash = 0;
+    const auto mix = [&hash](std::size_t value) {
+        hash ^= value + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
+    };
+    const std::hash<std::string> text;
+    mix(record.print ? text(*record.print) : 1);
+    mix(record.check ? std::hash<std::int64_t>{}(*record.check) : 2);
+    mix(record.amount ? std::hash<std::int64_t>{}(record.amount->cents()) : 3);
+    mix(record.comments ? text(*record.comments) : 4);
+    return hash;
+}
+
+} // namespace
+
+CheckRun::CheckRun(db::CheckDatabase& database, const CheckPageSetup& setup, Options options,
+                   ProgressFn progress)
+    : database_(database)
+    , setup_(setup)
+    , options_(std::move(options))
+    , progress_(std::move(progress)) {}
+
+void CheckRun::report(RunProgress::Stage stage, std::int64_t done, std::int64_t total, std::int64_t page,
+                      std::int64_t pages) const {
+    if (progress_)
+        progress_({stage, done, total, page, pages});
+}
+
+PrintJob::Start CheckRun::prepare(Dialogs& dialogs, PrintSurface&) {
+    dialogs.show({kLoadCheckStock, "", DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
+    // A number that cannot be read counts as none: renumbering then counts on from 0.
+    const auto last = db::lastRecordCheckNumber(database_.connection());
+    lastNumber_ = last ? *last : std::nullopt;
+    return Start::Print;
+}
+
+JobPrinted CheckRun::print(PrintSurface& surface) {
+    JobPrinted job;
+    printed_.clear();
+    const CheckLayout layout(options_.type, {options_.textFont, product::kMicrFontName});
+    CheckPlacement placement(setup_);
+    const std::string today = formatDateText(Clock::today());
+    const int perPage = placement.slotsPerPage();
+    // A recurring check is printed with today's date, which is saved in it as it prints: a few
+    // hundred dates to a transaction, and never one transaction held for longer than a moment.
+    std::optional<db::Transaction> dates;
+    std::optional<std::string> dateFailure;
+    int datesInTransaction = 0;
+    auto transactionStart = std::chrono::steady_clock::now();
+    const auto commitDates = [&] {
+        if (!dates)
+            return;
+        try {
+            dates->commit();
+        } catch (const db::Error& error) {
+            dateFailure = std::string("saving the dates: ") + error.what();
+        }
+        dates.reset();
+        datesInTransaction = 0;
+    };
+    try {
+        db::RecordSet records(database_.connection(), db::schema::account(),
+                              db::checksToPrint(options_.once, options_.monthly));
+        const std::int64_t total = records.recordCount();
+        const std::int64_t pages = placement.pagesFor(total);
+        for (; !records.eof(); records.moveNext()) {
+            db::CheckRecord record = db::CheckRecord::read(records);
+            printed_.push_back({record.id, fingerprint(record)});
+            if (record.print == option::kMonthly) {
+                record.date = today;
+                if (options_.changesRecords && !dateFailure) {
+                    const std::string step = "saving the date of " + checkName(record);
+                    try {
+                        if (!dates) {
+                            dates.emplace(database_.connection());
+                            transactionStart = std::chrono::steady_clock::now();
+                        }
+                        db::datePrinting(records, today);
+                        ++datesInTransaction;
+                    } catch (const db::Error& error) {
+                        dateFailure = step + ": " + error.what();
+                        if (records.editing())
+                            records.cancelUpdate();
+                        dates.reset(); // the dates of this transaction are rolled back
+                    }
+                }
+            }
+            layout.draw(surface, record, placement);
+            placement.advance(surface);
+            ++job.count;
+            if (dates && (datesInTransaction >= kDatesPerTransaction ||
+                          std::chrono::steady_clock::now() - transactionStart >= kLongestDateTransaction))
+                commitDates();
+            report(RunProgress::Stage::Checks, job.count, total, (job.count - 1) / perPage + 1, pages);
+        }
+    } catch (const db::Error& error) {
+        job.readFailure = error.what();
+    }
+    commitDates();
+    if (dateFailure)
+        job.notices.push_back(problemBox(kDatesNotSaved + *dateFailure + kDatesSavedStay, "Dates not saved"));
+    return job;
+}
+
+std::optional<MessageBox> CheckRun::question() const {
+    return MessageBox{kChecksQuestion, " ", DialogButtons::YesNo, DialogIcon::Critical, DialogAnswer::No};
+}
+
+Status CheckRun::saveChanges(db::Connection& database, std::string& step) {
+    const std::string today = formatDateText(Clock::today());
+    std::vector<std::string> changed;
+    std::size_t changedCount = 0;
+    const auto noteChanged = [&](std::string name) {
+        if (++changedCount <= kRecordsNamed)
+            changed.push_back(std::move(name));
+    };
+    db::RecordSet records(database, db::schema::account(),
+                          db::checksToPrint(options_.once, options_.monthly));
+    const std::int64_t total = records.recordCount();
+    std::int64_t done = 0;
+    std::int64_t last = lastNumber_.value_or(0);
+    bool renumbered = false;
+    // Only the records that were printed are marked, each only if it is as it was printed. Both lists
+    // are in table order.
+    std::size_t next = 0;
+    for (; !records.eof(); records.moveNext()) {
+        const db::CheckRecord record = db::CheckRecord::read(records);
+        for (; next < printed_.size() && printed_[next].id < record.id; ++next)
+            noteChanged("record " + std::to_string(printed_[next].id) + " was deleted or set not to print");
+        if (next == printed_.size() || printed_[next].id != record.id)
+            continue; // added since the job was printed: it was not on it
+        if (printed_[next++].fingerprint != fingerprint(record)) {
+            noteChanged(checkName(record) + " was changed");
+            continue;
+        }
+        if (changedCount > 0)
+            continue; // nothing will be saved; the rest is only checked
+        if (options_.once && record.print == option::kOnce) {
+            step = "setting " + checkName(record) + " to don't print";
+            db::markPrintedOnce(records, record, historyLine(record, today), today);
+        } else if (options_.monthly && record.print == option::kMonthly) {
+            step = "renumbering " + checkName(record);
+            std::optional<std::int64_t> number;
+            if (options_.type == db::DatabaseType::Draft && record.check) {
+                number = db::renumbered(*record.check);
+            } else if (options_.type == db::DatabaseType::Check) {
+                last = db::renumbered(last);
+                number = last;
+                renumbered = true;
+            }
+            db::markPrintedRecurring(records, record, historyLine(record, today), today, number);
+        }
+        report(RunProgress::Stage::Saving, ++done, total, 0, 0);
+    }
+    for (; next < printed_.size(); ++next)
+        noteChanged("record " + std::to_string(printed_[next].id) + " was deleted or set not to print");
+    if (changedCount > 0)
+        return Status::failure(std::string(kChangedWhilePrinting) + listed(changed, changedCount) +
+                               kChangedNothingMarked);
+    if (renumbered) {
+        step = "saving the last check number in the database's properties";
+        db::saveLastCheck(database, last);
+    }
+    return {};
+}
+
+MessageBox CheckRun::notReadMessage(const std::string& why, std::int64_t printed) const {
+    return problemBox("The checks could not be read from the database (" + why +
+                          "). The job was ended after " + std::to_string(printed) +
+                          " checks. No check has been marked as printed.",
+                      "Checks not printed");
+}
+
+MessageBox CheckRun::notSentMessage(const std::string& why) const {
+    return problemBox(kChecksNotSent + why + kChecksStillSet, "Checks not printed");
+}
+
+MessageBox CheckRun::notSavedMessage(const std::string& stepAndWhy) const {
+    return problemBox(kChecksNotUpdated + stepAndWhy + kChecksLeftAsTheyWere, "Database not updated");
+}
+
+} // namespace velmora::print

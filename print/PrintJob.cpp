@@ -1,0 +1,81 @@
+#include "print/PrintJob.h"
+
+#include "db/Sqlite.h"
+
+namespace velmora::print {
+
+namespace {
+const char* const kNotSavedTitle = "Database not updated";
+} // namespace
+
+std::string listed(const std::vector<std::string>& names, std::size_t total) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : "; ") + names[i];
+    if (total > names.size())
+        text += " and " + std::to_string(total - names.size()) + " more";
+    return text;
+}
+
+std::string sentence(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
+    return text + ".";
+}
+
+std::string checkName(const db::CheckRecord& record) {
+    std::string name = record.check ? "check #" + std::to_string(*record.check) : "the check";
+    return name + " (record " + std::to_string(record.id) + ")";
+}
+
+MessageBox problemBox(std::string text, std::string title) {
+    return {std::move(text), std::move(title), DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok};
+}
+
+JobReport runJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs, db::Connection& database) {
+    JobReport report;
+    const auto tell = [&](const MessageBox& box) {
+        dialogs.show(box);
+        report.problems.push_back(box.text);
+    };
+    report.start = job.prepare(dialogs, surface);
+    if (report.start != PrintJob::Start::Print)
+        return report;
+
+    const JobPrinted printed = job.print(surface);
+    const Status sent = surface.EndDocument();
+    if (printed.readFailure) {
+        tell(job.notReadMessage(*printed.readFailure, printed.count));
+        return report;
+    }
+    for (const MessageBox& notice : printed.notices)
+        tell(notice);
+    if (!sent) {
+        report.outputFailed = true;
+        tell(job.notSentMessage(sentence(sent.message())));
+        return report;
+    }
+    report.sent = true;
+    report.printed = printed.count;
+
+    if (const std::optional<MessageBox> question = job.question();
+        question && dialogs.show(*question) != DialogAnswer::Yes)
+        return report;
+    std::string step = "starting the changes";
+    try {
+        db::Transaction transaction(database);
+        if (Status refused = job.saveChanges(database, step); !refused) {
+            tell(problemBox(refused.message(), kNotSavedTitle));
+            return report;
+        }
+        step = "saving the changes";
+        transaction.commit();
+    } catch (const db::Error& error) {
+        tell(job.notSavedMessage(step + ": " + error.what()));
+        return report;
+    }
+    report.confirmed = true;
+    return report;
+}
+
+} // namespace velmora::print

@@ -1,0 +1,178 @@
+#include "print/StockRun.h"
+
+#include "base/Clock.h"
+#include "base/Product.h"
+#include "base/Text.h"
+#include "db/CheckQueries.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace velmora::print {
+
+namespace {
+
+// clang-format off
+const char* const kFillInTemplate = "You must fill in the fields of the first check before you can print checks. ";
+const char* const kTemplateUsed = " uses the first check in each Database for printing blank checks. ";
+const char* const kCheckDatabasesOnly = "Sorry - this function only works with CHECK databases, the current database is a Draft database.";
+const char* const kStartNumberPrompt = "The check number appears on the upper right-hand corner of all checks. Enter the starting check number:";
+const char* const kTemplateNotRead = "The first check of the database could not be read, so nothing was printed: ";
+const char* const kNoHistoryWritten = " No history line was written on the first check.";
+const char* const kHistoryNotWritten = " were printed, but the history line could not be written on the first check. The step that failed was ";
+// clang-format on
+
+// "12", "+12", "-3", "2.5", ".5": a sign, digits and a decimal part; at least one digit.
+bool isPlainNumber(std::string_view text) {
+    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+        text.remove_prefix(1);
+    bool digit = false;
+    bool point = false;
+    for (char c : text) {
+        if (c == '.' && !point)
+            point = true;
+        else if (std::isdigit(static_cast<unsigned char>(c)))
+            digit = true;
+        else
+            return false;
+    }
+    return digit;
+}
+
+// A starting position as the 16-bit settings field holds it; one beyond that range is not taken.
+double sixteenBitStart(double twips) {
+    return fitsSixteenBits(twips) ? twips : 0;
+}
+
+} // namespace
+
+std::optional<std::int64_t> StockRun::parseCount(const std::string& answer) {
+    std::string_view text = trimBlanks(answer);
+    if (!isPlainNumber(text))
+        return std::nullopt;
+    if (text.front() == '-')
+        return 0;
+    if (text.front() == '+')
+        text.remove_prefix(1);
+    std::int64_t count = 0;
+    for (char c : text.substr(0, text.find('.'))) {
+        count = count * 10 + (c - '0');
+        if (count > kMaxCount)
+            return std::nullopt;
+    }
+    return count;
+}
+
+std::optional<std::int64_t> StockRun::parseStartNumber(const std::string& answer) {
+    const std::string_view text = trimBlanks(answer);
+    if (text.empty() || text.size() > 9 ||
+        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return std::nullopt;
+    return std::stoll(std::string(text));
+}
+
+StockRun::StockRun(db::CheckDatabase& database, const CheckPageSetup& setup, const StockProduct& product,
+                   std::string tranCode)
+    : database_(database)
+    , setup_(setup)
+    , product_(product)
+    , tranCode_(std::move(tranCode)) {
+    setup_.horizontalStart = sixteenBitStart(setup_.horizontalStart);
+    setup_.verticalStart = sixteenBitStart(setup_.verticalStart);
+}
+
+PrintJob::Start StockRun::prepare(Dialogs& dialogs, PrintSurface& surface) {
+    dialogs.show({kLoadCheckStock, "", DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
+    const Result<std::optional<db::CheckRecord>> read = db::readTemplateCheck(database_.connection());
+    if (!read) {
+        dialogs.show(problemBox(kTemplateNotRead + sentence(read.message()), "Nothing printed"));
+        return Start::Stop;
+    }
+    template_ = read->value_or(db::CheckRecord{});
+    if (product_.needsFilledTemplate() && !template_.businessName && !template_.firstName) {
+        dialogs.show({std::string(kFillInTemplate) + product::kName + kTemplateUsed, "NOTE:"});
+        return Start::Stop;
+    }
+    if (const auto properties = database_.readProperties();
+        properties && properties->accountType == "Draft") {
+        dialogs.inform(kCheckDatabasesOnly);
+        return Start::Stop;
+    }
+    if (const auto refusal = product_.refusal(setup_)) {
+        dialogs.show(*refusal);
+        return Start::Stop;
+    }
+    if (const auto notice = product_.notice())
+        dialogs.show(*notice);
+    skipFailure(surface.SetFontSize(10));
+    skipFailure(surface.SetBold(false));
+    if (!offersFace(surface, product::kMicrFontName)) {
+        dialogs.show({product_.missingMicrFontText(), "WARNING"});
+        return Start::EndProgram;
+    }
+    textFont_ = chooseTextFont(surface);
+
+    // Both prompts are shown before either answer is looked at.
+    const std::optional<std::string> count = dialogs.input({product_.countPrompt(), {}, {}});
+    std::optional<std::string> start;
+    if (product_.historyOpening())
+        start = dialogs.input({kStartNumberPrompt, {}, {}});
+    const std::optional<std::int64_t> items = parseCount(count.value_or(std::string()));
+    std::optional<std::int64_t> first;
+    if (product_.historyOpening()) {
+        first = parseStartNumber(start.value_or(std::string()));
+        if (!first)
+            return Start::Stop;
+        firstNumber_ = *start;
+    }
+    if (!items)
+        return Start::Stop;
+    count_ = *items;
+    nextNumber_ = first.value_or(0);
+    return Start::Print;
+}
+
+JobPrinted StockRun::print(PrintSurface& surface) {
+    JobPrinted job;
+    CheckPlacement placement(setup_, product_.pageRule(), Positions::SixteenBit);
+    const LayoutFonts fonts{textFont_, product::kMicrFontName};
+    StockSlot slot{&template_,       std::nullopt,      tranCode_,        0,
+                   setup_.stock88mm, setup_.plainPaper, placement.stock()};
+    const bool numbered = product_.historyOpening().has_value();
+    for (; job.count < count_; ++job.count) {
+        if (numbered)
+            slot.number = job.count == 0 ? PrintItem(firstNumber_) : PrintItem(nextNumber_);
+        slot.pageOffset = placement.pageOffset();
+        product_.draw(surface, slot, {placement.slotLeft(), placement.slotTop()}, fonts);
+        ++nextNumber_;
+        placement.advance(surface);
+    }
+    return job;
+}
+
+Status StockRun::saveChanges(db::Connection& database, std::string& step) {
+    const std::optional<std::string> opening = product_.historyOpening();
+    if (!opening)
+        return {};
+    step = "writing the history line on the first check";
+    db::addTemplateHistory(database, *opening + firstNumber_ + " to #" + std::to_string(nextNumber_ - 1) +
+                                         " on " + formatDateText(Clock::today()) + "  ");
+    return {};
+}
+
+MessageBox StockRun::notReadMessage(const std::string& why, std::int64_t) const {
+    return problemBox(kTemplateNotRead + sentence(why), "Nothing printed");
+}
+
+MessageBox StockRun::notSentMessage(const std::string& why) const {
+    return problemBox("The print job of the " + product_.name() + " could not be sent. " + why +
+                          (product_.historyOpening() ? kNoHistoryWritten : ""),
+                      "Nothing printed");
+}
+
+MessageBox StockRun::notSavedMessage(const std::string& stepAndWhy) const {
+    return problemBox("The " + product_.name() + kHistoryNotWritten + stepAndWhy + ".",
+                      "Database not updated");
+}
+
+} // namespace velmora::print
