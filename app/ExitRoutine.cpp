@@ -3,7 +3,7 @@
 #include "app/SettingsStore.h"
 #include "db/DatabaseFiles.h"
 
-namespace velmora {
+namespace velmora::app {
 
 Status runExitRoutine(const std::filesystem::path& programDir, const std::string& currentDatabase,
                       BackupProgress& progress) {
@@ -27,4 +27,4 @@ Status runExitRoutine(const std::filesystem::path& programDir, const std::string
     return status;
 }
 
-} // namespace velmora
+} // namespace velmora::app

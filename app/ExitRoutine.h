@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-namespace velmora {
+namespace velmora::app {
 
 // What the user sees while the backup copy is made (the wait screen); the tests record the calls.
 class BackupProgress {
@@ -22,4 +22,4 @@ public:
 Status runExitRoutine(const std::filesystem::path& programDir, const std::string& currentDatabase,
                       BackupProgress& progress);
 
-} // namespace velmora
+} // namespace velmora::app

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string_view>
 
-namespace velmora {
+namespace velmora::app {
 
 namespace {
 
@@ -66,4 +66,4 @@ void showHelp(Dialogs& dialogs, HelpTopic topic) {
     dialogs.show({helpText(topic), {}, DialogButtons::Ok, DialogIcon::None});
 }
 
-} // namespace velmora
+} // namespace velmora::app

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace velmora {
+namespace velmora::app {
 
 // The fixed explanations of the Help menus, one per topic.
 enum class HelpTopic {
@@ -32,4 +32,4 @@ std::string helpText(HelpTopic topic);
 // Shows the topic in a message box with only an OK button, under the product name.
 void showHelp(Dialogs& dialogs, HelpTopic topic);
 
-} // namespace velmora
+} // namespace velmora::app

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velmora {
+namespace velmora::app {
 
 namespace {
 constexpr const char* kPasswordField = db::setting::kPassword;
@@ -145,4 +145,4 @@ Status changePassword(db::Connection& settings, const std::string& newPassword) 
     return {};
 }
 
-} // namespace velmora
+} // namespace velmora::app

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora {
+namespace velmora::app {
 
 namespace fs = std::filesystem;
 
@@ -53,8 +53,7 @@ Status prepareProgramDir(const fs::path& dir) {
         if (!db::listDatabases(dir).empty())
             return Status::failure(
                 "The settings file " + std::string(kSettingsFileName) + " is missing from " + dir.string() +
-                ", which holds check databases. Restore it from your backup; the program will "
-                "not make a new one here, since that would reset the program password.");
+                ", which holds check databases. Restore it from your backup; the program will not make a new one here, since that would reset the program password.");
         if (Status status = SettingsStore::writeDelivered(dir / kSettingsFileName); !status)
             return status;
     }
@@ -65,4 +64,4 @@ Status prepareProgramDir(const fs::path& dir) {
     return {};
 }
 
-} // namespace velmora
+} // namespace velmora::app

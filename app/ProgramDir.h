@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <optional>
 
-namespace velmora {
+namespace velmora::app {
 
 // The export file of a program directory, beside the databases.
 inline constexpr const char* kExportFileName = "EXPORT.TXT";
@@ -20,4 +20,4 @@ std::filesystem::path defaultProgramDir();
 // (a backup or a new database cut short) are removed first; nothing else is touched.
 Status prepareProgramDir(const std::filesystem::path& dir);
 
-} // namespace velmora
+} // namespace velmora::app

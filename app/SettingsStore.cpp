@@ -5,7 +5,7 @@
 #include "db/ErrorText.h"
 #include "db/RecordSet.h"
 
-namespace velmora {
+namespace velmora::app {
 
 Result<SettingsStore> SettingsStore::open(const std::filesystem::path& programDir) {
     const auto file = programDir / kSettingsFileName;
@@ -111,4 +111,4 @@ Status SettingsStore::writeDelivered(const std::filesystem::path& file) {
     return {};
 }
 
-} // namespace velmora
+} // namespace velmora::app

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velmora {
+namespace velmora::app {
 
 inline constexpr const char* kSettingsFileName = "PC.OVL";
 // The delivered settings file is built under this name and renamed when complete.
@@ -24,21 +24,20 @@ inline constexpr const char* kSettingsTemporaryName = ".PC.OVL.new";
 class SettingsStore {
 public:
     // Fails with a message naming the file when it is missing, not a database, or lacks a table or field.
-    [[nodiscard]] static Result<SettingsStore> open(const std::filesystem::path& programDir);
+    static Result<SettingsStore> open(const std::filesystem::path& programDir);
     // Writes the delivered settings file: the settings record with the delivered value of every
     // field, the password "tulip", and the first product types.
-    [[nodiscard]] static Status writeDelivered(const std::filesystem::path& file);
+    static Status writeDelivered(const std::filesystem::path& file);
 
     db::Connection& connection() { return *connection_; }
 
     // The settings record as stored now; a failure says why it cannot be read.
-    [[nodiscard]] Result<db::SettingsRecord> read();
+    Result<db::SettingsRecord> read();
     // Stores the named fields of `record` in the settings record (db::setting names them); the other
     // fields keep what is stored. Only a field whose value differs from the stored one is written.
-    [[nodiscard]] Status write(const db::SettingsRecord& record,
-                               std::initializer_list<std::string_view> fields);
+    Status write(const db::SettingsRecord& record, std::initializer_list<std::string_view> fields);
     // The product types, in the order of their table.
-    [[nodiscard]] Result<std::vector<std::string>> productTypes();
+    Result<std::vector<std::string>> productTypes();
 
 private:
     explicit SettingsStore(std::unique_ptr<db::Connection> connection)
@@ -46,4 +45,4 @@ private:
     std::unique_ptr<db::Connection> connection_;
 };
 
-} // namespace velmora
+} // namespace velmora::app

@@ -6,8 +6,10 @@
 
 namespace velmora {
 
-// The outcome of an operation at a module edge: success, or a message a user can read.
-class Status {
+// The outcome of an operation at a module edge: success, or a message a user can read. Every public
+// function of every box reports its failures this way (or as a Result); neither may be dropped
+// unseen: a step that may fail while the work goes on says so with skipFailure().
+class [[nodiscard]] Status {
 public:
     Status() = default;
     static Status failure(std::string message) { return Status(std::move(message)); }
@@ -26,7 +28,7 @@ private:
 };
 
 // A value, or the message that tells why there is none.
-template <typename T> class Result {
+template <typename T> class [[nodiscard]] Result {
 public:
     Result(T value)
         : value_(std::move(value)) {}

@@ -56,7 +56,7 @@ struct Drafts {
                 {f::kZip, "62701"},
                 {f::kPhone, "217-555-" + n},
                 {f::kPayTo, "Velmora Supplies Inc."},
-                {f::kAmount, Money::fromCents(1000 + i * 37)},
+                {f::kAmount, db::Money::fromCents(1000 + i * 37)},
                 {f::kCheck, 1000 + i},
                 {f::kFor, "Monthly service " + n},
                 {f::kBank, "First Prairie Bank"},

@@ -9,7 +9,7 @@
 
 namespace {
 
-using velmora::Money;
+using velmora::db::Money;
 using velmora::print::LineEnding;
 using velmora::print::PrintSurface;
 using Items = std::vector<velmora::print::PrintItem>;
@@ -17,8 +17,8 @@ using Items = std::vector<velmora::print::PrintItem>;
 constexpr int checksPerPage = 3;
 
 void line(PrintSurface& s, double x, const Items& items, LineEnding ending = LineEnding::EndLine) {
-    s.SetX(x);
-    s.PrintItems(items, ending);
+    skipFailure(s.SetX(x));
+    skipFailure(s.PrintItems(items, ending));
 }
 
 // One check in the slot whose top is y0; `n` varies the payee, amount, number and date.
@@ -27,59 +27,59 @@ void drawCheck(PrintSurface& s, double y0, int n) {
                                    "Litware Insurance", "Adventure Works",  "Tailspin Toys"};
     const double x0 = 525;
     const std::string t = "Times New Roman";
-    s.SetFontName(t);
-    s.SetFontSize(12);
-    s.SetBold(true);
-    s.SetItalic(true);
-    s.SetY(y0);
+    skipFailure(s.SetFontName(t));
+    skipFailure(s.SetFontSize(12));
+    skipFailure(s.SetBold(true));
+    skipFailure(s.SetItalic(true));
+    skipFailure(s.SetY(y0));
     line(s, x0, {std::string("Riverside Landscaping LLC")});
     line(s, x0, {std::string("Jordan Avery")});
-    s.SetFontSize(10);
-    s.SetBold(false);
+    skipFailure(s.SetFontSize(10));
+    skipFailure(s.SetBold(false));
     line(s, x0, {std::string("1742 Orchard Lane, Suite 5")});
     line(s, x0, {std::string("Springfield, IL  62704")});
     line(s, x0, {std::string("PH: (217) 555-0142")});
-    s.SetFontSize(12);
-    s.SetBold(true);
-    s.SetY(y0 + 1800);
+    skipFailure(s.SetFontSize(12));
+    skipFailure(s.SetBold(true));
+    skipFailure(s.SetY(y0 + 1800));
     line(s, x0, {std::string("PAY TO THE ORDER OF:  ") + payees[n % 6]});
-    s.SetItalic(false);
-    s.SetY(y0 + 1800);
+    skipFailure(s.SetItalic(false));
+    skipFailure(s.SetY(y0 + 1800));
     line(s, x0 + 9000, {std::string("**$"), Money::fromCents(1000 + n * 37 % 250000), std::string("**")});
-    s.SetY(y0 + 2400);
+    skipFailure(s.SetY(y0 + 2400));
     line(s, x0, {std::string("First Prairie State Bank")});
-    s.SetFontSize(10);
-    s.SetBold(false);
+    skipFailure(s.SetFontSize(10));
+    skipFailure(s.SetBold(false));
     line(s, x0, {std::string("Springfield"), std::string(", "), std::string("IL")});
-    s.SetY(y0 + 3100);
+    skipFailure(s.SetY(y0 + 3100));
     line(s, x0, {std::string("For: "), std::string("Invoice "), std::int64_t{40000 + n % 900}});
-    s.SetFontSize(8.25);
+    skipFailure(s.SetFontSize(8.25));
     line(s, x0, {std::string(" ")});
     line(s, x0, {std::string("This check when paid is a receipt for amount due on date indicated")});
-    s.SetY(y0 + 2700);
+    skipFailure(s.SetY(y0 + 2700));
     line(s, x0 + 6600, {std::string("Payment authorized by accountholder")});
     line(s, x0 + 6600, {std::string("Indemnification agreement provided by:")});
-    s.SetItalic(true);
+    skipFailure(s.SetItalic(true));
     line(s, x0 + 6600, {std::string(payees[n % 6])});
-    s.SetItalic(false);
-    s.SetFontName("MICR65");
-    s.SetFontSize(12);
-    s.SetY(y0 + 4269);
+    skipFailure(s.SetItalic(false));
+    skipFailure(s.SetFontName("MICR65"));
+    skipFailure(s.SetFontSize(12));
+    skipFailure(s.SetY(y0 + 4269));
     line(s, x0 + 1535, {std::string("C"), std::int64_t{10000 + n}, std::string("C")}, LineEnding::EndLine);
-    s.SetY(y0 + 4269);
+    skipFailure(s.SetY(y0 + 4269));
     line(s, x0 + 3330, {std::string("A"), std::string("071000013"), std::string("A")});
-    s.SetY(y0 + 4269);
+    skipFailure(s.SetY(y0 + 4269));
     line(s, x0 + 5655, {std::string("12345D678"), std::string("C "), std::string("  ")});
-    s.SetFontName(t);
-    s.SetBold(true);
-    s.SetY(y0 + 300);
+    skipFailure(s.SetFontName(t));
+    skipFailure(s.SetBold(true));
+    skipFailure(s.SetY(y0 + 300));
     line(s, x0 + 9600, {std::int64_t{10000 + n}});
     line(s, x0 + 9600, {std::to_string(n % 12 + 1) + "/" + std::to_string(n % 28 + 1) + "/2026"});
-    s.SetFontSize(10);
-    s.SetBold(false);
-    s.SetY(y0 + 4670);
+    skipFailure(s.SetFontSize(10));
+    skipFailure(s.SetBold(false));
+    skipFailure(s.SetY(y0 + 4670));
     line(s, 0, {std::string("-")});
-    s.SetY(y0 + 4670);
+    skipFailure(s.SetY(y0 + 4670));
     line(s, 10500, {std::string("-")});
 }
 
@@ -88,9 +88,9 @@ void drawPages(PrintSurface& surface, int pages) {
     for (int page = 0; page < pages; ++page) {
         for (int slot = 0; slot < checksPerPage; ++slot)
             drawCheck(surface, 200 + slot * 5270, n++);
-        surface.NewPage();
+        skipFailure(surface.NewPage());
     }
-    surface.EndDocument();
+    skipFailure(surface.EndDocument());
 }
 
 void BM_PdfPages(benchmark::State& state) {

@@ -63,8 +63,7 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Pr
     if (options.pdf.has_value() == options.printer.has_value())
         return "give either --pdf FILE or --printer QUEUE";
     if (!options.startLabel.empty() && !print::parseStartLabel(options.startLabel))
-        return "--start-label takes 1 to 30 (a label of this sheet, numbered down each column) or a higher "
-               "number (label 1 of a new sheet)";
+        return "--start-label takes 1 to 30 (a label of this sheet, numbered down each column) or a higher number (label 1 of a new sheet)";
     return std::nullopt;
 }
 
@@ -84,8 +83,8 @@ int runPrintCommand(const Invocation& invocation) {
     if (auto problem = parseOptions(invocation.arguments, options))
         return usageError(*problem);
 
-    const fs::path programDir = invocation.programDir.value_or(defaultProgramDir());
-    auto settings = SettingsStore::open(programDir);
+    const fs::path programDir = invocation.programDir.value_or(app::defaultProgramDir());
+    auto settings = app::SettingsStore::open(programDir);
     if (!settings)
         return fail(kNoSettings, settings.message());
     std::string why;
@@ -97,10 +96,10 @@ int runPrintCommand(const Invocation& invocation) {
                     options.passwordFile
                         ? "cannot read the password from " + options.passwordFile->string() + ": " + why
                         : std::string("no terminal to ask for the password; use --password-file"));
-    const Result<PasswordCheck> check = checkPassword(settings->connection(), *typed);
+    const Result<app::PasswordCheck> check = app::checkPassword(settings->connection(), *typed);
     if (!check)
         return fail(kNoSettings, check.message());
-    if (check.value() != PasswordCheck::Matches)
+    if (check.value() != app::PasswordCheck::Matches)
         return fail(kNotAllowed, "wrong password");
 
     const fs::path databaseFile = fs::path(options.database).has_parent_path()
@@ -139,9 +138,9 @@ int runPrintCommand(const Invocation& invocation) {
     if (report.busy)
         return kDatabaseBusy;
     if (report.nothingToPrint())
-        return fail(kNothingToPrint,
-                    "nothing to print: no record matches the selection; no file was written, "
-                    "and none is left from an earlier run");
+        return fail(
+            kNothingToPrint,
+            "nothing to print: no record matches the selection; no file was written, and none is left from an earlier run");
     std::cerr << "velmora print: " << counted(report.checksPrinted, "check") << " and "
               << counted(report.labelsPrinted, "label") << " printed";
     if (report.checksConfirmed || report.labelsConfirmed)

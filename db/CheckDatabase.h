@@ -22,7 +22,7 @@ public:
 
     // The database properties record (all Null when the table holds none); a failure says why it
     // cannot be read.
-    [[nodiscard]] Result<DatabaseProperties> readProperties();
+    Result<DatabaseProperties> readProperties();
 
 private:
     explicit CheckDatabase(std::unique_ptr<Connection> connection)

@@ -40,7 +40,7 @@ struct SelectionCounts {
     std::int64_t onceLabels = 0;
     std::int64_t monthlyLabels = 0;
 };
-[[nodiscard]] Result<SelectionCounts> countSelections(Connection& database);
+Result<SelectionCounts> countSelections(Connection& database);
 
 // A record among those a run would print whose stored check number or amount no check can carry.
 struct DamagedCheck {
@@ -55,16 +55,15 @@ struct DamagedChecks {
 };
 // The records of `among` that hold a value no check can carry, read as stored (the record set would
 // refuse them one at a time), in table order.
-[[nodiscard]] Result<DamagedChecks> findDamagedChecks(Connection& database, const Filter& among,
-                                                      std::size_t named);
+Result<DamagedChecks> findDamagedChecks(Connection& database, const Filter& among, std::size_t named);
 
 // The check number of the physically last record in table order (std::nullopt: none, or not a
 // number, or a value no check can carry).
-[[nodiscard]] Result<std::optional<std::int64_t>> lastRecordCheckNumber(Connection& database);
+Result<std::optional<std::int64_t>> lastRecordCheckNumber(Connection& database);
 // Whether another record than `id` carries this check number (through the index on `Check`).
-[[nodiscard]] Result<bool> otherCheckHasNumber(Connection& database, std::int64_t number, std::int64_t id);
+Result<bool> otherCheckHasNumber(Connection& database, std::int64_t number, std::int64_t id);
 // The template check: the first record in table order (std::nullopt when the table is empty).
-[[nodiscard]] Result<std::optional<CheckRecord>> readTemplateCheck(Connection& database);
+Result<std::optional<CheckRecord>> readTemplateCheck(Connection& database);
 
 // A printed record's history: `line`, CR LF, then the comments as they were (Null as empty).
 std::string withHistoryLine(const std::string& line, const std::optional<std::string>& comments);

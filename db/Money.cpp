@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstdlib>
 
-namespace velmora {
+namespace velmora::db {
 
 std::optional<Money> Money::parse(std::string_view text) {
     text = trimBlanks(text);
@@ -54,4 +54,4 @@ std::string Money::toShortestText() const {
     return text;
 }
 
-} // namespace velmora
+} // namespace velmora::db

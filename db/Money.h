@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace velmora {
+namespace velmora::db {
 
 // An exact amount of dollars and cents. Stored as whole cents; never a binary floating point value.
 class Money {
@@ -33,4 +33,4 @@ private:
     std::int64_t cents_ = 0;
 };
 
-} // namespace velmora
+} // namespace velmora::db

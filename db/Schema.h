@@ -181,7 +181,7 @@ void createSettingsTables(Connection& db);
 // missing. Brings an older file up to the current version, in one transaction: the fields added
 // since its version are added to its tables. A file that cannot be read or written at all (in use,
 // damaged, on a full disk) throws its db::Error instead.
-[[nodiscard]] Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables);
+Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables);
 
 } // namespace schema
 } // namespace velmora::db

@@ -100,7 +100,7 @@ bool CheckEntry::open(const std::string& databaseName) {
 
     SkipOnError steps;
     // The product types come from the settings file; without it the list stays hidden.
-    if (auto settings = SettingsStore::open(programDir_)) {
+    if (auto settings = app::SettingsStore::open(programDir_)) {
         Result<std::vector<std::string>> types = settings->productTypes();
         if (types)
             productTypes_ = productTypeList(std::move(*types));
@@ -112,10 +112,7 @@ bool CheckEntry::open(const std::string& databaseName) {
         if (records_->hasCurrent() && isEmptyText(records_->field(f::kBusinessName)) &&
             isEmptyText(records_->field(f::kFirstName)) && isEmptyText(records_->field(f::kPayTo)))
             dialogs_.show(
-                {"Please fill in the fields of the first check before you use this account. The first "
-                 "check in each Database is used as a template when creating new checks. This will "
-                 "minimize the amount of typing you will have to do when you create a new check. To "
-                 "go to the first check choose File - Goto First Check from the menu.",
+                {"Please fill in the fields of the first check before you use this account. The first check in each Database is used as a template when creating new checks. This will minimize the amount of typing you will have to do when you create a new check. To go to the first check choose File - Goto First Check from the menu.",
                  "Note"});
     });
     steps([&] {

@@ -85,7 +85,7 @@ private:
     void refreshOptions();
     void reportDamage();
     bool resolveConflict(const db::ConflictError& conflict);
-    [[nodiscard]] Status loadTemplate();
+    Status loadTemplate();
     void report(const std::string& context, const std::string& error);
     template <typename Step> bool guarded(const std::string& context, Step&& step);
 

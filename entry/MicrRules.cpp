@@ -19,8 +19,7 @@ std::vector<std::string> micrRowMessages(const std::optional<std::string>& botto
             "Bank Account Number does NOT match bottom check row field used to verify account number!");
     if (!routingFound)
         messages.emplace_back(
-            "Bank Routing Number does NOT match bottom check row field used to verify the bank "
-            "routing number!");
+            "Bank Routing Number does NOT match bottom check row field used to verify the bank routing number!");
     if (accountFound && routingFound)
         messages.emplace_back(
             "Routing and Account numbers were successfully verified to the Bottom Check Row!");

@@ -35,7 +35,7 @@ inline constexpr std::array<std::string_view, 13> kHolderAndBankFields = {
 // database the template's `LabelPrint` is first written back as no, so that the template itself
 // never asks for a label (a file that refuses the write loads the values all the same). A failure
 // says why the database could not be read.
-[[nodiscard]] Result<TemplateValues> LoadTemplateValues(db::CheckDatabase& database);
+Result<TemplateValues> LoadTemplateValues(db::CheckDatabase& database);
 
 // "Draft Database: " or "Check Database: " and the database's description; "Data Entry: " for a
 // database of neither kind.

@@ -6,19 +6,18 @@
 
 namespace velmora::entry {
 
-Result<std::optional<Money>> parseAmountText(std::string_view text) {
+Result<std::optional<db::Money>> parseAmountText(std::string_view text) {
     text = trimBlanks(text);
     if (text.empty())
-        return std::optional<Money>();
-    if (auto amount = Money::parse(text)) {
+        return std::optional<db::Money>();
+    if (auto amount = db::Money::parse(text)) {
         if (amount->cents() > db::kMaxAmountCents || amount->cents() < -db::kMaxAmountCents)
-            return Result<std::optional<Money>>::failure(
+            return Result<std::optional<db::Money>>::failure(
                 "The amount cannot be more than 999999999.99 (nor less than -999999999.99).");
-        return std::optional<Money>(*amount);
+        return std::optional<db::Money>(*amount);
     }
-    return Result<std::optional<Money>>::failure(
-        "The amount must be a number with at most two decimals, for example 1250.00 (no dollar sign or "
-        "thousands separators).");
+    return Result<std::optional<db::Money>>::failure(
+        "The amount must be a number with at most two decimals, for example 1250.00 (no dollar sign or thousands separators).");
 }
 
 Result<std::optional<std::int64_t>> parseCheckNumberText(std::string_view text) {
@@ -36,8 +35,7 @@ Result<std::optional<std::int64_t>> parseCheckNumberText(std::string_view text) 
     }
     if (!valid || number > kMaxStoredCheckNumber)
         return Result<std::optional<std::int64_t>>::failure(
-            "The check number must be a whole number from 0 to 2,147,483,647 (checks are usually numbered "
-            "from 101 to 999999).");
+            "The check number must be a whole number from 0 to 2,147,483,647 (checks are usually numbered from 101 to 999999).");
     return std::optional<std::int64_t>(number);
 }
 

@@ -19,7 +19,7 @@ inline constexpr std::int64_t kMaxStoredCheckNumber = db::kMaxCheckNumber;
 
 // An amount: an optional sign, digits and at most two decimals, blanks around it allowed, at most
 // 999,999,999.99 either way.
-Result<std::optional<Money>> parseAmountText(std::string_view text);
+Result<std::optional<db::Money>> parseAmountText(std::string_view text);
 
 // A check number: a whole number from 0 to 2,147,483,647, blanks around it allowed.
 Result<std::optional<std::int64_t>> parseCheckNumberText(std::string_view text);

@@ -11,8 +11,8 @@ using namespace velmora;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto& dir = fuzz::scratchDir();
-    fuzz::writeInput(dir / kSettingsFileName, data, size);
-    auto settings = SettingsStore::open(dir);
+    fuzz::writeInput(dir / app::kSettingsFileName, data, size);
+    auto settings = app::SettingsStore::open(dir);
     if (!settings) {
         fuzz::require(!settings.message().empty(), "a refused settings file without a message");
         return 0;
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Result<db::SettingsRecord> record = settings->read();
     fuzz::require(record.ok() || !record.message().empty(),
                   "an unreadable settings record without a message");
-    const Result<PasswordCheck> check = checkPassword(settings->connection(), "tulip");
+    const Result<app::PasswordCheck> check = app::checkPassword(settings->connection(), "tulip");
     fuzz::require(check.ok() || !check.message().empty(), "a failed password check without a message");
     return 0;
 }

@@ -13,12 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto amount = entry::parseAmountText(text);
     if (amount && amount.value()) {
-        const Money taken = *amount.value();
+        const db::Money taken = *amount.value();
         fuzz::require(taken.cents() >= -db::kMaxAmountCents && taken.cents() <= db::kMaxAmountCents,
                       "an amount past the bounds was taken");
         const auto again = entry::parseAmountText(taken.toFixedText());
         fuzz::require(again && again.value() == taken, "an amount does not read back from its text");
-        fuzz::require(Money::parse(taken.toShortestText()) == taken, "the shortest text is another amount");
+        fuzz::require(db::Money::parse(taken.toShortestText()) == taken,
+                      "the shortest text is another amount");
     }
     fuzz::require(amount.ok() || !amount.message().empty(), "a refused amount without a message");
 
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::require(number.ok() || !number.message().empty(), "a refused check number without a message");
 
     // Any text at all, through the general amount parser and both of its texts.
-    if (const auto money = Money::parse(text)) {
+    if (const auto money = db::Money::parse(text)) {
         (void)money->toFixedText();
         (void)money->toShortestText();
     }

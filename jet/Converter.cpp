@@ -384,8 +384,9 @@ std::int64_t ConversionReport::rows() const {
 }
 
 FileKind fileKindOf(const fs::path& file) {
-    return lowerAscii(file.filename().string()) == lowerAscii(kSettingsFileName) ? FileKind::Settings
-                                                                                 : FileKind::CheckDatabase;
+    return lowerAscii(file.filename().string()) == lowerAscii(app::kSettingsFileName)
+               ? FileKind::Settings
+               : FileKind::CheckDatabase;
 }
 
 fs::path keptOriginalName(const fs::path& file) {

@@ -29,7 +29,7 @@ void FieldDigest::add(std::int64_t rowId, const db::Value& value) {
     if (auto* integer = std::get_if<std::int64_t>(&data)) {
         scratch_.push_back(static_cast<char>(Kind::Integer));
         append(scratch_, static_cast<std::uint64_t>(*integer));
-    } else if (auto* money = std::get_if<Money>(&data)) {
+    } else if (auto* money = std::get_if<db::Money>(&data)) {
         scratch_.push_back(static_cast<char>(Kind::Integer));
         append(scratch_, static_cast<std::uint64_t>(money->cents()));
     } else if (auto* real = std::get_if<double>(&data)) {

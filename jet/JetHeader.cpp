@@ -73,8 +73,8 @@ Result<JetHeader> inspectJetFile(const std::filesystem::path& file) {
     if (first.size() < kJetSignature.size())
         return failure(" is not an Access (Jet) database.");
     if (first.starts_with(kAceSignature))
-        return failure(" is in the format of Access 2007 or later, which cannot be converted; save it in "
-                       "Access in the Access 2000 format first.");
+        return failure(
+            " is in the format of Access 2007 or later, which cannot be converted; save it in Access in the Access 2000 format first.");
     if (!first.starts_with(kJetSignature))
         return failure(" is not an Access (Jet) database.");
 

@@ -172,7 +172,7 @@ Result<Converted> convertValue(StoreKind kind, const db::Value& raw) {
     case StoreKind::Password:
         if (!raw.isText())
             return R::failure("it is not a text");
-        if (const Result<std::string> hash = hashPassword(toLowerCase(*raw.text())))
+        if (const Result<std::string> hash = app::hashPassword(app::toLowerCase(*raw.text())))
             return Converted{db::Value(*hash), {}};
         else
             return R::failure("it could not be hashed: " + hash.message());
@@ -199,10 +199,10 @@ Result<Converted> convertValue(StoreKind kind, const db::Value& raw) {
             return R::failure("it holds " + currencyText(units) + ", more than any amount of money can be");
         // Whole cents, rounded half away from zero when the value holds fractions of a cent.
         const std::int64_t cents = (units + (units < 0 ? -50 : 50)) / 100;
-        Converted result{db::Value(Money::fromCents(cents)), {}};
+        Converted result{db::Value(db::Money::fromCents(cents)), {}};
         if (units % 100 != 0)
             result.notice = "has fractions of a cent: " + currencyText(units) + " is stored as " +
-                            Money::fromCents(cents).toFixedText();
+                            db::Money::fromCents(cents).toFixedText();
         return result;
     }
     case StoreKind::Real:

@@ -167,8 +167,8 @@ void CheckLayout::draw(PrintSurface& surface, const CheckRecord& record,
     // The last slot of a three-check page is cut by the paper's edge.
     if (placement.setup().plainPaper && placement.pageOffset() < 8000)
         drawRows<CheckRecord>(surface, kCutMarks, record, {0, slot.y + stock.cutMarkOffset}, fonts_);
-    surface.SetFontSize(10);
-    surface.SetBold(false);
+    skipFailure(surface.SetFontSize(10));
+    skipFailure(surface.SetBold(false));
 }
 
 } // namespace velmora::print

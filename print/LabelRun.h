@@ -10,9 +10,7 @@ namespace velmora::print {
 
 // What the start-label box accepts, said when an answer is not one of them.
 inline constexpr const char* kStartLabelRule =
-    "Enter the number of the label to start on: 1 to 30 on this sheet (labels are numbered down each "
-    "column), or a higher number to start on label 1 of a new sheet. Leave the box empty to start on label "
-    "1.";
+    "Enter the number of the label to start on: 1 to 30 on this sheet (labels are numbered down each column), or a higher number to start on label 1 of a new sheet. Leave the box empty to start on label 1.";
 
 // The answer to the start-label box: empty is label 1; a whole number above 30 starts a new sheet.
 // std::nullopt for anything else (0, signs, letters, fractions).

@@ -18,8 +18,8 @@ namespace {
 
 // The files of the program folder that a print job must never overwrite.
 std::vector<fs::path> programFiles(const fs::path& programDir, const fs::path& database) {
-    std::vector<fs::path> files{database, programDir / kSettingsFileName, programDir / db::kTemplateFileName,
-                                programDir / kExportFileName};
+    std::vector<fs::path> files{database, programDir / app::kSettingsFileName,
+                                programDir / db::kTemplateFileName, programDir / app::kExportFileName};
     for (const fs::path& folder : {programDir, database.parent_path()}) {
         std::error_code error;
         for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {

@@ -42,7 +42,7 @@ std::string printedText(const PrintItem& item) {
         Overloaded{
             [](const std::string& text) { return text; },
             [](std::int64_t number) { return signedNumber(number < 0, std::to_string(magnitude(number))); },
-            [](const Money& amount) {
+            [](const db::Money& amount) {
                 return signedNumber(amount.cents() < 0, shortestAmount(magnitude(amount.cents())));
             },
         },

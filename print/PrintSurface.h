@@ -14,7 +14,7 @@ namespace velmora::print {
 
 // One item of a PrintItems call: text prints as it stands; a number (a check number or an amount)
 // prints as " " (or "-" when negative), its shortest plain decimal text, and " ".
-using PrintItem = std::variant<std::string, std::int64_t, Money>;
+using PrintItem = std::variant<std::string, std::int64_t, db::Money>;
 
 // The text a PrintItem puts on the page. Safe for every value, the most negative included.
 std::string printedText(const PrintItem& item);

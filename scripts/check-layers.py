@@ -7,6 +7,9 @@ box it uses, directly or through the boxes those use. A forbidden include is rep
 "file:line: from -> to" with the boxes the file's box may use; the exit status is 1 when there is
 any. The same table drives the libraries' link lines (cmake/Boxes.cmake); a box's CMakeLists.txt
 that links one of the program's libraries by hand (for a tool of its own) may name only those.
+
+It also holds the boxes to their namespaces: a file that declares anything in the program's
+namespace declares it in its box's (NAMESPACES below; a forms box shares its subsystem's).
 """
 
 import pathlib
@@ -16,6 +19,18 @@ import sys
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 TABLE = ROOT / "cmake" / "layers.txt"
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+NAMESPACE = re.compile(r"^namespace (velmora(?:::\w+)*) \{", re.M)
+# The namespace of each box's code: the folder's, with base/ in the program's own and export/ (a
+# keyword) in velmora::exporting; a screen box and the printer back end share their subsystem's.
+NAMESPACES = {
+    "base": "velmora",
+    "print/micr65": "velmora::print::micr65",
+    "export": "velmora::exporting",
+}
+
+
+def namespace_of(box):
+    return NAMESPACES.get(box, "velmora::" + box.split("/")[0])
 OWN_LIBRARY = re.compile(r"\bvelmora[\w-]*")
 
 
@@ -69,7 +84,12 @@ def main():
             if owner is None:
                 problems.append(f"{relative}: lies in no box of {TABLE.relative_to(ROOT)}")
                 continue
-            for number, line in enumerate(file.read_text(errors="replace").splitlines(), 1):
+            text = file.read_text(errors="replace")
+            declared = set(NAMESPACE.findall(text))
+            expected = namespace_of(owner)
+            if declared and not any(name == expected or name.startswith(expected + "::") for name in declared):
+                problems.append(f"{relative}: declares {', '.join(sorted(declared))}, not {expected} of {owner}")
+            for number, line in enumerate(text.splitlines(), 1):
                 match = INCLUDE.match(line)
                 if not match:
                     continue
@@ -109,9 +129,9 @@ def main():
     for problem in problems:
         print(problem)
     if problems:
-        print(f"check-layers: {len(problems)} include(s) against {TABLE.relative_to(ROOT)}", file=sys.stderr)
+        print(f"check-layers: {len(problems)} problem(s) against {TABLE.relative_to(ROOT)}", file=sys.stderr)
         return 1
-    print(f"check-layers: {len(boxes)} boxes, every include points down")
+    print(f"check-layers: {len(boxes)} boxes, every include points down, every box in its namespace")
     return 0
 
 

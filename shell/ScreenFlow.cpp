@@ -2,18 +2,18 @@
 
 #include "app/ExitRoutine.h"
 #include "app/forms/AboutScreen.h"
-#include "app/forms/ChangePass.h"
-#include "app/forms/FontFailure.h"
+#include "app/forms/ChangePassScreen.h"
+#include "app/forms/FontFailureScreen.h"
 #include "app/forms/MicrInformationScreen.h"
-#include "app/forms/Pass.h"
+#include "app/forms/PassScreen.h"
 #include "base/Product.h"
-#include "db/forms/CreateNewDatabase.h"
-#include "db/forms/FileOpen.h"
-#include "db/forms/PleaseWait.h"
-#include "entry/forms/CheckForm.h"
+#include "db/forms/CreateNewDatabaseScreen.h"
+#include "db/forms/FileOpenScreen.h"
+#include "db/forms/PleaseWaitScreen.h"
+#include "entry/forms/CheckScreen.h"
 #include "print/FontCatalog.h"
-#include "print/forms/AlignPrinter.h"
-#include "print/forms/PrinterControl.h"
+#include "print/forms/AlignPrinterScreen.h"
+#include "print/forms/PrinterControlScreen.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -21,7 +21,7 @@
 #include <QWidget>
 #include <algorithm>
 
-namespace velmora {
+namespace velmora::shell {
 
 namespace {
 
@@ -71,13 +71,13 @@ void ScreenFlow::present(QWidget* screen, const QWidget* beside) {
 }
 
 void ScreenFlow::showPassword() {
-    auto* pass = new Pass(session_, *this, [] { return print::offeredFaceNames(); });
+    auto* pass = new app::PassScreen(session_, *this, [] { return print::offeredFaceNames(); });
     present(pass);
     // Once the screen that asked for this one has closed itself.
     QTimer::singleShot(0, pass, [pass] { pass->start(); });
 }
 void ScreenFlow::showChangePassword() {
-    present(new ChangePass(session_, *this));
+    present(new app::ChangePassScreen(session_, *this));
 }
 void ScreenFlow::showFontFailure() {
     // The notice stands beside the password screen, which stays usable.
@@ -86,19 +86,19 @@ void ScreenFlow::showFontFailure() {
         if (window->objectName() == QLatin1String("Pass") && window->isVisible())
             beside = window;
     }
-    present(new FontFailure, beside);
+    present(new app::FontFailureScreen, beside);
 }
 void ScreenFlow::showFileOpen() {
-    auto* fileOpen = new FileOpen(session_, *this);
+    auto* fileOpen = new db::FileOpenScreen(session_, *this);
     present(fileOpen);
     QTimer::singleShot(0, fileOpen, [fileOpen] { fileOpen->start(); });
 }
 void ScreenFlow::showCreateDatabase() {
-    present(new CreateNewDatabase(session_, *this));
+    present(new db::CreateNewDatabaseScreen(session_, *this));
 }
 
 void ScreenFlow::showDataEntry() {
-    auto* screen = new entry::CheckForm(session_, *this, *session_.dialogs);
+    auto* screen = new entry::CheckScreen(session_, *this, *session_.dialogs);
     if (screen->load())
         present(screen);
     else
@@ -106,7 +106,7 @@ void ScreenFlow::showDataEntry() {
 }
 
 void ScreenFlow::showPrinterControl() {
-    auto* screen = new PrinterControl(session_, *this);
+    auto* screen = new print::PrinterControlScreen(session_, *this);
     if (screen->load()) {
         present(screen);
     } else {
@@ -116,7 +116,7 @@ void ScreenFlow::showPrinterControl() {
 }
 
 void ScreenFlow::showAlignPrinter() {
-    auto* screen = new AlignPrinter(session_, *this);
+    auto* screen = new print::AlignPrinterScreen(session_, *this);
     if (screen->load()) {
         present(screen);
     } else {
@@ -126,11 +126,11 @@ void ScreenFlow::showAlignPrinter() {
 }
 
 void ScreenFlow::showAbout() {
-    showBeside(about_, [this] { return new AboutScreen(session_.aboutLines); });
+    showBeside(about_, [this] { return new app::AboutScreen(session_.aboutLines); });
 }
 
 void ScreenFlow::showMicrInformation() {
-    showBeside(micrInformation_, [] { return new MicrInformationScreen; });
+    showBeside(micrInformation_, [] { return new app::MicrInformationScreen; });
 }
 
 void ScreenFlow::showBeside(QPointer<QWidget>& open, const std::function<QWidget*()>& make) {
@@ -153,12 +153,12 @@ void ScreenFlow::endProgram() {
     QApplication::quit();
 }
 
-} // namespace velmora
+} // namespace velmora::shell
 
-namespace velmora {
+namespace velmora::shell {
 namespace {
 // The wait screen, up while the exit routine makes the backup copy.
-class WaitScreen : public BackupProgress {
+class WaitScreen : public app::BackupProgress {
 public:
     void backupStarting() override {
         screen_.show();
@@ -167,7 +167,7 @@ public:
     void backupFinished() override { screen_.close(); }
 
 private:
-    PleaseWait screen_;
+    db::PleaseWaitScreen screen_;
 };
 } // namespace
 
@@ -177,7 +177,7 @@ void ScreenFlow::exitProgram() {
 
 void ScreenFlow::runExitRoutine() {
     WaitScreen wait;
-    if (Status status = velmora::runExitRoutine(session_.programDir, session_.currentDatabase, wait); !status)
+    if (Status status = app::runExitRoutine(session_.programDir, session_.currentDatabase, wait); !status)
         session_.dialogs->show(
             {status.message() + "\n\nAny earlier backup copy is unchanged. The program will now end.",
              {},
@@ -185,4 +185,4 @@ void ScreenFlow::runExitRoutine() {
              DialogIcon::Exclamation});
     endProgram();
 }
-} // namespace velmora
+} // namespace velmora::shell

@@ -9,7 +9,7 @@
 
 class QWidget;
 
-namespace velmora {
+namespace velmora::shell {
 
 // The program's screens and the way between them. Every screen is a top-level window that deletes
 // itself when closed; the flow only creates and shows the next one.
@@ -50,4 +50,4 @@ private:
     QPointer<QWidget> micrInformation_;
 };
 
-} // namespace velmora
+} // namespace velmora::shell

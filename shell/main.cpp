@@ -48,15 +48,15 @@ int main(int argc, char** argv) {
     if (headless)
         return velmora::cli::runVerb(*invocation);
 
-    velmora::QtDialogs dialogs;
+    velmora::widgets::QtDialogs dialogs;
     velmora::Session session;
-    session.programDir = invocation->programDir.value_or(velmora::defaultProgramDir());
+    session.programDir = invocation->programDir.value_or(velmora::app::defaultProgramDir());
     session.dialogs = &dialogs;
-    if (velmora::Status status = velmora::prepareProgramDir(session.programDir); !status) {
+    if (velmora::Status status = velmora::app::prepareProgramDir(session.programDir); !status) {
         dialogs.show({status.message(), {}, velmora::DialogButtons::Ok, velmora::DialogIcon::Critical});
         return velmora::cli::kProgramDirUnusable;
     }
-    velmora::ScreenFlow flow(session);
+    velmora::shell::ScreenFlow flow(session);
     flow.showPassword();
     return QApplication::exec();
 }

@@ -3,15 +3,15 @@
 #include <QAction>
 #include <QMenu>
 
-namespace velmora {
+namespace velmora::widgets {
 
 void addHelpEntries(QMenu& menu, Dialogs& dialogs, std::initializer_list<HelpEntry> entries) {
     for (const HelpEntry& entry : entries) {
         QAction* action = menu.addAction(entry.caption);
         action->setObjectName(entry.objectName);
-        if (const auto* topic = std::get_if<HelpTopic>(&entry.shows)) {
+        if (const auto* topic = std::get_if<app::HelpTopic>(&entry.shows)) {
             QObject::connect(action, &QAction::triggered, action,
-                             [&dialogs, topic = *topic] { showHelp(dialogs, topic); });
+                             [&dialogs, topic = *topic] { app::showHelp(dialogs, topic); });
         } else {
             QObject::connect(action, &QAction::triggered, action,
                              std::get<std::function<void()>>(entry.shows));
@@ -19,4 +19,4 @@ void addHelpEntries(QMenu& menu, Dialogs& dialogs, std::initializer_list<HelpEnt
     }
 }
 
-} // namespace velmora
+} // namespace velmora::widgets

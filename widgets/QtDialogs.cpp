@@ -9,7 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace velmora {
+namespace velmora::widgets {
 
 namespace {
 
@@ -100,4 +100,4 @@ std::optional<std::string> QtDialogs::input(const InputBox& box) {
     return dialog.textValue().toStdString();
 }
 
-} // namespace velmora
+} // namespace velmora::widgets

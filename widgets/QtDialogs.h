@@ -4,7 +4,7 @@
 
 class QWidget;
 
-namespace velmora {
+namespace velmora::widgets {
 
 // The message and input boxes of the screens: QMessageBox and QInputDialog, modal over the active window.
 class QtDialogs : public Dialogs {
@@ -13,4 +13,4 @@ public:
     std::optional<std::string> input(const InputBox& box) override;
 };
 
-} // namespace velmora
+} // namespace velmora::widgets

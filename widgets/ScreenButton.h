@@ -3,7 +3,7 @@
 #include <QPushButton>
 #include <utility>
 
-namespace velmora {
+namespace velmora::widgets {
 
 enum class ButtonRole { Normal, Default };
 
@@ -19,4 +19,4 @@ QPushButton* screenButton(QWidget* screen, const char* caption, const char* obje
     return button;
 }
 
-} // namespace velmora
+} // namespace velmora::widgets

@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-namespace velmora {
+namespace velmora::widgets {
 
 void ScreenDialog::keyPressEvent(QKeyEvent* event) {
     if (!event->matches(QKeySequence::Cancel)) {
@@ -14,4 +14,4 @@ void ScreenDialog::keyPressEvent(QKeyEvent* event) {
         escape_();
 }
 
-} // namespace velmora
+} // namespace velmora::widgets

@@ -4,7 +4,7 @@
 #include <functional>
 #include <utility>
 
-namespace velmora {
+namespace velmora::widgets {
 
 // A screen of the program shown as a dialog window. Escape never closes it: on these screens closing
 // the window ends the program, which only their own buttons (Disagree, Exit) do. A screen with a way
@@ -22,4 +22,4 @@ private:
     std::function<void()> escape_;
 };
 
-} // namespace velmora
+} // namespace velmora::widgets

@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-namespace velmora {
+namespace velmora::app {
 
 namespace {
 
@@ -46,7 +46,7 @@ AboutScreen::AboutScreen(const std::array<std::string, 3>& aboutLines, QWidget* 
     QLabel* version = namedLabel("Version", product::kVersion, this);
     QLabel* copyright = namedLabel("CopyrightLabel", product::kCopyright, this);
 
-    auto* ok = screenButton(this, "OK", "OK", ButtonRole::Default, [this] { close(); });
+    auto* ok = widgets::screenButton(this, "OK", "OK", widgets::ButtonRole::Default, [this] { close(); });
 
     auto* title = new QHBoxLayout;
     title->setSpacing(2);
@@ -75,4 +75,4 @@ AboutScreen::AboutScreen(const std::array<std::string, 3>& aboutLines, QWidget* 
     ok->setFocus();
 }
 
-} // namespace velmora
+} // namespace velmora::app

@@ -9,7 +9,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-namespace velmora {
+namespace velmora::app {
 
 namespace {
 
@@ -145,7 +145,7 @@ MicrInformationScreen::MicrInformationScreen(QWidget* parent)
 
     QLabel* canadian = textLabel("Canadian Bank Transit Number:", textFont(11, true), this);
     QLabel* canadianExample = micrExample("CanadianTransitExample", "A123D56789A", this);
-    auto* ok = screenButton(this, "OK", "OK", ButtonRole::Default, [this] { close(); });
+    auto* ok = widgets::screenButton(this, "OK", "OK", widgets::ButtonRole::Default, [this] { close(); });
 
     auto* columns = new QHBoxLayout;
     columns->setSpacing(12);
@@ -174,4 +174,4 @@ MicrInformationScreen::MicrInformationScreen(QWidget* parent)
     ok->setFocus();
 }
 
-} // namespace velmora
+} // namespace velmora::app

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-namespace velmora {
+namespace velmora::app {
 
 // How to read the bank's numbers off the MICR line of a printed check: what each number is, with
 // an example of each set in the MICR font. It changes nothing and closes on OK.
@@ -11,4 +11,4 @@ public:
     explicit MicrInformationScreen(QWidget* parent = nullptr);
 };
 
-} // namespace velmora
+} // namespace velmora::app

@@ -2,7 +2,7 @@
 
 #include <QProxyStyle>
 
-namespace velmora {
+namespace velmora::app {
 
 namespace {
 
@@ -28,4 +28,4 @@ PasswordBox::PasswordBox(QWidget* parent)
     setEchoMode(QLineEdit::Password);
 }
 
-} // namespace velmora
+} // namespace velmora::app

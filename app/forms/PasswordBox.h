@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-namespace velmora {
+namespace velmora::app {
 
 // A password entry that echoes every typed character as "*", whatever the widget style would use
 // (the echo character is a style hint, a bullet on most styles).
@@ -11,4 +11,4 @@ public:
     explicit PasswordBox(QWidget* parent = nullptr);
 };
 
-} // namespace velmora
+} // namespace velmora::app

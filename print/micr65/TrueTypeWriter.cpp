@@ -244,7 +244,7 @@ std::vector<unsigned char> nameTable(const FontNames& names) {
 } // namespace
 
 std::vector<unsigned char> writeTrueType(const FontDescription& font) {
-    const FontMetrics& m = font.metrics;
+    const DesignMetrics& m = font.metrics;
     if (font.glyphs.empty())
         throw std::invalid_argument("a font needs a .notdef glyph");
     if (font.vendorId.size() != 4)

@@ -31,7 +31,9 @@ struct FontNames {
     std::string postScriptName;
 };
 
-struct FontMetrics {
+// The design values of a font in its own units, as its tables carry them (not the measuring of
+// printed text, which print/FontMetrics.h does).
+struct DesignMetrics {
     int unitsPerEm = 1000;
     int ascender = 800;  // typographic and Windows ascent
     int descender = 200; // typographic and Windows descent, as a positive distance below the baseline
@@ -48,7 +50,7 @@ struct CharMapping {
 
 struct FontDescription {
     FontNames names;
-    FontMetrics metrics;
+    DesignMetrics metrics;
     std::uint16_t revisionMajor = 1;
     std::uint16_t revisionMinor = 0;
     // Seconds since 1904-01-01 00:00 UTC, written as both created and modified: a fixed value keeps

@@ -9,9 +9,9 @@ namespace velmora {
 namespace {
 
 TEST(HelpTextsTest, EveryTopicReadsWordForWordAsWritten) {
-    std::set<HelpTopic> topics;
+    std::set<app::HelpTopic> topics;
     for (const auto& [topic, written] : testing::kHelpTextsAsWritten) {
-        EXPECT_EQ(helpText(topic), written) << "topic " << static_cast<int>(topic);
+        EXPECT_EQ(app::helpText(topic), written) << "topic " << static_cast<int>(topic);
         topics.insert(topic);
     }
     EXPECT_EQ(topics.size(), 16u) << "every topic typed out once";

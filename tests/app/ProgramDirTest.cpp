@@ -45,18 +45,18 @@ TEST(ProgramDirTest, DefaultFolderFollowsAnAbsoluteXdgDataHomeOnly) {
     ScopedEnv home("HOME", "/home/clerk");
     {
         ScopedEnv xdg("XDG_DATA_HOME", "/srv/data");
-        EXPECT_EQ(defaultProgramDir(), "/srv/data/velmora");
+        EXPECT_EQ(app::defaultProgramDir(), "/srv/data/velmora");
     }
     for (const char* ignored : {"", "relative/data"}) {
         ScopedEnv xdg("XDG_DATA_HOME", ignored);
-        EXPECT_EQ(defaultProgramDir(), "/home/clerk/.local/share/velmora") << ignored;
+        EXPECT_EQ(app::defaultProgramDir(), "/home/clerk/.local/share/velmora") << ignored;
     }
 }
 
 TEST(ProgramDirTest, LeftoversOfAKilledProcessGoAtTheNextStartAndNothingElseDoes) {
     testing::TempDir temp;
     const auto dir = temp.path();
-    ASSERT_TRUE(prepareProgramDir(dir));
+    ASSERT_TRUE(app::prepareProgramDir(dir));
     const pid_t ended = fork();
     if (ended == 0)
         _exit(0);
@@ -86,7 +86,7 @@ TEST(ProgramDirTest, LeftoversOfAKilledProcessGoAtTheNextStartAndNothingElseDoes
     for (const auto& name : kept)
         std::ofstream(dir / name) << "x";
 
-    ASSERT_TRUE(prepareProgramDir(dir));
+    ASSERT_TRUE(app::prepareProgramDir(dir));
     kept.insert(kept.end(), {"PC.OVL", "template.ref"});
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(testing::filesIn(dir), kept);
@@ -95,7 +95,7 @@ TEST(ProgramDirTest, LeftoversOfAKilledProcessGoAtTheNextStartAndNothingElseDoes
 TEST(ProgramDirTest, RefusesToReseedAFolderThatHoldsDatabases) {
     testing::TempDir dir;
     std::ofstream(dir / "Payroll.mdb") << "x";
-    const Status status = prepareProgramDir(dir.path());
+    const Status status = app::prepareProgramDir(dir.path());
     EXPECT_FALSE(status);
     EXPECT_NE(status.message().find("PC.OVL"), std::string::npos) << status.message();
     EXPECT_FALSE(std::filesystem::exists(dir / "PC.OVL"));
@@ -103,16 +103,16 @@ TEST(ProgramDirTest, RefusesToReseedAFolderThatHoldsDatabases) {
 
 TEST(ProgramDirTest, KeepsExistingSettingsAndRewritesOnlyAMissingTemplate) {
     testing::TempDir dir;
-    ASSERT_TRUE(prepareProgramDir(dir.path()));
+    ASSERT_TRUE(app::prepareProgramDir(dir.path()));
     {
-        auto store = SettingsStore::open(dir.path());
-        ASSERT_TRUE(changePassword(store->connection(), "Secret"));
+        auto store = app::SettingsStore::open(dir.path());
+        ASSERT_TRUE(app::changePassword(store->connection(), "Secret"));
     }
     std::filesystem::remove(dir / db::kTemplateFileName);
-    ASSERT_TRUE(prepareProgramDir(dir.path()));
+    ASSERT_TRUE(app::prepareProgramDir(dir.path()));
     EXPECT_TRUE(std::filesystem::exists(dir / db::kTemplateFileName));
-    auto store = SettingsStore::open(dir.path());
-    EXPECT_EQ(checkPassword(store->connection(), "secret").value(), PasswordCheck::Matches);
+    auto store = app::SettingsStore::open(dir.path());
+    EXPECT_EQ(app::checkPassword(store->connection(), "secret").value(), app::PasswordCheck::Matches);
 }
 
 } // namespace

@@ -27,11 +27,11 @@ Columns columnsOf(db::Connection& db, const char* table) {
 class SettingsStoreTest : public ::testing::Test {
 protected:
     SettingsStoreTest() {
-        if (Status status = prepareProgramDir(dir.path()); !status)
+        if (Status status = app::prepareProgramDir(dir.path()); !status)
             throw std::runtime_error(status.message());
     }
-    SettingsStore open() {
-        auto store = SettingsStore::open(dir.path());
+    app::SettingsStore open() {
+        auto store = app::SettingsStore::open(dir.path());
         if (!store)
             throw std::runtime_error(store.message());
         return std::move(store.value());
@@ -42,7 +42,7 @@ protected:
 
 TEST_F(SettingsStoreTest, TheDeliveredFileHoldsExactlyTheSettingsTablesWithTheirDeliveredValues) {
     {
-        db::Connection file(dir / kSettingsFileName, db::OpenMode::ReadOnly);
+        db::Connection file(dir / app::kSettingsFileName, db::OpenMode::ReadOnly);
         EXPECT_EQ(columnsOf(file, "Properties"), (Columns{{"1", "TEXT"},
                                                           {"5", "INTEGER"},
                                                           {"AlignStart", "INTEGER"},
@@ -57,7 +57,7 @@ TEST_F(SettingsStoreTest, TheDeliveredFileHoldsExactlyTheSettingsTablesWithTheir
         EXPECT_EQ(columnsOf(file, "BusinessType"), (Columns{{"ID", "INTEGER"}, {"BusinessType", "TEXT"}}));
         EXPECT_EQ(file.userVersion(), db::schema::kVersion);
     }
-    SettingsStore store = open();
+    app::SettingsStore store = open();
     const db::SettingsRecord settings = store.read().value();
     EXPECT_EQ(settings.tranCode, std::optional<std::string>(""));
     EXPECT_EQ(settings.horizontalStart, 525);
@@ -66,7 +66,7 @@ TEST_F(SettingsStoreTest, TheDeliveredFileHoldsExactlyTheSettingsTablesWithTheir
     EXPECT_EQ(settings.quickenCheckStock, true);
     EXPECT_EQ(settings.print2Checks, false);
     EXPECT_FALSE(settings.aboutLines()[0].empty());
-    EXPECT_EQ(checkPassword(store.connection(), "tulip").value(), PasswordCheck::Matches);
+    EXPECT_EQ(app::checkPassword(store.connection(), "tulip").value(), app::PasswordCheck::Matches);
     const auto types = store.productTypes();
     ASSERT_TRUE(types);
     ASSERT_FALSE(types->empty());
@@ -74,7 +74,7 @@ TEST_F(SettingsStoreTest, TheDeliveredFileHoldsExactlyTheSettingsTablesWithTheir
 }
 
 TEST_F(SettingsStoreTest, WriteStoresTheNamedFieldsOnlyAndTheNextReadSeesThem) {
-    SettingsStore store = open();
+    app::SettingsStore store = open();
     db::SettingsRecord changed = store.read().value();
     changed.verticalStart = 375;
     changed.horizontalStart = -40;
@@ -82,7 +82,7 @@ TEST_F(SettingsStoreTest, WriteStoresTheNamedFieldsOnlyAndTheNextReadSeesThem) {
     ASSERT_TRUE(store.write(changed, {setting::kVerticalStart, setting::kHorizontalStart}));
 
     // Another screen opening the file now reads the new values, and nothing else changed.
-    SettingsStore other = open();
+    app::SettingsStore other = open();
     const db::SettingsRecord read = other.read().value();
     EXPECT_EQ(read.verticalStart, 375);
     EXPECT_EQ(read.horizontalStart, -40);
@@ -92,11 +92,11 @@ TEST_F(SettingsStoreTest, WriteStoresTheNamedFieldsOnlyAndTheNextReadSeesThem) {
 
 TEST_F(SettingsStoreTest, FailuresComeBackAsMessagesNeverAsExceptions) {
     testing::TempDir empty;
-    const auto missing = SettingsStore::open(empty.path());
+    const auto missing = app::SettingsStore::open(empty.path());
     ASSERT_FALSE(missing);
     EXPECT_NE(missing.message().find("PC.OVL is missing"), std::string::npos) << missing.message();
 
-    SettingsStore store = open();
+    app::SettingsStore store = open();
     store.connection().exec("CREATE TRIGGER Frozen BEFORE UPDATE ON Properties "
                             "BEGIN SELECT RAISE(ABORT, 'the settings are frozen'); END");
     db::SettingsRecord changed;

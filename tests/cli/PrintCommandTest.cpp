@@ -100,7 +100,7 @@ TEST_F(PrintCommandTest, PrintsChecksAndLabelsToPdfAndMarksThemOnYes) {
     const auto once = testing::addCheck(database, {{f::kPrint, "Once"},
                                                    {f::kCheck, 4321},
                                                    {f::kPayTo, "Globex"},
-                                                   {f::kAmount, Money::fromCents(9900)},
+                                                   {f::kAmount, db::Money::fromCents(9900)},
                                                    {f::kAba, "071000013"},
                                                    {f::kAccount, "12D345"},
                                                    {f::kLabelPrint, true},
@@ -201,7 +201,7 @@ TEST_F(PrintCommandTest, ALongPayeeNeverRunsIntoTheAmount) {
     testing::addCheck(database,
                       {{f::kPrint, "Once"},
                        {f::kCheck, 7},
-                       {f::kAmount, Money::fromCents(123456)},
+                       {f::kAmount, db::Money::fromCents(123456)},
                        {f::kPayTo, "Wolfeschlegelsteinhausenbergerdorff Worldwide Widget Wholesalers "
                                    "Incorporated of Western Wyoming and Wisconsin"},
                        {f::kFor, std::string(300, 'M')}});

@@ -187,7 +187,7 @@ protected:
             database, 1, {{"FirstName", "Tom"}, {"Date", "1/2/2024"}, {"LabelPrint", false}, {"Check", 100}});
         for (int i = 0; i < 6; ++i)
             testing::addCheck(database, {{"PayTo", "Payee " + std::to_string(i)},
-                                         {"Amount", Money::fromCents(1000 + i)},
+                                         {"Amount", db::Money::fromCents(1000 + i)},
                                          {"Check", 101 + i},
                                          {"Comments", "note " + std::to_string(i)},
                                          {"Print", i % 2 ? "Monthly" : "Once"}});
@@ -235,7 +235,7 @@ protected:
                 EXPECT_TRUE(allowed[file].count(digest(dir() / file)))
                     << file << " is neither before nor after, killed at write " << point;
             }
-            ASSERT_TRUE(prepareProgramDir(dir()));
+            ASSERT_TRUE(app::prepareProgramDir(dir()));
             for (const auto& name : testing::filesIn(dir())) {
                 const bool journal = name.ends_with("-journal") &&
                                      std::count(files.begin(), files.end(), name.substr(0, name.size() - 8));

@@ -142,8 +142,8 @@ TEST_F(DamagedDataTest, StoredAmountsAndNumbersNoCheckCanCarryAreRefusedNamingRe
         }
         // The user can type a good value over it.
         records.edit();
-        records.setField(field,
-                         field == std::string("Amount") ? db::Value(Money::fromCents(100)) : db::Value(7));
+        records.setField(field, field == std::string("Amount") ? db::Value(db::Money::fromCents(100))
+                                                               : db::Value(7));
         records.update();
         EXPECT_NO_THROW((void)db::CheckRecord::read(records));
     }

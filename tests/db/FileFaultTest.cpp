@@ -66,7 +66,7 @@ TEST(FileFaultTest, AFullDiskIsNamedAndLeavesNothingHalfWritten) {
     if (!disk.reason().empty())
         GTEST_SKIP() << disk.reason();
     const fs::path dir = disk.dir();
-    ASSERT_TRUE(prepareProgramDir(dir));
+    ASSERT_TRUE(app::prepareProgramDir(dir));
     ASSERT_TRUE(db::createDatabase(dir, "A", DatabaseType::Draft));
     {
         auto database = db::CheckDatabase::open(dir / "A.mdb");
@@ -132,7 +132,7 @@ TEST(FileFaultTest, AReadOnlyFolderIsNamedAsSuch) {
     SmallDisk disk("size=64k", MS_RDONLY);
     if (!disk.reason().empty())
         GTEST_SKIP() << disk.reason();
-    const Status prepared = prepareProgramDir(disk.dir());
+    const Status prepared = app::prepareProgramDir(disk.dir());
     ASSERT_FALSE(prepared);
     // clang-format off
     EXPECT_EQ(prepared.message(), "The folder " + disk.dir().string() + " is not writable, so PC.OVL cannot be written there. Make the folder writable, or use another one, and try again.");

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 
-using velmora::Money;
+using velmora::db::Money;
 
 TEST(Money, ParsesPlainDecimalsExactly) {
     EXPECT_EQ(Money::parse("12.5")->cents(), 1250);

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace velmora::db;
-using velmora::Money;
+using velmora::db::Money;
 using velmora::testing::TempDir;
 
 namespace {

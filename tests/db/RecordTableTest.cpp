@@ -13,7 +13,7 @@ struct Sample {
     std::int64_t id = 0;
     std::optional<std::string> name;
     std::optional<std::int64_t> count;
-    std::optional<Money> amount;
+    std::optional<db::Money> amount;
     bool flag = false;
     std::optional<bool> choice;
     std::optional<std::string> added;
@@ -46,7 +46,7 @@ TEST_F(RecordTableTest, EveryKindOfMemberRoundTripsAndNullStaysApartFromNoAndEmp
     Sample written;
     written.name = "";
     written.count = 42;
-    written.amount = Money::fromCents(-1050);
+    written.amount = db::Money::fromCents(-1050);
     written.flag = true;
     written.choice = false;
     RecordSet records(db, sampleTable());
@@ -59,7 +59,7 @@ TEST_F(RecordTableTest, EveryKindOfMemberRoundTripsAndNullStaysApartFromNoAndEmp
     EXPECT_EQ(read.id, 1);
     EXPECT_EQ(read.name, std::optional<std::string>(""));
     EXPECT_EQ(read.count, 42);
-    EXPECT_EQ(read.amount, Money::fromCents(-1050));
+    EXPECT_EQ(read.amount, db::Money::fromCents(-1050));
     EXPECT_TRUE(read.flag);
     EXPECT_EQ(read.choice, std::optional<bool>(false));
     EXPECT_EQ(read.added, std::nullopt);
@@ -89,7 +89,7 @@ TEST_F(RecordTableTest, NumbersBeyondTheirBoundsAreDamageNamingRecordAndField) {
         EXPECT_NE(std::string(error.what()).find("record 1 holds 100 in the field Count"), std::string::npos)
             << error.what();
     }
-    EXPECT_EQ(records.field("Amount").money(), Money::fromCents(5)) << "only the bad field is refused";
+    EXPECT_EQ(records.field("Amount").money(), db::Money::fromCents(5)) << "only the bad field is refused";
     records.moveNext();
     EXPECT_THROW((void)records.field("Amount"), DamagedError);
     records.moveNext();

@@ -182,7 +182,7 @@ TEST_F(CheckEntryTest, NextAndPreviousStopAtTheEndsWithTheirMessages) {
 TEST_F(CheckEntryTest, TypedChangesAreSavedWhenTheRecordIsLeftAndBadNumbersAreRefused) {
     create(DatabaseType::Draft);
     setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
-    const auto id = addCheck(*database, {{"PayTo", "Ann"}, {"Amount", velmora::Money::fromCents(1000)}});
+    const auto id = addCheck(*database, {{"PayTo", "Ann"}, {"Amount", velmora::db::Money::fromCents(1000)}});
     openEntry();
 
     ASSERT_TRUE(entry.setFieldText("PayTo", "Annie"));
@@ -191,12 +191,12 @@ TEST_F(CheckEntryTest, TypedChangesAreSavedWhenTheRecordIsLeftAndBadNumbersAreRe
     EXPECT_FALSE(refused);
     EXPECT_NE(refused.message().find("two decimals"), std::string::npos);
     EXPECT_FALSE(entry.setFieldText("Check", "2147483648"));
-    EXPECT_EQ(entry.field("Amount").money(), velmora::Money::fromCents(1250));
+    EXPECT_EQ(entry.field("Amount").money(), velmora::db::Money::fromCents(1250));
     EXPECT_EQ(readCheck(*database, id).payTo, "Ann"); // not saved yet
 
     entry.previous();
     EXPECT_EQ(readCheck(*database, id).payTo, "Annie");
-    EXPECT_EQ(readCheck(*database, id).amount, velmora::Money::fromCents(1250));
+    EXPECT_EQ(readCheck(*database, id).amount, velmora::db::Money::fromCents(1250));
     EXPECT_EQ(readCheck(*database, id).check, std::nullopt);
 }
 
@@ -274,7 +274,7 @@ TEST_F(CheckEntryTest, ListChoicesStoreTheirValues) {
 TEST_F(CheckEntryTest, AnEmptyFirstProductTypeHidesTheList) {
     create(DatabaseType::Draft);
     {
-        auto settings = SettingsStore::open(program.dir());
+        auto settings = app::SettingsStore::open(program.dir());
         ASSERT_TRUE(settings);
         settings->connection().exec("UPDATE BusinessType SET BusinessType = '' WHERE ID = 1");
     }
@@ -395,7 +395,7 @@ TEST_F(CheckEntryTest, ARecordHoldingAnAmountNoCheckCanCarryIsReportedOnceAndCan
 
     ASSERT_TRUE(entry.setFieldText("Amount", "12.50"));
     EXPECT_TRUE(entry.save());
-    EXPECT_EQ(readCheck(*database, id).amount, velmora::Money::fromCents(1250));
+    EXPECT_EQ(readCheck(*database, id).amount, velmora::db::Money::fromCents(1250));
 }
 
 TEST_F(CheckEntryTest, DatabaseErrorsAreReportedAndTheEntryGoesOn) {

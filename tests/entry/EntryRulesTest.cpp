@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace velmora::entry;
-using velmora::Money;
+using velmora::db::Money;
 
 namespace {
 

@@ -222,14 +222,14 @@ TEST_F(ConversionTest, ACheckDatabaseIsConvertedInPlaceWithTheOriginalKeptUnchan
     const db::CheckRecord templateCheck = testing::readCheck(*database, 1);
     EXPECT_EQ(templateCheck.businessName, std::optional<std::string>("")) << "an empty text stays empty";
     EXPECT_EQ(templateCheck.firstName, std::nullopt) << "a Null stays Null";
-    EXPECT_EQ(templateCheck.amount, Money::fromCents(0));
+    EXPECT_EQ(templateCheck.amount, db::Money::fromCents(0));
     EXPECT_EQ(templateCheck.check, 1000);
     const db::CheckRecord globex = testing::readCheck(*database, 7);
-    EXPECT_EQ(globex.amount, Money::fromCents(1235));
+    EXPECT_EQ(globex.amount, db::Money::fromCents(1235));
     EXPECT_EQ(globex.date, std::optional<std::string>("3/4/1998"));
     EXPECT_EQ(globex.comments, std::optional<std::string>("3/4/1998 printed\r\n"));
     EXPECT_TRUE(globex.labelPrint);
-    EXPECT_EQ(testing::readCheck(*database, 12).amount, Money::fromCents(-2500));
+    EXPECT_EQ(testing::readCheck(*database, 12).amount, db::Money::fromCents(-2500));
     const db::DatabaseProperties properties = database->readProperties().value();
     EXPECT_EQ(properties.type(), db::DatabaseType::Check);
     EXPECT_EQ(properties.lastCheck, 1001);
@@ -264,7 +264,7 @@ TEST_F(ConversionTest, TheSettingsFileKeepsItsValuesAndItsPasswordIsStoredHashed
         options(testing::fakeReader(scripts.path(), testing::readerOutput(schema, *plan, rows))));
     ASSERT_TRUE(result.ok()) << result.status.message();
 
-    auto store = SettingsStore::open(dir.path());
+    auto store = app::SettingsStore::open(dir.path());
     ASSERT_TRUE(store) << store.message();
     const db::SettingsRecord settings = store->read().value();
     EXPECT_EQ(settings.tranCode, std::optional<std::string>(""));
@@ -278,8 +278,8 @@ TEST_F(ConversionTest, TheSettingsFileKeepsItsValuesAndItsPasswordIsStoredHashed
     db::Statement password(store->connection(), "SELECT ENTER FROM A");
     ASSERT_TRUE(password.step());
     EXPECT_TRUE(password.columnText(0).starts_with("$argon2id$")) << "no plain text left";
-    EXPECT_EQ(*checkPassword(store->connection(), "TULIP"), PasswordCheck::Matches);
-    EXPECT_EQ(*checkPassword(store->connection(), "rose"), PasswordCheck::Wrong);
+    EXPECT_EQ(*app::checkPassword(store->connection(), "TULIP"), app::PasswordCheck::Matches);
+    EXPECT_EQ(*app::checkPassword(store->connection(), "rose"), app::PasswordCheck::Wrong);
     db::Statement types(store->connection(), "SELECT ID, BusinessType FROM BusinessType ORDER BY ID");
     ASSERT_TRUE(types.step());
     EXPECT_EQ(types.columnInt(0), 1);

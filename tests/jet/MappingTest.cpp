@@ -29,14 +29,17 @@ std::string refusal(StoreKind kind, const db::Value& raw) {
 
 TEST(TypeMappingTest, CurrencyBecomesWholeCentsAndAFractionOfACentIsReportedWhenRounded) {
     std::string notice;
-    EXPECT_EQ(convert(StoreKind::Cents, std::int64_t{123400}, &notice), db::Value(Money::fromCents(1234)));
+    EXPECT_EQ(convert(StoreKind::Cents, std::int64_t{123400}, &notice),
+              db::Value(db::Money::fromCents(1234)));
     EXPECT_EQ(notice, "");
-    EXPECT_EQ(convert(StoreKind::Cents, std::int64_t{123456}, &notice), db::Value(Money::fromCents(1235)));
+    EXPECT_EQ(convert(StoreKind::Cents, std::int64_t{123456}, &notice),
+              db::Value(db::Money::fromCents(1235)));
     EXPECT_EQ(notice, "has fractions of a cent: 12.3456 is stored as 12.35");
     // Half a cent goes away from zero on both sides.
-    EXPECT_EQ(convert(StoreKind::Cents, std::int64_t{-123450}, &notice), db::Value(Money::fromCents(-1235)));
+    EXPECT_EQ(convert(StoreKind::Cents, std::int64_t{-123450}, &notice),
+              db::Value(db::Money::fromCents(-1235)));
     EXPECT_EQ(notice, "has fractions of a cent: -12.345 is stored as -12.35");
-    EXPECT_EQ(convert(StoreKind::Cents, std::int64_t{-49}), db::Value(Money::fromCents(0)));
+    EXPECT_EQ(convert(StoreKind::Cents, std::int64_t{-49}), db::Value(db::Money::fromCents(0)));
     EXPECT_EQ(convert(StoreKind::Cents, db::Value()), db::Value());
     EXPECT_NE(refusal(StoreKind::Cents, std::numeric_limits<std::int64_t>::max()), "accepted");
     EXPECT_EQ(jet::currencyText(std::numeric_limits<std::int64_t>::min()), "-922337203685477.5808");

@@ -24,7 +24,7 @@ CheckRecord fullRecord() {
     r.zip = "62701";
     r.phone = "555-1234";
     r.payTo = "Bob's Garage";
-    r.amount = Money::fromCents(1250);
+    r.amount = db::Money::fromCents(1250);
     r.date = "3/4/2026";
     r.check = 1234;
     r.memo = "Invoice 7";
@@ -53,7 +53,7 @@ protected:
         CheckLayout layout(type, {"Times New Roman", "MICR65"});
         CheckPlacement placement(setup(stock88));
         layout.draw(surface, record, placement);
-        surface.EndDocument();
+        skipFailure(surface.EndDocument());
     }
     double lineHeight(double points, bool bold = false, bool italic = false) const {
         return surface.metrics().lineHeight({"Times New Roman", points, bold, italic});
@@ -234,7 +234,7 @@ PlacedRun placeChecks(int count, CheckPageSetup setup) {
         layout.draw(surface, record, placement);
         placement.advance(surface);
     }
-    surface.EndDocument();
+    skipFailure(surface.EndDocument());
     EXPECT_EQ(surface.sentJobCount(), 1);
     for (const auto& page : surface.jobs().at(0).pages) {
         std::size_t checks = 0;
@@ -283,7 +283,7 @@ TEST_F(CheckLayoutTest, LongTextsStopBeforeTheItemToTheirRight) {
 
 TEST_F(CheckLayoutTest, ShortTextsPrintWholeAndAmountsAreNeverCut) {
     CheckRecord r = fullRecord();
-    r.amount = Money::fromCents(99999999999);
+    r.amount = db::Money::fromCents(99999999999);
     drawOne(r, db::DatabaseType::Check);
     EXPECT_NE(surface.findText("PAY TO THE ORDER OF:  Bob's Garage"), nullptr);
     EXPECT_NE(surface.findText("Acme Supply"), nullptr);

@@ -86,10 +86,10 @@ TEST_F(PrintRunTest, NothingSelectedSaysSoAndPrintsNothing) {
 TEST_F(PrintRunTest, YesSetsOneTimeChecksToNeverWithAHistoryLine) {
     open(DatabaseType::Check);
     setCheckFields(*database, 1,
-                   {{f::kPrint, "Once"}, {f::kCheck, 1000}, {f::kAmount, Money::fromCents(500)}});
+                   {{f::kPrint, "Once"}, {f::kCheck, 1000}, {f::kAmount, db::Money::fromCents(500)}});
     const auto once = addCheck(*database, {{f::kPrint, "Once"},
                                            {f::kCheck, 1234},
-                                           {f::kAmount, Money::fromCents(1250)},
+                                           {f::kAmount, db::Money::fromCents(1250)},
                                            {f::kComments, "old notes"}});
     const auto never = addCheck(*database, {{f::kPrint, "Never"}, {f::kCheck, 1235}});
     dialogs.queueAnswer(DialogAnswer::Ok);

@@ -27,7 +27,7 @@ protected:
     ScreenFlowTest() {
         session_.programDir = program_.dir();
         session_.dialogs = &dialogs_;
-        auto settings = SettingsStore::open(program_.dir());
+        auto settings = app::SettingsStore::open(program_.dir());
         db::SettingsRecord backup;
         backup.backupOnExit = true;
         EXPECT_TRUE(settings->write(backup, {db::setting::kBackupOnExit}));
@@ -61,7 +61,7 @@ protected:
     testing::ProgramDirFixture program_;
     testing::ScriptedDialogs dialogs_;
     Session session_;
-    ScreenFlow flow_{session_};
+    shell::ScreenFlow flow_{session_};
 };
 
 TEST_F(ScreenFlowTest, KeyboardAloneFromThePasswordToTheChecksAndOutThroughTheFileMenu) {

@@ -9,7 +9,7 @@
 namespace velmora::testing {
 
 ProgramDirFixture::ProgramDirFixture() {
-    if (Status status = prepareProgramDir(temp_.path()); !status)
+    if (Status status = app::prepareProgramDir(temp_.path()); !status)
         throw std::runtime_error(status.message());
 }
 

@@ -1,10 +1,10 @@
 #include "app/forms/AboutScreen.h"
 #include "app/forms/MicrInformationScreen.h"
 #include "base/Product.h"
-#include "db/forms/FileOpen.h"
-#include "entry/forms/CheckForm.h"
+#include "db/forms/FileOpenScreen.h"
+#include "entry/forms/CheckScreen.h"
 #include "print/RecordingSurface.h"
-#include "print/forms/PrinterControl.h"
+#include "print/forms/PrinterControlScreen.h"
 #include "shell/ScreenFlow.h"
 #include "support/Fixtures.h"
 #include "support/HelpTextsAsWritten.h"
@@ -39,7 +39,7 @@ template <typename T> T* child(QWidget& screen, const char* name) {
     return widget;
 }
 
-std::string text(HelpTopic topic) {
+std::string text(app::HelpTopic topic) {
     return helpTextAsWritten(topic);
 }
 
@@ -89,17 +89,17 @@ protected:
 };
 
 TEST_F(HelpMenusTest, SelectionScreenShowsItsTwoTopicsAndTheAboutBox) {
-    FileOpen screen(session, navigator);
+    db::FileOpenScreen screen(session, navigator);
     QMenu& help = *child<QMenu>(screen, "Help");
     EXPECT_EQ(captions(help),
               (Strings{"Choosing or Creating a Database", "Restoring a Corrupt Database", "About"}));
-    EXPECT_EQ(chooseEach(help),
-              (Strings{text(HelpTopic::ChoosingADatabase), text(HelpTopic::RestoringADatabase), "About"}));
+    EXPECT_EQ(chooseEach(help), (Strings{text(app::HelpTopic::ChoosingADatabase),
+                                         text(app::HelpTopic::RestoringADatabase), "About"}));
 }
 
 TEST_F(HelpMenusTest, DataEntryScreenSavesTheCheckBeforeTheAboutBoxOrTheMicrScreen) {
     const auto id = testing::addCheck(database, {{"PayTo", "Ann"}});
-    entry::CheckForm screen(session, navigator, dialogs);
+    entry::CheckScreen screen(session, navigator, dialogs);
     ASSERT_TRUE(screen.load());
     screen.show();
     QMenu& help = *child<QMenu>(screen, "HelpMenu");
@@ -108,10 +108,11 @@ TEST_F(HelpMenusTest, DataEntryScreenSavesTheCheckBeforeTheAboutBoxOrTheMicrScre
                                        "How Will This Check Print Option", "How to Print Checks",
                                        "Ordering &Check Stock", "Product Type Drop Down Box", "&About"}));
     EXPECT_EQ(chooseEach(help),
-              (Strings{"MicrInformation", text(HelpTopic::BankAccountNumber),
-                       text(HelpTopic::BankRoutingNumber), text(HelpTopic::CheckNumbers),
-                       text(HelpTopic::EnteringCheckInformation), text(HelpTopic::PrintOption),
-                       text(HelpTopic::HowToPrintChecks), "About", text(HelpTopic::ProductType), "About"}));
+              (Strings{"MicrInformation", text(app::HelpTopic::BankAccountNumber),
+                       text(app::HelpTopic::BankRoutingNumber), text(app::HelpTopic::CheckNumbers),
+                       text(app::HelpTopic::EnteringCheckInformation), text(app::HelpTopic::PrintOption),
+                       text(app::HelpTopic::HowToPrintChecks), "About", text(app::HelpTopic::ProductType),
+                       "About"}));
 
     // What was typed is in the record before the other screen opens.
     for (const char* entry : {"HelpMicr", "HelpCheckStock", "HelpAbout"}) {
@@ -135,25 +136,27 @@ TEST_F(HelpMenusTest, DataEntryScreenSavesTheCheckBeforeTheAboutBoxOrTheMicrScre
 
 TEST_F(HelpMenusTest, PrinterControlShowsItsTopicsAndTheAboutBoxForCheckStock) {
     print::RecordingSurface surface({"Times New Roman", "MICR65"});
-    PrinterControl screen(session, navigator, &surface);
+    print::PrinterControlScreen screen(session, navigator, &surface);
     ASSERT_TRUE(screen.load());
     QMenu& help = *child<QMenu>(screen, "hpc");
     EXPECT_EQ(captions(help), (Strings{"Checks Are Not Printing Properly", "Printing Labels",
                                        "Printing Blank Checks", "Printing Quicken(tm) Compatible Checks",
                                        "Printing Checks Multiple Times", "Purchasing Check Stock",
                                        "Selecting What You Want to Print", "About Check Stock", "About"}));
-    EXPECT_EQ(chooseEach(help),
-              (Strings{text(HelpTopic::ChecksNotPrintingProperly), text(HelpTopic::PrintingLabels),
-                       text(HelpTopic::PrintingBlankChecks), text(HelpTopic::QuickenCompatibleChecks),
-                       text(HelpTopic::PrintingMultipleTimes), "About", text(HelpTopic::SelectingWhatToPrint),
-                       text(HelpTopic::AboutCheckStock), "About"}));
+    EXPECT_EQ(
+        chooseEach(help),
+        (Strings{text(app::HelpTopic::ChecksNotPrintingProperly), text(app::HelpTopic::PrintingLabels),
+                 text(app::HelpTopic::PrintingBlankChecks), text(app::HelpTopic::QuickenCompatibleChecks),
+                 text(app::HelpTopic::PrintingMultipleTimes), "About",
+                 text(app::HelpTopic::SelectingWhatToPrint), text(app::HelpTopic::AboutCheckStock),
+                 "About"}));
 }
 
 TEST_F(HelpMenusTest, TheMessageBoxIsTitledWithTheProductNameAndOffersOnlyOk) {
-    QtDialogs qtDialogs;
+    widgets::QtDialogs qtDialogs;
     session.dialogs = &qtDialogs;
     print::RecordingSurface surface({"Times New Roman", "MICR65"});
-    PrinterControl screen(session, navigator, &surface);
+    print::PrinterControlScreen screen(session, navigator, &surface);
     ASSERT_TRUE(screen.load());
     QString title;
     QString shown;
@@ -168,13 +171,13 @@ TEST_F(HelpMenusTest, TheMessageBoxIsTitledWithTheProductNameAndOffersOnlyOk) {
     });
     child<QAction>(screen, "pcmth")->trigger();
     EXPECT_EQ(title, "Velmora");
-    EXPECT_EQ(shown.toStdString(), text(HelpTopic::PrintingMultipleTimes));
+    EXPECT_EQ(shown.toStdString(), text(app::HelpTopic::PrintingMultipleTimes));
     EXPECT_EQ(buttons, QMessageBox::Ok);
 }
 
 TEST(AboutScreenTest, ShowsTheSettingsLinesUnderTheNameAndKeepsItsShapeWithoutThem) {
-    AboutScreen filled({"Sold by Example Forms", "Call 555-0100 for check stock", "Third line"});
-    AboutScreen empty({"", "", ""});
+    app::AboutScreen filled({"Sold by Example Forms", "Call 555-0100 for check stock", "Third line"});
+    app::AboutScreen empty({"", "", ""});
     filled.show();
     empty.show();
     EXPECT_EQ(filled.objectName(), "HelpAbout");
@@ -206,7 +209,7 @@ TEST(AboutScreenTest, ShowsTheSettingsLinesUnderTheNameAndKeepsItsShapeWithoutTh
 }
 
 TEST(MicrInformationScreenTest, ExplainsEachNumberWithItsExampleInTheMicrFont) {
-    MicrInformationScreen screen;
+    app::MicrInformationScreen screen;
     screen.show();
     EXPECT_EQ(screen.objectName(), "MicrForm");
     EXPECT_EQ(screen.windowTitle(), "ABA MICR Information");
@@ -279,7 +282,7 @@ protected:
         }
         return found;
     }
-    void expectOneCopyBesideTheCaller(void (ScreenFlow::*show)(), const char* name) {
+    void expectOneCopyBesideTheCaller(void (shell::ScreenFlow::*show)(), const char* name) {
         (flow.*show)();
         ASSERT_EQ(windowsNamed(name).size(), 1u) << name;
         QPointer<QWidget> first = windowsNamed(name).front();
@@ -309,12 +312,12 @@ protected:
     testing::ProgramDirFixture program;
     testing::ScriptedDialogs dialogs;
     Session session;
-    ScreenFlow flow{session};
+    shell::ScreenFlow flow{session};
     QWidget caller;
 };
 
 TEST_F(HelpScreensFlowTest, OneAboutBoxAtATimeAndChoosingItAgainDoesNotRefillIt) {
-    expectOneCopyBesideTheCaller(&ScreenFlow::showAbout, "HelpAbout");
+    expectOneCopyBesideTheCaller(&shell::ScreenFlow::showAbout, "HelpAbout");
     session.aboutLines = {"Changed", "", ""};
     flow.showAbout();
     QWidget* about = windowsNamed("HelpAbout").front();
@@ -341,7 +344,7 @@ TEST_F(HelpScreensFlowTest, WithoutRoomBesideTheCallerTheBoxCoversTheLeastOfIt) 
 }
 
 TEST_F(HelpScreensFlowTest, OneMicrScreenAtATimeBesideTheAboutBoxToo) {
-    expectOneCopyBesideTheCaller(&ScreenFlow::showMicrInformation, "MicrForm");
+    expectOneCopyBesideTheCaller(&shell::ScreenFlow::showMicrInformation, "MicrForm");
     flow.showAbout();
     EXPECT_EQ(windowsNamed("MicrForm").size(), 1u);
     EXPECT_EQ(windowsNamed("HelpAbout").size(), 1u);

@@ -1,8 +1,8 @@
 #include "app/Password.h"
 #include "app/SettingsStore.h"
-#include "app/forms/ChangePass.h"
-#include "app/forms/FontFailure.h"
-#include "app/forms/Pass.h"
+#include "app/forms/ChangePassScreen.h"
+#include "app/forms/FontFailureScreen.h"
+#include "app/forms/PassScreen.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
 #include "support/Fixtures.h"
@@ -38,24 +38,24 @@ protected:
     }
 
     // A password screen as the program opens it, offering these font faces.
-    std::unique_ptr<Pass> openPass(Strings faces = {"DejaVu Sans", "MICR65"}) {
-        auto pass = std::make_unique<Pass>(session_, navigator_, [faces] { return faces; });
+    std::unique_ptr<app::PassScreen> openPass(Strings faces = {"DejaVu Sans", "MICR65"}) {
+        auto pass = std::make_unique<app::PassScreen>(session_, navigator_, [faces] { return faces; });
         pass->show();
         pass->start();
         return pass;
     }
-    void typePassword(Pass& pass, const char* text) {
+    void typePassword(app::PassScreen& pass, const char* text) {
         QLineEdit* box = child<QLineEdit>(pass, "Password");
         box->clear();
         QTest::keyClicks(box, text);
     }
-    void typeNewPassword(ChangePass& change, const char* first, const char* second) {
+    void typeNewPassword(app::ChangePassScreen& change, const char* first, const char* second) {
         QTest::keyClicks(child<QLineEdit>(change, "Password1"), first);
         QTest::keyClicks(child<QLineEdit>(change, "Password2"), second);
     }
-    PasswordCheck storedCheck(const std::string& typed) {
-        auto settings = SettingsStore::open(program_.dir());
-        return *checkPassword(settings->connection(), typed);
+    app::PasswordCheck storedCheck(const std::string& typed) {
+        auto settings = app::SettingsStore::open(program_.dir());
+        return *app::checkPassword(settings->connection(), typed);
     }
 
     testing::ProgramDirFixture program_;
@@ -74,7 +74,7 @@ TEST_F(StartupFormsTest, StartUpFillsTheScreenAndTheAboutLines) {
 
     auto* license = child<QPlainTextEdit>(*pass, "LicenseMessage");
     const QString terms = license->toPlainText();
-    EXPECT_TRUE(terms.startsWith(Pass::kLicenseOpening));
+    EXPECT_TRUE(terms.startsWith(app::PassScreen::kLicenseOpening));
     EXPECT_GE(terms.count("\n\n"), 3) << "headed paragraphs after blank lines";
     EXPECT_EQ(license->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_TRUE(license->isReadOnly());
@@ -126,7 +126,7 @@ TEST_F(StartupFormsTest, MissingMicrFontOpensTheNoticeAndThePasswordStillWorks) 
 }
 
 TEST_F(StartupFormsTest, FontNoticeShowsItsTextsAndClosesOnOk) {
-    FontFailure notice;
+    app::FontFailureScreen notice;
     notice.show();
     EXPECT_EQ(notice.windowTitle(), "Font Failure Notice");
     const QString cause = child<QPlainTextEdit>(notice, "Text1")->toPlainText();
@@ -145,7 +145,7 @@ TEST_F(StartupFormsTest, MismatchedNewPasswordsReturnToThePasswordScreenWithTheO
     QTest::mouseClick(child<QPushButton>(*pass, "ChangePassword"), Qt::LeftButton);
     EXPECT_EQ(navigator_.calls, Strings{"ChangePassword"});
 
-    ChangePass change(session_, navigator_);
+    app::ChangePassScreen change(session_, navigator_);
     change.show();
     EXPECT_EQ(change.windowTitle(), "ChangePass");
     typeNewPassword(change, "daisy", "Daisy"); // compared case-sensitively
@@ -155,19 +155,19 @@ TEST_F(StartupFormsTest, MismatchedNewPasswordsReturnToThePasswordScreenWithTheO
     EXPECT_EQ(dialogs_.shownTexts(), Strings{"Passwords do not match!"});
     EXPECT_EQ(navigator_.calls, (Strings{"ChangePassword", "Password"}));
     EXPECT_FALSE(change.isVisible());
-    EXPECT_EQ(storedCheck("tulip"), PasswordCheck::Matches);
-    EXPECT_EQ(storedCheck("daisy"), PasswordCheck::Wrong);
+    EXPECT_EQ(storedCheck("tulip"), app::PasswordCheck::Matches);
+    EXPECT_EQ(storedCheck("daisy"), app::PasswordCheck::Wrong);
 }
 
 TEST_F(StartupFormsTest, ChangedPasswordIsStoredLowerCaseAndTheNextScreenAcceptsOnlyIt) {
-    ChangePass change(session_, navigator_);
+    app::ChangePassScreen change(session_, navigator_);
     change.show();
     typeNewPassword(change, "Daisy Chain", "Daisy Chain");
     QTest::keyClick(child<QLineEdit>(change, "Password2"), Qt::Key_Return);
     ASSERT_EQ(dialogs_.shown().size(), 1u);
     EXPECT_TRUE(dialogs_.shownTexts()[0].starts_with("Your password has been changed! Be sure to remember"));
     EXPECT_EQ(navigator_.calls, Strings{"Password"});
-    EXPECT_EQ(storedCheck("daisy chain"), PasswordCheck::Matches);
+    EXPECT_EQ(storedCheck("daisy chain"), app::PasswordCheck::Matches);
 
     dialogs_.clear();
     navigator_.calls.clear();
@@ -189,29 +189,29 @@ TEST_F(StartupFormsTest, EscapeNeverEndsTheProgram) {
     EXPECT_EQ(child<QLineEdit>(*pass, "Password")->text(), "tul");
 
     // The change-password screen goes back to the password screen, changing nothing.
-    ChangePass change(session_, navigator_);
+    app::ChangePassScreen change(session_, navigator_);
     change.show();
     typeNewPassword(change, "daisy", "daisy");
     QTest::keyClick(child<QLineEdit>(change, "Password2"), Qt::Key_Escape);
     EXPECT_EQ(navigator_.calls, Strings{"Password"});
     EXPECT_FALSE(change.isVisible());
-    EXPECT_EQ(storedCheck("tulip"), PasswordCheck::Matches);
+    EXPECT_EQ(storedCheck("tulip"), app::PasswordCheck::Matches);
     EXPECT_TRUE(dialogs_.shown().empty());
 }
 
 TEST_F(StartupFormsTest, ExitOnTheChangeScreenEndsTheProgram) {
-    ChangePass change(session_, navigator_);
+    app::ChangePassScreen change(session_, navigator_);
     change.show();
     QTest::mouseClick(child<QPushButton>(change, "Exit"), Qt::LeftButton);
     EXPECT_EQ(navigator_.calls, Strings{"endProgram"});
-    EXPECT_EQ(storedCheck("tulip"), PasswordCheck::Matches);
+    EXPECT_EQ(storedCheck("tulip"), app::PasswordCheck::Matches);
 }
 
 TEST_F(StartupFormsTest, FailedSaveIsReportedWithoutTheConfirmation) {
-    ChangePass change(session_, navigator_);
+    app::ChangePassScreen change(session_, navigator_);
     change.show();
     typeNewPassword(change, "daisy", "daisy");
-    std::filesystem::remove(program_.dir() / kSettingsFileName);
+    std::filesystem::remove(program_.dir() / app::kSettingsFileName);
     QTest::mouseClick(child<QPushButton>(change, "ChangePassword"), Qt::LeftButton);
     ASSERT_EQ(dialogs_.shown().size(), 1u);
     EXPECT_NE(dialogs_.shownTexts()[0].find("has not been changed"), std::string::npos);
@@ -221,7 +221,7 @@ TEST_F(StartupFormsTest, FailedSaveIsReportedWithoutTheConfirmation) {
 }
 
 TEST_F(StartupFormsTest, MissingSettingsFileIsReportedAndNoPasswordGetsThrough) {
-    std::filesystem::remove(program_.dir() / kSettingsFileName);
+    std::filesystem::remove(program_.dir() / app::kSettingsFileName);
     auto pass = openPass();
     ASSERT_EQ(dialogs_.shown().size(), 1u);
     EXPECT_NE(dialogs_.shownTexts()[0].find("PC.OVL"), std::string::npos) << dialogs_.shownTexts()[0];
@@ -234,7 +234,7 @@ TEST_F(StartupFormsTest, MissingSettingsFileIsReportedAndNoPasswordGetsThrough) 
 
 TEST_F(StartupFormsTest, UnreadablePasswordRecordIsReportedNotTakenForAWrongPassword) {
     {
-        auto settings = SettingsStore::open(program_.dir());
+        auto settings = app::SettingsStore::open(program_.dir());
         db::RecordSet record(settings->connection(), db::schema::password());
         record.deleteCurrent();
     }

@@ -1,6 +1,6 @@
 #include "db/DatabaseFiles.h"
-#include "db/forms/CreateNewDatabase.h"
-#include "db/forms/FileOpen.h"
+#include "db/forms/CreateNewDatabaseScreen.h"
+#include "db/forms/FileOpenScreen.h"
 #include "support/Fixtures.h"
 #include "support/RecordingNavigator.h"
 #include "support/ScriptedDialogs.h"
@@ -37,13 +37,13 @@ protected:
         session_.programDir = program_.dir();
         session_.dialogs = &dialogs_;
     }
-    std::unique_ptr<FileOpen> openFileOpen() {
-        auto screen = std::make_unique<FileOpen>(session_, navigator_);
+    std::unique_ptr<db::FileOpenScreen> openFileOpen() {
+        auto screen = std::make_unique<db::FileOpenScreen>(session_, navigator_);
         screen->show();
         screen->start();
         return screen;
     }
-    QStringList listed(FileOpen& screen) {
+    QStringList listed(db::FileOpenScreen& screen) {
         QStringList names;
         auto* list = child<QListWidget>(screen, "File1");
         for (int i = 0; i < list->count(); ++i)
@@ -138,7 +138,7 @@ TEST_F(DatabaseFormsTest, EscapeNeverEndsTheProgram) {
     EXPECT_TRUE(navigator_.calls.empty());
 
     // The creation screen goes back to the selection screen, creating nothing.
-    CreateNewDatabase create(session_, navigator_);
+    db::CreateNewDatabaseScreen create(session_, navigator_);
     create.show();
     QTest::keyClicks(child<QLineEdit>(create, "DatabaseName"), "Monthly");
     QTest::keyClick(child<QLineEdit>(create, "DatabaseName"), Qt::Key_Escape);
@@ -181,7 +181,7 @@ protected:
         return database ? database->readProperties()->accountType : std::nullopt;
     }
 
-    CreateNewDatabase screen_{session_, navigator_};
+    db::CreateNewDatabaseScreen screen_{session_, navigator_};
 };
 
 TEST_F(CreateNewDatabaseTest, OpensWithNoTypeChosenAndANameBoxOf36Characters) {
@@ -209,7 +209,7 @@ TEST_F(CreateNewDatabaseTest, ExistingFileIsLeftUntouchedAndTheScreenStays) {
     QTest::keyClicks(nameBox(), "Payroll");
     create();
     ASSERT_EQ(dialogs_.shown().size(), 1u);
-    EXPECT_EQ(dialogs_.shown()[0].text, CreateNewDatabase::kFailureText);
+    EXPECT_EQ(dialogs_.shown()[0].text, db::CreateNewDatabaseScreen::kFailureText);
     EXPECT_EQ(dialogs_.shown()[0].title, "");
     EXPECT_TRUE(navigator_.calls.empty());
     EXPECT_TRUE(screen_.isVisible());

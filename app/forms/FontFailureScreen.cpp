@@ -1,4 +1,4 @@
-#include "app/forms/FontFailure.h"
+#include "app/forms/FontFailureScreen.h"
 
 #include "widgets/ScreenButton.h"
 
@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace velmora {
+namespace velmora::app {
 
 namespace {
 
@@ -27,7 +27,7 @@ QPlainTextEdit* noticeText(const char* objectName, const QString& text, QWidget*
 
 } // namespace
 
-FontFailure::FontFailure(QWidget* parent)
+FontFailureScreen::FontFailureScreen(QWidget* parent)
     : QDialog(parent) {
     setObjectName("FontFailure");
     setWindowTitle("Font Failure Notice");
@@ -51,7 +51,7 @@ FontFailure::FontFailure(QWidget* parent)
                               "where your program is installed, select the MICR65 font and choose OK.\r\n",
                               this);
 
-    auto* ok = screenButton(this, "OK", "OK", ButtonRole::Default, [this] { close(); });
+    auto* ok = widgets::screenButton(this, "OK", "OK", widgets::ButtonRole::Default, [this] { close(); });
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -65,4 +65,4 @@ FontFailure::FontFailure(QWidget* parent)
     resize(640, sizeHint().height());
 }
 
-} // namespace velmora
+} // namespace velmora::app

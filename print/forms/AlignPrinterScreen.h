@@ -10,13 +10,13 @@
 class QCheckBox;
 class QLineEdit;
 
-namespace velmora {
+namespace velmora::print {
 
 // Printer Alignment Options: the vertical and horizontal start of the check layouts and the 88mm
 // stock option, stored in the settings record.
-class AlignPrinter : public QWidget {
+class AlignPrinterScreen : public QWidget {
 public:
-    AlignPrinter(Session& session, Navigator& navigator, QWidget* parent = nullptr);
+    AlignPrinterScreen(Session& session, Navigator& navigator, QWidget* parent = nullptr);
 
     // Loads the settings record into the boxes; false (after telling the user) when it cannot be read.
     bool load();
@@ -40,11 +40,11 @@ private:
 
     Session& session_;
     Navigator& navigator_;
-    std::optional<SettingsStore> settings_;
+    std::optional<app::SettingsStore> settings_;
     QLineEdit* vertical_ = nullptr;
     QLineEdit* horizontal_ = nullptr;
     QCheckBox* stock88mm_ = nullptr;
     bool leaving_ = false;
 };
 
-} // namespace velmora
+} // namespace velmora::print

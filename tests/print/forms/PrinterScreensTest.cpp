@@ -1,20 +1,17 @@
-#include "print/forms/PrinterControl.h"
-
 #include "db/RecordSet.h"
 #include "db/Schema.h"
 #include "print/PdfProbe.h"
 #include "print/RecordingSurface.h"
-#include "print/forms/AlignPrinter.h"
+#include "print/forms/AlignPrinterScreen.h"
+#include "print/forms/PrinterControlScreen.h"
 #include "print/printer/PrinterSurface.h"
 #include "support/Fixtures.h"
 #include "support/RecordingNavigator.h"
 #include "support/ScriptedDialogs.h"
-#include "widgets/QtDialogs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -52,16 +49,16 @@ protected:
         session.dialogs = &dialogs;
     }
     db::SettingsRecord settings() {
-        auto store = SettingsStore::open(programDir.dir());
+        auto store = app::SettingsStore::open(programDir.dir());
         return store->read().value();
     }
-    std::unique_ptr<PrinterControl> openControl() {
-        auto screen = std::make_unique<PrinterControl>(session, navigator, &surface);
+    std::unique_ptr<print::PrinterControlScreen> openControl() {
+        auto screen = std::make_unique<print::PrinterControlScreen>(session, navigator, &surface);
         EXPECT_TRUE(screen->load());
         return screen;
     }
-    std::unique_ptr<AlignPrinter> openAlign() {
-        auto screen = std::make_unique<AlignPrinter>(session, navigator);
+    std::unique_ptr<print::AlignPrinterScreen> openAlign() {
+        auto screen = std::make_unique<print::AlignPrinterScreen>(session, navigator);
         EXPECT_TRUE(screen->load());
         return screen;
     }
@@ -187,9 +184,9 @@ TEST_F(PrinterScreensTest, AlignmentScreenShowsTheStoredOffsetsAndItsHelp) {
     EXPECT_TRUE(
         help.startsWith("Before aligning your printer, be sure your printer options are setup to print on "
                         "Letter Size Paper and Portrait Orientation."));
-    EXPECT_EQ(AlignPrinter::alignmentHelp().count("\r\n\r\n"), 3);
-    EXPECT_TRUE(
-        AlignPrinter::stockHelp().startsWith("About The Standard Printing Method Check Box:\r\n\r\nSelect"));
+    EXPECT_EQ(print::AlignPrinterScreen::alignmentHelp().count("\r\n\r\n"), 3);
+    EXPECT_TRUE(print::AlignPrinterScreen::stockHelp().startsWith(
+        "About The Standard Printing Method Check Box:\r\n\r\nSelect"));
     EXPECT_TRUE(
         child<QPlainTextEdit>(*screen, "TEXT4")->toPlainText().endsWith("bubble jet printers cannot."));
 }
@@ -272,7 +269,7 @@ TEST_F(PrinterScreensTest, APrinterThatPrintsToAFileGetsTheLabelsBesideTheChecks
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString((programDir.dir() / "run.pdf").string()));
     print::PrinterSurface toFile(printer);
-    PrinterControl screen(session, navigator, &toFile);
+    print::PrinterControlScreen screen(session, navigator, &toFile);
     ASSERT_TRUE(screen.load());
     QTest::mouseClick(child<QCheckBox>(screen, "Once"), Qt::LeftButton);
     QTest::mouseClick(child<QCheckBox>(screen, "OLabel"), Qt::LeftButton);
@@ -289,7 +286,7 @@ TEST_F(PrinterScreensTest, APrinterThatPrintsToAFileGetsTheLabelsBesideTheChecks
 
     // A file to print to that is the database itself is refused before anything is written.
     printer.setOutputFileName(QString::fromStdString((programDir.dir() / "Payroll.mdb").string()));
-    PrinterControl again(session, navigator, &toFile);
+    print::PrinterControlScreen again(session, navigator, &toFile);
     ASSERT_TRUE(again.load());
     QTest::mouseClick(child<QCheckBox>(again, "OLabel"), Qt::LeftButton);
     QTest::mouseClick(child<QCheckBox>(again, "Once"), Qt::LeftButton);
@@ -306,7 +303,7 @@ TEST_F(PrinterScreensTest, WithoutAPrinterPrintPointsToPrinterSetupAndAsksNothin
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat); // what Qt falls back to without a printer
     print::PrinterSurface none(printer);
-    PrinterControl screen(session, navigator, &none);
+    print::PrinterControlScreen screen(session, navigator, &none);
     ASSERT_TRUE(screen.load());
     QTest::mouseClick(child<QCheckBox>(screen, "Once"), Qt::LeftButton);
     dialogs.queueAnswer(DialogAnswer::Yes);
@@ -339,34 +336,13 @@ TEST_F(PrinterScreensTest, ThePrintOptionsHeadingSitsOnItsText) {
     EXPECT_EQ(text->geometry().top() - heading->geometry().bottom(), gap);
 }
 
-TEST(QtDialogsTest, AnInputBoxWrapsALongPromptAtAnOrdinaryWidth) {
-    const std::string prompt =
-        "Load your Avery 5160 labels in your printer now and enter the label number (labels are numbered "
-        "down each column) of the first label you want to start printing on or press OK to choose label 1:";
-    int width = 0;
-    QString shownPrompt;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        width = box->width();
-        shownPrompt = box->labelText();
-        box->reject();
-    });
-    QtDialogs dialogs;
-    EXPECT_FALSE(dialogs.input({prompt, "", ""}).has_value()); // Cancel
-    EXPECT_EQ(shownPrompt.toStdString(), prompt);
-    EXPECT_GT(width, 0);
-    EXPECT_LT(width, 640);
-}
-
 TEST(AlignmentOffsetTest, SixteenBitWholeNumbersOnly) {
-    EXPECT_EQ(AlignPrinter::parseOffset("32767"), 32767);
-    EXPECT_EQ(AlignPrinter::parseOffset("-32768"), -32768);
-    EXPECT_EQ(AlignPrinter::parseOffset("+200"), 200);
-    EXPECT_FALSE(AlignPrinter::parseOffset("32768"));
-    EXPECT_FALSE(AlignPrinter::parseOffset("1 000"));
-    EXPECT_FALSE(AlignPrinter::parseOffset("0x10"));
+    EXPECT_EQ(print::AlignPrinterScreen::parseOffset("32767"), 32767);
+    EXPECT_EQ(print::AlignPrinterScreen::parseOffset("-32768"), -32768);
+    EXPECT_EQ(print::AlignPrinterScreen::parseOffset("+200"), 200);
+    EXPECT_FALSE(print::AlignPrinterScreen::parseOffset("32768"));
+    EXPECT_FALSE(print::AlignPrinterScreen::parseOffset("1 000"));
+    EXPECT_FALSE(print::AlignPrinterScreen::parseOffset("0x10"));
 }
 
 } // namespace

@@ -1,11 +1,11 @@
-#include "db/forms/PleaseWait.h"
+#include "db/forms/PleaseWaitScreen.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
-namespace velmora {
+namespace velmora::db {
 
-PleaseWait::PleaseWait(QWidget* parent)
+PleaseWaitScreen::PleaseWaitScreen(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("PleaseWait");
     setWindowTitle("Backing up database, please wait... ");
@@ -17,4 +17,4 @@ PleaseWait::PleaseWait(QWidget* parent)
     resize(420, 90);
 }
 
-} // namespace velmora
+} // namespace velmora::db

@@ -1,4 +1,4 @@
-#include "entry/forms/CheckForm.h"
+#include "entry/forms/CheckScreen.h"
 
 #include "db/CheckRecord.h"
 #include "entry/EntryWarnings.h"
@@ -134,7 +134,7 @@ std::string commentsForRecord(const QString& shown) {
 
 } // namespace
 
-CheckForm::CheckForm(Session& session, Navigator& navigator, Dialogs& dialogs, QWidget* parent)
+CheckScreen::CheckScreen(Session& session, Navigator& navigator, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent)
     , session_(session)
     , navigator_(navigator)
@@ -162,7 +162,7 @@ CheckForm::CheckForm(Session& session, Navigator& navigator, Dialogs& dialogs, Q
         widget->installEventFilter(this);
 }
 
-bool CheckForm::eventFilter(QObject* watched, QEvent* event) {
+bool CheckScreen::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn && bindingOf(watched))
         showWarnings(); // the box now typed in comes first
     if (event->type() == QEvent::FocusOut && !refusing_) {
@@ -190,7 +190,7 @@ bool CheckForm::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-CheckForm::~CheckForm() {
+CheckScreen::~CheckScreen() {
     // The boxes outlive this class's members while QWidget takes them down, and losing the focus
     // then would hand their text to a record that is gone.
     for (const auto& binding : bindings_)
@@ -200,15 +200,15 @@ CheckForm::~CheckForm() {
     printLabel_->disconnect(this);
 }
 
-int CheckForm::pixels(int twips) const {
+int CheckScreen::pixels(int twips) const {
     return static_cast<int>(std::lround(twips * pixelsPerTwip_));
 }
 
-void CheckForm::place(QWidget* widget, int left, int top, int width, int height) const {
+void CheckScreen::place(QWidget* widget, int left, int top, int width, int height) const {
     widget->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
 }
 
-QLabel* CheckForm::caption(const QString& text, int left, int top, QWidget* buddy, int width) {
+QLabel* CheckScreen::caption(const QString& text, int left, int top, QWidget* buddy, int width) {
     auto* label = new QLabel(text, canvas_);
     label->setFont(captionFont());
     label->setBuddy(buddy);
@@ -218,7 +218,7 @@ QLabel* CheckForm::caption(const QString& text, int left, int top, QWidget* budd
     return label;
 }
 
-QLineEdit* CheckForm::textBox(const char* name, const char* field, int left, int top, int width) {
+QLineEdit* CheckScreen::textBox(const char* name, const char* field, int left, int top, int width) {
     auto* box = new QLineEdit(canvas_);
     box->setObjectName(name);
     box->setFont(boxFont());
@@ -232,7 +232,7 @@ QLineEdit* CheckForm::textBox(const char* name, const char* field, int left, int
     return box;
 }
 
-QPushButton* CheckForm::button(const char* name, const QString& text, int left, int width) {
+QPushButton* CheckScreen::button(const char* name, const QString& text, int left, int width) {
     auto* push = new QPushButton(text, canvas_);
     push->setObjectName(name);
     push->setFont(boxFont());
@@ -243,7 +243,7 @@ QPushButton* CheckForm::button(const char* name, const QString& text, int left, 
     return push;
 }
 
-void CheckForm::buildControls() {
+void CheckScreen::buildControls() {
     auto* heading = new QLabel("Charge To Account Of:", canvas_);
     heading->setFont(captionFont(9, true));
     place(heading, 120, 90, 3000, 240);
@@ -359,13 +359,13 @@ void CheckForm::buildControls() {
     place(recordId_, 8685, 5940, 795, 240);
 }
 
-QAction* CheckForm::menuEntry(QMenu* menu, const char* name, const QString& text) {
+QAction* CheckScreen::menuEntry(QMenu* menu, const char* name, const QString& text) {
     QAction* action = menu->addAction(text);
     action->setObjectName(name);
     return action;
 }
 
-void CheckForm::buildMenus() {
+void CheckScreen::buildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("FileMenu");
     connect(menuEntry(file, "ExportMenu", "&Export"), &QAction::triggered, this,
@@ -415,21 +415,21 @@ void CheckForm::buildMenus() {
                 (navigator_.*next)();
         };
     };
-    addHelpEntries(
+    widgets::addHelpEntries(
         *help, dialogs_,
         {{"HelpMicr", "&Help With MICR Routing Information", savedThen(&Navigator::showMicrInformation)},
-         {"HelpAccountNumber", "Bank Account Number", HelpTopic::BankAccountNumber},
-         {"HelpRoutingNumber", "&Bank Routing Number", HelpTopic::BankRoutingNumber},
-         {"hcns", "Check Numbers", HelpTopic::CheckNumbers},
-         {"HelpEnteringChecks", "Entering Check &Information", HelpTopic::EnteringCheckInformation},
-         {"HelpPrintOption", "How Will This Check Print Option", HelpTopic::PrintOption},
-         {"HelpPrinting", "How to Print Checks", HelpTopic::HowToPrintChecks},
+         {"HelpAccountNumber", "Bank Account Number", app::HelpTopic::BankAccountNumber},
+         {"HelpRoutingNumber", "&Bank Routing Number", app::HelpTopic::BankRoutingNumber},
+         {"hcns", "Check Numbers", app::HelpTopic::CheckNumbers},
+         {"HelpEnteringChecks", "Entering Check &Information", app::HelpTopic::EnteringCheckInformation},
+         {"HelpPrintOption", "How Will This Check Print Option", app::HelpTopic::PrintOption},
+         {"HelpPrinting", "How to Print Checks", app::HelpTopic::HowToPrintChecks},
          {"HelpCheckStock", "Ordering &Check Stock", savedThen(&Navigator::showAbout)},
-         {"HelpProductType", "Product Type Drop Down Box", HelpTopic::ProductType},
+         {"HelpProductType", "Product Type Drop Down Box", app::HelpTopic::ProductType},
          {"HelpAbout", "&About", savedThen(&Navigator::showAbout)}});
 }
 
-void CheckForm::buildWarningLine() {
+void CheckScreen::buildWarningLine() {
     // Under the check, in the window's client area: what the tinted boxes have to say.
     warningLine_ = new QLabel;
     warningLine_->setObjectName("WarningLine");
@@ -453,7 +453,7 @@ void CheckForm::buildWarningLine() {
     setCentralWidget(client);
 }
 
-void CheckForm::orderTabsByBlocks() {
+void CheckScreen::orderTabsByBlocks() {
     QWidget* previous = nullptr;
     for (const char* name : kTabOrder) {
         auto* widget = canvas_->findChild<QWidget*>(name);
@@ -463,7 +463,7 @@ void CheckForm::orderTabsByBlocks() {
     }
 }
 
-CheckForm::Binding* CheckForm::bindingOf(const QObject* box) {
+CheckScreen::Binding* CheckScreen::bindingOf(const QObject* box) {
     for (auto& binding : bindings_) {
         if (binding.box == box)
             return &binding;
@@ -471,7 +471,7 @@ CheckForm::Binding* CheckForm::bindingOf(const QObject* box) {
     return nullptr;
 }
 
-CheckForm::Binding* CheckForm::bindingOf(std::string_view field) {
+CheckScreen::Binding* CheckScreen::bindingOf(std::string_view field) {
     for (auto& binding : bindings_) {
         if (binding.field == field)
             return &binding;
@@ -479,13 +479,13 @@ CheckForm::Binding* CheckForm::bindingOf(std::string_view field) {
     return nullptr;
 }
 
-QString CheckForm::boxText(const Binding& binding) const {
+QString CheckScreen::boxText(const Binding& binding) const {
     if (auto* edit = qobject_cast<QLineEdit*>(binding.box))
         return edit->text();
     return static_cast<QPlainTextEdit*>(binding.box)->toPlainText();
 }
 
-bool CheckForm::takeTyped(Binding& binding) {
+bool CheckScreen::takeTyped(Binding& binding) {
     if (refusing_)
         return false;
     const QString typed = boxText(binding);
@@ -519,19 +519,19 @@ bool CheckForm::takeTyped(Binding& binding) {
     return true;
 }
 
-bool CheckForm::takeAllTyped() {
+bool CheckScreen::takeAllTyped() {
     return std::all_of(bindings_.begin(), bindings_.end(),
                        [this](Binding& binding) { return takeTyped(binding); });
 }
 
-template <typename Command> void CheckForm::run(Command&& command) {
+template <typename Command> void CheckScreen::run(Command&& command) {
     if (!takeAllTyped())
         return; // the refused box says why and has the focus
     command();
     showRecord();
 }
 
-void CheckForm::showRecord() {
+void CheckScreen::showRecord() {
     showingRecord_ = true;
     for (auto& binding : bindings_) {
         const db::Value value = entry_.field(binding.field);
@@ -566,7 +566,7 @@ void CheckForm::showRecord() {
     showWarnings();
 }
 
-void CheckForm::showWarnings() {
+void CheckScreen::showWarnings() {
     // Refusals first, as they hold the commands back; then what the box being typed in has to say;
     // then the rest in the order of the boxes.
     QStringList refusals, typedIn, rest;
@@ -597,7 +597,7 @@ void CheckForm::showWarnings() {
     sayWarnings(refusals + typedIn + rest);
 }
 
-void CheckForm::sayWarnings(const QStringList& warnings) {
+void CheckScreen::sayWarnings(const QStringList& warnings) {
     // One warning a line; the last line counts those that do not fit, and the tool tip has them all.
     const QFontMetrics metrics(warningLine_->font());
     const int width = warningLine_->contentsRect().width();
@@ -613,7 +613,7 @@ void CheckForm::sayWarnings(const QStringList& warnings) {
     warningLine_->setAutoFillBackground(!warnings.isEmpty()); // tinted while it says something
 }
 
-bool CheckForm::load() {
+bool CheckScreen::load() {
     if (!entry_.open(session_.currentDatabase)) {
         navigator_.showFileOpen();
         return false;
@@ -626,11 +626,11 @@ bool CheckForm::load() {
     return true;
 }
 
-bool CheckForm::saveShown() {
+bool CheckScreen::saveShown() {
     return takeAllTyped() && entry_.save();
 }
 
-void CheckForm::leaveTo(void (Navigator::*next)()) {
+void CheckScreen::leaveTo(void (Navigator::*next)()) {
     if (!saveShown())
         return; // the message said why; the user's changes stay on the screen
     entry_.close();
@@ -639,7 +639,7 @@ void CheckForm::leaveTo(void (Navigator::*next)()) {
     close();
 }
 
-void CheckForm::exitProgram() {
+void CheckScreen::exitProgram() {
     if (leaving_)
         return;
     // Handing over what was typed and saving it both report their own failures; what they could not
@@ -658,13 +658,13 @@ void CheckForm::exitProgram() {
     navigator_.exitProgram();
 }
 
-void CheckForm::notAvailable(const char* what, bool saveFirst) {
+void CheckScreen::notAvailable(const char* what, bool saveFirst) {
     if (saveFirst && !saveShown())
         return;
     dialogs_.informNotAvailable(what);
 }
 
-void CheckForm::closeEvent(QCloseEvent* event) {
+void CheckScreen::closeEvent(QCloseEvent* event) {
     // Closing the window from its frame leaves the program the way Exit does; the exit routine closes
     // it in the end.
     if (!leaving_) {

@@ -1,4 +1,4 @@
-#include "db/forms/CreateNewDatabase.h"
+#include "db/forms/CreateNewDatabaseScreen.h"
 
 #include "db/DatabaseFiles.h"
 #include "widgets/ScreenButton.h"
@@ -10,17 +10,13 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace velmora {
+namespace velmora::db {
 
-const char* const CreateNewDatabase::kFailureText =
-    "The database cannot be created. Make sure you have: 1. Not entered the filename of a file that already "
-    "exists, "
-    "2. Have at least 1 MB disk space available to create the file, 3. Entered only letters, spaces and "
-    "numbers for "
-    "the file name.";
+const char* const CreateNewDatabaseScreen::kFailureText =
+    "The database cannot be created. Make sure you have: 1. Not entered the filename of a file that already exists, 2. Have at least 1 MB disk space available to create the file, 3. Entered only letters, spaces and numbers for the file name.";
 
-CreateNewDatabase::CreateNewDatabase(Session& session, Navigator& navigator, QWidget* parent)
-    : ScreenDialog(parent)
+CreateNewDatabaseScreen::CreateNewDatabaseScreen(Session& session, Navigator& navigator, QWidget* parent)
+    : widgets::ScreenDialog(parent)
     , session_(session)
     , navigator_(navigator) {
     setObjectName("CreateNewDatabase");
@@ -40,10 +36,10 @@ CreateNewDatabase::CreateNewDatabase(Session& session, Navigator& navigator, QWi
     name_->setMaxLength(static_cast<int>(db::kMaxDatabaseNameLength));
     prompt->setBuddy(name_);
 
-    auto* createButton =
-        screenButton(this, "&Create Database", "CreateDatabase", ButtonRole::Default, [this] { create(); });
-    auto* exitButton =
-        screenButton(this, "&Exit", "Exit", ButtonRole::Normal, [this] { navigator_.endProgram(); });
+    auto* createButton = widgets::screenButton(this, "&Create Database", "CreateDatabase",
+                                               widgets::ButtonRole::Default, [this] { create(); });
+    auto* exitButton = widgets::screenButton(this, "&Exit", "Exit", widgets::ButtonRole::Normal,
+                                             [this] { navigator_.endProgram(); });
 
     auto* options = new QVBoxLayout;
     options->setContentsMargins(16, 0, 0, 0);
@@ -73,7 +69,7 @@ CreateNewDatabase::CreateNewDatabase(Session& session, Navigator& navigator, QWi
     });
 }
 
-void CreateNewDatabase::create() {
+void CreateNewDatabaseScreen::create() {
     std::optional<db::DatabaseType> type;
     if (draft_->isChecked())
         type = db::DatabaseType::Draft;
@@ -90,4 +86,4 @@ void CreateNewDatabase::create() {
     close();
 }
 
-} // namespace velmora
+} // namespace velmora::db

@@ -6,13 +6,13 @@
 
 class QListWidget;
 
-namespace velmora {
+namespace velmora::db {
 
 // The database selection screen: the check databases of the program directory, one of which becomes
 // the current database. Escape does nothing: Exit is the way out.
-class FileOpen : public ScreenDialog {
+class FileOpenScreen : public widgets::ScreenDialog {
 public:
-    FileOpen(Session& session, Navigator& navigator, QWidget* parent = nullptr);
+    FileOpenScreen(Session& session, Navigator& navigator, QWidget* parent = nullptr);
 
     // What follows once the screen is shown: with no database to choose, the explanation of how to
     // make one (the screen stays open).
@@ -32,4 +32,4 @@ private:
     QListWidget* files_ = nullptr;
 };
 
-} // namespace velmora
+} // namespace velmora::db

@@ -2,13 +2,13 @@
 
 #include <QDialog>
 
-namespace velmora {
+namespace velmora::app {
 
 // The notice that the MICR font is not installed, with how to install it. It lives beside the other
 // screens until its OK is pressed.
-class FontFailure : public QDialog {
+class FontFailureScreen : public QDialog {
 public:
-    explicit FontFailure(QWidget* parent = nullptr);
+    explicit FontFailureScreen(QWidget* parent = nullptr);
 };
 
-} // namespace velmora
+} // namespace velmora::app

@@ -6,13 +6,13 @@
 
 class QLineEdit;
 
-namespace velmora {
+namespace velmora::app {
 
 // The change-password screen: the new password typed twice. Either way it leads back to the password
 // screen, where the (new or old) password is entered; Escape goes back to it with nothing changed.
-class ChangePass : public ScreenDialog {
+class ChangePassScreen : public widgets::ScreenDialog {
 public:
-    ChangePass(Session& session, Navigator& navigator, QWidget* parent = nullptr);
+    ChangePassScreen(Session& session, Navigator& navigator, QWidget* parent = nullptr);
 
 private:
     void change();
@@ -23,4 +23,4 @@ private:
     QLineEdit* password2_ = nullptr;
 };
 
-} // namespace velmora
+} // namespace velmora::app

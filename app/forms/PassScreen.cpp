@@ -1,4 +1,4 @@
-#include "app/forms/Pass.h"
+#include "app/forms/PassScreen.h"
 
 #include "app/Password.h"
 #include "app/forms/PasswordBox.h"
@@ -14,9 +14,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace velmora {
+namespace velmora::app {
 
-const char* const Pass::kLicenseOpening =
+const char* const PassScreen::kLicenseOpening =
     "By typing the program password and choosing AGREE, you agree to the following terms and conditions: ";
 
 namespace {
@@ -25,30 +25,19 @@ namespace {
 QString licenseText() {
     const char* const sections[][2] = {
         {"GRANT OF LICENSE",
-         "You may install and use this program on the computers of one business or household, for printing "
-         "checks and drafts drawn on accounts that you own or that you are authorized to draw on."},
+         "You may install and use this program on the computers of one business or household, for printing checks and drafts drawn on accounts that you own or that you are authorized to draw on."},
         {"AUTHORIZATION",
-         "You are solely responsible for holding a written authorization from each account holder before you "
-         "print a draft on that account, and for keeping that authorization for as long as your bank or the "
-         "law requires."},
+         "You are solely responsible for holding a written authorization from each account holder before you print a draft on that account, and for keeping that authorization for as long as your bank or the law requires."},
         {"YOUR RESPONSIBILITY FOR PRINTED ITEMS",
-         "Check the routing number, account number, check number and amount of every item before you deposit "
-         "or mail it. Keep check stock and printed items locked away, and keep the program password secret."},
+         "Check the routing number, account number, check number and amount of every item before you deposit or mail it. Keep check stock and printed items locked away, and keep the program password secret."},
         {"NO WARRANTY",
-         "The program is provided as is, without warranty of any kind. Whether a bank accepts an item "
-         "printed "
-         "with it depends on the bank, the printer, the toner and the paper; test your set-up with your bank "
-         "before you rely on it."},
+         "The program is provided as is, without warranty of any kind. Whether a bank accepts an item printed with it depends on the bank, the printer, the toner and the paper; test your set-up with your bank before you rely on it."},
         {"LIMITATION OF LIABILITY",
-         "In no event shall the authors be liable for any loss arising from the use of the program, "
-         "including "
-         "rejected, returned, altered or fraudulent items, lost profits or lost data. Keep backup copies of "
-         "your databases."},
+         "In no event shall the authors be liable for any loss arising from the use of the program, including rejected, returned, altered or fraudulent items, lost profits or lost data. Keep backup copies of your databases."},
         {"TERMINATION",
-         "This license ends when you fail to comply with it. You must then stop using the program and remove "
-         "it from your computers."},
+         "This license ends when you fail to comply with it. You must then stop using the program and remove it from your computers."},
     };
-    QString text = QString::fromLatin1(Pass::kLicenseOpening);
+    QString text = QString::fromLatin1(PassScreen::kLicenseOpening);
     for (const auto& [heading, body] : sections)
         text += QStringLiteral("\r\n\r\n") + QString::fromLatin1(heading) + QStringLiteral("\r\n") +
                 QString::fromLatin1(body);
@@ -63,8 +52,8 @@ QLabel* wrappedLabel(const QString& text, QWidget* parent) {
 
 } // namespace
 
-Pass::Pass(Session& session, Navigator& navigator, FaceList faces, QWidget* parent)
-    : ScreenDialog(parent)
+PassScreen::PassScreen(Session& session, Navigator& navigator, FaceList faces, QWidget* parent)
+    : widgets::ScreenDialog(parent)
     , session_(session)
     , navigator_(navigator)
     , faces_(std::move(faces)) {
@@ -109,27 +98,26 @@ Pass::Pass(Session& session, Navigator& navigator, FaceList faces, QWidget* pare
     license->setPlainText(licenseText());
     license->setMinimumHeight(180);
 
-    auto* warning =
-        wrappedLabel("WARNING: By typing the program password and choosing AGREE, you agree to the terms "
-                     "and conditions in the License Agreement. If you disagree with the License "
-                     "Agreement, do not use this software.",
-                     this);
+    auto* warning = wrappedLabel(
+        "WARNING: By typing the program password and choosing AGREE, you agree to the terms and conditions in the License Agreement. If you disagree with the License Agreement, do not use this software.",
+        this);
     warning->setObjectName("Warning");
     auto* prompt = new QLabel("Enter Program Password:", this);
     password_ = new PasswordBox(this);
     password_->setObjectName("Password");
     prompt->setBuddy(password_);
 
-    auto* agreeButton = screenButton(this, "&Agree", "Agree", ButtonRole::Default, [this] {
+    auto* agreeButton = widgets::screenButton(this, "&Agree", "Agree", widgets::ButtonRole::Default, [this] {
         proceedWithPassword(&Navigator::showFileOpen, "Invalid password! Please enter the correct password");
     });
-    auto* disagreeButton =
-        screenButton(this, "&Disagree", "Disagree", ButtonRole::Normal, [this] { navigator_.endProgram(); });
-    auto* changeButton = screenButton(this, "&Change Password", "ChangePassword", ButtonRole::Normal, [this] {
-        proceedWithPassword(&Navigator::showChangePassword,
-                            "Invalid password! You must first enter the correct "
-                            "password to change the password.");
-    });
+    auto* disagreeButton = widgets::screenButton(this, "&Disagree", "Disagree", widgets::ButtonRole::Normal,
+                                                 [this] { navigator_.endProgram(); });
+    auto* changeButton = widgets::screenButton(
+        this, "&Change Password", "ChangePassword", widgets::ButtonRole::Normal, [this] {
+            proceedWithPassword(
+                &Navigator::showChangePassword,
+                "Invalid password! You must first enter the correct password to change the password.");
+        });
 
     auto* title = new QHBoxLayout;
     title->setSpacing(2);
@@ -162,20 +150,19 @@ Pass::Pass(Session& session, Navigator& navigator, FaceList faces, QWidget* pare
     password_->setFocus();
 }
 
-void Pass::start() {
+void PassScreen::start() {
     if (!settingsProblem_.empty())
-        session_.dialogs->show({settingsProblem_ +
-                                    "\n\nThe program password cannot be checked until the settings "
-                                    "file is restored from a backup copy or the program is "
-                                    "installed again.",
-                                {},
-                                DialogButtons::Ok,
-                                DialogIcon::Critical});
+        session_.dialogs->show(
+            {settingsProblem_ +
+                 "\n\nThe program password cannot be checked until the settings file is restored from a backup copy or the program is installed again.",
+             {},
+             DialogButtons::Ok,
+             DialogIcon::Critical});
     if (!isFaceOffered(faces_(), product::kMicrFontName))
         navigator_.showFontFailure();
 }
 
-void Pass::proceedWithPassword(void (Navigator::*next)(), const char* wrongPasswordText) {
+void PassScreen::proceedWithPassword(void (Navigator::*next)(), const char* wrongPasswordText) {
     if (!settings_) {
         session_.dialogs->show({settingsProblem_, {}, DialogButtons::Ok, DialogIcon::Critical});
         return;
@@ -196,4 +183,4 @@ void Pass::proceedWithPassword(void (Navigator::*next)(), const char* wrongPassw
     close();
 }
 
-} // namespace velmora
+} // namespace velmora::app

@@ -7,13 +7,13 @@
 class QLineEdit;
 class QRadioButton;
 
-namespace velmora {
+namespace velmora::db {
 
 // The creation screen: a new check database from the template file, of the chosen type and name.
 // Escape goes back to the selection screen without creating anything.
-class CreateNewDatabase : public ScreenDialog {
+class CreateNewDatabaseScreen : public widgets::ScreenDialog {
 public:
-    CreateNewDatabase(Session& session, Navigator& navigator, QWidget* parent = nullptr);
+    CreateNewDatabaseScreen(Session& session, Navigator& navigator, QWidget* parent = nullptr);
 
     static const char* const kFailureText;
 
@@ -27,4 +27,4 @@ private:
     QLineEdit* name_ = nullptr;
 };
 
-} // namespace velmora
+} // namespace velmora::db

@@ -15,16 +15,16 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace velmora {
+namespace velmora::app {
 
 // The password screen: the program's name, version and terms of use, the program password, and at
 // every opening the test for the MICR font. Escape does nothing: Disagree is the way out.
-class Pass : public ScreenDialog {
+class PassScreen : public widgets::ScreenDialog {
 public:
     // The face names the printer offers, scanned by the font test.
     using FaceList = std::function<std::vector<std::string>()>;
 
-    Pass(Session& session, Navigator& navigator, FaceList faces, QWidget* parent = nullptr);
+    PassScreen(Session& session, Navigator& navigator, FaceList faces, QWidget* parent = nullptr);
 
     // What follows once the screen is shown: a settings file that cannot be used is reported, and the
     // font notice opens beside this screen when no face is named exactly "MICR65".
@@ -47,4 +47,4 @@ private:
     QLineEdit* password_ = nullptr;
 };
 
-} // namespace velmora
+} // namespace velmora::app

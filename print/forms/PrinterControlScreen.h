@@ -12,15 +12,15 @@
 class QCheckBox;
 class QLabel;
 
-namespace velmora {
+namespace velmora::print {
 
 // The Printer Control Menu: what to print from the current database, the stored print options, and
 // the way to the printer setup, the alignment screen and the blank stock products.
-class PrinterControl : public QMainWindow {
+class PrinterControlScreen : public QMainWindow {
 public:
     // `surface` is where the print run goes; null is the program's printer.
-    PrinterControl(Session& session, Navigator& navigator, print::PrintSurface* surface = nullptr,
-                   QWidget* parent = nullptr);
+    PrinterControlScreen(Session& session, Navigator& navigator, print::PrintSurface* surface = nullptr,
+                         QWidget* parent = nullptr);
 
     // Opens the database and the settings record, sets the stored options and the counts. False
     // (after telling the user why) when either cannot be opened.
@@ -47,7 +47,7 @@ private:
     Dialogs& dialogs_;
     print::PrintSurface* surface_;
     std::optional<db::CheckDatabase> database_;
-    std::optional<SettingsStore> settings_;
+    std::optional<app::SettingsStore> settings_;
 
     QCheckBox* once_ = nullptr;
     QCheckBox* monthly_ = nullptr;
@@ -63,4 +63,4 @@ private:
     bool leaving_ = false; // the next screen has been opened
 };
 
-} // namespace velmora
+} // namespace velmora::print

@@ -32,11 +32,11 @@ namespace velmora::entry {
 // refused with a message and stays in its box, selected, with the focus, and commands wait until it
 // is corrected. Warnings never stop the user: the boxes they are about are tinted, and a line under
 // the check says them.
-class CheckForm : public QMainWindow {
+class CheckScreen : public QMainWindow {
     Q_OBJECT
 public:
-    CheckForm(Session& session, Navigator& navigator, Dialogs& dialogs, QWidget* parent = nullptr);
-    ~CheckForm() override;
+    CheckScreen(Session& session, Navigator& navigator, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~CheckScreen() override;
 
     // Opens the session's current database. A file that is not a usable check database is reported,
     // the database selection screen comes back and false is returned; the caller then drops the form.

@@ -1,4 +1,4 @@
-#include "db/forms/FileOpen.h"
+#include "db/forms/FileOpenScreen.h"
 
 #include "base/Product.h"
 #include "db/DatabaseFiles.h"
@@ -15,32 +15,22 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-namespace velmora {
+namespace velmora::db {
 
-std::string FileOpen::noDatabaseExplanation() {
+std::string FileOpenScreen::noDatabaseExplanation() {
     const std::string name = product::kName;
     const std::string paragraph = "\n\n";
     return "Before you can use " + name +
-           ", you must create a database. Each database is a separate set of checks that are not related in "
-           "any way to any other database. " +
+           ", you must create a database. Each database is a separate set of checks that are not related in any way to any other database. " +
            paragraph + name +
-           " has two different types of databases - DRAFT and CHECK databases. A draft database allows you "
-           "to "
-           "print drafts for deposit in your bank account and a check database allows you to print checks "
-           "from "
-           "your bank account. We strongly suggest you create a few different databases for your needs. " +
+           " has two different types of databases - DRAFT and CHECK databases. A draft database allows you to print drafts for deposit in your bank account and a check database allows you to print checks from your bank account. We strongly suggest you create a few different databases for your needs. " +
            paragraph +
-           "For example, you may wish to create a separate database file for monthly draft accounts (these "
-           "will "
-           "be printed every month), another for normal drafts (that are printed one time), another for "
-           "employee "
-           "payroll checks and another for your business checking account so you can print your own checks. "
-           " " +
+           "For example, you may wish to create a separate database file for monthly draft accounts (these will be printed every month), another for normal drafts (that are printed one time), another for employee payroll checks and another for your business checking account so you can print your own checks.  " +
            paragraph + "Choose the Create New Database button to create the database.";
 }
 
-FileOpen::FileOpen(Session& session, Navigator& navigator, QWidget* parent)
-    : ScreenDialog(parent)
+FileOpenScreen::FileOpenScreen(Session& session, Navigator& navigator, QWidget* parent)
+    : widgets::ScreenDialog(parent)
     , session_(session)
     , navigator_(navigator) {
     setObjectName("FileOpen");
@@ -54,30 +44,30 @@ FileOpen::FileOpen(Session& session, Navigator& navigator, QWidget* parent)
     connect(files_, &QListWidget::itemDoubleClicked, this, [this] { fileOk(); });
     files_->installEventFilter(this);
 
-    auto* instruction =
-        new QLabel("Choose a database file from the list and press OK to use it. You may create a "
-                   "new database by choosing the \"Create New Database\" button. You can create as "
-                   "many databases as you need. For additional information, refer to the "
-                   "\"choosing a database\" section of the online manual.",
-                   this);
+    auto* instruction = new QLabel(
+        "Choose a database file from the list and press OK to use it. You may create a new database by choosing the \"Create New Database\" button. You can create as many databases as you need. For additional information, refer to the \"choosing a database\" section of the online manual.",
+        this);
     instruction->setObjectName("Label1");
     instruction->setWordWrap(true);
 
-    auto* ok = screenButton(this, "OK", "FileOK", ButtonRole::Default, [this] { fileOk(); });
-    auto* create = screenButton(this, "Create New Database", "CreateNewDatabase", ButtonRole::Normal, [this] {
-        navigator_.showCreateDatabase();
-        close();
-    });
-    auto* exitButton =
-        screenButton(this, "Exit", "Exit", ButtonRole::Normal, [this] { navigator_.endProgram(); });
+    auto* ok =
+        widgets::screenButton(this, "OK", "FileOK", widgets::ButtonRole::Default, [this] { fileOk(); });
+    auto* create = widgets::screenButton(this, "Create New Database", "CreateNewDatabase",
+                                         widgets::ButtonRole::Normal, [this] {
+                                             navigator_.showCreateDatabase();
+                                             close();
+                                         });
+    auto* exitButton = widgets::screenButton(this, "Exit", "Exit", widgets::ButtonRole::Normal,
+                                             [this] { navigator_.endProgram(); });
 
     auto* menuBar = new QMenuBar(this);
     QMenu* help = menuBar->addMenu("Help");
     help->setObjectName("Help");
-    addHelpEntries(*help, *session_.dialogs,
-                   {{"HelpChoosingDatabase", "Choosing or Creating a Database", HelpTopic::ChoosingADatabase},
-                    {"HelpRestoringDatabase", "Restoring a Corrupt Database", HelpTopic::RestoringADatabase},
-                    {"HelpAbout", "About", [this] { navigator_.showAbout(); }}});
+    widgets::addHelpEntries(
+        *help, *session_.dialogs,
+        {{"HelpChoosingDatabase", "Choosing or Creating a Database", app::HelpTopic::ChoosingADatabase},
+         {"HelpRestoringDatabase", "Restoring a Corrupt Database", app::HelpTopic::RestoringADatabase},
+         {"HelpAbout", "About", [this] { navigator_.showAbout(); }}});
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
@@ -95,12 +85,12 @@ FileOpen::FileOpen(Session& session, Navigator& navigator, QWidget* parent)
     files_->setFocus();
 }
 
-void FileOpen::start() {
+void FileOpenScreen::start() {
     if (files_->count() == 0)
         session_.dialogs->inform(noDatabaseExplanation());
 }
 
-bool FileOpen::eventFilter(QObject* watched, QEvent* event) {
+bool FileOpenScreen::eventFilter(QObject* watched, QEvent* event) {
     // The list gets a current file with the focus but selects none, and OK wants a selected one: the
     // first arrow key selects the current file (or the first) instead of moving past it. Return then
     // presses OK, the default button.
@@ -112,10 +102,10 @@ bool FileOpen::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    return ScreenDialog::eventFilter(watched, event);
+    return widgets::ScreenDialog::eventFilter(watched, event);
 }
 
-void FileOpen::fileOk() {
+void FileOpenScreen::fileOk() {
     const auto selected = files_->selectedItems();
     if (selected.isEmpty()) {
         session_.dialogs->inform("Please select a file from the list and then choose OK",
@@ -127,4 +117,4 @@ void FileOpen::fileOk() {
     close();
 }
 
-} // namespace velmora
+} // namespace velmora::db

@@ -1,4 +1,4 @@
-#include "print/forms/AlignPrinter.h"
+#include "print/forms/AlignPrinterScreen.h"
 
 #include "widgets/ScreenButton.h"
 
@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <limits>
 
-namespace velmora {
+namespace velmora::print {
 
 namespace {
 
@@ -36,48 +36,25 @@ QString offsetText(const std::optional<std::int64_t>& value) {
 
 } // namespace
 
-QString AlignPrinter::stockHelp() {
+QString AlignPrinterScreen::stockHelp() {
     return QStringList{
         "About The Standard Printing Method Check Box:",
-        "Select the standard printing method for check stock that is 88mm in length; This is the check "
-        "length of "
-        "most standard letter size 3up check stock. Deselect this check box if you are printing on check "
-        "stock "
-        "that is 92mm in length or checks on plain paper and you want to print exactly 3 checks per page. ",
-        "By printing exactly 3 checks per page, you only need to make two cuts in the paper for every 3 "
-        "checks "
-        "printed. ",
-        "NOTE: If your printer has problems printing the last check you will have to use the standard "
-        "printing "
-        "method. Some printers do not have a printable area large enough to print the last check if using "
-        "the "
-        "92mm check length; Most laserjet printers can print the last check while most ink jet and bubble "
-        "jet "
-        "printers cannot."}
+        "Select the standard printing method for check stock that is 88mm in length; This is the check length of most standard letter size 3up check stock. Deselect this check box if you are printing on check stock that is 92mm in length or checks on plain paper and you want to print exactly 3 checks per page. ",
+        "By printing exactly 3 checks per page, you only need to make two cuts in the paper for every 3 checks printed. ",
+        "NOTE: If your printer has problems printing the last check you will have to use the standard printing method. Some printers do not have a printable area large enough to print the last check if using the 92mm check length; Most laserjet printers can print the last check while most ink jet and bubble jet printers cannot."}
         .join(kParagraphBreak);
 }
 
-QString AlignPrinter::alignmentHelp() {
+QString AlignPrinterScreen::alignmentHelp() {
     return QStringList{
-        "Before aligning your printer, be sure your printer options are setup to print on Letter Size Paper "
-        "and "
-        "Portrait Orientation.",
-        "To adjust the printed information on the checks down, increase the Vertical Starting Position "
-        "number. To "
-        "adjust the printed information on the checks up you must decrease this number. ",
-        "The default number is 200. This number works fine for most laserjet printers, however, on most ink "
-        "jet "
-        "printers a value of 350 to 450 works better. Adjust this number so that the bottom of the MICR line "
-        "is "
-        "3/16 of an inch from the bottom of your checks. Unit of measure: 75 = about 1/16th of an inch. ",
-        "For horizontal alignment; the Routing Number and the symbols surrounding it should be centered "
-        "between "
-        "the area of 5 11/16 and 4 5/16 of an inch measured from the right side of the check. The default "
-        "horizontal starting position for laserjet printers is 525."}
+        "Before aligning your printer, be sure your printer options are setup to print on Letter Size Paper and Portrait Orientation.",
+        "To adjust the printed information on the checks down, increase the Vertical Starting Position number. To adjust the printed information on the checks up you must decrease this number. ",
+        "The default number is 200. This number works fine for most laserjet printers, however, on most ink jet printers a value of 350 to 450 works better. Adjust this number so that the bottom of the MICR line is 3/16 of an inch from the bottom of your checks. Unit of measure: 75 = about 1/16th of an inch. ",
+        "For horizontal alignment; the Routing Number and the symbols surrounding it should be centered between the area of 5 11/16 and 4 5/16 of an inch measured from the right side of the check. The default horizontal starting position for laserjet printers is 525."}
         .join(kParagraphBreak);
 }
 
-std::optional<int> AlignPrinter::parseOffset(const QString& text) {
+std::optional<int> AlignPrinterScreen::parseOffset(const QString& text) {
     const QString trimmed = text.trimmed();
     bool ok = false;
     const int value = trimmed.toInt(&ok, 10);
@@ -88,7 +65,7 @@ std::optional<int> AlignPrinter::parseOffset(const QString& text) {
     return value;
 }
 
-AlignPrinter::AlignPrinter(Session& session, Navigator& navigator, QWidget* parent)
+AlignPrinterScreen::AlignPrinterScreen(Session& session, Navigator& navigator, QWidget* parent)
     : QWidget(parent)
     , session_(session)
     , navigator_(navigator) {
@@ -116,13 +93,14 @@ AlignPrinter::AlignPrinter(Session& session, Navigator& navigator, QWidget* pare
     layout->addWidget(helpText(this, "Text1", alignmentHelp()), 1);
     layout->addWidget(stock88mm_);
     layout->addWidget(helpText(this, "TEXT4", stockHelp()), 1);
-    layout->addWidget(screenButton(this, "OK", "Command1", ButtonRole::Default, [this] { (void)ok(); }), 0,
-                      Qt::AlignRight);
+    layout->addWidget(
+        widgets::screenButton(this, "OK", "Command1", widgets::ButtonRole::Default, [this] { (void)ok(); }),
+        0, Qt::AlignRight);
     resize(560, 600);
 }
 
-bool AlignPrinter::load() {
-    auto settings = SettingsStore::open(session_.programDir);
+bool AlignPrinterScreen::load() {
+    auto settings = app::SettingsStore::open(session_.programDir);
     if (!settings) {
         session_.dialogs->show(
             {settings.message(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
@@ -141,7 +119,7 @@ bool AlignPrinter::load() {
     return true;
 }
 
-void AlignPrinter::closeEvent(QCloseEvent* event) {
+void AlignPrinterScreen::closeEvent(QCloseEvent* event) {
     if (!leaving_) {
         const Outcome outcome = ok();
         if (outcome == Outcome::Refused) {
@@ -157,18 +135,17 @@ void AlignPrinter::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-AlignPrinter::Outcome AlignPrinter::ok() {
+AlignPrinterScreen::Outcome AlignPrinterScreen::ok() {
     const std::optional<int> vertical = parseOffset(vertical_->text());
     const std::optional<int> horizontal = parseOffset(horizontal_->text());
     if (!vertical || !horizontal) {
         QLineEdit* wrong = vertical ? horizontal_ : vertical_;
         const std::string name = vertical ? "Horizontal Starting Position" : "Vertical Starting Position";
-        session_.dialogs->show({"The " + name +
-                                    " must be a whole number from -32768 to 32767 (in twips: 75 = "
-                                    "about 1/16th of an inch). \"" +
-                                    wrong->text().toStdString() + "\" was not stored; please correct it.",
-                                "Printer Alignment Options", DialogButtons::Ok, DialogIcon::Exclamation,
-                                DialogAnswer::Ok});
+        session_.dialogs->show(
+            {"The " + name +
+                 " must be a whole number from -32768 to 32767 (in twips: 75 = about 1/16th of an inch). \"" +
+                 wrong->text().toStdString() + "\" was not stored; please correct it.",
+             "Printer Alignment Options", DialogButtons::Ok, DialogIcon::Exclamation, DialogAnswer::Ok});
         wrong->setFocus();
         wrong->selectAll();
         return Outcome::Refused;
@@ -191,4 +168,4 @@ AlignPrinter::Outcome AlignPrinter::ok() {
     return Outcome::Saved;
 }
 
-} // namespace velmora
+} // namespace velmora::print

@@ -1,4 +1,4 @@
-#include "print/forms/PrinterControl.h"
+#include "print/forms/PrinterControlScreen.h"
 
 #include "db/CheckQueries.h"
 #include "print/PdfOutput.h"
@@ -18,18 +18,15 @@
 #include <QProgressDialog>
 #include <QVBoxLayout>
 
-namespace velmora {
+namespace velmora::print {
 
 namespace {
 
 // clang-format off
 const char* const kOptionsNotStored = "Nothing was printed, because the print options on the screen could not be stored for the run. Try again, or close the other programs that use PC.OVL.";
 // clang-format on
-const char* const kPlainPaperNote = "When printing on paper instead of check stock you should use paper that "
-                                    "has a light pattern on both sides of "
-                                    "it. The checks must also be cut out of the paper so that the bottom of "
-                                    "the check is completely straight. Be "
-                                    "sure to cut checks where the dashes ( - ) are placed.";
+const char* const kPlainPaperNote =
+    "When printing on paper instead of check stock you should use paper that has a light pattern on both sides of it. The checks must also be cut out of the paper so that the bottom of the check is completely straight. Be sure to cut checks where the dashes ( - ) are placed.";
 
 QLabel* textLabel(QWidget* parent, const QString& text, bool heading = false) {
     auto* label = new QLabel(text, parent);
@@ -98,8 +95,8 @@ private:
 
 } // namespace
 
-PrinterControl::PrinterControl(Session& session, Navigator& navigator, print::PrintSurface* surface,
-                               QWidget* parent)
+PrinterControlScreen::PrinterControlScreen(Session& session, Navigator& navigator,
+                                           print::PrintSurface* surface, QWidget* parent)
     : QMainWindow(parent)
     , session_(session)
     , navigator_(navigator)
@@ -109,7 +106,9 @@ PrinterControl::PrinterControl(Session& session, Navigator& navigator, print::Pr
     setWindowTitle("Printer Control Menu");
 
     QMenuBar* bar = menuBar();
-    QAction* setup = bar->addAction("Printer Setup", this, [this] { this->surface().ShowPrinterSetup(); });
+    // The setup refuses only while a job prints, which the screen never leaves running.
+    QAction* setup =
+        bar->addAction("Printer Setup", this, [this] { skipFailure(this->surface().ShowPrinterSetup()); });
     setup->setObjectName("PrintSetup");
     auto addMenu = [&](const char* objectName, const char* title,
                        std::initializer_list<std::pair<const char*, const char*>> items) {
@@ -131,16 +130,17 @@ PrinterControl::PrinterControl(Session& session, Navigator& navigator, print::Pr
     QMenu* help = bar->addMenu("Help");
     help->setObjectName("hpc");
     help->menuAction()->setObjectName("hpcAction");
-    addHelpEntries(*help, dialogs_,
-                   {{"canpp", "Checks Are Not Printing Properly", HelpTopic::ChecksNotPrintingProperly},
-                    {"hpl", "Printing Labels", HelpTopic::PrintingLabels},
-                    {"hpbsc", "Printing Blank Checks", HelpTopic::PrintingBlankChecks},
-                    {"pcfqoqb", "Printing Quicken(tm) Compatible Checks", HelpTopic::QuickenCompatibleChecks},
-                    {"pcmth", "Printing Checks Multiple Times", HelpTopic::PrintingMultipleTimes},
-                    {"PurchasingCheckStock", "Purchasing Check Stock", [this] { navigator_.showAbout(); }},
-                    {"atpcm", "Selecting What You Want to Print", HelpTopic::SelectingWhatToPrint},
-                    {"spmcb", "About Check Stock", HelpTopic::AboutCheckStock},
-                    {"PrintControlAbout", "About", [this] { navigator_.showAbout(); }}});
+    widgets::addHelpEntries(
+        *help, dialogs_,
+        {{"canpp", "Checks Are Not Printing Properly", app::HelpTopic::ChecksNotPrintingProperly},
+         {"hpl", "Printing Labels", app::HelpTopic::PrintingLabels},
+         {"hpbsc", "Printing Blank Checks", app::HelpTopic::PrintingBlankChecks},
+         {"pcfqoqb", "Printing Quicken(tm) Compatible Checks", app::HelpTopic::QuickenCompatibleChecks},
+         {"pcmth", "Printing Checks Multiple Times", app::HelpTopic::PrintingMultipleTimes},
+         {"PurchasingCheckStock", "Purchasing Check Stock", [this] { navigator_.showAbout(); }},
+         {"atpcm", "Selecting What You Want to Print", app::HelpTopic::SelectingWhatToPrint},
+         {"spmcb", "About Check Stock", app::HelpTopic::AboutCheckStock},
+         {"PrintControlAbout", "About", [this] { navigator_.showAbout(); }}});
 
     auto* body = new QWidget(this);
     setCentralWidget(body);
@@ -150,14 +150,12 @@ PrinterControl::PrinterControl(Session& session, Navigator& navigator, print::Pr
     monthlyLabels_ = checkBox(body, "MLabel", "Print labels for checks selected to print &MULTIPLE TIMES");
     plainPaper_ = checkBox(body, "Check1",
                            "Print checks on p&lain paper.  Deselect this check box if using check stock.");
-    stock88mm_ =
-        checkBox(body, "QCS",
-                 "Use 88mm check stock.  Deselect this check box only if you are printing on 92mm check "
-                 "stock.");
-    twoPerPage_ =
-        checkBox(body, "Print2Checks",
-                 "Print only 2 checks per page. Check this box only if your printer is having a problem "
-                 "printing the last check on each page. ");
+    stock88mm_ = checkBox(
+        body, "QCS",
+        "Use 88mm check stock.  Deselect this check box only if you are printing on 92mm check stock.");
+    twoPerPage_ = checkBox(
+        body, "Print2Checks",
+        "Print only 2 checks per page. Check this box only if your printer is having a problem printing the last check on each page. ");
     onceCount_ = countLabel(body, "OTNumber");
     monthlyCount_ = countLabel(body, "MNumber");
     onceLabelCount_ = countLabel(body, "OLNumber");
@@ -183,20 +181,21 @@ PrinterControl::PrinterControl(Session& session, Navigator& navigator, print::Pr
     selections->setColumnStretch(1, 1);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(screenButton(body, "&Print", "PrintButton", ButtonRole::Default, [this] { print(); }));
-    buttons->addWidget(
-        screenButton(body, "Pre&view", "PreviewButton", ButtonRole::Normal, [this] { preview(); }));
-    buttons->addWidget(
-        screenButton(body, "&Align Printer", "Align", ButtonRole::Normal, [this] { leave(true); }));
-    buttons->addWidget(screenButton(body, "&Done", "Command3", ButtonRole::Normal, [this] { leave(false); }));
-    buttons->addWidget(
-        screenButton(body, "&Cancel", "Cancelpc", ButtonRole::Normal, [this] { leave(false); }));
+    buttons->addWidget(widgets::screenButton(body, "&Print", "PrintButton", widgets::ButtonRole::Default,
+                                             [this] { print(); }));
+    buttons->addWidget(widgets::screenButton(body, "Pre&view", "PreviewButton", widgets::ButtonRole::Normal,
+                                             [this] { preview(); }));
+    buttons->addWidget(widgets::screenButton(body, "&Align Printer", "Align", widgets::ButtonRole::Normal,
+                                             [this] { leave(true); }));
+    buttons->addWidget(widgets::screenButton(body, "&Done", "Command3", widgets::ButtonRole::Normal,
+                                             [this] { leave(false); }));
+    buttons->addWidget(widgets::screenButton(body, "&Cancel", "Cancelpc", widgets::ButtonRole::Normal,
+                                             [this] { leave(false); }));
 
     auto* layout = new QVBoxLayout(body);
-    layout->addWidget(textLabel(body,
-                                "To print checks from information you have entered into the database, select "
-                                "which checks and / or labels you want to print below and choose the Print "
-                                "button."));
+    layout->addWidget(textLabel(
+        body,
+        "To print checks from information you have entered into the database, select which checks and / or labels you want to print below and choose the Print button."));
     layout->addLayout(selections);
     layout->addSpacing(layout->spacing() * 2);
     layout->addWidget(textLabel(body, "Print Options:", true));
@@ -206,26 +205,25 @@ PrinterControl::PrinterControl(Session& session, Navigator& navigator, print::Pr
     layout->addWidget(stock88mm_);
     layout->addWidget(twoPerPage_);
     layout->addSpacing(layout->spacing() * 2);
-    layout->addWidget(textLabel(body,
-                                "The bottom of the MICR line must be positioned 3/16 of an inch from the "
-                                "bottom of the check or draft you are printing. If it is not, choose Align "
-                                "Printer to adjust."));
-    layout->addWidget(textLabel(body,
-                                "To print several blank checks or checks for Quicken(tm) or Quickbooks(tm), "
-                                "choose Print Blank Checks from the top menu bar."));
+    layout->addWidget(textLabel(
+        body,
+        "The bottom of the MICR line must be positioned 3/16 of an inch from the bottom of the check or draft you are printing. If it is not, choose Align Printer to adjust."));
+    layout->addWidget(textLabel(
+        body,
+        "To print several blank checks or checks for Quicken(tm) or Quickbooks(tm), choose Print Blank Checks from the top menu bar."));
     // Room to spare goes below the notes, above the buttons, never between a heading and its text.
     layout->addStretch(1);
     layout->addLayout(buttons);
     // No fixed size: the screen takes the size its contents need.
 }
 
-bool PrinterControl::load() {
+bool PrinterControlScreen::load() {
     auto database = db::CheckDatabase::open(session_.currentDatabasePath());
     if (!database) {
         dialogs_.show({database.message(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
         return false;
     }
-    auto settings = SettingsStore::open(session_.programDir);
+    auto settings = app::SettingsStore::open(session_.programDir);
     if (!settings) {
         dialogs_.show({settings.message(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
         return false;
@@ -252,24 +250,24 @@ bool PrinterControl::load() {
     return true;
 }
 
-print::PrintSurface& PrinterControl::surface() {
+print::PrintSurface& PrinterControlScreen::surface() {
     return surface_ ? *surface_ : print::programPrinter();
 }
 
-void PrinterControl::notAvailable(const QString& caption) {
+void PrinterControlScreen::notAvailable(const QString& caption) {
     dialogs_.informNotAvailable("\"" + caption.toStdString() + "\"");
 }
 
-void PrinterControl::plainPaperClicked(bool ticked) {
+void PrinterControlScreen::plainPaperClicked(bool ticked) {
     if (ticked)
         dialogs_.show({kPlainPaperNote, "NOTE", DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
 }
 
-print::PrintSelection PrinterControl::selection() const {
+print::PrintSelection PrinterControlScreen::selection() const {
     return {once_->isChecked(), monthly_->isChecked(), onceLabels_->isChecked(), monthlyLabels_->isChecked()};
 }
 
-bool PrinterControl::saveSettings() {
+bool PrinterControlScreen::saveSettings() {
     db::SettingsRecord options;
     options.plainPaper = plainPaper_->isChecked();
     options.quickenCheckStock = stock88mm_->isChecked();
@@ -285,7 +283,7 @@ bool PrinterControl::saveSettings() {
     return true;
 }
 
-std::optional<print::CheckPageSetup> PrinterControl::pageSetup() {
+std::optional<print::CheckPageSetup> PrinterControlScreen::pageSetup() {
     const Result<db::SettingsRecord> record = settings_->read();
     if (!record) {
         dialogs_.show({"The settings could not be read: " + record.message(), "", DialogButtons::Ok,
@@ -295,7 +293,7 @@ std::optional<print::CheckPageSetup> PrinterControl::pageSetup() {
     return print::CheckPageSetup::fromSettings(*record);
 }
 
-void PrinterControl::print() {
+void PrinterControlScreen::print() {
     // The run prints with the options on the screen, or not at all.
     if (!saveSettings()) {
         dialogs_.show({kOptionsNotStored, "Nothing printed", DialogButtons::Ok, DialogIcon::Exclamation,
@@ -327,7 +325,7 @@ void PrinterControl::print() {
     close();
 }
 
-void PrinterControl::preview() {
+void PrinterControlScreen::preview() {
     saveSettings();
     const std::optional<print::CheckPageSetup> setup = pageSetup();
     if (!setup)
@@ -351,7 +349,7 @@ void PrinterControl::preview() {
     dialog.exec();
 }
 
-void PrinterControl::closeEvent(QCloseEvent* event) {
+void PrinterControlScreen::closeEvent(QCloseEvent* event) {
     if (!leaving_) {
         saveSettings();
         leaving_ = true;
@@ -360,7 +358,7 @@ void PrinterControl::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
-void PrinterControl::leave(bool toAlignment) {
+void PrinterControlScreen::leave(bool toAlignment) {
     saveSettings();
     leaving_ = true;
     if (toAlignment)
@@ -370,4 +368,4 @@ void PrinterControl::leave(bool toAlignment) {
     close();
 }
 
-} // namespace velmora
+} // namespace velmora::print

@@ -1,4 +1,4 @@
-#include "app/forms/ChangePass.h"
+#include "app/forms/ChangePassScreen.h"
 
 #include "app/Password.h"
 #include "app/SettingsStore.h"
@@ -11,10 +11,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace velmora {
+namespace velmora::app {
 
-ChangePass::ChangePass(Session& session, Navigator& navigator, QWidget* parent)
-    : ScreenDialog(parent)
+ChangePassScreen::ChangePassScreen(Session& session, Navigator& navigator, QWidget* parent)
+    : widgets::ScreenDialog(parent)
     , session_(session)
     , navigator_(navigator) {
     setObjectName("ChangePass");
@@ -28,10 +28,10 @@ ChangePass::ChangePass(Session& session, Navigator& navigator, QWidget* parent)
     password2_ = new PasswordBox(this);
     password2_->setObjectName("Password2");
 
-    auto* changeButton =
-        screenButton(this, "Change Password", "ChangePassword", ButtonRole::Default, [this] { change(); });
-    auto* exitButton =
-        screenButton(this, "Exit", "Exit", ButtonRole::Normal, [this] { navigator_.endProgram(); });
+    auto* changeButton = widgets::screenButton(this, "Change Password", "ChangePassword",
+                                               widgets::ButtonRole::Default, [this] { change(); });
+    auto* exitButton = widgets::screenButton(this, "Exit", "Exit", widgets::ButtonRole::Normal,
+                                             [this] { navigator_.endProgram(); });
 
     auto* fields = new QFormLayout;
     fields->addRow("Enter NEW Program Password Here:", password1_);
@@ -54,7 +54,7 @@ ChangePass::ChangePass(Session& session, Navigator& navigator, QWidget* parent)
     });
 }
 
-void ChangePass::change() {
+void ChangePassScreen::change() {
     if (password1_->text() != password2_->text()) {
         session_.dialogs->inform("Passwords do not match!");
         navigator_.showPassword();
@@ -75,10 +75,9 @@ void ChangePass::change() {
         return;
     }
     session_.dialogs->inform(
-        "Your password has been changed! Be sure to remember your new password. If you forget "
-        "it, you will need to reinstall this program to use it again.");
+        "Your password has been changed! Be sure to remember your new password. If you forget it, you will need to reinstall this program to use it again.");
     navigator_.showPassword();
     close();
 }
 
-} // namespace velmora
+} // namespace velmora::app
