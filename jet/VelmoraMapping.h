@@ -4,10 +4,10 @@
 
 namespace velmora::jet {
 
-// The Jet forms of the program's own files, mapped onto the SQLite tables of db/Schema.h. Each field
-// the table defines is taken from the Jet column of the same name (in any letter case), which must
-// be of a matching type; a field the file lacks is left Null and noted; the tables and columns the
-// file holds beyond those are left out and reported, never guessed at.
+// The Jet forms of the program's own files, mapped onto their SQLite tables (the field tables of
+// db/). Each field the table defines is taken from the Jet column of the same name (in any letter
+// case), which must be of a matching type; a field the file lacks is left Null and noted; the tables and
+// columns the file holds beyond those are left out and reported, never guessed at.
 
 // A check database (or the template file): `Account`, with its IDs kept, and `Properties`. A legacy
 // `LPrint` field of `Account` is carried over where the file has one.
