@@ -61,6 +61,15 @@ protected:
         QTest::keyClicks(&box(name), text);
     }
 
+    static std::vector<QWidget*> setupScreens() {
+        std::vector<QWidget*> found;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == QLatin1String("ProgramSetup") && window->isVisible())
+                found.push_back(window);
+        }
+        return found;
+    }
+
     app::SettingsStore store() { return std::move(app::SettingsStore::open(program.dir()).value()); }
     Strings storedTypes() { return store().productTypes().value(); }
     db::SettingsRecord storedSettings() { return store().read().value(); }
@@ -153,6 +162,14 @@ TEST_F(ProgramSetupTest, TheBackupBoxMakesTheNextExitBackUp) {
     setup->close();
     ASSERT_TRUE(app::runExitRoutine(program.dir(), "Payroll.mdb", progress));
     EXPECT_FALSE(std::filesystem::exists(program.dir() / "Payroll.bak"));
+
+    // Ticked on a setup screen still open when the program exits: that exit already backs up.
+    flow.showProgramSetup();
+    ASSERT_EQ(setupScreens().size(), 1u);
+    setupScreens().front()->findChild<QCheckBox*>("Backup")->click();
+    flow.exitProgram();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(program.dir() / "Payroll.bak"); }));
+    EXPECT_TRUE(storedSettings().backupOnExit);
 }
 
 TEST_F(ProgramSetupTest, TheTranCodeReachesTheNextReadOfTheSettingsHoweverTheScreenCloses) {
@@ -205,22 +222,14 @@ TEST_F(ProgramSetupTest, OneCopyFromTheFileMenuAndTheDataEntryListFollowsItsChan
     QTest::keyClick(payee, Qt::Key_End);
     QTest::keyClicks(payee, " and Sons");
 
-    auto windowsNamed = [] {
-        std::vector<QWidget*> found;
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->objectName() == QLatin1String("ProgramSetup") && window->isVisible())
-                found.push_back(window);
-        }
-        return found;
-    };
     QAction* menuEntry = checks->findChild<QAction*>("Setup");
     menuEntry->trigger();
     EXPECT_EQ(testing::readCheck(database, 1).payTo, "Velmora and Sons") << "the check is saved first";
     menuEntry->trigger();
-    ASSERT_EQ(windowsNamed().size(), 1u);
+    ASSERT_EQ(setupScreens().size(), 1u);
     EXPECT_TRUE(checks->isVisible()) << "the data entry screen stays open underneath";
 
-    setup = static_cast<app::ProgramSetupScreen*>(windowsNamed().front());
+    setup = static_cast<app::ProgramSetupScreen*>(setupScreens().front());
     auto* list = checks->findChild<QComboBox*>("Combo2");
     const QString shown = list->currentText();
     click("New");
