@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -122,7 +123,7 @@ ProgramSetupScreen::ProgramSetupScreen(Session& session, QWidget* parent)
     });
     backup_ = new QCheckBox(kBackupCaption, this);
     backup_->setObjectName("Backup");
-    auto* doneButton = widgets::screenButton(this, "Done", "Done", ButtonRole::Normal, [this] { finish(); });
+    auto* doneButton = widgets::screenButton(this, "Done", "Done", ButtonRole::Default, [this] { finish(); });
 
     // Enter in the product type box stores the name without leaving the screen.
     connect(productType_, &QLineEdit::returnPressed, this, [this] {
@@ -240,6 +241,16 @@ void ProgramSetupScreen::finish() {
     if (perform(setup_->storeProductType(productType_->text().toStdString()),
                 "The product type could not be saved"))
         close();
+}
+
+void ProgramSetupScreen::keyPressEvent(QKeyEvent* event) {
+    // Enter in the product type box has stored the name (returnPressed); it closes nothing.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && focusWidget() == productType_) {
+        event->accept();
+        return;
+    }
+    widgets::ScreenDialog::keyPressEvent(event);
 }
 
 void ProgramSetupScreen::closeForExit() {

@@ -114,6 +114,13 @@ TEST_F(ProgramSetupTest, TheRecordNavigatorStoresTheTypedNameBeforeMovingAndStop
     type("ProductType", "");
     click("First");
     EXPECT_EQ(storedTypes(), (Strings{"Cheques", "Drafts", "Payroll", "Rent", ""}));
+
+    // Enter in the box stores the name and stays on it, the screen open.
+    type("ProductType", "Checks");
+    QTest::keyClick(&box("ProductType"), Qt::Key_Return);
+    EXPECT_EQ(storedTypes().front(), "Checks");
+    EXPECT_TRUE(setup->isVisible());
+    EXPECT_EQ(shownId(), "1");
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
