@@ -29,6 +29,10 @@ template <typename Step> Status ProgramSetup::guarded(Step&& step) {
         step();
         readCurrent();
     } catch (const db::Error& error) {
+        // A name or a new row that could not be stored is dropped from the set; the screen keeps the
+        // typed name, and the next command tries it again.
+        if (types_ && types_->editing())
+            types_->cancelUpdate();
         return Status::failure(db::userMessage(error));
     }
     return {};

@@ -199,10 +199,24 @@ TEST_F(ProgramSetupTest, TheTranCodeReachesTheNextReadOfTheSettingsHoweverTheScr
     EXPECT_EQ(storedSettings().tranCode, "77");
 }
 
-TEST_F(ProgramSetupTest, ASettingThatCannotBeStoredKeepsTheScreenOpenUntilTheUserGivesItUp) {
+TEST_F(ProgramSetupTest, WhatCannotBeStoredIsToldAndKeptUntilTheUserGivesItUp) {
     open();
-    type("TranCode", "55");
     db::Connection other(program.dir() / app::kSettingsFileName, db::OpenMode::ReadWrite);
+    other.exec(R"(ALTER TABLE BusinessType RENAME COLUMN BusinessType TO Moved)");
+    type("ProductType", "Cheques");
+    click("Next");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text.rfind("The product type could not be saved: ", 0), 0u)
+        << dialogs.shownTexts()[0];
+    EXPECT_EQ(shownId(), "1") << "no move past a name that was not stored";
+    EXPECT_EQ(shownType(), "Cheques");
+    other.exec(R"(ALTER TABLE BusinessType RENAME COLUMN Moved TO BusinessType)");
+    click("Next");
+    EXPECT_EQ(shownId(), "2");
+    EXPECT_EQ(storedTypes().front(), "Cheques");
+
+    dialogs.clear();
+    type("TranCode", "55");
     other.exec(R"(ALTER TABLE Properties RENAME COLUMN "1" TO Moved)");
     click("Done"); // No, the default answer: the screen stays with what was typed
     ASSERT_EQ(dialogs.shown().size(), 1u);
