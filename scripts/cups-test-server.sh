@@ -152,7 +152,7 @@ grep -q '^\*ImageableArea Letter/.*"14.4 21.6 597.6 777.6"' "$dir/velmora-test.p
     cannot "the cups-pdf printer description has no letter size to adjust"
 
 setsid /usr/sbin/cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" \
-    </dev/null >"$dir/log/cupsd.out" 2>&1 &
+    </dev/null >"$dir/log/cupsd.out" 2>&1 9>&- &
 echo $! >"$dir/cupsd.pid"
 for _ in $(seq 100); do
     lpstat -h "$socket" -r 2>/dev/null | grep -q 'is running' && break

@@ -121,19 +121,24 @@ fs::path CupsTestServer::waitForJob(int job, std::chrono::seconds timeout) const
 }
 
 std::map<std::string, std::string> CupsTestServer::jobOptions(int job) const {
-    // A line per printed sheet: the job's number, then name=value pairs.
-    std::ifstream log(dir_ / "log" / "page_log");
-    std::map<std::string, std::string> options;
-    for (std::string line; options.empty() && std::getline(log, line);) {
-        std::istringstream fields(line);
-        std::string number;
-        fields >> number;
-        if (number != std::to_string(job))
-            continue;
-        for (std::string pair; fields >> pair;)
-            options[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
-    }
-    return options;
+    // A line per printed sheet: the job's number, then name=value pairs, job-sheets last. The server
+    // writes it as the job ends; a line it is still writing lacks its last pair.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    do {
+        std::ifstream log(dir_ / "log" / "page_log");
+        for (std::string line; std::getline(log, line);) {
+            std::istringstream fields(line);
+            std::string number;
+            fields >> number;
+            std::map<std::string, std::string> options;
+            for (std::string pair; fields >> pair;)
+                options[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
+            if (number == std::to_string(job) && options.count("job-sheets"))
+                return options;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return {};
 }
 
 std::vector<int> reportedJobs(const std::string& errors) {

@@ -40,8 +40,8 @@ public:
     int admin(const QString& program, QStringList arguments) const;
     // The PDF cups-pdf writes for job `job`, once it is complete; empty when it did not come.
     std::filesystem::path waitForJob(int job, std::chrono::seconds timeout = std::chrono::seconds(60)) const;
-    // The options job `job` printed with, as the server logged them ("copies" -> "1", ...); empty
-    // when it logged none.
+    // The options job `job` printed with, as the server logged them at its end ("copies" -> "1", ...),
+    // waiting for them a while; empty when it logged none.
     std::map<std::string, std::string> jobOptions(int job) const;
 
 private:
