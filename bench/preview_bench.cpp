@@ -2,7 +2,7 @@
 // to another page takes, and the peak memory of the process while the preview is open. The preview
 // lays out only the page it shows, so none of them may grow with the size of the run. Also the
 // look for items outside the printable area that precedes every run of checks.
-#include "db/RecordSet.h"
+#include "db/Sqlite.h"
 #include "print/PdfSurface.h"
 #include "print/PrintRun.h"
 #include "print/RecordingSurface.h"
@@ -20,7 +20,6 @@
 namespace {
 
 using namespace velmora;
-namespace f = db::field;
 using Clock = std::chrono::steady_clock;
 
 // The peak resident memory of the process since the last reset, in megabytes.
@@ -42,43 +41,25 @@ double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// A check database of `count` one-time checks with every field filled.
+// A check database of `count` one-time checks with every field filled, written at once.
 struct Checks {
     testing::ProgramDirFixture dir;
     db::CheckDatabase database;
 
     explicit Checks(int count)
         : database(dir.createDatabase("Checks", db::DatabaseType::Check)) {
-        db::Transaction transaction(database.connection());
-        db::RecordSet records(database.connection(), db::schema::account());
-        for (int i = 0; i < count; ++i) {
-            records.addNew();
-            const std::string n = std::to_string(i);
-            const std::pair<const char*, db::Value> fields[] = {
-                {f::kBusinessName, "Customer Business " + n},
-                {f::kFirstName, "First" + n},
-                {f::kLastName, "Last" + n},
-                {f::kAddress, n + " Commerce Street"},
-                {f::kCity, "Springfield"},
-                {f::kState, "IL"},
-                {f::kZip, "62701"},
-                {f::kPayTo, "Payee number " + n},
-                {f::kAmount, Money::fromCents(1000 + i * 37)},
-                {f::kCheck, 1000 + i},
-                {f::kFor, "Invoice " + n},
-                {f::kBank, "First Prairie Bank"},
-                {f::kBankCity, "Springfield"},
-                {f::kBankState, "IL"},
-                {f::kAba, "071000013"},
-                {f::kAccount, "12D" + std::to_string(345678 + i)},
-                {f::kPrint, "Once"},
-                {f::kLabelPrint, true},
-            };
-            for (const auto& [name, value] : fields)
-                records.setField(name, value);
-            records.update();
-        }
-        transaction.commit();
+        db::Statement insert(
+            database.connection(),
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?1) "
+            "INSERT INTO Account (BusinessName, FirstName, LastName, Address, City, State, Zip, "
+            "PayTo, Amount, \"Check\", \"For\", Bank, BankCity, BankState, ABA, Account, Print, "
+            "LabelPrint) "
+            "SELECT 'Customer Business ' || i, 'First' || i, 'Last' || i, i || ' Commerce Street', "
+            "'Springfield', 'IL', '62701', 'Payee number ' || i, 1000 + i * 37, 1000 + i, "
+            "'Invoice ' || i, 'First Prairie Bank', 'Springfield', 'IL', '071000013', "
+            "'12D' || (345678 + i), 'Once', 1 FROM n");
+        insert.bind(1, count);
+        insert.run();
     }
 };
 

@@ -97,18 +97,27 @@ PreviewWindow::PreviewWindow(PageSource& pages, PaperLayout paper, QWidget* pare
     setWindowTitle("Print Preview");
 
     auto* bar = new QToolBar(this);
+    // Tool buttons show no access keys of their own: each action takes Alt and its marked letter,
+    // besides the usual key of a document viewer.
     const auto action = [&](const char* name, const QString& caption, const QKeySequence& key, auto handler) {
         QAction* added = bar->addAction(caption, this, handler);
         added->setObjectName(name);
+        QList<QKeySequence> keys;
         if (!key.isEmpty())
-            added->setShortcut(key);
+            keys.append(key);
+        if (const qsizetype mark = caption.indexOf('&'); mark >= 0 && mark + 1 < caption.size())
+            keys.append(QKeySequence(QString("Alt+") + caption.at(mark + 1).toUpper()));
+        added->setShortcuts(keys);
         return added;
     };
     first_ = action("FirstPage", "&First", QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { showPage(0); });
     previous_ = action("PreviousPage", "Pre&vious", QKeySequence(QKeySequence::MoveToPreviousPage),
                        [this] { showPage(currentPage() - 1); });
+    auto* pageLabel = new QLabel(" Pa&ge ", this);
+    bar->addWidget(pageLabel);
     pageBox_ = new QSpinBox(this);
     pageBox_->setObjectName("PageNumber");
+    pageLabel->setBuddy(pageBox_);
     pageBox_->setRange(pageCount_ > 0 ? 1 : 0,
                        static_cast<int>(std::min<std::int64_t>(pageCount_, INT32_MAX)));
     pageBox_->setKeyboardTracking(false);
@@ -188,6 +197,8 @@ PreviewWindow::PreviewWindow(PageSource& pages, PaperLayout paper, QWidget* pare
 void PreviewWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     refresh();
+    // The keys go to the page (scrolling, page keys), not to the page number box.
+    area_->setFocus();
 }
 
 void PreviewWindow::resizeEvent(QResizeEvent* event) {

@@ -125,7 +125,7 @@ PrinterSetup::PrinterSetup(std::vector<cups::Printer> printers, const PrinterCho
     connect(file_, &QLineEdit::textChanged, this, [this] { selectionChanged(); });
     list_->setCurrentRow(row);
     selectionChanged();
-    resize(520, 420);
+    resize(520, 360);
 }
 
 PrinterChoice PrinterSetup::choice() const {

@@ -1,12 +1,10 @@
-#include "RecordingNavigator.h"
+#include "PrinterScreens.h"
 #include "app/Product.h"
 #include "print/CupsTestServer.h"
 #include "print/FontMetrics.h"
 #include "print/PdfProbe.h"
 #include "print/forms/PrinterControl.h"
 #include "print/forms/PrinterSetup.h"
-#include "support/Fixtures.h"
-#include "support/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,26 +24,17 @@ namespace {
 namespace f = db::field;
 using print::PrinterChoice;
 
-template <typename T> T* child(QObject& parent, const char* name) {
-    T* found = parent.findChild<T*>(name);
-    if (!found)
-        throw std::runtime_error(std::string("no control ") + name);
-    return found;
-}
+using testing::child;
 
 // The test queue's printer leaves 0.2 inch left and top, 0.3 inch at the bottom of letter paper.
 constexpr double kMargin = 14.4;
 constexpr double kPrintableHeight = (11 - 0.5) * 1440;
 
 // The screens printing through the private CUPS server's cups-pdf queue.
-class CupsScreensTest : public ::testing::Test {
+class CupsScreensTest : public testing::PrinterScreensFixture {
 protected:
-    CupsScreensTest()
-        : database(programDir.createDatabase("Payroll", db::DatabaseType::Check)) {
+    CupsScreensTest() {
         cupsSetServer(nullptr); // the server the test server's CUPS_SERVER names
-        session.programDir = programDir.dir();
-        session.currentDatabase = "Payroll.mdb";
-        session.dialogs = &dialogs;
     }
     ~CupsScreensTest() override { cupsSetServer(nullptr); }
     void SetUp() override {
@@ -74,11 +63,6 @@ protected:
     std::string printerName() const { return cups.queue(); }
 
     testing::CupsTestServer cups;
-    testing::ProgramDirFixture programDir;
-    db::CheckDatabase database;
-    testing::ScriptedDialogs dialogs;
-    testing::RecordingNavigator navigator;
-    Session session;
 };
 
 TEST_F(CupsScreensTest, PrintGoesToTheChosenPrinterFromItsOwnOrigin) {
@@ -95,12 +79,7 @@ TEST_F(CupsScreensTest, PrintGoesToTheChosenPrinterFromItsOwnOrigin) {
     testing::PdfProbe printed(pdf);
     ASSERT_EQ(printed.pageCount(), 1);
     // The payee line starts 525 twips right of and 2000 twips below the printer's origin.
-    const double left = kMargin + 525 / 20.0;
-    const double top = kMargin + 2000 / 20.0;
-    const auto payee = printed.inkBox(0, {left - 6, top - 6, left + 200, top + 14});
-    ASSERT_TRUE(payee);
-    EXPECT_NEAR(payee->left, left, 1.5); // the first glyph's side bearing
-    EXPECT_GT(payee->top, top);
+    printed.expectLineAt(0, kMargin + 525 / 20.0, kMargin + 2000 / 20.0);
     for (const std::int64_t id : ids)
         EXPECT_EQ(testing::readCheck(database, id).print, "Never");
     EXPECT_EQ(navigator.calls, (std::vector<std::string>{"DataEntry"}));

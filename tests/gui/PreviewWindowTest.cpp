@@ -1,10 +1,8 @@
 #include "print/forms/PreviewWindow.h"
 
-#include "RecordingNavigator.h"
+#include "PrinterScreens.h"
 #include "print/RecordingSurface.h"
 #include "print/forms/PrinterControl.h"
-#include "support/Fixtures.h"
-#include "support/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -23,12 +21,7 @@ namespace {
 
 using print::PreviewWindow;
 
-template <typename T> T* child(QObject& parent, const char* name) {
-    T* found = parent.findChild<T*>(name);
-    if (!found)
-        throw std::runtime_error(std::string("no control ") + name);
-    return found;
-}
+using testing::child;
 
 // Dark pixels of the page image inside a rectangle given in inches from the paper's corner.
 int inkAt(const QImage& page, double left, double top, double width, double height) {
@@ -40,15 +33,10 @@ int inkAt(const QImage& page, double left, double top, double width, double heig
     return dark;
 }
 
-class PreviewWindowTest : public ::testing::Test {
+class PreviewWindowTest : public testing::PrinterScreensFixture {
 protected:
     PreviewWindowTest()
-        : database(programDir.createDatabase("Payroll", db::DatabaseType::Check))
-        , surface({"Times New Roman", "MICR65"}) {
-        session.programDir = programDir.dir();
-        session.currentDatabase = "Payroll.mdb";
-        session.dialogs = &dialogs;
-    }
+        : surface({"Times New Roman", "MICR65"}) {}
     // `count` one-time checks, numbered from 5001, written at once.
     void addChecks(int count) {
         db::Statement insert(
@@ -79,12 +67,7 @@ protected:
         EXPECT_TRUE(looked) << "the preview did not open";
     }
 
-    testing::ProgramDirFixture programDir;
-    db::CheckDatabase database;
-    testing::ScriptedDialogs dialogs;
-    testing::RecordingNavigator navigator;
     print::RecordingSurface surface;
-    Session session;
 };
 
 TEST_F(PreviewWindowTest, ALargeRunOpensOnItsFirstPageAndDrawsOnlyThePagesShown) {

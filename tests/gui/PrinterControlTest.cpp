@@ -1,6 +1,6 @@
 #include "print/forms/PrinterControl.h"
 
-#include "RecordingNavigator.h"
+#include "PrinterScreens.h"
 #include "app/forms/QtDialogs.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
@@ -30,26 +30,16 @@ namespace {
 
 namespace f = db::field;
 
-template <typename T> T* child(QWidget& screen, const char* name) {
-    T* widget = screen.findChild<T*>(name);
-    if (!widget)
-        throw std::runtime_error(std::string("no control ") + name);
-    return widget;
-}
+using testing::child;
 
 void click(QWidget& screen, const char* button) {
     QTest::mouseClick(child<QPushButton>(screen, button), Qt::LeftButton);
 }
 
-class PrinterScreensTest : public ::testing::Test {
+class PrinterScreensTest : public testing::PrinterScreensFixture {
 protected:
     PrinterScreensTest()
-        : database(programDir.createDatabase("Payroll", db::DatabaseType::Check))
-        , surface({"Times New Roman", "MICR65"}) {
-        session.programDir = programDir.dir();
-        session.currentDatabase = "Payroll.mdb";
-        session.dialogs = &dialogs;
-    }
+        : surface({"Times New Roman", "MICR65"}) {}
     SettingsRecord settings() {
         auto store = SettingsStore::open(programDir.dir());
         return store->read();
@@ -65,12 +55,7 @@ protected:
         return screen;
     }
 
-    testing::ProgramDirFixture programDir;
-    db::CheckDatabase database;
-    testing::ScriptedDialogs dialogs;
-    testing::RecordingNavigator navigator;
     print::RecordingSurface surface;
-    Session session;
 };
 
 TEST_F(PrinterScreensTest, ControlMenuShowsItsCaptionsMenusAndCounts) {

@@ -1,9 +1,7 @@
 #include "print/forms/PrinterSetup.h"
 
-#include "RecordingNavigator.h"
+#include "PrinterScreens.h"
 #include "print/forms/PrinterControl.h"
-#include "support/Fixtures.h"
-#include "support/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,12 +17,7 @@
 namespace velmora::print {
 namespace {
 
-template <typename T> T* child(QObject& parent, const char* name) {
-    T* found = parent.findChild<T*>(name);
-    if (!found)
-        throw std::runtime_error(std::string("no control ") + name);
-    return found;
-}
+using testing::child;
 
 const std::vector<cups::Printer> kOffice{
     {"Back-Office", "HP LaserJet 4250", false, false, true},
@@ -84,15 +77,11 @@ TEST(PrinterSetupTest, ShowsTheCurrentChoiceAlsoWhenThatPrinterIsGone) {
 }
 
 // Printer Setup on the Printer Control Menu, on a machine without a print system.
-class PrinterSetupEntryTest : public ::testing::Test {
+class PrinterSetupEntryTest : public testing::PrinterScreensFixture {
 protected:
-    PrinterSetupEntryTest()
-        : database(programDir.createDatabase("Payroll", db::DatabaseType::Check)) {
+    PrinterSetupEntryTest() {
         ::setenv("CUPS_SERVER", (programDir.dir() / "no-scheduler.sock").c_str(), 1);
         cupsSetServer(nullptr);
-        session.programDir = programDir.dir();
-        session.currentDatabase = "Payroll.mdb";
-        session.dialogs = &dialogs;
     }
     ~PrinterSetupEntryTest() override {
         ::unsetenv("CUPS_SERVER");
@@ -115,12 +104,6 @@ protected:
         EXPECT_TRUE(chosen) << "the Printer Setup dialog did not open";
     }
     std::optional<std::string> remembered() { return SettingsStore::open(programDir.dir())->read().printer; }
-
-    testing::ProgramDirFixture programDir;
-    db::CheckDatabase database;
-    testing::ScriptedDialogs dialogs;
-    testing::RecordingNavigator navigator;
-    Session session;
 };
 
 TEST_F(PrinterSetupEntryTest, APrinterIsRememberedForTheNextStartAFileOnlyForTheSession) {

@@ -94,6 +94,15 @@ std::optional<PdfProbe::Box> PdfProbe::inkBox(int page, const Box& window, doubl
     return ink;
 }
 
+void PdfProbe::expectLineAt(int page, double left, double top) const {
+    constexpr double lineHeight = 14;
+    const std::optional<Box> ink = inkBox(page, {left - 3, top - 3, left + 200, top + lineHeight});
+    ASSERT_TRUE(ink) << "no ink at " << left << ", " << top << " on page " << page;
+    EXPECT_NEAR(ink->left, left, 1.5);
+    EXPECT_GT(ink->top, top);
+    EXPECT_LT(ink->bottom, top + lineHeight);
+}
+
 int PdfProbe::darkPixels(int page, double left, double top, double right, double bottom, double dpi) const {
     const poppler::image& image = rendered(page, dpi);
     const double scale = dpi / 72.0;

@@ -57,6 +57,9 @@ public:
     // at `dpi`; std::nullopt when the window holds none. Ink does not depend on the fonts a PDF
     // carries, so two PDFs of the same page compare by it whatever rewrote their fonts.
     std::optional<Box> inkBox(int page, const Box& window, double dpi = 288) const;
+    // Checks that a line of text starts at (left, top): its ink begins at `left` (within a glyph's
+    // side bearing) and lies within one line below `top`.
+    void expectLineAt(int page, double left, double top) const;
 
 private:
     const poppler::image& rendered(int page, double dpi) const;
