@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -372,7 +373,10 @@ bool PrinterControl::printableAreaAccepted(print::PrintRun& run, const print::Pr
                                            const print::PrintSurface& target) {
     if (!wanted.checks() || !target.ready())
         return true; // the run tells that there is no printer
+    // Every check of the run is laid out once: a second or so for tens of thousands.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const std::optional<print::ItemOutside> outside = run.checkItemsOutside(wanted, target);
+    QGuiApplication::restoreOverrideCursor();
     if (!outside)
         return true;
     const auto* printer = dynamic_cast<const print::PrinterSurface*>(&target);

@@ -194,8 +194,9 @@ TEST_F(RunPagesTest, TheMicrLineOfTheLastCheckOn92mmStockFallsBelowTheArea) {
     // By as much as the MICR line's cell reaches below the area, as the layout placed it.
     RecordingSurface recording(kFaces);
     ASSERT_TRUE(pages.drawPage(0, recording));
+    const std::vector<RecordingSurface::Text> texts = recording.texts();
     const RecordingSurface::Text* lowest = nullptr;
-    for (const auto& text : recording.texts())
+    for (const auto& text : texts)
         if (!lowest || text.y > lowest->y)
             lowest = &text;
     ASSERT_TRUE(lowest);
