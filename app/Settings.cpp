@@ -49,7 +49,25 @@ SettingsRecord SettingsStore::read() {
     settings.plainPaper = flag(setting::kPlainPaper);
     for (std::size_t i = 0; i < settings.aboutLines.size(); ++i)
         settings.aboutLines[i] = record.field(setting::kAboutLines[i]).textOrEmpty();
+    settings.printer = record.field(setting::kPrinter).text();
+    if (settings.printer && settings.printer->empty())
+        settings.printer.reset();
     return settings;
+}
+
+Status SettingsStore::savePrinter(const std::optional<std::string>& printer) {
+    try {
+        db::RecordSet record(*connection_, db::schema::settings());
+        if (!record.hasCurrent())
+            return Status::failure(std::string(kSettingsFileName) + " holds no settings record.");
+        record.edit();
+        record.setField(setting::kPrinter, printer && !printer->empty() ? db::Value(*printer) : db::Value());
+        record.update();
+    } catch (const db::Error& error) {
+        return Status::failure("The printer could not be remembered in " + std::string(kSettingsFileName) +
+                               ": " + error.what());
+    }
+    return {};
 }
 
 Status SettingsStore::writeDelivered(const std::filesystem::path& file) {

@@ -25,6 +25,7 @@ inline constexpr const char* kQuickenCheckStock = "QuickenCheckStock";
 inline constexpr const char* kPrint2Checks = "Print2Checks";
 inline constexpr const char* kPlainPaper = "PlainPaper";
 inline constexpr const char* kAboutLines[] = {"HelpAboutLine1", "HelpAboutLine2", "HelpAboutLine3"};
+inline constexpr const char* kPrinter = "Printer";
 } // namespace setting
 
 // The settings record as read when a screen opens; Null fields stay std::nullopt.
@@ -37,6 +38,8 @@ struct SettingsRecord {
     std::optional<bool> print2Checks;
     std::optional<bool> plainPaper;
     std::array<std::string, 3> aboutLines;
+    // The printer chosen in Printer Setup; std::nullopt: the system's default printer.
+    std::optional<std::string> printer;
 };
 
 // The settings file PC.OVL of a program directory, opened by each screen that needs it.
@@ -51,6 +54,9 @@ public:
     db::Connection& connection() { return *connection_; }
     // Throws db::Error when the record cannot be read.
     SettingsRecord read();
+    // Remembers the printer chosen in Printer Setup for the next start; std::nullopt (or an empty
+    // name) stands for the system's default printer.
+    Status savePrinter(const std::optional<std::string>& printer);
 
 private:
     explicit SettingsStore(std::unique_ptr<db::Connection> connection)

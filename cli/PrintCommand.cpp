@@ -10,9 +10,9 @@
 #include "print/PdfOutput.h"
 #include "print/PdfSurface.h"
 #include "print/PrintRun.h"
+#include "print/forms/CupsPrinters.h"
 #include "print/forms/PrinterSurface.h"
 
-#include <QPrinterInfo>
 #include <algorithm>
 #include <iostream>
 
@@ -111,14 +111,17 @@ int runPrintCommand(const Invocation& invocation) {
         return fail(kNoDatabase, database.message());
 
     std::unique_ptr<print::PrintSurface> chosen;
+    print::PrinterSurface* printer = nullptr;
     if (options.pdf) {
         chosen = std::make_unique<print::PdfSurface>(options.pdf->string());
     } else {
-        if (!QPrinterInfo::availablePrinterNames().contains(QString::fromStdString(*options.printer)))
-            return fail(kOutputUnwritable, "there is no printer queue named " + *options.printer);
-        auto printer = std::make_unique<print::PrinterSurface>();
-        printer->printer().setPrinterName(QString::fromStdString(*options.printer));
-        chosen = std::move(printer);
+        // Before anything is printed: a queue that would not take the jobs marks nothing.
+        if (Status usable = print::cups::checkQueue(*options.printer); !usable)
+            return fail(kOutputUnwritable, usable.message() + ". Nothing was printed.");
+        auto queue = std::make_unique<print::PrinterSurface>(
+            print::PrinterChoice{print::PrinterChoice::Kind::Printer, *options.printer});
+        printer = queue.get();
+        chosen = std::move(queue);
     }
     print::RunOutputs outputs(*chosen);
     // Before anything is written: never over a program file, never into a folder that takes none.
@@ -135,6 +138,13 @@ int runPrintCommand(const Invocation& invocation) {
     }
     CliDialogs dialogs(std::cerr, options.confirm, options.startLabel);
     print::PrintRun run(*database, setup, dialogs);
+    // Nobody is there to choose: the job prints, and the log says what the printer will cut off.
+    if (const auto outside = run.checkItemsOutside(options.selection, outputs.checks()))
+        std::cerr << "velmora print: warning: "
+                  << print::describeItemOutside(*outside, printer ? "the printable area of the printer " +
+                                                                        *options.printer
+                                                                  : std::string("the paper"))
+                  << "\n";
     const print::RunReport report = run.run(options.selection, outputs.checks(), outputs.labels());
     if (report.nothingSelected)
         return kUsage;
@@ -146,6 +156,11 @@ int runPrintCommand(const Invocation& invocation) {
                     "and none is left from an earlier run");
     std::cerr << "velmora print: " << counted(report.checksPrinted, "check") << " and "
               << counted(report.labelsPrinted, "label") << " printed";
+    if (printer && !printer->sentJobs().empty()) {
+        std::cerr << "; sent to the printer " << *options.printer << " as job";
+        for (std::size_t i = 0; i < printer->sentJobs().size(); ++i)
+            std::cerr << (i == 0 ? " " : " and ") << printer->sentJobs()[i];
+    }
     if (report.checksConfirmed || report.labelsConfirmed)
         std::cerr << "; the records were updated";
     else

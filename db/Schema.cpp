@@ -70,6 +70,7 @@ constexpr FieldDef kSettingsFields[] = {
     {"HelpAboutLine1", FieldKind::Text},
     {"HelpAboutLine2", FieldKind::Text},
     {"HelpAboutLine3", FieldKind::Text},
+    {"Printer", FieldKind::Text, 3},
 };
 
 constexpr const char* kSettingsSql = R"sql(CREATE TABLE Properties (
@@ -82,7 +83,8 @@ constexpr const char* kSettingsSql = R"sql(CREATE TABLE Properties (
     PlainPaper INTEGER,
     HelpAboutLine1 TEXT,
     HelpAboutLine2 TEXT,
-    HelpAboutLine3 TEXT
+    HelpAboutLine3 TEXT,
+    Printer TEXT -- the printer chosen in Printer Setup; Null: the system's default printer
 ))sql";
 
 constexpr FieldDef kPasswordFields[] = {{"ENTER", FieldKind::Text}};
@@ -109,9 +111,12 @@ constexpr const char* kCheckNumberIndexSql =
 // Steps that bring a file of an older version up to the next one.
 // 0 -> 1: a file with the right tables but no version stamp yet: nothing to change.
 // 1 -> 2: check databases get the index on the check number.
+// 2 -> 3: the settings record gets the field of the printer chosen in Printer Setup.
 void upgradeStep(Connection& db, int fromVersion) {
     if (fromVersion == 1 && db.hasTable("Account"))
         db.exec(kCheckNumberIndexSql);
+    if (fromVersion == 2 && db.hasTable("Properties") && !db.hasTable("Account"))
+        db.exec(R"sql(ALTER TABLE Properties ADD COLUMN Printer TEXT)sql");
 }
 
 } // namespace
@@ -170,8 +175,10 @@ Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables)
             while (info.step())
                 columns.insert(info.columnText(0));
             std::string missing;
+            const int version = db.userVersion();
             for (const auto& field : table->fields) {
-                if (!columns.count(field.name))
+                // A field of a later version is added by the upgrade below.
+                if (!columns.count(field.name) && field.since <= version)
                     missing += (missing.empty() ? "" : ", ") + std::string(field.name);
             }
             if (!missing.empty())

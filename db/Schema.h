@@ -17,6 +17,7 @@ enum class FieldKind { Counter, Text, Integer, YesNo, Money };
 struct FieldDef {
     const char* name;
     FieldKind kind;
+    int since = 0; // the schema version that added the field
 };
 
 struct TableDef {
@@ -29,7 +30,7 @@ struct TableDef {
 // tests and the checks made on open all come from here.
 namespace schema {
 
-inline constexpr int kVersion = 2;
+inline constexpr int kVersion = 3;
 
 // A check database (.mdb) and the template file: `Account` and its `Properties`.
 const TableDef& account();

@@ -54,39 +54,6 @@ std::int64_t nextCheckNumber(std::int64_t number) {
     return number + 1 > kHighestCheckNumber ? kRestartCheckNumber : number + 1;
 }
 
-db::Filter checksFilter(const PrintSelection& selection) {
-    db::Filter filter;
-    if (selection.once && selection.monthly) {
-        filter.where = "\"Print\" IN (?, ?)";
-        filter.parameters = {option::kOnce, option::kMonthly};
-    } else {
-        filter.where = "\"Print\" = ?";
-        filter.parameters = {selection.once ? option::kOnce : option::kMonthly};
-    }
-    return filter;
-}
-
-// Labels of one-time checks include those already set to don't print.
-db::Filter labelsFilter(const PrintSelection& selection) {
-    db::Filter filter;
-    std::string which;
-    if (selection.onceLabels) {
-        which = "\"Print\" IN (?, ?)";
-        filter.parameters = {option::kOnce, option::kNever};
-    }
-    if (selection.monthlyLabels) {
-        which += which.empty() ? "\"Print\" = ?" : " OR \"Print\" = ?";
-        filter.parameters.emplace_back(option::kMonthly);
-    }
-    filter.where = "\"LabelPrint\" <> 0 AND (" + which + ")";
-    return filter;
-}
-
-std::string recordName(const db::CheckRecord& record) {
-    std::string name = record.check ? "check #" + std::to_string(*record.check) : "the check";
-    return name + " (record " + std::to_string(record.id) + ")";
-}
-
 // "Printed this check as #1234 For $12.5 on 12/6/2026  ": numbers in plain text, no blanks added.
 std::string historyLine(const db::CheckRecord& record, const std::string& today) {
     return "Printed this check as #" + (record.check ? std::to_string(*record.check) : std::string()) +
@@ -223,7 +190,7 @@ PrintRun::CheckJob PrintRun::printChecks(const PrintSelection& selection, PrintS
             if (record.print == option::kMonthly) {
                 record.date = today;
                 if (saveDates && !job.dateFailure) {
-                    step = "saving the date of " + recordName(record);
+                    step = "saving the date of " + checkName(record);
                     try {
                         if (!dates) {
                             dates.emplace(database_.connection());
@@ -363,7 +330,7 @@ Status PrintRun::markChecksPrinted(const PrintSelection& selection, const std::v
             if (next == printed.size() || printed[next].id != record.id)
                 continue; // added since the job was printed: it was not on it
             if (printed[next++].fingerprint != fingerprint(record)) {
-                noteChanged(recordName(record) + " was changed");
+                noteChanged(checkName(record) + " was changed");
                 continue;
             }
             if (changedCount > 0)
@@ -371,14 +338,14 @@ Status PrintRun::markChecksPrinted(const PrintSelection& selection, const std::v
             const std::string comments =
                 historyLine(record, today) + "\r\n" + record.comments.value_or(std::string());
             if (selection.once && record.print == option::kOnce) {
-                step = "setting " + recordName(record) + " to don't print";
+                step = "setting " + checkName(record) + " to don't print";
                 records.edit();
                 records.setField(field::kComments, comments);
                 records.setField(field::kPrint, option::kNever);
                 records.setField(field::kPrinted, today);
                 records.update();
             } else if (selection.monthly && record.print == option::kMonthly) {
-                step = "renumbering " + recordName(record);
+                step = "renumbering " + checkName(record);
                 records.edit();
                 records.setField(field::kPrinted, today);
                 records.setField(field::kComments, comments);
@@ -520,21 +487,29 @@ void PrintRun::runLabels(const PrintSelection& selection, PrintSurface& surface,
     result.labelsConfirmed = true;
 }
 
-std::optional<std::string> PrintRun::start(const PrintSelection& selection, PrintSurface& surface,
-                                           RunReport& result) {
-    if (!selection.any()) {
-        dialogs_.show(
-            {kNothingToDo, kNothingToDoTitle, DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
-        result.nothingSelected = true;
-        return std::nullopt;
-    }
-    surface.SetFontSize(10);
-    surface.SetBold(false);
+bool PrintRun::tellNothingSelected(const PrintSelection& selection, RunReport& result) {
+    if (selection.any())
+        return false;
+    dialogs_.show({kNothingToDo, kNothingToDoTitle, DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
+    result.nothingSelected = true;
+    return true;
+}
+
+void PrintRun::readType() {
     try {
         type_ = database_.readProperties().type();
     } catch (const db::Error&) {
         type_ = db::DatabaseType::Other; // neither draft texts nor a signature line
     }
+}
+
+std::optional<std::string> PrintRun::start(const PrintSelection& selection, PrintSurface& surface,
+                                           RunReport& result) {
+    if (tellNothingSelected(selection, result))
+        return std::nullopt;
+    surface.SetFontSize(10);
+    surface.SetBold(false);
+    readType();
     return chooseTextFont(surface);
 }
 
@@ -585,28 +560,37 @@ RunReport PrintRun::run(const PrintSelection& selection, PrintSurface& checks, P
     return result;
 }
 
-RunReport PrintRun::preview(const PrintSelection& selection, PrintSurface& surface) {
+std::optional<ItemOutside> PrintRun::checkItemsOutside(const PrintSelection& selection,
+                                                       const PrintSurface& surface) {
+    const std::optional<PrintableArea> area = surface.printableArea();
+    if (!selection.checks() || !area)
+        return std::nullopt;
+    readType();
+    try {
+        CheckPages pages(database_, selection, setup_, type_, chooseTextFont(surface));
+        Result<std::optional<ItemOutside>> found = findItemOutside(pages, *area);
+        return found ? found.value() : std::nullopt;
+    } catch (const db::Error&) {
+        return std::nullopt;
+    }
+}
+
+std::unique_ptr<RunPages> PrintRun::preview(const PrintSelection& selection, const PrintSurface& surface) {
     RunReport result;
-    const std::optional<std::string> textFont = start(selection, surface, result);
-    if (!textFont)
-        return result;
-    if (selection.checks()) {
-        const CheckJob job = printChecks(selection, surface, *textFont, false);
-        result.checksPrinted = job.printed;
-        if (job.readFailure)
-            result.problems.push_back(*job.readFailure);
-        surface.NewPage();
+    if (tellNothingSelected(selection, result))
+        return nullptr;
+    readType();
+    const std::string textFont = chooseTextFont(surface);
+    try {
+        return std::make_unique<RunPages>(
+            selection.checks() ? std::make_unique<CheckPages>(database_, selection, setup_, type_, textFont)
+                               : nullptr,
+            selection.labels() ? std::make_unique<LabelPages>(database_, selection, textFont) : nullptr);
+    } catch (const db::Error& error) {
+        tellProblem(result, std::string("The records to show could not be read: ") + error.what(),
+                    "Print Preview");
+        return nullptr;
     }
-    if (selection.labels()) {
-        std::optional<std::string> readFailure;
-        surface.SetFontSize(10);
-        result.labelsPrinted = printLabels(selection, surface, *textFont, 1, readFailure);
-        if (readFailure)
-            result.problems.push_back(*readFailure);
-    }
-    if (Status sent = surface.EndDocument(); !sent)
-        result.problems.push_back(sent.message());
-    return result;
 }
 
 } // namespace velmora::print

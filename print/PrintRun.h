@@ -3,28 +3,19 @@
 #include "app/Dialogs.h"
 #include "db/CheckDatabase.h"
 #include "print/CheckPage.h"
+#include "print/PrintSelection.h"
 #include "print/PrintSurface.h"
+#include "print/RunPages.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace velmora::print {
-
-// What the Print button is asked to print: the four selection boxes of the Printer Control Menu.
-struct PrintSelection {
-    bool once = false;          // checks printed one time
-    bool monthly = false;       // checks printed multiple times
-    bool onceLabels = false;    // labels of one-time (and don't-print) checks
-    bool monthlyLabels = false; // labels of multiple-times checks
-
-    bool checks() const { return once || monthly; }
-    bool labels() const { return onceLabels || monthlyLabels; }
-    bool any() const { return checks() || labels(); }
-};
 
 // How many records each selection box would print, the template check included.
 struct SelectionCounts {
@@ -99,10 +90,17 @@ public:
     // printed; otherwise nothing is marked and the user is told which records changed.
     RunReport run(const PrintSelection& selection, PrintSurface& checks, PrintSurface& labels);
 
-    // The pages the run would print, as one job on `surface`: the checks, then the labels from
-    // label 1 on a new sheet. No message but "nothing selected", no question, no record changed;
-    // recurring checks show today's date without it being saved.
-    RunReport preview(const PrintSelection& selection, PrintSurface& surface);
+    // The pages the run would print on `surface`, each to be drawn on its own: the checks, then the
+    // labels from label 1 on a sheet of their own. No message but "nothing selected" (then null), no
+    // question, no record changed; recurring checks show today's date without it being saved. Null
+    // also when the records cannot be read, after telling the user why.
+    std::unique_ptr<RunPages> preview(const PrintSelection& selection, const PrintSurface& surface);
+
+    // The first item of the checks `selection` would print that lies outside `surface`'s printable
+    // area, found without printing. std::nullopt when all fit, when the surface does not know its
+    // area, or when the checks cannot be read (the run says why when it prints).
+    std::optional<ItemOutside> checkItemsOutside(const PrintSelection& selection,
+                                                 const PrintSurface& surface);
 
     // The answer to the start-label box: empty is label 1; a whole number above 30 starts a new sheet.
     // std::nullopt for anything else (0, signs, letters, fractions).
@@ -126,6 +124,8 @@ private:
     // database type and gives the run's text font.
     std::optional<std::string> start(const PrintSelection& selection, PrintSurface& surface,
                                      RunReport& result);
+    bool tellNothingSelected(const PrintSelection& selection, RunReport& result);
+    void readType();
     CheckJob printChecks(const PrintSelection& selection, PrintSurface& surface, const std::string& textFont,
                          bool saveDates);
     std::int64_t printLabels(const PrintSelection& selection, PrintSurface& surface,

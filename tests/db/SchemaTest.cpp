@@ -45,7 +45,8 @@ TEST(DeliveredFiles, SettingsFileHoldsExactlyTheSettingsTables) {
                                                     {"PlainPaper", "INTEGER"},
                                                     {"HelpAboutLine1", "TEXT"},
                                                     {"HelpAboutLine2", "TEXT"},
-                                                    {"HelpAboutLine3", "TEXT"}}));
+                                                    {"HelpAboutLine3", "TEXT"},
+                                                    {"Printer", "TEXT"}}));
     EXPECT_EQ(columnsOf(db, "A"), (Columns{{"ENTER", "TEXT"}}));
     EXPECT_EQ(columnsOf(db, "BusinessType"), (Columns{{"ID", "INTEGER"}, {"BusinessType", "TEXT"}}));
     EXPECT_EQ(db.userVersion(), schema::kVersion);
