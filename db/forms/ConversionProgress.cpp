@@ -158,7 +158,8 @@ jet::ConversionResult convertWithProgress(const std::filesystem::path& file, jet
         std::jthread worker([&] {
             try {
                 result = jet::convertInPlace(file, kind, options);
-            } catch (const std::exception& error) { // no memory left, most likely; nothing was renamed
+            } catch (const std::exception& error) {
+                // No memory left, most likely; an exception leaving the thread would end the program.
                 result = {};
                 result.status =
                     Status::failure(file.filename().string() + " cannot be converted: " + error.what() + ".");
