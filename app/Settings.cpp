@@ -5,8 +5,15 @@
 #include "db/ErrorText.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
+#include "jet/JetHeader.h"
 
 namespace velmora {
+
+namespace {
+// clang-format off
+constexpr const char* kAccessFile = " is an Access (Jet) file and must be converted before it can be used: start the program, which offers the conversion, or run velmora convert ";
+// clang-format on
+} // namespace
 
 Result<SettingsStore> SettingsStore::open(const std::filesystem::path& programDir) {
     const auto file = programDir / kSettingsFileName;
@@ -22,6 +29,9 @@ Result<SettingsStore> SettingsStore::open(const std::filesystem::path& programDi
             return Result<SettingsStore>::failure("The settings file cannot be used. " + status.message());
         return SettingsStore(std::move(connection));
     } catch (const db::Error& error) {
+        if (jet::isJetFile(file))
+            return Result<SettingsStore>::failure("The settings file " + file.string() + kAccessFile +
+                                                  kSettingsFileName + ".");
         if (auto problem = db::fileProblem(error))
             return Result<SettingsStore>::failure(*problem);
         return Result<SettingsStore>::failure("The settings file " + file.string() +

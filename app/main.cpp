@@ -2,6 +2,7 @@
 #include "app/Session.h"
 #include "app/forms/QtDialogs.h"
 #include "app/forms/ScreenFlow.h"
+#include "app/forms/StartupConversion.h"
 #include "cli/CommandLine.h"
 #include "print/FontRegistry.h"
 
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
         dialogs.show({status.message(), {}, velmora::DialogButtons::Ok, velmora::DialogIcon::Critical});
         return velmora::cli::kProgramDirUnusable;
     }
+    if (!velmora::settingsReadyAtStart(session))
+        return velmora::cli::kProgramDirUnusable; // told why; PC.OVL is as it was
     velmora::ScreenFlow flow(session);
     flow.showPassword();
     return QApplication::exec();

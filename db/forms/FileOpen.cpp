@@ -4,6 +4,8 @@
 #include "app/forms/HelpMenu.h"
 #include "app/forms/ScreenButton.h"
 #include "db/DatabaseFiles.h"
+#include "db/forms/ConversionProgress.h"
+#include "jet/JetHeader.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -122,7 +124,13 @@ void FileOpen::fileOk() {
                                  "No File Selected!");
         return;
     }
-    session_.currentDatabase = selected.front()->text().toStdString();
+    const std::string name = selected.front()->text().toStdString();
+    // Told by its first bytes, not by its name: an Access file is opened once it has been converted.
+    const auto file = session_.programDir / name;
+    if (jet::isJetFile(file) && offerConversion(*session_.dialogs, file, jet::FileKind::CheckDatabase,
+                                                conversionOptions_, {}, this) != ConversionOutcome::Converted)
+        return; // declined, or told why not: the screen stays
+    session_.currentDatabase = name;
     navigator_.showDataEntry();
     close();
 }
