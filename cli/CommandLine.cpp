@@ -2,6 +2,7 @@
 
 #include "app/Product.h"
 #include "cli/ConvertCommand.h"
+#include "cli/ImportOrderCommand.h"
 #include "cli/PrintCommand.h"
 
 #include <algorithm>
@@ -25,6 +26,8 @@ const std::map<std::string, Verb>& verbs() {
     static const std::map<std::string, Verb> table = {
         {"print", {runPrintCommand, "print the selected checks and labels of a check database"}},
         {"convert", {runConvertCommand, "convert Access (Jet) check databases and PC.OVL into SQLite files"}},
+        {"import-order",
+         {runImportOrderCommand, "import an order form from standard input into a new check"}},
     };
     return table;
 }
