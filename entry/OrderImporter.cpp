@@ -223,7 +223,8 @@ std::string orderFormText(std::string_view bytes) {
     return text;
 }
 
-OrderImportReport importOrderForm(CheckEntry& entry, std::string_view clipboard, OrderTarget target) {
+OrderImportReport importOrderForm(CheckEntry& entry, std::string_view clipboard, OrderTarget target,
+                                  const std::function<void()>& valuesSaved) {
     OrderImportReport report;
     Dialogs& dialogs = entry.dialogs();
     if (!entry.isOpen())
@@ -258,21 +259,28 @@ OrderImportReport importOrderForm(CheckEntry& entry, std::string_view clipboard,
             account = value;
         if (!labelAt || value.empty() || holdsNoNumber(field, value))
             continue;
-        if (Status taken = entry.setFieldText(field, value); taken) {
+        if (Status taken = entry.setFieldText(field, value); taken)
             report.fieldsWritten.emplace_back(field);
-        } else {
+        else
+            report.skipped.push_back({row.label, std::move(value), taken.message()});
+    }
+    // What was skipped is told once the check shows what was taken.
+    const auto tellSkipped = [&] {
+        for (const SkippedValue& skipped : report.skipped)
             dialogs.show(
-                {row.label + std::string(" \"") + value + kSkippedValue + taken.message() + kRestImported,
+                {skipped.label + " \"" + skipped.value + kSkippedValue + skipped.reason + kRestImported,
                  {},
                  DialogButtons::Ok,
                  DialogIcon::Exclamation});
-            report.skipped.push_back({row.label, std::move(value), taken.message()});
-        }
-    }
+    };
     if (!entry.save()) {
+        tellSkipped();
         dialogs.show({kValuesNotSaved, {}, DialogButtons::Ok, DialogIcon::Critical});
         return report;
     }
+    if (valuesSaved)
+        valuesSaved();
+    tellSkipped();
 
     std::optional<std::string> bottomRow;
     if (const auto labelAt = findLabel(text, kBottomCheckRow.label))

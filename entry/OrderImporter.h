@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -86,8 +87,11 @@ struct OrderImportReport {
 // Every message goes through the entry's Dialogs: the verification, each value that is skipped
 // because its field cannot hold it (a check number or total cost that is not a number; the rest of
 // the order is imported), and why nothing or not all was saved. Any bytes at all are taken; text
-// longer than kMaxOrderFormBytes is refused whole.
+// longer than kMaxOrderFormBytes is refused whole. `valuesSaved`, when given, is called once the
+// values are saved, before the skipped values and the verification are told, so that a screen shows
+// the check the messages are about.
 [[nodiscard]] OrderImportReport importOrderForm(CheckEntry& entry, std::string_view text,
-                                                OrderTarget target = OrderTarget::CurrentOrNew);
+                                                OrderTarget target = OrderTarget::CurrentOrNew,
+                                                const std::function<void()>& valuesSaved = {});
 
 } // namespace velmora::entry

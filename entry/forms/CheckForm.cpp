@@ -379,8 +379,12 @@ void CheckForm::buildMenus() {
     QAction* paste = menuEntry(file, "Paste", "&Paste Order Form (Order Importer)");
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(paste, &QAction::triggered, this, [this] {
-        // The importer's own messages say how it went; the screen then shows the record it filled.
-        run([&] { (void)importOrderForm(entry_, QGuiApplication::clipboard()->text().toStdString()); });
+        // The importer's own messages say how it went; the screen shows the record it filled before
+        // the verification is told.
+        run([&] {
+            (void)importOrderForm(entry_, QGuiApplication::clipboard()->text().toStdString(),
+                                  OrderTarget::CurrentOrNew, [this] { showRecord(); });
+        });
     });
     connect(menuEntry(file, "MPrint", "Print"), &QAction::triggered, this,
             [this] { leaveTo(&Navigator::showPrinterControl); });

@@ -383,9 +383,14 @@ TEST_F(CheckFormTest, PastingAnOrderFormFromTheClipboardFillsANewCheckOnTheScree
     QGuiApplication::clipboard()->setText(
         QString::fromUtf8(std::string(testing::kOrderForm) + "\r\n" + testing::kCardLines));
 
+    // The screen shows the numbers while the verification is told.
+    std::string routingShown;
+    dialogs.onShow = [&] { routingShown = text("ABA"); };
     QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(dialogs.shownTexts(),
               Strings{"Routing and Account numbers were successfully verified to the Bottom Check Row!"});
+    EXPECT_EQ(routingShown, "123000220");
+    dialogs.onShow = nullptr;
     EXPECT_GT(shownId(), ann);
     EXPECT_EQ(text("Text3"), "Harbor Lane Bakery");
     EXPECT_EQ(text("Text1"), "Maria");
