@@ -2,14 +2,13 @@
 
 #include "app/ProgramDir.h"
 #include "cli/CliDialogs.h"
+#include "cli/Terminal.h"
 #include "cli/VerbSupport.h"
 #include "db/CheckRecord.h"
 #include "entry/CheckEntry.h"
 #include "entry/OrderImporter.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <iterator>
 #include <unistd.h>
@@ -77,27 +76,6 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Im
     return std::nullopt;
 }
 
-// Standard input, up to one byte more than an order form may hold; std::nullopt with the reason in
-// `why` when it cannot be read.
-std::optional<std::string> readStandardInput(std::string& why) {
-    std::string content(entry::kMaxOrderFormBytes + 1, '\0');
-    std::size_t filled = 0;
-    while (filled < content.size()) {
-        const ssize_t got = ::read(STDIN_FILENO, content.data() + filled, content.size() - filled);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            why = std::strerror(errno);
-            return std::nullopt;
-        }
-        if (got == 0)
-            break;
-        filled += static_cast<std::size_t>(got);
-    }
-    content.resize(filled);
-    return content;
-}
-
 } // namespace
 
 int runImportOrderCommand(const Invocation& invocation) {
@@ -122,7 +100,8 @@ int runImportOrderCommand(const Invocation& invocation) {
                     admission.message);
 
     std::string why;
-    const std::optional<std::string> order = readStandardInput(why);
+    // One byte more than an order form may hold tells a longer input from one that fills it exactly.
+    const std::optional<std::string> order = readAtMost(STDIN_FILENO, entry::kMaxOrderFormBytes + 1, why);
     if (!order)
         return fail(kUnreadableOrder, "cannot read the order form from standard input: " + why);
     if (order->size() > entry::kMaxOrderFormBytes)
