@@ -127,7 +127,10 @@ std::size_t appendCharacter(std::string& out, std::string_view text, std::size_t
     return 1;
 }
 
-// The byte at which a label first occurs. A label's first byte always begins a character.
+// The byte at which a label first occurs. A label's first byte always begins a character. The labels
+// hardly repeat their own beginnings, so a search compares a few characters at each place at most and
+// stays linear in the text, also where the text is made of label beginnings (see the order import
+// benchmark).
 std::optional<std::size_t> findLabel(std::string_view text, std::string_view label) {
     const std::size_t at = text.find(label);
     return at == std::string_view::npos ? std::nullopt : std::optional(at);
@@ -223,19 +226,20 @@ std::string orderFormText(std::string_view bytes) {
     return text;
 }
 
-OrderImportReport importOrderForm(CheckEntry& entry, std::string_view clipboard, OrderTarget target,
+OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, OrderTarget target,
                                   const std::function<void()>& valuesSaved) {
     OrderImportReport report;
     Dialogs& dialogs = entry.dialogs();
     if (!entry.isOpen())
         return report;
-    if (clipboard.size() > kMaxOrderFormBytes) {
+    if (order.size() > kMaxOrderFormBytes) {
         dialogs.show({kTooLong, {}, DialogButtons::Ok, DialogIcon::Exclamation});
         return report;
     }
-    const std::string text = orderFormText(clipboard);
+    const std::string text = orderFormText(order);
 
-    // A check that already names its account holder is never written over: the order gets a new one.
+    // A check that names both a business and a first name gets a new check for the order; any other
+    // current check is filled in place.
     const bool named = !entry.field(f::kBusinessName).textOrEmpty().empty() &&
                        !entry.field(f::kFirstName).textOrEmpty().empty();
     if (target == OrderTarget::NewCheck || !entry.hasCurrent() || named) {
