@@ -1,11 +1,11 @@
 #include "cli/PrintCommand.h"
 
-#include "app/Password.h"
 #include "app/ProgramDir.h"
 #include "app/Settings.h"
 #include "cli/CliDialogs.h"
 #include "cli/CommandHelp.h"
 #include "cli/Terminal.h"
+#include "cli/VerbSupport.h"
 #include "db/CheckDatabase.h"
 #include "print/PdfOutput.h"
 #include "print/PdfSurface.h"
@@ -68,10 +68,6 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Pr
     return std::nullopt;
 }
 
-std::string counted(std::int64_t count, const std::string& thing) {
-    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
-}
-
 int fail(int status, const std::string& message) {
     std::cerr << "velmora print: " << message << "\n";
     return status;
@@ -85,27 +81,13 @@ int runPrintCommand(const Invocation& invocation) {
         return usageError(*problem);
 
     const fs::path programDir = invocation.programDir.value_or(defaultProgramDir());
-    auto settings = SettingsStore::open(programDir);
-    if (!settings)
-        return fail(kNoSettings, settings.message());
-    std::string why;
-    const std::optional<std::string> typed = options.passwordFile
-                                                 ? readPasswordFile(options.passwordFile->string(), why)
-                                                 : askPasswordOnTerminal("Velmora password: ");
-    if (!typed)
-        return fail(kNotAllowed,
-                    options.passwordFile
-                        ? "cannot read the password from " + options.passwordFile->string() + ": " + why
-                        : std::string("no terminal to ask for the password; use --password-file"));
-    const Result<PasswordCheck> check = checkPassword(settings->connection(), *typed);
-    if (!check)
-        return fail(kNoSettings, check.message());
-    if (check.value() != PasswordCheck::Matches)
-        return fail(kNotAllowed, "wrong password");
+    Admission admission = admitWithPassword(programDir, options.passwordFile);
+    if (!admission.admitted())
+        return fail(admission.refusal == Admission::Refusal::NoSettings ? kNoSettings : kNotAllowed,
+                    admission.message);
+    auto& settings = admission.settings;
 
-    const fs::path databaseFile = fs::path(options.database).has_parent_path()
-                                      ? fs::path(options.database)
-                                      : programDir / options.database;
+    const fs::path databaseFile = databasePath(programDir, options.database);
     auto database = db::CheckDatabase::open(databaseFile);
     if (!database)
         return fail(kNoDatabase, database.message());
