@@ -2,9 +2,9 @@
 
 #include "app/SettingsStore.h"
 #include "db/DatabaseFiles.h"
+#include "db/JetHeader.h"
 #include "db/Sqlite.h"
 #include "jet/FieldDigest.h"
-#include "jet/JetHeader.h"
 #include "jet/VelmoraMapping.h"
 
 #include <algorithm>
@@ -97,7 +97,7 @@ public:
         , result_(result) {}
 
     Status run(const Planner& planner, const fs::path& output) {
-        const auto header = inspectJetFile(source_);
+        const auto header = db::inspectJetFile(source_);
         if (!header)
             return header.status();
         const auto identity = identify(source_);
