@@ -48,7 +48,7 @@ std::vector<CommandHelp> describeCommands() {
         {.name = "convert",
          .synopses = {"FILE..."},
          .summary = "convert Access (Jet) check databases and PC.OVL into SQLite files",
-         .description = "Converts check databases (NAME.mdb) and the settings file PC.OVL kept as Access 97 to 2003 (Jet) files into Velmora's SQLite files. Each file keeps its name; its original is kept beside it as NAME.jet. A file is converted whole or not at all. Relative names are taken in DIR when given.",
+         .description = "Converts check databases (NAME.mdb) and the settings file PC.OVL kept as Access 97 to 2003 (Jet) files into Velmora's SQLite files. Each file keeps its name; its original is kept beside it with .jet added (Payroll.mdb.jet, PC.OVL.jet). A file is converted whole or not at all. Relative names are taken in DIR when given.",
          .options = {kHelpOption},
          .operands = "FILE...",
          .operandKind = ValueKind::File,
