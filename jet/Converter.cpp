@@ -290,7 +290,8 @@ private:
     std::string failure_;
 };
 
-// The converted file takes the original's name; the original stays, unchanged, under its name with .jet added.
+// The converted file takes the original's name; the original stays, unchanged, under its name with .jet
+// added.
 Status keepOriginalAndReplace(const fs::path& original, const fs::path& converted) {
     const fs::path kept = keptOriginalName(original);
     const std::string name = original.filename().string();
