@@ -392,19 +392,9 @@ void CheckScreen::buildMenus() {
 
     QMenu* search = menuBar()->addMenu("&Search");
     search->setObjectName("SearchMenu");
-    const std::pair<const char*, const char*> searches[] = {
-        {"AllInAccount", "View &All Checks in Database (default)"},
-        {"ViewByName", "By &Business Name"},
-        {"LastName", "By &Last Name"},
-        {"FirstName", "By First &Name"},
-        {"CheckNum", "By &Check Number"},
-        {"AccountNumber", "By A&ccount Number"},
-        {"ByMemoField", "By Memo Field"},
-        {"ByComments", "By Comments"},
-    };
-    for (const auto& [name, text] : searches)
-        connect(menuEntry(search, name, text), &QAction::triggered, this,
-                [this] { notAvailable("Search", true); });
+    for (const SearchEntry& entry : searchEntries())
+        connect(menuEntry(search, entry.control, entry.caption), &QAction::triggered, this,
+                [this, &entry] { run([&] { entry_.search(entry); }); });
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("HelpMenu");
