@@ -20,6 +20,8 @@ public:
     // usable; while one is open, asking for it again raises it instead of opening a second copy.
     virtual void showAbout() = 0;
     virtual void showMicrInformation() = 0;
+    // The export screen, over the data entry screen, which has saved its record first.
+    virtual void showExportFile() = 0;
     // Ends the program at once (Disagree, Exit on the password, selection and creation screens).
     virtual void endProgram() = 0;
     // The exit routine of the data entry screen: a backup copy of the current database when the

@@ -48,7 +48,8 @@ Status checkExportTarget(const fs::path& target, const fs::path& programDir, con
     return {};
 }
 
-Result<std::int64_t> writeExport(const fs::path& database, const ExportFormat& format, const fs::path& target) {
+Result<std::int64_t> writeExport(const fs::path& database, const ExportFormat& format,
+                                 const fs::path& target) {
     const QString name = QString::fromStdString(target.string());
     const auto failed = [&](const std::string& why) {
         return Result<std::int64_t>::failure("The export file " + target.string() +

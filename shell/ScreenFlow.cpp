@@ -11,6 +11,7 @@
 #include "db/forms/FileOpenScreen.h"
 #include "db/forms/PleaseWaitScreen.h"
 #include "entry/forms/CheckScreen.h"
+#include "export/forms/ExportFileScreen.h"
 #include "print/FontCatalog.h"
 #include "print/forms/AlignPrinterScreen.h"
 #include "print/forms/PrinterControlScreen.h"
@@ -131,6 +132,10 @@ void ScreenFlow::showAbout() {
 
 void ScreenFlow::showMicrInformation() {
     showBeside(micrInformation_, [] { return new app::MicrInformationScreen; });
+}
+
+void ScreenFlow::showExportFile() {
+    showBeside(exportFile_, [this] { return new exporting::ExportFileScreen(session_, *session_.dialogs); });
 }
 
 void ScreenFlow::showBeside(QPointer<QWidget>& open, const std::function<QWidget*()>& make) {

@@ -33,6 +33,7 @@ public:
     void showAlignPrinter() override;
     void showAbout() override;
     void showMicrInformation() override;
+    void showExportFile() override;
     void endProgram() override;
     void exitProgram() override;
 
@@ -48,6 +49,7 @@ private:
     QObject lifetime_; // calls queued by the flow die with it
     QPointer<QWidget> about_;
     QPointer<QWidget> micrInformation_;
+    QPointer<QWidget> exportFile_;
 };
 
 } // namespace velmora::shell

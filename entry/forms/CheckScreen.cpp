@@ -368,8 +368,10 @@ QAction* CheckScreen::menuEntry(QMenu* menu, const char* name, const QString& te
 void CheckScreen::buildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("FileMenu");
-    connect(menuEntry(file, "ExportMenu", "&Export"), &QAction::triggered, this,
-            [this] { notAvailable("Export", true); });
+    connect(menuEntry(file, "ExportMenu", "&Export"), &QAction::triggered, this, [this] {
+        if (saveShown())
+            navigator_.showExportFile();
+    });
     connect(menuEntry(file, "MProperties", "&Goto First Check in this Account"), &QAction::triggered, this,
             [this] { run([&] { entry_.gotoFirstCheck(); }); });
     connect(menuEntry(file, "Open", "&Open Another Database"), &QAction::triggered, this,

@@ -28,11 +28,24 @@ protected:
         : database(program.createDatabase("Drafts", db::DatabaseType::Draft)) {
         // The template check as a freshly made database holds it: every exported field Null.
         setCheckFields(database, 1,
-                       {{"BusinessName", nullptr}, {"FirstName", nullptr}, {"LastName", nullptr},
-                        {"Address", nullptr}, {"City", nullptr}, {"State", nullptr}, {"Zip", nullptr},
-                        {"Phone", nullptr}, {"PayTo", nullptr}, {"Check", nullptr}, {"Amount", nullptr},
-                        {"Bank", nullptr}, {"BankCity", nullptr}, {"BankState", nullptr}, {"ABA", nullptr},
-                        {"Account", nullptr}, {"For", nullptr}, {"BusinessType", nullptr}});
+                       {{"BusinessName", nullptr},
+                        {"FirstName", nullptr},
+                        {"LastName", nullptr},
+                        {"Address", nullptr},
+                        {"City", nullptr},
+                        {"State", nullptr},
+                        {"Zip", nullptr},
+                        {"Phone", nullptr},
+                        {"PayTo", nullptr},
+                        {"Check", nullptr},
+                        {"Amount", nullptr},
+                        {"Bank", nullptr},
+                        {"BankCity", nullptr},
+                        {"BankState", nullptr},
+                        {"ABA", nullptr},
+                        {"Account", nullptr},
+                        {"For", nullptr},
+                        {"BusinessType", nullptr}});
     }
 
     Result<std::int64_t> exportAs(const ExportFormat& format) {
@@ -88,19 +101,22 @@ TEST_F(ExportFileTest, EachRecordIsOneLineOfItsFieldsInOrder) {
 
     // A second export, of the other kind, replaces the first entirely.
     ASSERT_EQ(exportAs(CustomerInformationExport()).value(), 4);
-    EXPECT_EQ(contents(target), "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"
-                                R"("Smith, Jones & Co","Ann ""Nan""","Müller","1 Main St","Springfield","IL","62701","555-0100")"
-                                "\r\n"
-                                "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"
-                                "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
+    EXPECT_EQ(
+        contents(target),
+        "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"
+        R"("Smith, Jones & Co","Ann ""Nan""","Müller","1 Main St","Springfield","IL","62701","555-0100")"
+        "\r\n"
+        "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"
+        "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
 }
 
 TEST_F(ExportFileTest, TheMessagesNameTheColumnsOfTheirExport) {
-    EXPECT_EQ(CheckInformationExport().completionMessage(),
-              "Data has been exported to the file EXPORT.TXT in comma delimited format. It is located in the "
-              "Velmora Program directory. Data will appear in the following format:  BusinessName, FirstName, "
-              "LastName, Address, City, State, Zip, Phone, PayTo, Check, Amount, Bank, BankCity, BankState, "
-              "BankRouting, BankAccount, Memo, BusinessType ");
+    EXPECT_EQ(
+        CheckInformationExport().completionMessage(),
+        "Data has been exported to the file EXPORT.TXT in comma delimited format. It is located in the "
+        "Velmora Program directory. Data will appear in the following format:  BusinessName, FirstName, "
+        "LastName, Address, City, State, Zip, Phone, PayTo, Check, Amount, Bank, BankCity, BankState, "
+        "BankRouting, BankAccount, Memo, BusinessType ");
     EXPECT_EQ(CustomerInformationExport().completionMessage(),
               "Data has been exported to the file EXPORT.TXT in comma delimited format. It is located in the "
               "Velmora Program directory.  Data will appear in the following format:  BusinessName, "
@@ -139,8 +155,8 @@ TEST_F(ExportFileTest, AFailedExportLeavesTheEarlierFileAndNamesTheFile) {
 
 TEST_F(ExportFileTest, TheProgramsOwnFilesAreNeverATarget) {
     const fs::path dir = program.dir();
-    for (const fs::path& file : {database.path(), dir / "PC.OVL", dir / "template.ref", dir / "Drafts.bak",
-                                 dir / "Other.MDB", dir})
+    for (const fs::path& file :
+         {database.path(), dir / "PC.OVL", dir / "template.ref", dir / "Drafts.bak", dir / "Other.MDB", dir})
         EXPECT_FALSE(checkExportTarget(file, dir, database.path())) << file;
     EXPECT_TRUE(checkExportTarget(dir / "EXPORT.TXT", dir, database.path()));
     EXPECT_TRUE(checkExportTarget(dir / "customers.csv", dir, database.path()));
