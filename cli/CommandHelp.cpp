@@ -74,7 +74,7 @@ std::vector<CommandHelp> describeCommands() {
              {kExportUsage, "usage error"},
              {kExportNotAllowed, "wrong password, or no way to ask for it"},
              {kExportNoDatabase, "the database is missing or is not a check database"},
-             {kExportUnwritable, "the file cannot be written (an earlier one is left as it was), or is one of the program's own"},
+             {kExportUnwritable, "the file cannot be written (an earlier one stays), or is a program file"},
              {kExportNoSettings, "the settings file PC.OVL is missing or cannot be used"},
          }},
         {.name = "help",

@@ -78,7 +78,8 @@ TEST_F(ExportFileScreenTest, ShowsBothExportsTopToBottomAndIsUsedByKeyboard) {
               std::vector<std::string>{exporting::CheckInformationExport().completionMessage()});
     EXPECT_EQ(dialogs.shown()[0].title, "");
     EXPECT_FALSE(screen.isVisible());
-    EXPECT_NE(contentOf(exportFile).find("\"Smith\",\"\",\"\",\"\",\"\",\"\",\"\",1001,25,"), std::string::npos);
+    EXPECT_NE(contentOf(exportFile).find("\"Smith\",\"\",\"\",\"\",\"\",\"\",\"\",1001,25,"),
+              std::string::npos);
 }
 
 TEST_F(ExportFileScreenTest, AFailedExportIsReportedWithTheFileAndTheScreenStays) {
