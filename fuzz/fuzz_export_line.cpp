@@ -60,6 +60,20 @@ std::optional<std::vector<ReadValue>> readLine(std::string_view line) {
     }
 }
 
+// An optional minus, digits, and at most two decimals of which the last is not a zero.
+bool isPlainDecimal(std::string_view text) {
+    if (text.starts_with('-'))
+        text.remove_prefix(1);
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view decimals = point == std::string_view::npos ? "" : text.substr(point + 1);
+    const auto digits = [](std::string_view part) {
+        return part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    return !whole.empty() && digits(whole) && digits(decimals) && decimals.size() <= 2 &&
+           (point == std::string_view::npos || (!decimals.empty() && !decimals.ends_with('0')));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -96,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case db::FieldText::Kind::Number:
             fuzz::require(!back.quoted && back.text == values[i].text, "a number does not read back");
-            fuzz::require(db::Money::parse(back.text).has_value(), "a number is not plain decimal");
+            fuzz::require(isPlainDecimal(back.text), "a number is not plain decimal");
             break;
         case db::FieldText::Kind::Text:
             fuzz::require(back.quoted && back.text == values[i].text, "a text does not read back");

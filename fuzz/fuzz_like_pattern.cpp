@@ -39,8 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string pattern = *filter.parameters.front().text();
     const bool found = db::likeMatches(field, pattern);
-    fuzz::require(found == db::LikePattern(pattern).matches(field), "the same pattern answers twice differently");
-    fuzz::require(db::likeMatches(typed, "*" + literally(typed) + "*"), "a literal text does not find itself");
+    fuzz::require(found == db::LikePattern(pattern).matches(field),
+                  "the same pattern answers twice differently");
+    fuzz::require(db::likeMatches(typed, "*" + literally(typed) + "*"),
+                  "a literal text does not find itself");
     if (typed.find_first_of("*?#[") == std::string_view::npos && field.find(typed) != std::string_view::npos)
         fuzz::require(found, "a text without pattern characters misses a field that holds it");
     return 0;
