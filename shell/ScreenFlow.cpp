@@ -135,7 +135,8 @@ void ScreenFlow::showMicrInformation() {
 }
 
 void ScreenFlow::showExportFile() {
-    showBeside(exportFile_, [this] { return new exporting::ExportFileScreen(session_, *session_.dialogs); });
+    // Modal, over the middle of the data entry screen, which stands in the middle of the display.
+    present(new exporting::ExportFileScreen(session_, *session_.dialogs));
 }
 
 void ScreenFlow::showBeside(QPointer<QWidget>& open, const std::function<QWidget*()>& make) {

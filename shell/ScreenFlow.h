@@ -49,7 +49,6 @@ private:
     QObject lifetime_; // calls queued by the flow die with it
     QPointer<QWidget> about_;
     QPointer<QWidget> micrInformation_;
-    QPointer<QWidget> exportFile_;
 };
 
 } // namespace velmora::shell
