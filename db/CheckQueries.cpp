@@ -130,12 +130,13 @@ Status forEachCheck(Connection& database, std::span<const std::string_view> fiel
         while (query.step()) {
             for (std::size_t i = 0; i < values.size(); ++i) {
                 const int column = static_cast<int>(i);
+                const Statement::Stored stored = query.storedKind(column);
                 FieldText& value = values[i];
-                if (query.isNull(column)) {
+                if (stored == Statement::Stored::Null) {
                     value = {};
-                } else if (kinds[i] == FieldKind::Text || !query.isNumber(column)) {
+                } else if (kinds[i] == FieldKind::Text || stored == Statement::Stored::Text) {
                     value = {FieldText::Kind::Text, query.columnView(column)};
-                } else if (kinds[i] == FieldKind::Money && query.column(column).isInteger()) {
+                } else if (kinds[i] == FieldKind::Money && stored == Statement::Stored::Integer) {
                     amounts[i] = Money::fromCents(query.columnInt(column)).toShortestText();
                     value = {FieldText::Kind::Number, amounts[i]};
                 } else {

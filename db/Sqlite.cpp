@@ -216,9 +216,17 @@ std::string_view Statement::columnView(int index) const {
                 : std::string_view();
 }
 
-bool Statement::isNumber(int index) const {
-    const int type = sqlite3_column_type(stmt_, index);
-    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+Statement::Stored Statement::storedKind(int index) const {
+    switch (sqlite3_column_type(stmt_, index)) {
+    case SQLITE_NULL:
+        return Stored::Null;
+    case SQLITE_INTEGER:
+        return Stored::Integer;
+    case SQLITE_FLOAT:
+        return Stored::Real;
+    default:
+        return Stored::Text;
+    }
 }
 
 Value Statement::column(int index) const {

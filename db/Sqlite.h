@@ -109,8 +109,8 @@ public:
     std::string columnText(int index) const;
     // The same without a copy, valid until the next step or reset.
     std::string_view columnView(int index) const;
-    // Whether the stored value is a number (an integer or a real).
-    bool isNumber(int index) const;
+    enum class Stored { Null, Integer, Real, Text };
+    Stored storedKind(int index) const;
     // The stored value as it is (integer, real, text; blobs read as text).
     Value column(int index) const;
 

@@ -66,7 +66,10 @@ Result<std::int64_t> writeExport(const fs::path& database, const ExportFormat& f
     if (!file.open(QIODevice::WriteOnly))
         return failed(file.errorString().toStdString() + ".");
 
-    auto opened = db::CheckDatabase::open(database, db::OpenMode::ReadOnly);
+    // Only read, and a failure halfway leaves the earlier file: a damaged page is reported when the
+    // walk meets it, without reading the whole file twice.
+    auto opened =
+        db::CheckDatabase::open(database, db::OpenMode::ReadOnly, db::CheckDatabase::Checked::TablesOnly);
     if (!opened)
         return failed(opened.message());
     std::string chunk;
