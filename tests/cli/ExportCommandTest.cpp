@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace velmora {
 namespace {
@@ -15,13 +14,6 @@ struct Outcome {
     int exitCode = -1;
     std::string errors;
 };
-
-std::string contentOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 // `velmora export` as a script runs it: no display, the password in a file.
 class ExportCommandTest : public ::testing::Test {
@@ -55,15 +47,15 @@ TEST_F(ExportCommandTest, WritesTheExportFileOfTheProgramFolderOrTheFileNamed) {
     Outcome done = velmora({"--db", "Drafts.mdb", "--customers"});
     ASSERT_EQ(done.exitCode, 0) << done.errors;
     EXPECT_EQ(done.errors, "velmora export: 2 records written to " + exportFile.string() + "\n");
-    const std::string customers = contentOf(exportFile);
+    const std::string customers = testing::fileContents(exportFile);
     EXPECT_EQ(customers.rfind(R"("Harbor ""Lane""","",)", 0), 0u) << customers;
     EXPECT_NE(customers.find("\r\n\"\",\"\",\"Smith, Jr.\","), std::string::npos) << customers;
 
     const fs::path elsewhere = program.dir() / "all.csv";
     done = velmora({"--db", "Drafts.mdb", "--all", "--output", QString::fromStdString(elsewhere.string())});
     ASSERT_EQ(done.exitCode, 0) << done.errors;
-    EXPECT_NE(contentOf(elsewhere).find(",12.5,"), std::string::npos);
-    EXPECT_EQ(contentOf(exportFile), customers); // untouched
+    EXPECT_NE(testing::fileContents(elsewhere).find(",12.5,"), std::string::npos);
+    EXPECT_EQ(testing::fileContents(exportFile), customers); // untouched
 }
 
 TEST_F(ExportCommandTest, RefusesWithoutWritingAnything) {

@@ -3,9 +3,7 @@
 #include "support/Fixtures.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace velmora::exporting {
 namespace {
@@ -14,13 +12,6 @@ namespace fs = std::filesystem;
 using db::Money;
 using testing::addCheck;
 using testing::setCheckFields;
-
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 class ExportFileTest : public ::testing::Test {
 protected:
@@ -61,7 +52,7 @@ TEST_F(ExportFileTest, EachRecordIsOneLineOfItsFieldsInOrder) {
     const std::string never18 = R"("","","","","","","","","","","","","","","","","","")"
                                 "\r\n";
     ASSERT_EQ(exportAs(CheckInformationExport()).value(), 1);
-    EXPECT_EQ(contents(target), never18); // only the template, never filled
+    EXPECT_EQ(testing::fileContents(target), never18); // only the template, never filled
 
     addCheck(database, {{"BusinessName", "Smith, Jones & Co"},
                         {"FirstName", "Ann \"Nan\""},
@@ -88,7 +79,7 @@ TEST_F(ExportFileTest, EachRecordIsOneLineOfItsFieldsInOrder) {
     addCheck(database, {{"Amount", Money::fromCents(-7)}});
 
     ASSERT_EQ(exportAs(CheckInformationExport()).value(), 4);
-    EXPECT_EQ(contents(target),
+    EXPECT_EQ(testing::fileContents(target),
               never18 +
                   R"("Smith, Jones & Co","Ann ""Nan""","Müller","1 Main St","Springfield","IL","62701",)"
                   R"("555-0100","Velmora",1001,100,"First Bank","Springfield","IL","123000220",)"
@@ -102,7 +93,7 @@ TEST_F(ExportFileTest, EachRecordIsOneLineOfItsFieldsInOrder) {
     // A second export, of the other kind, replaces the first entirely.
     ASSERT_EQ(exportAs(CustomerInformationExport()).value(), 4);
     EXPECT_EQ(
-        contents(target),
+        testing::fileContents(target),
         "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"
         R"("Smith, Jones & Co","Ann ""Nan""","Müller","1 Main St","Springfield","IL","62701","555-0100")"
         "\r\n"
@@ -127,7 +118,7 @@ TEST_F(ExportFileTest, TheMessagesNameTheColumnsOfTheirExport) {
 
 TEST_F(ExportFileTest, AFailedExportLeavesTheEarlierFileAndNamesTheFile) {
     ASSERT_TRUE(exportAs(CheckInformationExport()));
-    const std::string earlier = contents(target);
+    const std::string earlier = testing::fileContents(target);
     const auto files = testing::filesIn(program.dir());
     addCheck(database, {{"PayTo", "Ann"}});
 
@@ -136,14 +127,14 @@ TEST_F(ExportFileTest, AFailedExportLeavesTheEarlierFileAndNamesTheFile) {
         writeExport(program.dir() / "Missing.mdb", CheckInformationExport(), target);
     ASSERT_FALSE(missing);
     EXPECT_NE(missing.message().find(target.string()), std::string::npos) << missing.message();
-    EXPECT_EQ(contents(target), earlier);
+    EXPECT_EQ(testing::fileContents(target), earlier);
 
     // A file made read-only is kept.
     fs::permissions(target, fs::perms::owner_write, fs::perm_options::remove);
     const Result<std::int64_t> readOnly = exportAs(CheckInformationExport());
     ASSERT_FALSE(readOnly);
     EXPECT_NE(readOnly.message().find("read-only"), std::string::npos) << readOnly.message();
-    EXPECT_EQ(contents(target), earlier);
+    EXPECT_EQ(testing::fileContents(target), earlier);
     fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
 
     const Result<std::int64_t> noFolder =

@@ -11,20 +11,12 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
 using exporting::ExportFileScreen;
-
-std::string contentOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 class ExportFileScreenTest : public ::testing::Test {
 protected:
@@ -78,7 +70,7 @@ TEST_F(ExportFileScreenTest, ShowsBothExportsTopToBottomAndIsUsedByKeyboard) {
               std::vector<std::string>{exporting::CheckInformationExport().completionMessage()});
     EXPECT_EQ(dialogs.shown()[0].title, "");
     EXPECT_FALSE(screen.isVisible());
-    EXPECT_NE(contentOf(exportFile).find("\"Smith\",\"\",\"\",\"\",\"\",\"\",\"\",1001,25,"),
+    EXPECT_NE(testing::fileContents(exportFile).find("\"Smith\",\"\",\"\",\"\",\"\",\"\",\"\",1001,25,"),
               std::string::npos);
 }
 
@@ -93,14 +85,14 @@ TEST_F(ExportFileScreenTest, AFailedExportIsReportedWithTheFileAndTheScreenStays
     EXPECT_NE(dialogs.shown()[0].text.find(exportFile.string()), std::string::npos)
         << dialogs.shown()[0].text;
     EXPECT_TRUE(screen.isVisible());
-    EXPECT_EQ(contentOf(exportFile), "the last good export\r\n");
+    EXPECT_EQ(testing::fileContents(exportFile), "the last good export\r\n");
 
     // Enter presses the default button, the customer export.
     dialogs.clear();
     QTest::keyClick(&screen, Qt::Key_Return);
     EXPECT_EQ(dialogs.shownTexts(),
               std::vector<std::string>{exporting::CustomerInformationExport().completionMessage()});
-    EXPECT_NE(contentOf(exportFile).find("\"\",\"\",\"Smith\",\"\",\"\",\"\",\"\",\"\"\r\n"),
+    EXPECT_NE(testing::fileContents(exportFile).find("\"\",\"\",\"Smith\",\"\",\"\",\"\",\"\",\"\"\r\n"),
               std::string::npos);
 }
 
