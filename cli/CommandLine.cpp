@@ -4,6 +4,7 @@
 #include "cli/CommandHelp.h"
 #include "cli/ConvertCommand.h"
 #include "cli/ExportCommand.h"
+#include "cli/ImportOrderCommand.h"
 #include "cli/PrintCommand.h"
 
 #include <functional>
@@ -23,6 +24,7 @@ const std::map<std::string, VerbHandler, std::less<>>& handlers() {
         {"print", runPrintCommand},
         {"convert", runConvertCommand},
         {"export", runExportCommand},
+        {"import-order", runImportOrderCommand},
     };
     return table;
 }

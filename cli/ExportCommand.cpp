@@ -1,10 +1,8 @@
 #include "cli/ExportCommand.h"
 
-#include "app/Password.h"
 #include "app/ProgramDir.h"
-#include "app/SettingsStore.h"
 #include "cli/CommandHelp.h"
-#include "cli/Terminal.h"
+#include "cli/VerbSupport.h"
 #include "db/CheckDatabase.h"
 #include "export/ExportFile.h"
 
@@ -40,26 +38,19 @@ int runExportCommand(const Invocation& invocation) {
     }
 
     const fs::path programDir = invocation.programDir.value_or(app::defaultProgramDir());
-    auto settings = app::SettingsStore::open(programDir);
-    if (!settings)
-        return fail(kExportNoSettings, settings.message());
-    const std::optional<std::string> passwordFile = parsed->value("--password-file");
-    std::string why;
-    const std::optional<std::string> typed =
-        passwordFile ? readPasswordFile(*passwordFile, why) : askPasswordOnTerminal("Velmora password: ");
-    if (!typed)
-        return fail(kExportNotAllowed,
-                    passwordFile ? "cannot read the password from " + *passwordFile + ": " + why
-                                 : std::string("no terminal to ask for the password; use --password-file"));
-    const Result<app::PasswordCheck> check = app::checkPassword(settings->connection(), *typed);
-    if (!check)
-        return fail(kExportNoSettings, check.message());
-    if (check.value() != app::PasswordCheck::Matches)
-        return fail(kExportNotAllowed, "wrong password");
+    std::optional<fs::path> passwordFile;
+    if (auto file = parsed->value("--password-file"))
+        passwordFile = *file;
+    const Admission admission = admitWithPassword(programDir, passwordFile);
+    if (!admission.admitted())
+        return fail(admission.refusal == Admission::Refusal::NoSettings ? kExportNoSettings
+                                                                        : kExportNotAllowed,
+                    admission.message);
 
-    const fs::path given(*parsed->value("--db"));
-    const fs::path database = given.has_parent_path() ? given : programDir / given;
-    if (auto opened = db::CheckDatabase::open(database, db::OpenMode::ReadOnly); !opened)
+    const fs::path database = databasePath(programDir, *parsed->value("--db"));
+    if (auto opened =
+            db::CheckDatabase::open(database, db::OpenMode::ReadOnly, db::CheckDatabase::Checked::TablesOnly);
+        !opened)
         return fail(kExportNoDatabase, opened.message());
     const fs::path target = parsed->has("--output") ? fs::path(*parsed->value("--output"))
                                                     : exporting::exportFilePath(programDir);
@@ -73,8 +64,8 @@ int runExportCommand(const Invocation& invocation) {
     const Result<std::int64_t> written = exporting::writeExport(database, format, target);
     if (!written)
         return fail(kExportUnwritable, written.message());
-    std::cerr << "velmora export: " << *written << (*written == 1 ? " record" : " records") << " written to "
-              << target.string() << "\n";
+    std::cerr << "velmora export: " << counted(*written, "record") << " written to " << target.string()
+              << "\n";
     return kExported;
 }
 

@@ -1,18 +1,18 @@
 #include "cli/PrintCommand.h"
 
-#include "app/Password.h"
 #include "app/ProgramDir.h"
 #include "app/SettingsStore.h"
 #include "cli/CliDialogs.h"
 #include "cli/CommandHelp.h"
 #include "cli/Terminal.h"
+#include "cli/VerbSupport.h"
 #include "db/CheckDatabase.h"
 #include "print/PdfOutput.h"
 #include "print/PdfSurface.h"
 #include "print/PrintRun.h"
+#include "print/printer/CupsPrinters.h"
 #include "print/printer/PrinterSurface.h"
 
-#include <QPrinterInfo>
 #include <algorithm>
 #include <iostream>
 
@@ -67,10 +67,6 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Pr
     return std::nullopt;
 }
 
-std::string counted(std::int64_t count, const std::string& thing) {
-    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
-}
-
 int fail(int status, const std::string& message) {
     std::cerr << "velmora print: " << message << "\n";
     return status;
@@ -84,40 +80,29 @@ int runPrintCommand(const Invocation& invocation) {
         return usageError(*problem);
 
     const fs::path programDir = invocation.programDir.value_or(app::defaultProgramDir());
-    auto settings = app::SettingsStore::open(programDir);
-    if (!settings)
-        return fail(kNoSettings, settings.message());
-    std::string why;
-    const std::optional<std::string> typed = options.passwordFile
-                                                 ? readPasswordFile(options.passwordFile->string(), why)
-                                                 : askPasswordOnTerminal("Velmora password: ");
-    if (!typed)
-        return fail(kNotAllowed,
-                    options.passwordFile
-                        ? "cannot read the password from " + options.passwordFile->string() + ": " + why
-                        : std::string("no terminal to ask for the password; use --password-file"));
-    const Result<app::PasswordCheck> check = app::checkPassword(settings->connection(), *typed);
-    if (!check)
-        return fail(kNoSettings, check.message());
-    if (check.value() != app::PasswordCheck::Matches)
-        return fail(kNotAllowed, "wrong password");
+    Admission admission = admitWithPassword(programDir, options.passwordFile);
+    if (!admission.admitted())
+        return fail(admission.refusal == Admission::Refusal::NoSettings ? kNoSettings : kNotAllowed,
+                    admission.message);
+    auto& settings = admission.settings;
 
-    const fs::path databaseFile = fs::path(options.database).has_parent_path()
-                                      ? fs::path(options.database)
-                                      : programDir / options.database;
+    const fs::path databaseFile = databasePath(programDir, options.database);
     auto database = db::CheckDatabase::open(databaseFile);
     if (!database)
         return fail(kNoDatabase, database.message());
 
     std::unique_ptr<print::PrintSurface> chosen;
+    print::PrinterSurface* printer = nullptr;
     if (options.pdf) {
         chosen = std::make_unique<print::PdfSurface>(options.pdf->string());
     } else {
-        if (!QPrinterInfo::availablePrinterNames().contains(QString::fromStdString(*options.printer)))
-            return fail(kOutputUnwritable, "there is no printer queue named " + *options.printer);
-        auto printer = std::make_unique<print::PrinterSurface>();
-        printer->printer().setPrinterName(QString::fromStdString(*options.printer));
-        chosen = std::move(printer);
+        // Before anything is printed: a queue that would not take the jobs marks nothing.
+        if (Status usable = print::cups::checkQueue(*options.printer); !usable)
+            return fail(kOutputUnwritable, usable.message() + ". Nothing was printed.");
+        auto queue = std::make_unique<print::PrinterSurface>(
+            print::PrinterChoice{print::PrinterChoice::Kind::Printer, *options.printer});
+        printer = queue.get();
+        chosen = std::move(queue);
     }
     print::RunOutputs outputs(*chosen);
     // Before anything is written: never over a program file, never into a folder that takes none.
@@ -132,6 +117,13 @@ int runPrintCommand(const Invocation& invocation) {
     const print::CheckPageSetup setup = print::CheckPageSetup::fromSettings(*record);
     CliDialogs dialogs(std::cerr, options.confirm, options.startLabel);
     print::PrintRun run(*database, setup, dialogs);
+    // Nobody is there to choose: the job prints, and the log says what the printer will cut off.
+    if (const auto outside = run.checkItemsOutside(options.selection, outputs.checks()))
+        std::cerr << "velmora print: warning: "
+                  << print::describeItemOutside(*outside, printer ? "the printable area of the printer " +
+                                                                        *options.printer
+                                                                  : std::string("the paper"))
+                  << "\n";
     const print::RunReport report = run.run(options.selection, outputs.checks(), outputs.labels());
     if (report.nothingSelected)
         return kUsage;
@@ -143,6 +135,11 @@ int runPrintCommand(const Invocation& invocation) {
             "nothing to print: no record matches the selection; no file was written, and none is left from an earlier run");
     std::cerr << "velmora print: " << counted(report.checksPrinted, "check") << " and "
               << counted(report.labelsPrinted, "label") << " printed";
+    if (printer && !printer->sentJobs().empty()) {
+        std::cerr << "; sent to the printer " << *options.printer << " as job";
+        for (std::size_t i = 0; i < printer->sentJobs().size(); ++i)
+            std::cerr << (i == 0 ? " " : " and ") << printer->sentJobs()[i];
+    }
     if (report.checksConfirmed || report.labelsConfirmed)
         std::cerr << "; the records were updated";
     else

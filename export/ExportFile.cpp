@@ -52,19 +52,20 @@ Result<std::int64_t> writeExport(const fs::path& database, const ExportFormat& f
                                  const fs::path& target) {
     const QString name = QString::fromStdString(target.string());
     const auto failed = [&](const std::string& why) {
+        const bool sentence = !why.empty() && why.back() == '.';
         return Result<std::int64_t>::failure("The export file " + target.string() +
-                                             " could not be written: " + why +
+                                             " could not be written: " + why + (sentence ? "" : ".") +
                                              " An earlier file of that name is left as it was.");
     };
     // A file the user made read-only is kept, though its folder would let it be replaced.
     std::error_code error;
     if (const fs::file_status status = fs::status(target, error);
         fs::is_regular_file(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none)
-        return failed("it is read-only.");
+        return failed("it is read-only");
     // The file first: nothing is read when it cannot be made.
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly))
-        return failed(file.errorString().toStdString() + ".");
+        return failed(file.errorString().toStdString());
 
     // Only read, and a failure halfway leaves the earlier file: a damaged page is reported when the
     // walk meets it, without reading the whole file twice.
@@ -89,7 +90,7 @@ Result<std::int64_t> writeExport(const fs::path& database, const ExportFormat& f
     if (!chunk.empty() && !writeFailed)
         writeFailed = file.write(chunk.data(), static_cast<qint64>(chunk.size())) < 0;
     if (writeFailed || !file.commit())
-        return failed(file.errorString().toStdString() + ".");
+        return failed(file.errorString().toStdString());
     return records;
 }
 

@@ -33,6 +33,11 @@ protected:
 private:
     void print();
     void preview();
+    void printerSetup();
+    // False when an item of the checks would print outside the printer's printable area and the
+    // user chose to align the printer instead (the alignment screen is then open).
+    bool printableAreaAccepted(print::PrintRun& run, const print::PrintSelection& wanted,
+                               const print::PrintSurface& target);
     void leave(bool toAlignment);
     void plainPaperClicked(bool ticked);
     // False (after telling the user) when the options could not be saved.
