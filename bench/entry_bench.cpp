@@ -1,59 +1,17 @@
 // The data entry screen's commands on a check database of 1,000,000 checks, through CheckEntry (what
 // the screen runs for each click): opening, New, Next, Previous, Delete, Save, and the lookup of a
 // repeated check number, which reads the whole table while `Check` has no index.
-#include "db/Sqlite.h"
+#include "LargeCheckDatabase.h"
 #include "entry/CheckEntry.h"
-#include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
 #include <benchmark/benchmark.h>
 
 using namespace velmora;
+using bench::kDatabase;
+using bench::large;
 
 namespace {
-
-constexpr int kRows = 1'000'000;
-constexpr const char* kDatabase = "Big.mdb";
-
-// A program directory holding Big.mdb: a check database with a filled template and 1,000,000
-// filled checks, written in one transaction.
-struct LargeCheckDatabase {
-    testing::ProgramDirFixture program;
-
-    LargeCheckDatabase() {
-        auto database = program.createDatabase("Big", db::DatabaseType::Check);
-        db::Connection& db = database.connection();
-        db::Transaction transaction(db);
-        db.exec(
-            "UPDATE Account SET BusinessName = 'Harbor Lane Bakery', FirstName = 'Maria', LastName = "
-            "'Delgado', Address = '1420 Harbor Lane', City = 'Portland', State = 'OR', Zip = '97209', Bank = "
-            "'First Pacific Bank', BankCity = 'Portland', BankState = 'OR', ABA = '123000220', Account = "
-            "'4471D0921', \"Date\" = '1/2/2024', \"Check\" = 100 WHERE ID = 1");
-        db::Statement insert(
-            db,
-            "INSERT INTO Account (BusinessName, FirstName, LastName, Address, City, State, Zip, Phone, "
-            "PayTo, "
-            "Amount, \"Date\", \"Check\", \"For\", Bank, BankCity, BankState, ABA, Account, Comments, Print, "
-            "LabelPrint, BusinessType) VALUES ('Harbor Lane Bakery', 'Maria', 'Delgado', '1420 Harbor Lane', "
-            "'Portland', 'OR', '97209', '(503) 555-0142', ?, ?, '3/7/2024', ?, 'Monthly supplies', 'First "
-            "Pacific Bank', 'Portland', 'OR', '123000220', '4471D0921', 'Order form of 3/1/2024', ?, 0, "
-            "'Drafts')");
-        for (int i = 0; i < kRows; ++i) {
-            insert.reset();
-            insert.bind(1, "Payee " + std::to_string(i));
-            insert.bind(2, std::int64_t{1000 + i % 90000});
-            insert.bind(3, std::int64_t{101 + i % 999000});
-            insert.bind(4, i % 3 == 0 ? "Monthly" : "Once");
-            insert.run();
-        }
-        transaction.commit();
-    }
-};
-
-LargeCheckDatabase& large() {
-    static LargeCheckDatabase instance;
-    return instance;
-}
 
 struct OpenEntry {
     testing::ScriptedDialogs dialogs;
@@ -131,5 +89,32 @@ void BM_RepeatedCheckNumberLookup(benchmark::State& state) {
         benchmark::DoNotOptimize(open.entry.checkNumberWarning());
 }
 BENCHMARK(BM_RepeatedCheckNumberLookup)->Unit(benchmark::kMillisecond);
+
+// A search runs over the whole table until its first match: a text every check holds shows the first
+// at once, a check number held near the end reads almost every record, and a text none holds reads
+// them all before it says so and shows all checks again.
+void searchFor(benchmark::State& state, const char* control, const char* typed) {
+    OpenEntry open;
+    const entry::SearchEntry* by = nullptr;
+    for (const auto& candidate : entry::searchEntries())
+        by = std::string_view(candidate.control) == control ? &candidate : by;
+    for (auto _ : state) {
+        open.dialogs.queueInput(typed);
+        open.entry.search(*by);
+        benchmark::DoNotOptimize(open.entry.field("PayTo"));
+    }
+}
+void BM_SearchCommonText(benchmark::State& state) {
+    searchFor(state, "LastName", "elgad");
+}
+BENCHMARK(BM_SearchCommonText)->Unit(benchmark::kMillisecond);
+void BM_SearchNumberNearTheEnd(benchmark::State& state) {
+    searchFor(state, "CheckNum", "998999");
+}
+BENCHMARK(BM_SearchNumberNearTheEnd)->Unit(benchmark::kMillisecond);
+void BM_SearchNoMatch(benchmark::State& state) {
+    searchFor(state, "ByMemoField", "Zebra");
+}
+BENCHMARK(BM_SearchNoMatch)->Unit(benchmark::kMillisecond);
 
 } // namespace

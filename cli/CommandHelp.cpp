@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ConvertCommand.h"
+#include "cli/ExportCommand.h"
 #include "cli/ImportOrderCommand.h"
 #include "cli/PrintCommand.h"
 
@@ -74,6 +75,26 @@ std::vector<CommandHelp> describeCommands() {
              {kImportNoDatabase, "the database is missing or is not a check database"},
              {kUnreadableOrder, "standard input could not be read, or holds more than 32 MB"},
              {kImportNoSettings, "the settings file PC.OVL is missing or cannot be used"},
+         }},
+        {.name = "export",
+         .synopses = {"--db NAME.mdb (--all | --customers) [--output FILE] [--password-file FILE]"},
+         .summary = "write the check records of a database to a comma-delimited file",
+         .description = "Writes every check record of a check database, in table order, to EXPORT.TXT in the program folder as the export screen does: one line of comma-delimited values per record, texts in double quotes (a double quote inside doubled), numbers bare, a field never filled as two double quotes, lines ended by CR LF, UTF-8. The file is replaced only by a complete export.",
+         .options = {
+             {.name = "--db", .argument = "NAME.mdb", .kind = ValueKind::Database, .help = "the check database to export: a name in the program folder, or a path"},
+             {.name = "--all", .help = "all check information: BusinessName, FirstName, LastName, Address, City, State, Zip, Phone, PayTo, Check, Amount, Bank, BankCity, BankState, BankRouting, BankAccount, Memo, BusinessType"},
+             {.name = "--customers", .help = "customer information only: BusinessName, FirstName, LastName, Address, City, State, Zip, Phone"},
+             {.name = "--output", .argument = "FILE", .kind = ValueKind::File, .help = "write FILE instead of EXPORT.TXT in the program folder; the program's own files (databases, PC.OVL, template.ref, backups) are refused"},
+             {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},
+             kHelpOption,
+         },
+         .exitStatuses = {
+             {kExported, "exported"},
+             {kExportUsage, "usage error"},
+             {kExportNotAllowed, "wrong password, or no way to ask for it"},
+             {kExportNoDatabase, "the database is missing or is not a check database"},
+             {kExportUnwritable, "the file cannot be written (an earlier one stays), or is a program file"},
+             {kExportNoSettings, "the settings file PC.OVL is missing or cannot be used"},
          }},
         {.name = "help",
          .synopses = {"[COMMAND]"},

@@ -3,6 +3,7 @@
 #include "base/Product.h"
 #include "cli/CommandHelp.h"
 #include "cli/ConvertCommand.h"
+#include "cli/ExportCommand.h"
 #include "cli/ImportOrderCommand.h"
 #include "cli/PrintCommand.h"
 
@@ -22,6 +23,7 @@ const std::map<std::string, VerbHandler, std::less<>>& handlers() {
     static const std::map<std::string, VerbHandler, std::less<>> table = {
         {"print", runPrintCommand},
         {"convert", runConvertCommand},
+        {"export", runExportCommand},
         {"import-order", runImportOrderCommand},
     };
     return table;

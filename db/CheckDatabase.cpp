@@ -15,7 +15,7 @@ constexpr const char* kAccessFile = " is an Access (Jet) database and must be co
 // clang-format on
 } // namespace
 
-Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, OpenMode mode) {
+Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, OpenMode mode, Checked checked) {
     const std::string name = file.filename().string();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec))
@@ -24,7 +24,8 @@ Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, Ope
         auto connection = std::make_unique<Connection>(file, mode);
         // A damaged file is refused here, with how to restore its backup, and not halfway through a
         // print run.
-        connection->requireIntact();
+        if (checked == Checked::WholeFile)
+            connection->requireIntact();
         const TableDef* tables[] = {&schema::account(), &schema::databaseProperties()};
         if (Status status = schema::verifyAndUpgrade(*connection, tables); !status)
             return Result<CheckDatabase>::failure(name + " is not a usable check database. " +

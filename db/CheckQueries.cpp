@@ -126,6 +126,44 @@ Result<std::optional<CheckRecord>> readTemplateCheck(Connection& database) {
     }
 }
 
+Status forEachCheck(Connection& database, std::span<const std::string_view> fields,
+                    const std::function<void(std::span<const FieldText>)>& row) {
+    std::string sql;
+    std::vector<FieldKind> kinds;
+    for (std::string_view name : fields) {
+        const auto& field = schema::account().row(name); // only a field of the table is ever named
+        sql += (sql.empty() ? "SELECT " : ", ") + quoteIdentifier(field.def.name);
+        kinds.push_back(field.def.kind);
+    }
+    sql += " FROM \"Account\" ORDER BY rowid";
+    std::vector<FieldText> values(fields.size());
+    std::vector<std::string> amounts(fields.size()); // the dollars of a money field, kept per row
+    try {
+        Statement query(database, sql);
+        while (query.step()) {
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                const int column = static_cast<int>(i);
+                const Statement::Stored stored = query.storedKind(column);
+                FieldText& value = values[i];
+                if (stored == Statement::Stored::Null) {
+                    value = {};
+                } else if (kinds[i] == FieldKind::Text || stored == Statement::Stored::Text) {
+                    value = {FieldText::Kind::Text, query.columnView(column)};
+                } else if (kinds[i] == FieldKind::Money && stored == Statement::Stored::Integer) {
+                    amounts[i] = Money::fromCents(query.columnInt(column)).toShortestText();
+                    value = {FieldText::Kind::Number, amounts[i]};
+                } else {
+                    value = {FieldText::Kind::Number, query.columnView(column)};
+                }
+            }
+            row(values);
+        }
+    } catch (const Error& error) {
+        return Status::failure(userMessage(error));
+    }
+    return {};
+}
+
 std::string withHistoryLine(const std::string& line, const std::optional<std::string>& comments) {
     return line + "\r\n" + comments.value_or(std::string());
 }

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +70,19 @@ Result<std::optional<std::int64_t>> lastRecordCheckNumber(Connection& database);
 Result<bool> otherCheckHasNumber(Connection& database, std::int64_t number, std::int64_t id);
 // The template check: the first record in table order (std::nullopt when the table is empty).
 Result<std::optional<CheckRecord>> readTemplateCheck(Connection& database);
+
+// A stored value as a text file of records writes it: Null, a text as stored, or a number in plain
+// decimal (an amount in dollars without trailing zeros, "12.5"; a check number as it is).
+struct FieldText {
+    enum class Kind { Null, Text, Number };
+    Kind kind = Kind::Null;
+    std::string_view text;
+};
+// Reads every check record in table order with one statement and hands `row` the values of `fields`
+// (fields of the table, in the order given); the texts live until `row` returns. A number field that
+// holds text gives that text. Stops at the first failure, which says why.
+Status forEachCheck(Connection& database, std::span<const std::string_view> fields,
+                    const std::function<void(std::span<const FieldText>)>& row);
 
 // A printed record's history: `line`, CR LF, then the comments as they were (Null as empty).
 std::string withHistoryLine(const std::string& line, const std::optional<std::string>& comments);

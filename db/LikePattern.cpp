@@ -8,31 +8,35 @@ namespace velmora::db {
 
 namespace {
 
-// Decodes UTF-8 into code points, case-folded; malformed bytes stand for themselves.
+// Decodes UTF-8 into code points, case-folded. A byte that does not begin a whole, well-formed
+// sequence stands for itself as a code point of its own (U+DC80 to U+DCFF, which no decoded text
+// holds), so that it matches only the same byte, wherever it stands in the text or the pattern.
 std::u32string foldedCodePoints(std::string_view text) {
     std::u32string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        char32_t cp = byte;
         std::size_t length = 1;
-        if (byte >= 0xF0 && i + 3 < text.size())
-            cp = byte & 0x07u, length = 4;
-        else if (byte >= 0xE0 && i + 2 < text.size())
-            cp = byte & 0x0Fu, length = 3;
-        else if (byte >= 0xC0 && i + 1 < text.size())
-            cp = byte & 0x1Fu, length = 2;
-        bool valid = true;
-        for (std::size_t k = 1; k < length; ++k) {
+        char32_t cp = byte;
+        char32_t lowest = 0; // the smallest code point a sequence of this length may carry
+        if (byte >= 0xC2 && byte <= 0xDF)
+            length = 2, cp = byte & 0x1Fu, lowest = 0x80;
+        else if (byte >= 0xE0 && byte <= 0xEF)
+            length = 3, cp = byte & 0x0Fu, lowest = 0x800;
+        else if (byte >= 0xF0 && byte <= 0xF4)
+            length = 4, cp = byte & 0x07u, lowest = 0x10000;
+        bool valid = byte < 0x80 || (length > 1 && i + length <= text.size());
+        for (std::size_t k = 1; valid && k < length; ++k) {
             const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = valid && (next & 0xC0u) == 0x80u;
+            valid = (next & 0xC0u) == 0x80u;
             cp = (cp << 6) | (next & 0x3Fu);
         }
+        valid = valid && cp >= lowest && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
         if (!valid) {
-            cp = byte;
+            cp = 0xDC00 + byte;
             length = 1;
         }
-        out.push_back(static_cast<char32_t>(QChar::toCaseFolded(static_cast<char32_t>(cp))));
+        out.push_back(valid ? static_cast<char32_t>(QChar::toCaseFolded(cp)) : cp);
         i += length;
     }
     return out;

@@ -210,6 +210,25 @@ std::string Statement::columnText(int index) const {
                 : std::string();
 }
 
+std::string_view Statement::columnView(int index) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
+    return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, index)))
+                : std::string_view();
+}
+
+Statement::Stored Statement::storedKind(int index) const {
+    switch (sqlite3_column_type(stmt_, index)) {
+    case SQLITE_NULL:
+        return Stored::Null;
+    case SQLITE_INTEGER:
+        return Stored::Integer;
+    case SQLITE_FLOAT:
+        return Stored::Real;
+    default:
+        return Stored::Text;
+    }
+}
+
 Value Statement::column(int index) const {
     switch (sqlite3_column_type(stmt_, index)) {
     case SQLITE_NULL:

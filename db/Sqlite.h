@@ -107,6 +107,10 @@ public:
     bool isNull(int index) const;
     std::int64_t columnInt(int index) const;
     std::string columnText(int index) const;
+    // The same without a copy, valid until the next step or reset.
+    std::string_view columnView(int index) const;
+    enum class Stored { Null, Integer, Real, Text };
+    Stored storedKind(int index) const;
     // The stored value as it is (integer, real, text; blobs read as text).
     Value column(int index) const;
 

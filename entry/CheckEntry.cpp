@@ -358,6 +358,28 @@ void CheckEntry::setFilter(std::optional<db::Filter> filter) {
     refreshOptions();
 }
 
+void CheckEntry::search(const SearchEntry& entry) {
+    if (!entry.field) {
+        setFilter(std::nullopt);
+        return;
+    }
+    if (!isOpen() || !save())
+        return;
+    const std::string typed = dialogs_.input({entry.prompt, {}, {}}).value_or(std::string());
+    bool found = false;
+    const bool searched = guarded("The checks could not be searched.", [&] {
+        records_->requery(db::fieldContains(entry.field, typed));
+        found = records_->hasCurrent();
+    });
+    if (!found) {
+        if (searched)
+            dialogs_.inform(kNoMatches);
+        setFilter(std::nullopt);
+        return;
+    }
+    refreshOptions();
+}
+
 db::Value CheckEntry::field(std::string_view name) const {
     if (!hasCurrent())
         return {};

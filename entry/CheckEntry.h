@@ -6,6 +6,7 @@
 #include "db/RecordSet.h"
 #include "entry/ProductTypes.h"
 #include "entry/RecordOptions.h"
+#include "entry/RecordSearch.h"
 #include "entry/TemplateValues.h"
 
 #include <filesystem>
@@ -52,6 +53,10 @@ public:
     bool save();
     // Replaces the set the screen browses: a filter, or all checks; the first record becomes current.
     void setFilter(std::optional<db::Filter> filter);
+    // An entry of the Search menu: asks for a text and browses the checks whose field holds it,
+    // typed pattern characters acting as patterns (a cancelled question searches for nothing, which
+    // every filled field holds). When no check matches it says so and shows all checks.
+    void search(const SearchEntry& entry);
 
     // The current record, with the typed changes not saved yet. Null without a current record.
     bool hasCurrent() const { return records_ && records_->hasCurrent(); }

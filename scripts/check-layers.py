@@ -30,7 +30,10 @@ NAMESPACES = {
 
 
 def namespace_of(box):
-    return NAMESPACES.get(box, "velmora::" + box.split("/")[0])
+    if box in NAMESPACES:
+        return NAMESPACES[box]
+    subsystem = box.split("/")[0]
+    return NAMESPACES.get(subsystem, "velmora::" + subsystem)
 OWN_LIBRARY = re.compile(r"\bvelmora[\w-]*")
 
 

@@ -12,6 +12,7 @@
 #include "db/forms/FileOpenScreen.h"
 #include "db/forms/PleaseWaitScreen.h"
 #include "entry/forms/CheckScreen.h"
+#include "export/forms/ExportFileScreen.h"
 #include "print/FontCatalog.h"
 #include "print/forms/AlignPrinterScreen.h"
 #include "print/forms/PrinterControlScreen.h"
@@ -132,6 +133,11 @@ void ScreenFlow::showAbout() {
 
 void ScreenFlow::showMicrInformation() {
     showBeside(micrInformation_, [] { return new app::MicrInformationScreen; });
+}
+
+void ScreenFlow::showExportFile() {
+    // Modal, over the middle of the data entry screen, which stands in the middle of the display.
+    present(new exporting::ExportFileScreen(session_, *session_.dialogs));
 }
 
 void ScreenFlow::showBeside(QPointer<QWidget>& open, const std::function<QWidget*()>& make) {

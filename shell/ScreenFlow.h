@@ -38,6 +38,7 @@ public:
     void showAbout() override;
     void showMicrInformation() override;
     void showProgramSetup() override;
+    void showExportFile() override;
     void endProgram() override;
     void exitProgram() override;
 

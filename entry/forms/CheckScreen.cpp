@@ -371,8 +371,10 @@ QAction* CheckScreen::menuEntry(QMenu* menu, const char* name, const QString& te
 void CheckScreen::buildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("FileMenu");
-    connect(menuEntry(file, "ExportMenu", "&Export"), &QAction::triggered, this,
-            [this] { notAvailable("Export", true); });
+    connect(menuEntry(file, "ExportMenu", "&Export"), &QAction::triggered, this, [this] {
+        if (saveShown())
+            navigator_.showExportFile();
+    });
     connect(menuEntry(file, "MProperties", "&Goto First Check in this Account"), &QAction::triggered, this,
             [this] { run([&] { entry_.gotoFirstCheck(); }); });
     connect(menuEntry(file, "Open", "&Open Another Database"), &QAction::triggered, this,
@@ -404,19 +406,9 @@ void CheckScreen::buildMenus() {
 
     QMenu* search = menuBar()->addMenu("&Search");
     search->setObjectName("SearchMenu");
-    const std::pair<const char*, const char*> searches[] = {
-        {"AllInAccount", "View &All Checks in Database (default)"},
-        {"ViewByName", "By &Business Name"},
-        {"LastName", "By &Last Name"},
-        {"FirstName", "By First &Name"},
-        {"CheckNum", "By &Check Number"},
-        {"AccountNumber", "By A&ccount Number"},
-        {"ByMemoField", "By Memo Field"},
-        {"ByComments", "By Comments"},
-    };
-    for (const auto& [name, text] : searches)
-        connect(menuEntry(search, name, text), &QAction::triggered, this,
-                [this] { notAvailable("Search", true); });
+    for (const SearchEntry& entry : searchEntries())
+        connect(menuEntry(search, entry.control, entry.caption), &QAction::triggered, this,
+                [this, &entry] { run([&] { entry_.search(entry); }); });
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("HelpMenu");

@@ -47,6 +47,17 @@ TEST(LikePattern, QuotesAndUnclosedBracketsAreOrdinaryCharacters) {
     EXPECT_FALSE(likeMatches("50xyoff", "50%_off"));
 }
 
+// Text converted from older files may hold bytes that are not UTF-8: each such byte matches only
+// itself, wherever it stands, and never a character it happens to share a value with.
+TEST(LikePattern, BytesThatAreNotUtf8MatchOnlyThemselves) {
+    const std::string cutShort = "\xff\x06\xe1\xaf"; // a three-byte sequence cut short at the end
+    EXPECT_TRUE(likeMatches(cutShort, "*" + cutShort + "*"));
+    EXPECT_TRUE(likeMatches(cutShort + "x", "*" + cutShort + "*"));
+    EXPECT_FALSE(likeMatches("\xe9", "\xc3\xa9"));               // a lone byte E9 is not "é" (U+00E9)
+    EXPECT_FALSE(likeMatches("\xc0\x80", std::string(1, '\0'))); // an overlong sequence is two bytes, not NUL
+    EXPECT_TRUE(likeMatches("\xc0\x80", "??"));
+}
+
 TEST(LikePattern, SqlFunctionMatchesNumbersAsPlainTextAndNullAsNothing) {
     velmora::db::Connection db(":memory:", velmora::db::OpenMode::Create);
     auto eval = [&](const char* sql) {

@@ -162,6 +162,96 @@ TEST_F(CheckEntryTest, NewUnderAFilterNumbersFromTheLastMatchAndStaysInTheSet) {
     EXPECT_EQ(currentId(), added);
 }
 
+// The Search menu's entry of this control.
+const SearchEntry& searchEntry(std::string_view control) {
+    for (const SearchEntry& entry : searchEntries()) {
+        if (entry.control == control)
+            return entry;
+    }
+    throw std::logic_error("no search entry " + std::string(control));
+}
+
+TEST_F(CheckEntryTest, SearchBrowsesTheMatchesAndTypedQuotesOnlyEverMatchText) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
+    const auto obrien = addCheck(*database, {{"Check", 145}, {"LastName", "O'Brien"}});
+    const auto b = addCheck(*database, {{"Check", 455}, {"LastName", ""}});
+    const auto c = addCheck(*database, {{"Check", 4500}, {"LastName", "Smith"}});
+    const auto bracket = addCheck(*database, {{"Check", 1234}, {"LastName", "Smith]"}});
+    const auto unnamed = addCheck(*database, {{"Check", 77}});
+    openEntry();
+    auto search = [&](const char* control, std::optional<std::string> typed) {
+        dialogs.clear();
+        dialogs.queueInput(std::move(typed));
+        entry.search(searchEntry(control));
+    };
+    auto browse = [&] {
+        std::vector<std::int64_t> ids{currentId()};
+        for (entry.next(); dialogs.shown().empty(); entry.next())
+            ids.push_back(currentId());
+        return ids;
+    };
+
+    search("CheckNum", "45");
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.asked()[0].prompt, searchEntry("CheckNum").prompt);
+    EXPECT_EQ(dialogs.asked()[0].title, "");
+    EXPECT_EQ(browse(), (std::vector<std::int64_t>{obrien, b, c}));
+    EXPECT_EQ(dialogs.shownTexts(), std::vector<std::string>{kLastMessage});
+
+    // A quote is text to find, never part of the statement.
+    search("LastName", "'");
+    EXPECT_EQ(browse(), std::vector<std::int64_t>{obrien});
+    search("LastName", "]");
+    EXPECT_EQ(browse(), std::vector<std::int64_t>{bracket});
+    search("LastName", "' OR 1=1 --");
+    EXPECT_EQ(dialogs.shownTexts(), std::vector<std::string>{kNoMatches});
+    EXPECT_EQ(currentId(), 1); // then all checks, from the first
+    EXPECT_EQ(entry.records()->recordCount(), 6);
+
+    // The pattern characters act as patterns; a cancelled question leaves out only the unfilled.
+    search("LastName", "Sm?th");
+    EXPECT_EQ(browse(), (std::vector<std::int64_t>{c, bracket}));
+    search("CheckNum", "4#0");
+    EXPECT_EQ(browse(), std::vector<std::int64_t>{c});
+    search("LastName", std::nullopt);
+    EXPECT_EQ(browse(), (std::vector<std::int64_t>{obrien, b, c, bracket}));
+    EXPECT_NE(unnamed, 0);
+
+    search("AllInAccount", "ignored");
+    EXPECT_TRUE(dialogs.asked().empty());
+    EXPECT_EQ(entry.records()->recordCount(), 6);
+}
+
+TEST_F(CheckEntryTest, NewAndDeleteWorkWithinASearch) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
+    const auto smith = addCheck(*database, {{"LastName", "Smith"}, {"Check", 300}});
+    addCheck(*database, {{"LastName", "Jones"}, {"Check", 900}});
+    openEntry();
+    dialogs.queueInput("smi");
+    entry.search(searchEntry("LastName"));
+    ASSERT_EQ(currentId(), smith);
+    // A typed change is saved before the search runs.
+    dialogs.queueInput("JON");
+    ASSERT_TRUE(entry.setFieldText("FirstName", "Ann"));
+    entry.search(searchEntry("LastName"));
+    EXPECT_EQ(readCheck(*database, smith).firstName, "Ann");
+    EXPECT_EQ(text("LastName"), "Jones");
+    dialogs.queueInput("smi");
+    entry.search(searchEntry("LastName"));
+
+    entry.newCheck(); // numbered from the last match; stays in the set though it does not match
+    EXPECT_EQ(entry.field("Check").integer(), 301);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    entry.deleteCheck();
+    EXPECT_EQ(currentId(), smith);
+    dialogs.clear();
+    entry.next();
+    EXPECT_EQ(dialogs.shownTexts(), std::vector<std::string>{kLastMessage});
+    EXPECT_EQ(currentId(), smith);
+}
+
 TEST_F(CheckEntryTest, NextAndPreviousStopAtTheEndsWithTheirMessages) {
     create(DatabaseType::Draft);
     setCheckFields(*database, 1, {{"PayTo", "Velmora"}});

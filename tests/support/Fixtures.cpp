@@ -4,6 +4,8 @@
 #include "db/DatabaseFiles.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace velmora::testing {
@@ -46,6 +48,13 @@ db::CheckRecord readCheck(db::CheckDatabase& database, std::int64_t id) {
     if (!records.moveTo(id))
         throw std::runtime_error("no record " + std::to_string(id));
     return db::CheckRecord::read(records);
+}
+
+std::string fileContents(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
 }
 
 std::vector<std::string> filesIn(const std::filesystem::path& dir) {

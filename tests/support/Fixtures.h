@@ -33,6 +33,9 @@ void setCheckFields(db::CheckDatabase& database, std::int64_t id, FieldValues fi
 // Reads the record with this ID.
 db::CheckRecord readCheck(db::CheckDatabase& database, std::int64_t id);
 
+// A file's bytes, as they are ("" for a file that cannot be read).
+std::string fileContents(const std::filesystem::path& file);
+
 // The names of the files in a folder, sorted.
 std::vector<std::string> filesIn(const std::filesystem::path& dir);
 

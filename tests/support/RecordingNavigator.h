@@ -21,6 +21,7 @@ public:
     void showAbout() override { calls.push_back("About"); }
     void showMicrInformation() override { calls.push_back("MicrInformation"); }
     void showProgramSetup() override { calls.push_back("ProgramSetup"); }
+    void showExportFile() override { calls.push_back("ExportFile"); }
     void endProgram() override { calls.push_back("endProgram"); }
     void exitProgram() override { calls.push_back("exitProgram"); }
 

@@ -348,6 +348,42 @@ TEST_F(CheckScreenTest, MenusHoldTheirEntriesInOrder) {
     EXPECT_EQ(navigator.calls, Strings{"FileOpen"});
 }
 
+TEST_F(CheckScreenTest, SearchEntriesShowTheMatchesAndExportSavesFirst) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    const auto a = addCheck(*database, {{"PayTo", "Ann"}, {"Check", 145}});
+    addCheck(*database, {{"PayTo", "Bob"}, {"Check", 300}});
+    const auto c = addCheck(*database, {{"PayTo", "Cy"}, {"Check", 4500}});
+    open();
+    Strings captions;
+    for (QAction* action : child<QMenu>("SearchMenu")->actions())
+        captions.push_back(action->text().toStdString());
+    EXPECT_EQ(captions, (Strings{"View &All Checks in Database (default)", "By &Business Name",
+                                 "By &Last Name", "By First &Name", "By &Check Number", "By A&ccount Number",
+                                 "By Memo Field", "By Comments"}));
+
+    dialogs.clear();
+    dialogs.queueInput("45");
+    choose("CheckNum");
+    EXPECT_EQ(shownId(), a);
+    EXPECT_EQ(text("PayToOrderOf"), "Ann");
+    click("Next");
+    EXPECT_EQ(shownId(), c);
+    EXPECT_EQ(text("CheckNumber"), "4500");
+
+    dialogs.queueInput("' OR 1=1 --");
+    choose("ViewByName");
+    EXPECT_EQ(dialogs.shownTexts(), Strings{"There were no matches - please try again"});
+    EXPECT_EQ(shownId(), 1);
+    EXPECT_EQ(text("PayToOrderOf"), "Velmora");
+
+    // Export: what was typed is saved before the export screen opens over this one.
+    type("PayToOrderOf", "Velmora Inc.");
+    choose("ExportMenu");
+    EXPECT_EQ(navigator.calls, Strings{"ExportFile"});
+    EXPECT_EQ(readCheck(*database, 1).payTo, "Velmora Inc.");
+    EXPECT_TRUE(form->isVisible());
+}
+
 TEST_F(CheckScreenTest, PastingAnOrderFormFromTheClipboardFillsANewCheckOnTheScreen) {
     create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
     const auto ann = addCheck(*database, {{"BusinessName", "Acme"}, {"FirstName", "Ann"}, {"Check", 1500}});
