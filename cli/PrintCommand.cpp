@@ -1,18 +1,11 @@
 #include "cli/PrintCommand.h"
 
-#include "app/Password.h"
-#include "app/ProgramDir.h"
-#include "app/SettingsStore.h"
 #include "cli/CliDialogs.h"
 #include "cli/CommandHelp.h"
-#include "cli/Terminal.h"
-#include "db/CheckDatabase.h"
+#include "cli/PrintAccess.h"
 #include "print/PdfOutput.h"
-#include "print/PdfSurface.h"
 #include "print/PrintRun.h"
-#include "print/printer/PrinterSurface.h"
 
-#include <QPrinterInfo>
 #include <algorithm>
 #include <iostream>
 
@@ -71,11 +64,6 @@ std::string counted(std::int64_t count, const std::string& thing) {
     return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
 }
 
-int fail(int status, const std::string& message) {
-    std::cerr << "velmora print: " << message << "\n";
-    return status;
-}
-
 } // namespace
 
 int runPrintCommand(const Invocation& invocation) {
@@ -83,62 +71,33 @@ int runPrintCommand(const Invocation& invocation) {
     if (auto problem = parseOptions(invocation.arguments, options))
         return usageError(*problem);
 
-    const fs::path programDir = invocation.programDir.value_or(app::defaultProgramDir());
-    auto settings = app::SettingsStore::open(programDir);
-    if (!settings)
-        return fail(kNoSettings, settings.message());
-    std::string why;
-    const std::optional<std::string> typed = options.passwordFile
-                                                 ? readPasswordFile(options.passwordFile->string(), why)
-                                                 : askPasswordOnTerminal("Velmora password: ");
-    if (!typed)
-        return fail(kNotAllowed,
-                    options.passwordFile
-                        ? "cannot read the password from " + options.passwordFile->string() + ": " + why
-                        : std::string("no terminal to ask for the password; use --password-file"));
-    const Result<app::PasswordCheck> check = app::checkPassword(settings->connection(), *typed);
-    if (!check)
-        return fail(kNoSettings, check.message());
-    if (check.value() != app::PasswordCheck::Matches)
-        return fail(kNotAllowed, "wrong password");
-
-    const fs::path databaseFile = fs::path(options.database).has_parent_path()
-                                      ? fs::path(options.database)
-                                      : programDir / options.database;
-    auto database = db::CheckDatabase::open(databaseFile);
-    if (!database)
-        return fail(kNoDatabase, database.message());
-
-    std::unique_ptr<print::PrintSurface> chosen;
-    if (options.pdf) {
-        chosen = std::make_unique<print::PdfSurface>(options.pdf->string());
-    } else {
-        if (!QPrinterInfo::availablePrinterNames().contains(QString::fromStdString(*options.printer)))
-            return fail(kOutputUnwritable, "there is no printer queue named " + *options.printer);
-        auto printer = std::make_unique<print::PrinterSurface>();
-        printer->printer().setPrinterName(QString::fromStdString(*options.printer));
-        chosen = std::move(printer);
-    }
-    print::RunOutputs outputs(*chosen);
+    PrintAccess access("print", invocation);
+    if (int status = access.openSettings(true, options.passwordFile))
+        return status;
+    if (int status = access.openDatabase(options.database))
+        return status;
+    if (int status = access.chooseOutput(options.pdf, options.printer))
+        return status;
+    print::RunOutputs outputs(access.output());
     // Before anything is written: never over a program file, never into a folder that takes none.
-    if (Status usable =
-            outputs.check(programDir, databaseFile, options.selection.checks(), options.selection.labels());
+    if (Status usable = outputs.check(access.programDir(), access.databaseFile(), options.selection.checks(),
+                                      options.selection.labels());
         !usable)
-        return fail(kOutputUnwritable, usable.message());
+        return access.fail(kOutputUnwritable, usable.message());
 
-    const Result<db::SettingsRecord> record = settings->read();
+    const Result<db::SettingsRecord> record = access.settings().read();
     if (!record)
-        return fail(kNoSettings, record.message());
+        return access.fail(kNoSettings, record.message());
     const print::CheckPageSetup setup = print::CheckPageSetup::fromSettings(*record);
-    CliDialogs dialogs(std::cerr, options.confirm, options.startLabel);
-    print::PrintRun run(*database, setup, dialogs);
+    CliDialogs dialogs(std::cerr, options.confirm, {options.startLabel});
+    print::PrintRun run(access.database(), setup, dialogs);
     const print::RunReport report = run.run(options.selection, outputs.checks(), outputs.labels());
     if (report.nothingSelected)
         return kUsage;
     if (report.busy)
         return kDatabaseBusy;
     if (report.nothingToPrint())
-        return fail(
+        return access.fail(
             kNothingToPrint,
             "nothing to print: no record matches the selection; no file was written, and none is left from an earlier run");
     std::cerr << "velmora print: " << counted(report.checksPrinted, "check") << " and "

@@ -8,28 +8,16 @@ namespace {
 
 using db::CheckRecord;
 using Row = LayoutRow<CheckRecord>;
+using rows::bankCityLine;
 using rows::cityLine;
 using rows::fieldText;
 using rows::labelledText;
+using rows::nameLine;
 using rows::orEmpty;
 
 constexpr char kPhonePrefix[] = "PH: ";
 constexpr char kPayToPrefix[] = "PAY TO THE ORDER OF:  ";
 constexpr char kMemoPrefix[] = "For: ";
-
-bool nameLine(const CheckRecord& r, Items& items) {
-    if (!r.firstName && !r.lastName)
-        return false;
-    items.emplace_back(orEmpty(r.firstName) + " " + orEmpty(r.lastName));
-    return true;
-}
-
-bool bankCityLine(const CheckRecord& r, Items& items) {
-    if (!r.bankState)
-        return false;
-    items.emplace_back(orEmpty(r.bankCity) + ", " + rows::printable(*r.bankState));
-    return true;
-}
 
 bool amountBox(const CheckRecord& r, Items& items) {
     items.emplace_back(std::string("**$"));

@@ -47,4 +47,20 @@ inline bool cityLine(const CheckRecord& r, Items& items) {
     return true;
 }
 
+// "First Last", a Null part as empty text; no line when both are Null.
+inline bool nameLine(const CheckRecord& r, Items& items) {
+    if (!r.firstName && !r.lastName)
+        return false;
+    items.emplace_back(orEmpty(r.firstName) + " " + orEmpty(r.lastName));
+    return true;
+}
+
+// "Bank City, ST". The line belongs to the bank's state.
+inline bool bankCityLine(const CheckRecord& r, Items& items) {
+    if (!r.bankState)
+        return false;
+    items.emplace_back(orEmpty(r.bankCity) + ", " + printable(*r.bankState));
+    return true;
+}
+
 } // namespace velmora::print::rows

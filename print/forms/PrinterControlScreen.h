@@ -5,8 +5,10 @@
 #include "base/Session.h"
 #include "db/CheckDatabase.h"
 #include "print/PrintRun.h"
+#include "print/StockProducts.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <optional>
 
 class QCheckBox;
@@ -39,7 +41,13 @@ private:
     bool saveSettings();
     print::PrintSelection selection() const;
     std::optional<print::CheckPageSetup> pageSetup();
-    void notAvailable(const QString& caption);
+    // The settings record with the options on the screen saved into it; std::nullopt (after telling
+    // the user) when they cannot be saved or read.
+    std::optional<db::SettingsRecord> stockSettings();
+    void printStock(print::StockKind kind);
+    void previewStock(print::StockKind kind);
+    // A print preview of the pages `draw` lays out.
+    void showPreview(const std::function<void(print::PrintSurface&)>& draw);
     print::PrintSurface& surface();
 
     Session& session_;
