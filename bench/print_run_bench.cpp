@@ -168,19 +168,7 @@ void BM_BlankChecksToPdf(benchmark::State& state) {
     const std::int64_t count = state.range(0);
     testing::ProgramDirFixture dir;
     db::CheckDatabase database = dir.createDatabase("Stock", db::DatabaseType::Check);
-    testing::setCheckFields(database, 1,
-                            {{f::kBusinessName, "Harbor Lane Bakery"},
-                             {f::kFirstName, "Maria"},
-                             {f::kLastName, "Okafor"},
-                             {f::kAddress, "12 Quay Street"},
-                             {f::kCity, "Portland"},
-                             {f::kState, "ME"},
-                             {f::kZip, "04101"},
-                             {f::kBank, "Casco Savings"},
-                             {f::kBankCity, "Portland"},
-                             {f::kBankState, "ME"},
-                             {f::kAba, "211274450"},
-                             {f::kAccount, "40021977"}});
+    testing::fillTemplateCheck(database);
     print::CheckPageSetup setup;
     setup.horizontalStart = 525;
     setup.verticalStart = 200;

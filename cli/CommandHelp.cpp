@@ -37,13 +37,13 @@ CommandHelp stockCommand(const char* name, const char* summary, const char* desc
         .options = std::move(options),
         .exitStatuses = {
             {kPrinted, "printed"},
-            {kRunFailed, "the first check could not be read, or its history line could not be written"},
-            {kUsage, "usage error: a missing option, or a count or starting number that is not one"},
+            {kRunFailed, "the first check could not be read, or the history line was not written"},
+            {kUsage, "usage error, or a count or starting number that is not a number"},
             {kNotAllowed, "wrong password, or no way to ask for it"},
             {kNoDatabase, "the database is missing or cannot be opened"},
             {kOutputUnwritable, "the output cannot be written or sent (no history line was written)"},
             {kNoSettings, "the settings file PC.OVL is missing or cannot be used"},
-            {kRefused, "refused before printing: a draft database, a first check without a business or first name, 92mm stock for Quicken(tm) checks, or a large count not confirmed"},
+            {kRefused, "refused: draft database, empty first check, 92mm stock, count not confirmed"},
         }};
 }
 // clang-format on

@@ -12,7 +12,6 @@ namespace velmora::print {
 namespace {
 
 using testing::PdfProbe;
-namespace f = db::field;
 
 // Twips from the printable origin to points from the paper's corner (a quarter inch margin).
 double paperPoints(double twips) {
@@ -23,20 +22,7 @@ class StockPdfTest : public ::testing::Test {
 protected:
     StockPdfTest()
         : database(program.createDatabase("Payroll", db::DatabaseType::Check)) {
-        testing::setCheckFields(database, 1,
-                                {{f::kBusinessName, "Harbor Lane Bakery"},
-                                 {f::kFirstName, "Maria"},
-                                 {f::kLastName, "Okafor"},
-                                 {f::kAddress, "12 Quay Street"},
-                                 {f::kCity, "Portland"},
-                                 {f::kState, "ME"},
-                                 {f::kZip, "04101"},
-                                 {f::kPhone, "207-555-0142"},
-                                 {f::kBank, "Casco Savings"},
-                                 {f::kBankCity, "Portland"},
-                                 {f::kBankState, "ME"},
-                                 {f::kAba, "211274450"},
-                                 {f::kAccount, "40021977"}});
+        testing::fillTemplateCheck(database);
         setup.horizontalStart = 525;
         setup.verticalStart = 200;
         setup.stock88mm = true;

@@ -23,21 +23,8 @@ protected:
         setup.verticalStart = 200;
         setup.stock88mm = true;
         database.emplace(program.createDatabase("Payroll", DatabaseType::Check));
-        testing::setCheckFields(*database, 1,
-                                {{f::kBusinessName, "Harbor Lane Bakery"},
-                                 {f::kFirstName, "Maria"},
-                                 {f::kLastName, "Okafor"},
-                                 {f::kAddress, "12 Quay Street"},
-                                 {f::kCity, "Portland"},
-                                 {f::kState, "ME"},
-                                 {f::kZip, "04101"},
-                                 {f::kPhone, "207-555-0142"},
-                                 {f::kBank, "Casco Savings"},
-                                 {f::kBankCity, "Portland"},
-                                 {f::kBankState, "ME"},
-                                 {f::kAba, "211274450"},
-                                 {f::kAccount, "40021977"},
-                                 {f::kComments, "old"}});
+        testing::fillTemplateCheck(*database);
+        testing::setCheckFields(*database, 1, {{f::kComments, "old"}});
     }
     ~StockProductsTest() override { Clock::setToday(std::nullopt); }
 

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace velmora {
@@ -61,6 +62,22 @@ protected:
         auto screen = std::make_unique<print::AlignPrinterScreen>(session, navigator);
         EXPECT_TRUE(screen->load());
         return screen;
+    }
+
+    // The pages of the print preview that `open` brings up on `screen`, which is then closed; -1 when
+    // none came up.
+    static int previewPages(QWidget& screen, const std::function<void()>& open) {
+        int pages = -1;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = screen.findChild<QPrintPreviewDialog*>("PrintPreview");
+            if (!dialog)
+                return;
+            if (auto* view = dialog->findChild<QPrintPreviewWidget*>())
+                pages = view->pageCount();
+            dialog->reject();
+        });
+        open();
+        return pages;
     }
 
     testing::ProgramDirFixture programDir;
@@ -123,17 +140,7 @@ TEST_F(PrinterScreensTest, EveryBlankStockEntryPrintsItsProductOrPreviewsIt) {
     dialogs.clear();
     dialogs.queueInput("4");
     dialogs.queueInput("10");
-    int pages = -1;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = screen->findChild<QPrintPreviewDialog*>("PrintPreview");
-        if (!dialog)
-            return;
-        if (auto* view = dialog->findChild<QPrintPreviewWidget*>())
-            pages = view->pageCount();
-        dialog->reject();
-    });
-    child<QAction>(*screen, "BlankCehcksPreview")->trigger();
-    EXPECT_EQ(pages, 2);
+    EXPECT_EQ(previewPages(*screen, [&] { child<QAction>(*screen, "BlankCehcksPreview")->trigger(); }), 2);
     EXPECT_EQ(dialogs.asked().size(), 2u);
     EXPECT_TRUE(dialogs.shown().empty()) << "no load-stock message";
     EXPECT_EQ(testing::readCheck(database, 1).comments, history);
@@ -185,17 +192,8 @@ TEST_F(PrinterScreensTest, PreviewShowsThePagesAndChangesNoRecord) {
     auto screen = openControl();
     QTest::mouseClick(child<QCheckBox>(*screen, "Once"), Qt::LeftButton);
     QTest::mouseClick(child<QCheckBox>(*screen, "Monthly"), Qt::LeftButton);
-    int pages = -1;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = screen->findChild<QPrintPreviewDialog*>("PrintPreview");
-        if (!dialog)
-            return;
-        if (auto* view = dialog->findChild<QPrintPreviewWidget*>())
-            pages = view->pageCount();
-        dialog->reject();
-    });
-    click(*screen, "PreviewButton");
-    EXPECT_EQ(pages, 2); // four checks, three to a page
+    EXPECT_EQ(previewPages(*screen, [&] { click(*screen, "PreviewButton"); }),
+              2); // four checks, three to a page
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_TRUE(navigator.calls.empty());
     EXPECT_EQ(testing::readCheck(database, monthly).date, "1/1/2020");
