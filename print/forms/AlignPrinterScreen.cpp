@@ -1,5 +1,6 @@
 #include "print/forms/AlignPrinterScreen.h"
 
+#include "print/PrintJob.h"
 #include "print/TestPage.h"
 #include "print/printer/ProgramPrinter.h"
 #include "widgets/ScreenButton.h"
@@ -182,8 +183,9 @@ void AlignPrinterScreen::printTestPage() {
     if (printed)
         printed = print::printTestPage(on, setup);
     if (!printed)
-        session_.dialogs->show({"The test page could not be printed: " + printed.message(), "Nothing printed",
-                                DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+        session_.dialogs->show({"The test page could not be printed: " + sentence(printed.message()),
+                                "Nothing printed", DialogButtons::Ok, DialogIcon::Critical,
+                                DialogAnswer::Ok});
 }
 
 AlignPrinterScreen::Outcome AlignPrinterScreen::ok() {
