@@ -3,9 +3,16 @@
 #include "app/Password.h"
 #include "db/DatabaseFiles.h"
 #include "db/ErrorText.h"
+#include "db/JetHeader.h"
 #include "db/RecordSet.h"
 
 namespace velmora::app {
+
+namespace {
+// clang-format off
+constexpr const char* kAccessFile = " is an Access (Jet) file and must be converted before it can be used: start the program, which offers the conversion, or run velmora convert ";
+// clang-format on
+} // namespace
 
 Result<SettingsStore> SettingsStore::open(const std::filesystem::path& programDir) {
     const auto file = programDir / kSettingsFileName;
@@ -21,6 +28,9 @@ Result<SettingsStore> SettingsStore::open(const std::filesystem::path& programDi
             return Result<SettingsStore>::failure("The settings file cannot be used. " + status.message());
         return SettingsStore(std::move(connection));
     } catch (const db::Error& error) {
+        if (db::isJetFile(file))
+            return Result<SettingsStore>::failure("The settings file " + file.string() + kAccessFile +
+                                                  kSettingsFileName + ".");
         if (auto problem = db::fileProblem(error))
             return Result<SettingsStore>::failure(*problem);
         return Result<SettingsStore>::failure("The settings file " + file.string() +

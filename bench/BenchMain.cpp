@@ -1,13 +1,14 @@
-// The main of every benchmark program: the core needs a QGuiApplication (font metrics, PDF output)
-// on the offscreen platform, with the program's own fonts registered as at start-up.
+// The main of every benchmark program: the core needs a QGuiApplication (font metrics, PDF output),
+// the screens a QApplication, on the offscreen platform, with the program's own fonts registered as
+// at start-up.
 #include "print/FontRegistry.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <benchmark/benchmark.h>
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     velmora::print::registerBundledFonts();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ConvertCommand.h"
+#include "cli/ImportOrderCommand.h"
 #include "cli/PrintCommand.h"
 
 #include <algorithm>
@@ -102,7 +103,7 @@ std::vector<CommandHelp> describeCommands() {
         {.name = "convert",
          .synopses = {"FILE..."},
          .summary = "convert Access (Jet) check databases and PC.OVL into SQLite files",
-         .description = "Converts check databases (NAME.mdb) and the settings file PC.OVL kept as Access 97 to 2003 (Jet) files into Velmora's SQLite files. Each file keeps its name; its original is kept beside it as NAME.jet. A file is converted whole or not at all. Relative names are taken in DIR when given.",
+         .description = "Converts check databases (NAME.mdb) and the settings file PC.OVL kept as Access 97 to 2003 (Jet) files into Velmora's SQLite files. Each file keeps its name; its original is kept beside it with .jet added (Payroll.mdb.jet, PC.OVL.jet). A file is converted whole or not at all. Relative names are taken in DIR when given.",
          .options = {kHelpOption},
          .operands = "FILE...",
          .operandKind = ValueKind::File,
@@ -110,6 +111,24 @@ std::vector<CommandHelp> describeCommands() {
              {kAllConverted, "every file converted, or needed no conversion"},
              {kSomeFailed, "a file could not be converted (it is left as it was)"},
              {kConvertUsage, "usage error: no file named, or an unknown option"},
+         }},
+        {.name = "import-order",
+         .synopses = {"--db NAME.mdb [--password-file FILE] < order.txt"},
+         .summary = "import an order form from standard input into a new check",
+         .description = "Imports one order form (lines of \"Label: value\") from standard input into a new check of the database, as File - Paste Order Form does on the data entry screen. The verification of the routing and account numbers and every value that was not imported are told on standard error.",
+         .options = {
+             {.name = "--db", .argument = "NAME.mdb", .kind = ValueKind::Database, .help = "the check database to import into: a name in the program folder, or a path"},
+             {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},
+             kHelpOption,
+         },
+         .exitStatuses = {
+             {kImported, "the order is in a new check (some values may be skipped or unverified)"},
+             {kNotWritten, "no check could be made, or the order could not be saved into it"},
+             {kImportUsage, "usage error, or standard input is a terminal"},
+             {kImportNotAllowed, "wrong password, or no way to ask for it"},
+             {kImportNoDatabase, "the database is missing or is not a check database"},
+             {kUnreadableOrder, "standard input could not be read, or holds more than 32 MB"},
+             {kImportNoSettings, "the settings file PC.OVL is missing or cannot be used"},
          }},
         {.name = "help",
          .synopses = {"[COMMAND]"},

@@ -3,6 +3,7 @@
 #include "base/Product.h"
 #include "cli/CommandHelp.h"
 #include "cli/ConvertCommand.h"
+#include "cli/ImportOrderCommand.h"
 #include "cli/PrintCommand.h"
 #include "cli/StockCommand.h"
 
@@ -27,6 +28,7 @@ const std::map<std::string, VerbHandler, std::less<>>& handlers() {
         {"quicken-voucher", runQuickenVoucherCommand},
         {"test-page", runTestPageCommand},
         {"convert", runConvertCommand},
+        {"import-order", runImportOrderCommand},
     };
     return table;
 }

@@ -1,8 +1,8 @@
 #include "cli/ConvertCommand.h"
 
 #include "cli/CommandHelp.h"
+#include "db/JetHeader.h"
 #include "jet/Converter.h"
-#include "jet/JetHeader.h"
 
 #include <iostream>
 
@@ -25,7 +25,7 @@ bool convertOne(const fs::path& file) {
         std::cout << name << ": there is no such file.\n";
         return false;
     }
-    if (jet::isSqliteFile(file)) {
+    if (db::isSqliteFile(file)) {
         std::cout << name << ": already a SQLite file; left as it is.\n";
         return true;
     }

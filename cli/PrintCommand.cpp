@@ -1,10 +1,17 @@
 #include "cli/PrintCommand.h"
 
+#include "app/ProgramDir.h"
+#include "app/SettingsStore.h"
 #include "cli/CliDialogs.h"
 #include "cli/CommandHelp.h"
-#include "cli/PrintAccess.h"
+#include "cli/Terminal.h"
+#include "cli/VerbSupport.h"
+#include "db/CheckDatabase.h"
 #include "print/PdfOutput.h"
+#include "print/PdfSurface.h"
 #include "print/PrintRun.h"
+#include "print/printer/CupsPrinters.h"
+#include "print/printer/PrinterSurface.h"
 
 #include <algorithm>
 #include <iostream>
@@ -60,8 +67,9 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Pr
     return std::nullopt;
 }
 
-std::string counted(std::int64_t count, const std::string& thing) {
-    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+int fail(int status, const std::string& message) {
+    std::cerr << "velmora print: " << message << "\n";
+    return status;
 }
 
 } // namespace
@@ -71,37 +79,67 @@ int runPrintCommand(const Invocation& invocation) {
     if (auto problem = parseOptions(invocation.arguments, options))
         return usageError(*problem);
 
-    PrintAccess access("print", invocation);
-    if (int status = access.openSettings(true, options.passwordFile))
-        return status;
-    if (int status = access.openDatabase(options.database))
-        return status;
-    if (int status = access.chooseOutput(options.pdf, options.printer))
-        return status;
-    print::RunOutputs outputs(access.output());
-    // Before anything is written: never over a program file, never into a folder that takes none.
-    if (Status usable = outputs.check(access.programDir(), access.databaseFile(), options.selection.checks(),
-                                      options.selection.labels());
-        !usable)
-        return access.fail(kOutputUnwritable, usable.message());
+    const fs::path programDir = invocation.programDir.value_or(app::defaultProgramDir());
+    Admission admission = admitWithPassword(programDir, options.passwordFile);
+    if (!admission.admitted())
+        return fail(admission.refusal == Admission::Refusal::NoSettings ? kNoSettings : kNotAllowed,
+                    admission.message);
+    auto& settings = admission.settings;
 
-    const Result<db::SettingsRecord> record = access.settings().read();
+    const fs::path databaseFile = databasePath(programDir, options.database);
+    auto database = db::CheckDatabase::open(databaseFile);
+    if (!database)
+        return fail(kNoDatabase, database.message());
+
+    std::unique_ptr<print::PrintSurface> chosen;
+    print::PrinterSurface* printer = nullptr;
+    if (options.pdf) {
+        chosen = std::make_unique<print::PdfSurface>(options.pdf->string());
+    } else {
+        // Before anything is printed: a queue that would not take the jobs marks nothing.
+        if (Status usable = print::cups::checkQueue(*options.printer); !usable)
+            return fail(kOutputUnwritable, usable.message() + ". Nothing was printed.");
+        auto queue = std::make_unique<print::PrinterSurface>(
+            print::PrinterChoice{print::PrinterChoice::Kind::Printer, *options.printer});
+        printer = queue.get();
+        chosen = std::move(queue);
+    }
+    print::RunOutputs outputs(*chosen);
+    // Before anything is written: never over a program file, never into a folder that takes none.
+    if (Status usable =
+            outputs.check(programDir, databaseFile, options.selection.checks(), options.selection.labels());
+        !usable)
+        return fail(kOutputUnwritable, usable.message());
+
+    const Result<db::SettingsRecord> record = settings->read();
     if (!record)
-        return access.fail(kNoSettings, record.message());
+        return fail(kNoSettings, record.message());
     const print::CheckPageSetup setup = print::CheckPageSetup::fromSettings(*record);
     CliDialogs dialogs(std::cerr, options.confirm, {options.startLabel});
-    print::PrintRun run(access.database(), setup, dialogs);
+    print::PrintRun run(*database, setup, dialogs);
+    // Nobody is there to choose: the job prints, and the log says what the printer will cut off.
+    if (const auto outside = run.checkItemsOutside(options.selection, outputs.checks()))
+        std::cerr << "velmora print: warning: "
+                  << print::describeItemOutside(*outside, printer ? "the printable area of the printer " +
+                                                                        *options.printer
+                                                                  : std::string("the paper"))
+                  << "\n";
     const print::RunReport report = run.run(options.selection, outputs.checks(), outputs.labels());
     if (report.nothingSelected)
         return kUsage;
     if (report.busy)
         return kDatabaseBusy;
     if (report.nothingToPrint())
-        return access.fail(
+        return fail(
             kNothingToPrint,
             "nothing to print: no record matches the selection; no file was written, and none is left from an earlier run");
     std::cerr << "velmora print: " << counted(report.checksPrinted, "check") << " and "
               << counted(report.labelsPrinted, "label") << " printed";
+    if (printer && !printer->sentJobs().empty()) {
+        std::cerr << "; sent to the printer " << *options.printer << " as job";
+        for (std::size_t i = 0; i < printer->sentJobs().size(); ++i)
+            std::cerr << (i == 0 ? " " : " and ") << printer->sentJobs()[i];
+    }
     if (report.checksConfirmed || report.labelsConfirmed)
         std::cerr << "; the records were updated";
     else

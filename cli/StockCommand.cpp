@@ -1,12 +1,16 @@
 #include "cli/StockCommand.h"
 
+#include "app/ProgramDir.h"
 #include "cli/CliDialogs.h"
 #include "cli/CommandHelp.h"
-#include "cli/PrintAccess.h"
 #include "cli/PrintCommand.h"
+#include "cli/VerbSupport.h"
 #include "print/PdfOutput.h"
+#include "print/PdfSurface.h"
 #include "print/StockProducts.h"
 #include "print/TestPage.h"
+#include "print/printer/CupsPrinters.h"
+#include "print/printer/PrinterSurface.h"
 
 #include <iostream>
 
@@ -62,6 +66,24 @@ std::optional<std::string> parseOptions(const CommandHelp& help, const std::vect
     return std::nullopt;
 }
 
+int fail(const char* verb, int status, const std::string& message) {
+    std::cerr << "velmora " << verb << ": " << message << "\n";
+    return status;
+}
+
+// The PDF file or the printer queue the options name; null (after telling why) when the queue would
+// not take the job.
+std::unique_ptr<print::PrintSurface> chooseOutput(const char* verb, const StockOptions& options) {
+    if (options.pdf)
+        return std::make_unique<print::PdfSurface>(options.pdf->string());
+    if (Status usable = print::cups::checkQueue(*options.printer); !usable) {
+        fail(verb, kOutputUnwritable, usable.message() + ". Nothing was printed.");
+        return nullptr;
+    }
+    return std::make_unique<print::PrinterSurface>(
+        print::PrinterChoice{print::PrinterChoice::Kind::Printer, *options.printer});
+}
+
 int runStock(const char* verb, print::StockKind kind, const Invocation& invocation) {
     const CommandHelp& help = *findCommandHelp(verb);
     const print::StockProduct& product = print::stockProduct(kind);
@@ -70,23 +92,27 @@ int runStock(const char* verb, print::StockKind kind, const Invocation& invocati
                                     product.historyOpening ? Takes::NumberedItems : Takes::Items, options))
         return usageError(help, *problem);
 
-    PrintAccess access(verb, invocation);
-    if (int status = access.openSettings(true, options.passwordFile))
-        return status;
-    if (int status = access.openDatabase(options.database))
-        return status;
-    if (int status = access.chooseOutput(options.pdf, options.printer))
-        return status;
-    print::RunOutputs outputs(access.output());
-    if (Status usable = outputs.check(access.programDir(), access.databaseFile(), true, false); !usable)
-        return access.fail(kOutputUnwritable, usable.message());
-    const Result<db::SettingsRecord> record = access.settings().read();
+    const fs::path programDir = invocation.programDir.value_or(app::defaultProgramDir());
+    Admission admission = admitWithPassword(programDir, options.passwordFile);
+    if (!admission.admitted())
+        return fail(verb, admission.refusal == Admission::Refusal::NoSettings ? kNoSettings : kNotAllowed,
+                    admission.message);
+    const fs::path databaseFile = databasePath(programDir, options.database);
+    auto database = db::CheckDatabase::open(databaseFile);
+    if (!database)
+        return fail(verb, kNoDatabase, database.message());
+    const std::unique_ptr<print::PrintSurface> output = chooseOutput(verb, options);
+    if (!output)
+        return kOutputUnwritable;
+    print::RunOutputs outputs(*output);
+    if (Status usable = outputs.check(programDir, databaseFile, true, false); !usable)
+        return fail(verb, kOutputUnwritable, usable.message());
+    const Result<db::SettingsRecord> record = admission.settings->read();
     if (!record)
-        return access.fail(kNoSettings, record.message());
+        return fail(verb, kNoSettings, record.message());
 
     CliDialogs dialogs(std::cerr, options.confirm, {options.count, options.start});
-    const print::JobReport report =
-        print::runStock(product, access.database(), *record, outputs.checks(), dialogs);
+    const print::JobReport report = print::runStock(product, *database, *record, outputs.checks(), dialogs);
     if (report.start != print::PrintJob::Start::Print)
         return report.outputFailed ? kOutputUnwritable : kRefused;
     std::cerr << "velmora " << verb << ": " << report.printed << " " << product.name << " printed";
@@ -122,25 +148,26 @@ int runTestPageCommand(const Invocation& invocation) {
     StockOptions options;
     if (auto problem = parseOptions(help, invocation.arguments, Takes::Page, options))
         return usageError(help, *problem);
-    PrintAccess access("test-page", invocation);
+    const fs::path programDir = invocation.programDir.value_or(app::defaultProgramDir());
     // The page shows no record of any database: no password is asked.
-    if (int status = access.openSettings(false, std::nullopt))
-        return status;
-    if (int status = access.chooseOutput(options.pdf, options.printer))
-        return status;
+    auto settings = app::SettingsStore::open(programDir);
+    if (!settings)
+        return fail("test-page", kNoSettings, settings.message());
     if (options.pdf) {
-        if (Status usable = print::checkOutputFile(*options.pdf, access.programDir(), access.programDir());
-            !usable)
-            return access.fail(kOutputUnwritable, usable.message());
+        if (Status usable = print::checkOutputFile(*options.pdf, programDir, programDir); !usable)
+            return fail("test-page", kOutputUnwritable, usable.message());
     }
-    const Result<db::SettingsRecord> record = access.settings().read();
+    const std::unique_ptr<print::PrintSurface> output = chooseOutput("test-page", options);
+    if (!output)
+        return kOutputUnwritable;
+    const Result<db::SettingsRecord> record = settings->read();
     if (!record)
-        return access.fail(kNoSettings, record.message());
-    Status printed = access.output().ready();
+        return fail("test-page", kNoSettings, record.message());
+    Status printed = output->ready();
     if (printed)
-        printed = print::printTestPage(access.output(), print::CheckPageSetup::fromSettings(*record));
+        printed = print::printTestPage(*output, print::CheckPageSetup::fromSettings(*record));
     if (!printed)
-        return access.fail(kOutputUnwritable, printed.message());
+        return fail("test-page", kOutputUnwritable, printed.message());
     std::cerr << "velmora test-page: the alignment test page was printed\n";
     return kPrinted;
 }

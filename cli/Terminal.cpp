@@ -1,5 +1,6 @@
 #include "cli/Terminal.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -96,17 +97,12 @@ std::optional<std::string> askPasswordOnTerminal(const std::string& prompt) {
     return line;
 }
 
-std::optional<std::string> readPasswordFile(const std::string& file, std::string& why) {
-    const FileDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0) {
-        why = std::strerror(errno);
-        return std::nullopt;
-    }
-    // One byte more than the limit tells a longer file from one that fills it exactly.
-    std::string content(kMaxPasswordFileBytes + 1, '\0');
-    std::size_t filled = 0;
-    while (filled < content.size()) {
-        const ssize_t got = ::read(in.get(), content.data() + filled, content.size() - filled);
+std::optional<std::string> readAtMost(int fd, std::size_t bytes, std::string& why) {
+    // In pieces, so that a short input takes no more memory than it needs.
+    std::string content;
+    std::array<char, 65536> piece;
+    while (content.size() < bytes) {
+        const ssize_t got = ::read(fd, piece.data(), std::min(piece.size(), bytes - content.size()));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -115,9 +111,23 @@ std::optional<std::string> readPasswordFile(const std::string& file, std::string
         }
         if (got == 0)
             break;
-        filled += static_cast<std::size_t>(got);
+        content.append(piece.data(), static_cast<std::size_t>(got));
     }
-    content.resize(filled);
+    return content;
+}
+
+std::optional<std::string> readPasswordFile(const std::string& file, std::string& why) {
+    const FileDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) {
+        why = std::strerror(errno);
+        return std::nullopt;
+    }
+    // One byte more than the limit tells a longer file from one that fills it exactly.
+    const std::optional<std::string> read = readAtMost(in.get(), kMaxPasswordFileBytes + 1, why);
+    if (!read)
+        return std::nullopt;
+    const std::string& content = *read;
+    const std::size_t filled = content.size();
     const std::size_t end = content.find('\n');
     if (end == std::string::npos && filled > kMaxPasswordFileBytes) {
         why = "its first line is longer than " + std::to_string(kMaxPasswordFileBytes) + " bytes";

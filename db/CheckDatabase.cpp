@@ -1,6 +1,7 @@
 #include "db/CheckDatabase.h"
 
 #include "db/ErrorText.h"
+#include "db/JetHeader.h"
 #include "db/RecordSet.h"
 
 #include <sqlite3.h>
@@ -10,6 +11,7 @@ namespace velmora::db {
 namespace {
 // clang-format off
 constexpr const char* kNotAFileOfOurs = " is not a usable check database: it is damaged, or it is not a file of this program. ";
+constexpr const char* kAccessFile = " is an Access (Jet) database and must be converted before it can be used: choose it on the selection screen, which offers the conversion, or run velmora convert ";
 // clang-format on
 } // namespace
 
@@ -29,6 +31,8 @@ Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, Ope
                                                   status.message());
         return CheckDatabase(std::move(connection));
     } catch (const Error& error) {
+        if ((error.code() & 0xff) == SQLITE_NOTADB && db::isJetFile(file))
+            return Result<CheckDatabase>::failure(name + kAccessFile + name + ".");
         if ((error.code() & 0xff) == SQLITE_NOTADB)
             return Result<CheckDatabase>::failure(name + kNotAFileOfOurs + restoreAdvice(file));
         // A file that is in use, unwritable or damaged is not the wrong kind of file: say what it is.

@@ -34,6 +34,19 @@ Filter fieldContains(std::string_view field, std::string_view text) {
     return {"jet_like(" + quoteIdentifier(row.def.name) + ", ?)", {"*" + std::string(text) + "*"}};
 }
 
+std::optional<std::int64_t> recordIdAt(Connection& database, const Filter& filter, std::int64_t position) {
+    // The filter's placeholders come first; the offset is bound after them.
+    Statement query(database, "SELECT \"ID\" FROM \"Account\" WHERE (" + filter.where +
+                                  ") ORDER BY \"ID\" LIMIT 1 OFFSET ?");
+    int index = 1;
+    for (const Value& parameter : filter.parameters)
+        query.bind(index++, parameter);
+    query.bind(index, position);
+    if (!query.step())
+        return std::nullopt;
+    return query.columnInt(0);
+}
+
 Result<SelectionCounts> countSelections(Connection& database) {
     try {
         Statement query(database, "SELECT total(\"Print\" = ?1), total(\"Print\" = ?2), "

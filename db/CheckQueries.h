@@ -33,6 +33,10 @@ Filter labelsToPrint(bool onceLabels, bool monthlyLabels);
 // meaning. A Null field matches nothing.
 Filter fieldContains(std::string_view field, std::string_view text);
 
+// The ID of the record at `position` (from 0) among those of `filter`, in table order; std::nullopt
+// past the last. A page of a preview starts there. Throws db::Error as a record set does.
+std::optional<std::int64_t> recordIdAt(Connection& database, const Filter& filter, std::int64_t position);
+
 // How many records each selection of the Printer Control Menu takes, the template check included.
 struct SelectionCounts {
     std::int64_t once = 0;

@@ -17,6 +17,7 @@ const RecordTable<SettingsRecord>& settings() {
         {{s::kAboutLine1,        FieldKind::Text},                                                   &R::aboutLine1,        "Velmora check and draft printing"},
         {{s::kAboutLine2,        FieldKind::Text},                                                   &R::aboutLine2,        "Prints checks, drafts, labels and blank stock"},
         {{s::kAboutLine3,        FieldKind::Text},                                                   &R::aboutLine3,        "with an E-13B MICR line."},
+        {{s::kPrinter,           FieldKind::Text,    "the printer chosen in Printer Setup; Null: the system's default printer", {}, 3}, &R::printer},
     });
     // clang-format on
     return table;

@@ -22,6 +22,7 @@ inline constexpr const char* kPlainPaper = "PlainPaper";
 inline constexpr const char* kAboutLine1 = "HelpAboutLine1";
 inline constexpr const char* kAboutLine2 = "HelpAboutLine2";
 inline constexpr const char* kAboutLine3 = "HelpAboutLine3";
+inline constexpr const char* kPrinter = "Printer";
 // The program password (table `A`).
 inline constexpr const char* kPassword = "ENTER";
 // The product types (table `BusinessType`).
@@ -39,6 +40,8 @@ struct SettingsRecord {
     std::optional<bool> print2Checks;
     std::optional<bool> plainPaper;
     std::optional<std::string> aboutLine1, aboutLine2, aboutLine3;
+    // The printer chosen in Printer Setup; Null (or empty): the system's default printer.
+    std::optional<std::string> printer;
 
     // The three About-box lines, a Null line empty.
     std::array<std::string, 3> aboutLines() const {

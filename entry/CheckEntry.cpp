@@ -223,16 +223,17 @@ bool CheckEntry::resolveConflict(const db::ConflictError& conflict) {
     return true;
 }
 
-void CheckEntry::newCheck() {
+bool CheckEntry::newCheck() {
     if (!isOpen() || !save())
-        return;
+        return false;
     SkipOnError steps;
+    bool committed = false;
     {
         // A file that another program holds locked cannot take a new check at all: say so and stop.
         std::optional<db::Transaction> transaction;
         if (!guarded("The new check could not be made.",
                      [&] { transaction.emplace(database_->connection()); }))
-            return;
+            return false;
         steps([&] { records_->requery(); });
         steps.note(loadTemplate());
         std::optional<std::int64_t> lastNumber;
@@ -268,11 +269,15 @@ void CheckEntry::newCheck() {
         // it again, and the screen would be held on a record that does not exist.
         if (!added)
             records_->cancelUpdate();
-        steps([&] { transaction->commit(); });
+        steps([&] {
+            transaction->commit();
+            committed = added;
+        });
     }
     refreshOptions();
     if (steps.firstError())
         report("The new check could not be made completely.", *steps.firstError());
+    return committed;
 }
 
 void CheckEntry::next() {

@@ -39,8 +39,8 @@ public:
     void close();
     bool isOpen() const { return records_ != nullptr; }
 
-    // The commands of the screen.
-    void newCheck();
+    // The commands of the screen. New returns whether a new check was added and is current.
+    bool newCheck();
     void next();
     void previous();
     void gotoFirstCheck();
@@ -69,6 +69,7 @@ public:
     const TemplateValues& templateValues() const { return template_; }
     const std::string& windowTitle() const { return title_; }
     const std::string& databaseName() const { return databaseName_; }
+    Dialogs& dialogs() { return dialogs_; }
 
     // Quiet warnings for the current record, "" when there is nothing to say: a routing number that
     // fails its check digit, and a check number that another check of the database carries too

@@ -2,9 +2,9 @@
 
 #include "app/SettingsStore.h"
 #include "db/DatabaseFiles.h"
+#include "db/JetHeader.h"
 #include "db/Sqlite.h"
 #include "jet/FieldDigest.h"
-#include "jet/JetHeader.h"
 #include "jet/VelmoraMapping.h"
 
 #include <algorithm>
@@ -97,7 +97,7 @@ public:
         , result_(result) {}
 
     Status run(const Planner& planner, const fs::path& output) {
-        const auto header = inspectJetFile(source_);
+        const auto header = db::inspectJetFile(source_);
         if (!header)
             return header.status();
         const auto identity = identify(source_);
@@ -290,7 +290,8 @@ private:
     std::string failure_;
 };
 
-// The converted file takes the original's name; the original stays, unchanged, as NAME.jet.
+// The converted file takes the original's name; the original stays, unchanged, under its name with .jet
+// added.
 Status keepOriginalAndReplace(const fs::path& original, const fs::path& converted) {
     const fs::path kept = keptOriginalName(original);
     const std::string name = original.filename().string();

@@ -72,6 +72,10 @@ public:
                 return Status::failure(fileName_ + " is not " + fileKind_ + ": its table " + tableName +
                                        " has no field " + field + ".");
             if (!column) {
+                // A field this program added after the old files were written (the remembered
+                // printer) is simply absent from them: Null is its meaning there, not a loss.
+                if (fieldDef.since > 0)
+                    continue;
                 plan_.notices.push_back("The table " + tableName + " has no field " + field +
                                         "; it is left empty.");
                 continue;

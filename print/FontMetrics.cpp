@@ -40,6 +40,7 @@ constexpr std::size_t maxTextsPerFace = 2000;
 struct FontMetrics::Face {
     QRawFont raw;
     double ascentTwips = 0;
+    double cellHeightTwips = 0;
     double lineHeightTwips = 0;
     std::string family;
     std::unordered_map<std::string, ShapedText> texts;
@@ -80,6 +81,7 @@ FontMetrics::Face& FontMetrics::face(const PrintSurface::FontState& font) const 
         }
         entry.raw.setPixelSize(font.points * referenceDpi / 72.0);
         entry.ascentTwips = entry.raw.ascent() * twipsPerDot;
+        entry.cellHeightTwips = (entry.raw.ascent() + entry.raw.descent()) * twipsPerDot;
         entry.lineHeightTwips =
             (entry.raw.ascent() + entry.raw.descent() + entry.raw.leading()) * twipsPerDot;
         entry.family = entry.raw.familyName().toStdString();
@@ -126,6 +128,10 @@ double FontMetrics::lineHeight(const PrintSurface::FontState& font) const {
 
 double FontMetrics::ascent(const PrintSurface::FontState& font) const {
     return face(font).ascentTwips;
+}
+
+double FontMetrics::cellHeight(const PrintSurface::FontState& font) const {
+    return face(font).cellHeightTwips;
 }
 
 std::string FontMetrics::resolvedFamily(const PrintSurface::FontState& font) const {

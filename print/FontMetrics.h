@@ -37,6 +37,9 @@ public:
     double lineHeight(const PrintSurface::FontState& font) const;
     // Top of the character cell to the baseline, in twips.
     double ascent(const PrintSurface::FontState& font) const;
+    // Top of the character cell to its bottom (ascent and descent, no line gap), in twips: the
+    // height the glyphs of a line can take.
+    double cellHeight(const PrintSurface::FontState& font) const;
     const ShapedText& shape(const std::string& text, const PrintSurface::FontState& font) const;
     // The family Qt actually prints a face name in (after fontconfig's substitutions).
     std::string resolvedFamily(const PrintSurface::FontState& font) const;

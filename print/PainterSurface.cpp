@@ -38,9 +38,9 @@ Status PainterSurface::beginDocument() {
     // The painter works in dots of the font metrics' reference resolution from the printable
     // origin, whatever the device's own resolution.
     const QPointF origin = printableOrigin(*device_);
+    const QPointF dpi = resolution(*device_);
     painter_.translate(origin);
-    painter_.scale(device_->logicalDpiX() / FontMetrics::referenceDpi,
-                   device_->logicalDpiY() / FontMetrics::referenceDpi);
+    painter_.scale(dpi.x() / FontMetrics::referenceDpi, dpi.y() / FontMetrics::referenceDpi);
     penDotsPerPixel_ = FontMetrics::referenceDpi / linePixelsPerInch(*device_);
     painter_.setPen(QPen(Qt::black));
     painter_.setBrush(Qt::NoBrush);
@@ -48,10 +48,15 @@ Status PainterSurface::beginDocument() {
     return {};
 }
 
+QPointF PainterSurface::resolution(const QPaintDevice& device) const {
+    return {static_cast<double>(device.logicalDpiX()), static_cast<double>(device.logicalDpiY())};
+}
+
 Status PainterSurface::beginPage() {
     if (!painter_.isActive())
         return jobFailure();
-    if (!device_->newPage())
+    auto* paged = dynamic_cast<QPagedPaintDevice*>(device_);
+    if (!paged || !paged->newPage())
         return Status::failure("The printer could not start a new page");
     ++jobPages_;
     return {};

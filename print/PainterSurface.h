@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
-class QPagedPaintDevice;
+class QPaintDevice;
 
 namespace velmora::print {
 
-// A print surface drawn with QPainter on a paged device (a PDF file or a printer). The subclasses
-// say which device a job goes to and where its printable area starts; the drawing is the same.
+// A print surface drawn with QPainter on a device: the PDF of a file or of a printer's job, or the
+// image of one page of a preview. The subclasses say which device a job goes to and where its
+// printable area starts; the drawing is the same.
 // Text is drawn as pre-shaped glyph runs from the shared font metrics, so it lands exactly where a
 // layout measured it.
 class PainterSurface : public PrintSurface {
@@ -33,12 +34,15 @@ protected:
     PainterSurface() = default;
 
     // The device for a new job, set up for letter paper in portrait orientation; null, with the
-    // reason in `failure`, when the job cannot be prepared.
-    virtual QPagedPaintDevice* openJob(Status& failure) = 0;
+    // reason in `failure`, when the job cannot be prepared. A device that is not a paged one (an
+    // image) holds a single page.
+    virtual QPaintDevice* openJob(Status& failure) = 0;
     // Where twip (0, 0) lies, in device pixels from the painter's origin on the device.
-    virtual QPointF printableOrigin(const QPagedPaintDevice& device) const = 0;
+    virtual QPointF printableOrigin(const QPaintDevice& device) const = 0;
     // The size of the "printer pixel" that line widths are given in, as pixels per inch.
-    virtual double linePixelsPerInch(const QPagedPaintDevice& device) const = 0;
+    virtual double linePixelsPerInch(const QPaintDevice& device) const = 0;
+    // The device's resolution in pixels per inch, across and down.
+    virtual QPointF resolution(const QPaintDevice& device) const;
     // Why a job cannot start when the painter refuses the device.
     virtual std::string jobStartFailure() const = 0;
     // Called when the painter has written the whole job of `pages` pages to the device: the last
@@ -64,7 +68,7 @@ private:
 
     FontMetrics metrics_;
     QPainter painter_;
-    QPagedPaintDevice* device_ = nullptr;
+    QPaintDevice* device_ = nullptr;
     double penDotsPerPixel_ = 1;
     int jobPages_ = 0;
     std::string failure_;

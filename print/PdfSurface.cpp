@@ -50,7 +50,22 @@ std::optional<fs::path> PdfSurface::outputFile() const {
     return fs::path(outputFile_);
 }
 
-QPagedPaintDevice* PdfSurface::openJob(Status& failure) {
+std::unique_ptr<QPdfWriter> PdfSurface::letterWriter(QIODevice& file) {
+    auto writer = std::make_unique<QPdfWriter>(&file);
+    writer->setResolution(static_cast<int>(FontMetrics::referenceDpi));
+    // Margins of zero put the painter's origin on the paper's corner; the printable margin is
+    // added by printableOrigin, so nothing near the edges is clipped.
+    writer->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF()));
+    writer->setCreator(QStringLiteral("Velmora"));
+    return writer;
+}
+
+PrintableArea PdfSurface::paperArea() {
+    constexpr double twipsPerInch = 1440;
+    return PrintableArea{(8.5 - pdfMarginInches) * twipsPerInch, (11 - pdfMarginInches) * twipsPerInch};
+}
+
+QPaintDevice* PdfSurface::openJob(Status& failure) {
     jobFile_ = outputFile_;
     startFailure_.clear();
     if (jobFile_.empty()) {
@@ -71,20 +86,15 @@ QPagedPaintDevice* PdfSurface::openJob(Status& failure) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(file_->handle(), 0666 & ~mask);
-    writer_ = std::make_unique<QPdfWriter>(file_.get());
-    writer_->setResolution(static_cast<int>(FontMetrics::referenceDpi));
-    // Margins of zero put the painter's origin on the paper's corner; the printable margin is
-    // added by printableOrigin, so nothing near the edges is clipped.
-    writer_->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF()));
-    writer_->setCreator(QStringLiteral("Velmora"));
+    writer_ = letterWriter(*file_);
     return writer_.get();
 }
 
-QPointF PdfSurface::printableOrigin(const QPagedPaintDevice& device) const {
+QPointF PdfSurface::printableOrigin(const QPaintDevice& device) const {
     return {pdfMarginInches * device.logicalDpiX(), pdfMarginInches * device.logicalDpiY()};
 }
 
-double PdfSurface::linePixelsPerInch(const QPagedPaintDevice&) const {
+double PdfSurface::linePixelsPerInch(const QPaintDevice&) const {
     return pdfPixelsPerInch;
 }
 

@@ -28,13 +28,21 @@ public:
     void setOutputFile(std::string path) { outputFile_ = std::move(path); }
     std::optional<std::filesystem::path> outputFile() const override;
 
+    // A PDF has no printer behind it: nothing is cut off in the file, so everything from the
+    // printable origin to the paper's right and bottom edges counts as printable.
+    std::optional<PrintableArea> printableArea() const override { return paperArea(); }
+    static PrintableArea paperArea();
+
     // Checks a finished PDF: it ends in %%EOF and reads as a PDF of `pages` pages.
     static Status verifyPdf(const std::filesystem::path& file, int pages);
+    // A writer of letter pages in portrait orientation at the font metrics' resolution into `file`,
+    // with its origin on the paper's corner (the printable origin is added when drawing).
+    static std::unique_ptr<QPdfWriter> letterWriter(QIODevice& file);
 
 protected:
-    QPagedPaintDevice* openJob(Status& failure) override;
-    QPointF printableOrigin(const QPagedPaintDevice& device) const override;
-    double linePixelsPerInch(const QPagedPaintDevice& device) const override;
+    QPaintDevice* openJob(Status& failure) override;
+    QPointF printableOrigin(const QPaintDevice& device) const override;
+    double linePixelsPerInch(const QPaintDevice& device) const override;
     std::string jobStartFailure() const override;
     Status completeJob(int pages) override;
     void jobClosed() override;

@@ -42,19 +42,27 @@ Result<std::optional<std::string>> PrintRun::damagedRecords(const PrintSelection
                                       kDamagedRule);
 }
 
-std::optional<std::string> PrintRun::start(const PrintSelection& selection, PrintSurface& surface,
-                                           RunReport& result) {
-    if (!selection.any()) {
-        dialogs_.show(
-            {kNothingToDo, kNothingToDoTitle, DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
-        result.nothingSelected = true;
-        return std::nullopt;
-    }
-    skipFailure(surface.SetFontSize(10));
-    skipFailure(surface.SetBold(false));
+bool PrintRun::tellNothingSelected(const PrintSelection& selection, RunReport& result) {
+    if (selection.any())
+        return false;
+    dialogs_.show({kNothingToDo, kNothingToDoTitle, DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
+    result.nothingSelected = true;
+    return true;
+}
+
+void PrintRun::readType() {
     // Properties that cannot be read print neither the draft texts nor a signature line.
     const Result<db::DatabaseProperties> properties = database_.readProperties();
     type_ = properties ? properties->type() : db::DatabaseType::Other;
+}
+
+std::optional<std::string> PrintRun::start(const PrintSelection& selection, PrintSurface& surface,
+                                           RunReport& result) {
+    if (tellNothingSelected(selection, result))
+        return std::nullopt;
+    skipFailure(surface.SetFontSize(10));
+    skipFailure(surface.SetBold(false));
+    readType();
     return chooseTextFont(surface);
 }
 
@@ -129,27 +137,37 @@ RunReport PrintRun::run(const PrintSelection& selection, PrintSurface& checks, P
     return result;
 }
 
-RunReport PrintRun::preview(const PrintSelection& selection, PrintSurface& surface) {
+std::optional<ItemOutside> PrintRun::checkItemsOutside(const PrintSelection& selection,
+                                                       const PrintSurface& surface) {
+    const std::optional<PrintableArea> area = surface.printableArea();
+    if (!selection.checks() || !area)
+        return std::nullopt;
+    readType();
+    try {
+        CheckPages pages(database_, selection, setup_, type_, chooseTextFont(surface));
+        Result<std::optional<ItemOutside>> found = findItemOutside(pages, *area);
+        return found ? found.value() : std::nullopt;
+    } catch (const db::Error&) {
+        return std::nullopt;
+    }
+}
+
+std::unique_ptr<RunPages> PrintRun::preview(const PrintSelection& selection, const PrintSurface& surface) {
     RunReport result;
-    const std::optional<std::string> textFont = start(selection, surface, result);
-    if (!textFont)
-        return result;
-    if (selection.checks()) {
-        const JobPrinted checks = checkRun(selection, *textFont, false).print(surface);
-        result.checksPrinted = checks.count;
-        if (checks.readFailure)
-            result.problems.push_back(*checks.readFailure);
-        skipFailure(surface.NewPage());
+    if (tellNothingSelected(selection, result))
+        return nullptr;
+    readType();
+    const std::string textFont = chooseTextFont(surface);
+    try {
+        return std::make_unique<RunPages>(
+            selection.checks() ? std::make_unique<CheckPages>(database_, selection, setup_, type_, textFont)
+                               : nullptr,
+            selection.labels() ? std::make_unique<LabelPages>(database_, selection, textFont) : nullptr);
+    } catch (const db::Error& error) {
+        tellProblem(result, std::string("The records to show could not be read: ") + error.what(),
+                    "Print Preview");
+        return nullptr;
     }
-    if (selection.labels()) {
-        const JobPrinted labels = labelRun(selection, *textFont, 1).print(surface);
-        result.labelsPrinted = labels.count;
-        if (labels.readFailure)
-            result.problems.push_back(*labels.readFailure);
-    }
-    if (Status sent = surface.EndDocument(); !sent)
-        result.problems.push_back(sent.message());
-    return result;
 }
 
 } // namespace velmora::print

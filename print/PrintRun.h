@@ -6,28 +6,19 @@
 #include "print/CheckRun.h"
 #include "print/LabelRun.h"
 #include "print/PrintJob.h"
+#include "print/PrintSelection.h"
 #include "print/PrintSurface.h"
+#include "print/RunPages.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace velmora::print {
-
-// What the Print button is asked to print: the four selection boxes of the Printer Control Menu.
-struct PrintSelection {
-    bool once = false;          // checks printed one time
-    bool monthly = false;       // checks printed multiple times
-    bool onceLabels = false;    // labels of one-time (and don't-print) checks
-    bool monthlyLabels = false; // labels of multiple-times checks
-
-    bool checks() const { return once || monthly; }
-    bool labels() const { return onceLabels || monthlyLabels; }
-    bool any() const { return checks() || labels(); }
-};
 
 struct RunReport {
     bool nothingSelected = false;
@@ -76,16 +67,26 @@ public:
     // printed; otherwise nothing is marked and the user is told which records changed.
     RunReport run(const PrintSelection& selection, PrintSurface& checks, PrintSurface& labels);
 
-    // The pages the run would print, as one job on `surface`: the checks, then the labels from
-    // label 1 on a new sheet. No message but "nothing selected", no question, no record changed;
-    // recurring checks show today's date without it being saved.
-    RunReport preview(const PrintSelection& selection, PrintSurface& surface);
+    // The pages the run would print on `surface`, each to be drawn on its own: the checks, then the
+    // labels from label 1 on a sheet of their own. No message but "nothing selected" (then null), no
+    // question, no record changed; recurring checks show today's date without it being saved. Null
+    // also when the records cannot be read, after telling the user why.
+    std::unique_ptr<RunPages> preview(const PrintSelection& selection, const PrintSurface& surface);
+
+    // The first item of the checks `selection` would print that lies outside `surface`'s printable
+    // area, found without printing. std::nullopt when all fit, when the surface does not know its
+    // area, or when the checks cannot be read (the run says why when it prints).
+    std::optional<ItemOutside> checkItemsOutside(const PrintSelection& selection,
+                                                 const PrintSurface& surface);
 
 private:
     // Tells the user when nothing is selected (std::nullopt); otherwise readies the surface and the
     // database type and gives the run's text font.
     std::optional<std::string> start(const PrintSelection& selection, PrintSurface& surface,
                                      RunReport& result);
+    bool tellNothingSelected(const PrintSelection& selection, RunReport& result);
+    // The database type, which picks the draft texts or the signature line.
+    void readType();
     // The message that refuses the run when the selection holds damaged records.
     Result<std::optional<std::string>> damagedRecords(const PrintSelection& selection);
     CheckRun checkRun(const PrintSelection& selection, const std::string& textFont,

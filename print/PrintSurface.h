@@ -28,6 +28,12 @@ std::string firstCharacters(const std::string& text, std::size_t characters);
 
 enum class LineEnding { Stay, EndLine };
 
+// The part of a letter page that a printer can print on, in twips from the printable origin.
+struct PrintableArea {
+    double width = 0;
+    double height = 0;
+};
+
 // The page every printed product is drawn on. Coordinates are twips (1440 to the inch) from the
 // top-left corner of the printable area, y downwards; y is the top of the next line's character
 // cell. Font, size, style, position and line width persist from one operation to the next, across
@@ -58,6 +64,9 @@ public:
     virtual std::optional<std::filesystem::path> outputFile() const { return std::nullopt; }
     // Whether a job can be started at all: a failure names what is missing (no printer chosen).
     virtual Status ready() const { return {}; }
+    // What of the page prints, seen from the printable origin; std::nullopt when the surface does not
+    // know (a recording).
+    virtual std::optional<PrintableArea> printableArea() const { return std::nullopt; }
 
     // The current state, for layouts and tests.
     struct FontState {

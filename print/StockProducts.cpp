@@ -239,6 +239,7 @@ const StockProduct& stockProduct(StockKind kind) {
     // clang-format off
     static const StockProduct blankChecks{
         .name = "blank checks",
+        .itemName = "check",
         .countPrompt = "Blank checks are printed from information on the first check in this database. Enter the number of checks to print:",
         .historyOpening = "Printed blank checks from check #",
         .needsFilledTemplate = true,
@@ -249,6 +250,7 @@ const StockProduct& stockProduct(StockKind kind) {
         .parts = kBlankCheckSlot};
     static const StockProduct depositTickets{
         .name = "deposit tickets",
+        .itemName = "deposit ticket",
         .countPrompt = "Deposit slips are printed from information on the first check in this database. Enter the number of deposit slips to print:",
         .historyOpening = std::nullopt,
         .needsFilledTemplate = false,
@@ -259,6 +261,7 @@ const StockProduct& stockProduct(StockKind kind) {
         .parts = kDepositSlot};
     static const StockProduct quicken3Up{
         .name = "Quicken(tm) compatible checks",
+        .itemName = "check",
         .countPrompt = "Quicken checks are printed from information on the first check in this database. Enter the number of checks to print:",
         .historyOpening = "Printed Quicken 3up checks from check #",
         .needsFilledTemplate = true,
@@ -269,6 +272,7 @@ const StockProduct& stockProduct(StockKind kind) {
         .parts = kQuickenSlot};
     static const StockProduct quickenVoucher{
         .name = "Quicken(tm) compatible voucher checks",
+        .itemName = "check",
         .countPrompt = quicken3Up.countPrompt,
         .historyOpening = "Printed Quicken voucher checks from check #",
         .needsFilledTemplate = true,

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 namespace velmora::print {
 
@@ -162,11 +163,24 @@ PrintJob::Start StockRun::prepare(Dialogs& dialogs, PrintSurface& surface) {
     return Start::Print;
 }
 
-std::int64_t StockRun::pageCount() const {
+std::int64_t StockRun::pageCount() {
     return CheckPlacement(setup_, product_.pageRule).pagesFor(count_);
 }
 
-void StockRun::drawPage(std::int64_t page, PrintSurface& surface) const {
+std::string StockRun::ownerAt(std::int64_t page, double, double y) {
+    const CheckPlacement placement(setup_, product_.pageRule);
+    const double pitch = placement.stock().pitch;
+    // The slot whose top lies at or above y; a voucher's stubs belong to its one check.
+    const auto slot =
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(std::floor((y - setup_.verticalStart) / pitch)), 0,
+                                 placement.slotsPerPage() - 1);
+    const std::int64_t item = page * placement.slotsPerPage() + slot;
+    if (!product_.historyOpening)
+        return product_.itemName + " " + std::to_string(item + 1);
+    return "check #" + (item == 0 ? firstNumber_ : std::to_string(firstValue_ + item));
+}
+
+Status StockRun::drawPage(std::int64_t page, PrintSurface& surface) {
     CheckPlacement placement(setup_, product_.pageRule, Positions::SixteenBit);
     const LayoutFonts fonts{textFont_, product::kMicrFontName};
     StockSlot slot{&template_,       std::nullopt,      tranCode_,        0,
@@ -180,12 +194,13 @@ void StockRun::drawPage(std::int64_t page, PrintSurface& surface) const {
         product_.draw(surface, slot, {placement.slotLeft(), placement.slotTop()}, fonts);
         placement.advance(surface);
     }
+    return {};
 }
 
 JobPrinted StockRun::print(PrintSurface& surface) {
     const std::int64_t pages = pageCount();
     for (std::int64_t page = 0; page < pages; ++page)
-        drawPage(page, surface);
+        skipFailure(drawPage(page, surface));
     return {count_, std::nullopt, {}};
 }
 

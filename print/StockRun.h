@@ -3,6 +3,7 @@
 #include "db/CheckDatabase.h"
 #include "print/CheckPlacement.h"
 #include "print/LayoutRows.h"
+#include "print/PageSource.h"
 #include "print/PrintJob.h"
 
 #include <cstdint>
@@ -54,7 +55,8 @@ struct SlotPart {
 // slot tables only; StockRun takes any of them through the same preparation, slots, page advance and
 // history line.
 struct StockProduct {
-    std::string name; // as messages name it: "blank checks"
+    std::string name;     // as messages name it: "blank checks"
+    std::string itemName; // one item of a product without numbers: "deposit ticket"
     // The prompt for the number of items to print.
     std::string countPrompt;
     // A numbered product asks for the starting number after the count, prints it in every slot (one
@@ -84,8 +86,8 @@ struct StockProduct {
 // for a numbered product, once the job was sent, the history line on the template check.
 //
 // A preview asks the same prompts but shows no load-stock message, asks no confirmation and writes
-// no history line.
-class StockRun : public PrintJob {
+// no history line; once prepared, the run's pages can be drawn one at a time in any order.
+class StockRun : public PrintJob, public PageSource {
 public:
     enum class Mode { Print, Preview };
 
@@ -102,8 +104,10 @@ public:
 
     // The pages of the prepared job, and one of them drawn on its own (from 0): the slots on it, then
     // the page ended when it is full.
-    std::int64_t pageCount() const;
-    void drawPage(std::int64_t page, PrintSurface& surface) const;
+    std::int64_t pageCount() override;
+    Status drawPage(std::int64_t page, PrintSurface& surface) override;
+    // "check #1003", or "deposit ticket 4" for a product without numbers.
+    std::string ownerAt(std::int64_t page, double x, double y) override;
     std::int64_t count() const { return count_; }
 
     // What the prompts accept. A count is a plain decimal number, cut to the whole items not above it

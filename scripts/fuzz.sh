@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 build="$root/build/fuzz"
-targets=(fuzz_check_database fuzz_settings fuzz_typed_values)
+targets=(fuzz_check_database fuzz_order_importer fuzz_settings fuzz_typed_values)
 launcher=${CMAKE_CXX_COMPILER_LAUNCHER:-$(command -v ccache || true)}
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -20,6 +20,28 @@ run_suite() {
 "$root/scripts/check-format.sh"
 # The boxes include one another only downwards (cmake/layers.txt); also a test of each suite.
 python3 "$root/scripts/check-layers.py"
+
+# --- CUPS: one private print server with a cups-pdf queue for the tests that print through CUPS ---
+# Both builds' tests use it (VELMORA_CUPS_TEST_DIR); it never touches the machine's own printers and
+# is stopped when this script ends. As root (CI) it must start; otherwise those tests skip and say why.
+cups_dir=$(mktemp -d "${TMPDIR:-/tmp}/velmora-cups.XXXXXX")
+stop_cups() {
+    bash "$root/scripts/cups-test-server.sh" stop "$cups_dir" >/dev/null 2>&1 || true
+    rm -rf "$cups_dir"
+}
+trap stop_cups EXIT
+cups_status=0
+bash "$root/scripts/cups-test-server.sh" start "$cups_dir" >/dev/null || cups_status=$?
+if [ "$cups_status" -eq 0 ]; then
+    export VELMORA_CUPS_TEST_DIR=$cups_dir
+elif [ "$cups_status" -eq 77 ] && [ "$(id -u)" -ne 0 ]; then
+    echo "The tests that print through CUPS will be skipped (see the reason above)." >&2
+else
+    echo "The CUPS test server did not start." >&2
+    exit 1
+fi
+# --- end of CUPS ---
+
 run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The screen flow under memcheck: a screen freed while one of its own events still runs is caught
 # here even when the freed memory happens to still hold what was there.

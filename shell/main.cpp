@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "print/FontRegistry.h"
 #include "shell/ScreenFlow.h"
+#include "shell/StartupConversion.h"
 #include "widgets/QtDialogs.h"
 
 #include <QApplication>
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
         dialogs.show({status.message(), {}, velmora::DialogButtons::Ok, velmora::DialogIcon::Critical});
         return velmora::cli::kProgramDirUnusable;
     }
+    if (!velmora::shell::settingsReadyAtStart(session))
+        return velmora::cli::kProgramDirUnusable; // told why; PC.OVL is as it was
     velmora::shell::ScreenFlow flow(session);
     flow.showPassword();
     return QApplication::exec();

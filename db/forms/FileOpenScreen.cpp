@@ -2,6 +2,8 @@
 
 #include "base/Product.h"
 #include "db/DatabaseFiles.h"
+#include "db/JetHeader.h"
+#include "db/forms/ConversionProgress.h"
 #include "widgets/HelpMenu.h"
 #include "widgets/ScreenButton.h"
 
@@ -112,7 +114,13 @@ void FileOpenScreen::fileOk() {
                                  "No File Selected!");
         return;
     }
-    session_.currentDatabase = selected.front()->text().toStdString();
+    const std::string name = selected.front()->text().toStdString();
+    // Told by its first bytes, not by its name: an Access file is opened once it has been converted.
+    const auto file = session_.programDir / name;
+    if (db::isJetFile(file) && offerConversion(*session_.dialogs, file, jet::FileKind::CheckDatabase,
+                                               conversionOptions_, {}, this) != ConversionOutcome::Converted)
+        return; // declined, or told why not: the screen stays
+    session_.currentDatabase = name;
     navigator_.showDataEntry();
     close();
 }

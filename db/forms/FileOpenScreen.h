@@ -2,6 +2,7 @@
 
 #include "base/Navigator.h"
 #include "base/Session.h"
+#include "jet/Converter.h"
 #include "widgets/ScreenDialog.h"
 
 class QListWidget;
@@ -9,7 +10,8 @@ class QListWidget;
 namespace velmora::db {
 
 // The database selection screen: the check databases of the program directory, one of which becomes
-// the current database. Escape does nothing: Exit is the way out.
+// the current database; one still in the Access (Jet) form is offered for conversion when chosen.
+// Escape does nothing: Exit is the way out.
 class FileOpenScreen : public widgets::ScreenDialog {
 public:
     FileOpenScreen(Session& session, Navigator& navigator, QWidget* parent = nullptr);
@@ -21,6 +23,9 @@ public:
     // The explanation shown when the program directory holds no database.
     static std::string noDatabaseExplanation();
 
+    // How a chosen Jet file is converted (the reader program, its time limit).
+    void setConversionOptions(jet::ConvertOptions options) { conversionOptions_ = std::move(options); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -30,6 +35,7 @@ private:
     Session& session_;
     Navigator& navigator_;
     QListWidget* files_ = nullptr;
+    jet::ConvertOptions conversionOptions_;
 };
 
 } // namespace velmora::db

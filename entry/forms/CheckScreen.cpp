@@ -2,15 +2,18 @@
 
 #include "db/CheckRecord.h"
 #include "entry/EntryWarnings.h"
+#include "entry/OrderImporter.h"
 #include "widgets/HelpMenu.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
@@ -376,7 +379,14 @@ void CheckScreen::buildMenus() {
             [this] { leaveTo(&Navigator::showFileOpen); });
     QAction* paste = menuEntry(file, "Paste", "&Paste Order Form (Order Importer)");
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    connect(paste, &QAction::triggered, this, [this] { notAvailable("The order importer", false); });
+    connect(paste, &QAction::triggered, this, [this] {
+        // The importer's own messages say how it went; the screen shows the record it filled before
+        // the verification is told.
+        run([&] {
+            (void)importOrderForm(entry_, QGuiApplication::clipboard()->text().toStdString(),
+                                  OrderTarget::CurrentOrNew, [this] { showRecord(); });
+        });
+    });
     connect(menuEntry(file, "MPrint", "Print"), &QAction::triggered, this,
             [this] { leaveTo(&Navigator::showPrinterControl); });
     connect(menuEntry(file, "Setup", "Program Setup"), &QAction::triggered, this,

@@ -3,6 +3,7 @@
 #include "db/CheckQueries.h"
 #include "print/PdfOutput.h"
 #include "print/StockProducts.h"
+#include "print/forms/PreviewWindow.h"
 #include "print/printer/PrinterSurface.h"
 #include "print/printer/ProgramPrinter.h"
 #include "widgets/HelpMenu.h"
@@ -11,11 +12,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPrintPreviewDialog>
 #include <QProgressDialog>
 #include <QVBoxLayout>
 #include <tuple>
@@ -25,6 +26,7 @@ namespace velmora::print {
 namespace {
 
 // clang-format off
+const char* const kPrintAnyway = "\n\nPrint anyway? Choose Yes to print now, or No to go to Align Printer.";
 const char* const kOptionsNotStored = "Nothing was printed, because the print options on the screen could not be stored for the run. Try again, or close the other programs that use PC.OVL.";
 // clang-format on
 const char* const kPlainPaperNote =
@@ -108,9 +110,7 @@ PrinterControlScreen::PrinterControlScreen(Session& session, Navigator& navigato
     setWindowTitle("Printer Control Menu");
 
     QMenuBar* bar = menuBar();
-    // The setup refuses only while a job prints, which the screen never leaves running.
-    QAction* setup =
-        bar->addAction("Printer Setup", this, [this] { skipFailure(this->surface().ShowPrinterSetup()); });
+    QAction* setup = bar->addAction("Printer Setup", this, [this] { printerSetup(); });
     setup->setObjectName("PrintSetup");
     // Each blank-stock entry prints its product; below them, the same products previewed.
     auto addMenu = [&](const char* objectName, const char* title,
@@ -239,6 +239,9 @@ bool PrinterControlScreen::load() {
         dialogs_.show({record.message(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
         return false;
     }
+    // The printer chosen in Printer Setup at an earlier start, unless another was chosen since.
+    if (auto* printer = dynamic_cast<print::PrinterSurface*>(&surface()))
+        printer->remember(record->printer);
     plainPaper_->setChecked(record->plainPaper.value_or(false));
     stock88mm_->setChecked(record->quickenCheckStock.value_or(false));
     twoPerPage_->setChecked(record->print2Checks.value_or(false));
@@ -314,6 +317,8 @@ void PrinterControlScreen::print() {
         return;
     }
     print::PrintRun run(*database_, *setup, dialogs_);
+    if (!printableAreaAccepted(run, wanted, outputs.checks()))
+        return;
     RunProgressBox progress(this);
     run.setProgress([&progress](const print::RunProgress& p) { progress.update(p); });
     const print::RunReport report = run.run(wanted, outputs.checks(), outputs.labels());
@@ -330,13 +335,65 @@ void PrinterControlScreen::preview() {
     const std::optional<print::CheckPageSetup> setup = pageSetup();
     if (!setup)
         return;
-    const print::PrintSelection wanted = selection();
     print::PrintRun run(*database_, *setup, dialogs_);
-    if (!wanted.any()) {
-        run.preview(wanted, surface()); // tells the user there is nothing to show
+    std::unique_ptr<print::RunPages> pages = run.preview(selection(), surface());
+    if (!pages)
+        return; // nothing selected, or the records cannot be read: the user has been told
+    if (showPreview(*pages))
+        print();
+}
+
+bool PrinterControlScreen::showPreview(print::PageSource& pages) {
+    // The pages sit on the paper where the printer puts them.
+    print::PaperLayout paper{{print::PainterSurface::pdfMarginInches, print::PainterSurface::pdfMarginInches},
+                             {}};
+    if (auto* printer = dynamic_cast<print::PrinterSurface*>(&surface()); printer && printer->queue()) {
+        const QMarginsF margins = printer->margins() / 72.0;
+        paper.origin = {margins.left(), margins.top()};
+        paper.printable = QRectF(QPointF(margins.left(), margins.top()),
+                                 QPointF(8.5 - margins.right(), 11 - margins.bottom()));
+    }
+    print::PreviewWindow window(pages, paper, this);
+    window.exec();
+    return window.printRequested();
+}
+
+void PrinterControlScreen::printerSetup() {
+    if (Status shown = surface().ShowPrinterSetup(); !shown) {
+        dialogs_.show(
+            {shown.message(), "Printer Setup", DialogButtons::Ok, DialogIcon::Exclamation, DialogAnswer::Ok});
         return;
     }
-    showPreview([&](print::PrintSurface& pages) { run.preview(wanted, pages); });
+    auto* printer = dynamic_cast<print::PrinterSurface*>(&surface());
+    // A file is for this session only; a printer (or the system's default) is kept for the next start.
+    if (!printer || printer->choice().kind == print::PrinterChoice::Kind::PdfFile)
+        return;
+    const bool named = printer->choice().kind == print::PrinterChoice::Kind::Printer;
+    db::SettingsRecord chosen;
+    chosen.printer = named ? std::optional(printer->choice().name) : std::nullopt;
+    if (Status saved = settings_->write(chosen, {db::setting::kPrinter}); !saved)
+        dialogs_.show(
+            {saved.message(), "Printer Setup", DialogButtons::Ok, DialogIcon::Exclamation, DialogAnswer::Ok});
+}
+
+bool PrinterControlScreen::printableAreaAccepted(print::PrintRun& run, const print::PrintSelection& wanted,
+                                                 const print::PrintSurface& target) {
+    if (!wanted.checks() || !target.ready())
+        return true; // the run tells that there is no printer
+    // Every check of the run is laid out once: a second or so for tens of thousands.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<print::ItemOutside> outside = run.checkItemsOutside(wanted, target);
+    QGuiApplication::restoreOverrideCursor();
+    if (!outside)
+        return true;
+    const auto* printer = dynamic_cast<const print::PrinterSurface*>(&target);
+    const std::optional<std::string> queue = printer ? printer->queue() : std::nullopt;
+    const std::string where = queue ? "the printable area of the printer " + *queue : "the paper";
+    const std::string text = print::describeItemOutside(*outside, where) + kPrintAnyway;
+    if (dialogs_.askYesNo(text, "Printable area", DialogIcon::Exclamation, DialogAnswer::No))
+        return true;
+    leave(true);
+    return false;
 }
 
 std::optional<db::SettingsRecord> PrinterControlScreen::stockSettings() {
@@ -377,24 +434,8 @@ void PrinterControlScreen::previewStock(print::StockKind kind) {
                         settings->tranCode.value_or(""), print::StockRun::Mode::Preview);
     if (job.prepare(dialogs_, surface()) != print::PrintJob::Start::Print)
         return;
-    showPreview([&job](print::PrintSurface& pages) {
-        (void)job.print(pages);
-        skipFailure(pages.EndDocument());
-    });
-}
-
-void PrinterControlScreen::showPreview(const std::function<void(print::PrintSurface&)>& draw) {
-    QPrinter printer(QPrinter::HighResolution);
-    if (!printer.isValid())
-        printer.setOutputFormat(QPrinter::PdfFormat); // no printer installed: preview as on paper
-    QPrintPreviewDialog dialog(&printer, this);
-    dialog.setObjectName("PrintPreview");
-    dialog.setWindowTitle("Print Preview");
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [&draw](QPrinter* target) {
-        print::PrinterSurface pages(*target);
-        draw(pages);
-    });
-    dialog.exec();
+    if (showPreview(job))
+        printStock(kind);
 }
 
 void PrinterControlScreen::closeEvent(QCloseEvent* event) {

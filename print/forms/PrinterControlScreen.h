@@ -8,7 +8,6 @@
 #include "print/StockProducts.h"
 
 #include <QMainWindow>
-#include <functional>
 #include <optional>
 
 class QCheckBox;
@@ -35,6 +34,11 @@ protected:
 private:
     void print();
     void preview();
+    void printerSetup();
+    // False when an item of the checks would print outside the printer's printable area and the
+    // user chose to align the printer instead (the alignment screen is then open).
+    bool printableAreaAccepted(print::PrintRun& run, const print::PrintSelection& wanted,
+                               const print::PrintSurface& target);
     void leave(bool toAlignment);
     void plainPaperClicked(bool ticked);
     // False (after telling the user) when the options could not be saved.
@@ -46,8 +50,8 @@ private:
     std::optional<db::SettingsRecord> stockSettings();
     void printStock(print::StockKind kind);
     void previewStock(print::StockKind kind);
-    // A print preview of the pages `draw` lays out.
-    void showPreview(const std::function<void(print::PrintSurface&)>& draw);
+    // The preview window over `pages`; true when the user chose Print in it.
+    bool showPreview(print::PageSource& pages);
     print::PrintSurface& surface();
 
     Session& session_;

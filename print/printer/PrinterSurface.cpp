@@ -1,92 +1,190 @@
 #include "print/printer/PrinterSurface.h"
 
+#include "print/PdfSurface.h"
+#include "print/printer/CupsPrinters.h"
+#include "print/printer/PrinterSetup.h"
+
+#include <QApplication>
+#include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPrintDialog>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QTemporaryFile>
 
 namespace velmora::print {
 
 namespace {
+
 // clang-format off
 const char* const kNoPrinter = "No printer has been chosen, and none is available. Choose a printer (or a file to print to) with Printer Setup on the menu bar of the Printer Control Menu, then print again";
+const char* const kNoDefaultPrinter = "No printer has been chosen, and the system has no default printer. Choose a printer (or a file to print to) with Printer Setup on the menu bar of the Printer Control Menu, then print again";
+const char* const kChooseAnother = ". Choose another printer with Printer Setup on the menu bar of the Printer Control Menu, or set this one right in the print system, then print again";
 // clang-format on
 
-// Every product is laid out for letter paper in portrait orientation. Set once, so that what the
-// user picks in the printer setup dialog afterwards still applies.
-void useLetterPortrait(QPrinter& printer) {
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF()));
+constexpr double kPointsPerInch = 72;
+constexpr double kTwipsPerPoint = 20;
+constexpr double kLetterWidthPoints = 8.5 * kPointsPerInch;
+constexpr double kLetterHeightPoints = 11 * kPointsPerInch;
+constexpr const char* kJobTitle = "Velmora";
+
+// The margins of the PDF output, which stands for a typical laser printer.
+QMarginsF pdfMargins() {
+    const double margin = PainterSurface::pdfMarginInches * kPointsPerInch;
+    return {margin, margin, 0, 0};
 }
+
+// A printer's letter page in portrait orientation, as its driver describes it.
+struct PrinterPage {
+    QMarginsF margins; // points
+    double resolution = PainterSurface::pdfPixelsPerInch;
+};
+
+PrinterPage printerPage(const std::string& queue) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(QString::fromStdString(queue));
+    if (printer.printerName() != QString::fromStdString(queue))
+        return {pdfMargins(), PainterSurface::pdfPixelsPerInch};
+    printer.setPageSize(QPageSize(QPageSize::Letter));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    QPageLayout layout = printer.pageLayout();
+    layout.setUnits(QPageLayout::Point);
+    return {layout.minimumMargins(), static_cast<double>(printer.resolution())};
+}
+
 } // namespace
 
-PrinterSurface::PrinterSurface()
-    : owned_(std::make_unique<QPrinter>(QPrinter::HighResolution))
-    , printer_(owned_.get()) {
-    useLetterPortrait(*printer_);
-}
+PrinterSurface::PrinterSurface() = default;
 
-PrinterSurface::PrinterSurface(QPrinter& printer)
-    : printer_(&printer) {
-    useLetterPortrait(*printer_);
-}
+PrinterSurface::PrinterSurface(PrinterChoice choice)
+    : choice_(std::move(choice))
+    , chosenThisSession_(true) {}
 
 PrinterSurface::~PrinterSurface() {
     abandonJob();
 }
 
-bool PrinterSurface::printsToPdf() const {
-    return printer_->outputFormat() == QPrinter::PdfFormat;
+void PrinterSurface::choose(PrinterChoice choice) {
+    choice_ = std::move(choice);
+    chosenThisSession_ = true;
 }
 
-QPagedPaintDevice* PrinterSurface::openJob(Status& failure) {
-    if (!printer_->isValid()) {
-        failure = Status::failure(jobStartFailure());
-        return nullptr;
+void PrinterSurface::remember(const std::optional<std::string>& printer) {
+    if (chosenThisSession_)
+        return;
+    choice_ = printer && !printer->empty() ? PrinterChoice{PrinterChoice::Kind::Printer, *printer}
+                                           : PrinterChoice{};
+}
+
+std::optional<std::string> PrinterSurface::queue() const {
+    switch (choice_.kind) {
+    case PrinterChoice::Kind::Printer:
+        return choice_.name;
+    case PrinterChoice::Kind::SystemDefault:
+        return cups::defaultPrinter();
+    case PrinterChoice::Kind::PdfFile:
+        break;
     }
-    // With full page off, the painter's origin is the top-left corner of the page layout's margins:
-    // the printer's printable area, or the laser printer's margin when the printer writes a PDF.
-    printer_->setFullPage(false);
-    if (printsToPdf()) {
-        printer_->setPageMargins(QMarginsF(pdfMarginInches, pdfMarginInches, 0, 0), QPageLayout::Inch);
-    } else {
-        printer_->setPageMargins(printer_->pageLayout().minimumMargins(), printer_->pageLayout().units());
-    }
-    return printer_;
+    return std::nullopt;
 }
 
-QPointF PrinterSurface::printableOrigin(const QPagedPaintDevice&) const {
-    return {};
-}
-
-double PrinterSurface::linePixelsPerInch(const QPagedPaintDevice& device) const {
-    return printsToPdf() ? pdfPixelsPerInch : device.logicalDpiX();
+QMarginsF PrinterSurface::margins() const {
+    const std::optional<std::string> target = queue();
+    return target ? printerPage(*target).margins : pdfMargins();
 }
 
 std::optional<std::filesystem::path> PrinterSurface::outputFile() const {
-    if (!printsToPdf() || printer_->outputFileName().isEmpty())
+    if (choice_.kind != PrinterChoice::Kind::PdfFile || choice_.name.empty())
         return std::nullopt;
-    return std::filesystem::path(printer_->outputFileName().toStdString());
+    return std::filesystem::path(choice_.name);
 }
 
 Status PrinterSurface::ready() const {
-    // Without a printer Qt falls back to writing a PDF to a file nobody named.
-    if (!printer_->isValid() || (printsToPdf() && printer_->outputFileName().isEmpty()))
-        return Status::failure(kNoPrinter);
+    if (choice_.kind == PrinterChoice::Kind::PdfFile)
+        return choice_.name.empty() ? Status::failure(kNoPrinter) : Status();
+    const std::optional<std::string> target = queue();
+    if (!target)
+        return Status::failure(cups::printers().empty() ? kNoPrinter : kNoDefaultPrinter);
+    if (Status usable = cups::checkQueue(*target); !usable)
+        return Status::failure(usable.message() + kChooseAnother);
     return {};
 }
 
+std::optional<PrintableArea> PrinterSurface::printableArea() const {
+    if (choice_.kind == PrinterChoice::Kind::PdfFile)
+        return PdfSurface::paperArea();
+    const QMarginsF m = margins();
+    return PrintableArea{(kLetterWidthPoints - m.left() - m.right()) * kTwipsPerPoint,
+                         (kLetterHeightPoints - m.top() - m.bottom()) * kTwipsPerPoint};
+}
+
+QPaintDevice* PrinterSurface::openJob(Status& failure) {
+    startFailure_.clear();
+    if (choice_.kind == PrinterChoice::Kind::PdfFile) {
+        // The screens print a file through the PDF output, which writes it whole or not at all.
+        failure = Status::failure("A PDF file is printed through the PDF output, not a printer");
+        return nullptr;
+    }
+    if (Status usable = ready(); !usable) {
+        failure = usable;
+        return nullptr;
+    }
+    jobQueue_ = queue().value_or(std::string());
+    const PrinterPage page = printerPage(jobQueue_);
+    jobMargins_ = page.margins;
+    jobResolution_ = page.resolution;
+    file_ = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/velmora-job-XXXXXX.pdf");
+    if (!file_->open()) {
+        startFailure_ = file_->errorString().toStdString();
+        file_.reset();
+        failure = Status::failure(jobStartFailure());
+        return nullptr;
+    }
+    writer_ = PdfSurface::letterWriter(*file_);
+    return writer_.get();
+}
+
+QPointF PrinterSurface::printableOrigin(const QPaintDevice& device) const {
+    return {jobMargins_.left() * device.logicalDpiX() / kPointsPerInch,
+            jobMargins_.top() * device.logicalDpiY() / kPointsPerInch};
+}
+
+double PrinterSurface::linePixelsPerInch(const QPaintDevice&) const {
+    return jobResolution_ > 0 ? jobResolution_ : pdfPixelsPerInch;
+}
+
 std::string PrinterSurface::jobStartFailure() const {
-    if (printsToPdf() && !printer_->outputFileName().isEmpty())
-        return "Could not write the PDF file " + printer_->outputFileName().toStdString();
-    const std::string name = printer_->printerName().toStdString();
-    return name.empty() ? "No printer is available; choose one with Printer Setup"
-                        : "The printer " + name + " is not available";
+    return "The job for the printer " + jobQueue_ + " could not be prepared" +
+           (startFailure_.empty() ? "" : ": " + startFailure_);
+}
+
+Status PrinterSurface::completeJob(int pages) {
+    writer_.reset();
+    if (!file_->flush() || file_->error() != QFileDevice::NoError)
+        return Status::failure("The job for the printer " + jobQueue_ +
+                               " could not be written: " + file_->errorString().toStdString());
+    const std::filesystem::path written = file_->fileName().toStdString();
+    file_->close();
+    if (Status whole = PdfSurface::verifyPdf(written, pages); !whole)
+        return Status::failure("The job for the printer " + jobQueue_ + " is damaged: " + whole.message());
+    Result<int> job = cups::sendPdf(jobQueue_, written, kJobTitle);
+    if (!job)
+        return job.status();
+    sentJobs_.push_back(job.value());
+    return {};
+}
+
+void PrinterSurface::jobClosed() {
+    writer_.reset();
+    file_.reset(); // the print system has its own copy of a job it took
 }
 
 Status PrinterSurface::printerSetup() {
     if (documentOpen())
         return Status::failure("The printer cannot be changed while a job is printing");
-    QPrintDialog dialog(printer_);
-    dialog.exec();
+    PrinterSetup dialog(cups::printers(), choice_, QApplication::activeWindow());
+    if (dialog.exec() == QDialog::Accepted)
+        choose(dialog.choice());
     return {};
 }
 

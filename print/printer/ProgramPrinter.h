@@ -4,8 +4,8 @@
 
 namespace velmora::print {
 
-// The printer the screens print on: the system's default printer until the user picks another in
-// the printer setup dialog, whose choice holds for every later job of the session.
+// The printer the screens print on: the one chosen in Printer Setup (at an earlier start, as the
+// settings remember it, or in this session), else the system's default printer.
 PrinterSurface& programPrinter();
 
 } // namespace velmora::print

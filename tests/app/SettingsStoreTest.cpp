@@ -52,7 +52,8 @@ TEST_F(SettingsStoreTest, TheDeliveredFileHoldsExactlyTheSettingsTablesWithTheir
                                                           {"PlainPaper", "INTEGER"},
                                                           {"HelpAboutLine1", "TEXT"},
                                                           {"HelpAboutLine2", "TEXT"},
-                                                          {"HelpAboutLine3", "TEXT"}}));
+                                                          {"HelpAboutLine3", "TEXT"},
+                                                          {"Printer", "TEXT"}}));
         EXPECT_EQ(columnsOf(file, "A"), (Columns{{"ENTER", "TEXT"}}));
         EXPECT_EQ(columnsOf(file, "BusinessType"), (Columns{{"ID", "INTEGER"}, {"BusinessType", "TEXT"}}));
         EXPECT_EQ(file.userVersion(), db::schema::kVersion);

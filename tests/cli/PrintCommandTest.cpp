@@ -1,4 +1,5 @@
 #include "base/Clock.h"
+#include "print/CupsTestServer.h"
 #include "print/PdfProbe.h"
 #include "print/PrintLock.h"
 #include "support/Fixtures.h"
@@ -431,6 +432,145 @@ TEST_F(PrintCommandTest, CtrlCAtThePasswordPromptGivesTheTerminalItsEchoBack) {
     EXPECT_NE(attributes.c_lflag & ECHO, 0u);
     ::close(slave);
     ::close(master);
+}
+
+} // namespace
+} // namespace velmora
+
+namespace velmora {
+namespace {
+
+using testing::PdfProbe;
+namespace f = db::field;
+
+// The margins of the test queue's printer (0.2 inch left and top) and of the PDF output (a quarter
+// inch), in points: the same layout lands that much apart on the paper.
+constexpr double kPrinterMargin = 14.4;
+constexpr double kPdfMargin = 18;
+
+class CupsPrintCommandTest : public PrintCommandTest {
+protected:
+    testing::CupsTestServer cups;
+};
+
+TEST_F(CupsPrintCommandTest, PrintsThroughAQueueExactlyAsThePdfOutputAndMarksOnYes) {
+    if (!cups.running())
+        GTEST_SKIP() << "No CUPS test server: " << cups.whyNot();
+    std::vector<std::int64_t> ids;
+    for (int i = 0; i < 4; ++i)
+        ids.push_back(testing::addCheck(database, {{f::kPrint, "Once"},
+                                                   {f::kCheck, 2001 + i},
+                                                   {f::kPayTo, "Payee" + std::to_string(i)},
+                                                   {f::kAmount, db::Money::fromCents(12345 + i)},
+                                                   {f::kBank, "Prairie Bank"},
+                                                   {f::kAba, "071000013"},
+                                                   {f::kAccount, "12D345"},
+                                                   {f::kLabelPrint, i == 0},
+                                                   {f::kLastName, "Zimmer"}}));
+    const Outcome direct = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("direct.pdf")});
+    ASSERT_EQ(direct.exitCode, 0) << direct.errors;
+    // The queue's defaults are A4, landscape, two copies, two pages to a sheet and fit to page:
+    // none of them may reach the job.
+    const Outcome sent = velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--printer",
+                                  QString::fromStdString(cups.queue()), "--confirm", "yes"});
+    ASSERT_EQ(sent.exitCode, 0) << sent.errors;
+    const std::vector<int> jobs = testing::reportedJobs(sent.errors);
+    ASSERT_EQ(jobs.size(), 2u) << sent.errors;
+    const fs::path checksFile = cups.waitForJob(jobs[0]);
+    const fs::path labelsFile = cups.waitForJob(jobs[1]);
+    ASSERT_FALSE(checksFile.empty()) << "cups-pdf wrote no PDF for job " << jobs[0];
+    ASSERT_FALSE(labelsFile.empty()) << "cups-pdf wrote no PDF for job " << jobs[1];
+    const std::map<std::string, std::string> fixed{
+        {"copies", "1"},        {"media", "Letter"},        {"orientation-requested", "3"},
+        {"number-up", "1"},     {"fit-to-page", "0"},       {"print-scaling", "none"},
+        {"sides", "one-sided"}, {"job-sheets", "none,none"}};
+    EXPECT_EQ(cups.jobOptions(jobs[0]), fixed);
+    EXPECT_EQ(cups.jobOptions(jobs[1]), fixed);
+
+    PdfProbe printed(checksFile);
+    PdfProbe expected(programDir.dir() / "direct.pdf");
+    ASSERT_EQ(expected.pageCount(), 2);
+    ASSERT_EQ(printed.pageCount(), expected.pageCount());
+    for (int page = 0; page < printed.pageCount(); ++page) {
+        EXPECT_NEAR(printed.pageSize(page).first, 612, 0.5) << "letter, portrait";
+        EXPECT_NEAR(printed.pageSize(page).second, 792, 0.5) << "letter, portrait";
+        // Each word of the direct PDF has its ink, moved by the difference of the margins, in the
+        // queue's PDF: same place to the half point, same size (no scaling).
+        int compared = 0;
+        const std::vector<PdfProbe::Word> words = expected.words(page);
+        for (const PdfProbe::Word& word : words) {
+            constexpr double slack = 1;
+            const PdfProbe::Box window{word.left - slack, word.top - slack, word.right + slack,
+                                       word.bottom + slack};
+            const double shift = kPrinterMargin - kPdfMargin;
+            const auto want = expected.inkBox(page, window);
+            const auto got = printed.inkBox(
+                page, {window.left + shift, window.top + shift, window.right + shift, window.bottom + shift});
+            if (!want)
+                continue;
+            ++compared;
+            ASSERT_TRUE(got) << "no ink where \"" << word.text << "\" belongs on page " << page;
+            EXPECT_NEAR(got->left - kPrinterMargin, want->left - kPdfMargin, 0.5) << word.text;
+            EXPECT_NEAR(got->top - kPrinterMargin, want->top - kPdfMargin, 0.5) << word.text;
+            EXPECT_NEAR(got->right - kPrinterMargin, want->right - kPdfMargin, 0.5) << word.text;
+            EXPECT_NEAR(got->bottom - kPrinterMargin, want->bottom - kPdfMargin, 0.5) << word.text;
+        }
+        EXPECT_GE(compared, static_cast<int>(words.size() * 9 / 10)) << "page " << page;
+        EXPECT_GT(compared, 20) << "page " << page;
+    }
+    // The MICR line is there in ink: the routing number's box is dark at the printer's origin.
+    const double micrTop = kPrinterMargin + (200 + 4055) / 20.0;
+    const double routingLeft = kPrinterMargin + (525 + 3330) / 20.0;
+    EXPECT_GT(printed.darkPixels(0, routingLeft, micrTop, routingLeft + 80, micrTop + 16), 100);
+    EXPECT_GT(printed.darkPixels(1, routingLeft, micrTop, routingLeft + 80, micrTop + 16), 100);
+
+    // The label's name line starts at the first label's corner from the printer's origin.
+    PdfProbe labels(labelsFile);
+    ASSERT_EQ(labels.pageCount(), 1);
+    labels.expectLineAt(0, kPrinterMargin + 200 / 20.0, kPrinterMargin + 700 / 20.0);
+
+    for (const std::int64_t id : ids)
+        EXPECT_EQ(testing::readCheck(database, id).print, "Never");
+    EXPECT_FALSE(testing::readCheck(database, ids[0]).labelPrint);
+}
+
+TEST_F(CupsPrintCommandTest, AQueueThatWouldNotTakeTheJobSaysSoAndMarksNothing) {
+    if (!cups.running())
+        GTEST_SKIP() << "No CUPS test server: " << cups.whyNot();
+    const auto once =
+        testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}, {f::kLabelPrint, true}});
+    // A queue of this test's own, so that stopping it stops no other test's printing.
+    const QString queue = QString("Velmora%1").arg(::getpid());
+    ASSERT_EQ(cups.admin("lpadmin", {"-p", queue, "-E", "-v", QString::fromStdString(cups.device()), "-P",
+                                     QString::fromStdString(cups.ppd().string())}),
+              0);
+    // Refused before anything is printed or asked.
+    const auto attempt = [&] {
+        Outcome refused = velmora(
+            {"--db", "Drafts.mdb", "--once", "--labels-once", "--printer", queue, "--confirm", "yes"});
+        EXPECT_EQ(refused.errors.find("Please load check stock"), std::string::npos) << refused.errors;
+        return refused;
+    };
+
+    ASSERT_EQ(cups.admin("cupsdisable", {queue}), 0);
+    Outcome outcome = attempt();
+    EXPECT_EQ(outcome.exitCode, 5) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("The printer " + queue.toStdString() + " is stopped"), std::string::npos)
+        << outcome.errors;
+
+    ASSERT_EQ(cups.admin("cupsenable", {queue}), 0);
+    ASSERT_EQ(cups.admin("cupsreject", {queue}), 0);
+    outcome = attempt();
+    EXPECT_EQ(outcome.exitCode, 5) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("is not accepting jobs"), std::string::npos) << outcome.errors;
+
+    ASSERT_EQ(cups.admin("lpadmin", {"-x", queue}), 0);
+    outcome = attempt();
+    EXPECT_EQ(outcome.exitCode, 5) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("There is no printer named " + queue.toStdString()), std::string::npos)
+        << outcome.errors;
+    EXPECT_EQ(testing::readCheck(database, once).print, "Once");
+    EXPECT_TRUE(testing::readCheck(database, once).labelPrint);
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "JetSamples.h"
 #include "app/Password.h"
 #include "app/SettingsStore.h"
+#include "db/JetHeader.h"
 #include "db/Sqlite.h"
 #include "jet/Converter.h"
 #include "jet/JetFile.h"
-#include "jet/JetHeader.h"
 #include "jet/VelmoraMapping.h"
 #include "support/Fixtures.h"
 
@@ -204,7 +204,7 @@ TEST_F(ConversionTest, ACheckDatabaseIsConvertedInPlaceWithTheOriginalKeptUnchan
     EXPECT_EQ(testing::folderListing(dir.path()), (std::set<std::string>{"PAYROLL.mdb", "PAYROLL.mdb.jet"}));
     EXPECT_EQ(result.keptOriginal, dir / "PAYROLL.mdb.jet");
     EXPECT_EQ(testing::checksum(result.keptOriginal), original);
-    EXPECT_TRUE(jet::isSqliteFile(file));
+    EXPECT_TRUE(db::isSqliteFile(file));
     ASSERT_EQ(result.report.tables.size(), 2u);
     EXPECT_EQ(result.report.rows(), 4);
     EXPECT_EQ(

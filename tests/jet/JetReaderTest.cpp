@@ -1,7 +1,7 @@
 #include "JetSamples.h"
+#include "db/JetHeader.h"
 #include "db/Sqlite.h"
 #include "jet/JetFile.h"
-#include "jet/JetHeader.h"
 #include "jet/ReaderProtocol.h"
 #include "jet/TypeMapping.h"
 #include "support/TempDir.h"
@@ -135,19 +135,19 @@ TEST(JetHeaderTest, TellsJetFromSqliteByTheirBytesNotTheirNames) {
     testing::copyWritable(*nwind, dir / "orders.dat");
     std::ofstream(dir / "notes.mdb") << "Standard Jet DB, or so it says";
 
-    EXPECT_TRUE(jet::isJetFile(dir / "orders.dat"));
-    EXPECT_FALSE(jet::isSqliteFile(dir / "orders.dat"));
-    EXPECT_TRUE(jet::isSqliteFile(dir / "Payroll.mdb"));
-    EXPECT_FALSE(jet::isJetFile(dir / "Payroll.mdb"));
-    EXPECT_FALSE(jet::isJetFile(dir / "notes.mdb"));
-    EXPECT_FALSE(jet::isSqliteFile(dir / "notes.mdb"));
-    EXPECT_FALSE(jet::isJetFile(dir / "missing.mdb"));
+    EXPECT_TRUE(db::isJetFile(dir / "orders.dat"));
+    EXPECT_FALSE(db::isSqliteFile(dir / "orders.dat"));
+    EXPECT_TRUE(db::isSqliteFile(dir / "Payroll.mdb"));
+    EXPECT_FALSE(db::isJetFile(dir / "Payroll.mdb"));
+    EXPECT_FALSE(db::isJetFile(dir / "notes.mdb"));
+    EXPECT_FALSE(db::isSqliteFile(dir / "notes.mdb"));
+    EXPECT_FALSE(db::isJetFile(dir / "missing.mdb"));
 
-    const auto header = jet::inspectJetFile(dir / "orders.dat");
+    const auto header = db::inspectJetFile(dir / "orders.dat");
     ASSERT_TRUE(header) << header.message();
     EXPECT_EQ(header->version, 3);
     EXPECT_EQ(header->pageSize, 2048u);
-    const auto notJet = jet::inspectJetFile(dir / "Payroll.mdb");
+    const auto notJet = db::inspectJetFile(dir / "Payroll.mdb");
     EXPECT_EQ(notJet.message(), "Payroll.mdb is not an Access (Jet) database.");
 }
 

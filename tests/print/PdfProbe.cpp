@@ -39,6 +39,10 @@ std::vector<PdfProbe::Word> PdfProbe::words(int page) const {
 }
 
 PdfProbe::Word PdfProbe::word(int page, const std::string& text) const {
+    if (!document_) {
+        ADD_FAILURE() << "no PDF to find \"" << text << "\" in";
+        return {};
+    }
     for (const Word& found : words(page))
         if (found.text == text)
             return found;
@@ -53,11 +57,54 @@ std::vector<PdfProbe::Font> PdfProbe::fonts() const {
     return fonts;
 }
 
+const poppler::image& PdfProbe::rendered(int page, double dpi) const {
+    auto found = images_.find({page, dpi});
+    if (found == images_.end()) {
+        std::unique_ptr<poppler::page> p(document_->create_page(page));
+        poppler::page_renderer renderer;
+        renderer.set_image_format(poppler::image::format_gray8);
+        found = images_.emplace(std::pair(page, dpi), renderer.render_page(p.get(), dpi, dpi)).first;
+    }
+    return found->second;
+}
+
+std::optional<PdfProbe::Box> PdfProbe::inkBox(int page, const Box& window, double dpi) const {
+    const poppler::image& image = rendered(page, dpi);
+    const double scale = dpi / 72.0;
+    const int x0 = std::max(0, static_cast<int>(window.left * scale));
+    const int y0 = std::max(0, static_cast<int>(window.top * scale));
+    const int x1 = std::min(image.width(), static_cast<int>(window.right * scale + 1));
+    const int y1 = std::min(image.height(), static_cast<int>(window.bottom * scale + 1));
+    std::optional<Box> ink;
+    for (int y = y0; y < y1; ++y) {
+        const auto* row =
+            reinterpret_cast<const unsigned char*>(image.const_data()) + y * image.bytes_per_row();
+        for (int x = x0; x < x1; ++x) {
+            if (row[x] >= 128)
+                continue;
+            const Box pixel{x / scale, y / scale, (x + 1) / scale, (y + 1) / scale};
+            if (!ink)
+                ink = pixel;
+            ink->left = std::min(ink->left, pixel.left);
+            ink->top = std::min(ink->top, pixel.top);
+            ink->right = std::max(ink->right, pixel.right);
+            ink->bottom = std::max(ink->bottom, pixel.bottom);
+        }
+    }
+    return ink;
+}
+
+void PdfProbe::expectLineAt(int page, double left, double top) const {
+    constexpr double lineHeight = 14;
+    const std::optional<Box> ink = inkBox(page, {left - 3, top - 3, left + 200, top + lineHeight});
+    ASSERT_TRUE(ink) << "no ink at " << left << ", " << top << " on page " << page;
+    EXPECT_NEAR(ink->left, left, 1.5);
+    EXPECT_GT(ink->top, top);
+    EXPECT_LT(ink->bottom, top + lineHeight);
+}
+
 int PdfProbe::darkPixels(int page, double left, double top, double right, double bottom, double dpi) const {
-    std::unique_ptr<poppler::page> p(document_->create_page(page));
-    poppler::page_renderer renderer;
-    renderer.set_image_format(poppler::image::format_gray8);
-    const poppler::image image = renderer.render_page(p.get(), dpi, dpi);
+    const poppler::image& image = rendered(page, dpi);
     const double scale = dpi / 72.0;
     const int x0 = std::max(0, static_cast<int>(left * scale));
     const int y0 = std::max(0, static_cast<int>(top * scale));

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <optional>
+#include <poppler-image.h>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,13 @@ public:
         std::string text;
         std::string font;
         // Points from the top-left corner of the paper.
+        double left = 0;
+        double top = 0;
+        double right = 0;
+        double bottom = 0;
+    };
+    // A rectangle in points from the top-left corner of the paper.
+    struct Box {
         double left = 0;
         double top = 0;
         double right = 0;
@@ -43,8 +53,19 @@ public:
     // rectangle given in points from the paper's top-left corner.
     int darkPixels(int page, double left, double top, double right, double bottom, double dpi = 150) const;
 
+    // The smallest box around the ink (pixels darker than mid-grey) inside `window`, the page rendered
+    // at `dpi`; std::nullopt when the window holds none. Ink does not depend on the fonts a PDF
+    // carries, so two PDFs of the same page compare by it whatever rewrote their fonts.
+    std::optional<Box> inkBox(int page, const Box& window, double dpi = 288) const;
+    // Checks that a line of text starts at (left, top): its ink begins at `left` (within a glyph's
+    // side bearing) and lies within one line below `top`.
+    void expectLineAt(int page, double left, double top) const;
+
 private:
+    const poppler::image& rendered(int page, double dpi) const;
+
     std::unique_ptr<poppler::document> document_;
+    mutable std::map<std::pair<int, double>, poppler::image> images_;
 };
 
 } // namespace velmora::testing

@@ -507,30 +507,5 @@ TEST(StartLabelTest, AnswersThatAreAccepted) {
         EXPECT_FALSE(parseStartLabel(refused)) << refused;
 }
 
-TEST_F(PrintRunTest, PreviewChangesNoRecordNotEvenADate) {
-    open(DatabaseType::Draft);
-    const auto monthly = addCheck(*database, {{f::kPrint, "Monthly"},
-                                              {f::kCheck, 8},
-                                              {f::kDate, "1/1/2020"},
-                                              {f::kLabelPrint, true},
-                                              {f::kLastName, "Lee"}});
-    const auto once = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 9}});
-    PrintRun printRun(*database, setup, dialogs);
-    const RunReport report =
-        printRun.preview({.once = true, .monthly = true, .monthlyLabels = true}, surface);
-    EXPECT_TRUE(report.ok());
-    EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_TRUE(dialogs.asked().empty());
-    ASSERT_EQ(surface.sentJobCount(), 1);
-    ASSERT_EQ(surface.jobs()[0].pages.size(), 2u); // the checks, then the labels on a sheet of their own
-    EXPECT_NE(surface.findText("12/6/2026"), nullptr);
-    const auto& label = surface.jobs()[0].pages[1].texts.at(0);
-    EXPECT_EQ(label.text, "Lee");
-    EXPECT_EQ(label.x, 200);
-    EXPECT_EQ(label.y, 700);
-    EXPECT_EQ(readCheck(*database, monthly).date, "1/1/2020");
-    EXPECT_EQ(readCheck(*database, once).print, "Once");
-}
-
 } // namespace
 } // namespace velmora::print

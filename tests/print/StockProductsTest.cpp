@@ -312,7 +312,8 @@ TEST_F(StockProductsTest, APreviewShowsTheSlotsAndChangesNothing) {
     ASSERT_EQ(preview.prepare(dialogs, surface), PrintJob::Start::Print);
     EXPECT_TRUE(dialogs.shown().empty()) << "no load-stock message";
     EXPECT_EQ(preview.pageCount(), 2);
-    preview.drawPage(1, surface);
+    ASSERT_TRUE(preview.drawPage(1, surface));
+    EXPECT_EQ(preview.ownerAt(1, 0, 300), "check #303");
     ASSERT_TRUE(surface.EndDocument());
     EXPECT_TRUE(printed(" 303 "));
     EXPECT_FALSE(printed(" 302 "));

@@ -50,6 +50,7 @@ const SlotPart kPlain[] = {{kPlainSlot}};
 
 StockProduct testStock(PageRule rule = PageRule::AsSetUp, bool numbered = true) {
     return {.name = "test stock",
+            .itemName = "test item",
             .countPrompt = "How many?",
             .historyOpening =
                 numbered ? std::optional<std::string>("Printed test stock from check #") : std::nullopt,

@@ -3,6 +3,8 @@
 namespace velmora::testing {
 
 DialogAnswer ScriptedDialogs::show(const MessageBox& box) {
+    if (onShow)
+        onShow();
     shown_.push_back(box);
     if (answers_.empty())
         return box.buttons == DialogButtons::Ok ? DialogAnswer::Ok : box.defaultAnswer;

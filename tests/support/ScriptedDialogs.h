@@ -3,6 +3,7 @@
 #include "base/Dialogs.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ public:
     const std::vector<InputBox>& asked() const { return asked_; }
     std::vector<std::string> shownTexts() const;
     void clear();
+
+    // Called as each message box comes up, for a test that looks at the screen behind it.
+    std::function<void()> onShow;
 
 private:
     std::deque<DialogAnswer> answers_;

@@ -3,12 +3,14 @@
 #include "app/SettingsStore.h"
 #include "base/Clock.h"
 #include "support/Fixtures.h"
+#include "support/OrderForms.h"
 #include "support/RecordingNavigator.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -344,6 +346,59 @@ TEST_F(CheckScreenTest, MenusHoldTheirEntriesInOrder) {
 
     choose("Open");
     EXPECT_EQ(navigator.calls, Strings{"FileOpen"});
+}
+
+TEST_F(CheckScreenTest, PastingAnOrderFormFromTheClipboardFillsANewCheckOnTheScreen) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    const auto ann = addCheck(*database, {{"BusinessName", "Acme"}, {"FirstName", "Ann"}, {"Check", 1500}});
+    open();
+    // What is typed but not yet handed over is saved before the import leaves the check.
+    child<QLineEdit>("PayToOrderOf")->setFocus();
+    QTest::keyClicks(child<QLineEdit>("PayToOrderOf"), "Annie");
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(std::string(testing::kOrderForm) + "\r\n" + testing::kCardLines));
+
+    // The screen shows the numbers while the verification is told.
+    std::string routingShown;
+    dialogs.onShow = [&] { routingShown = text("ABA"); };
+    QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.shownTexts(),
+              Strings{"Routing and Account numbers were successfully verified to the Bottom Check Row!"});
+    EXPECT_EQ(routingShown, "123000220");
+    dialogs.onShow = nullptr;
+    EXPECT_GT(shownId(), ann);
+    EXPECT_EQ(text("Text3"), "Harbor Lane Bakery");
+    EXPECT_EQ(text("Text1"), "Maria");
+    EXPECT_EQ(text("Bank"), "First Pacific Bank");
+    EXPECT_EQ(text("ABA"), "123000220");
+    EXPECT_EQ(text("CheckNumber"), "123456");
+    EXPECT_EQ(text("CheckAmount"), "45.50");
+    EXPECT_EQ(text("PayToOrderOf"), "Velmora");
+    EXPECT_EQ(child<QComboBox>("Combo1")->currentText(), "One Time");
+    const QString comments = child<QPlainTextEdit>("OptComts")->toPlainText();
+    EXPECT_TRUE(comments.startsWith("BankPhoneNumber: (503) 555-0100\nEMailAddress: maria@example.com\n"))
+        << comments.toStdString();
+    EXPECT_TRUE(comments.endsWith("\nCardType: Visa")) << comments.toStdString();
+    EXPECT_EQ(readCheck(*database, shownId()).firstName, "Maria");
+    EXPECT_EQ(readCheck(*database, ann).payTo, "Annie");
+
+    // From the File menu, into the check on the screen when it lacks a business name: a value the
+    // amount cannot hold is named, the rest is imported.
+    child<QLineEdit>("Text3")->setFocus();
+    child<QLineEdit>("Text3")->selectAll();
+    QTest::keyClick(child<QLineEdit>("Text3"), Qt::Key_Delete);
+    const auto id = shownId();
+    QGuiApplication::clipboard()->setText("CustomerLastName: Ames\nTotalCost: $12.00\n");
+    dialogs.clear();
+    choose("Paste");
+    EXPECT_EQ(shownId(), id);
+    EXPECT_EQ(text("Text2"), "Ames");
+    EXPECT_EQ(text("CheckAmount"), "45.50");
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_NE(dialogs.shown()[0].text.find("TotalCost \"$12.00\""), std::string::npos);
+    EXPECT_EQ(dialogs.shown()[1].text,
+              "The bottom check row field to verify account and routing numbers does not exist!");
+    EXPECT_EQ(child<QAction>("Paste")->text(), "&Paste Order Form (Order Importer)");
 }
 
 TEST_F(CheckScreenTest, TabFollowsTheBlocksOfACheckAndTheWindowKeepsItsSize) {

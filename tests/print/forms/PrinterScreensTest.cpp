@@ -1,12 +1,14 @@
+#include "print/forms/PrinterScreens.h"
+
 #include "db/RecordSet.h"
 #include "db/Schema.h"
 #include "print/PdfProbe.h"
 #include "print/RecordingSurface.h"
 #include "print/forms/AlignPrinterScreen.h"
+#include "print/forms/PreviewWindow.h"
 #include "print/forms/PrinterControlScreen.h"
 #include "print/printer/PrinterSurface.h"
 #include "support/Fixtures.h"
-#include "support/RecordingNavigator.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
@@ -16,39 +18,27 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 
-namespace velmora {
+namespace velmora::print {
 namespace {
 
 namespace f = db::field;
 
-template <typename T> T* child(QWidget& screen, const char* name) {
-    T* widget = screen.findChild<T*>(name);
-    if (!widget)
-        throw std::runtime_error(std::string("no control ") + name);
-    return widget;
-}
+using testing::child;
 
 void click(QWidget& screen, const char* button) {
     QTest::mouseClick(child<QPushButton>(screen, button), Qt::LeftButton);
 }
 
-class PrinterScreensTest : public ::testing::Test {
+class PrinterScreensTest : public testing::PrinterScreensFixture {
 protected:
     PrinterScreensTest()
-        : database(programDir.createDatabase("Payroll", db::DatabaseType::Check))
-        , surface({"Times New Roman", "MICR65"}) {
-        session.programDir = programDir.dir();
-        session.currentDatabase = "Payroll.mdb";
-        session.dialogs = &dialogs;
-    }
+        : surface({"Times New Roman", "MICR65"}) {}
     db::SettingsRecord settings() {
         auto store = app::SettingsStore::open(programDir.dir());
         return store->read().value();
@@ -64,28 +54,22 @@ protected:
         return screen;
     }
 
-    // The pages of the print preview that `open` brings up on `screen`, which is then closed; -1 when
-    // none came up.
-    static int previewPages(QWidget& screen, const std::function<void()>& open) {
-        int pages = -1;
+    // The pages of the preview window that `open` brings up on `screen`, which is then closed; -1
+    // when none came up.
+    static std::int64_t previewPages(QWidget& screen, const std::function<void()>& open) {
+        std::int64_t pages = -1;
         QTimer::singleShot(0, [&] {
-            auto* dialog = screen.findChild<QPrintPreviewDialog*>("PrintPreview");
-            if (!dialog)
+            auto* preview = screen.findChild<print::PreviewWindow*>("PrintPreview");
+            if (!preview)
                 return;
-            if (auto* view = dialog->findChild<QPrintPreviewWidget*>())
-                pages = view->pageCount();
-            dialog->reject();
+            pages = preview->pageCount();
+            preview->reject();
         });
         open();
         return pages;
     }
 
-    testing::ProgramDirFixture programDir;
-    db::CheckDatabase database;
-    testing::ScriptedDialogs dialogs;
-    testing::RecordingNavigator navigator;
     print::RecordingSurface surface;
-    Session session;
 };
 
 TEST_F(PrinterScreensTest, ControlMenuShowsItsCaptionsMenusAndCounts) {
@@ -198,6 +182,18 @@ TEST_F(PrinterScreensTest, PreviewShowsThePagesAndChangesNoRecord) {
     EXPECT_TRUE(navigator.calls.empty());
     EXPECT_EQ(testing::readCheck(database, monthly).date, "1/1/2020");
     EXPECT_EQ(testing::readCheck(database, monthly + 1).print, "Once");
+
+    // Print in the preview closes it and prints the run as the Print button does.
+    QTimer::singleShot(0, [&] {
+        if (auto* preview = screen->findChild<print::PreviewWindow*>("PrintPreview"))
+            child<QAction>(*preview, "PrintFromPreview")->trigger();
+    });
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    click(*screen, "PreviewButton");
+    EXPECT_EQ(surface.sentJobCount(), 1);
+    EXPECT_EQ(testing::readCheck(database, monthly + 1).print, "Never");
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"DataEntry"}));
 }
 
 TEST_F(PrinterScreensTest, AlignButtonLeadsToTheAlignmentScreen) {
@@ -319,10 +315,8 @@ TEST_F(PrinterScreensTest, APrinterThatPrintsToAFileGetsTheLabelsBesideTheChecks
                                                    {f::kPayTo, "Acme"},
                                                    {f::kLabelPrint, true},
                                                    {f::kLastName, "Zimmer"}});
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString((programDir.dir() / "run.pdf").string()));
-    print::PrinterSurface toFile(printer);
+    print::PrinterSurface toFile(
+        {print::PrinterChoice::Kind::PdfFile, (programDir.dir() / "run.pdf").string()});
     print::PrinterControlScreen screen(session, navigator, &toFile);
     ASSERT_TRUE(screen.load());
     QTest::mouseClick(child<QCheckBox>(screen, "Once"), Qt::LeftButton);
@@ -339,7 +333,7 @@ TEST_F(PrinterScreensTest, APrinterThatPrintsToAFileGetsTheLabelsBesideTheChecks
     EXPECT_FALSE(testing::readCheck(database, once).labelPrint);
 
     // A file to print to that is the database itself is refused before anything is written.
-    printer.setOutputFileName(QString::fromStdString((programDir.dir() / "Payroll.mdb").string()));
+    toFile.choose({print::PrinterChoice::Kind::PdfFile, (programDir.dir() / "Payroll.mdb").string()});
     print::PrinterControlScreen again(session, navigator, &toFile);
     ASSERT_TRUE(again.load());
     QTest::mouseClick(child<QCheckBox>(again, "OLabel"), Qt::LeftButton);
@@ -354,9 +348,7 @@ TEST_F(PrinterScreensTest, APrinterThatPrintsToAFileGetsTheLabelsBesideTheChecks
 
 TEST_F(PrinterScreensTest, WithoutAPrinterPrintPointsToPrinterSetupAndAsksNothing) {
     const auto once = testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 1001}});
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat); // what Qt falls back to without a printer
-    print::PrinterSurface none(printer);
+    print::PrinterSurface none({print::PrinterChoice::Kind::PdfFile, ""}); // a file named nowhere
     print::PrinterControlScreen screen(session, navigator, &none);
     ASSERT_TRUE(screen.load());
     QTest::mouseClick(child<QCheckBox>(screen, "Once"), Qt::LeftButton);
@@ -400,4 +392,4 @@ TEST(AlignmentOffsetTest, SixteenBitWholeNumbersOnly) {
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::print

@@ -1,56 +1,81 @@
 #include "print/printer/PrinterSurface.h"
 
-#include "print/PdfProbe.h"
+#include "print/PdfSurface.h"
+#include "print/printer/CupsPrinters.h"
 #include "support/TempDir.h"
 
+#include <cstdlib>
+#include <cups/cups.h>
 #include <gtest/gtest.h>
 
 namespace velmora::print {
 namespace {
 
-TEST(PrinterSurfaceTest, PrintsOnAGivenPrinterFromItsPrintableOrigin) {
+// A machine without a print system: the client library finds no scheduler to ask.
+class NoPrintSystemTest : public ::testing::Test {
+protected:
+    NoPrintSystemTest() {
+        ::setenv("CUPS_SERVER", (dir / "no-scheduler.sock").c_str(), 1);
+        cupsSetServer(nullptr); // forget a server found before
+    }
+    ~NoPrintSystemTest() override {
+        ::unsetenv("CUPS_SERVER");
+        cupsSetServer(nullptr);
+    }
     testing::TempDir dir;
-    // The printer a print preview hands over, here writing a PDF.
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString((dir / "preview.pdf").string()));
-    PrinterSurface surface(printer);
-    skipFailure(surface.SetFontName("Times New Roman"));
-    skipFailure(surface.SetFontSize(12));
-    skipFailure(surface.SetX(1440));
-    skipFailure(surface.SetY(720));
-    ASSERT_TRUE(surface.PrintItems({std::string("Preview")}, LineEnding::EndLine).ok());
-    skipFailure(surface.NewPage());
-    skipFailure(surface.PrintItems({std::string("Second")}, LineEnding::EndLine));
-    ASSERT_TRUE(surface.EndDocument().ok());
+};
 
-    testing::PdfProbe probe(dir / "preview.pdf");
-    ASSERT_EQ(probe.pageCount(), 2);
-    EXPECT_NEAR(probe.pageSize(0).first, 612, 0.5);
-    EXPECT_NEAR(probe.pageSize(0).second, 792, 0.5);
-    const auto word = probe.word(0, "Preview");
-    EXPECT_NEAR(word.left, 1440 / 20.0 + 18, 0.5);
-    EXPECT_NEAR(word.top, 720 / 20.0 + 18, 0.5);
-    EXPECT_NEAR(probe.word(1, "Second").left, 18, 0.5);
-}
-
-TEST(PrinterSurfaceTest, AJobThePrinterRefusesFailsEveryStep) {
-    testing::TempDir dir;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString((dir / "missing" / "job.pdf").string()));
-    PrinterSurface surface(printer);
+TEST_F(NoPrintSystemTest, WithoutAnyPrinterAJobFailsAndPointsToPrinterSetup) {
+    EXPECT_TRUE(cups::printers().empty());
+    EXPECT_FALSE(cups::defaultPrinter());
+    PrinterSurface surface;
+    EXPECT_FALSE(surface.queue());
+    const Status ready = surface.ready();
+    ASSERT_FALSE(ready.ok());
+    EXPECT_NE(ready.message().find("none is available"), std::string::npos) << ready.message();
+    EXPECT_NE(ready.message().find("Printer Setup"), std::string::npos) << ready.message();
+    // Every step of a job fails with that reason; the surface is usable again afterwards.
     const Status started = surface.PrintItems({std::string("lost")}, LineEnding::EndLine);
-    EXPECT_FALSE(started.ok());
-    EXPECT_NE(started.message().find("job.pdf"), std::string::npos);
+    EXPECT_EQ(started.message(), ready.message());
     skipFailure(surface.NewPage());
     EXPECT_FALSE(surface.DrawLine(0, 0, 1440, 0).ok());
     EXPECT_FALSE(surface.EndDocument().ok());
+    EXPECT_TRUE(surface.sentJobs().empty());
+    // Without a printer the PDF output's margins stand for it.
+    EXPECT_DOUBLE_EQ(surface.margins().left(), 18);
+    EXPECT_DOUBLE_EQ(surface.margins().top(), 18);
+}
 
-    printer.setOutputFileName(QString::fromStdString((dir / "job.pdf").string()));
-    EXPECT_TRUE(surface.PrintItems({std::string("kept")}, LineEnding::EndLine).ok());
-    EXPECT_TRUE(surface.EndDocument().ok());
-    EXPECT_EQ(testing::PdfProbe(dir / "job.pdf").pageCount(), 1);
+TEST_F(NoPrintSystemTest, APrinterThatIsNotThereIsNamedInTheFailure) {
+    PrinterSurface surface({PrinterChoice::Kind::Printer, "Office-Laser"});
+    EXPECT_EQ(surface.queue(), "Office-Laser");
+    const Status ready = surface.ready();
+    EXPECT_NE(ready.message().find("Office-Laser"), std::string::npos) << ready.message();
+    EXPECT_NE(ready.message().find("Printer Setup"), std::string::npos) << ready.message();
+    EXPECT_FALSE(surface.PrintItems({std::string("lost")}, LineEnding::EndLine).ok());
+    EXPECT_FALSE(surface.EndDocument().ok());
+}
+
+TEST_F(NoPrintSystemTest, TheRememberedPrinterHoldsUntilAnotherIsChosen) {
+    PrinterSurface surface;
+    surface.remember(std::string("Front-Desk"));
+    EXPECT_EQ(surface.choice(), (PrinterChoice{PrinterChoice::Kind::Printer, "Front-Desk"}));
+    surface.remember(std::nullopt);
+    EXPECT_EQ(surface.choice().kind, PrinterChoice::Kind::SystemDefault);
+    // Once the user chooses in this session, what was remembered no longer applies.
+    surface.choose({PrinterChoice::Kind::PdfFile, (dir / "checks.pdf").string()});
+    surface.remember(std::string("Front-Desk"));
+    EXPECT_EQ(surface.choice().kind, PrinterChoice::Kind::PdfFile);
+    EXPECT_EQ(surface.outputFile(), dir / "checks.pdf");
+    EXPECT_TRUE(surface.ready().ok());
+    EXPECT_FALSE(surface.queue());
+    const std::optional<PrintableArea> area = surface.printableArea();
+    ASSERT_TRUE(area);
+    EXPECT_DOUBLE_EQ(area->height, PdfSurface::paperArea().height);
+    // A file named nowhere is no output.
+    surface.choose({PrinterChoice::Kind::PdfFile, ""});
+    EXPECT_FALSE(surface.outputFile());
+    EXPECT_FALSE(surface.ready().ok());
 }
 
 } // namespace

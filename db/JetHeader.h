@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 
-namespace velmora::jet {
+namespace velmora::db {
 
 // What a file holds, told by its first bytes (never by its name).
 bool isJetFile(const std::filesystem::path& file);    // an Access database of any version
@@ -22,4 +22,4 @@ struct JetHeader {
 // with its table catalog where it belongs. The message of a failure names the file.
 Result<JetHeader> inspectJetFile(const std::filesystem::path& file);
 
-} // namespace velmora::jet
+} // namespace velmora::db

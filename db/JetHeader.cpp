@@ -1,4 +1,4 @@
-#include "jet/JetHeader.h"
+#include "db/JetHeader.h"
 
 #include <array>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velmora::jet {
+namespace velmora::db {
 
 namespace {
 
@@ -116,4 +116,4 @@ Result<JetHeader> inspectJetFile(const std::filesystem::path& file) {
     return header;
 }
 
-} // namespace velmora::jet
+} // namespace velmora::db

@@ -1,0 +1,118 @@
+#include "support/Fixtures.h"
+#include "support/OrderForms.h"
+
+#include <QProcess>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+namespace f = db::field;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string errors;
+    std::string output;
+};
+
+// `velmora import-order` as a mail filter runs it: the order form piped in, the password in a file.
+class ImportOrderCommandTest : public ::testing::Test {
+protected:
+    ImportOrderCommandTest() { std::ofstream(programDir.dir() / "password.txt") << "Tulip\n"; }
+
+    Outcome velmora(const QStringList& arguments, const QByteArray& input) {
+        QProcess process;
+        auto environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(environment);
+        process.start(VELMORA_BINARY_DIR "/velmora", arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        process.waitForFinished(60000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardError().toStdString(), process.readAllStandardOutput().toStdString()};
+    }
+    Outcome importOrder(const QByteArray& order, const std::string& databaseName = "Orders.mdb",
+                        const std::string& password = "password.txt") {
+        return velmora({"--dir", QString::fromStdString(programDir.dir().string()), "import-order", "--db",
+                        QString::fromStdString(databaseName), "--password-file",
+                        QString::fromStdString((programDir.dir() / password).string())},
+                       order);
+    }
+
+    testing::ProgramDirFixture programDir;
+    db::CheckDatabase database = programDir.createDatabase("Orders", db::DatabaseType::Draft);
+};
+
+TEST_F(ImportOrderCommandTest, WritesTheOrderIntoANewCheckAndTellsTheVerification) {
+    testing::setCheckFields(database, 1, {{f::kPayTo, "Velmora Inc."}});
+    // The last check lacks a first name; the screen would fill it, the command never touches it.
+    const auto last = testing::addCheck(database, {{f::kBusinessName, "Acme"}, {f::kCheck, 700}});
+
+    const Outcome outcome = importOrder(testing::kOrderForm);
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_NE(outcome.errors.find(
+                  "velmora: Routing and Account numbers were successfully verified to the Bottom Check Row!"),
+              std::string::npos)
+        << outcome.errors;
+    EXPECT_NE(outcome.errors.find("the order is in the new check with ID 3 (check number 123456): 15 fields"),
+              std::string::npos)
+        << outcome.errors;
+    const db::CheckRecord saved = testing::readCheck(database, 3);
+    EXPECT_EQ(saved.firstName, "Maria");
+    EXPECT_EQ(saved.payTo, "Velmora Inc.");
+    EXPECT_EQ(saved.amount, db::Money::fromCents(4550));
+    EXPECT_EQ(saved.comments, testing::kOrderComments);
+    EXPECT_EQ(testing::readCheck(database, last).firstName, std::nullopt);
+
+    // Bytes of any kind, a skipped amount and no bottom row: still a record, status 0.
+    constexpr char kOddBytes[] = "CustomerLastName: M\xFCller\nTotalCost: 12 USD\n\0\xFF";
+    const Outcome odd = importOrder(QByteArray(kOddBytes, sizeof kOddBytes - 1));
+    ASSERT_EQ(odd.exitCode, 0) << odd.errors;
+    EXPECT_NE(odd.errors.find("TotalCost \"12 USD\" in the order form was not imported."), std::string::npos)
+        << odd.errors;
+    EXPECT_NE(odd.errors.find("bottom check row field to verify account and routing numbers does not exist"),
+              std::string::npos);
+    EXPECT_EQ(testing::readCheck(database, 4).lastName, "Müller");
+    EXPECT_EQ(testing::readCheck(database, 4).check, 123457); // numbered on from the last check
+}
+
+TEST_F(ImportOrderCommandTest, RefusalsHaveTheirOwnStatusesAndWriteNothing) {
+    std::ofstream(programDir.dir() / "wrong.txt") << "daisy\n";
+    std::ofstream(programDir.dir() / "notes.mdb") << "not a database at all";
+
+    Outcome outcome = importOrder(testing::kOrderForm, "Orders.mdb", "wrong.txt");
+    EXPECT_EQ(outcome.exitCode, 3);
+    EXPECT_NE(outcome.errors.find("wrong password"), std::string::npos) << outcome.errors;
+    outcome = importOrder(testing::kOrderForm, "Missing.mdb");
+    EXPECT_EQ(outcome.exitCode, 4) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("Missing.mdb"), std::string::npos) << outcome.errors;
+    outcome = importOrder(testing::kOrderForm, "notes.mdb");
+    EXPECT_EQ(outcome.exitCode, 4) << outcome.errors;
+    outcome = importOrder(QByteArray(33 << 20, 'x'));
+    EXPECT_EQ(outcome.exitCode, 5) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("more than 32 MB"), std::string::npos) << outcome.errors;
+    outcome = velmora({"--dir", QString::fromStdString(programDir.dir().string()), "import-order"}, {});
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_NE(outcome.errors.find("--db names the check database"), std::string::npos) << outcome.errors;
+
+    // A database that takes no new check: status 1, and the last check is not written instead.
+    const auto ann = testing::addCheck(database, {{f::kBusinessName, "Acme"}, {f::kFirstName, "Ann"}});
+    database.connection().exec(
+        "CREATE TRIGGER NoNew BEFORE INSERT ON Account BEGIN SELECT RAISE(ABORT, 'the disk is full'); END");
+    outcome = importOrder(testing::kOrderForm);
+    EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("the disk is full"), std::string::npos) << outcome.errors;
+    EXPECT_EQ(testing::readCheck(database, ann).bank, std::nullopt);
+    EXPECT_EQ(db::RecordSet(database.connection(), db::schema::account()).recordCount(), 2);
+
+    outcome = velmora({"import-order", "--help"}, {});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_NE(outcome.output.find("  5  standard input could not be read, or holds more than 32 MB"),
+              std::string::npos);
+    EXPECT_NE(velmora({"--help"}, {}).output.find("  import-order"), std::string::npos);
+}
+
+} // namespace
+} // namespace velmora
