@@ -242,19 +242,15 @@ const StockProduct& stockProduct(StockKind kind) {
         .itemName = "check",
         .countPrompt = "Blank checks are printed from information on the first check in this database. Enter the number of checks to print:",
         .historyOpening = "Printed blank checks from check #",
-        .needsFilledTemplate = true,
-        .needs88mm = false,
-        .notice = std::nullopt,
         .missingMicrFontText = kNoMicrFont,
         .pageRule = PageRule::AsSetUp,
         .parts = kBlankCheckSlot};
+    // No numbers, so no history line; any first check prints, three to a page on either stock.
     static const StockProduct depositTickets{
         .name = "deposit tickets",
         .itemName = "deposit ticket",
         .countPrompt = "Deposit slips are printed from information on the first check in this database. Enter the number of deposit slips to print:",
-        .historyOpening = std::nullopt,
         .needsFilledTemplate = false,
-        .needs88mm = false,
         .notice = MessageBox{kDepositTranCode, {}},
         .missingMicrFontText = kNoMicrFontDeposit,
         .pageRule = PageRule::ThreePerPage,
@@ -264,24 +260,20 @@ const StockProduct& stockProduct(StockKind kind) {
         .itemName = "check",
         .countPrompt = "Quicken checks are printed from information on the first check in this database. Enter the number of checks to print:",
         .historyOpening = "Printed Quicken 3up checks from check #",
-        .needsFilledTemplate = true,
         .needs88mm = true,
-        .notice = std::nullopt,
         .missingMicrFontText = kNoMicrFont,
         .pageRule = PageRule::ThreePerPage,
         .parts = kQuickenSlot};
-    static const StockProduct quickenVoucher{
-        .name = "Quicken(tm) compatible voucher checks",
-        .itemName = "check",
-        .countPrompt = quicken3Up.countPrompt,
-        .historyOpening = "Printed Quicken voucher checks from check #",
-        .needsFilledTemplate = true,
-        .needs88mm = true,
-        .notice = std::nullopt,
-        .missingMicrFontText = kNoMicrFont,
-        .pageRule = PageRule::OnePerPage,
-        .parts = kVoucherSlot};
     // clang-format on
+    // The 3-up check with its two stubs below it, one to a page.
+    static const StockProduct quickenVoucher = [] {
+        StockProduct voucher = quicken3Up;
+        voucher.name = "Quicken(tm) compatible voucher checks";
+        voucher.historyOpening = "Printed Quicken voucher checks from check #";
+        voucher.pageRule = PageRule::OnePerPage;
+        voucher.parts = kVoucherSlot;
+        return voucher;
+    }();
     switch (kind) {
     case StockKind::BlankChecks:
         return blankChecks;

@@ -62,17 +62,17 @@ struct StockProduct {
     // A numbered product asks for the starting number after the count, prints it in every slot (one
     // more each time) and puts a history line beginning with this text on the template check;
     // std::nullopt for a product without numbers, which writes nothing.
-    std::optional<std::string> historyOpening;
+    std::optional<std::string> historyOpening = std::nullopt;
     // Whether the template check must hold a business name or a first name (refused otherwise).
     bool needsFilledTemplate = true;
     // A product for 88mm stock only refuses any other, after the template and database tests.
     bool needs88mm = false;
     // A notice shown before the positions are read (the tran code of deposit tickets).
-    std::optional<MessageBox> notice;
+    std::optional<MessageBox> notice = std::nullopt;
     // The warning when the printer lacks the MICR font; the command then ends.
     std::string missingMicrFontText;
     PageRule pageRule = PageRule::AsSetUp;
-    std::span<const SlotPart> parts; // of one slot, drawn in order
+    std::span<const SlotPart> parts = {}; // of one slot, drawn in order
 
     // Lays one item out in its slot: `origin` is the horizontal start and the slot top; positions are
     // summed in 16 bits.
