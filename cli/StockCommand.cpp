@@ -116,6 +116,9 @@ int runStock(const char* verb, print::StockKind kind, const Invocation& invocati
     if (report.start != print::PrintJob::Start::Print)
         return report.outputFailed ? kOutputUnwritable : kRefused;
     std::cerr << "velmora " << verb << ": " << report.printed << " " << product.name << " printed";
+    if (const auto* queue = dynamic_cast<const print::PrinterSurface*>(output.get());
+        queue && !queue->sentJobs().empty())
+        std::cerr << "; sent to the printer " << *options.printer << " as job " << queue->sentJobs().front();
     if (product.historyOpening)
         std::cerr << (report.confirmed ? "; the history line was written on the first check"
                                        : "; no history line was written");

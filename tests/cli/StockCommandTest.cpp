@@ -1,4 +1,5 @@
 #include "app/SettingsStore.h"
+#include "print/CupsTestServer.h"
 #include "print/PdfProbe.h"
 #include "support/Fixtures.h"
 
@@ -131,6 +132,27 @@ TEST_F(StockCommandTest, RefusalsHaveTheirOwnStatusAndPrintNothing) {
     EXPECT_FALSE(fs::exists(programDir.dir() / "q.pdf"));
     EXPECT_FALSE(fs::exists(programDir.dir() / "d.pdf"));
     EXPECT_EQ(comments(), "");
+}
+
+TEST_F(StockCommandTest, BlankChecksGoThroughAPrinterQueueAsToTheirPdf) {
+    testing::CupsTestServer cups;
+    if (!cups.running())
+        GTEST_SKIP() << "No CUPS test server: " << cups.whyNot();
+    const Outcome outcome = velmora("blank-checks", {"--db", "Payroll.mdb", "--count", "3", "--start", "700",
+                                                     "--printer", QString::fromStdString(cups.queue())});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    const std::vector<int> jobs = testing::reportedJobs(outcome.errors);
+    ASSERT_EQ(jobs.size(), 1u) << outcome.errors;
+    const fs::path printed = cups.waitForJob(jobs[0]);
+    ASSERT_FALSE(printed.empty()) << "cups-pdf wrote no PDF for job " << jobs[0];
+    PdfProbe pdf(printed);
+    ASSERT_EQ(pdf.pageCount(), 1);
+    pdf.word(0, "702");
+    // The third check's routing number in ink, from the queue's printable origin (0.2 inch).
+    const double micrTop = 14.4 + (200 + 2 * 5020 + 4055) / 20.0;
+    const double routingLeft = 14.4 + (525 + 3330) / 20.0;
+    EXPECT_GT(pdf.darkPixels(0, routingLeft, micrTop, routingLeft + 80, micrTop + 16), 100);
+    EXPECT_TRUE(comments().starts_with("Printed blank checks from check #700 to #702 on ")) << comments();
 }
 
 } // namespace
