@@ -199,8 +199,13 @@ Status StockRun::drawPage(std::int64_t page, PrintSurface& surface) {
 
 JobPrinted StockRun::print(PrintSurface& surface) {
     const std::int64_t pages = pageCount();
-    for (std::int64_t page = 0; page < pages; ++page)
+    const std::int64_t perPage = CheckPlacement(setup_, product_.pageRule).slotsPerPage();
+    for (std::int64_t page = 0; page < pages; ++page) {
         skipFailure(drawPage(page, surface));
+        if (progress_)
+            progress_({RunProgress::Stage::Checks, std::min(count_, (page + 1) * perPage), count_, page + 1,
+                       pages});
+    }
     return {count_, std::nullopt, {}};
 }
 
@@ -224,6 +229,7 @@ JobReport runStock(const StockProduct& product, db::CheckDatabase& database,
         return report;
     }
     StockRun job(database, CheckPageSetup::fromSettings(settings), product, settings.tranCode.value_or(""));
+    job.setProgress(std::move(progress));
     return runJob(job, surface, dialogs, database.connection());
 }
 

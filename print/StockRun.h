@@ -94,6 +94,9 @@ public:
     StockRun(db::CheckDatabase& database, const CheckPageSetup& setup, const StockProduct& product,
              std::string tranCode = {}, Mode mode = Mode::Print);
 
+    // Called after every page of the job.
+    void setProgress(ProgressFn progress) { progress_ = std::move(progress); }
+
     Start prepare(Dialogs& dialogs, PrintSurface& surface) override;
     JobPrinted print(PrintSurface& surface) override;
     std::optional<MessageBox> question() const override { return std::nullopt; }
@@ -131,6 +134,7 @@ private:
     std::int64_t count_ = 0;
     std::string firstNumber_; // as typed
     std::int64_t firstValue_ = 0;
+    ProgressFn progress_;
 };
 
 // A blank-stock product printed (or previewed) with the starting positions, stock options and tran

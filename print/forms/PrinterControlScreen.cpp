@@ -423,7 +423,9 @@ void PrinterControlScreen::printStock(print::StockKind kind) {
                        "Nothing printed", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
         return;
     }
-    (void)print::runStock(print::stockProduct(kind), *database_, *settings, outputs.checks(), dialogs_);
+    RunProgressBox progress(this);
+    (void)print::runStock(print::stockProduct(kind), *database_, *settings, outputs.checks(), dialogs_,
+                          [&progress](const print::RunProgress& p) { progress.update(p); });
 }
 
 void PrinterControlScreen::previewStock(print::StockKind kind) {
