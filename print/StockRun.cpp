@@ -220,7 +220,8 @@ Status StockRun::saveChanges(db::Connection& database, std::string& step) {
 }
 
 JobReport runStock(const StockProduct& product, db::CheckDatabase& database,
-                   const db::SettingsRecord& settings, PrintSurface& surface, Dialogs& dialogs) {
+                   const db::SettingsRecord& settings, PrintSurface& surface, Dialogs& dialogs,
+                   ProgressFn progress) {
     if (Status ready = surface.ready(); !ready) {
         JobReport report;
         report.outputFailed = true;
