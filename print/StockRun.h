@@ -141,6 +141,7 @@ private:
 // code of the settings record, as the menu entries and the command line print it. A surface that
 // cannot print at all is told before anything is asked.
 JobReport runStock(const StockProduct& product, db::CheckDatabase& database,
-                   const db::SettingsRecord& settings, PrintSurface& surface, Dialogs& dialogs);
+                   const db::SettingsRecord& settings, PrintSurface& surface, Dialogs& dialogs,
+                   ProgressFn progress = {});
 
 } // namespace velmora::print
