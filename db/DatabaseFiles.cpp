@@ -24,16 +24,6 @@ namespace {
 constexpr std::string_view kTemporaryMark = ".tmp-";
 constexpr const char* kJournalSuffixes[] = {"-journal", "-wal", "-shm"};
 
-// A name beside `target` for building it before it appears (see isLeftoverTemporary). A file of that
-// name can only be the leftover of an earlier process that had the same id.
-fs::path temporarySibling(const fs::path& target) {
-    const fs::path temporary =
-        target.parent_path() /
-        ("." + target.filename().string() + std::string(kTemporaryMark) + std::to_string(::getpid()));
-    removeWithJournals(temporary);
-    return temporary;
-}
-
 bool processIsRunning(const std::string& digits) {
     if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
         return true; // not an id this program wrote: treat it as someone else's
@@ -76,6 +66,14 @@ bool fileNameTaken(const fs::path& dir, const std::string& fileName) {
 }
 
 } // namespace
+
+fs::path temporarySibling(const fs::path& target) {
+    const fs::path temporary =
+        target.parent_path() /
+        ("." + target.filename().string() + std::string(kTemporaryMark) + std::to_string(::getpid()));
+    removeWithJournals(temporary);
+    return temporary;
+}
 
 bool syncToDisk(const fs::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

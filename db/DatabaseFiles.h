@@ -28,6 +28,9 @@ Status writeTemplateFile(const std::filesystem::path& file);
 // building fails. Whether a file of that pattern was left by a process that is no longer running
 // (killed while it wrote), and so may be removed; nothing else ever is.
 bool isLeftoverTemporary(const std::string& fileName);
+// The temporary name beside `target` for building it, cleared of what an earlier process of the same
+// id may have left there.
+std::filesystem::path temporarySibling(const std::filesystem::path& target);
 // Removes a database file with the journal files SQLite may have left beside it.
 void removeWithJournals(const std::filesystem::path& file);
 

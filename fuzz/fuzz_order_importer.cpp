@@ -9,7 +9,7 @@
 #include "entry/CheckEntry.h"
 #include "entry/EntryWarnings.h"
 #include "entry/OrderImporter.h"
-#include "fuzz/FuzzSupport.h"
+#include "FuzzSupport.h"
 
 #include <QString>
 #include <algorithm>
@@ -43,7 +43,7 @@ struct Orders {
     QuietDialogs dialogs;
     entry::CheckEntry entry{dialogs, fuzz::scratchDir()};
     Orders() {
-        fuzz::require(prepareProgramDir(fuzz::scratchDir()).ok(), "the program folder cannot be made");
+        fuzz::require(app::prepareProgramDir(fuzz::scratchDir()).ok(), "the program folder cannot be made");
         fuzz::require(db::createDatabase(fuzz::scratchDir(), "Orders", db::DatabaseType::Draft).ok(),
                       "the database cannot be made");
         fuzz::require(entry.open("Orders.mdb"), "the database cannot be opened");

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,23 +50,17 @@ std::optional<FileIdentity> identify(const fs::path& file) {
     return FileIdentity{info.st_dev, info.st_ino, info.st_size, info.st_mtim};
 }
 
-// A new, empty file beside `target` in which the converted file is built before it takes its name.
-Result<fs::path> temporarySibling(const fs::path& target) {
-    std::string pattern =
-        (target.parent_path() / ("." + target.filename().string() + ".convert-XXXXXX")).string();
-    const int fd = ::mkstemp(pattern.data());
+// A new, empty file beside `target` in which the converted file is built before it takes its name,
+// under the temporary name that the next start clears away when a conversion was killed.
+Result<fs::path> conversionFile(const fs::path& target) {
+    const fs::path temporary = db::temporarySibling(target);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return Result<fs::path>::failure(target.filename().string() +
                                          " cannot be converted: its folder cannot be written (" +
                                          std::strerror(errno) + ").");
     ::close(fd);
-    return fs::path(pattern);
-}
-
-void removeDatabaseFile(const fs::path& file) {
-    std::error_code ignored;
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-        fs::remove(file.string() + suffix, ignored);
+    return temporary;
 }
 
 // SQLite's messages open with the name of the file, here the temporary one; the user knows the source.
@@ -351,7 +346,7 @@ ConversionResult convert(const fs::path& source, const fs::path& target, const P
                                         occupied.filename().string() + " already exists.");
         return result;
     }
-    auto temporary = temporarySibling(target);
+    auto temporary = conversionFile(target);
     if (!temporary) {
         result.status = temporary.status();
         return result;
@@ -366,7 +361,7 @@ ConversionResult convert(const fs::path& source, const fs::path& target, const P
     if (result.status)
         result.status = inPlace ? keepOriginalAndReplace(source, *temporary) : publishNew(*temporary, target);
     if (!result.status) {
-        removeDatabaseFile(*temporary);
+        db::removeWithJournals(*temporary);
         result.report.tables.clear();
         return result;
     }
