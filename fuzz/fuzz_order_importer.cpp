@@ -2,6 +2,7 @@
 // current check of a draft database. Every cut value must be valid UTF-8, no longer than its length
 // and free of carriage returns; every import into a healthy database must write its record, with
 // the order details in its comments, and never take a value its field cannot hold.
+#include "FuzzSupport.h"
 #include "app/ProgramDir.h"
 #include "base/Dialogs.h"
 #include "db/CheckRecord.h"
@@ -9,7 +10,6 @@
 #include "entry/CheckEntry.h"
 #include "entry/EntryWarnings.h"
 #include "entry/OrderImporter.h"
-#include "FuzzSupport.h"
 
 #include <QString>
 #include <algorithm>
