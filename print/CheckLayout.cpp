@@ -12,6 +12,8 @@ using rows::bankCityLine;
 using rows::cityLine;
 using rows::fieldText;
 using rows::labelledText;
+using rows::micrAccount;
+using rows::micrRouting;
 using rows::nameLine;
 using rows::orEmpty;
 
@@ -38,20 +40,6 @@ bool micrCheckNumber(const CheckRecord& r, Items& items) {
     if (!r.check)
         return false;
     items = {std::string("C"), *r.check, std::string("C")};
-    return true;
-}
-
-bool micrRouting(const CheckRecord& r, Items& items) {
-    if (!r.aba)
-        return false;
-    items = {std::string("A"), rows::printable(*r.aba), std::string("A")};
-    return true;
-}
-
-bool micrAccount(const CheckRecord& r, Items& items) {
-    if (!r.account)
-        return false;
-    items = {rows::printable(*r.account), std::string("C "), std::string("  ")};
     return true;
 }
 

@@ -63,4 +63,20 @@ inline bool bankCityLine(const CheckRecord& r, Items& items) {
     return true;
 }
 
+// The routing number between transit symbols, for the MICR line.
+inline bool micrRouting(const CheckRecord& r, Items& items) {
+    if (!r.aba)
+        return false;
+    items = {std::string("A"), printable(*r.aba), std::string("A")};
+    return true;
+}
+
+// The account number and the on-us symbol after it, for the MICR line.
+inline bool micrAccount(const CheckRecord& r, Items& items) {
+    if (!r.account)
+        return false;
+    items = {printable(*r.account), std::string("C "), std::string("  ")};
+    return true;
+}
+
 } // namespace velmora::print::rows

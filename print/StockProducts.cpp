@@ -24,24 +24,6 @@ bool number(const StockSlot& slot, Items& items) {
     return true;
 }
 
-// Transit symbols on both sides of the routing number.
-bool micrRouting(const StockSlot& slot, Items& items) {
-    const auto& aba = slot.templateCheck->aba;
-    if (!aba)
-        return false;
-    items = {std::string("A"), rows::printable(*aba), std::string("A")};
-    return true;
-}
-
-// The on-us symbol after the account number.
-bool micrAccount(const StockSlot& slot, Items& items) {
-    const auto& account = slot.templateCheck->account;
-    if (!account)
-        return false;
-    items = {rows::printable(*account), std::string("C "), std::string("  ")};
-    return true;
-}
-
 // On a deposit ticket the bank's tran code follows the on-us symbol, three blanks on either side.
 bool micrAccountAndTranCode(const StockSlot& slot, Items& items) {
     const auto& account = slot.templateCheck->account;
@@ -74,6 +56,8 @@ constexpr auto address = fromTemplate<rows::fieldText<&CheckRecord::address>>;
 constexpr auto cityLine = fromTemplate<rows::cityLine>;
 constexpr auto bank = fromTemplate<rows::fieldText<&CheckRecord::bank>>;
 constexpr auto bankCityLine = fromTemplate<rows::bankCityLine>;
+constexpr auto micrRouting = fromTemplate<rows::micrRouting>;
+constexpr auto micrAccount = fromTemplate<rows::micrAccount>;
 constexpr char kPhonePrefix[] = "PH: ";
 constexpr auto phone = fromTemplate<rows::labelledText<&CheckRecord::phone, kPhonePrefix>>;
 
