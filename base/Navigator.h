@@ -20,6 +20,9 @@ public:
     // usable; while one is open, asking for it again raises it instead of opening a second copy.
     virtual void showAbout() = 0;
     virtual void showMicrInformation() = 0;
+    // Program setup opens over the data entry screen, which stays open underneath; one copy at a time,
+    // as above. The data entry screen's product type list is read again when it closes.
+    virtual void showProgramSetup() = 0;
     // Ends the program at once (Disagree, Exit on the password, selection and creation screens).
     virtual void endProgram() = 0;
     // The exit routine of the data entry screen: a backup copy of the current database when the

@@ -99,13 +99,7 @@ bool CheckEntry::open(const std::string& databaseName) {
     }
 
     SkipOnError steps;
-    // The product types come from the settings file; without it the list stays hidden.
-    if (auto settings = app::SettingsStore::open(programDir_)) {
-        Result<std::vector<std::string>> types = settings->productTypes();
-        if (types)
-            productTypes_ = productTypeList(std::move(*types));
-        steps.note(types.status());
-    }
+    steps.note(reloadProductTypes());
 
     steps([&] { records_->moveFirst(); });
     steps([&] {
@@ -129,6 +123,19 @@ bool CheckEntry::open(const std::string& databaseName) {
         report("Some of the database " + databaseName + " could not be read or updated.",
                *steps.firstError());
     return true;
+}
+
+Status CheckEntry::reloadProductTypes() {
+    auto settings = app::SettingsStore::open(programDir_);
+    if (!settings) {
+        productTypes_ = {};
+        return {};
+    }
+    Result<std::vector<std::string>> types = settings->productTypes();
+    if (!types)
+        return types.status();
+    productTypes_ = productTypeList(std::move(*types));
+    return {};
 }
 
 void CheckEntry::close() {

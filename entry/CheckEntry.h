@@ -66,6 +66,9 @@ public:
 
     const RecordOptions& options() const { return options_; }
     const ProductTypeList& productTypes() const { return productTypes_; }
+    // Reads the product types of the settings file again (after program setup changed them). Without
+    // the file the list is hidden; when the types cannot be read the list stays as it was.
+    Status reloadProductTypes();
     const TemplateValues& templateValues() const { return template_; }
     const std::string& windowTitle() const { return title_; }
     const std::string& databaseName() const { return databaseName_; }

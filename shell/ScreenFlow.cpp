@@ -6,6 +6,7 @@
 #include "app/forms/FontFailureScreen.h"
 #include "app/forms/MicrInformationScreen.h"
 #include "app/forms/PassScreen.h"
+#include "app/forms/ProgramSetupScreen.h"
 #include "base/Product.h"
 #include "db/forms/CreateNewDatabaseScreen.h"
 #include "db/forms/FileOpenScreen.h"
@@ -141,10 +142,37 @@ void ScreenFlow::showBeside(QPointer<QWidget>& open, const std::function<QWidget
         present(open, caller);
         return;
     }
+    raiseOpen(open);
+}
+
+void ScreenFlow::raiseOpen(QWidget* open) {
     open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
     open->show();
     open->raise();
     open->activateWindow();
+}
+
+void ScreenFlow::showProgramSetup() {
+    if (programSetup_) {
+        raiseOpen(programSetup_);
+        return;
+    }
+    auto* screen = new app::ProgramSetupScreen(session_);
+    if (!screen->load()) {
+        delete screen; // it has said why; the data entry screen stays as it was
+        return;
+    }
+    programSetup_ = screen;
+    // The product types changed there reach the data entry screen's list at once; the list keeps
+    // the text the check shows.
+    QObject::connect(screen, &QObject::destroyed, &lifetime_, [] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* dataEntry = qobject_cast<entry::CheckScreen*>(window);
+                dataEntry && dataEntry->isVisible())
+                dataEntry->reloadProductTypes();
+        }
+    });
+    present(screen);
 }
 
 void ScreenFlow::endProgram() {
@@ -176,6 +204,9 @@ void ScreenFlow::exitProgram() {
 }
 
 void ScreenFlow::runExitRoutine() {
+    // An open program setup stores its options first: a backup just asked for there counts.
+    if (programSetup_)
+        programSetup_->closeForExit();
     WaitScreen wait;
     if (Status status = app::runExitRoutine(session_.programDir, session_.currentDatabase, wait); !status)
         session_.dialogs->show(

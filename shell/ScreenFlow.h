@@ -9,6 +9,10 @@
 
 class QWidget;
 
+namespace velmora::app {
+class ProgramSetupScreen;
+}
+
 namespace velmora::shell {
 
 // The program's screens and the way between them. Every screen is a top-level window that deletes
@@ -33,6 +37,7 @@ public:
     void showAlignPrinter() override;
     void showAbout() override;
     void showMicrInformation() override;
+    void showProgramSetup() override;
     void endProgram() override;
     void exitProgram() override;
 
@@ -42,12 +47,15 @@ private:
     // Shows the window that `open` points to, made by `make` beside the active window unless one
     // is open already.
     void showBeside(QPointer<QWidget>& open, const std::function<QWidget*()>& make);
+    // Brings an open window to the front as it is.
+    static void raiseOpen(QWidget* open);
     void runExitRoutine();
 
     Session& session_;
     QObject lifetime_; // calls queued by the flow die with it
     QPointer<QWidget> about_;
     QPointer<QWidget> micrInformation_;
+    QPointer<app::ProgramSetupScreen> programSetup_;
 };
 
 } // namespace velmora::shell

@@ -389,8 +389,10 @@ void CheckScreen::buildMenus() {
     });
     connect(menuEntry(file, "MPrint", "Print"), &QAction::triggered, this,
             [this] { leaveTo(&Navigator::showPrinterControl); });
-    connect(menuEntry(file, "Setup", "Program Setup"), &QAction::triggered, this,
-            [this] { notAvailable("Program setup", true); });
+    connect(menuEntry(file, "Setup", "Program Setup"), &QAction::triggered, this, [this] {
+        if (saveShown())
+            navigator_.showProgramSetup();
+    });
     connect(menuEntry(file, "FileSave", "&Save"), &QAction::triggered, this,
             [this] { run([&] { entry_.save(); }); });
     connect(menuEntry(file, "MExit", "E&xit"), &QAction::triggered, this, [this] { exitProgram(); });
@@ -628,12 +630,24 @@ bool CheckScreen::load() {
         navigator_.showFileOpen();
         return false;
     }
+    fillProductTypes();
+    showRecord();
+    return true;
+}
+
+void CheckScreen::fillProductTypes() {
     productTypes_->clear();
     for (const auto& type : entry_.productTypes().entries)
         productTypes_->addItem(fromStd(type));
     productTypes_->setVisible(entry_.productTypes().visible);
-    showRecord();
-    return true;
+}
+
+void CheckScreen::reloadProductTypes() {
+    if (!entry_.isOpen() || !entry_.reloadProductTypes())
+        return; // the list as it was: nothing the user typed depends on it
+    const QString shown = productTypes_->currentText();
+    fillProductTypes();
+    productTypes_->setEditText(shown);
 }
 
 bool CheckScreen::saveShown() {

@@ -43,6 +43,8 @@ public:
     bool load();
 
     CheckEntry& entry() { return entry_; }
+    // Fills the product type list again from the settings file; the text of the list stays.
+    void reloadProductTypes();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -61,6 +63,7 @@ private:
     void buildControls();
     void buildMenus();
     void buildWarningLine();
+    void fillProductTypes();
     void orderTabsByBlocks();
     QLabel* caption(const QString& text, int left, int top, QWidget* buddy, int width = 0);
     QLineEdit* textBox(const char* name, const char* field, int left, int top, int width);

@@ -20,6 +20,7 @@ public:
     void showAlignPrinter() override { calls.push_back("AlignPrinter"); }
     void showAbout() override { calls.push_back("About"); }
     void showMicrInformation() override { calls.push_back("MicrInformation"); }
+    void showProgramSetup() override { calls.push_back("ProgramSetup"); }
     void endProgram() override { calls.push_back("endProgram"); }
     void exitProgram() override { calls.push_back("exitProgram"); }
 
