@@ -1,16 +1,19 @@
 // The print run of entered checks end to end: records read from a check database, laid out, written
 // to a PDF file, confirmed, and every record changed in one transaction. Reports checks per second
-// and the peak resident memory, which must not grow with the size of the run.
+// and the peak resident memory, which must not grow with the size of the run; blank checks likewise.
 #include "db/RecordSet.h"
 #include "print/PdfSurface.h"
 #include "print/PrintRun.h"
+#include "print/StockProducts.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
+#include <atomic>
 #include <benchmark/benchmark.h>
 #include <fstream>
 #include <map>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -157,5 +160,55 @@ void BM_PrintHugeTexts(benchmark::State& state) {
     state.counters["rss_in_run_MB"] = runResident;
 }
 BENCHMARK(BM_PrintHugeTexts)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Blank checks from a filled template check, end to end to a PDF file: the prompts answered, every
+// slot laid out and written, the history line saved. The resident memory is sampled by a thread
+// while the run prints, since the run reports no progress of its own.
+void BM_BlankChecksToPdf(benchmark::State& state) {
+    const std::int64_t count = state.range(0);
+    testing::ProgramDirFixture dir;
+    db::CheckDatabase database = dir.createDatabase("Stock", db::DatabaseType::Check);
+    testing::fillTemplateCheck(database);
+    print::CheckPageSetup setup;
+    setup.horizontalStart = 525;
+    setup.verticalStart = 200;
+    setup.stock88mm = true;
+    const std::string output = (dir.dir() / "blank.pdf").string();
+    const double before = residentMegabytes();
+    std::atomic<double> runResident = before;
+    std::atomic<bool> running = true;
+    std::thread sampler([&] {
+        while (running) {
+            runResident = std::max(runResident.load(), residentMegabytes());
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    for (auto _ : state) {
+        testing::ScriptedDialogs dialogs;
+        dialogs.queueInput(std::to_string(count));
+        dialogs.queueInput("1001");
+        dialogs.queueAnswer(DialogAnswer::Ok);  // load the stock
+        dialogs.queueAnswer(DialogAnswer::Yes); // more than 10,000
+        print::PdfSurface pdf(output);
+        print::StockRun run(database, setup, print::stockProduct(print::StockKind::BlankChecks));
+        const print::JobReport report = print::runJob(run, pdf, dialogs, database.connection());
+        if (report.printed != count || !report.confirmed)
+            state.SkipWithError("the run did not print every check and write its history line");
+    }
+    running = false;
+    sampler.join();
+    state.counters["checks/s"] =
+        benchmark::Counter(static_cast<double>(count), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["rss_before_MB"] = before;
+    state.counters["rss_in_run_MB"] = runResident.load();
+    state.counters["pdf_KB_per_page"] = static_cast<double>(std::filesystem::file_size(output)) / 1024.0 /
+                                        static_cast<double>((count + 2) / 3);
+}
+BENCHMARK(BM_BlankChecksToPdf)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(30000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace

@@ -17,10 +17,10 @@ std::string heading(const std::string& title) {
 
 } // namespace
 
-CliDialogs::CliDialogs(std::ostream& out, bool confirm, std::string inputAnswer)
+CliDialogs::CliDialogs(std::ostream& out, bool confirm, std::vector<std::string> inputAnswers)
     : out_(out)
     , confirm_(confirm)
-    , inputAnswer_(std::move(inputAnswer)) {}
+    , inputAnswers_(std::move(inputAnswers)) {}
 
 DialogAnswer CliDialogs::show(const MessageBox& box) {
     out_ << "velmora: " << heading(box.title) << box.text << '\n';
@@ -46,9 +46,12 @@ DialogAnswer CliDialogs::show(const MessageBox& box) {
 }
 
 std::optional<std::string> CliDialogs::input(const InputBox& box) {
-    out_ << "velmora: " << heading(box.title) << box.prompt << ' '
-         << (inputAnswer_.empty() ? box.defaultText : inputAnswer_) << '\n';
-    return inputAnswer_.empty() ? box.defaultText : inputAnswer_;
+    const std::string given =
+        inputsAsked_ < inputAnswers_.size() ? inputAnswers_[inputsAsked_] : std::string();
+    ++inputsAsked_;
+    const std::string& answer = given.empty() ? box.defaultText : given;
+    out_ << "velmora: " << heading(box.title) << box.prompt << ' ' << answer << '\n';
+    return answer;
 }
 
 } // namespace velmora::cli

@@ -14,6 +14,42 @@ namespace {
 
 const OptionHelp kHelpOption = {.name = "--help", .alias = "-h", .help = "tell this usage, and exit"};
 
+// The blank-stock verbs differ in their texts and in whether they number what they print.
+// clang-format off
+CommandHelp stockCommand(const char* name, const char* summary, const char* description, bool numbered) {
+    std::vector<OptionHelp> options = {
+        {.name = "--db", .argument = "NAME.mdb", .kind = ValueKind::Database, .help = "the check database whose first check is printed: a name in the program folder, or a path"},
+        {.name = "--count", .argument = "N", .help = "how many to print: a number, cut to whole items; 0 or less prints none; more than 10000 needs --confirm yes"},
+    };
+    if (numbered)
+        options.push_back({.name = "--start", .argument = "NUMBER", .help = "the first check number, printed as typed (a leading zero kept) on the first check; the next ones count up from it"});
+    options.insert(options.end(), {
+        {.name = "--pdf", .argument = "FILE", .kind = ValueKind::File, .help = "write the job to FILE, replaced only by a complete job; the program's own files are refused"},
+        {.name = "--printer", .argument = "QUEUE", .kind = ValueKind::Printer, .help = "send the job to a printer queue"},
+        {.name = "--confirm", .argument = "yes|no", .kind = ValueKind::Choice, .choices = {"yes", "no"}, .help = "the answer to the question asked before printing more than 10000 (default no: nothing is printed)"},
+        {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},
+        kHelpOption,
+    });
+    return {
+        .name = name,
+        .synopses = {numbered ? "--db NAME.mdb --count N --start NUMBER (--pdf FILE | --printer QUEUE) [--confirm yes|no] [--password-file FILE]"
+                              : "--db NAME.mdb --count N (--pdf FILE | --printer QUEUE) [--confirm yes|no] [--password-file FILE]"},
+        .summary = summary,
+        .description = description,
+        .options = std::move(options),
+        .exitStatuses = {
+            {kPrinted, "printed"},
+            {kRunFailed, "the first check could not be read, or the history line was not written"},
+            {kUsage, "usage error, or a count or starting number that is not a number"},
+            {kNotAllowed, "wrong password, or no way to ask for it"},
+            {kNoDatabase, "the database is missing or cannot be opened"},
+            {kOutputUnwritable, "the output cannot be written or sent (no history line was written)"},
+            {kNoSettings, "the settings file PC.OVL is missing or cannot be used"},
+            {kRefused, "refused: draft database, empty first check, 92mm stock, count not confirmed"},
+        }};
+}
+// clang-format on
+
 // One text to a line, so that what a user reads can be found with grep.
 // clang-format off
 std::vector<CommandHelp> describeCommands() {
@@ -45,6 +81,25 @@ std::vector<CommandHelp> describeCommands() {
              {kNothingToPrint, "nothing to print: no record matches the selection"},
              {kNoSettings, "the settings file PC.OVL is missing or cannot be used"},
              {kDatabaseBusy, "another print run is printing from the same database"},
+         }},
+        stockCommand("blank-checks", "print blank checks from the first check of a check database", "Prints blank checks as Regular Blank Checks of the Printer Control Menu does: the account holder, the bank, the captions and writing lines, and the MICR line of the database's first check, numbered from NUMBER upward; then writes a history line on the first check.", true),
+        stockCommand("deposit-tickets", "print blank deposit tickets from the first check of a check database", "Prints blank deposit tickets as Blank Deposit Tickets of the Printer Control Menu does: the account holder, the bank, the deposit grid and the MICR line of the database's first check, with the tran code of the settings after the account number. Nothing is written to the database.", false),
+        stockCommand("quicken-3up", "print Quicken(tm) compatible checks, three to a page", "Prints the account data of the database's first check on Quicken(tm) compatible 3-up check stock, numbered from NUMBER upward, as the Printer Control Menu does; the stock must be set to 88mm. Then writes a history line on the first check.", true),
+        stockCommand("quicken-voucher", "print Quicken(tm) compatible business voucher checks", "Prints one check and its two voucher stubs to a page on Quicken(tm) compatible business voucher stock, numbered from NUMBER upward, as the Printer Control Menu does; the stock must be set to 88mm. Then writes a history line on the first check.", true),
+        {.name = "test-page",
+         .synopses = {"(--pdf FILE | --printer QUEUE)"},
+         .summary = "print the alignment test page on the stored starting positions",
+         .description = "Prints the page of Print Test Page on the Printer Alignment Options screen: the check slots of one page framed where the stored starting positions and stock put them, the MICR clear band shaded, the E-13B baseline marked 3/16 inch above each check's bottom edge, the MICR character positions counted from the check's right edge, rulers in twips and a sample MICR line. Hold it against check stock to correct the starting positions. Nothing is stored.",
+         .options = {
+             {.name = "--pdf", .argument = "FILE", .kind = ValueKind::File, .help = "write the page to FILE"},
+             {.name = "--printer", .argument = "QUEUE", .kind = ValueKind::Printer, .help = "send the page to a printer queue"},
+             kHelpOption,
+         },
+         .exitStatuses = {
+             {kPrinted, "printed"},
+             {kUsage, "usage error"},
+             {kOutputUnwritable, "the output cannot be written or sent"},
+             {kNoSettings, "the settings file PC.OVL is missing or cannot be used"},
          }},
         {.name = "convert",
          .synopses = {"FILE..."},

@@ -6,6 +6,7 @@
 #include "cli/ExportCommand.h"
 #include "cli/ImportOrderCommand.h"
 #include "cli/PrintCommand.h"
+#include "cli/StockCommand.h"
 
 #include <functional>
 #include <iostream>
@@ -22,6 +23,11 @@ using VerbHandler = std::function<int(const Invocation&)>;
 const std::map<std::string, VerbHandler, std::less<>>& handlers() {
     static const std::map<std::string, VerbHandler, std::less<>> table = {
         {"print", runPrintCommand},
+        {"blank-checks", runBlankChecksCommand},
+        {"deposit-tickets", runDepositTicketsCommand},
+        {"quicken-3up", runQuicken3UpCommand},
+        {"quicken-voucher", runQuickenVoucherCommand},
+        {"test-page", runTestPageCommand},
         {"convert", runConvertCommand},
         {"export", runExportCommand},
         {"import-order", runImportOrderCommand},

@@ -115,7 +115,7 @@ int runPrintCommand(const Invocation& invocation) {
     if (!record)
         return fail(kNoSettings, record.message());
     const print::CheckPageSetup setup = print::CheckPageSetup::fromSettings(*record);
-    CliDialogs dialogs(std::cerr, options.confirm, options.startLabel);
+    CliDialogs dialogs(std::cerr, options.confirm, {options.startLabel});
     print::PrintRun run(*database, setup, dialogs);
     // Nobody is there to choose: the job prints, and the log says what the printer will cut off.
     if (const auto outside = run.checkItemsOutside(options.selection, outputs.checks()))

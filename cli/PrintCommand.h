@@ -4,7 +4,7 @@
 
 namespace velmora::cli {
 
-// Exit statuses of `velmora print`.
+// Exit statuses of `velmora print`, shared by the other printing verbs.
 enum PrintExit : int {
     kPrinted = 0,
     kRunFailed = 1,        // the records could not be read or updated, or hold damaged values
@@ -14,7 +14,8 @@ enum PrintExit : int {
     kOutputUnwritable = 5, // the output cannot be written or sent, or names a program file
     kNothingToPrint = 6,   // no record matches the selection: nothing printed, no file left
     kNoSettings = 7,       // the settings file PC.OVL is missing or cannot be used
-    kDatabaseBusy = 8      // another print run is printing from the same database
+    kDatabaseBusy = 8,     // another print run is printing from the same database
+    kRefused = 9           // blank stock refused before printing (see the verb's description)
 };
 
 // velmora print --db NAME.mdb [--once] [--monthly] [--labels-once] [--labels-monthly]

@@ -8,28 +8,18 @@ namespace {
 
 using db::CheckRecord;
 using Row = LayoutRow<CheckRecord>;
+using rows::bankCityLine;
 using rows::cityLine;
 using rows::fieldText;
 using rows::labelledText;
+using rows::micrAccount;
+using rows::micrRouting;
+using rows::nameLine;
 using rows::orEmpty;
 
 constexpr char kPhonePrefix[] = "PH: ";
 constexpr char kPayToPrefix[] = "PAY TO THE ORDER OF:  ";
 constexpr char kMemoPrefix[] = "For: ";
-
-bool nameLine(const CheckRecord& r, Items& items) {
-    if (!r.firstName && !r.lastName)
-        return false;
-    items.emplace_back(orEmpty(r.firstName) + " " + orEmpty(r.lastName));
-    return true;
-}
-
-bool bankCityLine(const CheckRecord& r, Items& items) {
-    if (!r.bankState)
-        return false;
-    items.emplace_back(orEmpty(r.bankCity) + ", " + rows::printable(*r.bankState));
-    return true;
-}
 
 bool amountBox(const CheckRecord& r, Items& items) {
     items.emplace_back(std::string("**$"));
@@ -50,20 +40,6 @@ bool micrCheckNumber(const CheckRecord& r, Items& items) {
     if (!r.check)
         return false;
     items = {std::string("C"), *r.check, std::string("C")};
-    return true;
-}
-
-bool micrRouting(const CheckRecord& r, Items& items) {
-    if (!r.aba)
-        return false;
-    items = {std::string("A"), rows::printable(*r.aba), std::string("A")};
-    return true;
-}
-
-bool micrAccount(const CheckRecord& r, Items& items) {
-    if (!r.account)
-        return false;
-    items = {rows::printable(*r.account), std::string("C "), std::string("  ")};
     return true;
 }
 

@@ -48,9 +48,8 @@ public:
     virtual ~PrintJob() = default;
 
     enum class Start {
-        Print,      // go on with the job
-        Stop,       // called off before anything was printed (refused, cancelled): the job ends
-        EndProgram, // a font the product needs is missing, and the program cannot go on at all
+        Print, // go on with the job
+        Stop,  // called off before anything was printed (refused, cancelled, a font missing)
     };
     // Before the job: the load-stock message, the prompts, the refusals. `surface` is the one the
     // job will print on (the faces it offers).

@@ -47,4 +47,36 @@ inline bool cityLine(const CheckRecord& r, Items& items) {
     return true;
 }
 
+// "First Last", a Null part as empty text; no line when both are Null.
+inline bool nameLine(const CheckRecord& r, Items& items) {
+    if (!r.firstName && !r.lastName)
+        return false;
+    items.emplace_back(orEmpty(r.firstName) + " " + orEmpty(r.lastName));
+    return true;
+}
+
+// "Bank City, ST". The line belongs to the bank's state.
+inline bool bankCityLine(const CheckRecord& r, Items& items) {
+    if (!r.bankState)
+        return false;
+    items.emplace_back(orEmpty(r.bankCity) + ", " + printable(*r.bankState));
+    return true;
+}
+
+// The routing number between transit symbols, for the MICR line.
+inline bool micrRouting(const CheckRecord& r, Items& items) {
+    if (!r.aba)
+        return false;
+    items = {std::string("A"), printable(*r.aba), std::string("A")};
+    return true;
+}
+
+// The account number and the on-us symbol after it, for the MICR line.
+inline bool micrAccount(const CheckRecord& r, Items& items) {
+    if (!r.account)
+        return false;
+    items = {printable(*r.account), std::string("C "), std::string("  ")};
+    return true;
+}
+
 } // namespace velmora::print::rows

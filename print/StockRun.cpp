@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 namespace velmora::print {
 
@@ -16,6 +17,7 @@ namespace {
 const char* const kFillInTemplate = "You must fill in the fields of the first check before you can print checks. ";
 const char* const kTemplateUsed = " uses the first check in each Database for printing blank checks. ";
 const char* const kCheckDatabasesOnly = "Sorry - this function only works with CHECK databases, the current database is a Draft database.";
+const char* const kNeeds88mm = "To print Quicken(tm) checks you must set check length to 88mm. Select the 88mm check length check box at the bottom of this screen.";
 const char* const kStartNumberPrompt = "The check number appears on the upper right-hand corner of all checks. Enter the starting check number:";
 const char* const kTemplateNotRead = "The first check of the database could not be read, so nothing was printed: ";
 const char* const kNoHistoryWritten = " No history line was written on the first check.";
@@ -71,25 +73,47 @@ std::optional<std::int64_t> StockRun::parseStartNumber(const std::string& answer
     return std::stoll(std::string(text));
 }
 
+void StockProduct::draw(PrintSurface& surface, const StockSlot& slot, const LayoutOrigin& origin,
+                        const LayoutFonts& fonts) const {
+    for (const SlotPart& part : parts) {
+        const double top = origin.y + part.pitchesDown * slot.stock.pitch;
+        for (const StockRow& row : part.rows) {
+            const double y = row.from == From::Top        ? top
+                             : row.from == From::MicrLine ? top + slot.stock.micrOffset
+                                                          : top + slot.stock.cutMarkOffset;
+            drawRows<StockSlot>(surface, std::span(&row.row, 1), slot, {origin.x, y}, fonts,
+                                Positions::SixteenBit);
+        }
+        for (const RuledLine& line : part.lines) {
+            if (!fitsSixteenBits(top + line.y1) || !fitsSixteenBits(top + line.y2))
+                continue;
+            skipFailure(surface.SetLineWidth(line.width));
+            skipFailure(surface.DrawLine(line.x1, top + line.y1, line.x2, top + line.y2));
+        }
+    }
+}
+
 StockRun::StockRun(db::CheckDatabase& database, const CheckPageSetup& setup, const StockProduct& product,
-                   std::string tranCode)
+                   std::string tranCode, Mode mode)
     : database_(database)
     , setup_(setup)
     , product_(product)
-    , tranCode_(std::move(tranCode)) {
+    , tranCode_(std::move(tranCode))
+    , mode_(mode) {
     setup_.horizontalStart = sixteenBitStart(setup_.horizontalStart);
     setup_.verticalStart = sixteenBitStart(setup_.verticalStart);
 }
 
 PrintJob::Start StockRun::prepare(Dialogs& dialogs, PrintSurface& surface) {
-    dialogs.show({kLoadCheckStock, "", DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
+    if (mode_ == Mode::Print)
+        dialogs.show({kLoadCheckStock, "", DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
     const Result<std::optional<db::CheckRecord>> read = db::readTemplateCheck(database_.connection());
     if (!read) {
         dialogs.show(problemBox(kTemplateNotRead + sentence(read.message()), "Nothing printed"));
         return Start::Stop;
     }
     template_ = read->value_or(db::CheckRecord{});
-    if (product_.needsFilledTemplate() && !template_.businessName && !template_.firstName) {
+    if (product_.needsFilledTemplate && !template_.businessName && !template_.firstName) {
         dialogs.show({std::string(kFillInTemplate) + product::kName + kTemplateUsed, "NOTE:"});
         return Start::Stop;
     }
@@ -98,66 +122,116 @@ PrintJob::Start StockRun::prepare(Dialogs& dialogs, PrintSurface& surface) {
         dialogs.inform(kCheckDatabasesOnly);
         return Start::Stop;
     }
-    if (const auto refusal = product_.refusal(setup_)) {
-        dialogs.show(*refusal);
+    if (product_.needs88mm && !setup_.stock88mm) {
+        dialogs.inform(kNeeds88mm);
         return Start::Stop;
     }
-    if (const auto notice = product_.notice())
-        dialogs.show(*notice);
+    if (product_.notice)
+        dialogs.show(*product_.notice);
     skipFailure(surface.SetFontSize(10));
     skipFailure(surface.SetBold(false));
+    // The font ships with the program, so this should never fail; when it does, the command ends and
+    // the rest of the program (and what the user typed elsewhere) stays.
     if (!offersFace(surface, product::kMicrFontName)) {
-        dialogs.show({product_.missingMicrFontText(), "WARNING"});
-        return Start::EndProgram;
+        dialogs.show({product_.missingMicrFontText, "WARNING"});
+        return Start::Stop;
     }
     textFont_ = chooseTextFont(surface);
 
     // Both prompts are shown before either answer is looked at.
-    const std::optional<std::string> count = dialogs.input({product_.countPrompt(), {}, {}});
+    const std::optional<std::string> count = dialogs.input({product_.countPrompt, {}, {}});
     std::optional<std::string> start;
-    if (product_.historyOpening())
+    if (product_.historyOpening)
         start = dialogs.input({kStartNumberPrompt, {}, {}});
     const std::optional<std::int64_t> items = parseCount(count.value_or(std::string()));
-    std::optional<std::int64_t> first;
-    if (product_.historyOpening()) {
-        first = parseStartNumber(start.value_or(std::string()));
+    if (product_.historyOpening) {
+        const std::optional<std::int64_t> first = parseStartNumber(start.value_or(std::string()));
         if (!first)
             return Start::Stop;
         firstNumber_ = *start;
+        firstValue_ = *first;
     }
     if (!items)
         return Start::Stop;
     count_ = *items;
-    nextNumber_ = first.value_or(0);
+    if (mode_ == Mode::Print && count_ > kConfirmAbove) {
+        const std::string many = std::to_string(count_);
+        if (!dialogs.askYesNo("You asked for " + many + " " + product_.name + ". Print all " + many + "?",
+                              "Large count", DialogIcon::Question, DialogAnswer::No))
+            return Start::Stop;
+    }
     return Start::Print;
 }
 
-JobPrinted StockRun::print(PrintSurface& surface) {
-    JobPrinted job;
-    CheckPlacement placement(setup_, product_.pageRule(), Positions::SixteenBit);
+std::int64_t StockRun::pageCount() {
+    return CheckPlacement(setup_, product_.pageRule).pagesFor(count_);
+}
+
+std::string StockRun::ownerAt(std::int64_t page, double, double y) {
+    const CheckPlacement placement(setup_, product_.pageRule);
+    const double pitch = placement.stock().pitch;
+    // The slot whose top lies at or above y; a voucher's stubs belong to its one check.
+    const auto slot =
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(std::floor((y - setup_.verticalStart) / pitch)), 0,
+                                 placement.slotsPerPage() - 1);
+    const std::int64_t item = page * placement.slotsPerPage() + slot;
+    if (!product_.historyOpening)
+        return product_.itemName + " " + std::to_string(item + 1);
+    return "check #" + (item == 0 ? firstNumber_ : std::to_string(firstValue_ + item));
+}
+
+Status StockRun::drawPage(std::int64_t page, PrintSurface& surface) {
+    CheckPlacement placement(setup_, product_.pageRule, Positions::SixteenBit);
     const LayoutFonts fonts{textFont_, product::kMicrFontName};
     StockSlot slot{&template_,       std::nullopt,      tranCode_,        0,
                    setup_.stock88mm, setup_.plainPaper, placement.stock()};
-    const bool numbered = product_.historyOpening().has_value();
-    for (; job.count < count_; ++job.count) {
-        if (numbered)
-            slot.number = job.count == 0 ? PrintItem(firstNumber_) : PrintItem(nextNumber_);
+    const std::int64_t first = page * placement.slotsPerPage();
+    const std::int64_t last = std::min(count_, first + placement.slotsPerPage());
+    for (std::int64_t item = first; item < last; ++item) {
+        if (product_.historyOpening)
+            slot.number = item == 0 ? PrintItem(firstNumber_) : PrintItem(firstValue_ + item);
         slot.pageOffset = placement.pageOffset();
         product_.draw(surface, slot, {placement.slotLeft(), placement.slotTop()}, fonts);
-        ++nextNumber_;
         placement.advance(surface);
     }
-    return job;
+    return {};
+}
+
+JobPrinted StockRun::print(PrintSurface& surface) {
+    const std::int64_t pages = pageCount();
+    const std::int64_t perPage = CheckPlacement(setup_, product_.pageRule).slotsPerPage();
+    for (std::int64_t page = 0; page < pages; ++page) {
+        skipFailure(drawPage(page, surface));
+        if (progress_)
+            progress_({RunProgress::Stage::Checks, std::min(count_, (page + 1) * perPage), count_, page + 1,
+                       pages});
+    }
+    return {count_, std::nullopt, {}};
 }
 
 Status StockRun::saveChanges(db::Connection& database, std::string& step) {
-    const std::optional<std::string> opening = product_.historyOpening();
-    if (!opening)
+    if (!product_.historyOpening || mode_ == Mode::Preview)
         return {};
     step = "writing the history line on the first check";
-    db::addTemplateHistory(database, *opening + firstNumber_ + " to #" + std::to_string(nextNumber_ - 1) +
-                                         " on " + formatDateText(Clock::today()) + "  ");
+    db::addTemplateHistory(database, *product_.historyOpening + firstNumber_ + " to #" +
+                                         std::to_string(firstValue_ + count_ - 1) + " on " +
+                                         formatDateText(Clock::today()) + "  ");
     return {};
+}
+
+JobReport runStock(const StockProduct& product, db::CheckDatabase& database,
+                   const db::SettingsRecord& settings, PrintSurface& surface, Dialogs& dialogs,
+                   ProgressFn progress) {
+    if (Status ready = surface.ready(); !ready) {
+        JobReport report;
+        report.outputFailed = true;
+        report.problems.push_back(sentence(ready.message()) + " Nothing was printed.");
+        dialogs.show(problemBox(report.problems.back(), "Nothing printed"));
+        return report;
+    }
+    StockRun job(database, CheckPageSetup::fromSettings(settings), product, settings.tranCode.value_or(""));
+    job.setProgress(std::move(progress));
+    return runJob(job, surface, dialogs, database.connection());
 }
 
 MessageBox StockRun::notReadMessage(const std::string& why, std::int64_t) const {
@@ -165,14 +239,13 @@ MessageBox StockRun::notReadMessage(const std::string& why, std::int64_t) const 
 }
 
 MessageBox StockRun::notSentMessage(const std::string& why) const {
-    return problemBox("The print job of the " + product_.name() + " could not be sent. " + why +
-                          (product_.historyOpening() ? kNoHistoryWritten : ""),
+    return problemBox("The print job of the " + product_.name + " could not be sent. " + why +
+                          (product_.historyOpening ? kNoHistoryWritten : ""),
                       "Nothing printed");
 }
 
 MessageBox StockRun::notSavedMessage(const std::string& stepAndWhy) const {
-    return problemBox("The " + product_.name() + kHistoryNotWritten + stepAndWhy + ".",
-                      "Database not updated");
+    return problemBox("The " + product_.name + kHistoryNotWritten + stepAndWhy + ".", "Database not updated");
 }
 
 } // namespace velmora::print

@@ -3,10 +3,12 @@
 #include "db/CheckDatabase.h"
 #include "print/CheckPlacement.h"
 #include "print/LayoutRows.h"
+#include "print/PageSource.h"
 #include "print/PrintJob.h"
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace velmora::print {
@@ -25,47 +27,75 @@ struct StockSlot {
     StockDistances stock;
 };
 
-// A blank-stock product printed from the template check: blank checks, deposit tickets and the
-// Quicken(tm)-compatible checks each are one class of this kind, told apart by their texts, their
-// rules and their slot layouts (row tables of StockSlot); StockRun takes any of them through the same
-// preparation, slots, page advance and history line.
-class StockProduct {
-public:
-    virtual ~StockProduct() = default;
+// Where the y of a row of blank stock is counted from: the slot's top, the stock's MICR line or its
+// cut marks (both of which lie lower on 92mm stock than on 88mm stock).
+enum class From { Top, MicrLine, CutMarks };
 
+struct StockRow {
+    From from;
+    LayoutRow<StockSlot> row;
+};
+
+// A ruled line of a slot, in a pen width of printer pixels: x on the page, y from the slot's top.
+struct RuledLine {
+    int width;
+    double x1, y1, x2, y2;
+};
+
+// A part of a slot: rows of text, or ruled lines, drawn `pitchesDown` check pitches below the slot's
+// top (a voucher's stubs lie under its check).
+struct SlotPart {
+    std::span<const StockRow> rows;
+    std::span<const RuledLine> lines = {};
+    int pitchesDown = 0;
+};
+
+// A blank-stock product printed from the template check: blank checks, deposit tickets and the
+// Quicken(tm)-compatible checks are each one value of this kind, told apart by their texts, rules and
+// slot tables only; StockRun takes any of them through the same preparation, slots, page advance and
+// history line.
+struct StockProduct {
+    std::string name;     // as messages name it: "blank checks"
+    std::string itemName; // one item of a product without numbers: "deposit ticket"
     // The prompt for the number of items to print.
-    virtual std::string countPrompt() const = 0;
+    std::string countPrompt;
     // A numbered product asks for the starting number after the count, prints it in every slot (one
     // more each time) and puts a history line beginning with this text on the template check;
     // std::nullopt for a product without numbers, which writes nothing.
-    virtual std::optional<std::string> historyOpening() const = 0;
+    std::optional<std::string> historyOpening = std::nullopt;
     // Whether the template check must hold a business name or a first name (refused otherwise).
-    virtual bool needsFilledTemplate() const = 0;
-    // A refusal of the stock set up (a product for 88mm stock only), after the template and database
-    // tests; std::nullopt when the product prints on it.
-    virtual std::optional<MessageBox> refusal(const CheckPageSetup&) const { return std::nullopt; }
+    bool needsFilledTemplate = true;
+    // A product for 88mm stock only refuses any other, after the template and database tests.
+    bool needs88mm = false;
     // A notice shown before the positions are read (the tran code of deposit tickets).
-    virtual std::optional<MessageBox> notice() const { return std::nullopt; }
-    // The text of the warning when the printer lacks the MICR font; the program then ends.
-    virtual std::string missingMicrFontText() const = 0;
-    // How the slots follow one another on a page.
-    virtual PageRule pageRule() const = 0;
+    std::optional<MessageBox> notice = std::nullopt;
+    // The warning when the printer lacks the MICR font; the command then ends.
+    std::string missingMicrFontText;
+    PageRule pageRule = PageRule::AsSetUp;
+    std::span<const SlotPart> parts = {}; // of one slot, drawn in order
+
     // Lays one item out in its slot: `origin` is the horizontal start and the slot top; positions are
     // summed in 16 bits.
-    virtual void draw(PrintSurface& surface, const StockSlot& slot, const LayoutOrigin& origin,
-                      const LayoutFonts& fonts) const = 0;
-    // The product as messages name it: "blank checks".
-    virtual std::string name() const = 0;
+    void draw(PrintSurface& surface, const StockSlot& slot, const LayoutOrigin& origin,
+              const LayoutFonts& fonts) const;
 };
 
 // The run of a blank-stock product, on the skeleton of runJob(): the load-stock message, the tests
 // of the template check and the database, the product's refusal and notice, the MICR font, the count
 // (and starting number) prompts; then one slot per item with the page advance of the product; and,
 // for a numbered product, once the job was sent, the history line on the template check.
-class StockRun : public PrintJob {
+//
+// A preview asks the same prompts but shows no load-stock message, asks no confirmation and writes
+// no history line; once prepared, the run's pages can be drawn one at a time in any order.
+class StockRun : public PrintJob, public PageSource {
 public:
+    enum class Mode { Print, Preview };
+
     StockRun(db::CheckDatabase& database, const CheckPageSetup& setup, const StockProduct& product,
-             std::string tranCode = {});
+             std::string tranCode = {}, Mode mode = Mode::Print);
+
+    // Called after every page of the job.
+    void setProgress(ProgressFn progress) { progress_ = std::move(progress); }
 
     Start prepare(Dialogs& dialogs, PrintSurface& surface) override;
     JobPrinted print(PrintSurface& surface) override;
@@ -75,11 +105,21 @@ public:
     MessageBox notSentMessage(const std::string& why) const override;
     MessageBox notSavedMessage(const std::string& stepAndWhy) const override;
 
+    // The pages of the prepared job, and one of them drawn on its own (from 0): the slots on it, then
+    // the page ended when it is full.
+    std::int64_t pageCount() override;
+    Status drawPage(std::int64_t page, PrintSurface& surface) override;
+    // "check #1003", or "deposit ticket 4" for a product without numbers.
+    std::string ownerAt(std::int64_t page, double x, double y) override;
+    std::int64_t count() const { return count_; }
+
     // What the prompts accept. A count is a plain decimal number, cut to the whole items not above it
     // (zero or less prints none; more than kMaxCount is no count a stack of stock holds); a starting
     // number is a whole number of up to nine digits, a leading zero kept. Blanks around either are
     // allowed; anything else, the empty answer included, is not a number.
     static constexpr std::int64_t kMaxCount = 1'000'000;
+    // More than this many items are printed only once the user confirms the count.
+    static constexpr std::int64_t kConfirmAbove = 10'000;
     static std::optional<std::int64_t> parseCount(const std::string& answer);
     static std::optional<std::int64_t> parseStartNumber(const std::string& answer);
 
@@ -88,11 +128,20 @@ private:
     CheckPageSetup setup_;
     const StockProduct& product_;
     std::string tranCode_;
+    Mode mode_;
     db::CheckRecord template_;
     std::string textFont_;
     std::int64_t count_ = 0;
     std::string firstNumber_; // as typed
-    std::int64_t nextNumber_ = 0;
+    std::int64_t firstValue_ = 0;
+    ProgressFn progress_;
 };
+
+// A blank-stock product printed (or previewed) with the starting positions, stock options and tran
+// code of the settings record, as the menu entries and the command line print it. A surface that
+// cannot print at all is told before anything is asked.
+JobReport runStock(const StockProduct& product, db::CheckDatabase& database,
+                   const db::SettingsRecord& settings, PrintSurface& surface, Dialogs& dialogs,
+                   ProgressFn progress = {});
 
 } // namespace velmora::print

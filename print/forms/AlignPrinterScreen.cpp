@@ -1,10 +1,14 @@
 #include "print/forms/AlignPrinterScreen.h"
 
+#include "print/PrintJob.h"
+#include "print/TestPage.h"
+#include "print/printer/ProgramPrinter.h"
 #include "widgets/ScreenButton.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -65,10 +69,12 @@ std::optional<int> AlignPrinterScreen::parseOffset(const QString& text) {
     return value;
 }
 
-AlignPrinterScreen::AlignPrinterScreen(Session& session, Navigator& navigator, QWidget* parent)
+AlignPrinterScreen::AlignPrinterScreen(Session& session, Navigator& navigator, PrintSurface* surface,
+                                       QWidget* parent)
     : QWidget(parent)
     , session_(session)
-    , navigator_(navigator) {
+    , navigator_(navigator)
+    , surface_(surface) {
     setObjectName("AlignPrinter");
     setWindowTitle("Printer Alignment Options");
 
@@ -93,9 +99,13 @@ AlignPrinterScreen::AlignPrinterScreen(Session& session, Navigator& navigator, Q
     layout->addWidget(helpText(this, "Text1", alignmentHelp()), 1);
     layout->addWidget(stock88mm_);
     layout->addWidget(helpText(this, "TEXT4", stockHelp()), 1);
-    layout->addWidget(
-        widgets::screenButton(this, "OK", "Command1", widgets::ButtonRole::Default, [this] { (void)ok(); }),
-        0, Qt::AlignRight);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(widgets::screenButton(this, "Print &Test Page", "TestPage",
+                                             widgets::ButtonRole::Normal, [this] { printTestPage(); }));
+    buttons->addStretch(1);
+    buttons->addWidget(
+        widgets::screenButton(this, "OK", "Command1", widgets::ButtonRole::Default, [this] { (void)ok(); }));
+    layout->addLayout(buttons);
     resize(560, 600);
 }
 
@@ -135,7 +145,7 @@ void AlignPrinterScreen::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-AlignPrinterScreen::Outcome AlignPrinterScreen::ok() {
+std::optional<std::pair<int, int>> AlignPrinterScreen::typedOffsets() {
     const std::optional<int> vertical = parseOffset(vertical_->text());
     const std::optional<int> horizontal = parseOffset(horizontal_->text());
     if (!vertical || !horizontal) {
@@ -148,11 +158,43 @@ AlignPrinterScreen::Outcome AlignPrinterScreen::ok() {
              "Printer Alignment Options", DialogButtons::Ok, DialogIcon::Exclamation, DialogAnswer::Ok});
         wrong->setFocus();
         wrong->selectAll();
-        return Outcome::Refused;
+        return std::nullopt;
     }
+    return std::pair(*vertical, *horizontal);
+}
+
+void AlignPrinterScreen::printTestPage() {
+    const std::optional<std::pair<int, int>> offsets = typedOffsets();
+    if (!offsets)
+        return;
+    // The page shows the positions as typed, before they are stored, so they can be tried first.
+    const Result<db::SettingsRecord> record = settings_->read();
+    if (!record) {
+        session_.dialogs->show({"The settings could not be read: " + record.message(), "", DialogButtons::Ok,
+                                DialogIcon::Critical, DialogAnswer::Ok});
+        return;
+    }
+    CheckPageSetup setup = CheckPageSetup::fromSettings(*record);
+    setup.verticalStart = offsets->first;
+    setup.horizontalStart = offsets->second;
+    setup.stock88mm = stock88mm_->isChecked();
+    PrintSurface& on = surface_ ? *surface_ : programPrinter();
+    Status printed = on.ready();
+    if (printed)
+        printed = print::printTestPage(on, setup);
+    if (!printed)
+        session_.dialogs->show({"The test page could not be printed: " + sentence(printed.message()),
+                                "Nothing printed", DialogButtons::Ok, DialogIcon::Critical,
+                                DialogAnswer::Ok});
+}
+
+AlignPrinterScreen::Outcome AlignPrinterScreen::ok() {
+    const std::optional<std::pair<int, int>> offsets = typedOffsets();
+    if (!offsets)
+        return Outcome::Refused;
     db::SettingsRecord alignment;
-    alignment.verticalStart = *vertical;
-    alignment.horizontalStart = *horizontal;
+    alignment.verticalStart = offsets->first;
+    alignment.horizontalStart = offsets->second;
     alignment.quickenCheckStock = stock88mm_->isChecked();
     namespace setting = db::setting;
     if (Status saved = settings_->write(

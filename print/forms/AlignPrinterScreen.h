@@ -3,9 +3,11 @@
 #include "app/SettingsStore.h"
 #include "base/Navigator.h"
 #include "base/Session.h"
+#include "print/PrintSurface.h"
 
 #include <QWidget>
 #include <optional>
+#include <utility>
 
 class QCheckBox;
 class QLineEdit;
@@ -16,7 +18,9 @@ namespace velmora::print {
 // stock option, stored in the settings record.
 class AlignPrinterScreen : public QWidget {
 public:
-    AlignPrinterScreen(Session& session, Navigator& navigator, QWidget* parent = nullptr);
+    // `surface` is where the test page goes; null is the program's printer.
+    AlignPrinterScreen(Session& session, Navigator& navigator, PrintSurface* surface = nullptr,
+                       QWidget* parent = nullptr);
 
     // Loads the settings record into the boxes; false (after telling the user) when it cannot be read.
     bool load();
@@ -37,9 +41,14 @@ private:
     // Refused: a box holds no valid offset; NotSaved: the settings could not be written. The user
     // has been told either way.
     Outcome ok();
+    // The two offsets typed; std::nullopt (after telling the user which is wrong) when either is not one.
+    std::optional<std::pair<int, int>> typedOffsets();
+    // One page on the stock and offsets on the screen, to hold against check stock; nothing is stored.
+    void printTestPage();
 
     Session& session_;
     Navigator& navigator_;
+    PrintSurface* surface_;
     std::optional<app::SettingsStore> settings_;
     QLineEdit* vertical_ = nullptr;
     QLineEdit* horizontal_ = nullptr;

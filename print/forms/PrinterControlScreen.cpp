@@ -2,6 +2,7 @@
 
 #include "db/CheckQueries.h"
 #include "print/PdfOutput.h"
+#include "print/StockProducts.h"
 #include "print/forms/PreviewWindow.h"
 #include "print/printer/PrinterSurface.h"
 #include "print/printer/ProgramPrinter.h"
@@ -18,6 +19,7 @@
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace velmora::print {
 
@@ -110,23 +112,25 @@ PrinterControlScreen::PrinterControlScreen(Session& session, Navigator& navigato
     QMenuBar* bar = menuBar();
     QAction* setup = bar->addAction("Printer Setup", this, [this] { printerSetup(); });
     setup->setObjectName("PrintSetup");
+    // Each blank-stock entry prints its product; below them, the same products previewed.
     auto addMenu = [&](const char* objectName, const char* title,
-                       std::initializer_list<std::pair<const char*, const char*>> items) {
+                       std::initializer_list<std::tuple<const char*, const char*, print::StockKind>> items) {
         QMenu* menu = bar->addMenu(title);
         menu->setObjectName(objectName);
         menu->menuAction()->setObjectName(QString(objectName) + "Action");
-        for (const auto& [name, caption] : items) {
-            QAction* action =
-                menu->addAction(caption, this, [this, text = QString(caption)] { notAvailable(text); });
-            action->setObjectName(name);
-        }
+        for (const auto& [name, caption, kind] : items)
+            menu->addAction(caption, this, [this, kind] { printStock(kind); })->setObjectName(name);
+        menu->addSeparator();
+        for (const auto& [name, caption, kind] : items)
+            menu->addAction(QString("Preview ") + caption, this, [this, kind] { previewStock(kind); })
+                ->setObjectName(QString(name) + "Preview");
     };
     addMenu("PrintBlankChecksMenu", "Print Blank Checks",
-            {{"BlankCehcks", "Regular Blank Checks"},
-             {"BlankQuicken", "Quicken(tm) Compatible 3 up"},
-             {"qcbv", "Quicken(tm) Compatible Business Voucher"}});
+            {{"BlankCehcks", "Regular Blank Checks", print::StockKind::BlankChecks},
+             {"BlankQuicken", "Quicken(tm) Compatible 3 up", print::StockKind::Quicken3Up},
+             {"qcbv", "Quicken(tm) Compatible Business Voucher", print::StockKind::QuickenVoucher}});
     addMenu("PrintDepositTicketsMenu", "Print Deposit Tickets",
-            {{"BlankDepositTickets", "Blank Deposit Tickets"}});
+            {{"BlankDepositTickets", "Blank Deposit Tickets", print::StockKind::DepositTickets}});
     QMenu* help = bar->addMenu("Help");
     help->setObjectName("hpc");
     help->menuAction()->setObjectName("hpcAction");
@@ -257,10 +261,6 @@ print::PrintSurface& PrinterControlScreen::surface() {
     return surface_ ? *surface_ : print::programPrinter();
 }
 
-void PrinterControlScreen::notAvailable(const QString& caption) {
-    dialogs_.informNotAvailable("\"" + caption.toStdString() + "\"");
-}
-
 void PrinterControlScreen::plainPaperClicked(bool ticked) {
     if (ticked)
         dialogs_.show({kPlainPaperNote, "NOTE", DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
@@ -339,6 +339,11 @@ void PrinterControlScreen::preview() {
     std::unique_ptr<print::RunPages> pages = run.preview(selection(), surface());
     if (!pages)
         return; // nothing selected, or the records cannot be read: the user has been told
+    if (showPreview(*pages))
+        print();
+}
+
+bool PrinterControlScreen::showPreview(print::PageSource& pages) {
     // The pages sit on the paper where the printer puts them.
     print::PaperLayout paper{{print::PainterSurface::pdfMarginInches, print::PainterSurface::pdfMarginInches},
                              {}};
@@ -348,10 +353,9 @@ void PrinterControlScreen::preview() {
         paper.printable = QRectF(QPointF(margins.left(), margins.top()),
                                  QPointF(8.5 - margins.right(), 11 - margins.bottom()));
     }
-    print::PreviewWindow window(*pages, paper, this);
+    print::PreviewWindow window(pages, paper, this);
     window.exec();
-    if (window.printRequested())
-        print();
+    return window.printRequested();
 }
 
 void PrinterControlScreen::printerSetup() {
@@ -390,6 +394,50 @@ bool PrinterControlScreen::printableAreaAccepted(print::PrintRun& run, const pri
         return true;
     leave(true);
     return false;
+}
+
+std::optional<db::SettingsRecord> PrinterControlScreen::stockSettings() {
+    // The products read the options on the screen, through the settings record they are bound to.
+    if (!saveSettings()) {
+        dialogs_.show({kOptionsNotStored, "Nothing printed", DialogButtons::Ok, DialogIcon::Exclamation,
+                       DialogAnswer::Ok});
+        return std::nullopt;
+    }
+    Result<db::SettingsRecord> record = settings_->read();
+    if (!record) {
+        dialogs_.show({"The settings could not be read: " + record.message(), "", DialogButtons::Ok,
+                       DialogIcon::Critical, DialogAnswer::Ok});
+        return std::nullopt;
+    }
+    return std::move(record.value());
+}
+
+void PrinterControlScreen::printStock(print::StockKind kind) {
+    const std::optional<db::SettingsRecord> settings = stockSettings();
+    if (!settings)
+        return;
+    // A printer set to print to a file writes the job there.
+    print::RunOutputs outputs(surface());
+    if (Status usable = outputs.check(session_.programDir, database_->path(), true, false); !usable) {
+        dialogs_.show({usable.message() + ". Nothing was printed; choose another file in Printer Setup.",
+                       "Nothing printed", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+        return;
+    }
+    RunProgressBox progress(this);
+    (void)print::runStock(print::stockProduct(kind), *database_, *settings, outputs.checks(), dialogs_,
+                          [&progress](const print::RunProgress& p) { progress.update(p); });
+}
+
+void PrinterControlScreen::previewStock(print::StockKind kind) {
+    const std::optional<db::SettingsRecord> settings = stockSettings();
+    if (!settings)
+        return;
+    print::StockRun job(*database_, print::CheckPageSetup::fromSettings(*settings), print::stockProduct(kind),
+                        settings->tranCode.value_or(""), print::StockRun::Mode::Preview);
+    if (job.prepare(dialogs_, surface()) != print::PrintJob::Start::Print)
+        return;
+    if (showPreview(job))
+        printStock(kind);
 }
 
 void PrinterControlScreen::closeEvent(QCloseEvent* event) {

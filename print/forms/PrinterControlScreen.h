@@ -5,6 +5,7 @@
 #include "base/Session.h"
 #include "db/CheckDatabase.h"
 #include "print/PrintRun.h"
+#include "print/StockProducts.h"
 
 #include <QMainWindow>
 #include <optional>
@@ -44,7 +45,13 @@ private:
     bool saveSettings();
     print::PrintSelection selection() const;
     std::optional<print::CheckPageSetup> pageSetup();
-    void notAvailable(const QString& caption);
+    // The settings record with the options on the screen saved into it; std::nullopt (after telling
+    // the user) when they cannot be saved or read.
+    std::optional<db::SettingsRecord> stockSettings();
+    void printStock(print::StockKind kind);
+    void previewStock(print::StockKind kind);
+    // The preview window over `pages`; true when the user chose Print in it.
+    bool showPreview(print::PageSource& pages);
     print::PrintSurface& surface();
 
     Session& session_;

@@ -220,8 +220,10 @@ TEST(BashCompletionTest, OffersTheCommandsOptionsAndValuesTheProgramTakes) {
         std::ofstream(home / ".local/share/velmora" / file) << "x";
     std::ofstream(home / "elsewhere" / "Other.mdb") << "x";
 
-    EXPECT_EQ(complete({""}, home.path()), (Strings{"--dir", "--help", "--version", "-h", "convert", "export",
-                                                    "help", "import-order", "print"}));
+    EXPECT_EQ(
+        complete({""}, home.path()),
+        (Strings{"--dir", "--help", "--version", "-h", "blank-checks", "convert", "deposit-tickets", "export",
+                 "help", "import-order", "print", "quicken-3up", "quicken-voucher", "test-page"}));
     EXPECT_EQ(complete({"print", "--con"}, home.path()), Strings{"--confirm"});
     EXPECT_EQ(complete({"print", "--confirm", ""}, home.path()), (Strings{"no", "yes"}));
     EXPECT_EQ(complete({"print", "--labels"}, home.path()), (Strings{"--labels-monthly", "--labels-once"}));

@@ -35,46 +35,32 @@ bool cutMark(const StockSlot& slot, Items& items) {
 
 constexpr RowStyle kText{Face::Text, 10, false, false};
 constexpr RowStyle kMicr{Face::Micr, 12, false, false};
-const LayoutRow<StockSlot> kSlot[] = {
-    {kText, {1500}, 0, businessName},
-    {kText, {10000}, 0, number},
+const StockRow kNumberedSlot[] = {
+    {From::Top, {kText, {1500}, 0, businessName}},
+    {From::Top, {kText, {10000}, 0, number}},
+    {From::MicrLine, {kMicr, {1535}, 0, number}},
+    {From::CutMarks, {kText, {0, true}, 0, cutMark}},
 };
-const LayoutRow<StockSlot> kMicrLine[] = {{kMicr, {1535}, 0, number}};
-const LayoutRow<StockSlot> kCutMarks[] = {{kText, {0, true}, 0, cutMark}};
-
-class TestStock : public StockProduct {
-public:
-    explicit TestStock(PageRule rule = PageRule::AsSetUp, bool numbered = true)
-        : rule_(rule)
-        , numbered_(numbered) {}
-
-    std::string countPrompt() const override { return "How many?"; }
-    std::optional<std::string> historyOpening() const override {
-        return numbered_ ? std::optional<std::string>("Printed test stock from check #") : std::nullopt;
-    }
-    bool needsFilledTemplate() const override { return numbered_; }
-    std::optional<MessageBox> refusal(const CheckPageSetup& setup) const override {
-        if (rule_ == PageRule::OnePerPage && !setup.stock88mm)
-            return MessageBox{"88mm only", {}};
-        return std::nullopt;
-    }
-    std::string missingMicrFontText() const override { return "No MICR font"; }
-    PageRule pageRule() const override { return rule_; }
-    void draw(PrintSurface& surface, const StockSlot& slot, const LayoutOrigin& origin,
-              const LayoutFonts& fonts) const override {
-        if (slot.number)
-            drawRows<StockSlot>(surface, kSlot, slot, origin, fonts, Positions::SixteenBit);
-        drawRows<StockSlot>(surface, kMicrLine, slot, {origin.x, origin.y + slot.stock.micrOffset}, fonts,
-                            Positions::SixteenBit);
-        drawRows<StockSlot>(surface, kCutMarks, slot, {0, origin.y + slot.stock.cutMarkOffset}, fonts,
-                            Positions::SixteenBit);
-    }
-    std::string name() const override { return "test stock"; }
-
-private:
-    PageRule rule_;
-    bool numbered_;
+const StockRow kPlainSlot[] = {
+    {From::MicrLine, {kMicr, {1535}, 0, businessName}},
+    {From::CutMarks, {kText, {0, true}, 0, cutMark}},
 };
+const SlotPart kNumbered[] = {{kNumberedSlot}};
+const SlotPart kPlain[] = {{kPlainSlot}};
+
+StockProduct testStock(PageRule rule = PageRule::AsSetUp, bool numbered = true) {
+    return {.name = "test stock",
+            .itemName = "test item",
+            .countPrompt = "How many?",
+            .historyOpening =
+                numbered ? std::optional<std::string>("Printed test stock from check #") : std::nullopt,
+            .needsFilledTemplate = numbered,
+            .needs88mm = rule == PageRule::OnePerPage,
+            .notice = std::nullopt,
+            .missingMicrFontText = "No MICR font",
+            .pageRule = rule,
+            .parts = numbered ? std::span<const SlotPart>(kNumbered) : std::span<const SlotPart>(kPlain)};
+}
 
 class StockRunTest : public ::testing::Test {
 protected:
@@ -118,7 +104,7 @@ protected:
 };
 
 TEST_F(StockRunTest, NumbersRunOnFromTheTypedTextAndTheHistoryLineNamesThemOnTheTemplateCheck) {
-    const JobReport report = run(TestStock(), "3", "0101");
+    const JobReport report = run(testStock(), "3", "0101");
     EXPECT_EQ(report.start, PrintJob::Start::Print);
     EXPECT_TRUE(report.confirmed) << "blank stock asks no question";
     EXPECT_EQ(report.printed, 3);
@@ -139,7 +125,7 @@ TEST_F(StockRunTest, PreparationRefusesInItsOrderBeforeAnythingIsAskedOrPrinted)
     // A template without a business or first name is refused first, even in a draft database.
     testing::setCheckFields(*database, 1, {{f::kBusinessName, db::Value()}});
     database->connection().exec("UPDATE Properties SET AccountType = 'Draft'");
-    EXPECT_EQ(run(TestStock(), "3", "100").start, PrintJob::Start::Stop);
+    EXPECT_EQ(run(testStock(), "3", "100").start, PrintJob::Start::Stop);
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[1].title, "NOTE:");
     EXPECT_EQ(dialogs.shown()[1].text, "You must fill in the fields of the first check before you can print "
@@ -148,21 +134,24 @@ TEST_F(StockRunTest, PreparationRefusesInItsOrderBeforeAnythingIsAskedOrPrinted)
 
     // A product that does not need the names refuses the draft database.
     dialogs.clear();
-    EXPECT_EQ(run(TestStock(PageRule::ThreePerPage, false), "3").start, PrintJob::Start::Stop);
+    EXPECT_EQ(run(testStock(PageRule::ThreePerPage, false), "3").start, PrintJob::Start::Stop);
     EXPECT_EQ(dialogs.shownTexts().back(), "Sorry - this function only works with CHECK databases, the "
                                            "current database is a Draft database.");
 
-    // The product's own refusal, then a printer without the MICR font, which ends the program.
+    // 88mm stock required, then a printer without the MICR font.
     database->connection().exec("UPDATE Properties SET AccountType = 'Check'");
     testing::setCheckFields(*database, 1, {{f::kFirstName, "Maria"}});
     setup.stock88mm = false;
     dialogs.clear();
-    EXPECT_EQ(run(TestStock(PageRule::OnePerPage), "1", "100").start, PrintJob::Start::Stop);
-    EXPECT_EQ(dialogs.shownTexts().back(), "88mm only");
+    EXPECT_EQ(run(testStock(PageRule::OnePerPage), "1", "100").start, PrintJob::Start::Stop);
+    EXPECT_EQ(dialogs.shownTexts().back(),
+              "To print Quicken(tm) checks you must set check length to 88mm. Select "
+              "the 88mm check length check box at the bottom of this screen.");
     setup.stock88mm = true;
     RecordingSurface withoutMicr({"Times New Roman"});
     dialogs.clear();
-    EXPECT_EQ(run(TestStock(), "1", "100", &withoutMicr).start, PrintJob::Start::EndProgram);
+    EXPECT_EQ(run(testStock(), "1", "100", &withoutMicr).start, PrintJob::Start::Stop)
+        << "the command ends, not the program";
     EXPECT_EQ(dialogs.shown().back().title, "WARNING");
     EXPECT_EQ(dialogs.shown().back().text, "No MICR font");
 
@@ -179,12 +168,12 @@ TEST_F(StockRunTest, AnswersThatAreNotNumbersEndTheRunSilentlyAfterBothPrompts) 
                                        {"", "100"},
                                        {"3", "12.5"}}) {
         dialogs.clear();
-        EXPECT_EQ(run(TestStock(), count, start).start, PrintJob::Start::Stop) << count << " / " << start;
+        EXPECT_EQ(run(testStock(), count, start).start, PrintJob::Start::Stop) << count << " / " << start;
         EXPECT_EQ(dialogs.asked().size(), 2u) << "both prompts are always shown";
         EXPECT_EQ(dialogs.shown().size(), 1u) << "no message but the load-stock one";
     }
     dialogs.clear();
-    EXPECT_EQ(run(TestStock(), std::nullopt, std::nullopt).start, PrintJob::Start::Stop) << "cancelled";
+    EXPECT_EQ(run(testStock(), std::nullopt, std::nullopt).start, PrintJob::Start::Stop) << "cancelled";
     EXPECT_TRUE(surface.jobs().empty());
     EXPECT_EQ(templateComments(), "old");
 
@@ -200,13 +189,13 @@ TEST_F(StockRunTest, AnswersThatAreNotNumbersEndTheRunSilentlyAfterBothPrompts) 
 }
 
 TEST_F(StockRunTest, ACountOfNothingEndsAnEmptyJobAndStillWritesTheHistoryLine) {
-    EXPECT_TRUE(run(TestStock(), "0", "500").confirmed);
+    EXPECT_TRUE(run(testStock(), "0", "500").confirmed);
     EXPECT_EQ(surface.sentJobCount(), 0) << "an empty job feeds no sheet";
     EXPECT_EQ(templateComments(), "Printed test stock from check #500 to #499 on 12/6/2026  \r\nold");
 
     // A product without numbers asks for the count only and writes nothing.
     dialogs.clear();
-    EXPECT_TRUE(run(TestStock(PageRule::ThreePerPage, false), "2").confirmed);
+    EXPECT_TRUE(run(testStock(PageRule::ThreePerPage, false), "2").confirmed);
     EXPECT_EQ(dialogs.asked().size(), 1u);
     EXPECT_EQ(surface.sentJobCount(), 1);
     EXPECT_EQ(templateComments(), "Printed test stock from check #500 to #499 on 12/6/2026  \r\nold");
@@ -225,20 +214,20 @@ TEST_F(StockRunTest, SlotsFollowTheProductsPageRule) {
         }
         return counts;
     };
-    EXPECT_EQ(perPage(TestStock()), (std::vector<std::size_t>{3, 3, 1}));
+    EXPECT_EQ(perPage(testStock()), (std::vector<std::size_t>{3, 3, 1}));
     setup.stock88mm = false;
     setup.twoPerPage = true;
-    EXPECT_EQ(perPage(TestStock()), (std::vector<std::size_t>{2, 2, 2, 1}));
-    EXPECT_EQ(perPage(TestStock(PageRule::ThreePerPage)), (std::vector<std::size_t>{3, 3, 1}));
+    EXPECT_EQ(perPage(testStock()), (std::vector<std::size_t>{2, 2, 2, 1}));
+    EXPECT_EQ(perPage(testStock(PageRule::ThreePerPage)), (std::vector<std::size_t>{3, 3, 1}));
     setup.stock88mm = true;
-    EXPECT_EQ(perPage(TestStock(PageRule::OnePerPage)), std::vector<std::size_t>(7, 1));
+    EXPECT_EQ(perPage(testStock(PageRule::OnePerPage)), std::vector<std::size_t>(7, 1));
 
     // On 92mm plain paper the third slot of a page has no cut marks.
     setup.stock88mm = false;
     setup.twoPerPage = false;
     setup.plainPaper = true;
     surface.clearRecording();
-    run(TestStock(PageRule::ThreePerPage), "3", "100");
+    run(testStock(PageRule::ThreePerPage), "3", "100");
     std::vector<double> cuts;
     for (const auto& text : surface.texts()) {
         if (text.text == "-")
@@ -250,7 +239,7 @@ TEST_F(StockRunTest, SlotsFollowTheProductsPageRule) {
 TEST_F(StockRunTest, PositionsBeyondSixteenBitsAreNotSetAndTheRestOfTheSlotPrints) {
     setup.horizontalStart = 30000; // the check number's x, 40000, is beyond 16 bits
     setup.verticalStart = 25000;   // the second slot's top, 30020, still fits; the third does not
-    run(TestStock(), "3", "100");
+    run(testStock(), "3", "100");
     const auto texts = surface.texts();
     ASSERT_EQ(texts.size(), 9u);
     EXPECT_EQ(texts[0].x, 31500);
@@ -264,7 +253,7 @@ TEST_F(StockRunTest, PositionsBeyondSixteenBitsAreNotSetAndTheRestOfTheSlotPrint
 TEST_F(StockRunTest, AHistoryLineThatCannotBeWrittenIsReported) {
     database->connection().exec("CREATE TRIGGER Frozen BEFORE UPDATE ON Account "
                                 "BEGIN SELECT RAISE(ABORT, 'the first check is frozen'); END");
-    const JobReport report = run(TestStock(), "1", "100");
+    const JobReport report = run(testStock(), "1", "100");
     EXPECT_TRUE(report.sent);
     EXPECT_FALSE(report.confirmed);
     ASSERT_EQ(report.problems.size(), 1u);

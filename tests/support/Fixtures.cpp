@@ -43,6 +43,24 @@ void setCheckFields(db::CheckDatabase& database, std::int64_t id, FieldValues fi
     records.update();
 }
 
+void fillTemplateCheck(db::CheckDatabase& database) {
+    namespace f = db::field;
+    setCheckFields(database, 1,
+                   {{f::kBusinessName, "Harbor Lane Bakery"},
+                    {f::kFirstName, "Maria"},
+                    {f::kLastName, "Okafor"},
+                    {f::kAddress, "12 Quay Street"},
+                    {f::kCity, "Portland"},
+                    {f::kState, "ME"},
+                    {f::kZip, "04101"},
+                    {f::kPhone, "207-555-0142"},
+                    {f::kBank, "Casco Savings"},
+                    {f::kBankCity, "Portland"},
+                    {f::kBankState, "ME"},
+                    {f::kAba, "211274450"},
+                    {f::kAccount, "40021977"}});
+}
+
 db::CheckRecord readCheck(db::CheckDatabase& database, std::int64_t id) {
     db::RecordSet records(database.connection(), db::schema::account());
     if (!records.moveTo(id))

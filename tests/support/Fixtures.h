@@ -30,6 +30,9 @@ using FieldValues = std::initializer_list<std::pair<const char*, db::Value>>;
 std::int64_t addCheck(db::CheckDatabase& database, FieldValues fields);
 // Changes fields of the record with this ID.
 void setCheckFields(db::CheckDatabase& database, std::int64_t id, FieldValues fields);
+// Fills the template check (record 1) with an account holder and a bank, as blank stock prints them:
+// Harbor Lane Bakery, Maria Okafor, Casco Savings, routing 211274450, account 40021977.
+void fillTemplateCheck(db::CheckDatabase& database);
 // Reads the record with this ID.
 db::CheckRecord readCheck(db::CheckDatabase& database, std::int64_t id);
 

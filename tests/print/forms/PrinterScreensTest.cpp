@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace velmora::print {
@@ -51,6 +52,21 @@ protected:
         auto screen = std::make_unique<print::AlignPrinterScreen>(session, navigator);
         EXPECT_TRUE(screen->load());
         return screen;
+    }
+
+    // The pages of the preview window that `open` brings up on `screen`, which is then closed; -1
+    // when none came up.
+    static std::int64_t previewPages(QWidget& screen, const std::function<void()>& open) {
+        std::int64_t pages = -1;
+        QTimer::singleShot(0, [&] {
+            auto* preview = screen.findChild<print::PreviewWindow*>("PrintPreview");
+            if (!preview)
+                return;
+            pages = preview->pageCount();
+            preview->reject();
+        });
+        open();
+        return pages;
     }
 
     print::RecordingSurface surface;
@@ -86,9 +102,33 @@ TEST_F(PrinterScreensTest, ControlMenuShowsItsCaptionsMenusAndCounts) {
     EXPECT_EQ(child<QAction>(*screen, "qcbv")->text(), "Quicken(tm) Compatible Business Voucher");
     EXPECT_EQ(child<QMenu>(*screen, "hpc")->actions().size(), 9);
     EXPECT_EQ(child<QAction>(*screen, "PrintSetup")->text(), "Printer Setup");
-    child<QAction>(*screen, "BlankDepositTickets")->trigger();
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_NE(dialogs.shown()[0].text.find("Blank Deposit Tickets"), std::string::npos);
+}
+
+TEST_F(PrinterScreensTest, EveryBlankStockEntryPrintsItsProductOrPreviewsIt) {
+    testing::setCheckFields(database, 1, {{f::kBusinessName, "Harbor Lane Bakery"}, {f::kAba, "211274450"}});
+    auto screen = openControl();
+    int sent = 0;
+    for (const char* entry : {"BlankCehcks", "BlankQuicken", "qcbv", "BlankDepositTickets"}) {
+        dialogs.clear();
+        dialogs.queueInput("2");
+        dialogs.queueInput("10");
+        child<QAction>(*screen, entry)->trigger();
+        EXPECT_EQ(surface.sentJobCount(), ++sent) << entry;
+        for (const std::string& text : dialogs.shownTexts())
+            EXPECT_EQ(text.find("not available"), std::string::npos) << entry;
+    }
+    EXPECT_NE(surface.findText("DEPOSIT TICKET"), nullptr);
+    const auto history = testing::readCheck(database, 1).comments;
+
+    // The preview asks the same prompts, shows the pages, and writes no history line.
+    dialogs.clear();
+    dialogs.queueInput("4");
+    dialogs.queueInput("10");
+    EXPECT_EQ(previewPages(*screen, [&] { child<QAction>(*screen, "BlankCehcksPreview")->trigger(); }), 2);
+    EXPECT_EQ(dialogs.asked().size(), 2u);
+    EXPECT_TRUE(dialogs.shown().empty()) << "no load-stock message";
+    EXPECT_EQ(testing::readCheck(database, 1).comments, history);
+    EXPECT_TRUE(navigator.calls.empty());
 }
 
 TEST_F(PrinterScreensTest, StoredOptionsAreSavedByCancelAndPlainPaperShowsItsNote) {
@@ -136,16 +176,8 @@ TEST_F(PrinterScreensTest, PreviewShowsThePagesAndChangesNoRecord) {
     auto screen = openControl();
     QTest::mouseClick(child<QCheckBox>(*screen, "Once"), Qt::LeftButton);
     QTest::mouseClick(child<QCheckBox>(*screen, "Monthly"), Qt::LeftButton);
-    std::int64_t pages = -1;
-    QTimer::singleShot(0, [&] {
-        auto* preview = screen->findChild<print::PreviewWindow*>("PrintPreview");
-        if (!preview)
-            return;
-        pages = preview->pageCount();
-        preview->reject();
-    });
-    click(*screen, "PreviewButton");
-    EXPECT_EQ(pages, 2); // four checks, three to a page
+    EXPECT_EQ(previewPages(*screen, [&] { click(*screen, "PreviewButton"); }),
+              2); // four checks, three to a page
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_TRUE(navigator.calls.empty());
     EXPECT_EQ(testing::readCheck(database, monthly).date, "1/1/2020");
@@ -185,6 +217,28 @@ TEST_F(PrinterScreensTest, AlignmentScreenShowsTheStoredOffsetsAndItsHelp) {
         "About The Standard Printing Method Check Box:\r\n\r\nSelect"));
     EXPECT_TRUE(
         child<QPlainTextEdit>(*screen, "TEXT4")->toPlainText().endsWith("bubble jet printers cannot."));
+}
+
+TEST_F(PrinterScreensTest, TheTestPagePrintsTheTypedPositionsWithoutStoringThem) {
+    print::AlignPrinterScreen screen(session, navigator, &surface);
+    ASSERT_TRUE(screen.load());
+    const db::SettingsRecord before = settings();
+    child<QLineEdit>(screen, "Text3")->setText("999");
+    click(screen, "TestPage");
+    EXPECT_EQ(surface.sentJobCount(), 1);
+    const auto& page = surface.jobs().at(0);
+    ASSERT_EQ(page.pages.size(), 1u);
+    // The sample MICR line of the first check stands at the typed vertical start.
+    const auto* sample = surface.findText("A123456780A");
+    ASSERT_NE(sample, nullptr);
+    EXPECT_EQ(sample->y, 999 + 4055);
+    EXPECT_EQ(settings().verticalStart, before.verticalStart);
+    EXPECT_TRUE(navigator.calls.empty());
+
+    child<QLineEdit>(screen, "Text3")->setText("99999");
+    click(screen, "TestPage");
+    EXPECT_EQ(surface.sentJobCount(), 1) << "a position that is not one prints nothing";
+    EXPECT_EQ(dialogs.shown().size(), 1u);
 }
 
 TEST_F(PrinterScreensTest, AlignmentRefusesWhatA16BitFieldCannotHold) {
