@@ -369,12 +369,18 @@ QAction* CheckScreen::menuEntry(QMenu* menu, const char* name, const QString& te
 }
 
 void CheckScreen::buildMenus() {
+    // The screens that open over this one (export, program setup, the MICR screen, the About box):
+    // the record is saved first.
+    const auto savedThen = [this](void (Navigator::*next)()) {
+        return [this, next] {
+            if (saveShown())
+                (navigator_.*next)();
+        };
+    };
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("FileMenu");
-    connect(menuEntry(file, "ExportMenu", "&Export"), &QAction::triggered, this, [this] {
-        if (saveShown())
-            navigator_.showExportFile();
-    });
+    connect(menuEntry(file, "ExportMenu", "&Export"), &QAction::triggered, this,
+            savedThen(&Navigator::showExportFile));
     connect(menuEntry(file, "MProperties", "&Goto First Check in this Account"), &QAction::triggered, this,
             [this] { run([&] { entry_.gotoFirstCheck(); }); });
     connect(menuEntry(file, "Open", "&Open Another Database"), &QAction::triggered, this,
@@ -391,10 +397,8 @@ void CheckScreen::buildMenus() {
     });
     connect(menuEntry(file, "MPrint", "Print"), &QAction::triggered, this,
             [this] { leaveTo(&Navigator::showPrinterControl); });
-    connect(menuEntry(file, "Setup", "Program Setup"), &QAction::triggered, this, [this] {
-        if (saveShown())
-            navigator_.showProgramSetup();
-    });
+    connect(menuEntry(file, "Setup", "Program Setup"), &QAction::triggered, this,
+            savedThen(&Navigator::showProgramSetup));
     connect(menuEntry(file, "FileSave", "&Save"), &QAction::triggered, this,
             [this] { run([&] { entry_.save(); }); });
     connect(menuEntry(file, "MExit", "E&xit"), &QAction::triggered, this, [this] { exitProgram(); });
@@ -412,13 +416,6 @@ void CheckScreen::buildMenus() {
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("HelpMenu");
-    // The MICR screen and the About box open over this screen: the record is saved first.
-    const auto savedThen = [this](void (Navigator::*next)()) {
-        return [this, next] {
-            if (saveShown())
-                (navigator_.*next)();
-        };
-    };
     widgets::addHelpEntries(
         *help, dialogs_,
         {{"HelpMicr", "&Help With MICR Routing Information", savedThen(&Navigator::showMicrInformation)},
@@ -672,12 +669,6 @@ void CheckScreen::exitProgram() {
     // its end closes every window.
     setEnabled(false);
     navigator_.exitProgram();
-}
-
-void CheckScreen::notAvailable(const char* what, bool saveFirst) {
-    if (saveFirst && !saveShown())
-        return;
-    dialogs_.informNotAvailable(what);
 }
 
 void CheckScreen::closeEvent(QCloseEvent* event) {

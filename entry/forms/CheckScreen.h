@@ -90,7 +90,6 @@ private:
     template <typename Command> void run(Command&& command);
     void leaveTo(void (Navigator::*next)());
     void exitProgram();
-    void notAvailable(const char* what, bool saveFirst);
 
     Session& session_;
     Navigator& navigator_;
