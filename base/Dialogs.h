@@ -39,13 +39,6 @@ public:
         return show({std::move(text), std::move(title), DialogButtons::YesNo, icon, defaultAnswer}) ==
                DialogAnswer::Yes;
     }
-    // For a menu entry whose screen comes with a later version.
-    void informNotAvailable(const std::string& what) {
-        show({what + " is not available yet in this version.",
-              {},
-              DialogButtons::Ok,
-              DialogIcon::Information});
-    }
 };
 
 } // namespace velmora
