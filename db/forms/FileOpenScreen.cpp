@@ -94,8 +94,8 @@ void FileOpenScreen::start() {
 
 bool FileOpenScreen::eventFilter(QObject* watched, QEvent* event) {
     // The list gets a current file with the focus but selects none, and OK wants a selected one: the
-    // first arrow key selects the current file (or the first) instead of moving past it. Return then
-    // presses OK, the default button.
+    // first arrow key selects the current file (or the first) instead of moving past it. Return
+    // presses OK, the default button, for the file the list shows as current.
     if (watched == files_ && event->type() == QEvent::KeyPress && files_->count() > 0 &&
         files_->selectedItems().isEmpty()) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -103,6 +103,8 @@ bool FileOpenScreen::eventFilter(QObject* watched, QEvent* event) {
             files_->setCurrentRow(std::max(files_->currentRow(), 0), QItemSelectionModel::ClearAndSelect);
             return true;
         }
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && files_->currentRow() >= 0)
+            files_->setCurrentRow(files_->currentRow(), QItemSelectionModel::ClearAndSelect);
     }
     return widgets::ScreenDialog::eventFilter(watched, event);
 }

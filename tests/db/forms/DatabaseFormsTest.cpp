@@ -127,6 +127,18 @@ TEST_F(DatabaseFormsTest, TheKeyboardAloneChoosesADatabase) {
     QTest::keyClick(list, Qt::Key_Down);
     ASSERT_EQ(list->selectedItems().size(), 1);
     EXPECT_EQ(list->selectedItems()[0]->text(), "Payroll.mdb");
+
+    // Return on the file the list shows as current opens it, with no arrow key first.
+    auto third = openFileOpen();
+    third->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(third.get()));
+    list = child<QListWidget>(*third, "File1");
+    list->setCurrentRow(1, QItemSelectionModel::Current);
+    ASSERT_TRUE(list->selectedItems().isEmpty());
+    dialogs_.clear();
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_TRUE(dialogs_.shown().empty()) << dialogs_.shownTexts()[0];
+    EXPECT_EQ(session_.currentDatabase, "Payroll.mdb");
 }
 
 TEST_F(DatabaseFormsTest, EscapeNeverEndsTheProgram) {
