@@ -8,8 +8,11 @@ box it uses, directly or through the boxes those use. A forbidden include is rep
 any. The same table drives the libraries' link lines (cmake/Boxes.cmake); a box's CMakeLists.txt
 that links one of the program's libraries by hand (for a tool of its own) may name only those.
 
-It also holds the boxes to their namespaces: a file that declares anything in the program's
-namespace declares it in its box's (NAMESPACES below; a forms box shares its subsystem's).
+It also holds the boxes to their namespaces: every namespace of the program that a file opens is
+its box's own (NAMESPACES below; a forms box shares its subsystem's), or that of a box it may use,
+where it only names that box's classes ahead of their headers.
+
+`--root DIR` checks another tree laid out the same way (the script's own test plants faults in one).
 """
 
 import pathlib
@@ -17,6 +20,8 @@ import re
 import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
+if len(sys.argv) == 3 and sys.argv[1] == "--root":
+    ROOT = pathlib.Path(sys.argv[2]).resolve()
 TABLE = ROOT / "cmake" / "layers.txt"
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 NAMESPACE = re.compile(r"^namespace (velmora(?:::\w+)*) \{", re.M)
@@ -34,6 +39,12 @@ def namespace_of(box):
         return NAMESPACES[box]
     subsystem = box.split("/")[0]
     return NAMESPACES.get(subsystem, "velmora::" + subsystem)
+
+
+def within(name, namespace):
+    return name == namespace or name.startswith(namespace + "::")
+
+
 OWN_LIBRARY = re.compile(r"\bvelmora[\w-]*")
 
 
@@ -88,10 +99,13 @@ def main():
                 problems.append(f"{relative}: lies in no box of {TABLE.relative_to(ROOT)}")
                 continue
             text = file.read_text(errors="replace")
-            declared = set(NAMESPACE.findall(text))
             expected = namespace_of(owner)
-            if declared and not any(name == expected or name.startswith(expected + "::") for name in declared):
-                problems.append(f"{relative}: declares {', '.join(sorted(declared))}, not {expected} of {owner}")
+            usable = {namespace_of(used) for used in closure[owner]}
+            foreign = sorted(name for name in set(NAMESPACE.findall(text))
+                             if not within(name, expected)
+                             and not (name != "velmora" and any(within(name, ns) for ns in usable if ns != "velmora")))
+            if foreign:
+                problems.append(f"{relative}: declares {', '.join(foreign)}, not {expected} of {owner}")
             for number, line in enumerate(text.splitlines(), 1):
                 match = INCLUDE.match(line)
                 if not match:
