@@ -106,12 +106,16 @@ Status ProgramSetup::deleteCurrent() {
     });
 }
 
-Status ProgramSetup::storeOptions(const std::string& tranCode, bool backupOnExit) {
+Status ProgramSetup::storeOptions(const Options& chosen) {
     db::SettingsRecord options = settings_;
-    if (!tranCode.empty() || options.tranCode) // a tran code never given stays Null
-        options.tranCode = tranCode;
-    options.backupOnExit = backupOnExit;
-    if (Status stored = store_.write(options, {setting::kTranCode, setting::kBackupOnExit}); !stored)
+    if (!chosen.tranCode.empty() || options.tranCode) // a tran code never given stays Null
+        options.tranCode = chosen.tranCode;
+    options.backupOnExit = chosen.backupOnExit;
+    options.amountInWords = chosen.amountInWords;
+    options.amountWithCents = chosen.amountWithCents;
+    if (Status stored = store_.write(options, {setting::kTranCode, setting::kBackupOnExit,
+                                               setting::kAmountInWords, setting::kAmountWithCents});
+        !stored)
         return stored;
     settings_ = std::move(options);
     return {};

@@ -14,11 +14,12 @@
 namespace velmora::app {
 
 // The program-wide options that are not printer settings, without their screen: the product types of
-// PC.OVL shown one at a time, the bank tran code and the backup-on-exit flag.
+// PC.OVL shown one at a time, the bank tran code, the backup-on-exit flag and how entered checks
+// print their amount.
 //
 // The name typed for the shown product type is handed to every command that leaves it, which stores
-// it first and does nothing else when that fails, so a typed name is never dropped unseen. The tran
-// code and the backup flag are stored together, when the screen closes.
+// it first and does nothing else when that fails, so a typed name is never dropped unseen. The other
+// options are stored together, when the screen closes.
 class ProgramSetup {
 public:
     // Opens the settings file at its first product type and reads the settings record; the message
@@ -44,8 +45,15 @@ public:
     // Deletes the shown product type (one that canDeleteCurrent()) and shows the first.
     Status deleteCurrent();
 
-    // Stores the tran code and the backup flag in the settings record.
-    Status storeOptions(const std::string& tranCode, bool backupOnExit);
+    // The options of the settings record the screen edits besides the product types.
+    struct Options {
+        std::string tranCode;
+        bool backupOnExit = false;
+        bool amountInWords = false;
+        bool amountWithCents = false;
+    };
+    // Stores the options in the settings record.
+    Status storeOptions(const Options& chosen);
 
 private:
     explicit ProgramSetup(SettingsStore store)

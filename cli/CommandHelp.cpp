@@ -57,7 +57,7 @@ std::vector<CommandHelp> describeCommands() {
         {.name = "print",
          .synopses = {"--db NAME.mdb [--once] [--monthly] [--labels-once] [--labels-monthly] [--start-label N] (--pdf FILE | --printer QUEUE) [--confirm yes|no] [--password-file FILE]"},
          .summary = "print the selected checks and labels of a check database",
-         .description = "Prints the selected checks and labels of a check database as the Print button of the Printer Control Menu does, without the screens: for scheduled jobs such as the recurring drafts of each month.",
+         .description = "Prints the selected checks and labels of a check database as the Print button of the Printer Control Menu does, without the screens: for scheduled jobs such as the recurring drafts of each month. The starting positions, the stock options and how the amount prints (in words, with cents) are those stored in PC.OVL, as the screens set them.",
          .options = {
              {.name = "--db", .argument = "NAME.mdb", .kind = ValueKind::Database, .help = "the check database to print from: a name in the program folder, or a path"},
              {.name = "--once", .help = "print the checks selected to print one time"},

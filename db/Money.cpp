@@ -45,6 +45,15 @@ std::string Money::toFixedText() const {
     return (cents_ < 0 ? "-" : "") + std::to_string(magnitude / 100) + "." + fraction;
 }
 
+std::string Money::toGroupedText() const {
+    std::string text = toFixedText();
+    const std::size_t digitsFrom = cents_ < 0 ? 1 : 0;
+    // The whole dollars end three characters before the end ("." and the cents).
+    for (std::size_t at = text.size() - 3; at > digitsFrom + 3; at -= 3)
+        text.insert(at - 3, 1, ',');
+    return text;
+}
+
 std::string Money::toShortestText() const {
     std::string text = toFixedText();
     while (text.back() == '0')

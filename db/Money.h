@@ -24,6 +24,8 @@ public:
     std::string toShortestText() const;
     // Always two decimals: 12.5 -> "12.50".
     std::string toFixedText() const;
+    // Two decimals and a comma between thousands: 1234.5 -> "1,234.50", -75 -> "-75.00".
+    std::string toGroupedText() const;
 
     constexpr auto operator<=>(const Money&) const = default;
 

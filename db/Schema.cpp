@@ -42,6 +42,7 @@ constexpr const char* kCheckNumberIndexSql =
 // 0 -> 1: a file with the right tables but no version stamp yet: nothing to change.
 // 1 -> 2: check databases get the index on the check number.
 // 2 -> 3: the settings record gets the field of the printer chosen in Printer Setup.
+// 3 -> 4: the settings record gets the two options of how entered checks print their amount.
 void upgradeStep(Connection& db, std::span<const TableDef* const> tables, int fromVersion) {
     for (const TableDef* table : tables) {
         for (const FieldDef& field : table->fields()) {

@@ -172,7 +172,7 @@ private:
 // (db/CheckRecord.h, db/DatabaseProperties.h, db/SettingsRecord.h).
 namespace schema {
 
-inline constexpr int kVersion = 3;
+inline constexpr int kVersion = 4;
 
 void createCheckDatabaseTables(Connection& db);
 void createSettingsTables(Connection& db);

@@ -18,6 +18,8 @@ const RecordTable<SettingsRecord>& settings() {
         {{s::kAboutLine2,        FieldKind::Text},                                                   &R::aboutLine2,        "Prints checks, drafts, labels and blank stock"},
         {{s::kAboutLine3,        FieldKind::Text},                                                   &R::aboutLine3,        "with an E-13B MICR line."},
         {{s::kPrinter,           FieldKind::Text,    "the printer chosen in Printer Setup; Null: the system's default printer", {}, 3}, &R::printer},
+        {{s::kAmountInWords,     FieldKind::YesNo,   "print the amount in words on entered checks, 0 or 1", {}, 4},           &R::amountInWords,     false},
+        {{s::kAmountWithCents,   FieldKind::YesNo,   "print amounts as $1,234.56 on entered checks, 0 or 1", {}, 4},          &R::amountWithCents,   false},
     });
     // clang-format on
     return table;

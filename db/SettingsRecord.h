@@ -23,6 +23,8 @@ inline constexpr const char* kAboutLine1 = "HelpAboutLine1";
 inline constexpr const char* kAboutLine2 = "HelpAboutLine2";
 inline constexpr const char* kAboutLine3 = "HelpAboutLine3";
 inline constexpr const char* kPrinter = "Printer";
+inline constexpr const char* kAmountInWords = "AmountInWords";
+inline constexpr const char* kAmountWithCents = "AmountWithCents";
 // The program password (table `A`).
 inline constexpr const char* kPassword = "ENTER";
 // The product types (table `BusinessType`).
@@ -42,6 +44,10 @@ struct SettingsRecord {
     std::optional<std::string> aboutLine1, aboutLine2, aboutLine3;
     // The printer chosen in Printer Setup; Null (or empty): the system's default printer.
     std::optional<std::string> printer;
+    // How entered checks print their amount: also in words on a line of its own, and in figures with
+    // cents and thousands separators. Null is no.
+    bool amountInWords = false;
+    bool amountWithCents = false;
 
     // The three About-box lines, a Null line empty.
     std::array<std::string, 3> aboutLines() const {

@@ -99,7 +99,7 @@ bool CheckEntry::open(const std::string& databaseName) {
     }
 
     SkipOnError steps;
-    steps.note(reloadProductTypes());
+    steps.note(reloadSettings());
 
     steps([&] { records_->moveFirst(); });
     steps([&] {
@@ -125,12 +125,15 @@ bool CheckEntry::open(const std::string& databaseName) {
     return true;
 }
 
-Status CheckEntry::reloadProductTypes() {
+Status CheckEntry::reloadSettings() {
     auto settings = app::SettingsStore::open(programDir_);
     if (!settings) {
         productTypes_ = {};
+        amountInWords_ = false;
         return {};
     }
+    const Result<db::SettingsRecord> record = settings->read();
+    amountInWords_ = record && record->amountInWords;
     Result<std::vector<std::string>> types = settings->productTypes();
     if (!types)
         return types.status();
@@ -143,6 +146,7 @@ void CheckEntry::close() {
     database_.reset();
     template_ = {};
     productTypes_ = {};
+    amountInWords_ = false;
     options_ = {};
     title_ = "Data Entry: ";
 }

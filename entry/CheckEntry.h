@@ -71,9 +71,12 @@ public:
 
     const RecordOptions& options() const { return options_; }
     const ProductTypeList& productTypes() const { return productTypes_; }
-    // Reads the product types of the settings file again (after program setup changed them). Without
-    // the file the list is hidden; when the types cannot be read the list stays as it was.
-    Status reloadProductTypes();
+    // Reads the product types and the amount options of the settings file again (after program setup
+    // changed them). Without the file the list is hidden and the options are off; when the types
+    // cannot be read the list stays as it was.
+    Status reloadSettings();
+    // Whether the checks print their amount in words as well (a setting of the settings file).
+    bool printsAmountInWords() const { return amountInWords_; }
     const TemplateValues& templateValues() const { return template_; }
     const std::string& windowTitle() const { return title_; }
     const std::string& databaseName() const { return databaseName_; }
@@ -105,6 +108,7 @@ private:
     std::unique_ptr<db::RecordSet> records_;
     TemplateValues template_;
     ProductTypeList productTypes_;
+    bool amountInWords_ = false;
     RecordOptions options_;
     std::string title_ = "Data Entry: ";
     std::optional<std::int64_t> damageReported_;

@@ -1,5 +1,6 @@
 #include "entry/EntryWarnings.h"
 
+#include "db/AmountWords.h"
 #include "db/CheckRecord.h"
 #include "entry/CheckEntry.h"
 #include "entry/MicrRules.h"
@@ -58,6 +59,12 @@ std::string printedLineWarning(const PrintedLine& line, std::size_t characters) 
            " fit on the printed check: the end will be cut off.";
 }
 
+std::string amountInWordsWarning(bool printsWords, const std::optional<db::Money>& amount) {
+    if (!printsWords || (amount && db::amountInWords(*amount)))
+        return {};
+    return "The amount in words prints only for an amount above zero: this check prints without it.";
+}
+
 std::vector<EntryWarning> entryWarnings(const CheckEntry& entry) {
     std::vector<EntryWarning> warnings;
     auto add = [&](std::vector<std::string> fields, std::string text) {
@@ -75,6 +82,7 @@ std::vector<EntryWarning> entryWarnings(const CheckEntry& entry) {
         }
         add(std::move(fields), printedLineWarning(line, characters));
     }
+    add({f::kAmount}, amountInWordsWarning(entry.printsAmountInWords(), entry.field(f::kAmount).money()));
     add({f::kAba}, entry.routingWarning());
     add({f::kAccount}, micrCharactersWarning(entry.field(f::kAccount).textOrEmpty()));
     add({f::kCheck}, entry.checkNumberWarning());

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "db/Money.h"
+
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -35,6 +38,10 @@ int characterBudget(const PrintedLine& line);
 // A quiet warning when `characters` of typed text do not fit on the line, "" when they do.
 std::string printedLineWarning(const PrintedLine& line, std::size_t characters);
 
+// A quiet warning when the checks print the amount in words and `amount` (Null: none) has none, ""
+// otherwise.
+std::string amountInWordsWarning(bool printsWords, const std::optional<db::Money>& amount);
+
 // The number of characters of UTF-8 text as the printer sees them.
 std::size_t characterCount(std::string_view text);
 
@@ -45,8 +52,9 @@ struct EntryWarning {
 };
 
 // Every warning for the current record of the entry, in the order of the boxes on the check: texts
-// longer than their printed line, a repeated check number, and routing and account numbers the MICR
-// line cannot print as typed. None of them stops the user.
+// longer than their printed line, an amount that cannot be written in words when the checks print it
+// so, a repeated check number, and routing and account numbers the MICR line cannot print as typed.
+// None of them stops the user.
 std::vector<EntryWarning> entryWarnings(const CheckEntry& entry);
 
 } // namespace velmora::entry

@@ -1,5 +1,7 @@
 #include "print/CheckLayout.h"
 
+#include "db/AmountWords.h"
+#include "print/FontMetrics.h"
 #include "print/RecordRows.h"
 
 namespace velmora::print {
@@ -26,6 +28,22 @@ bool amountBox(const CheckRecord& r, Items& items) {
     if (r.amount)
         items.emplace_back(*r.amount);
     items.emplace_back(std::string("**"));
+    return true;
+}
+
+// "**$1,234.56**": the asterisks close up to the figures, so that none can be written in before them.
+bool amountWithCents(const CheckRecord& r, Items& items) {
+    items.emplace_back("**$" + (r.amount ? r.amount->toGroupedText() : std::string()) + "**");
+    return true;
+}
+
+// "One thousand two hundred thirty-four and 56/100", the row's asterisks, " Dollars"; no line for an
+// amount that has no words (none, zero or negative).
+bool amountWords(const CheckRecord& r, Items& items) {
+    const std::optional<std::string> words = r.amount ? db::amountInWords(*r.amount) : std::nullopt;
+    if (!words)
+        return false;
+    items = {*words, std::string(" Dollars")};
     return true;
 }
 
@@ -63,6 +81,7 @@ constexpr char kCutMark[] = "-";
 constexpr RowStyle T12BoldItalic{Face::Text, 12, true, true};
 constexpr RowStyle T10Italic{Face::Text, 10, false, true};
 constexpr RowStyle T12Bold{Face::Text, 12, true, false};
+constexpr RowStyle T12{Face::Text, 12, false, false};
 constexpr RowStyle T10{Face::Text, 10, false, false};
 constexpr RowStyle T825{Face::Text, 8.25, false, false};
 constexpr RowStyle T825Italic{Face::Text, 8.25, false, true};
@@ -77,16 +96,36 @@ constexpr RowX kBeforeNumber{9600 - kGap};
 constexpr RowX kBeforeAmount{9000 - kGap};
 constexpr RowX kBeforeRightBlock{6600 - kGap};
 constexpr RowX kPageEdge{kPageRightEdge, true};
+// The amount in words ends at the right edge of the amount box: as far as "**$9,999,999.99**" reaches
+// from 9000, about 600 twips short of the check's right edge, and with the usual horizontal start of
+// 525 inside what a typical printer prints.
+constexpr RowX kAmountBoxRight{10900};
+// A long amount in words is set smaller, down to this size, to keep to its line.
+constexpr double kSmallestWords = 8;
+
+constexpr double kPayeeAndAmountTop = 1800;
+constexpr RowStyle kAmountStyle = T12Bold;
 
 // x and y relative to the slot's left edge and top.
-const Row kHolderAndBody[] = {
+const Row kHolderAndPayee[] = {
     {T12BoldItalic, {0}, 0, fieldText<&CheckRecord::businessName>, kBeforeNumber},
     {T12BoldItalic, {0}, kNextLine, nameLine, kBeforeNumber},
     {T10Italic, {0}, kNextLine, fieldText<&CheckRecord::address>, kBeforeNumber},
     {T10Italic, {0}, kNextLine, cityLine, kBeforeNumber},
     {T10Italic, {0}, kNextLine, labelledText<&CheckRecord::phone, kPhonePrefix>, kBeforeNumber},
-    {T12BoldItalic, {0}, 1800, labelledText<&CheckRecord::payTo, kPayToPrefix>, kBeforeAmount},
-    {T12Bold, {9000}, 1800, amountBox},
+    {T12BoldItalic, {0}, kPayeeAndAmountTop, labelledText<&CheckRecord::payTo, kPayToPrefix>, kBeforeAmount},
+};
+
+const Row kAmount[] = {{kAmountStyle, {9000}, kPayeeAndAmountTop, amountBox}};
+const Row kAmountWithCents[] = {{kAmountStyle, {9000}, kPayeeAndAmountTop, amountWithCents}};
+
+// On the line the amount leaves, above the bank's name, filled with asterisks up to the amount
+// box's right edge.
+const Row kAmountInWords[] = {
+    {T12, {0}, kNextLine, amountWords, kAmountBoxRight, LineEnding::EndLine, kSmallestWords, '*'},
+};
+
+const Row kBankAndMemo[] = {
     {T12Bold, {0}, 2400, fieldText<&CheckRecord::bank>, kPageEdge},
     {T10, {0}, kNextLine, bankCityLine, kBeforeRightBlock},
     {T10, {0}, 3100, labelledText<&CheckRecord::memo, kMemoPrefix>, kBeforeRightBlock},
@@ -132,7 +171,12 @@ CheckLayout::CheckLayout(db::DatabaseType type, LayoutFonts fonts)
 void CheckLayout::draw(PrintSurface& surface, const CheckRecord& record,
                        const CheckPlacement& placement) const {
     const LayoutOrigin slot{placement.slotLeft(), placement.slotTop()};
-    drawRows<CheckRecord>(surface, kHolderAndBody, record, slot, fonts_);
+    const CheckPageSetup& setup = placement.setup();
+    drawRows<CheckRecord>(surface, kHolderAndPayee, record, slot, fonts_);
+    drawRows<CheckRecord>(surface, setup.amountWithCents ? kAmountWithCents : kAmount, record, slot, fonts_);
+    if (setup.amountInWords)
+        drawRows<CheckRecord>(surface, kAmountInWords, record, slot, fonts_);
+    drawRows<CheckRecord>(surface, kBankAndMemo, record, slot, fonts_);
     if (type_ == db::DatabaseType::Draft)
         drawRows<CheckRecord>(surface, kDraftTexts, record, slot, fonts_);
     else if (type_ == db::DatabaseType::Check)
@@ -141,10 +185,20 @@ void CheckLayout::draw(PrintSurface& surface, const CheckRecord& record,
     drawRows<CheckRecord>(surface, kMicrLine, record, {slot.x, slot.y + stock.micrOffset}, fonts_);
     drawRows<CheckRecord>(surface, kNumberAndDate, record, slot, fonts_);
     // The last slot of a three-check page is cut by the paper's edge.
-    if (placement.setup().plainPaper && placement.pageOffset() < 8000)
+    if (setup.plainPaper && placement.pageOffset() < 8000)
         drawRows<CheckRecord>(surface, kCutMarks, record, {0, slot.y + stock.cutMarkOffset}, fonts_);
     skipFailure(surface.SetFontSize(10));
     skipFailure(surface.SetBold(false));
+}
+
+void CheckLayout::drawAmountInWords(PrintSurface& surface, const LayoutFonts& fonts, const LayoutOrigin& slot,
+                                    db::Money amount, const FontMetrics& metrics) {
+    const PrintSurface::FontState amountFont{fonts.text, kAmountStyle.points, kAmountStyle.bold,
+                                             kAmountStyle.italic};
+    skipFailure(surface.SetY(slot.y + kPayeeAndAmountTop + metrics.lineHeight(amountFont)));
+    CheckRecord sample;
+    sample.amount = amount;
+    drawRows<CheckRecord>(surface, kAmountInWords, sample, slot, fonts);
 }
 
 } // namespace velmora::print

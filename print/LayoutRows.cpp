@@ -33,6 +33,13 @@ std::string elided(const PrintSurface& surface, const std::string& text, double 
     return start + mark;
 }
 
+double widthOf(const PrintSurface& surface, const Items& items) {
+    double width = 0;
+    for (const PrintItem& item : items)
+        width += surface.measure(printedText(item));
+    return width;
+}
+
 } // namespace
 
 bool fitsSixteenBits(double twips) {
@@ -54,6 +61,29 @@ void fitItems(const PrintSurface& surface, Items& items, double width) {
         items.resize(i + 1);
         return;
     }
+}
+
+void shrinkToFit(PrintSurface& surface, const Items& items, double width, double smallest) {
+    for (double points = surface.font().points; points > smallest && widthOf(surface, items) > width;) {
+        points = std::max(points - 1, smallest);
+        skipFailure(surface.SetFontSize(points));
+    }
+}
+
+void fillWithLeader(const PrintSurface& surface, Items& items, double width, char leader) {
+    if (items.empty())
+        return;
+    const double room = width - widthOf(surface, items);
+    const double each = surface.measure(std::string(1, leader));
+    if (!(room > 0 && each > 0))
+        return;
+    // Estimated from one character, then made sure of: a run of them may not be as wide as the sum.
+    const double count = std::min(room / each, static_cast<double>(kMaxItemCharacters));
+    std::string filling(static_cast<std::size_t>(count), leader);
+    while (!filling.empty() && surface.measure(filling) > room)
+        filling.pop_back();
+    if (!filling.empty())
+        items.insert(items.end() - 1, std::move(filling));
 }
 
 } // namespace velmora::print

@@ -50,6 +50,12 @@ template <class Source> struct LayoutRow {
     // that would run past it is cut and ends in kElision; numbers are never cut. No limit: none.
     std::optional<RowX> right = std::nullopt;
     LineEnding ending = LineEnding::EndLine;
+    // A row with a right limit whose items do not fit at the row's size is first set one point
+    // smaller at a time, down to this size, before anything is cut. 0: it is cut at its own size.
+    double smallestPoints = 0;
+    // Fills the room the items leave before the row's last item with this character, so that the
+    // line ends at its right limit (as the asterisks of an amount in words). 0: no filling.
+    char leader = 0;
 };
 
 // How the positions of a layout are summed. Blank stock keeps its positions in 16-bit signed numbers,
@@ -75,6 +81,14 @@ struct LayoutFonts {
 // after them, and the items after it are dropped. A number is never cut.
 void fitItems(const PrintSurface& surface, Items& items, double width);
 
+// Sets the surface's font one point smaller at a time, from its current size down to `smallest`,
+// until `items` are no wider than `width` twips or `smallest` is reached.
+void shrinkToFit(PrintSurface& surface, const Items& items, double width, double smallest);
+
+// Puts as many `leader` characters before the last of `items` as fit in the room the items leave
+// within `width` twips, in the surface's current font; none when there is no room.
+void fillWithLeader(const PrintSurface& surface, Items& items, double width, char leader);
+
 // Prints the rows in order. A row is placed (x, and y unless it follows the previous line) before
 // its condition is tested, as the layouts were written. Failures of single surface operations are
 // not reported here: a run learns whether its job was sent from EndDocument.
@@ -98,8 +112,14 @@ void drawRows(PrintSurface& surface, std::span<const LayoutRow<Source>> rows, co
         items.clear();
         if (!row.content(source, items))
             continue;
-        if (row.right)
-            fitItems(surface, items, (row.right->absolute ? 0 : origin.x) + row.right->twips - surface.x());
+        if (row.right) {
+            const double width = (row.right->absolute ? 0 : origin.x) + row.right->twips - surface.x();
+            if (row.smallestPoints > 0)
+                shrinkToFit(surface, items, width, row.smallestPoints);
+            if (row.leader)
+                fillWithLeader(surface, items, width, row.leader);
+            fitItems(surface, items, width);
+        }
         skipFailure(surface.PrintItems(items, row.ending));
     }
 }

@@ -9,6 +9,8 @@ CheckPageSetup CheckPageSetup::fromSettings(const db::SettingsRecord& settings) 
     setup.stock88mm = settings.quickenCheckStock.value_or(false);
     setup.twoPerPage = settings.print2Checks.value_or(false);
     setup.plainPaper = settings.plainPaper.value_or(false);
+    setup.amountInWords = settings.amountInWords;
+    setup.amountWithCents = settings.amountWithCents;
     return setup;
 }
 

@@ -1,6 +1,7 @@
 #include "print/TestPage.h"
 
 #include "base/Product.h"
+#include "print/CheckLayout.h"
 #include "print/CheckPlacement.h"
 #include "print/FontMetrics.h"
 
@@ -157,6 +158,11 @@ Status printTestPage(PrintSurface& surface, const CheckPageSetup& setup) {
         text(surface, setup.horizontalStart + 1535, micrTop, "C1001C");
         text(surface, setup.horizontalStart + kRoutingX, micrTop, "A123456780A");
         text(surface, setup.horizontalStart + 5655, micrTop, "0123456789C");
+        // Where the amount in words prints, with a sample amount.
+        if (setup.amountInWords)
+            CheckLayout::drawAmountInWords(surface, {textFont, product::kMicrFontName},
+                                           {setup.horizontalStart, top}, db::Money::fromCents(123456),
+                                           metrics);
         if (slot + 1 < slots)
             placement.advance(surface); // the last slot's advance would end the page
     }

@@ -169,13 +169,13 @@ void ScreenFlow::showProgramSetup() {
         return;
     }
     programSetup_ = screen;
-    // The product types changed there reach the data entry screen's list at once; the list keeps
-    // the text the check shows.
+    // The product types changed there reach the data entry screen's list at once (the list keeps
+    // the text the check shows), and the amount options its warnings.
     QObject::connect(screen, &QObject::destroyed, &lifetime_, [] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (auto* dataEntry = qobject_cast<entry::CheckScreen*>(window);
                 dataEntry && dataEntry->isVisible())
-                dataEntry->reloadProductTypes();
+                dataEntry->reloadSettings();
         }
     });
     present(screen);

@@ -25,6 +25,9 @@ constexpr const char* kProductTypesHelp = "In the field below, you may enter the
 constexpr const char* kTranCodePrompt = "If your bank uses tran codes on deposit slips,  enter it here:";
 constexpr const char* kBackupCaption = "  Create Backup Copy of Database upon Program Exit";
 constexpr const char* kBackupHelp = "Creates a complete copy of the current database when choosing File - Exit from the menu.  This will give you an extra copy of the database in case your current database gets corrupted.  This will take additional time when exiting the program and consume additional disk space.  You should still backup all files in the Program directory in case of a hard drive crash.";
+constexpr const char* kAmountHeading = "The amount on printed checks and drafts (blank stock keeps its lines to write it by hand):";
+constexpr const char* kAmountInWordsCaption = "Print the amount in &words";
+constexpr const char* kAmountWithCentsCaption = "Print amounts with cents and t&housands separators";
 constexpr const char* kFirstRecordRefusal = "You CANNOT delete the first record - you can only change it.";
 constexpr const char* kEffectiveAfterRestart = "Changes will be effective in the drop down box after program exit and restart.";
 // clang-format on
@@ -123,6 +126,10 @@ ProgramSetupScreen::ProgramSetupScreen(Session& session, QWidget* parent)
     });
     backup_ = new QCheckBox(kBackupCaption, this);
     backup_->setObjectName("Backup");
+    amountInWords_ = new QCheckBox(kAmountInWordsCaption, this);
+    amountInWords_->setObjectName("AmountInWords");
+    amountWithCents_ = new QCheckBox(kAmountWithCentsCaption, this);
+    amountWithCents_->setObjectName("AmountWithCents");
     auto* doneButton = widgets::screenButton(this, "Done", "Done", ButtonRole::Default, [this] { finish(); });
 
     // Enter in the product type box stores the name without leaving the screen.
@@ -172,10 +179,15 @@ ProgramSetupScreen::ProgramSetupScreen(Session& session, QWidget* parent)
     layout->addWidget(backup_);
     layout->addWidget(wrappedLabel("BackupHelp", kBackupHelp, this));
     layout->addSpacing(6);
+    layout->addWidget(wrappedLabel("AmountHeading", kAmountHeading, this));
+    layout->addWidget(amountInWords_);
+    layout->addWidget(amountWithCents_);
+    layout->addSpacing(6);
     layout->addLayout(doneRow);
 
-    QWidget* const tabOrder[] = {productType_, first,    previous,  next,    last,      newButton,
-                                 deleteButton, okButton, tranCode_, backup_, doneButton};
+    QWidget* const tabOrder[] = {productType_, first,    previous,  next,    last,           newButton,
+                                 deleteButton, okButton, tranCode_, backup_, amountInWords_, amountWithCents_,
+                                 doneButton};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     setMinimumWidth(560);
@@ -193,6 +205,8 @@ bool ProgramSetupScreen::load() {
     setup_.emplace(std::move(setup.value()));
     tranCode_->setText(QString::fromStdString(setup_->settings().tranCode.value_or(std::string())));
     backup_->setChecked(setup_->settings().backupOnExit);
+    amountInWords_->setChecked(setup_->settings().amountInWords);
+    amountWithCents_->setChecked(setup_->settings().amountWithCents);
     showProductType();
     return true;
 }
@@ -266,8 +280,11 @@ void ProgramSetupScreen::closeEvent(QCloseEvent* event) {
     std::string failures;
     if (Status stored = setup_->storeProductType(productType_->text().toStdString()); !stored)
         failures += "The product type could not be saved: " + stored.message() + "\n\n";
-    if (Status stored = setup_->storeOptions(tranCode_->text().toStdString(), backup_->isChecked()); !stored)
-        failures += "The tran code and the backup setting could not be saved: " + stored.message() + "\n\n";
+    const ProgramSetup::Options options{tranCode_->text().toStdString(), backup_->isChecked(),
+                                        amountInWords_->isChecked(), amountWithCents_->isChecked()};
+    if (Status stored = setup_->storeOptions(options); !stored)
+        failures += "The tran code, the backup setting and the amount options could not be saved: " +
+                    stored.message() + "\n\n";
     if (!failures.empty()) {
         if (closing_) {
             session_.dialogs->show(

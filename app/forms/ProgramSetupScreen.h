@@ -13,12 +13,12 @@ class QLineEdit;
 namespace velmora::app {
 
 // Program Setup and Options (form `ProgramSetup`): the product types offered on the data entry
-// screen, one at a time with a record navigator, the bank tran code and the backup on exit. It opens
-// over the data entry screen, which stays open underneath.
+// screen, one at a time with a record navigator, the bank tran code, the backup on exit, and how
+// entered checks print their amount. It opens over the data entry screen, which stays open underneath.
 //
 // The product type typed in the box is stored whenever it is left: by a move, New, OK, Done or
-// closing the window. The tran code and the backup flag are stored when the screen closes, however it
-// closes; what cannot be stored is told, and the screen stays open unless the user chooses to lose it.
+// closing the window. The other options are stored when the screen closes, however it closes; what
+// cannot be stored is told, and the screen stays open unless the user chooses to lose it.
 class ProgramSetupScreen : public widgets::ScreenDialog {
 public:
     explicit ProgramSetupScreen(Session& session, QWidget* parent = nullptr);
@@ -48,6 +48,8 @@ private:
     QLabel* recordNumber_ = nullptr;
     QLineEdit* tranCode_ = nullptr;
     QCheckBox* backup_ = nullptr;
+    QCheckBox* amountInWords_ = nullptr;
+    QCheckBox* amountWithCents_ = nullptr;
     bool closing_ = false; // closed by the end of the program: nothing may keep the screen open
 };
 

@@ -631,12 +631,15 @@ void CheckScreen::fillProductTypes() {
     productTypes_->setVisible(entry_.productTypes().visible);
 }
 
-void CheckScreen::reloadProductTypes() {
-    if (!entry_.isOpen() || !entry_.reloadProductTypes())
-        return; // the list as it was: nothing the user typed depends on it
-    const QString shown = productTypes_->currentText();
-    fillProductTypes();
-    productTypes_->setEditText(shown);
+void CheckScreen::reloadSettings() {
+    if (!entry_.isOpen())
+        return;
+    if (entry_.reloadSettings()) { // otherwise the list as it was: nothing the user typed depends on it
+        const QString shown = productTypes_->currentText();
+        fillProductTypes();
+        productTypes_->setEditText(shown);
+    }
+    showWarnings();
 }
 
 bool CheckScreen::saveShown() {

@@ -43,8 +43,9 @@ public:
     bool load();
 
     CheckEntry& entry() { return entry_; }
-    // Fills the product type list again from the settings file; the text of the list stays.
-    void reloadProductTypes();
+    // Reads the settings file again after program setup: fills the product type list anew (its text
+    // stays) and shows the warnings that follow from the options.
+    void reloadSettings();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -23,9 +23,12 @@ TEST(RememberedPrinterTest, ASettingsFileOfTheVersionBeforeGainsTheFieldAndKeeps
     TempDir dir;
     ASSERT_TRUE(prepareProgramDir(dir.path()));
     {
-        // PC.OVL as the previous version wrote it: no Printer field, version 2.
+        // PC.OVL as version 2 wrote it: none of the fields added since.
         db::Connection old(dir / kSettingsFileName, db::OpenMode::ReadWrite);
-        old.exec("ALTER TABLE Properties DROP COLUMN Printer");
+        for (const db::FieldDef& field : db::schema::settings().fields()) {
+            if (field.since > 2)
+                old.exec("ALTER TABLE Properties DROP COLUMN " + db::quoteIdentifier(field.name));
+        }
         old.exec("UPDATE Properties SET AlignStart = 375");
         old.setUserVersion(2);
     }

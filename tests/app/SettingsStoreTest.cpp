@@ -2,6 +2,7 @@
 
 #include "app/Password.h"
 #include "app/ProgramDir.h"
+#include "app/ProgramSetup.h"
 #include "db/RecordSet.h"
 #include "support/TempDir.h"
 
@@ -53,7 +54,9 @@ TEST_F(SettingsStoreTest, TheDeliveredFileHoldsExactlyTheSettingsTablesWithTheir
                                                           {"HelpAboutLine1", "TEXT"},
                                                           {"HelpAboutLine2", "TEXT"},
                                                           {"HelpAboutLine3", "TEXT"},
-                                                          {"Printer", "TEXT"}}));
+                                                          {"Printer", "TEXT"},
+                                                          {"AmountInWords", "INTEGER"},
+                                                          {"AmountWithCents", "INTEGER"}}));
         EXPECT_EQ(columnsOf(file, "A"), (Columns{{"ENTER", "TEXT"}}));
         EXPECT_EQ(columnsOf(file, "BusinessType"), (Columns{{"ID", "INTEGER"}, {"BusinessType", "TEXT"}}));
         EXPECT_EQ(file.userVersion(), db::schema::kVersion);
@@ -66,6 +69,8 @@ TEST_F(SettingsStoreTest, TheDeliveredFileHoldsExactlyTheSettingsTablesWithTheir
     EXPECT_FALSE(settings.backupOnExit);
     EXPECT_EQ(settings.quickenCheckStock, true);
     EXPECT_EQ(settings.print2Checks, false);
+    EXPECT_FALSE(settings.amountInWords);
+    EXPECT_FALSE(settings.amountWithCents);
     EXPECT_FALSE(settings.aboutLines()[0].empty());
     EXPECT_EQ(app::checkPassword(store.connection(), "tulip").value(), app::PasswordCheck::Matches);
     const auto types = store.productTypes();
@@ -89,6 +94,39 @@ TEST_F(SettingsStoreTest, WriteStoresTheNamedFieldsOnlyAndTheNextReadSeesThem) {
     EXPECT_EQ(read.horizontalStart, -40);
     EXPECT_EQ(read.tranCode, std::optional<std::string>(""));
     EXPECT_EQ(read.quickenCheckStock, true);
+}
+
+TEST_F(SettingsStoreTest, AFileOfVersionThreeGainsTheAmountOptionsOffAndProgramSetupStoresThem) {
+    {
+        db::Connection old(dir / app::kSettingsFileName, db::OpenMode::ReadWrite);
+        old.exec("ALTER TABLE Properties DROP COLUMN AmountInWords");
+        old.exec("ALTER TABLE Properties DROP COLUMN AmountWithCents");
+        old.exec(R"(UPDATE Properties SET "6" = 1, "1" = '77')");
+        old.setUserVersion(3);
+    }
+    auto setup = app::ProgramSetup::open(dir.path());
+    ASSERT_TRUE(setup) << setup.message();
+    EXPECT_FALSE(setup->settings().amountInWords);
+    EXPECT_FALSE(setup->settings().amountWithCents);
+    EXPECT_TRUE(setup->settings().backupOnExit);
+    {
+        db::Connection file(dir / app::kSettingsFileName, db::OpenMode::ReadOnly);
+        EXPECT_EQ(file.userVersion(), db::schema::kVersion);
+        db::Statement added(file, "SELECT AmountInWords IS NULL AND AmountWithCents IS NULL FROM Properties");
+        ASSERT_TRUE(added.step());
+        EXPECT_EQ(added.columnInt(0), 1) << "an upgraded file leaves the options Null: off";
+    }
+
+    ASSERT_TRUE(setup->storeOptions({"77", true, true, false}));
+    db::SettingsRecord read = open().read().value();
+    EXPECT_TRUE(read.amountInWords);
+    EXPECT_FALSE(read.amountWithCents);
+    EXPECT_TRUE(read.backupOnExit);
+    EXPECT_EQ(read.tranCode, std::optional<std::string>("77"));
+    ASSERT_TRUE(setup->storeOptions({"77", true, false, true}));
+    read = open().read().value();
+    EXPECT_FALSE(read.amountInWords);
+    EXPECT_TRUE(read.amountWithCents);
 }
 
 TEST_F(SettingsStoreTest, FailuresComeBackAsMessagesNeverAsExceptions) {

@@ -1,3 +1,4 @@
+#include "app/SettingsStore.h"
 #include "base/Clock.h"
 #include "print/CupsTestServer.h"
 #include "print/PdfProbe.h"
@@ -88,6 +89,14 @@ protected:
         process.setWorkingDirectory(QString::fromStdString(programDir.dir().string()));
         if (inChild)
             process.setChildProcessModifier(inChild);
+    }
+    // Both options of how the checks print their amount, in the settings file.
+    void storeAmountOptions(bool on) {
+        auto store = app::SettingsStore::open(programDir.dir());
+        ASSERT_TRUE(store) << store.message();
+        db::SettingsRecord settings;
+        settings.amountInWords = settings.amountWithCents = on;
+        ASSERT_TRUE(store->write(settings, {db::setting::kAmountInWords, db::setting::kAmountWithCents}));
     }
     QString path(const std::string& name) const {
         return QString::fromStdString((programDir.dir() / name).string());
@@ -223,6 +232,27 @@ TEST_F(PrintCommandTest, ALongPayeeNeverRunsIntoTheAmount) {
         elided |= word.text.ends_with("...");
     }
     EXPECT_TRUE(elided);
+}
+
+TEST_F(PrintCommandTest, TheAmountOptionsStoredInTheSettingsReachThePrintedChecks) {
+    testing::addCheck(database, {{f::kPrint, "Once"},
+                                 {f::kCheck, 7},
+                                 {f::kPayTo, "Globex"},
+                                 {f::kAmount, db::Money::fromCents(123456)}});
+    storeAmountOptions(true);
+    Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("on.pdf")});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    const std::string on = allWords(programDir.dir() / "on.pdf");
+    EXPECT_NE(on.find("**$1,234.56**"), std::string::npos) << on;
+    EXPECT_NE(on.find("One thousand two hundred thirty-four and 56/100***"), std::string::npos) << on;
+    EXPECT_NE(on.find("*** Dollars"), std::string::npos) << on;
+
+    storeAmountOptions(false);
+    outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("off.pdf")});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    const std::string off = allWords(programDir.dir() / "off.pdf");
+    EXPECT_NE(off.find("**$ 1234.56 **"), std::string::npos) << off;
+    EXPECT_EQ(off.find("Dollars"), std::string::npos) << off;
 }
 
 TEST_F(PrintCommandTest, NothingToPrintHasItsOwnStatusAndLeavesNoEarlierFile) {
@@ -456,6 +486,7 @@ protected:
 TEST_F(CupsPrintCommandTest, PrintsThroughAQueueExactlyAsThePdfOutputAndMarksOnYes) {
     if (!cups.running())
         GTEST_SKIP() << "No CUPS test server: " << cups.whyNot();
+    storeAmountOptions(true); // the lines they add go through the queue like the others
     std::vector<std::int64_t> ids;
     for (int i = 0; i < 4; ++i)
         ids.push_back(testing::addCheck(database, {{f::kPrint, "Once"},
@@ -490,6 +521,8 @@ TEST_F(CupsPrintCommandTest, PrintsThroughAQueueExactlyAsThePdfOutputAndMarksOnY
     PdfProbe printed(checksFile);
     PdfProbe expected(programDir.dir() / "direct.pdf");
     ASSERT_EQ(expected.pageCount(), 2);
+    expected.word(0, "**$123.45**");
+    expected.word(0, "Dollars");
     ASSERT_EQ(printed.pageCount(), expected.pageCount());
     for (int page = 0; page < printed.pageCount(); ++page) {
         EXPECT_NEAR(printed.pageSize(page).first, 612, 0.5) << "letter, portrait";

@@ -3,6 +3,7 @@
 #include "app/SettingsStore.h"
 #include "base/Clock.h"
 #include "db/CheckQueries.h"
+#include "entry/EntryWarnings.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
@@ -414,6 +415,45 @@ TEST_F(CheckEntryTest, WarningsForRoutingDigitAndRepeatedCheckNumber) {
     EXPECT_EQ(entry.checkNumberWarning(), "Another check in this database has the number 456.");
     ASSERT_TRUE(entry.setFieldText("Check", "457"));
     EXPECT_EQ(entry.checkNumberWarning(), "");
+}
+
+TEST_F(CheckEntryTest, AnAmountWithoutWordsIsWarnedAboutWhileTheChecksPrintTheAmountInWords) {
+    create(DatabaseType::Draft);
+    setCheckFields(*database, 1, {{"PayTo", "Velmora"}});
+    openEntry();
+    const auto amountWarnings = [&] {
+        std::vector<std::string> found;
+        for (const EntryWarning& warning : entryWarnings(entry))
+            if (warning.fields == std::vector<std::string>{"Amount"})
+                found.push_back(warning.text);
+        return found;
+    };
+    const auto storeAmountInWords = [&](bool on) {
+        auto store = app::SettingsStore::open(program.dir());
+        ASSERT_TRUE(store) << store.message();
+        db::SettingsRecord settings;
+        settings.amountInWords = on;
+        ASSERT_TRUE(store->write(settings, {db::setting::kAmountInWords}));
+        ASSERT_TRUE(entry.reloadSettings());
+    };
+    ASSERT_TRUE(entry.setFieldText("Amount", "0"));
+    EXPECT_TRUE(amountWarnings().empty()) << "the option is off as delivered";
+
+    storeAmountInWords(true);
+    const std::vector<std::string> warned{
+        "The amount in words prints only for an amount above zero: this check prints without it."};
+    EXPECT_EQ(amountWarnings(), warned);
+    ASSERT_TRUE(entry.setFieldText("Amount", "-3"));
+    EXPECT_EQ(amountWarnings(), warned);
+    ASSERT_TRUE(entry.setFieldText("Amount", ""));
+    EXPECT_EQ(amountWarnings(), warned) << "no amount, no words";
+    ASSERT_TRUE(entry.setFieldText("Amount", "0.01"));
+    EXPECT_TRUE(amountWarnings().empty());
+
+    ASSERT_TRUE(entry.setFieldText("Amount", "0"));
+    storeAmountInWords(false);
+    EXPECT_TRUE(amountWarnings().empty());
+    EXPECT_TRUE(dialogs.shown().empty());
 }
 
 // A print run from the command line marks the check printed while the screen shows it.

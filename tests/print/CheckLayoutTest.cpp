@@ -1,5 +1,6 @@
 #include "print/CheckLayout.h"
 
+#include "db/AmountWords.h"
 #include "print/RecordingSurface.h"
 
 #include <gtest/gtest.h>
@@ -50,10 +51,21 @@ protected:
     }
     // Lays one check out in the first slot and ends the job.
     void drawOne(const CheckRecord& record, db::DatabaseType type, bool stock88 = true) {
+        drawOne(record, type, setup(stock88));
+    }
+    void drawOne(const CheckRecord& record, db::DatabaseType type, const CheckPageSetup& pageSetup) {
         CheckLayout layout(type, {"Times New Roman", "MICR65"});
-        CheckPlacement placement(setup(stock88));
+        CheckPlacement placement(pageSetup);
         layout.draw(surface, record, placement);
         skipFailure(surface.EndDocument());
+    }
+    // The setup with the amount options.
+    CheckPageSetup amountOptions(bool words, bool cents, double horizontalStart = X0) const {
+        CheckPageSetup s = setup();
+        s.horizontalStart = horizontalStart;
+        s.amountInWords = words;
+        s.amountWithCents = cents;
+        return s;
     }
     double lineHeight(double points, bool bold = false, bool italic = false) const {
         return surface.metrics().lineHeight({"Times New Roman", points, bold, italic});
@@ -288,6 +300,128 @@ TEST_F(CheckLayoutTest, ShortTextsPrintWholeAndAmountsAreNeverCut) {
     EXPECT_NE(surface.findText("PAY TO THE ORDER OF:  Bob's Garage"), nullptr);
     EXPECT_NE(surface.findText("Acme Supply"), nullptr);
     EXPECT_NE(surface.findText(" 999999999.99 "), nullptr);
+}
+
+// The texts of a recording as "text@x,y", in the order printed.
+std::vector<std::string> placedTexts(const std::vector<Text>& texts) {
+    std::vector<std::string> all;
+    for (const Text& t : texts)
+        all.push_back(t.text + "@" + std::to_string(t.x) + "," + std::to_string(t.y));
+    return all;
+}
+
+TEST_F(CheckLayoutTest, TheAmountOptionsChangeTheAmountAloneAndAddOnlyTheWordsLine) {
+    for (const db::DatabaseType type : {db::DatabaseType::Check, db::DatabaseType::Draft}) {
+        surface.clearRecording();
+        drawOne(fullRecord(), type, amountOptions(false, false));
+        std::vector<std::string> off = placedTexts(surface.texts());
+        surface.clearRecording();
+        drawOne(fullRecord(), type, amountOptions(true, true));
+        std::vector<std::string> on = placedTexts(surface.texts());
+
+        // Off: "**$", " 12.5 ", "**"; on: "**$12.50**", then the words, their asterisks and " Dollars".
+        const auto amountAt = std::find(off.begin(), off.end(),
+                                        "**$@" + std::to_string(X0 + 9000) + "," + std::to_string(V + 1800));
+        ASSERT_NE(amountAt, off.end());
+        const auto offAt = amountAt - off.begin();
+        ASSERT_LT(static_cast<std::size_t>(offAt + 3), on.size());
+        EXPECT_EQ(on[offAt], "**$12.50**@" + std::to_string(X0 + 9000) + "," + std::to_string(V + 1800));
+        EXPECT_EQ(on[offAt + 1].rfind("Twelve and 50/100@", 0), 0u) << on[offAt + 1];
+        EXPECT_EQ(on[offAt + 2].find_first_not_of('*'), on[offAt + 2].find('@')) << on[offAt + 2];
+        EXPECT_EQ(on[offAt + 3].rfind(" Dollars@", 0), 0u) << on[offAt + 3];
+        off.erase(amountAt, amountAt + 3);
+        on.erase(on.begin() + offAt, on.begin() + offAt + 4);
+        EXPECT_EQ(on, off);
+    }
+}
+
+TEST_F(CheckLayoutTest, AmountWithCentsClosesTheAsterisksUpToTheFigures) {
+    const std::pair<std::optional<std::int64_t>, const char*> amounts[] = {
+        {123456, "**$1,234.56**"}, {215000, "**$2,150.00**"}, {7500, "**$75.00**"},
+        {-7500, "**$-75.00**"},    {std::nullopt, "**$**"},
+    };
+    for (const auto& [cents, printed] : amounts) {
+        surface.clearRecording();
+        CheckRecord record = fullRecord();
+        record.amount = cents ? std::optional(db::Money::fromCents(*cents)) : std::nullopt;
+        drawOne(record, db::DatabaseType::Check, amountOptions(false, true));
+        const Text& amount = find(printed);
+        expectAt(amount, X0 + 9000, V + 1800);
+        EXPECT_EQ(amount.font.points, 12);
+        EXPECT_TRUE(amount.font.bold);
+        EXPECT_FALSE(amount.font.italic);
+        EXPECT_EQ(surface.findText(" Dollars"), nullptr) << "no words without their option";
+    }
+}
+
+TEST_F(CheckLayoutTest, TheAmountInWordsRunsFromTheLeftStartToTheAmountBoxBetweenPayeeAndBank) {
+    for (const double x0 : {X0, 1300.0}) {
+        surface.clearRecording();
+        CheckRecord record = fullRecord();
+        record.amount = db::Money::fromCents(123456);
+        drawOne(record, db::DatabaseType::Check, amountOptions(true, false, x0));
+        const Text& words = find("One thousand two hundred thirty-four and 56/100");
+        const double top = V + 1800 + lineHeight(12, true);
+        expectAt(words, x0, top);
+        EXPECT_EQ(words.font.points, 12);
+        EXPECT_FALSE(words.font.bold || words.font.italic);
+        // Asterisks close up to the words and fill the line; " Dollars" ends within one asterisk of
+        // the amount box's right edge, never past it.
+        const auto texts = surface.texts();
+        const auto at =
+            std::find_if(texts.begin(), texts.end(), [&](const Text& t) { return t.text == words.text; });
+        ASSERT_TRUE(at != texts.end() && at + 2 < texts.end());
+        const Text& stars = *(at + 1);
+        const Text& dollars = *(at + 2);
+        EXPECT_GT(stars.text.size(), 10u);
+        EXPECT_EQ(stars.text.find_first_not_of('*'), std::string::npos);
+        EXPECT_NEAR(stars.x, rightOf(surface, words), 1e-6);
+        EXPECT_EQ(dollars.text, " Dollars");
+        EXPECT_NEAR(dollars.x, rightOf(surface, stars), 1e-6);
+        const double limit = x0 + 10900;
+        EXPECT_LE(rightOf(surface, dollars), limit);
+        EXPECT_GT(rightOf(surface, dollars), limit - surface.metrics().textWidth("*", stars.font));
+        // Its line lies below the payee's and ends above the bank's name.
+        EXPECT_LE(top + lineHeight(12, true), V + 2400);
+        expectAt(find("First Bank"), x0, V + 2400);
+    }
+    // An amount without words prints no line, and nothing else moves.
+    for (const std::optional<std::int64_t> cents :
+         {std::optional<std::int64_t>(0), std::optional<std::int64_t>(-1), std::optional<std::int64_t>()}) {
+        surface.clearRecording();
+        CheckRecord record = fullRecord();
+        record.amount = cents ? std::optional(db::Money::fromCents(*cents)) : std::nullopt;
+        drawOne(record, db::DatabaseType::Draft, amountOptions(true, false));
+        EXPECT_EQ(surface.findText(" Dollars"), nullptr);
+        expectAt(find("First Bank"), X0, V + 2400);
+    }
+}
+
+TEST_F(CheckLayoutTest, ALongAmountInWordsIsSetSmallerButWholeAndNeverPassesTheAmountBox) {
+    RecordingSurface helv({"MICR65"}); // a printer without Times New Roman prints in "Helv"
+    for (RecordingSurface* on : {&surface, &helv}) {
+        const std::string face = chooseTextFont(*on);
+        for (const std::int64_t cents :
+             {std::int64_t{77777777777}, std::int64_t{37337337373}, db::kMaxAmountCents}) {
+            for (const double x0 : {X0, 1300.0}) {
+                on->clearRecording();
+                CheckRecord record = fullRecord();
+                record.amount = db::Money::fromCents(cents);
+                CheckLayout layout(db::DatabaseType::Check, {face, "MICR65"});
+                layout.draw(*on, record, CheckPlacement(amountOptions(true, true, x0)));
+                skipFailure(on->EndDocument());
+                const std::string words = db::amountInWords(*record.amount).value();
+                const Text* line = on->findText(words);
+                ASSERT_NE(line, nullptr) << face << ": " << words;
+                EXPECT_LT(line->font.points, 12) << face << ": " << words;
+                EXPECT_GE(line->font.points, 8) << face << ": " << words;
+                const Text* dollars = on->findText(" Dollars");
+                ASSERT_NE(dollars, nullptr);
+                EXPECT_EQ(dollars->font.points, line->font.points);
+                EXPECT_LE(rightOf(*on, *dollars), x0 + 10900) << face << ": " << words;
+            }
+        }
+    }
 }
 
 TEST(CheckPlacementTest, ThreeOrTwoChecksToAPage) {

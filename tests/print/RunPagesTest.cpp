@@ -112,11 +112,12 @@ TEST_F(RunPagesTest, PagesDrawnOnTheirOwnAreThePagesTheRunPrints) {
         bool plainPaper;
         DatabaseType type;
         const char* startLabel;
+        bool amountOptions = false; // in words, with cents
     };
     int made = 0;
     for (const Case& c : {Case{true, false, false, DatabaseType::Draft, "27"},
                           Case{false, true, true, DatabaseType::Check, ""},
-                          Case{false, false, true, DatabaseType::Check, "45"}}) {
+                          Case{false, false, true, DatabaseType::Check, "45", true}}) {
         SCOPED_TRACE(std::string("88mm ") + (c.stock88mm ? "yes" : "no") + ", two a page " +
                      (c.twoPerPage ? "yes" : "no") + ", start label " + c.startLabel);
         open(c.type, "Pages" + std::to_string(++made));
@@ -124,9 +125,14 @@ TEST_F(RunPagesTest, PagesDrawnOnTheirOwnAreThePagesTheRunPrints) {
         setup.stock88mm = c.stock88mm;
         setup.twoPerPage = c.twoPerPage;
         setup.plainPaper = c.plainPaper;
+        setup.amountInWords = setup.amountWithCents = c.amountOptions;
         const PrintSelection selection{.once = true, .monthly = true, .onceLabels = true};
         const std::vector<RecordingSurface::Job> run = printed(selection, c.startLabel);
         ASSERT_EQ(run.size(), 2u);
+        const auto& firstPage = run[0].pages.at(0).texts;
+        EXPECT_EQ(std::any_of(firstPage.begin(), firstPage.end(),
+                              [](const RecordingSurface::Text& t) { return t.text == " Dollars"; }),
+                  c.amountOptions);
 
         CheckPages checks(*database, selection, setup, c.type, "Times New Roman");
         EXPECT_EQ(checks.checkCount(), 11);

@@ -99,6 +99,66 @@ TEST_F(StockPdfTest, EveryProductLandsOnPaperWhereItWasLaidOutWithItsMicrLineInk
     }
 }
 
+// What a recording holds, text by text and line by line, to compare two of them.
+std::vector<std::string> everything(const RecordingSurface& surface) {
+    std::vector<std::string> all;
+    for (const auto& job : surface.jobs()) {
+        for (const auto& page : job.pages) {
+            all.push_back("page");
+            for (const RecordingSurface::Text& t : page.texts)
+                all.push_back(t.text + "@" + std::to_string(t.x) + "," + std::to_string(t.y) + " " +
+                              t.font.face + " " + std::to_string(t.font.points) +
+                              (t.font.bold ? " bold" : "") + (t.font.italic ? " italic" : ""));
+            for (const RecordingSurface::Line& l : page.lines)
+                all.push_back("line " + std::to_string(l.x1) + "," + std::to_string(l.y1) + " " +
+                              std::to_string(l.x2) + "," + std::to_string(l.y2) + " " +
+                              std::to_string(l.width));
+        }
+    }
+    return all;
+}
+
+TEST_F(StockPdfTest, BlankStockKeepsItsHandWrittenAmountLinesWhateverTheAmountOptions) {
+    for (StockKind kind : {StockKind::BlankChecks, StockKind::DepositTickets, StockKind::Quicken3Up,
+                           StockKind::QuickenVoucher}) {
+        RecordingSurface plain({"Times New Roman", "MICR65"});
+        print(kind, plain);
+        setup.amountInWords = setup.amountWithCents = true;
+        RecordingSurface withOptions({"Times New Roman", "MICR65"});
+        print(kind, withOptions);
+        setup.amountInWords = setup.amountWithCents = false;
+        EXPECT_EQ(everything(withOptions), everything(plain)) << stockProduct(kind).name;
+    }
+}
+
+TEST_F(StockPdfTest, TheTestPageAddsTheAmountInWordsLineToEachSlotWhenChecksPrintIt) {
+    RecordingSurface off({"Times New Roman", "MICR65"});
+    ASSERT_TRUE(printTestPage(off, setup));
+    setup.amountInWords = true;
+    setup.amountWithCents = true;
+    RecordingSurface on({"Times New Roman", "MICR65"});
+    ASSERT_TRUE(printTestPage(on, setup));
+
+    // Where a check of each slot prints it: under the payee and amount line, from the left start.
+    const double line = on.metrics().lineHeight({"Times New Roman", 12, true, false});
+    std::vector<std::string> withoutWords;
+    int slot = 0;
+    for (const std::string& item : everything(on)) {
+        if (item.find(" Dollars@") == std::string::npos && item.find("/100@") == std::string::npos &&
+            item.find("**@") == std::string::npos) {
+            withoutWords.push_back(item);
+            continue;
+        }
+        if (item.rfind("One thousand two hundred thirty-four and 56/100@", 0) == 0) {
+            EXPECT_EQ(item.substr(item.find('@') + 1, item.find(' ', item.find('@')) - item.find('@') - 1),
+                      std::to_string(525.0) + "," + std::to_string(200 + slot * 5020 + 1800 + line));
+            ++slot;
+        }
+    }
+    EXPECT_EQ(slot, 3);
+    EXPECT_EQ(withoutWords, everything(off)) << "nothing else on the page moves";
+}
+
 TEST_F(StockPdfTest, TheTestPageMarksTheBaselineAndPrintsTheSampleLineOnIt) {
     const auto file = dir / "test-page.pdf";
     PdfSurface pdf(file.string());

@@ -16,8 +16,10 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace velmora {
 namespace {
@@ -177,6 +179,73 @@ TEST_F(ProgramSetupTest, TheBackupBoxMakesTheNextExitBackUp) {
     flow.exitProgram();
     EXPECT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(program.dir() / "Payroll.bak"); }));
     EXPECT_TRUE(storedSettings().backupOnExit);
+}
+
+TEST_F(ProgramSetupTest, TheAmountOptionsAreReachedByTheirAccessKeysAndStoredWhenTheScreenCloses) {
+    open();
+    auto* words = setup->findChild<QCheckBox*>("AmountInWords");
+    auto* cents = setup->findChild<QCheckBox*>("AmountWithCents");
+    ASSERT_TRUE(words && cents);
+    EXPECT_EQ(words->text(), "Print the amount in &words");
+    EXPECT_EQ(cents->text(), "Print amounts with cents and t&housands separators");
+    EXPECT_FALSE(words->isChecked() || cents->isChecked()) << "off as delivered";
+
+    // Every access key of the screen opens one control only.
+    std::map<QChar, QStringList> keys;
+    for (QWidget* widget : setup->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy())
+            text = label->text();
+        const qsizetype amp = text.indexOf(QRegularExpression("&[^&]"));
+        if (amp >= 0)
+            keys[text.at(amp + 1).toLower()] << text;
+    }
+    for (const auto& [key, captions] : keys)
+        EXPECT_EQ(captions.size(), 1) << captions.join(" | ").toStdString();
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return words->isChecked(); }, 2000));
+    EXPECT_TRUE(words->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cents->isChecked(); }, 2000));
+    EXPECT_TRUE(words->isChecked());
+    QTest::keyClick(setup, Qt::Key_Escape);
+    EXPECT_TRUE(storedSettings().amountInWords);
+    EXPECT_TRUE(storedSettings().amountWithCents);
+
+    open();
+    words = setup->findChild<QCheckBox*>("AmountInWords");
+    cents = setup->findChild<QCheckBox*>("AmountWithCents");
+    EXPECT_TRUE(words->isChecked() && cents->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !cents->isChecked(); }, 2000));
+    click("Done");
+    EXPECT_TRUE(storedSettings().amountInWords);
+    EXPECT_FALSE(storedSettings().amountWithCents);
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(ProgramSetupTest, TheAmountInWordsOptionReachesTheWarningsOfTheDataEntryScreenUnderneath) {
+    testing::addCheck(database, {{"Amount", db::Money::fromCents(0)}});
+    auto* checks = new entry::CheckScreen(session, flow, dialogs);
+    checks->setAttribute(Qt::WA_DeleteOnClose);
+    ASSERT_TRUE(checks->load());
+    checks->show();
+    auto* warnings = checks->findChild<QLabel*>("WarningLine");
+    const QString zeroAmount = "The amount in words prints only for an amount above zero";
+    EXPECT_FALSE(warnings->toolTip().contains(zeroAmount));
+
+    checks->findChild<QAction*>("Setup")->trigger();
+    ASSERT_EQ(setupScreens().size(), 1u);
+    setup = static_cast<app::ProgramSetupScreen*>(setupScreens().front());
+    setup->findChild<QCheckBox*>("AmountInWords")->click();
+    click("Done");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(setup.isNull());
+    EXPECT_TRUE(warnings->toolTip().contains(zeroAmount)) << warnings->toolTip().toStdString();
+    EXPECT_TRUE(checks->findChild<QLineEdit*>("CheckAmount")->toolTip().contains(zeroAmount));
 }
 
 TEST_F(ProgramSetupTest, TheTranCodeReachesTheNextReadOfTheSettingsHoweverTheScreenCloses) {
