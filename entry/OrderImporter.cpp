@@ -52,9 +52,14 @@ const char* const kValuesNotSaved = "The order form's values could not be saved 
 const char* const kDetailsNotSaved = "The order details could not be saved into the check's comments.";
 const char* const kSkippedValue = "\" in the order form was not imported. ";
 const char* const kRestImported = " The rest of the order is imported.";
+const char* const kLongerThanField = "\" in the order form has more digits than the check number takes (";
+const char* const kOnlyImported = "): only \"";
+const char* const kCheckTheNumber = "\" was imported. Correct the check number before you print the check.";
 // clang-format on
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
+// How much of a number that runs past its field a message quotes.
+constexpr std::size_t kMaxDigitsTold = 40;
 
 // Windows-1252's characters for the bytes 0x80 to 0x9F; 0 for the five it leaves unassigned. From
 // 0xA0 on its characters are the code points of the same number.
@@ -153,6 +158,14 @@ std::string cutAt(std::string_view text, std::optional<std::size_t> labelAt, con
     if (labelAt)
         return cutFrom(text, *labelAt, field.offset, field.length);
     return cutFrom(text, 0, field.offset == 0 ? 0 : field.offset - 1, field.length);
+}
+
+// The run of digits the value of `field` starts with, however long: more than the field's length
+// when the form's number was cut.
+std::string digitsFrom(std::string_view text, std::optional<std::size_t> labelAt, const OrderField& field) {
+    const std::string value = cutAt(text, labelAt, {field.label, field.offset, kMaxDigitsTold, field.field});
+    const auto end = std::find_if(value.begin(), value.end(), [](char c) { return c < '0' || c > '9'; });
+    return std::string(value.begin(), end);
 }
 
 // Whether a check number or amount holds nothing but blanks, so that there is no number to write:
@@ -263,10 +276,15 @@ OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, Ord
             account = value;
         if (!labelAt || value.empty() || holdsNoNumber(field, value))
             continue;
-        if (Status taken = entry.setFieldText(field, value); taken)
-            report.fieldsWritten.emplace_back(field);
-        else
+        if (Status taken = entry.setFieldText(field, value); !taken) {
             report.skipped.push_back({row.label, std::move(value), taken.message()});
+            continue;
+        }
+        report.fieldsWritten.emplace_back(field);
+        if (field == f::kCheck) {
+            if (std::string digits = digitsFrom(text, labelAt, row); digits.size() > value.size())
+                report.shortened.push_back({row.label, std::move(digits), value});
+        }
     }
     // What was skipped is told once the check shows what was taken.
     const auto tellSkipped = [&] {
@@ -276,6 +294,13 @@ OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, Ord
                  {},
                  DialogButtons::Ok,
                  DialogIcon::Exclamation});
+        for (const SkippedValue& cut : report.shortened)
+            dialogs.show({cut.label + " \"" + cut.value + kLongerThanField +
+                              std::to_string(cut.reason.size()) + kOnlyImported + cut.reason +
+                              kCheckTheNumber,
+                          {},
+                          DialogButtons::Ok,
+                          DialogIcon::Exclamation});
     };
     if (!entry.save()) {
         tellSkipped();

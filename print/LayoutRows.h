@@ -72,15 +72,21 @@ struct LayoutFonts {
 
 // Cuts `items` so that, printed in the surface's current font, they are no wider than `width`
 // twips: the first text item that does not fit is cut to the characters that fit with kElision
-// after them, and the items after it are dropped. A number is never cut.
-void fitItems(const PrintSurface& surface, Items& items, double width);
+// after them, and the items after it are dropped. A number is never cut. Returns the text item that
+// was cut, as it was before; std::nullopt when nothing was.
+std::optional<std::string> fitItems(const PrintSurface& surface, Items& items, double width);
+
+// The texts a layout cut short to fit their place, as they were before (a long business name).
+using CutTexts = std::vector<std::string>;
 
 // Prints the rows in order. A row is placed (x, and y unless it follows the previous line) before
 // its condition is tested, as the layouts were written. Failures of single surface operations are
-// not reported here: a run learns whether its job was sent from EndDocument.
+// not reported here: a run learns whether its job was sent from EndDocument. The texts cut to fit are
+// added to `cut` when it is given.
 template <class Source>
 void drawRows(PrintSurface& surface, std::span<const LayoutRow<Source>> rows, const Source& source,
-              const LayoutOrigin& origin, const LayoutFonts& fonts, Positions positions = Positions::Twips) {
+              const LayoutOrigin& origin, const LayoutFonts& fonts, Positions positions = Positions::Twips,
+              CutTexts* cut = nullptr) {
     const auto place = [positions](double twips) {
         return positions == Positions::Twips || fitsSixteenBits(twips) ? std::optional<double>(twips)
                                                                        : std::nullopt;
@@ -98,8 +104,12 @@ void drawRows(PrintSurface& surface, std::span<const LayoutRow<Source>> rows, co
         items.clear();
         if (!row.content(source, items))
             continue;
-        if (row.right)
-            fitItems(surface, items, (row.right->absolute ? 0 : origin.x) + row.right->twips - surface.x());
+        if (row.right) {
+            auto shortened = fitItems(surface, items,
+                                      (row.right->absolute ? 0 : origin.x) + row.right->twips - surface.x());
+            if (shortened && cut)
+                cut->push_back(std::move(*shortened));
+        }
         skipFailure(surface.PrintItems(items, row.ending));
     }
 }
