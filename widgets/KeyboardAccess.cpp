@@ -1,15 +1,11 @@
 #include "widgets/KeyboardAccess.h"
 
-#include <QAbstractButton>
 #include <QAbstractScrollArea>
-#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QShortcut>
-#include <QShortcutEvent>
 #include <QStyleOptionMenuItem>
 
 namespace velmora::widgets {
@@ -39,63 +35,6 @@ public:
     }
 };
 
-// The control an access key of `widget` brings the user to, and its key; null when it has none.
-QWidget* accessTarget(QWidget* widget, QKeySequence& key) {
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        key = QKeySequence::mnemonic(button->text());
-        return button;
-    }
-    if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy()) {
-        key = QKeySequence::mnemonic(label->text());
-        return label->buddy();
-    }
-    return nullptr;
-}
-
-// Watches the controls whose access key is shared: Qt sends the key to one of them as ambiguous,
-// and this moves the focus along the whole group instead.
-class SharedKeys : public QObject {
-public:
-    explicit SharedKeys(QWidget& screen)
-        : QObject(&screen)
-        , screen_(screen) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::Shortcut || !static_cast<QShortcutEvent*>(event)->isAmbiguous())
-            return false;
-        QKeySequence key;
-        if (!accessTarget(qobject_cast<QWidget*>(watched), key) || key.isEmpty())
-            return false;
-        moveFocus(key);
-        return true;
-    }
-
-private:
-    // The next control of the group after the one with the focus, in tab order.
-    void moveFocus(const QKeySequence& key) {
-        QList<QWidget*> group;
-        QWidget* widget = &screen_;
-        do {
-            QKeySequence own;
-            QWidget* target = accessTarget(widget, own);
-            if (target && own == key && target->isVisibleTo(&screen_) && target->isEnabled() &&
-                !group.contains(target))
-                group.append(target);
-            widget = widget->nextInFocusChain();
-        } while (widget && widget != &screen_);
-        if (group.isEmpty())
-            return;
-        const qsizetype current = group.indexOf(QApplication::focusWidget());
-        QWidget* next = group.at(current < 0 ? 0 : (current + 1) % group.size());
-        next->setFocus(Qt::ShortcutFocusReason);
-        // The focus frame is drawn once the focus moved by the keyboard.
-        screen_.window()->setAttribute(Qt::WA_KeyboardFocusChange);
-    }
-
-    QWidget& screen_;
-};
-
 } // namespace
 
 void enableMenuBarKeys(QMenuBar& bar) {
@@ -113,15 +52,6 @@ void enableMenuBarKeys(QMenuBar& bar) {
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::AltModifier);
         QCoreApplication::sendEvent(window, &release);
     });
-}
-
-void makeSharedAccessKeysMoveFocus(QWidget& screen) {
-    auto* shared = new SharedKeys(screen);
-    for (QWidget* widget : screen.findChildren<QWidget*>()) {
-        QKeySequence key;
-        if (accessTarget(widget, key) && !key.isEmpty())
-            widget->installEventFilter(shared);
-    }
 }
 
 void showFocusFrame(QAbstractScrollArea& box) {

@@ -11,13 +11,6 @@ namespace velmora::widgets {
 // Return opens the highlighted menu, a marked letter opens its menu, Escape leaves the bar.
 void enableMenuBarKeys(QMenuBar& bar);
 
-// Makes access keys that several controls of `screen` share safe: Alt and the shared letter moves
-// the focus to the next of them in tab order (the first when none of them has it) and never presses
-// or ticks one, so a box is only changed once the user has reached it. A letter that only one
-// control carries presses that control, as usual. Covers buttons and check boxes, and labels that
-// lead to their buddy.
-void makeSharedAccessKeysMoveFocus(QWidget& screen);
-
 // Frames a text area in the highlight colour while it has the focus, as a line edit is: a multi-line
 // box shows no focus of its own, and a read-only one not even a cursor.
 void showFocusFrame(QAbstractScrollArea& box);

@@ -225,9 +225,9 @@ PrinterControlScreen::PrinterControlScreen(Session& session, Navigator& navigato
     // Room to spare goes below the notes, above the buttons, never between a heading and its text.
     layout->addStretch(1);
     layout->addLayout(buttons);
-    // No fixed size: the screen takes the size its contents need.
-    // The two boxes of each "ONE TIME" and "MULTIPLE TIMES" share their letter: it moves between them.
-    widgets::makeSharedAccessKeysMoveFocus(*this);
+    // No fixed size: the screen takes the size its contents need. The two boxes of "ONE TIME" (and of
+    // "MULTIPLE TIMES") share their letter: Qt takes such a key as ambiguous, and each press moves
+    // the focus to the next of them without ticking either.
 }
 
 bool PrinterControlScreen::load() {
