@@ -326,10 +326,37 @@ private:
 } // namespace
 
 std::optional<ItemOutside> StockRun::itemOutside(const PrintSurface& surface) {
-    EndPages ends(*this);
-    std::optional<ItemOutside> found = print::itemOutside(ends, surface);
-    if (found && found->page > 0)
+    const auto onEndPages = [&] {
+        EndPages ends(*this);
+        return print::itemOutside(ends, surface);
+    };
+    std::optional<ItemOutside> found = onEndPages();
+    if (!found)
+        return found;
+    if (found->page > 0)
         found->page = pageCount() - 1;
+    // Laid out again with the starting positions moved by as much as it reaches out: an item at a
+    // fixed place on the page (a cut mark) still reaches out as far, one that follows them does not.
+    const CheckPageSetup kept = setup_;
+    const double by = std::ceil(found->twips) + 1;
+    switch (found->side) {
+    case ItemOutside::Side::Right:
+        setup_.horizontalStart -= by;
+        break;
+    case ItemOutside::Side::Left:
+        setup_.horizontalStart += by;
+        break;
+    case ItemOutside::Side::Bottom:
+        setup_.verticalStart -= by;
+        break;
+    case ItemOutside::Side::Top:
+        setup_.verticalStart += by;
+        break;
+    }
+    const std::optional<ItemOutside> moved = onEndPages();
+    setup_ = kept;
+    found->followsStart = !(moved && moved->text == found->text && moved->side == found->side &&
+                            std::abs(moved->twips - found->twips) < 0.5);
     return found;
 }
 

@@ -489,6 +489,9 @@ TEST_F(PrinterScreensTest, BlankStockTellsWhatThePaperCutsOffAndWhichTextsItShor
     EXPECT_EQ(dialogs.shown()[2].title, "Printable area");
     EXPECT_NE(dialogs.shown()[2].text.find("The text \"-\" of deposit ticket 1"), std::string::npos)
         << dialogs.shown()[2].text;
+    // The cut mark stands at a fixed place: no starting position is named as the way to move it.
+    EXPECT_NE(dialogs.shown()[2].text.find("fixed place"), std::string::npos) << dialogs.shown()[2].text;
+    EXPECT_EQ(dialogs.shown()[2].text.find("Starting Position"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(file)) << "No goes to Align Printer, printing nothing";
     EXPECT_EQ(navigator.calls, (std::vector<std::string>{"AlignPrinter"}));
 
