@@ -106,7 +106,10 @@ void checkFrame(PrintSurface& surface, const SheetCheck& check, const PrintableA
         return;
     line(surface, 3, 0, check.baseline, right, check.baseline);
     font(surface, textFont, 7);
-    text(surface, 200, check.baseline + 20, "E-13B baseline, 3/16 inch above the check's bottom edge");
+    // Under the amount field at the right, which the sample line leaves empty.
+    const std::string baselineLabel = "E-13B baseline, 3/16 inch above the check's bottom edge";
+    text(surface, std::min(micrPositionRight(check, 1), right) - surface.measure(baselineLabel),
+         check.baseline + 20, baselineLabel);
     text(surface, 200, bandTop - 160, "MICR clear band: the bottom 5/8 inch of the check");
 }
 
