@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <limits>
 
@@ -209,9 +210,9 @@ void AlignPrinterScreen::printTestPage() {
 }
 
 void AlignPrinterScreen::keyPressEvent(QKeyEvent* event) {
-    // Return is OK, as on a dialog; on a button it presses that button.
+    // Return is OK, as on a dialog, also on the check box; on a push button it presses that button.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (auto* button = qobject_cast<QAbstractButton*>(focusWidget()))
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
             button->animateClick();
         else
             (void)ok();

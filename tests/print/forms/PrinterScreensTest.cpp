@@ -421,8 +421,14 @@ TEST_F(PrinterScreensTest, TheKeyboardReachesTheMenusAndASharedLetterOnlyMovesTh
     EXPECT_TRUE(testing::focusIsVisible(*child<QPlainTextEdit>(*align, "TEXT4"), *vertical));
     vertical->setFocus();
     vertical->setText("450");
-    QTest::keyClick(vertical, Qt::Key_Return);
+    // On the check box Return is OK too, and leaves the box as it was.
+    auto* stock88mm = child<QCheckBox>(*align, "QCS");
+    const bool ticked = stock88mm->isChecked();
+    stock88mm->setFocus();
+    QTest::keyClick(stock88mm, Qt::Key_Return);
+    EXPECT_EQ(stock88mm->isChecked(), ticked);
     EXPECT_EQ(settings().verticalStart, 450);
+    EXPECT_EQ(settings().quickenCheckStock, ticked);
     EXPECT_EQ(navigator.calls, (std::vector<std::string>{"PrinterControl"}));
 }
 
