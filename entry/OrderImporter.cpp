@@ -168,6 +168,21 @@ std::string digitsFrom(std::string_view text, std::optional<std::size_t> labelAt
     return std::string(value.begin(), end);
 }
 
+// The check number of the form when it has more digits than the field takes, which are cut to the
+// field's length like every value: its digits, and what was taken of them.
+std::vector<SkippedValue> numbersCutShort(std::string_view text) {
+    std::vector<SkippedValue> cut;
+    for (const OrderField& row : kRecordFields) {
+        const auto labelAt = findLabel(text, row.label);
+        if (!labelAt || std::string_view(row.field) != f::kCheck)
+            continue;
+        std::string taken = cutAt(text, labelAt, row);
+        if (std::string digits = digitsFrom(text, labelAt, row); digits.size() > taken.size())
+            cut.push_back({row.label, std::move(digits), std::move(taken)});
+    }
+    return cut;
+}
+
 // Whether a check number or amount holds nothing but blanks, so that there is no number to write:
 // the field keeps its value as it does for an empty one.
 bool holdsNoNumber(std::string_view field, const std::string& value) {
@@ -276,16 +291,12 @@ OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, Ord
             account = value;
         if (!labelAt || value.empty() || holdsNoNumber(field, value))
             continue;
-        if (Status taken = entry.setFieldText(field, value); !taken) {
+        if (Status taken = entry.setFieldText(field, value); taken)
+            report.fieldsWritten.emplace_back(field);
+        else
             report.skipped.push_back({row.label, std::move(value), taken.message()});
-            continue;
-        }
-        report.fieldsWritten.emplace_back(field);
-        if (field == f::kCheck) {
-            if (std::string digits = digitsFrom(text, labelAt, row); digits.size() > value.size())
-                report.shortened.push_back({row.label, std::move(digits), value});
-        }
     }
+    report.shortened = numbersCutShort(text);
     // What was skipped is told once the check shows what was taken.
     const auto tellSkipped = [&] {
         for (const SkippedValue& skipped : report.skipped)
