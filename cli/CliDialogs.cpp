@@ -6,13 +6,14 @@ namespace velmora::cli {
 
 namespace {
 
-// "WARNING: ...", but "Nothing to do. You have not ..." where the title is a sentence of its own.
+// "WARNING: ...", but "Nothing to do. You have not ..." where the title is a sentence of its own,
+// and "NOTE: ..." where it ends in its own colon.
 std::string heading(const std::string& title) {
     const auto first = title.find_first_not_of(' ');
     if (first == std::string::npos)
         return {};
     const char last = title.back();
-    return title.substr(first) + (last == '.' || last == '!' || last == '?' ? " " : ": ");
+    return title.substr(first) + (last == '.' || last == '!' || last == '?' || last == ':' ? " " : ": ");
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "cli/PrintCommand.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace velmora::cli {
 
@@ -14,9 +15,22 @@ namespace {
 
 const OptionHelp kHelpOption = {.name = "--help", .alias = "-h", .help = "tell this usage, and exit"};
 
-// The blank-stock verbs differ in their texts and in whether they number what they print.
+// What each blank-stock verb's product asks and refuses (a test holds them against the products).
 // clang-format off
-CommandHelp stockCommand(const char* name, const char* summary, const char* description, bool numbered) {
+constexpr std::pair<std::string_view, StockTraits> kStockTraits[] = {
+    {"blank-checks",    {.numbered = true,  .needsFilledTemplate = true,  .needs88mm = false}},
+    {"deposit-tickets", {.numbered = false, .needsFilledTemplate = false, .needs88mm = false}},
+    {"quicken-3up",     {.numbered = true,  .needsFilledTemplate = true,  .needs88mm = true}},
+    {"quicken-voucher", {.numbered = true,  .needsFilledTemplate = true,  .needs88mm = true}},
+};
+// clang-format on
+
+// The blank-stock verbs differ in their texts and in what their product asks and refuses: a numbered
+// product takes a starting number and writes a history line, so only it can fail after printing.
+// clang-format off
+CommandHelp stockCommand(const char* name, const char* summary, const char* description) {
+    const StockTraits& product = *stockTraits(name);
+    const bool numbered = product.numbered;
     std::vector<OptionHelp> options = {
         {.name = "--db", .argument = "NAME.mdb", .kind = ValueKind::Database, .help = "the check database whose first check is printed: a name in the program folder, or a path"},
         {.name = "--count", .argument = "N", .help = "how many to print: a number, cut to whole items; 0 or less prints none; more than 10000 needs --confirm yes"},
@@ -30,6 +44,19 @@ CommandHelp stockCommand(const char* name, const char* summary, const char* desc
         {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},
         kHelpOption,
     });
+    std::vector<ExitStatusHelp> statuses = {{kPrinted, "printed"}};
+    if (numbered)
+        statuses.push_back({kRunFailed, "printed, but the history line could not be written on the first check"});
+    statuses.insert(statuses.end(), {
+        {kUsage, numbered ? "usage error, or a count or starting number that is not a number" : "usage error, or a count that is not a number"},
+        {kNotAllowed, "wrong password, or no way to ask for it"},
+        {kNoDatabase, "the database is missing or cannot be opened"},
+        {kOutputUnwritable, numbered ? "the output cannot be written or sent (no history line was written)" : "the output cannot be written or sent"},
+        {kNoSettings, "the settings file PC.OVL is missing or cannot be used"},
+        {kRefused, product.needs88mm ? "refused: draft database, empty first check, 92mm stock, count not confirmed"
+                   : product.needsFilledTemplate ? "refused: draft database, empty first check, count not confirmed"
+                                                 : "refused: draft database, or the count not confirmed"},
+    });
     return {
         .name = name,
         .synopses = {numbered ? "--db NAME.mdb --count N --start NUMBER (--pdf FILE | --printer QUEUE) [--confirm yes|no] [--password-file FILE]"
@@ -37,16 +64,7 @@ CommandHelp stockCommand(const char* name, const char* summary, const char* desc
         .summary = summary,
         .description = description,
         .options = std::move(options),
-        .exitStatuses = {
-            {kPrinted, "printed"},
-            {kRunFailed, "the first check could not be read, or the history line was not written"},
-            {kUsage, "usage error, or a count or starting number that is not a number"},
-            {kNotAllowed, "wrong password, or no way to ask for it"},
-            {kNoDatabase, "the database is missing or cannot be opened"},
-            {kOutputUnwritable, "the output cannot be written or sent (no history line was written)"},
-            {kNoSettings, "the settings file PC.OVL is missing or cannot be used"},
-            {kRefused, "refused: draft database, empty first check, 92mm stock, count not confirmed"},
-        }};
+        .exitStatuses = std::move(statuses)};
 }
 // clang-format on
 
@@ -82,14 +100,14 @@ std::vector<CommandHelp> describeCommands() {
              {kNoSettings, "the settings file PC.OVL is missing or cannot be used"},
              {kDatabaseBusy, "another print run is printing from the same database"},
          }},
-        stockCommand("blank-checks", "print blank checks from the first check of a check database", "Prints blank checks as Regular Blank Checks of the Printer Control Menu does: the account holder, the bank, the captions and writing lines, and the MICR line of the database's first check, numbered from NUMBER upward; then writes a history line on the first check.", true),
-        stockCommand("deposit-tickets", "print blank deposit tickets from the first check of a check database", "Prints blank deposit tickets as Blank Deposit Tickets of the Printer Control Menu does: the account holder, the bank, the deposit grid and the MICR line of the database's first check, with the tran code of the settings after the account number. Nothing is written to the database.", false),
-        stockCommand("quicken-3up", "print Quicken(tm) compatible checks, three to a page", "Prints the account data of the database's first check on Quicken(tm) compatible 3-up check stock, numbered from NUMBER upward, as the Printer Control Menu does; the stock must be set to 88mm. Then writes a history line on the first check.", true),
-        stockCommand("quicken-voucher", "print Quicken(tm) compatible business voucher checks", "Prints one check and its two voucher stubs to a page on Quicken(tm) compatible business voucher stock, numbered from NUMBER upward, as the Printer Control Menu does; the stock must be set to 88mm. Then writes a history line on the first check.", true),
+        stockCommand("blank-checks", "print blank checks from the first check of a check database", "Prints blank checks as Regular Blank Checks of the Printer Control Menu does: the account holder, the bank, the captions and writing lines, and the MICR line of the database's first check, numbered from NUMBER upward; then writes a history line on the first check."),
+        stockCommand("deposit-tickets", "print blank deposit tickets from the first check of a check database", "Prints blank deposit tickets as Blank Deposit Tickets of the Printer Control Menu does: the account holder, the bank, the deposit grid and the MICR line of the database's first check, with the tran code of the settings after the account number. Nothing is written to the database."),
+        stockCommand("quicken-3up", "print Quicken(tm) compatible checks, three to a page", "Prints the account data of the database's first check on Quicken(tm) compatible 3-up check stock, numbered from NUMBER upward, as the Printer Control Menu does; the stock must be set to 88mm. Then writes a history line on the first check."),
+        stockCommand("quicken-voucher", "print Quicken(tm) compatible business voucher checks", "Prints one check and its two voucher stubs to a page on Quicken(tm) compatible business voucher stock, numbered from NUMBER upward, as the Printer Control Menu does; the stock must be set to 88mm. Then writes a history line on the first check."),
         {.name = "test-page",
          .synopses = {"(--pdf FILE | --printer QUEUE)"},
          .summary = "print the alignment test page on the stored starting positions",
-         .description = "Prints the page of Print Test Page on the Printer Alignment Options screen: the check slots of one page framed where the stored starting positions and stock put them, the MICR clear band shaded, the E-13B baseline marked 3/16 inch above each check's bottom edge, the MICR character positions counted from the check's right edge, rulers in twips and a sample MICR line. Hold it against check stock to correct the starting positions. Nothing is stored.",
+         .description = "Prints the page of Print Test Page on the Printer Alignment Options screen: the checks of a sheet of check stock marked where the sheet has them, whatever the starting positions (their edges, the MICR clear band shaded, the E-13B baseline 3/16 inch above each bottom edge, the MICR character positions counted from the sheet's right edge with the transit field), rulers in twips, and a sample MICR line where the stored starting positions and stock put it. Hold it against check stock to correct the starting positions. Nothing is stored.",
          .options = {
              {.name = "--pdf", .argument = "FILE", .kind = ValueKind::File, .help = "write the page to FILE"},
              {.name = "--printer", .argument = "QUEUE", .kind = ValueKind::Printer, .help = "send the page to a printer queue"},
@@ -104,7 +122,7 @@ std::vector<CommandHelp> describeCommands() {
         {.name = "convert",
          .synopses = {"FILE..."},
          .summary = "convert Access (Jet) check databases and PC.OVL into SQLite files",
-         .description = "Converts check databases (NAME.mdb) and the settings file PC.OVL kept as Access 97 to 2003 (Jet) files into Velmora's SQLite files. Each file keeps its name; its original is kept beside it with .jet added (Payroll.mdb.jet, PC.OVL.jet). A file is converted whole or not at all. Relative names are taken in DIR when given.",
+         .description = "Converts check databases (NAME.mdb) and the settings file PC.OVL kept as Access (Jet) files, of Access 97 to 2003 or Access 2007 and later, into Velmora's SQLite files. Each file keeps its name; its original is kept beside it with .jet added (Payroll.mdb.jet, PC.OVL.jet). A file is converted whole or not at all. Relative names are taken in DIR when given.",
          .options = {kHelpOption},
          .operands = "FILE...",
          .operandKind = ValueKind::File,
@@ -115,15 +133,15 @@ std::vector<CommandHelp> describeCommands() {
          }},
         {.name = "import-order",
          .synopses = {"--db NAME.mdb [--password-file FILE] < order.txt"},
-         .summary = "import an order form from standard input into a new check",
-         .description = "Imports one order form (lines of \"Label: value\") from standard input into a new check of the database, as File - Paste Order Form does on the data entry screen. The verification of the routing and account numbers and every value that was not imported are told on standard error.",
+         .summary = "import an order form from standard input into a check",
+         .description = "Imports one order form (lines of \"Label: value\") from standard input into a new check of the database, or into the template when it holds no order yet. The verification of the routing and account numbers, every value that was not imported and every number cut to fit its field are told on standard error.",
          .options = {
              {.name = "--db", .argument = "NAME.mdb", .kind = ValueKind::Database, .help = "the check database to import into: a name in the program folder, or a path"},
              {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},
              kHelpOption,
          },
          .exitStatuses = {
-             {kImported, "the order is in a new check (some values may be skipped or unverified)"},
+             {kImported, "imported (some values may be skipped, cut short or unverified)"},
              {kNotWritten, "no check could be made, or the order could not be saved into it"},
              {kImportUsage, "usage error, or standard input is a terminal"},
              {kImportNotAllowed, "wrong password, or no way to ask for it"},
@@ -203,6 +221,14 @@ const CommandHelp& programHelp() {
 const std::vector<CommandHelp>& commandHelps() {
     static const std::vector<CommandHelp> commands = describeCommands();
     return commands;
+}
+
+const StockTraits* stockTraits(std::string_view name) {
+    for (const auto& [verb, traits] : kStockTraits) {
+        if (verb == name)
+            return &traits;
+    }
+    return nullptr;
 }
 
 const CommandHelp* findCommandHelp(std::string_view name) {

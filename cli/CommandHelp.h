@@ -48,6 +48,16 @@ struct CommandHelp {
     std::vector<ExitStatusHelp> exitStatuses;
 };
 
+// What the product of a blank-stock verb asks and refuses, which its exit statuses follow: a starting
+// number and a history line, a first check that must hold a name, 88mm stock.
+struct StockTraits {
+    bool numbered = false;
+    bool needsFilledTemplate = false;
+    bool needs88mm = false;
+};
+// The traits of a blank-stock verb; null for any other command.
+const StockTraits* stockTraits(std::string_view name);
+
 // The program as started without a verb, and its verbs in the order they are listed.
 const CommandHelp& programHelp();
 const std::vector<CommandHelp>& commandHelps();

@@ -92,6 +92,8 @@ int runImportOrderCommand(const Invocation& invocation) {
               << " filled";
     if (!report.skipped.empty())
         std::cerr << ", " << counted(std::ssize(report.skipped), "value") << " skipped";
+    if (!report.shortened.empty())
+        std::cerr << ", " << counted(std::ssize(report.shortened), "value") << " cut short";
     std::cerr << "\n";
     return kImported;
 }

@@ -84,6 +84,15 @@ std::unique_ptr<print::PrintSurface> chooseOutput(const char* verb, const StockO
         print::PrinterChoice{print::PrinterChoice::Kind::Printer, *options.printer});
 }
 
+// What the printer (or the paper of a PDF) will cut off, told on the log.
+void warn(const char* verb, const print::ItemOutside& outside, const StockOptions& options) {
+    std::cerr << "velmora " << verb << ": warning: "
+              << print::describeItemOutside(outside, options.printer ? "the printable area of the printer " +
+                                                                           *options.printer
+                                                                     : std::string("the paper"))
+              << "\n";
+}
+
 int runStock(const char* verb, print::StockKind kind, const Invocation& invocation) {
     const CommandHelp& help = *findCommandHelp(verb);
     const print::StockProduct& product = print::stockProduct(kind);
@@ -112,7 +121,14 @@ int runStock(const char* verb, print::StockKind kind, const Invocation& invocati
         return fail(verb, kNoSettings, record.message());
 
     CliDialogs dialogs(std::cerr, options.confirm, {options.count, options.start});
-    const print::JobReport report = print::runStock(product, *database, *record, outputs.checks(), dialogs);
+    // Nobody is there to choose: the job prints, and the log says what the printer will cut off.
+    const auto warnOutside = [&](print::StockRun& job) {
+        if (const auto outside = job.itemOutside(outputs.checks()))
+            warn(verb, *outside, options);
+        return true;
+    };
+    const print::JobReport report =
+        print::runStock(product, *database, *record, outputs.checks(), dialogs, {}, warnOutside);
     if (report.start != print::PrintJob::Start::Print)
         return report.outputFailed ? kOutputUnwritable : kRefused;
     std::cerr << "velmora " << verb << ": " << report.printed << " " << product.name << " printed";
@@ -123,6 +139,8 @@ int runStock(const char* verb, print::StockKind kind, const Invocation& invocati
         std::cerr << (report.confirmed ? "; the history line was written on the first check"
                                        : "; no history line was written");
     std::cerr << "\n";
+    for (const std::string& note : report.notes)
+        std::cerr << "velmora " << verb << ": note: " << note << "\n";
     if (report.problems.empty())
         return kPrinted;
     return report.outputFailed ? kOutputUnwritable : kRunFailed;
@@ -167,8 +185,12 @@ int runTestPageCommand(const Invocation& invocation) {
     if (!record)
         return fail("test-page", kNoSettings, record.message());
     Status printed = output->ready();
+    const print::CheckPageSetup setup = print::CheckPageSetup::fromSettings(*record);
+    print::TestPage page(setup, output->printableArea(), print::chooseTextFont(*output));
+    if (const auto outside = print::itemOutside(page, *output))
+        warn("test-page", *outside, options);
     if (printed)
-        printed = print::printTestPage(*output, print::CheckPageSetup::fromSettings(*record));
+        printed = print::printTestPage(*output, setup);
     if (!printed)
         return fail("test-page", kOutputUnwritable, printed.message());
     std::cerr << "velmora test-page: the alignment test page was printed\n";

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -51,6 +53,17 @@ void rc4(std::span<const std::uint8_t> key, std::span<std::uint8_t> data) {
     }
 }
 
+// The version code at 0x14 of a Jet file (Access 97 to 2003) and of an ACE file (Access 2007 on,
+// whose pages are laid out as Jet 4's).
+std::optional<int> jetVersion(std::uint8_t code) {
+    return code == 0 ? std::optional(3) : code == 1 ? std::optional(4) : std::nullopt;
+}
+std::optional<int> aceVersion(std::uint8_t code) {
+    constexpr int kAce[] = {12, 14, 15, 16, 17}; // Access 2007, 2010, 2013, 2016, 2019
+    return code >= 2 && code - 2 < static_cast<int>(std::size(kAce)) ? std::optional(kAce[code - 2])
+                                                                     : std::nullopt;
+}
+
 } // namespace
 
 bool isJetFile(const std::filesystem::path& file) {
@@ -70,27 +83,19 @@ Result<JetHeader> inspectJetFile(const std::filesystem::path& file) {
     if (ec)
         return failure(" cannot be read: " + ec.message() + ".");
     const std::string first = readPrefix(file, 4096);
-    if (first.size() < kJetSignature.size())
-        return failure(" is not an Access (Jet) database.");
-    if (first.starts_with(kAceSignature))
-        return failure(
-            " is in the format of Access 2007 or later, which cannot be converted; save it in Access in the Access 2000 format first.");
-    if (!first.starts_with(kJetSignature))
+    const bool ace = first.starts_with(kAceSignature);
+    if (first.size() < kJetSignature.size() || (!ace && !first.starts_with(kJetSignature)))
         return failure(" is not an Access (Jet) database.");
 
     JetHeader header;
     header.fileSize = size;
-    const auto version = static_cast<std::uint8_t>(first[kVersionOffset]);
-    if (version == 0) {
-        header.version = 3;
-        header.pageSize = 2048;
-    } else if (version == 1) {
-        header.version = 4;
-        header.pageSize = 4096;
-    } else {
+    const auto code = static_cast<std::uint8_t>(first[kVersionOffset]);
+    const std::optional<int> version = ace ? aceVersion(code) : jetVersion(code);
+    if (!version)
         return failure(" is an Access database of a version that cannot be converted (version code " +
-                       std::to_string(version) + "); only Access 97 to 2003 files can be.");
-    }
+                       std::to_string(code) + "); only Access 97 to 2019 files can be.");
+    header.version = *version;
+    header.pageSize = *version == 3 ? 2048 : 4096;
     if (size < (kCatalogPage + 1) * header.pageSize)
         return failure(" is truncated: it is too short to hold any table.");
     if (size % header.pageSize != 0)
@@ -110,7 +115,7 @@ Result<JetHeader> inspectJetFile(const std::filesystem::path& file) {
     in.read(catalog, sizeof catalog);
     const bool catalogFound = in && static_cast<std::uint8_t>(catalog[0]) == kTableDefinitionPage &&
                               catalog[1] == 1 &&
-                              (header.version == 4 || std::string_view(catalog + 2, 2) == "VC");
+                              (header.version != 3 || std::string_view(catalog + 2, 2) == "VC");
     if (!catalogFound)
         return failure(" is damaged: its list of tables is not where an Access database keeps it.");
     return header;

@@ -149,6 +149,7 @@ void CheckEntry::close() {
     amountInWords_ = false;
     options_ = {};
     title_ = "Data Entry: ";
+    searchInForce_.clear();
 }
 
 Status CheckEntry::loadTemplate() {
@@ -358,6 +359,7 @@ void CheckEntry::deleteCheck() {
 void CheckEntry::setFilter(std::optional<db::Filter> filter) {
     if (!isOpen() || !save())
         return;
+    searchInForce_.clear();
     guarded("The checks could not be selected.", [&] { records_->requery(std::move(filter)); });
     refreshOptions();
 }
@@ -381,6 +383,7 @@ void CheckEntry::search(const SearchEntry& entry) {
         setFilter(std::nullopt);
         return;
     }
+    searchInForce_ = "Only the checks with \"" + typed + "\" in their " + searchedName(entry) + " are shown.";
     refreshOptions();
 }
 

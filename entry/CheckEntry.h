@@ -79,6 +79,9 @@ public:
     bool printsAmountInWords() const { return amountInWords_; }
     const TemplateValues& templateValues() const { return template_; }
     const std::string& windowTitle() const { return title_; }
+    // The search in force, as a sentence ("Only the checks whose Business Name holds "bak" are
+    // shown."); "" while all checks are shown.
+    const std::string& searchInForce() const { return searchInForce_; }
     const std::string& databaseName() const { return databaseName_; }
     Dialogs& dialogs() { return dialogs_; }
 
@@ -111,6 +114,7 @@ private:
     bool amountInWords_ = false;
     RecordOptions options_;
     std::string title_ = "Data Entry: ";
+    std::string searchInForce_;
     std::optional<std::int64_t> damageReported_;
 };
 

@@ -5,6 +5,9 @@
 #include "entry/CheckEntry.h"
 #include "entry/MicrRules.h"
 
+#include <iterator>
+#include <string_view>
+
 namespace velmora::entry {
 
 namespace f = db::field;
@@ -33,6 +36,73 @@ constexpr PrintedLine kPrintedLines[] = {
 
 // An average character is half the font size wide: points * 20 twips / 2.
 constexpr int kTwipsPerCharacterPerPoint = 10;
+
+// The template check's texts as blank stock prints them, each line with the room its product gives
+// it: on blank checks (and the Quicken(tm) checks, laid out alike) the account holder from 1500 twips
+// and the bank from 6000, each ending 100 twips before the next column; on deposit tickets both from
+// the horizontal start (delivered as 525) to 100 twips before the deposit grid at 6000 on the page.
+struct StockLine {
+    const char* product;
+    PrintedLine line;
+};
+// clang-format off
+constexpr StockLine kStockLines[] = {
+    {"blank checks",    {"business name",            {f::kBusinessName, nullptr, nullptr},   4400, 10, 0}},
+    {"blank checks",    {"name line",                {f::kFirstName, f::kLastName, nullptr}, 4400, 10, 1}},
+    {"blank checks",    {"address",                  {f::kAddress, nullptr, nullptr},        4400,  8, 0}},
+    {"blank checks",    {"city, state and zip line", {f::kCity, f::kState, f::kZip},         4400,  8, 4}},
+    {"blank checks",    {"bank name",                {f::kBank, nullptr, nullptr},           3900,  8, 0}},
+    {"blank checks",    {"bank city and state line", {f::kBankCity, f::kBankState, nullptr}, 3900,  8, 2}},
+    {"deposit tickets", {"business name",            {f::kBusinessName, nullptr, nullptr},   5375, 12, 0}},
+    {"deposit tickets", {"name line",                {f::kFirstName, f::kLastName, nullptr}, 5375, 12, 1}},
+    {"deposit tickets", {"address",                  {f::kAddress, nullptr, nullptr},        5375, 10, 0}},
+    {"deposit tickets", {"city, state and zip line", {f::kCity, f::kState, f::kZip},         5375, 10, 4}},
+    {"deposit tickets", {"phone line",               {f::kPhone, nullptr, nullptr},          5375, 10, 4}},
+    {"deposit tickets", {"bank name",                {f::kBank, nullptr, nullptr},           5375, 10, 0}},
+    {"deposit tickets", {"bank city and state line", {f::kBankCity, f::kBankState, nullptr}, 5375, 10, 2}},
+};
+// clang-format on
+
+// The fields printed on a line, and the number of characters of their text.
+std::size_t lineCharacters(const CheckEntry& entry, const PrintedLine& line,
+                           std::vector<std::string>& fields) {
+    std::size_t characters = 0;
+    for (const char* name : line.fields) {
+        if (!name)
+            break;
+        fields.emplace_back(name);
+        characters += characterCount(entry.field(name).textOrEmpty());
+    }
+    return characters;
+}
+
+// The warnings of the template check of a check database: a line of the blank stock printed from it
+// that will be cut, with every product that cuts it.
+void addStockWarnings(const CheckEntry& entry, std::vector<EntryWarning>& warnings) {
+    for (std::size_t i = 0; i < std::size(kStockLines); ++i) {
+        const PrintedLine& line = kStockLines[i].line;
+        bool earlier = false; // the line was told with an earlier product
+        for (std::size_t j = 0; j < i; ++j)
+            earlier = earlier || std::string_view(kStockLines[j].line.name) == line.name;
+        if (earlier)
+            continue;
+        std::vector<std::string> fields;
+        const std::size_t characters = lineCharacters(entry, line, fields);
+        std::string where;
+        for (std::size_t j = i; j < std::size(kStockLines); ++j) {
+            const PrintedLine& same = kStockLines[j].line;
+            if (std::string_view(same.name) != line.name || characters <= std::size_t(characterBudget(same)))
+                continue;
+            where += (where.empty() ? "" : " and ") + std::to_string(characterBudget(same)) +
+                     (where.empty() ? " characters fit on " : " on ") + kStockLines[j].product;
+        }
+        if (!where.empty())
+            warnings.push_back(
+                {std::move(fields), std::string("The ") + line.name +
+                                        " of this first check is too long for blank stock: only about " +
+                                        where + ", and the end is cut off there."});
+    }
+}
 
 } // namespace
 
@@ -73,16 +143,13 @@ std::vector<EntryWarning> entryWarnings(const CheckEntry& entry) {
     };
     for (const PrintedLine& line : kPrintedLines) {
         std::vector<std::string> fields;
-        std::size_t characters = 0;
-        for (const char* name : line.fields) {
-            if (!name)
-                break;
-            fields.emplace_back(name);
-            characters += characterCount(entry.field(name).textOrEmpty());
-        }
+        const std::size_t characters = lineCharacters(entry, line, fields);
         add(std::move(fields), printedLineWarning(line, characters));
     }
     add({f::kAmount}, amountInWordsWarning(entry.printsAmountInWords(), entry.field(f::kAmount).money()));
+    // Blank stock is printed from the first check, of a check database only.
+    if (entry.field(f::kId).integer() == 1 && entry.templateValues().type() == db::DatabaseType::Check)
+        addStockWarnings(entry, warnings);
     add({f::kAba}, entry.routingWarning());
     add({f::kAccount}, micrCharactersWarning(entry.field(f::kAccount).textOrEmpty()));
     add({f::kCheck}, entry.checkNumberWarning());

@@ -52,9 +52,14 @@ const char* const kValuesNotSaved = "The order form's values could not be saved 
 const char* const kDetailsNotSaved = "The order details could not be saved into the check's comments.";
 const char* const kSkippedValue = "\" in the order form was not imported. ";
 const char* const kRestImported = " The rest of the order is imported.";
+const char* const kLongerThanField = "\" in the order form has more digits than the check number takes (";
+const char* const kOnlyImported = "): only \"";
+const char* const kCheckTheNumber = "\" was imported. Correct the check number before you print the check.";
 // clang-format on
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
+// How much of a number that runs past its field a message quotes.
+constexpr std::size_t kMaxDigitsTold = 40;
 
 // Windows-1252's characters for the bytes 0x80 to 0x9F; 0 for the five it leaves unassigned. From
 // 0xA0 on its characters are the code points of the same number.
@@ -153,6 +158,29 @@ std::string cutAt(std::string_view text, std::optional<std::size_t> labelAt, con
     if (labelAt)
         return cutFrom(text, *labelAt, field.offset, field.length);
     return cutFrom(text, 0, field.offset == 0 ? 0 : field.offset - 1, field.length);
+}
+
+// The run of digits the value of `field` starts with, however long: more than the field's length
+// when the form's number was cut.
+std::string digitsFrom(std::string_view text, std::optional<std::size_t> labelAt, const OrderField& field) {
+    const std::string value = cutAt(text, labelAt, {field.label, field.offset, kMaxDigitsTold, field.field});
+    const auto end = std::find_if(value.begin(), value.end(), [](char c) { return c < '0' || c > '9'; });
+    return std::string(value.begin(), end);
+}
+
+// The check number of the form when it has more digits than the field takes, which are cut to the
+// field's length like every value: its digits, and what was taken of them.
+std::vector<SkippedValue> numbersCutShort(std::string_view text) {
+    std::vector<SkippedValue> cut;
+    for (const OrderField& row : kRecordFields) {
+        const auto labelAt = findLabel(text, row.label);
+        if (!labelAt || std::string_view(row.field) != f::kCheck)
+            continue;
+        std::string taken = cutAt(text, labelAt, row);
+        if (std::string digits = digitsFrom(text, labelAt, row); digits.size() > taken.size())
+            cut.push_back({row.label, std::move(digits), std::move(taken)});
+    }
+    return cut;
 }
 
 // Whether a check number or amount holds nothing but blanks, so that there is no number to write:
@@ -268,6 +296,7 @@ OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, Ord
         else
             report.skipped.push_back({row.label, std::move(value), taken.message()});
     }
+    report.shortened = numbersCutShort(text);
     // What was skipped is told once the check shows what was taken.
     const auto tellSkipped = [&] {
         for (const SkippedValue& skipped : report.skipped)
@@ -276,6 +305,13 @@ OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, Ord
                  {},
                  DialogButtons::Ok,
                  DialogIcon::Exclamation});
+        for (const SkippedValue& cut : report.shortened)
+            dialogs.show({cut.label + " \"" + cut.value + kLongerThanField +
+                              std::to_string(cut.reason.size()) + kOnlyImported + cut.reason +
+                              kCheckTheNumber,
+                          {},
+                          DialogButtons::Ok,
+                          DialogIcon::Exclamation});
     };
     if (!entry.save()) {
         tellSkipped();

@@ -78,6 +78,9 @@ struct OrderImportReport {
     std::optional<std::int64_t> recordId;
     std::vector<std::string> fieldsWritten; // the record's fields that took a value, in order
     std::vector<SkippedValue> skipped;
+    // Values cut to what their field holds (a check number of more than six digits): the value as
+    // the form has it, and what was imported.
+    std::vector<SkippedValue> shortened;
     std::vector<std::string> verification; // the verification messages, as shown
 };
 

@@ -22,4 +22,12 @@ std::span<const SearchEntry> searchEntries() {
     return kEntries;
 }
 
+std::string searchedName(const SearchEntry& entry) {
+    std::string name = entry.caption;
+    if (name.starts_with("By "))
+        name.erase(0, 3);
+    std::erase(name, '&');
+    return name;
+}
+
 } // namespace velmora::entry

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 namespace velmora::entry {
 
@@ -15,6 +16,10 @@ struct SearchEntry {
 
 // The Search menu, in menu order; the first entry shows all checks.
 std::span<const SearchEntry> searchEntries();
+
+// What a search entry searches, as a sentence names it: "By &Business Name" searches the
+// "Business Name".
+std::string searchedName(const SearchEntry& entry);
 
 // clang-format off
 inline constexpr const char* kNoMatches = "There were no matches - please try again";

@@ -224,9 +224,23 @@ Result<JetFile> JetFile::open(const std::filesystem::path& file) {
     if (!impl->handle)
         return Result<JetFile>::failure(impl->fileName + " cannot be opened as an Access (Jet) database.");
     MdbHandle* mdb = impl->handle.get();
-    if (mdb->f->jet_version != MDB_VER_JET3 && mdb->f->jet_version != MDB_VER_JET4)
+    switch (mdb->f->jet_version) {
+    case MDB_VER_JET3:
+        impl->schema.version = 3;
+        break;
+    case MDB_VER_JET4:
+        impl->schema.version = 4;
+        break;
+    case MDB_VER_ACCDB_2007:
+    case MDB_VER_ACCDB_2010:
+    case MDB_VER_ACCDB_2013:
+    case MDB_VER_ACCDB_2016:
+    case MDB_VER_ACCDB_2019:
+        impl->schema.version = 12; // ACE: Access 2007 and later, read as the 2007 format
+        break;
+    default:
         return Result<JetFile>::failure(impl->fileName + " is of an Access version that cannot be read.");
-    impl->schema.version = mdb->f->jet_version == MDB_VER_JET3 ? 3 : 4;
+    }
     std::error_code ec;
     impl->pageCount = std::filesystem::file_size(file, ec) / static_cast<std::uint64_t>(mdb->fmt->pg_size);
     try {

@@ -60,7 +60,7 @@ struct JetTable {
 
 // The user tables of a Jet file (system tables left aside).
 struct JetSchema {
-    int version = 0; // 3 (Access 97) or 4 (Access 2000 to 2003)
+    int version = 0; // 3 (Access 97), 4 (Access 2000 to 2003) or 12 (ACE: Access 2007 and later)
     std::vector<JetTable> tables;
 
     std::optional<std::size_t> findTable(std::string_view table) const;

@@ -47,7 +47,7 @@ bool fitsSixteenBits(double twips) {
            twips <= std::numeric_limits<std::int16_t>::max();
 }
 
-void fitItems(const PrintSurface& surface, Items& items, double width) {
+std::optional<std::string> fitItems(const PrintSurface& surface, Items& items, double width) {
     double used = 0;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const std::string text = printedText(items[i]);
@@ -56,11 +56,15 @@ void fitItems(const PrintSurface& surface, Items& items, double width) {
             used += needed;
             continue;
         }
-        if (std::holds_alternative<std::string>(items[i]))
+        std::optional<std::string> cut;
+        if (std::holds_alternative<std::string>(items[i])) {
             items[i] = elided(surface, text, width - used);
+            cut = text;
+        }
         items.resize(i + 1);
-        return;
+        return cut;
     }
+    return std::nullopt;
 }
 
 void shrinkToFit(PrintSurface& surface, const Items& items, double width, double smallest) {

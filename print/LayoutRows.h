@@ -78,8 +78,12 @@ struct LayoutFonts {
 
 // Cuts `items` so that, printed in the surface's current font, they are no wider than `width`
 // twips: the first text item that does not fit is cut to the characters that fit with kElision
-// after them, and the items after it are dropped. A number is never cut.
-void fitItems(const PrintSurface& surface, Items& items, double width);
+// after them, and the items after it are dropped. A number is never cut. Returns the text item that
+// was cut, as it was before; std::nullopt when nothing was.
+std::optional<std::string> fitItems(const PrintSurface& surface, Items& items, double width);
+
+// The texts a layout cut short to fit their place, as they were before (a long business name).
+using CutTexts = std::vector<std::string>;
 
 // Sets the surface's font one point smaller at a time, from its current size down to `smallest`,
 // until `items` are no wider than `width` twips or `smallest` is reached.
@@ -91,10 +95,12 @@ void fillWithLeader(const PrintSurface& surface, Items& items, double width, cha
 
 // Prints the rows in order. A row is placed (x, and y unless it follows the previous line) before
 // its condition is tested, as the layouts were written. Failures of single surface operations are
-// not reported here: a run learns whether its job was sent from EndDocument.
+// not reported here: a run learns whether its job was sent from EndDocument. The texts cut to fit are
+// added to `cut` when it is given.
 template <class Source>
 void drawRows(PrintSurface& surface, std::span<const LayoutRow<Source>> rows, const Source& source,
-              const LayoutOrigin& origin, const LayoutFonts& fonts, Positions positions = Positions::Twips) {
+              const LayoutOrigin& origin, const LayoutFonts& fonts, Positions positions = Positions::Twips,
+              CutTexts* cut = nullptr) {
     const auto place = [positions](double twips) {
         return positions == Positions::Twips || fitsSixteenBits(twips) ? std::optional<double>(twips)
                                                                        : std::nullopt;
@@ -118,7 +124,9 @@ void drawRows(PrintSurface& surface, std::span<const LayoutRow<Source>> rows, co
                 shrinkToFit(surface, items, width, row.smallestPoints);
             if (row.leader)
                 fillWithLeader(surface, items, width, row.leader);
-            fitItems(surface, items, width);
+            auto shortened = fitItems(surface, items, width);
+            if (shortened && cut)
+                cut->push_back(std::move(*shortened));
         }
         skipFailure(surface.PrintItems(items, row.ending));
     }

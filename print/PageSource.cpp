@@ -12,6 +12,7 @@ namespace {
 
 // clang-format off
 const char* const kLeftOut = ", where the printer leaves it out or puts it on the next page. To print it in full, go to Align Printer and ";
+const char* const kFixedPlace = ", where the printer leaves it out or puts it on the next page. It stands at a fixed place on the page that the starting positions do not move.";
 // clang-format on
 
 // A surface that prints nothing and keeps, of the items drawn since the last reset, the one that
@@ -110,10 +111,14 @@ std::string describeItemOutside(const ItemOutside& item, const std::string& wher
                             : item.side == Side::Right ? " to the right of "
                                                        : " to the left of ";
     const std::string what = item.micr ? "The MICR line of " : "The text \"" + item.text + "\" of ";
-    return what + item.owner + " on page " + std::to_string(item.page + 1) + " would print " +
-           std::to_string(twips) + " twips (" + inches + " inch)" + direction + where + kLeftOut +
-           (decrease ? "decrease" : "increase") + (vertical ? " the Vertical" : " the Horizontal") +
-           " Starting Position by at least " + std::to_string(twips) + ".";
+    const std::string outside = what + item.owner + " on page " + std::to_string(item.page + 1) +
+                                " would print " + std::to_string(twips) + " twips (" + inches + " inch)" +
+                                direction + where;
+    if (!item.followsStart)
+        return outside + kFixedPlace;
+    return outside + kLeftOut + (decrease ? "decrease" : "increase") +
+           (vertical ? " the Vertical" : " the Horizontal") + " Starting Position by at least " +
+           std::to_string(twips) + ".";
 }
 
 } // namespace velmora::print

@@ -37,6 +37,9 @@ struct ItemOutside {
     bool micr = false;     // a part of the MICR line
     Side side = Side::Bottom;
     double twips = 0; // how far it reaches past that side
+    // Whether the starting positions move it (false for an item at a fixed place on the page, such as
+    // a cut mark): only then does changing them bring it back.
+    bool followsStart = true;
 };
 
 // Lays the pages out without printing them and finds the first page with an item that does not fit

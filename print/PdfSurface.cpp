@@ -62,7 +62,8 @@ std::unique_ptr<QPdfWriter> PdfSurface::letterWriter(QIODevice& file) {
 
 PrintableArea PdfSurface::paperArea() {
     constexpr double twipsPerInch = 1440;
-    return PrintableArea{(8.5 - pdfMarginInches) * twipsPerInch, (11 - pdfMarginInches) * twipsPerInch};
+    return PrintableArea{(8.5 - pdfMarginInches) * twipsPerInch, (11 - pdfMarginInches) * twipsPerInch,
+                         pdfMarginInches * twipsPerInch, pdfMarginInches * twipsPerInch};
 }
 
 QPaintDevice* PdfSurface::openJob(Status& failure) {

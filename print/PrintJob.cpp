@@ -33,14 +33,18 @@ MessageBox problemBox(std::string text, std::string title) {
 }
 
 JobReport runJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs, db::Connection& database) {
+    if (job.prepare(dialogs, surface) != PrintJob::Start::Print)
+        return {};
+    return runPreparedJob(job, surface, dialogs, database);
+}
+
+JobReport runPreparedJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs, db::Connection& database) {
     JobReport report;
+    report.start = PrintJob::Start::Print;
     const auto tell = [&](const MessageBox& box) {
         dialogs.show(box);
         report.problems.push_back(box.text);
     };
-    report.start = job.prepare(dialogs, surface);
-    if (report.start != PrintJob::Start::Print)
-        return report;
 
     const JobPrinted printed = job.print(surface);
     const Status sent = surface.EndDocument();

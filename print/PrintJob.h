@@ -77,6 +77,7 @@ struct JobReport {
     bool outputFailed = false;         // the job could not be started, written or sent
     bool confirmed = false;            // "Yes" (or no question) and the changes were saved
     std::vector<std::string> problems; // as told to the user
+    std::vector<std::string> notes;    // what the user is told of a job that printed (texts cut short)
 };
 
 // Takes a job through the steps every print job has, once:
@@ -85,6 +86,9 @@ struct JobReport {
 // A job whose records could not be read, or that could not be sent, asks no question and changes
 // nothing: a "Yes" would mark what never printed.
 JobReport runJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs, db::Connection& database);
+// The steps of runJob() after prepare, for a job whose preparation was done and said Print (the
+// pages were first shown, or checked against the printable area).
+JobReport runPreparedJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs, db::Connection& database);
 
 // Shared wording of the jobs' messages.
 // How many records a message names before it says "and N more".

@@ -28,10 +28,13 @@ std::string firstCharacters(const std::string& text, std::size_t characters);
 
 enum class LineEnding { Stay, EndLine };
 
-// The part of a letter page that a printer can print on, in twips from the printable origin.
+// The part of a letter page that a printer can print on, in twips from the printable origin, and
+// where that origin lies on the paper (twips from the paper's top-left corner).
 struct PrintableArea {
     double width = 0;
     double height = 0;
+    double left = 0;
+    double top = 0;
 };
 
 // The page every printed product is drawn on. Coordinates are twips (1440 to the inch) from the

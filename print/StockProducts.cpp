@@ -173,11 +173,13 @@ const RuledLine kDepositGrid[] = {
     {4, 6000, 2800, 10600, 2800},
 };
 
+// Each caption in the middle of its row of the grid, clear of the lines above and below it: a line
+// of 10 point text is about 230 twips high in a row of 500.
 const StockRow kDepositCaptions[] = {
-    {Top,  {T10,           {6050, true},  1100,      fixed<kCurrency>}},
-    {Top,  {T10,           {6050, true},  1600,      fixed<kCoins>}},
-    {Top,  {T10,           {6050, true},  2100,      fixed<kChecks>}},
-    {Top,  {T10,           {6050, true},  2600,      fixed<kTotalDeposit>}},
+    {Top,  {T10,           {6050, true},  935,       fixed<kCurrency>}},
+    {Top,  {T10,           {6050, true},  1435,      fixed<kCoins>}},
+    {Top,  {T10,           {6050, true},  1935,      fixed<kChecks>}},
+    {Top,  {T10,           {6050, true},  2435,      fixed<kTotalDeposit>}},
 };
 
 const StockRow kQuickenCheck[] = {

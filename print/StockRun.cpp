@@ -74,7 +74,7 @@ std::optional<std::int64_t> StockRun::parseStartNumber(const std::string& answer
 }
 
 void StockProduct::draw(PrintSurface& surface, const StockSlot& slot, const LayoutOrigin& origin,
-                        const LayoutFonts& fonts) const {
+                        const LayoutFonts& fonts, CutTexts* cut) const {
     for (const SlotPart& part : parts) {
         const double top = origin.y + part.pitchesDown * slot.stock.pitch;
         for (const StockRow& row : part.rows) {
@@ -82,7 +82,7 @@ void StockProduct::draw(PrintSurface& surface, const StockSlot& slot, const Layo
                              : row.from == From::MicrLine ? top + slot.stock.micrOffset
                                                           : top + slot.stock.cutMarkOffset;
             drawRows<StockSlot>(surface, std::span(&row.row, 1), slot, {origin.x, y}, fonts,
-                                Positions::SixteenBit);
+                                Positions::SixteenBit, cut);
         }
         for (const RuledLine& line : part.lines) {
             if (!fitsSixteenBits(top + line.y1) || !fitsSixteenBits(top + line.y2))
@@ -128,15 +128,8 @@ PrintJob::Start StockRun::prepare(Dialogs& dialogs, PrintSurface& surface) {
     }
     if (product_.notice)
         dialogs.show(*product_.notice);
-    skipFailure(surface.SetFontSize(10));
-    skipFailure(surface.SetBold(false));
-    // The font ships with the program, so this should never fail; when it does, the command ends and
-    // the rest of the program (and what the user typed elsewhere) stays.
-    if (!offersFace(surface, product::kMicrFontName)) {
-        dialogs.show({product_.missingMicrFontText, "WARNING"});
+    if (takeFonts(dialogs, surface) != Start::Print)
         return Start::Stop;
-    }
-    textFont_ = chooseTextFont(surface);
 
     // Both prompts are shown before either answer is looked at.
     const std::optional<std::string> count = dialogs.input({product_.countPrompt, {}, {}});
@@ -154,13 +147,49 @@ PrintJob::Start StockRun::prepare(Dialogs& dialogs, PrintSurface& surface) {
     if (!items)
         return Start::Stop;
     count_ = *items;
-    if (mode_ == Mode::Print && count_ > kConfirmAbove) {
-        const std::string many = std::to_string(count_);
-        if (!dialogs.askYesNo("You asked for " + many + " " + product_.name + ". Print all " + many + "?",
-                              "Large count", DialogIcon::Question, DialogAnswer::No))
-            return Start::Stop;
+    return mode_ == Mode::Preview || countConfirmed(dialogs) ? Start::Print : Start::Stop;
+}
+
+PrintJob::Start StockRun::takeFonts(Dialogs& dialogs, PrintSurface& surface) {
+    skipFailure(surface.SetFontSize(10));
+    skipFailure(surface.SetBold(false));
+    // The font ships with the program, so this should never fail; when it does, the command ends and
+    // the rest of the program (and what the user typed elsewhere) stays.
+    if (!offersFace(surface, product::kMicrFontName)) {
+        dialogs.show({product_.missingMicrFontText, "WARNING"});
+        return Start::Stop;
     }
+    textFont_ = chooseTextFont(surface);
     return Start::Print;
+}
+
+bool StockRun::countConfirmed(Dialogs& dialogs) const {
+    if (count_ <= kConfirmAbove)
+        return true;
+    const std::string many = std::to_string(count_);
+    return dialogs.askYesNo("You asked for " + many + " " + product_.name + ". Print all " + many + "?",
+                            "Large count", DialogIcon::Question, DialogAnswer::No);
+}
+
+PrintJob::Start StockRun::printPreviewed(Dialogs& dialogs, PrintSurface& surface) {
+    mode_ = Mode::Print;
+    dialogs.show({kLoadCheckStock, "", DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
+    if (takeFonts(dialogs, surface) != Start::Print || !countConfirmed(dialogs))
+        return Start::Stop;
+    return Start::Print;
+}
+
+std::string describeTextsCut(const CutTexts& cut, const std::string& productName) {
+    if (cut.empty())
+        return {};
+    std::string quoted;
+    for (std::size_t i = 0; i < cut.size(); ++i)
+        quoted += (i == 0 ? "" : i + 1 == cut.size() ? " and " : ", ") + ("\"" + cut[i] + "\"");
+    return std::string(cut.size() == 1 ? "The text " : "The texts ") + quoted + " of the first check " +
+           (cut.size() == 1 ? "was" : "were") + " too long for the " + productName +
+           " and printed cut short, ending in \"" + kElision + "\". Shorten " +
+           (cut.size() == 1 ? "it" : "them") + " on the first check to print " +
+           (cut.size() == 1 ? "it" : "them") + " in full.";
 }
 
 std::int64_t StockRun::pageCount() {
@@ -191,7 +220,11 @@ Status StockRun::drawPage(std::int64_t page, PrintSurface& surface) {
         if (product_.historyOpening)
             slot.number = item == 0 ? PrintItem(firstNumber_) : PrintItem(firstValue_ + item);
         slot.pageOffset = placement.pageOffset();
-        product_.draw(surface, slot, {placement.slotLeft(), placement.slotTop()}, fonts);
+        // Every item holds the template's texts: the first one tells what is cut.
+        if (item == 0)
+            cut_.clear();
+        product_.draw(surface, slot, {placement.slotLeft(), placement.slotTop()}, fonts,
+                      item == 0 ? &cut_ : nullptr);
         placement.advance(surface);
     }
     return {};
@@ -219,19 +252,112 @@ Status StockRun::saveChanges(db::Connection& database, std::string& step) {
     return {};
 }
 
+namespace {
+
+// A report of nothing printed because the surface cannot print; the user has been told.
+std::optional<JobReport> unready(const PrintSurface& surface, Dialogs& dialogs) {
+    Status ready = surface.ready();
+    if (ready)
+        return std::nullopt;
+    JobReport report;
+    report.outputFailed = true;
+    report.problems.push_back(sentence(ready.message()) + " Nothing was printed.");
+    dialogs.show(problemBox(report.problems.back(), "Nothing printed"));
+    return report;
+}
+
+} // namespace
+
 JobReport runStock(const StockProduct& product, db::CheckDatabase& database,
                    const db::SettingsRecord& settings, PrintSurface& surface, Dialogs& dialogs,
-                   ProgressFn progress) {
-    if (Status ready = surface.ready(); !ready) {
-        JobReport report;
-        report.outputFailed = true;
-        report.problems.push_back(sentence(ready.message()) + " Nothing was printed.");
-        dialogs.show(problemBox(report.problems.back(), "Nothing printed"));
-        return report;
-    }
+                   ProgressFn progress, const BeforePrinting& beforePrinting) {
+    if (auto refused = unready(surface, dialogs))
+        return *refused;
     StockRun job(database, CheckPageSetup::fromSettings(settings), product, settings.tranCode.value_or(""));
     job.setProgress(std::move(progress));
-    return runJob(job, surface, dialogs, database.connection());
+    if (job.prepare(dialogs, surface) != PrintJob::Start::Print)
+        return {};
+    return printStockRun(job, surface, dialogs, database.connection(), beforePrinting);
+}
+
+JobReport printStockRun(StockRun& job, PrintSurface& surface, Dialogs& dialogs, db::Connection& database,
+                        const BeforePrinting& beforePrinting) {
+    if (auto refused = unready(surface, dialogs))
+        return *refused;
+    if (beforePrinting && !beforePrinting(job))
+        return {};
+    JobReport report = runPreparedJob(job, surface, dialogs, database);
+    if (report.sent && !job.textsCut().empty())
+        report.notes.push_back(describeTextsCut(job.textsCut(), job.productName()));
+    return report;
+}
+
+std::optional<ItemOutside> itemOutside(PageSource& pages, const PrintSurface& surface) {
+    const std::optional<PrintableArea> area = surface.printableArea();
+    if (!area)
+        return std::nullopt;
+    Result<std::optional<ItemOutside>> found = findItemOutside(pages, *area);
+    return found ? found.value() : std::nullopt;
+}
+
+namespace {
+
+// The first and the last page of a stock run: every page holds the same items in the same places,
+// and only the numbers grow, so these two tell what any page would leave out.
+class EndPages : public PageSource {
+public:
+    explicit EndPages(StockRun& run)
+        : run_(run)
+        , count_(run.pageCount()) {}
+    std::int64_t pageCount() override { return std::min<std::int64_t>(count_, 2); }
+    Status drawPage(std::int64_t page, PrintSurface& surface) override {
+        return run_.drawPage(actual(page), surface);
+    }
+    std::string ownerAt(std::int64_t page, double x, double y) override {
+        return run_.ownerAt(actual(page), x, y);
+    }
+
+private:
+    std::int64_t actual(std::int64_t page) const { return page == 0 ? 0 : count_ - 1; }
+    StockRun& run_;
+    std::int64_t count_;
+};
+
+} // namespace
+
+std::optional<ItemOutside> StockRun::itemOutside(const PrintSurface& surface) {
+    const auto onEndPages = [&] {
+        EndPages ends(*this);
+        return print::itemOutside(ends, surface);
+    };
+    std::optional<ItemOutside> found = onEndPages();
+    if (!found)
+        return found;
+    if (found->page > 0)
+        found->page = pageCount() - 1;
+    // Laid out again with the starting positions moved by as much as it reaches out: an item at a
+    // fixed place on the page (a cut mark) still reaches out as far, one that follows them does not.
+    const CheckPageSetup kept = setup_;
+    const double by = std::ceil(found->twips) + 1;
+    switch (found->side) {
+    case ItemOutside::Side::Right:
+        setup_.horizontalStart -= by;
+        break;
+    case ItemOutside::Side::Left:
+        setup_.horizontalStart += by;
+        break;
+    case ItemOutside::Side::Bottom:
+        setup_.verticalStart -= by;
+        break;
+    case ItemOutside::Side::Top:
+        setup_.verticalStart += by;
+        break;
+    }
+    const std::optional<ItemOutside> moved = onEndPages();
+    setup_ = kept;
+    found->followsStart = !(moved && moved->text == found->text && moved->side == found->side &&
+                            std::abs(moved->twips - found->twips) < 0.5);
+    return found;
 }
 
 MessageBox StockRun::notReadMessage(const std::string& why, std::int64_t) const {

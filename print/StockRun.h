@@ -7,6 +7,7 @@
 #include "print/PrintJob.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -77,7 +78,7 @@ struct StockProduct {
     // Lays one item out in its slot: `origin` is the horizontal start and the slot top; positions are
     // summed in 16 bits.
     void draw(PrintSurface& surface, const StockSlot& slot, const LayoutOrigin& origin,
-              const LayoutFonts& fonts) const;
+              const LayoutFonts& fonts, CutTexts* cut = nullptr) const;
 };
 
 // The run of a blank-stock product, on the skeleton of runJob(): the load-stock message, the tests
@@ -98,6 +99,10 @@ public:
     void setProgress(ProgressFn progress) { progress_ = std::move(progress); }
 
     Start prepare(Dialogs& dialogs, PrintSurface& surface) override;
+    // Turns a prepared preview into the print job of what it showed, with the same count and numbers:
+    // the load-stock message, the fonts of `surface` and the confirmation of a large count; nothing is
+    // asked again. Then runPreparedJob() prints it.
+    Start printPreviewed(Dialogs& dialogs, PrintSurface& surface);
     JobPrinted print(PrintSurface& surface) override;
     std::optional<MessageBox> question() const override { return std::nullopt; }
     Status saveChanges(db::Connection& database, std::string& step) override;
@@ -112,6 +117,12 @@ public:
     // "check #1003", or "deposit ticket 4" for a product without numbers.
     std::string ownerAt(std::int64_t page, double x, double y) override;
     std::int64_t count() const { return count_; }
+    const std::string& productName() const { return product_.name; }
+    // The template check's texts that were cut short to fit their place on the items drawn so far
+    // (every item holds the same texts), as they stand on the template check.
+    const CutTexts& textsCut() const { return cut_; }
+    // The first item of the prepared run that would print outside the printable area of `surface`.
+    std::optional<ItemOutside> itemOutside(const PrintSurface& surface);
 
     // What the prompts accept. A count is a plain decimal number, cut to the whole items not above it
     // (zero or less prints none; more than kMaxCount is no count a stack of stock holds); a starting
@@ -135,13 +146,35 @@ private:
     std::string firstNumber_; // as typed
     std::int64_t firstValue_ = 0;
     ProgressFn progress_;
+    CutTexts cut_;
+
+    Start takeFonts(Dialogs& dialogs, PrintSurface& surface);
+    bool countConfirmed(Dialogs& dialogs) const;
 };
 
-// A blank-stock product printed (or previewed) with the starting positions, stock options and tran
-// code of the settings record, as the menu entries and the command line print it. A surface that
-// cannot print at all is told before anything is asked.
+// The message that names the template check's texts a stock run printed cut short, and how to print
+// them in full; "" when nothing was cut.
+std::string describeTextsCut(const CutTexts& cut, const std::string& productName);
+
+// Called once a stock run is prepared, before anything prints: false calls the job off (the user
+// chose to align the printer first).
+using BeforePrinting = std::function<bool(StockRun&)>;
+
+// A blank-stock product printed with the starting positions, stock options and tran code of the
+// settings record, as the menu entries and the command line print it. A surface that cannot print
+// at all is told before anything is asked.
 JobReport runStock(const StockProduct& product, db::CheckDatabase& database,
                    const db::SettingsRecord& settings, PrintSurface& surface, Dialogs& dialogs,
-                   ProgressFn progress = {});
+                   ProgressFn progress = {}, const BeforePrinting& beforePrinting = {});
+
+// Prints a prepared stock run (one shown in a preview and turned into a print job, or one just
+// prepared): `beforePrinting` first, then the job; the texts that were cut short are told in the
+// report's notes.
+JobReport printStockRun(StockRun& job, PrintSurface& surface, Dialogs& dialogs, db::Connection& database,
+                        const BeforePrinting& beforePrinting = {});
+
+// The first item of the prepared run (or test page) that would print outside the surface's printable
+// area; std::nullopt when all fits, or the surface does not know its area.
+std::optional<ItemOutside> itemOutside(PageSource& pages, const PrintSurface& surface);
 
 } // namespace velmora::print

@@ -5,6 +5,7 @@
 #include "db/JetHeader.h"
 #include "db/forms/ConversionProgress.h"
 #include "widgets/HelpMenu.h"
+#include "widgets/KeyboardAccess.h"
 #include "widgets/ScreenButton.h"
 
 #include <QHBoxLayout>
@@ -63,7 +64,10 @@ FileOpenScreen::FileOpenScreen(Session& session, Navigator& navigator, QWidget* 
                                              [this] { navigator_.endProgram(); });
 
     auto* menuBar = new QMenuBar(this);
-    QMenu* help = menuBar->addMenu("Help");
+    menuBar->setObjectName("FileOpenMenuBar");
+    widgets::enableMenuBarKeys(*menuBar);
+    // H clashes with nothing on this screen, whose buttons have no access keys.
+    QMenu* help = menuBar->addMenu("&Help");
     help->setObjectName("Help");
     widgets::addHelpEntries(
         *help, *session_.dialogs,

@@ -4,6 +4,7 @@
 #include "entry/EntryWarnings.h"
 #include "entry/OrderImporter.h"
 #include "widgets/HelpMenu.h"
+#include "widgets/KeyboardAccess.h"
 
 #include <QAction>
 #include <QApplication>
@@ -68,6 +69,9 @@ constexpr const char* kTabOrder[] = {
 // The background of a box that has something to say, and of the lines under the check that say it.
 const QColor kWarningTint(0xFF, 0xE8, 0xA3);
 constexpr int kWarningLines = 2;
+// clang-format off
+const char* const kShowAllAgain = " Search - View All Checks in Database (Alt+S, A) shows every check again.";
+// clang-format on
 
 constexpr CaptionedBox kCaptionedBoxes[] = {
     {"Text3", f::kBusinessName, 120, 345, 4215, "Business Name (if applicable)"},
@@ -303,6 +307,7 @@ void CheckScreen::buildControls() {
     comments->setFont(boxFont());
     // Tab moves on across the check as from every other box; it never types into the notes.
     comments->setTabChangesFocus(true);
+    widgets::showFocusFrame(*comments);
     place(comments, 4275, 3720, 5235, 1500);
     caption("Comments (optional - will not print on check)", 4275, 3480, comments);
     bindings_.push_back({comments, f::kComments, {}, {}});
@@ -321,8 +326,9 @@ void CheckScreen::buildControls() {
     connect(productTypes_, &QComboBox::activated, this, [this](int index) {
         run([&] { entry_.chooseProductType(productTypes_->itemText(index).toStdString()); });
     });
+    // The memo's caption under its box as every other caption, clear of the product type list above.
     auto* memo = textBox("Draft", f::kFor, 60, 4920, 3735);
-    caption("For (memo)", 60, 4650, memo, 1150);
+    caption("For (memo)", 60, 4920 + kBoxHeight, memo, 1150)->setObjectName("MemoCaption");
 
     // The MICR line: routing number between two transit symbols, account number before the on-us symbol.
     auto symbol = [this](const char* text, int left) {
@@ -345,13 +351,19 @@ void CheckScreen::buildControls() {
     // The buttons along the bottom.
     connect(button("Command5", "Print", 510, 1215), &QPushButton::clicked, this,
             [this] { leaveTo(&Navigator::showPrinterControl); });
-    connect(button("Save", "Exit", 1845, 1215), &QPushButton::clicked, this, [this] { exitProgram(); });
+    // Narrower than the others, so that it keeps a gap before "Previous <<" at 3090.
+    connect(button("Save", "Exit", 1845, 1095), &QPushButton::clicked, this, [this] { exitProgram(); });
     connect(button("Previous", "&Previous <<", 3090, 1575), &QPushButton::clicked, this,
             [this] { run([&] { entry_.previous(); }); });
     connect(button("Next", ">>     &Next", 4830, 1215), &QPushButton::clicked, this,
             [this] { run([&] { entry_.next(); }); });
-    connect(button("New", "N&ew", 6180, 1215), &QPushButton::clicked, this,
-            [this] { run([&] { entry_.newCheck(); }); });
+    connect(button("New", "N&ew", 6180, 1215), &QPushButton::clicked, this, [this] {
+        run([&] {
+            // The new check is filled in from its first box, wherever the focus was.
+            if (entry_.newCheck())
+                canvas_->findChild<QWidget*>(kTabOrder[0])->setFocus(Qt::OtherFocusReason);
+        });
+    });
     connect(button("Delete", "&Delete", 7560, 1035), &QPushButton::clicked, this,
             [this] { run([&] { entry_.deleteCheck(); }); });
 
@@ -377,6 +389,7 @@ void CheckScreen::buildMenus() {
                 (navigator_.*next)();
         };
     };
+    widgets::enableMenuBarKeys(*menuBar());
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("FileMenu");
     connect(menuEntry(file, "ExportMenu", "&Export"), &QAction::triggered, this,
@@ -437,19 +450,34 @@ void CheckScreen::buildWarningLine() {
     QFont font = boxFont();
     font.setPointSize(9);
     warningLine_->setFont(font);
-    warningLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    warningLine_->setContentsMargins(pixels(120), 0, pixels(120), 0);
+    warningLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    warningLine_->setWordWrap(true);
+    warningLine_->setContentsMargins(pixels(120), pixels(45), pixels(120), pixels(45));
     warningLine_->setFixedSize(canvas_->width(),
                                QFontMetrics(font).lineSpacing() * kWarningLines + pixels(90));
     QPalette palette = warningLine_->palette();
     palette.setColor(QPalette::Window, kWarningTint);
     warningLine_->setPalette(palette);
 
+    // Above it, while a search is in force: which checks Next and Previous walk, and the way back to all.
+    searchLine_ = new QLabel;
+    searchLine_->setObjectName("SearchLine");
+    searchLine_->setFont(font);
+    searchLine_->setWordWrap(true);
+    searchLine_->setContentsMargins(pixels(120), pixels(45), pixels(120), pixels(45));
+    searchLine_->setFixedWidth(canvas_->width());
+    searchLine_->setAutoFillBackground(true);
+    QPalette searchPalette = searchLine_->palette();
+    searchPalette.setColor(QPalette::Window, searchPalette.color(QPalette::AlternateBase));
+    searchLine_->setPalette(searchPalette);
+    searchLine_->hide();
+
     auto* client = new QWidget(this);
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(canvas_);
+    layout->addWidget(searchLine_);
     layout->addWidget(warningLine_);
     setCentralWidget(client);
 }
@@ -564,6 +592,9 @@ void CheckScreen::showRecord() {
                                                                    : Qt::Unchecked);
     recordId_->setText(fromStd(entry_.field(f::kId).textOrEmpty()));
     setWindowTitle(fromStd(entry_.windowTitle()));
+    const std::string& search = entry_.searchInForce();
+    searchLine_->setText(fromStd(search) + kShowAllAgain);
+    searchLine_->setVisible(!search.empty());
     showWarnings();
 }
 
@@ -599,17 +630,14 @@ void CheckScreen::showWarnings() {
 }
 
 void CheckScreen::sayWarnings(const QStringList& warnings) {
-    // One warning a line; the last line counts those that do not fit, and the tool tip has them all.
-    const QFontMetrics metrics(warningLine_->font());
-    const int width = warningLine_->contentsRect().width();
-    QStringList lines;
-    for (qsizetype i = 0; i < std::min<qsizetype>(warnings.size(), kWarningLines); ++i) {
-        const qsizetype more = warnings.size() - kWarningLines;
-        const QString count = i == kWarningLines - 1 && more > 0 ? QString("  (and %1 more)").arg(more) : "";
-        lines << metrics.elidedText(warnings[i], Qt::ElideRight, width - metrics.horizontalAdvance(count)) +
-                     count;
-    }
-    warningLine_->setText(lines.join('\n'));
+    // Every warning in full, one to a line (a long one wraps): the lines grow with them, never
+    // shrinking below the room of two, so that the window does not jump for every warning.
+    warningLine_->setText(warnings.join('\n'));
+    const QMargins margins = warningLine_->contentsMargins();
+    const int textHeight =
+        warningLine_->heightForWidth(warningLine_->width()) - margins.top() - margins.bottom();
+    const int room = QFontMetrics(warningLine_->font()).lineSpacing() * kWarningLines;
+    warningLine_->setFixedHeight(std::max(room, textHeight) + margins.top() + margins.bottom());
     warningLine_->setToolTip(warnings.join('\n'));
     warningLine_->setAutoFillBackground(!warnings.isEmpty()); // tinted while it says something
 }

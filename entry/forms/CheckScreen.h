@@ -103,6 +103,7 @@ private:
     QCheckBox* printLabel_ = nullptr;
     QLabel* recordId_ = nullptr;
     QLabel* warningLine_ = nullptr;
+    QLabel* searchLine_ = nullptr;
     QWidget* canvas_ = nullptr;
     double pixelsPerTwip_ = 1.0 / 15;
     bool leaving_ = false;

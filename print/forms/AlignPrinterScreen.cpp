@@ -1,17 +1,23 @@
 #include "print/forms/AlignPrinterScreen.h"
 
+#include "print/PdfOutput.h"
 #include "print/PrintJob.h"
+#include "print/StockRun.h"
 #include "print/TestPage.h"
+#include "print/forms/PrintableAreaQuestion.h"
 #include "print/printer/ProgramPrinter.h"
+#include "widgets/KeyboardAccess.h"
 #include "widgets/ScreenButton.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <limits>
 
@@ -20,11 +26,17 @@ namespace velmora::print {
 namespace {
 
 const QString kParagraphBreak = "\r\n\r\n";
+// clang-format off
+const char* const kPrintAnyway = "\n\nPrint the test page anyway? Choose Yes to print it now, or No to change the starting positions first.";
+// clang-format on
 
 QPlainTextEdit* helpText(QWidget* parent, const char* objectName, const QString& text) {
     auto* box = new QPlainTextEdit(text, parent);
     box->setObjectName(objectName);
     box->setReadOnly(true);
+    // Read by the keyboard too: a cursor to move through the text, and a frame while it has the focus.
+    box->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    widgets::showFocusFrame(*box);
     return box;
 }
 
@@ -178,14 +190,35 @@ void AlignPrinterScreen::printTestPage() {
     setup.verticalStart = offsets->first;
     setup.horizontalStart = offsets->second;
     setup.stock88mm = stock88mm_->isChecked();
-    PrintSurface& on = surface_ ? *surface_ : programPrinter();
-    Status printed = on.ready();
+    // A printer set to print to a file writes the page there, as every other job.
+    RunOutputs outputs(surface_ ? *surface_ : programPrinter());
+    PrintSurface& on = outputs.checks();
+    Status printed = outputs.check(session_.programDir, session_.currentDatabasePath(), true, false);
     if (printed)
+        printed = on.ready();
+    if (printed) {
+        TestPage page(setup, on.printableArea(), chooseTextFont(on));
+        if (const std::optional<ItemOutside> outside = itemOutside(page, on);
+            outside && !askPrintAnyway(*session_.dialogs, *outside, on, kPrintAnyway))
+            return;
         printed = print::printTestPage(on, setup);
+    }
     if (!printed)
         session_.dialogs->show({"The test page could not be printed: " + sentence(printed.message()),
                                 "Nothing printed", DialogButtons::Ok, DialogIcon::Critical,
                                 DialogAnswer::Ok});
+}
+
+void AlignPrinterScreen::keyPressEvent(QKeyEvent* event) {
+    // Return is OK, as on a dialog, also on the check box; on a push button it presses that button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->animateClick();
+        else
+            (void)ok();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 AlignPrinterScreen::Outcome AlignPrinterScreen::ok() {

@@ -35,6 +35,7 @@ protected:
     // The window's close button is OK: a valid entry is saved and the Printer Control Menu returns;
     // an invalid one keeps the screen open, as OK does.
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     enum class Outcome { Saved, Refused, NotSaved };

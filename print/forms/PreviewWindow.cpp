@@ -97,17 +97,17 @@ PreviewWindow::PreviewWindow(PageSource& pages, PaperLayout paper, QWidget* pare
     setWindowTitle("Print Preview");
 
     auto* bar = new QToolBar(this);
-    // Tool buttons show no access keys of their own: each action takes Alt and its marked letter,
-    // besides the usual key of a document viewer.
+    bar->setObjectName("PreviewTools");
+    // Each tool button shows its caption with the access key underlined and answers Alt and that
+    // letter itself (an action's own text loses its mark on a tool button); the action keeps the
+    // usual key of a document viewer.
     const auto action = [&](const char* name, const QString& caption, const QKeySequence& key, auto handler) {
         QAction* added = bar->addAction(caption, this, handler);
         added->setObjectName(name);
-        QList<QKeySequence> keys;
+        added->setIconText(caption);
+        added->setToolTip(QString(caption).remove('&'));
         if (!key.isEmpty())
-            keys.append(key);
-        if (const qsizetype mark = caption.indexOf('&'); mark >= 0 && mark + 1 < caption.size())
-            keys.append(QKeySequence(QString("Alt+") + caption.at(mark + 1).toUpper()));
-        added->setShortcuts(keys);
+            added->setShortcut(key);
         return added;
     };
     first_ = action("FirstPage", "&First", QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { showPage(0); });

@@ -4,9 +4,11 @@
 #include "print/PdfOutput.h"
 #include "print/StockProducts.h"
 #include "print/forms/PreviewWindow.h"
+#include "print/forms/PrintableAreaQuestion.h"
 #include "print/printer/PrinterSurface.h"
 #include "print/printer/ProgramPrinter.h"
 #include "widgets/HelpMenu.h"
+#include "widgets/KeyboardAccess.h"
 #include "widgets/ScreenButton.h"
 
 #include <QCheckBox>
@@ -109,8 +111,11 @@ PrinterControlScreen::PrinterControlScreen(Session& session, Navigator& navigato
     setObjectName("PrinterControl");
     setWindowTitle("Printer Control Menu");
 
+    // Access keys added to the menu bar's captions, clear of the letters of the screen below it (O,
+    // M, L, P, V, A, D, C): Printer Setup S, Print Blank Checks B, Print Deposit Tickets E, Help H.
     QMenuBar* bar = menuBar();
-    QAction* setup = bar->addAction("Printer Setup", this, [this] { printerSetup(); });
+    widgets::enableMenuBarKeys(*bar);
+    QAction* setup = bar->addAction("Printer &Setup", this, [this] { printerSetup(); });
     setup->setObjectName("PrintSetup");
     // Each blank-stock entry prints its product; below them, the same products previewed.
     auto addMenu = [&](const char* objectName, const char* title,
@@ -122,16 +127,18 @@ PrinterControlScreen::PrinterControlScreen(Session& session, Navigator& navigato
             menu->addAction(caption, this, [this, kind] { printStock(kind); })->setObjectName(name);
         menu->addSeparator();
         for (const auto& [name, caption, kind] : items)
-            menu->addAction(QString("Preview ") + caption, this, [this, kind] { previewStock(kind); })
+            menu->addAction(QString("Preview ") + QString(caption).remove('&'), this,
+                            [this, kind] { previewStock(kind); })
                 ->setObjectName(QString(name) + "Preview");
     };
-    addMenu("PrintBlankChecksMenu", "Print Blank Checks",
-            {{"BlankCehcks", "Regular Blank Checks", print::StockKind::BlankChecks},
-             {"BlankQuicken", "Quicken(tm) Compatible 3 up", print::StockKind::Quicken3Up},
-             {"qcbv", "Quicken(tm) Compatible Business Voucher", print::StockKind::QuickenVoucher}});
-    addMenu("PrintDepositTicketsMenu", "Print Deposit Tickets",
-            {{"BlankDepositTickets", "Blank Deposit Tickets", print::StockKind::DepositTickets}});
-    QMenu* help = bar->addMenu("Help");
+    // Within a menu the entries are reached with the arrow keys; those that print have a letter too.
+    addMenu("PrintBlankChecksMenu", "Print &Blank Checks",
+            {{"BlankCehcks", "&Regular Blank Checks", print::StockKind::BlankChecks},
+             {"BlankQuicken", "&Quicken(tm) Compatible 3 up", print::StockKind::Quicken3Up},
+             {"qcbv", "Quicken(tm) Compatible Business &Voucher", print::StockKind::QuickenVoucher}});
+    addMenu("PrintDepositTicketsMenu", "Print D&eposit Tickets",
+            {{"BlankDepositTickets", "&Blank Deposit Tickets", print::StockKind::DepositTickets}});
+    QMenu* help = bar->addMenu("&Help");
     help->setObjectName("hpc");
     help->menuAction()->setObjectName("hpcAction");
     widgets::addHelpEntries(
@@ -218,7 +225,9 @@ PrinterControlScreen::PrinterControlScreen(Session& session, Navigator& navigato
     // Room to spare goes below the notes, above the buttons, never between a heading and its text.
     layout->addStretch(1);
     layout->addLayout(buttons);
-    // No fixed size: the screen takes the size its contents need.
+    // No fixed size: the screen takes the size its contents need. The two boxes of "ONE TIME" (and of
+    // "MULTIPLE TIMES") share their letter: Qt takes such a key as ambiguous, and each press moves
+    // the focus to the next of them without ticking either.
 }
 
 bool PrinterControlScreen::load() {
@@ -384,13 +393,11 @@ bool PrinterControlScreen::printableAreaAccepted(print::PrintRun& run, const pri
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const std::optional<print::ItemOutside> outside = run.checkItemsOutside(wanted, target);
     QGuiApplication::restoreOverrideCursor();
-    if (!outside)
-        return true;
-    const auto* printer = dynamic_cast<const print::PrinterSurface*>(&target);
-    const std::optional<std::string> queue = printer ? printer->queue() : std::nullopt;
-    const std::string where = queue ? "the printable area of the printer " + *queue : "the paper";
-    const std::string text = print::describeItemOutside(*outside, where) + kPrintAnyway;
-    if (dialogs_.askYesNo(text, "Printable area", DialogIcon::Exclamation, DialogAnswer::No))
+    return !outside || printAnyway(*outside, target);
+}
+
+bool PrinterControlScreen::printAnyway(const print::ItemOutside& outside, const print::PrintSurface& target) {
+    if (askPrintAnyway(dialogs_, outside, target, kPrintAnyway))
         return true;
     leave(true);
     return false;
@@ -412,20 +419,39 @@ std::optional<db::SettingsRecord> PrinterControlScreen::stockSettings() {
     return std::move(record.value());
 }
 
+bool PrinterControlScreen::stockOutputUsable(const print::RunOutputs& outputs) {
+    if (Status usable = outputs.check(session_.programDir, database_->path(), true, false); !usable) {
+        dialogs_.show({usable.message() + ". Nothing was printed; choose another file in Printer Setup.",
+                       "Nothing printed", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+        return false;
+    }
+    return true;
+}
+
+void PrinterControlScreen::tellNotes(const print::JobReport& report) {
+    for (const std::string& note : report.notes)
+        dialogs_.show(
+            {note, "Printer Control Menu", DialogButtons::Ok, DialogIcon::Information, DialogAnswer::Ok});
+}
+
 void PrinterControlScreen::printStock(print::StockKind kind) {
     const std::optional<db::SettingsRecord> settings = stockSettings();
     if (!settings)
         return;
     // A printer set to print to a file writes the job there.
     print::RunOutputs outputs(surface());
-    if (Status usable = outputs.check(session_.programDir, database_->path(), true, false); !usable) {
-        dialogs_.show({usable.message() + ". Nothing was printed; choose another file in Printer Setup.",
-                       "Nothing printed", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+    if (!stockOutputUsable(outputs))
         return;
-    }
     RunProgressBox progress(this);
-    (void)print::runStock(print::stockProduct(kind), *database_, *settings, outputs.checks(), dialogs_,
-                          [&progress](const print::RunProgress& p) { progress.update(p); });
+    tellNotes(print::runStock(
+        print::stockProduct(kind), *database_, *settings, outputs.checks(), dialogs_,
+        [&progress](const print::RunProgress& p) { progress.update(p); },
+        [&](print::StockRun& job) { return stockFits(job, outputs.checks()); }));
+}
+
+bool PrinterControlScreen::stockFits(print::StockRun& job, const print::PrintSurface& target) {
+    const std::optional<print::ItemOutside> outside = job.itemOutside(target);
+    return !outside || printAnyway(*outside, target);
 }
 
 void PrinterControlScreen::previewStock(print::StockKind kind) {
@@ -434,10 +460,17 @@ void PrinterControlScreen::previewStock(print::StockKind kind) {
         return;
     print::StockRun job(*database_, print::CheckPageSetup::fromSettings(*settings), print::stockProduct(kind),
                         settings->tranCode.value_or(""), print::StockRun::Mode::Preview);
-    if (job.prepare(dialogs_, surface()) != print::PrintJob::Start::Print)
+    if (job.prepare(dialogs_, surface()) != print::PrintJob::Start::Print || !showPreview(job))
         return;
-    if (showPreview(job))
-        printStock(kind);
+    // Print prints what was shown: the same count and numbers, nothing asked again.
+    print::RunOutputs outputs(surface());
+    if (!stockOutputUsable(outputs) ||
+        job.printPreviewed(dialogs_, outputs.checks()) != print::PrintJob::Start::Print)
+        return;
+    RunProgressBox progress(this);
+    job.setProgress([&progress](const print::RunProgress& p) { progress.update(p); });
+    tellNotes(print::printStockRun(job, outputs.checks(), dialogs_, database_->connection(),
+                                   [&](print::StockRun& run) { return stockFits(run, outputs.checks()); }));
 }
 
 void PrinterControlScreen::closeEvent(QCloseEvent* event) {

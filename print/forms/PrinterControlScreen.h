@@ -4,6 +4,7 @@
 #include "base/Navigator.h"
 #include "base/Session.h"
 #include "db/CheckDatabase.h"
+#include "print/PdfOutput.h"
 #include "print/PrintRun.h"
 #include "print/StockProducts.h"
 
@@ -48,6 +49,12 @@ private:
     // The settings record with the options on the screen saved into it; std::nullopt (after telling
     // the user) when they cannot be saved or read.
     std::optional<db::SettingsRecord> stockSettings();
+    // Asks whether to print although `outside` will be cut off; No opens the alignment screen.
+    bool printAnyway(const print::ItemOutside& outside, const print::PrintSurface& target);
+    bool stockFits(print::StockRun& job, const print::PrintSurface& target);
+    // False (after telling the user) when the file the printer prints to must not be written.
+    bool stockOutputUsable(const print::RunOutputs& outputs);
+    void tellNotes(const print::JobReport& report);
     void printStock(print::StockKind kind);
     void previewStock(print::StockKind kind);
     // The preview window over `pages`; true when the user chose Print in it.

@@ -115,7 +115,8 @@ std::optional<PrintableArea> PrinterSurface::printableArea() const {
         return PdfSurface::paperArea();
     const QMarginsF m = margins();
     return PrintableArea{(kLetterWidthPoints - m.left() - m.right()) * kTwipsPerPoint,
-                         (kLetterHeightPoints - m.top() - m.bottom()) * kTwipsPerPoint};
+                         (kLetterHeightPoints - m.top() - m.bottom()) * kTwipsPerPoint,
+                         m.left() * kTwipsPerPoint, m.top() * kTwipsPerPoint};
 }
 
 QPaintDevice* PrinterSurface::openJob(Status& failure) {

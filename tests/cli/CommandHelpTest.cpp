@@ -1,5 +1,7 @@
 #include "cli/CommandHelp.h"
 
+#include "cli/PrintCommand.h"
+#include "print/StockProducts.h"
 #include "support/TempDir.h"
 
 #include <QProcess>
@@ -120,6 +122,45 @@ std::map<std::string, ManualSection> readManual(const std::string& roff) {
         }
     }
     return sections;
+}
+
+TEST(CommandArgumentsTest, EachStockCommandListsOnlyTheStatusesItCanReturn) {
+    const auto meanings = [](const char* name) {
+        std::string all;
+        for (const ExitStatusHelp& exit : findCommandHelp(name)->exitStatuses)
+            all += std::to_string(exit.status) + " " + exit.meaning + "\n";
+        return all;
+    };
+    // Deposit tickets take no starting number, write no history line, need no filled first check
+    // and print on either stock.
+    const std::string tickets = meanings("deposit-tickets");
+    for (const char* never : {"starting number", "history", "empty", "92mm"})
+        EXPECT_EQ(tickets.find(never), std::string::npos) << never << " in\n" << tickets;
+    EXPECT_EQ(tickets.find(std::to_string(kRunFailed) + " "), std::string::npos) << tickets;
+    const std::string blank = meanings("blank-checks");
+    EXPECT_NE(blank.find("history line"), std::string::npos);
+    EXPECT_EQ(blank.find("92mm"), std::string::npos) << blank;
+    EXPECT_NE(meanings("quicken-3up").find("92mm"), std::string::npos);
+
+    // The statuses follow what each verb's product really asks and refuses.
+    const std::pair<const char*, print::StockKind> verbs[] = {
+        {"blank-checks", print::StockKind::BlankChecks},
+        {"deposit-tickets", print::StockKind::DepositTickets},
+        {"quicken-3up", print::StockKind::Quicken3Up},
+        {"quicken-voucher", print::StockKind::QuickenVoucher}};
+    for (const auto& [verb, kind] : verbs) {
+        const print::StockProduct& product = print::stockProduct(kind);
+        const StockTraits& traits = *stockTraits(verb);
+        EXPECT_EQ(traits.numbered, product.historyOpening.has_value()) << verb;
+        EXPECT_EQ(traits.needsFilledTemplate, product.needsFilledTemplate) << verb;
+        EXPECT_EQ(traits.needs88mm, product.needs88mm) << verb;
+    }
+
+    // The order importer names where the order goes without promising a new check.
+    const CommandHelp& importer = *findCommandHelp("import-order");
+    EXPECT_EQ(std::string(importer.description).find("as File - Paste Order Form does"), std::string::npos);
+    EXPECT_NE(std::string(importer.description).find("or into the template when it holds no order yet"),
+              std::string::npos);
 }
 
 TEST(ManualPageTest, TheInstalledPageTellsEveryOptionAndExitStatusOfEveryCommand) {

@@ -76,6 +76,17 @@ TEST_F(ImportOrderCommandTest, WritesTheOrderIntoANewCheckAndTellsTheVerificatio
               std::string::npos);
     EXPECT_EQ(testing::readCheck(database, 4).lastName, "Müller");
     EXPECT_EQ(testing::readCheck(database, 4).check, 123457); // numbered on from the last check
+
+    // A check number of seven digits is cut to the six the field takes, and that is told as a skipped
+    // value is.
+    const Outcome seven = importOrder("CustomerLastName: Lund\nCheckNumber: 1234567\n");
+    ASSERT_EQ(seven.exitCode, 0) << seven.errors;
+    EXPECT_NE(seven.errors.find("CheckNumber \"1234567\" in the order form has more digits than the check "
+                                "number takes (6): only \"123456\" was imported."),
+              std::string::npos)
+        << seven.errors;
+    EXPECT_NE(seven.errors.find("1 value cut short"), std::string::npos) << seven.errors;
+    EXPECT_EQ(testing::readCheck(database, 5).check, 123456);
 }
 
 TEST_F(ImportOrderCommandTest, RefusalsHaveTheirOwnStatusesAndWriteNothing) {

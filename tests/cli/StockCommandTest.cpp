@@ -128,6 +128,15 @@ TEST_F(StockCommandTest, RefusalsHaveTheirOwnStatusAndPrintNothing) {
     EXPECT_EQ(outcome.exitCode, 9) << outcome.errors;
     EXPECT_NE(outcome.errors.find("the current database is a Draft database."), std::string::npos);
 
+    // A title that ends in its own colon keeps one.
+    testing::setCheckFields(database, 1, {{f::kBusinessName, db::Value()}});
+    outcome = velmora("blank-checks",
+                      {"--db", "Payroll.mdb", "--count", "3", "--start", "1", "--pdf", path("e.pdf")});
+    EXPECT_EQ(outcome.exitCode, 9) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("velmora: NOTE: You must fill in the fields"), std::string::npos)
+        << outcome.errors;
+    EXPECT_EQ(outcome.errors.find("::"), std::string::npos) << outcome.errors;
+
     EXPECT_FALSE(fs::exists(programDir.dir() / "many.pdf"));
     EXPECT_FALSE(fs::exists(programDir.dir() / "q.pdf"));
     EXPECT_FALSE(fs::exists(programDir.dir() / "d.pdf"));

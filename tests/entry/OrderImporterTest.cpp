@@ -26,6 +26,10 @@ namespace f = db::field;
 
 const char* const kVerified =
     "Routing and Account numbers were successfully verified to the Bottom Check Row!";
+// The order form of the tests has a seven-digit check number, cut to the six the field takes.
+const char* const kNumberCut =
+    "CheckNumber \"1234567\" in the order form has more digits than the check number takes (6): only "
+    "\"123456\" was imported. Correct the check number before you print the check.";
 const char* const kNoBottomRow =
     "The bottom check row field to verify account and routing numbers does not exist!";
 const char* const kAccountMismatch =
@@ -144,8 +148,10 @@ TEST_F(OrderImporterTest, AnOrderGoesIntoANewCheckWhenTheCurrentOneNamesItsAccou
     EXPECT_TRUE(report.newCheck);
     ASSERT_EQ(report.recordId, currentId());
     EXPECT_GT(currentId(), ann);
-    EXPECT_EQ(dialogs.shownTexts(), Strings{kVerified});
+    EXPECT_EQ(dialogs.shownTexts(), (Strings{kNumberCut, kVerified}));
     EXPECT_EQ(report.verification, Strings{kVerified});
+    ASSERT_EQ(report.shortened.size(), 1u);
+    EXPECT_EQ(report.shortened[0].value, "1234567");
 
     const db::CheckRecord saved = readCheck(database, currentId());
     EXPECT_EQ(saved.bank, "First Pacific Bank");

@@ -159,35 +159,70 @@ TEST_F(StockPdfTest, TheTestPageAddsTheAmountInWordsLineToEachSlotWhenChecksPrin
     EXPECT_EQ(withoutWords, everything(off)) << "nothing else on the page moves";
 }
 
-TEST_F(StockPdfTest, TheTestPageMarksTheBaselineAndPrintsTheSampleLineOnIt) {
-    const auto file = dir / "test-page.pdf";
-    PdfSurface pdf(file.string());
-    if (!offersFace(pdf, "MICR65"))
-        GTEST_SKIP() << "The MICR65 font is not registered in this build";
-    ASSERT_TRUE(printTestPage(pdf, setup));
-    PdfProbe probe(file);
-    ASSERT_EQ(probe.pageCount(), 1);
-    RecordingSurface recording({"MICR65"});
-    const PrintSurface::FontState micr{"MICR65", 12, false, false};
-    const double ascent = recording.metrics().ascent(micr);
-    for (int slot = 0; slot < 3; ++slot) {
-        const CheckOutline check = checkOutline(setup, 200 + slot * 5020, ascent);
-        EXPECT_NEAR(check.bottom - check.baseline, 270, 0.01) << "3/16 inch";
-        // The routing number's transit symbol sits in position 43, 5 11/16 inch from the right edge.
-        EXPECT_NEAR(check.right - (525 + 3330), 1440 * (5 + 11.0 / 16), 0.01);
-        // Ink on the baseline mark across the page, and the sample line's glyphs standing on it.
-        const double baseline = paperPoints(check.baseline);
-        EXPECT_GT(probe.darkPixels(0, paperPoints(2000), baseline - 0.3, paperPoints(2100), baseline + 0.3),
-                  0);
-        EXPECT_GT(probe.darkPixels(0, paperPoints(525 + 3330), baseline - 8.4,
-                                   paperPoints(525 + 3330 + 11 * 180), baseline - 0.5),
-                  300);
+TEST_F(StockPdfTest, TheTestPageMarksTheSheetWhereItIsAndMovesOnlyTheSampleLine) {
+    // Where the words of the page are, at three sets of starting positions.
+    struct Printed {
+        PdfProbe::Word transit, position40, number;
+        double baselineInk = 0;
+    };
+    const auto printAt = [&](double horizontal, double vertical, const std::string& name) {
+        CheckPageSetup at = setup;
+        at.horizontalStart = horizontal;
+        at.verticalStart = vertical;
+        const auto file = dir / name;
+        PdfSurface pdf(file.string());
+        EXPECT_TRUE(printTestPage(pdf, at));
+        PdfProbe probe(file);
+        EXPECT_EQ(probe.pageCount(), 1);
+        Printed printed{probe.word(0, "33-43"), probe.word(0, "40"), probe.word(0, "1001")};
+        // The baseline mark of the first check: a line of ink across the page under position 40.
+        const SheetCheck first = sheetCheck(true, 0, PdfSurface::paperArea());
+        const double baseline = paperPoints(first.baseline);
+        printed.baselineInk =
+            probe.darkPixels(0, paperPoints(200), baseline - 0.3, paperPoints(1200), baseline + 0.3);
+        return printed;
+    };
+    {
+        PdfSurface pdf((dir / "probe.pdf").string());
+        if (!offersFace(pdf, "MICR65"))
+            GTEST_SKIP() << "The MICR65 font is not registered in this build";
     }
-    // The rulers are numbered in twips.
-    bool ruled = false;
-    for (const auto& word : probe.words(0))
-        ruled |= word.text == "1440" && std::abs(word.left - paperPoints(1460)) < 0.5;
-    EXPECT_TRUE(ruled);
+    const Printed delivered = printAt(525, 200, "delivered.pdf");
+    const Printed right = printAt(825, 200, "right.pdf");
+    const Printed lower = printAt(525, 500, "lower.pdf");
+
+    // The transit field and the positions stay where the sheet has them...
+    for (const Printed* other : {&right, &lower}) {
+        EXPECT_NEAR(other->transit.left, delivered.transit.left, 0.01);
+        EXPECT_NEAR(other->transit.top, delivered.transit.top, 0.01);
+        EXPECT_NEAR(other->position40.left, delivered.position40.left, 0.01);
+        EXPECT_GT(other->baselineInk, 0);
+    }
+    // ...counted from the sheet's right edge, 8.5 inches from its left: position 43 (the transit
+    // symbol that opens the routing number) begins 5 11/16 inches from it, 33 ends 4 5/16 from it.
+    const SheetCheck first = sheetCheck(true, 0, PdfSurface::paperArea());
+    EXPECT_NEAR(first.right + PdfSurface::paperArea().left, 8.5 * 1440, 0.01);
+    EXPECT_NEAR(first.right - micrPositionRight(first, 43) + 180, 1440 * (5 + 11.0 / 16), 0.01);
+    EXPECT_NEAR(first.right - micrPositionRight(first, 33), 1440 * (4 + 5.0 / 16), 0.01);
+    EXPECT_NEAR(first.bottom - first.baseline, 270, 0.01) << "3/16 inch";
+    EXPECT_GE(first.top, -PdfSurface::paperArea().top) << "no check above the sheet";
+
+    // ...while the sample MICR line moves with the starting positions, 15 points for 300 twips.
+    EXPECT_NEAR(right.number.left - delivered.number.left, 15, 0.5);
+    EXPECT_NEAR(right.number.top, delivered.number.top, 0.5);
+    EXPECT_NEAR(lower.number.top - delivered.number.top, 15, 0.5);
+    EXPECT_NEAR(lower.number.left, delivered.number.left, 0.5);
+
+    // The sample check number is printed as an entered check's: on-us symbols around the number with
+    // a blank on each side.
+    RecordingSurface recording({"Times New Roman", "MICR65"});
+    ASSERT_TRUE(printTestPage(recording, setup));
+    std::vector<std::string> field;
+    for (const RecordingSurface::Text& text : recording.jobs().at(0).pages.at(0).texts) {
+        if (text.font.face == "MICR65" && field.size() < 3)
+            field.push_back(text.text);
+    }
+    EXPECT_EQ(field, (std::vector<std::string>{"C", " 1001 ", "C"}));
 }
 
 } // namespace

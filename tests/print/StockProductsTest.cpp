@@ -206,7 +206,14 @@ TEST_F(StockProductsTest, DepositTicketsCarryTheTranCodeAndTheGrid) {
     EXPECT_EQ(at("Casco Savings").y, 200 + 2700);
     EXPECT_EQ(at("Date: _______________").y, 200 + 1800 + lineHeight(14));
     EXPECT_EQ(at("TOTAL DEPOSIT").x, 6050);
-    EXPECT_EQ(at("TOTAL DEPOSIT").y, 200 + 2600);
+    // Each caption stands inside its row of the grid, clear of the lines above and below it.
+    const double rowTops[] = {800, 1300, 1800, 2300};
+    const char* captions[] = {"CURRENCY", "COINS", "CHECKS", "TOTAL DEPOSIT"};
+    for (int row = 0; row < 4; ++row) {
+        const double y = at(captions[row]).y - 200;
+        EXPECT_GT(y, rowTops[row] + 60) << captions[row];
+        EXPECT_LT(y + lineHeight(10), rowTops[row] + 500 - 60) << captions[row];
+    }
     EXPECT_EQ(templateComments(), "old") << "deposit tickets write no history";
 
     // The grid of the second slot: nine lines at fixed x, the last two thick.

@@ -2,11 +2,13 @@
 #include "db/forms/CreateNewDatabaseScreen.h"
 #include "db/forms/FileOpenScreen.h"
 #include "support/Fixtures.h"
+#include "support/MenuKeys.h"
 #include "support/RecordingNavigator.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -139,6 +141,16 @@ TEST_F(DatabaseFormsTest, TheKeyboardAloneChoosesADatabase) {
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_TRUE(dialogs_.shown().empty()) << dialogs_.shownTexts()[0];
     EXPECT_EQ(session_.currentDatabase, "Payroll.mdb");
+}
+
+TEST_F(DatabaseFormsTest, TheHelpMenuOpensFromTheKeyboard) {
+    program_.createDatabase("Payroll", db::DatabaseType::Check);
+    auto screen = openFileOpen();
+    screen->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get()));
+    auto* bar = child<QMenuBar>(*screen, "FileOpenMenuBar");
+    EXPECT_TRUE(testing::menuBarOpensFromTheKeyboard(*bar));
+    EXPECT_EQ(bar->actions().value(0)->text(), "&Help");
 }
 
 TEST_F(DatabaseFormsTest, EscapeNeverEndsTheProgram) {

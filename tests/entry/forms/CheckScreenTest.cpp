@@ -3,6 +3,7 @@
 #include "app/SettingsStore.h"
 #include "base/Clock.h"
 #include "support/Fixtures.h"
+#include "support/MenuKeys.h"
 #include "support/OrderForms.h"
 #include "support/RecordingNavigator.h"
 #include "support/ScriptedDialogs.h"
@@ -399,7 +400,10 @@ TEST_F(CheckScreenTest, PastingAnOrderFormFromTheClipboardFillsANewCheckOnTheScr
     dialogs.onShow = [&] { routingShown = text("ABA"); };
     QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(dialogs.shownTexts(),
-              Strings{"Routing and Account numbers were successfully verified to the Bottom Check Row!"});
+              (Strings{"CheckNumber \"1234567\" in the order form has more digits than the check number "
+                       "takes (6): only \"123456\" was imported. Correct the check number before you print "
+                       "the check.",
+                       "Routing and Account numbers were successfully verified to the Bottom Check Row!"}));
     EXPECT_EQ(routingShown, "123000220");
     dialogs.onShow = nullptr;
     EXPECT_GT(shownId(), ann);
@@ -492,6 +496,101 @@ TEST_F(CheckScreenTest, AccessKeysClickTheirButtons) {
     EXPECT_TRUE(press(Qt::Key_D, [&] { return dialogs.shown().size() == 2; }));
     EXPECT_EQ(dialogs.shown().back().title, "WARNING");
     EXPECT_TRUE(press(Qt::Key_P, [&] { return text("PayToOrderOf") == "Velmora"; }));
+}
+
+TEST_F(CheckScreenTest, TheKeyboardReachesEveryMenuAndNewStartsAtTheFirstBox) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    addCheck(*database, {{"PayTo", "Ann"}});
+    open();
+    QMenuBar* bar = form->menuBar();
+    child<QWidget>("CheckAmount")->setFocus();
+    EXPECT_TRUE(testing::menuBarOpensFromTheKeyboard(*bar));
+
+    // In the Search menu C is both "By &Check Number" and "By A&ccount Number": it moves between
+    // them and starts neither search; Return starts the one reached.
+    QMenu* search = child<QMenu>("SearchMenu");
+    search->popup(form->mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(search));
+    QTest::keyClick(search, Qt::Key_C);
+    EXPECT_EQ(search->activeAction(), child<QAction>("CheckNum"));
+    QTest::keyClick(search, Qt::Key_C);
+    EXPECT_EQ(search->activeAction(), child<QAction>("AccountNumber"));
+    EXPECT_TRUE(dialogs.asked().empty());
+    dialogs.queueInput(std::nullopt);
+    QTest::keyClick(search, Qt::Key_Return);
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_NE(dialogs.asked()[0].prompt.find("ACCOUNT NUMBER"), std::string::npos);
+
+    // The comments box shows that it has the focus.
+    EXPECT_TRUE(testing::focusIsVisible(*child<QPlainTextEdit>("OptComts"), *child<QWidget>("Text3")));
+
+    // New puts the focus in the new check's first box, wherever it was.
+    child<QPushButton>("Delete")->setFocus();
+    click("New");
+    EXPECT_EQ(QApplication::focusWidget(), child<QWidget>("Text3"));
+
+    // Alt+P on the check moves to the previous record; from the bar P reaches the Print menu, and
+    // Return chooses it.
+    testing::pressAltAlone(QApplication::focusWidget());
+    ASSERT_EQ(QApplication::focusWidget(), bar);
+    QTest::keyClick(bar, Qt::Key_P);
+    EXPECT_EQ(bar->activeAction(), child<QAction>("FilePrint"));
+    QTest::keyClick(bar, Qt::Key_Return);
+    EXPECT_EQ(navigator.calls, Strings{"PrinterControl"});
+}
+
+TEST_F(CheckScreenTest, EveryWarningAndTheSearchInForceAreSaidInFull) {
+    create(DatabaseType::Check, {{"BusinessName", "Harbor Lane Bakery"}, {"FirstName", "Maria"}});
+    addCheck(*database, {{"Check", 457}, {"BusinessName", "Harbor Lane Bakery"}});
+    addCheck(*database, {{"Check", 458}, {"BusinessName", "Quayside Fish"}});
+    open();
+    QLabel* line = child<QLabel>("WarningLine");
+
+    // Three warnings at once: each is there in full, none hidden behind a count.
+    type("PayToOrderOf", QString(60, 'W'));
+    type("ABA", "07100001X");
+    type("Account", "12-34");
+    const QStringList said = line->text().split('\n');
+    ASSERT_EQ(said.size(), 3) << line->text().toStdString();
+    for (const QString& warning : said)
+        EXPECT_FALSE(warning.contains("more") || warning.endsWith(QChar(0x2026))) << warning.toStdString();
+    EXPECT_GE(line->height(), line->heightForWidth(line->width()));
+
+    // A search in force is said under the check until all checks are shown again.
+    QLabel* searchLine = child<QLabel>("SearchLine");
+    EXPECT_FALSE(searchLine->isVisible());
+    dialogs.queueInput("Bakery");
+    choose("ViewByName");
+    EXPECT_TRUE(searchLine->isVisible());
+    EXPECT_TRUE(searchLine->text().contains("\"Bakery\" in their Business Name"))
+        << searchLine->text().toStdString();
+    EXPECT_TRUE(searchLine->text().contains("View All Checks"));
+    choose("AllInAccount");
+    EXPECT_FALSE(searchLine->isVisible());
+
+    // The first check of a check database is also blank stock's: a name too long for it is said.
+    choose("MProperties");
+    type("Text3", QString("Harbor Lane Bakery and Pastry Shop of Greater Portland"));
+    EXPECT_TRUE(line->text().contains("too long for blank stock")) << line->text().toStdString();
+    EXPECT_TRUE(line->text().contains("blank checks"));
+    click("Next");
+    EXPECT_FALSE(line->text().contains("blank stock")) << "an ordinary check prints on no blank stock";
+}
+
+TEST_F(CheckScreenTest, TheMemoCaptionSitsUnderTheMemoAndTheButtonsKeepApart) {
+    create(DatabaseType::Draft, {{"PayTo", "Velmora"}});
+    open();
+    const QRect memo = child<QWidget>("Draft")->geometry();
+    const QRect caption = child<QLabel>("MemoCaption")->geometry();
+    EXPECT_EQ(caption.left(), memo.left());
+    EXPECT_GE(caption.top(), memo.bottom());
+    EXPECT_FALSE(caption.intersects(child<QWidget>("Combo2")->geometry()));
+    QList<QPushButton*> buttons;
+    for (const char* name : {"Command5", "Save", "Previous", "Next", "New", "Delete"})
+        buttons.append(child<QPushButton>(name));
+    for (qsizetype i = 1; i < buttons.size(); ++i)
+        EXPECT_GE(buttons[i]->geometry().left() - buttons[i - 1]->geometry().right(), 6)
+            << buttons[i]->objectName().toStdString();
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -137,6 +139,23 @@ TEST_F(PreviewWindowTest, ZoomFitsTheWidthOrThePageAndStepsThroughItsSizes) {
         // The image is drawn again at the new size, still one page.
         EXPECT_FALSE(window.page().image().isNull());
         EXPECT_EQ(window.currentPage(), 0);
+    });
+}
+
+TEST_F(PreviewWindowTest, EachButtonShowsItsAccessKeyAndAnswersIt) {
+    addChecks(7);
+    preview([](PreviewWindow& window) {
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        auto* next = qobject_cast<QToolButton*>(
+            child<QToolBar>(window, "PreviewTools")->widgetForAction(child<QAction>(window, "NextPage")));
+        ASSERT_NE(next, nullptr);
+        EXPECT_EQ(next->text(), "&Next"); // drawn with the N underlined
+        QTest::keyClick(&window, Qt::Key_N, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window.currentPage() == 1; }, 2000));
+        QTest::keyClick(&window, Qt::Key_F, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window.currentPage() == 0; }, 2000));
     });
 }
 

@@ -9,6 +9,7 @@
 #include "print/forms/PrinterControlScreen.h"
 #include "print/printer/PrinterSurface.h"
 #include "support/Fixtures.h"
+#include "support/MenuKeys.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -98,10 +100,13 @@ TEST_F(PrinterScreensTest, ControlMenuShowsItsCaptionsMenusAndCounts) {
     EXPECT_EQ(child<QPushButton>(*screen, "PrintButton")->text(), "&Print");
     EXPECT_EQ(child<QPushButton>(*screen, "Cancelpc")->text(), "&Cancel");
 
-    EXPECT_EQ(child<QMenu>(*screen, "PrintBlankChecksMenu")->title(), "Print Blank Checks");
-    EXPECT_EQ(child<QAction>(*screen, "qcbv")->text(), "Quicken(tm) Compatible Business Voucher");
+    // The captions, with an access key each that no control of the screen has.
+    EXPECT_EQ(child<QMenu>(*screen, "PrintBlankChecksMenu")->title(), "Print &Blank Checks");
+    EXPECT_EQ(child<QMenu>(*screen, "PrintDepositTicketsMenu")->title(), "Print D&eposit Tickets");
+    EXPECT_EQ(child<QAction>(*screen, "qcbv")->text(), "Quicken(tm) Compatible Business &Voucher");
+    EXPECT_EQ(child<QMenu>(*screen, "hpc")->title(), "&Help");
     EXPECT_EQ(child<QMenu>(*screen, "hpc")->actions().size(), 9);
-    EXPECT_EQ(child<QAction>(*screen, "PrintSetup")->text(), "Printer Setup");
+    EXPECT_EQ(child<QAction>(*screen, "PrintSetup")->text(), "Printer &Setup");
 }
 
 TEST_F(PrinterScreensTest, EveryBlankStockEntryPrintsItsProductOrPreviewsIt) {
@@ -380,6 +385,140 @@ TEST_F(PrinterScreensTest, ThePrintOptionsHeadingSitsOnItsText) {
     screen->resize(screen->width(), screen->height() + 200);
     QApplication::processEvents();
     EXPECT_EQ(text->geometry().top() - heading->geometry().bottom(), gap);
+}
+
+TEST_F(PrinterScreensTest, TheKeyboardReachesTheMenusAndASharedLetterOnlyMovesTheFocus) {
+    auto screen = openControl();
+    screen->show();
+    screen->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get()));
+    EXPECT_TRUE(testing::menuBarOpensFromTheKeyboard(*screen->menuBar()));
+
+    // Both ONE TIME boxes answer Alt+O: it moves from one to the other and ticks neither; Space
+    // ticks the one reached.
+    auto* once = child<QCheckBox>(*screen, "Once");
+    auto* onceLabels = child<QCheckBox>(*screen, "OLabel");
+    child<QWidget>(*screen, "PrintButton")->setFocus();
+    const auto altO = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier); };
+    altO();
+    EXPECT_EQ(QApplication::focusWidget(), once);
+    altO();
+    EXPECT_EQ(QApplication::focusWidget(), onceLabels);
+    altO();
+    EXPECT_EQ(QApplication::focusWidget(), once);
+    EXPECT_FALSE(once->isChecked() || onceLabels->isChecked());
+    QTest::keyClick(once, Qt::Key_Space);
+    EXPECT_TRUE(once->isChecked());
+    EXPECT_FALSE(onceLabels->isChecked());
+
+    // On the alignment screen the focus shows in the help texts too, and Return is OK.
+    auto align = openAlign();
+    align->show();
+    align->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(align.get()));
+    auto* vertical = child<QLineEdit>(*align, "Text3");
+    EXPECT_TRUE(testing::focusIsVisible(*child<QPlainTextEdit>(*align, "Text1"), *vertical));
+    EXPECT_TRUE(testing::focusIsVisible(*child<QPlainTextEdit>(*align, "TEXT4"), *vertical));
+    vertical->setFocus();
+    vertical->setText("450");
+    // On the check box Return is OK too, and leaves the box as it was.
+    auto* stock88mm = child<QCheckBox>(*align, "QCS");
+    const bool ticked = stock88mm->isChecked();
+    stock88mm->setFocus();
+    QTest::keyClick(stock88mm, Qt::Key_Return);
+    EXPECT_EQ(stock88mm->isChecked(), ticked);
+    EXPECT_EQ(settings().verticalStart, 450);
+    EXPECT_EQ(settings().quickenCheckStock, ticked);
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"PrinterControl"}));
+}
+
+TEST_F(PrinterScreensTest, PrintInABlankStockPreviewPrintsWhatWasShownWithoutAskingAgain) {
+    testing::fillTemplateCheck(database);
+    auto screen = openControl();
+    dialogs.queueInput("4");
+    dialogs.queueInput("10");
+    QTimer::singleShot(0, [&] {
+        if (auto* preview = screen->findChild<print::PreviewWindow*>("PrintPreview"))
+            child<QAction>(*preview, "PrintFromPreview")->trigger();
+    });
+    child<QAction>(*screen, "BlankCehcksPreview")->trigger();
+    EXPECT_EQ(dialogs.asked().size(), 2u) << "the count and the number are asked once";
+    EXPECT_EQ(dialogs.shownTexts(), (std::vector<std::string>{print::kLoadCheckStock}));
+    ASSERT_EQ(surface.sentJobCount(), 1);
+    EXPECT_NE(surface.findText("10"), nullptr);
+    EXPECT_NE(surface.findText(" 13 "), nullptr);
+    EXPECT_EQ(surface.findText(" 14 "), nullptr);
+    EXPECT_NE(testing::readCheck(database, 1).comments.value_or("").find("from check #10 to #13"),
+              std::string::npos);
+}
+
+TEST_F(PrinterScreensTest, TheTestPageGoesToTheChosenFileAndWhatThePaperCutsOffIsToldFirst) {
+    const auto file = programDir.dir() / "align.pdf";
+    print::PrinterSurface toFile({print::PrinterChoice::Kind::PdfFile, file.string()});
+    print::AlignPrinterScreen screen(session, navigator, &toFile);
+    ASSERT_TRUE(screen.load());
+    click(screen, "TestPage");
+    EXPECT_TRUE(dialogs.shown().empty()) << dialogs.shownTexts().at(0);
+    testing::PdfProbe probe(file);
+    ASSERT_EQ(probe.pageCount(), 1);
+    EXPECT_EQ(probe.word(0, "alignment").text, "alignment");
+
+    // A horizontal start that puts the sample MICR line past the paper's edge is told, and No
+    // prints nothing.
+    std::filesystem::remove(file);
+    child<QLineEdit>(screen, "Text2")->setText("5000");
+    click(screen, "TestPage");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "Printable area");
+    EXPECT_NE(dialogs.shown()[0].text.find("the test page"), std::string::npos) << dialogs.shown()[0].text;
+    EXPECT_NE(dialogs.shown()[0].text.find("Horizontal Starting Position"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    click(screen, "TestPage");
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_TRUE(navigator.calls.empty());
+}
+
+TEST_F(PrinterScreensTest, BlankStockTellsWhatThePaperCutsOffAndWhichTextsItShortened) {
+    testing::fillTemplateCheck(database);
+    const std::string longName = "Harbor Lane Bakery and Pastry Shop of Greater Portland Maine";
+    testing::setCheckFields(database, 1, {{f::kBusinessName, longName}});
+    const auto file = programDir.dir() / "tickets.pdf";
+    print::PrinterSurface toFile({print::PrinterChoice::Kind::PdfFile, file.string()});
+    auto screen = std::make_unique<print::PrinterControlScreen>(session, navigator, &toFile);
+    ASSERT_TRUE(screen->load());
+    // On plain paper the deposit ticket's right cut mark stands past the edge of the paper.
+    child<QCheckBox>(*screen, "Check1")->setChecked(true);
+    dialogs.queueInput("3");
+    child<QAction>(*screen, "BlankDepositTickets")->trigger();
+    ASSERT_EQ(dialogs.shown().size(), 3u) << "load stock, tran code, and the question";
+    EXPECT_EQ(dialogs.shown()[2].title, "Printable area");
+    EXPECT_NE(dialogs.shown()[2].text.find("The text \"-\" of deposit ticket 1"), std::string::npos)
+        << dialogs.shown()[2].text;
+    // The cut mark stands at a fixed place: no starting position is named as the way to move it.
+    EXPECT_NE(dialogs.shown()[2].text.find("fixed place"), std::string::npos) << dialogs.shown()[2].text;
+    EXPECT_EQ(dialogs.shown()[2].text.find("Starting Position"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(file)) << "No goes to Align Printer, printing nothing";
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"AlignPrinter"}));
+
+    // Printed anyway: the long name is cut with an ellipsis on the paper, and the message says so.
+    screen = std::make_unique<print::PrinterControlScreen>(session, navigator, &toFile);
+    ASSERT_TRUE(screen->load());
+    dialogs.clear();
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueInput("3");
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    child<QAction>(*screen, "BlankDepositTickets")->trigger();
+    testing::PdfProbe probe(file);
+    ASSERT_EQ(probe.pageCount(), 1);
+    bool cut = false;
+    for (const auto& word : probe.words(0))
+        cut = cut || word.text.ends_with("...");
+    EXPECT_TRUE(cut);
+    const std::string told = dialogs.shown().back().text;
+    EXPECT_NE(told.find("\"" + longName + "\""), std::string::npos) << told;
+    EXPECT_NE(told.find("cut short"), std::string::npos) << told;
 }
 
 TEST(AlignmentOffsetTest, SixteenBitWholeNumbersOnly) {
