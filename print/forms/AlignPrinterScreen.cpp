@@ -1,5 +1,6 @@
 #include "print/forms/AlignPrinterScreen.h"
 
+#include "print/PdfOutput.h"
 #include "print/PrintJob.h"
 #include "print/TestPage.h"
 #include "print/printer/ProgramPrinter.h"
@@ -178,10 +179,14 @@ void AlignPrinterScreen::printTestPage() {
     setup.verticalStart = offsets->first;
     setup.horizontalStart = offsets->second;
     setup.stock88mm = stock88mm_->isChecked();
-    PrintSurface& on = surface_ ? *surface_ : programPrinter();
-    Status printed = on.ready();
+    // A printer set to print to a file writes the page there, after asking before it replaces one.
+    RunOutputs outputs(surface_ ? *surface_ : programPrinter());
+    Status printed = outputs.prepare(session_.programDir, std::nullopt, true, false,
+                                     askBeforeReplacing(*session_.dialogs));
     if (printed)
-        printed = print::printTestPage(on, setup);
+        printed = outputs.checks().ready();
+    if (printed)
+        printed = print::printTestPage(outputs.checks(), setup);
     if (!printed)
         session_.dialogs->show({"The test page could not be printed: " + sentence(printed.message()),
                                 "Nothing printed", DialogButtons::Ok, DialogIcon::Critical,

@@ -309,8 +309,8 @@ void PrinterControlScreen::print() {
     const print::PrintSelection wanted = selection();
     // A printer set to print to a file writes the checks there and the labels beside them.
     print::RunOutputs outputs(surface());
-    if (Status usable =
-            outputs.check(session_.programDir, database_->path(), wanted.checks(), wanted.labels());
+    if (Status usable = outputs.prepare(session_.programDir, database_->path(), wanted.checks(),
+                                        wanted.labels(), print::askBeforeReplacing(dialogs_));
         !usable) {
         dialogs_.show({usable.message() + ". Nothing was printed; choose another file in Printer Setup.",
                        "Nothing printed", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
@@ -418,7 +418,9 @@ void PrinterControlScreen::printStock(print::StockKind kind) {
         return;
     // A printer set to print to a file writes the job there.
     print::RunOutputs outputs(surface());
-    if (Status usable = outputs.check(session_.programDir, database_->path(), true, false); !usable) {
+    if (Status usable = outputs.prepare(session_.programDir, database_->path(), true, false,
+                                        print::askBeforeReplacing(dialogs_));
+        !usable) {
         dialogs_.show({usable.message() + ". Nothing was printed; choose another file in Printer Setup.",
                        "Nothing printed", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
         return;
