@@ -237,7 +237,7 @@ Status OutputFile::finish() {
     return {};
 }
 
-Status OutputFile::publish() {
+Status OutputFile::commit() {
     if (Status finished = finish(); !finished) {
         discard();
         return finished;
@@ -281,10 +281,6 @@ Status OutputFile::publish() {
     temporary_.clear();
     syncToDisk(folderOf(target_));
     return {};
-}
-
-Status OutputFile::commit() {
-    return publish();
 }
 
 fs::path temporaryNameFor(const fs::path& target, pid_t pid) {

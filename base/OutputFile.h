@@ -72,7 +72,7 @@ public:
     // Appends every byte of `bytes`. The first failure sticks: later writes and commit() report it.
     Status write(std::string_view bytes);
     // The first write failure, if any, and the system's error number behind it (0 when the failure
-    // was no system call's: a target found taken or protected at publish()).
+    // was no system call's: a target found taken or protected at commit()).
     const Status& failure() const { return failure_; }
     int errorNumber() const { return error_; }
 
@@ -81,13 +81,12 @@ public:
     // built in place). Such a writer closes its own handles before finish().
     const std::filesystem::path& temporaryPath() const { return temporary_; }
 
-    // Puts the written bytes on the disk and gives the file its mode; after it the file can be read
-    // back under temporaryPath() before it is published.
+    // Puts the written bytes on the disk; after it the file can be read back under temporaryPath()
+    // before it is committed.
     Status finish();
-    // Renames (or, under WhenExisting::Refuse, links) the finished file to the target and syncs the
-    // folder. After success the object owns nothing.
-    Status publish();
-    // finish() and publish().
+    // finish(), then gives the file its mode and renames (or, under WhenExisting::Refuse, links) it
+    // to the target, looked at once more, and syncs the folder. After success the object owns
+    // nothing; after a failure the temporary is gone.
     Status commit();
 
 private:

@@ -127,8 +127,8 @@ Status PdfSurface::completeJob(int pages) {
         return failed(synced.message());
     if (Status whole = verifyPdf(file_->temporaryPath(), pages); !whole)
         return failed(whole.message());
-    if (Status published = file_->publish(); !published)
-        return failed(published.message());
+    if (Status committed = file_->commit(); !committed)
+        return failed(committed.message());
     return {};
 }
 

@@ -94,15 +94,16 @@ TEST(OutputFileTest, NeverWritesThroughALinkOrIntoWhatIsNoRegularFile) {
     EXPECT_EQ(writeFile(dir / "folder", "x"), "it is a folder");
     EXPECT_EQ(writeFile(dir / "pipe", "x"), "it is not a regular file (a device, a pipe or a socket)");
     EXPECT_EQ(writeFile("/dev/full", "x"), "it is not a regular file (a device, a pipe or a socket)");
-    EXPECT_EQ(writeFile(dir / "gone" / "a.txt", "x"), "the folder " + (dir / "gone").string() + " does not exist");
+    EXPECT_EQ(writeFile(dir / "gone" / "a.txt", "x"),
+              "the folder " + (dir / "gone").string() + " does not exist");
 
     EXPECT_EQ(testing::fileContents(dir / "ledger.txt"), "the ledger");
     EXPECT_FALSE(fs::exists(dir / "nowhere.txt"));
     EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
     EXPECT_EQ(testing::filesIn(dir.path()),
-              (std::vector<std::string>{"dangling.txt", "folder", "ledger.txt", "link-to-link.txt", "link.txt",
-                                        "pipe"}));
+              (std::vector<std::string>{"dangling.txt", "folder", "ledger.txt", "link-to-link.txt",
+                                        "link.txt", "pipe"}));
 }
 
 // Refuses every file named "kept.*", the way the program keeps its own files out of reach.
@@ -173,8 +174,9 @@ TEST(OutputFileTest, TemporariesOfDeadProcessesAreKnownByNameAndGoNothingElseDoe
     const std::string running = std::to_string(::getpid());
     EXPECT_EQ(temporaryNameFor(dir / "out.pdf", 1234), dir / ".out.pdf.tmp-1234");
     // A writer clears the leftovers of its own target; the other ones go with the folder's cleaning.
-    for (const std::string& name : {".out.pdf.tmp-" + dead, ".EXPORT.TXT.tmp-" + dead,
-                                    ".EXPORT.TXT.tmp-" + running, std::string(".out.pdf.tmp-x1"), "out.pdf.tmp-" + dead})
+    for (const std::string& name :
+         {".out.pdf.tmp-" + dead, ".EXPORT.TXT.tmp-" + dead, ".EXPORT.TXT.tmp-" + running,
+          std::string(".out.pdf.tmp-x1"), "out.pdf.tmp-" + dead})
         std::ofstream(dir / name) << "x";
     fs::create_symlink(dir / "out.pdf", dir / (".link.pdf.tmp-" + dead));
     ASSERT_EQ(writeFile(dir / "out.pdf", "new"), "");
@@ -182,8 +184,8 @@ TEST(OutputFileTest, TemporariesOfDeadProcessesAreKnownByNameAndGoNothingElseDoe
     EXPECT_TRUE(fs::exists(dir / (".EXPORT.TXT.tmp-" + dead)));
     removeDeadProcessLeftovers(dir.path());
     EXPECT_EQ(testing::filesIn(dir.path()),
-              (std::vector<std::string>{".EXPORT.TXT.tmp-" + running, ".link.pdf.tmp-" + dead, ".out.pdf.tmp-x1",
-                                        "out.pdf", "out.pdf.tmp-" + dead}));
+              (std::vector<std::string>{".EXPORT.TXT.tmp-" + running, ".link.pdf.tmp-" + dead,
+                                        ".out.pdf.tmp-x1", "out.pdf", "out.pdf.tmp-" + dead}));
 }
 
 } // namespace

@@ -360,6 +360,9 @@ TEST_F(PrintCommandTest, StatusesAndMessagesSayWhatHappened) {
     outcome = velmoraRaw({"--version"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
     EXPECT_EQ(outcome.output, "Velmora Version 7.02\n");
+    outcome = velmoraRaw({"--dir", path(""), "print", "--dir", path("other"), "--db", "Drafts.mdb"});
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_NE(outcome.errors.find("--dir is given twice"), std::string::npos) << outcome.errors;
 
     testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}, {f::kLabelPrint, true}});
     outcome = velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--pdf", path("out.pdf")});
