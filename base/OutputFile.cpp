@@ -145,17 +145,9 @@ Status OutputFile::checkTarget(const fs::path& target, const Rules& rules) {
 Result<OutputFile> OutputFile::create(const fs::path& target, Rules rules) {
     if (Status usable = checkTarget(target, rules); !usable)
         return usable;
+    // What killed runs of the program left in the folder it writes to goes first.
     const fs::path folder = folderOf(target);
-    // Temporaries of this target that a killed run of the program left behind.
-    std::error_code ec;
-    const std::string name = target.filename().string();
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
-        const auto split = splitTemporaryName(entry);
-        if (split && split->first == name && isDeadProcessLeftover(entry) &&
-            it->symlink_status(ec).type() == fs::file_type::regular)
-            fs::remove(it->path(), ec);
-    }
+    removeDeadProcessLeftovers(folder);
 
     const fs::path temporary = temporaryNameFor(target, ::getpid());
     removeWithJournals(temporary); // an earlier process of the same id was killed while it wrote

@@ -16,7 +16,8 @@ namespace velmora {
 // ".NAME.tmp-PID"; every write is checked (a short write is continued, a full disk or a file-size limit
 // is a failure that sticks), the file is synced to the disk, then renamed into place and the folder
 // synced. A failure, or an object dropped before commit(), removes the temporary and leaves the
-// target as it was; the writer never removes a file it did not make.
+// target as it was. The writer removes no file but its own: the temporaries of this naming that
+// runs of the program, killed while they wrote, left in the folder it writes to.
 //
 // The target itself is never followed: a name that is a symbolic link, or that is not a regular file
 // (a folder, a device, a pipe), is refused, as is a file its owner made read-only. A file that is

@@ -156,7 +156,7 @@ std::vector<CommandHelp> describeCommands() {
              {kExportUsage, "usage error"},
              {kExportNotAllowed, "wrong password, or no way to ask for it"},
              {kExportNoDatabase, "the database is missing, is not a check database, or is damaged"},
-             {kExportUnwritable, "a link or program file, or cannot be written (an earlier file stays)"},
+             {kExportUnwritable, "the file is a link or program file, or cannot be written (old one stays)"},
              {kExportNoSettings, "the settings file PC.OVL is missing or cannot be used"},
          }},
         {.name = "help",
