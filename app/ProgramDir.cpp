@@ -27,7 +27,7 @@ namespace {
 bool hasProgramFileName(const fs::path& file) {
     const std::string name = lowerCaseBytes(file.filename().string());
     const std::string extension = lowerCaseBytes(file.extension().string());
-    return extension == ".mdb" || extension == ".bak" || extension == ".jet" ||
+    return db::hasDatabaseExtension(file) || extension == ".bak" || extension == ".jet" ||
            name == lowerCaseBytes(kSettingsFileName) || name == lowerCaseBytes(db::kTemplateFileName);
 }
 
