@@ -17,6 +17,10 @@ constexpr const char* kAccessFile = " is an Access (Jet) file and must be conver
 Result<SettingsStore> SettingsStore::open(const std::filesystem::path& programDir) {
     const auto file = programDir / kSettingsFileName;
     std::error_code ec;
+    if (std::filesystem::is_directory(file, ec))
+        return Result<SettingsStore>::failure(
+            "The settings file " + file.string() +
+            " is a folder, not a file. Move the folder away and restore PC.OVL from your backup.");
     if (!std::filesystem::is_regular_file(file, ec))
         return Result<SettingsStore>::failure("The settings file " + file.string() + " is missing.");
     try {
@@ -76,48 +80,43 @@ Result<std::vector<std::string>> SettingsStore::productTypes() {
 }
 
 Status SettingsStore::writeDelivered(const std::filesystem::path& file) {
-    const auto temporary = file.parent_path() / kSettingsTemporaryName;
-    db::removeWithJournals(temporary);
+    // A settings file made meanwhile (by a second start) is never replaced: it may hold a password.
+    Result<OutputFile> output = OutputFile::create(file, {WhenExisting::Refuse, {}});
+    if (!output)
+        return Status::failure(db::writeFailureMessage(output.message(), 0, file));
     try {
-        {
-            db::Connection db(temporary, db::OpenMode::Create);
-            db::schema::createSettingsTables(db);
-            db::Transaction transaction(db);
-            db::RecordSet settings(db, db::schema::settings());
-            settings.addNew();
-            for (const auto& field : db::schema::settings().rows())
-                settings.setField(field.def.name, field.delivered);
-            settings.update();
+        db::Connection db(output->temporaryPath(), db::OpenMode::Create);
+        db::schema::createSettingsTables(db);
+        db::Transaction transaction(db);
+        db::RecordSet settings(db, db::schema::settings());
+        settings.addNew();
+        for (const auto& field : db::schema::settings().rows())
+            settings.setField(field.def.name, field.delivered);
+        settings.update();
 
-            db::RecordSet password(db, db::schema::password());
-            password.addNew();
-            const Result<std::string> hash = hashPassword("tulip");
-            if (!hash)
-                throw std::runtime_error(hash.message());
-            password.setField(db::setting::kPassword, *hash);
-            password.update();
+        db::RecordSet password(db, db::schema::password());
+        password.addNew();
+        const Result<std::string> hash = hashPassword("tulip");
+        if (!hash)
+            throw std::runtime_error(hash.message());
+        password.setField(db::setting::kPassword, *hash);
+        password.update();
 
-            db::RecordSet types(db, db::schema::businessTypes());
-            for (const char* type : {"Checks", "Drafts", "Payroll", "Rent", "Utilities"}) {
-                types.addNew();
-                types.setField(db::setting::kProductType, type);
-                types.update();
-            }
-            transaction.commit();
+        db::RecordSet types(db, db::schema::businessTypes());
+        for (const char* type : {"Checks", "Drafts", "Payroll", "Rent", "Utilities"}) {
+            types.addNew();
+            types.setField(db::setting::kProductType, type);
+            types.update();
         }
+        transaction.commit();
     } catch (const db::Error& error) {
-        db::removeWithJournals(temporary);
         return Status::failure(db::userMessage(error, file));
     } catch (const std::exception& error) { // no memory to hash the password
-        db::removeWithJournals(temporary);
         return Status::failure(error.what());
     }
-    std::error_code ec;
-    std::filesystem::rename(temporary, file, ec);
-    if (ec) {
-        db::removeWithJournals(temporary);
-        return Status::failure(db::userMessage(ec, file));
-    }
+    if (!output->commit())
+        return Status::failure(
+            db::writeFailureMessage(output->failure().message(), output->errorNumber(), file));
     return {};
 }
 

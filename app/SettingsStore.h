@@ -14,8 +14,6 @@
 namespace velmora::app {
 
 inline constexpr const char* kSettingsFileName = "PC.OVL";
-// The delivered settings file is built under this name and renamed when complete.
-inline constexpr const char* kSettingsTemporaryName = ".PC.OVL.new";
 
 // The settings file PC.OVL of a program directory, opened by each screen that needs it: the settings
 // record (db/SettingsRecord.h names its fields), the password record and the product types. Every

@@ -2,6 +2,7 @@
 // to another page takes, and the peak memory of the process while the preview is open. The preview
 // lays out only the page it shows, so none of them may grow with the size of the run. Also the
 // look for items outside the printable area that precedes every run of checks.
+#include "PeakMemory.h"
 #include "db/Sqlite.h"
 #include "print/PdfSurface.h"
 #include "print/PrintRun.h"
@@ -22,20 +23,8 @@ namespace {
 using namespace velmora;
 using Clock = std::chrono::steady_clock;
 
-// The peak resident memory of the process since the last reset, in megabytes.
-double peakMegabytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
-
-// Starts a new peak at the memory in use now: the set-up of the program folder (the password hash
-// takes 64 MB) and of the database do not count.
-void resetPeak() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+using bench::peakMegabytes;
+using bench::resetPeak;
 
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();

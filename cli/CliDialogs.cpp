@@ -1,5 +1,7 @@
 #include "cli/CliDialogs.h"
 
+#include "cli/VerbSupport.h"
+
 #include <ostream>
 
 namespace velmora::cli {
@@ -24,7 +26,8 @@ CliDialogs::CliDialogs(std::ostream& out, bool confirm, std::vector<std::string>
     , inputAnswers_(std::move(inputAnswers)) {}
 
 DialogAnswer CliDialogs::show(const MessageBox& box) {
-    out_ << "velmora: " << heading(box.title) << box.text << '\n';
+    // What a box tells may quote a record or an order: never raw control characters to a terminal.
+    out_ << "velmora: " << terminalText(heading(box.title) + box.text) << '\n';
     switch (box.buttons) {
     case DialogButtons::Ok:
         if (box.icon == DialogIcon::Critical)
@@ -51,7 +54,7 @@ std::optional<std::string> CliDialogs::input(const InputBox& box) {
         inputsAsked_ < inputAnswers_.size() ? inputAnswers_[inputsAsked_] : std::string();
     ++inputsAsked_;
     const std::string& answer = given.empty() ? box.defaultText : given;
-    out_ << "velmora: " << heading(box.title) << box.prompt << ' ' << answer << '\n';
+    out_ << "velmora: " << terminalText(heading(box.title) + box.prompt + ' ' + answer) << '\n';
     return answer;
 }
 

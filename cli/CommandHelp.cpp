@@ -14,6 +14,10 @@ namespace velmora::cli {
 namespace {
 
 const OptionHelp kHelpOption = {.name = "--help", .alias = "-h", .help = "tell this usage, and exit"};
+const OptionHelp kOverwriteOption = {
+    .name = "--overwrite",
+    .help =
+        "replace a PDF file that exists already (without it, such a file is kept and nothing is printed)"};
 
 // What each blank-stock verb's product asks and refuses (a test holds them against the products).
 // clang-format off
@@ -38,7 +42,8 @@ CommandHelp stockCommand(const char* name, const char* summary, const char* desc
     if (numbered)
         options.push_back({.name = "--start", .argument = "NUMBER", .help = "the first check number, printed as typed (a leading zero kept) on the first check; the next ones count up from it"});
     options.insert(options.end(), {
-        {.name = "--pdf", .argument = "FILE", .kind = ValueKind::File, .help = "write the job to FILE, replaced only by a complete job; the program's own files are refused"},
+        {.name = "--pdf", .argument = "FILE", .kind = ValueKind::File, .help = "write the job to FILE, a private file (mode 0600); an existing FILE is replaced only with --overwrite, and only by a complete job. Links, folders, devices and the program's own files are refused."},
+        kOverwriteOption,
         {.name = "--printer", .argument = "QUEUE", .kind = ValueKind::Printer, .help = "send the job to a printer queue"},
         {.name = "--confirm", .argument = "yes|no", .kind = ValueKind::Choice, .choices = {"yes", "no"}, .help = "the answer to the question asked before printing more than 10000 (default no: nothing is printed)"},
         {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},
@@ -51,7 +56,8 @@ CommandHelp stockCommand(const char* name, const char* summary, const char* desc
         {kUsage, numbered ? "usage error, or a count or starting number that is not a number" : "usage error, or a count that is not a number"},
         {kNotAllowed, "wrong password, or no way to ask for it"},
         {kNoDatabase, "the database is missing or cannot be opened"},
-        {kOutputUnwritable, numbered ? "the output cannot be written or sent (no history line was written)" : "the output cannot be written or sent"},
+        {kOutputUnwritable, numbered ? "output not written or sent, or exists without --overwrite: no history line" : "output not written or sent, or exists without --overwrite"},
+        {kNothingToPrint, "nothing to print: the count is 0; no file was written or removed"},
         {kNoSettings, "the settings file PC.OVL is missing or cannot be used"},
         {kRefused, product.needs88mm ? "refused: draft database, empty first check, 92mm stock, count not confirmed"
                    : product.needsFilledTemplate ? "refused: draft database, empty first check, count not confirmed"
@@ -59,8 +65,8 @@ CommandHelp stockCommand(const char* name, const char* summary, const char* desc
     });
     return {
         .name = name,
-        .synopses = {numbered ? "--db NAME.mdb --count N --start NUMBER (--pdf FILE | --printer QUEUE) [--confirm yes|no] [--password-file FILE]"
-                              : "--db NAME.mdb --count N (--pdf FILE | --printer QUEUE) [--confirm yes|no] [--password-file FILE]"},
+        .synopses = {numbered ? "--db NAME.mdb --count N --start NUMBER (--pdf FILE | --printer QUEUE) [--overwrite] [--confirm yes|no] [--password-file FILE]"
+                              : "--db NAME.mdb --count N (--pdf FILE | --printer QUEUE) [--overwrite] [--confirm yes|no] [--password-file FILE]"},
         .summary = summary,
         .description = description,
         .options = std::move(options),
@@ -73,7 +79,7 @@ CommandHelp stockCommand(const char* name, const char* summary, const char* desc
 std::vector<CommandHelp> describeCommands() {
     return {
         {.name = "print",
-         .synopses = {"--db NAME.mdb [--once] [--monthly] [--labels-once] [--labels-monthly] [--start-label N] (--pdf FILE | --printer QUEUE) [--confirm yes|no] [--password-file FILE]"},
+         .synopses = {"--db NAME.mdb [--once] [--monthly] [--labels-once] [--labels-monthly] [--start-label N] (--pdf FILE | --printer QUEUE) [--overwrite] [--confirm yes|no] [--password-file FILE]"},
          .summary = "print the selected checks and labels of a check database",
          .description = "Prints the selected checks and labels of a check database as the Print button of the Printer Control Menu does, without the screens: for scheduled jobs such as the recurring drafts of each month. The starting positions, the stock options and how the amount prints (in words, with cents) are those stored in PC.OVL, as the screens set them.",
          .options = {
@@ -83,7 +89,8 @@ std::vector<CommandHelp> describeCommands() {
              {.name = "--labels-once", .help = "print the labels of the checks selected to print one time"},
              {.name = "--labels-monthly", .help = "print the labels of the checks selected to print multiple times"},
              {.name = "--start-label", .argument = "N", .help = "first label: 1 to 30 on this sheet (numbered down each column), or a higher number for label 1 of a new sheet (default 1)"},
-             {.name = "--pdf", .argument = "FILE", .kind = ValueKind::File, .help = "write the checks to FILE and the labels to FILE-labels.pdf; each file is replaced only by a complete job, never by a failed one, and a job with nothing to print removes an earlier run's file. The program's own files (databases, PC.OVL, template.ref, backups, EXPORT.TXT) are refused."},
+             {.name = "--pdf", .argument = "FILE", .kind = ValueKind::File, .help = "write the checks to FILE and the labels to FILE-labels.pdf, private files (mode 0600); a file that exists is replaced only with --overwrite, and only by a complete job, never by a failed one; a job with nothing to print writes and removes nothing. Links, folders, devices and the program's own files (databases, PC.OVL, template.ref, backups, kept Access originals, EXPORT.TXT, any check database or settings file) are refused."},
+             kOverwriteOption,
              {.name = "--printer", .argument = "QUEUE", .kind = ValueKind::Printer, .help = "send both jobs to a printer queue"},
              {.name = "--confirm", .argument = "yes|no", .kind = ValueKind::Choice, .choices = {"yes", "no"}, .help = "the answer to \"did all print?\" (default no: nothing is marked)"},
              {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},
@@ -95,8 +102,8 @@ std::vector<CommandHelp> describeCommands() {
              {kUsage, "usage error, or nothing selected"},
              {kNotAllowed, "wrong password, or no way to ask for it"},
              {kNoDatabase, "the database is missing or is not a check database"},
-             {kOutputUnwritable, "the output cannot be written or sent (nothing was marked as printed)"},
-             {kNothingToPrint, "nothing to print: no record matches the selection"},
+             {kOutputUnwritable, "output not written or sent, or exists without --overwrite: nothing marked"},
+             {kNothingToPrint, "nothing to print: no record matches; no file was written or removed"},
              {kNoSettings, "the settings file PC.OVL is missing or cannot be used"},
              {kDatabaseBusy, "another print run is printing from the same database"},
          }},
@@ -105,18 +112,19 @@ std::vector<CommandHelp> describeCommands() {
         stockCommand("quicken-3up", "print Quicken(tm) compatible checks, three to a page", "Prints the account data of the database's first check on Quicken(tm) compatible 3-up check stock, numbered from NUMBER upward, as the Printer Control Menu does; the stock must be set to 88mm. Then writes a history line on the first check."),
         stockCommand("quicken-voucher", "print Quicken(tm) compatible business voucher checks", "Prints one check and its two voucher stubs to a page on Quicken(tm) compatible business voucher stock, numbered from NUMBER upward, as the Printer Control Menu does; the stock must be set to 88mm. Then writes a history line on the first check."),
         {.name = "test-page",
-         .synopses = {"(--pdf FILE | --printer QUEUE)"},
+         .synopses = {"(--pdf FILE | --printer QUEUE) [--overwrite]"},
          .summary = "print the alignment test page on the stored starting positions",
          .description = "Prints the page of Print Test Page on the Printer Alignment Options screen: the checks of a sheet of check stock marked where the sheet has them, whatever the starting positions (their edges, the MICR clear band shaded, the E-13B baseline 3/16 inch above each bottom edge, the MICR character positions counted from the sheet's right edge with the transit field), rulers in twips, and a sample MICR line where the stored starting positions and stock put it. Hold it against check stock to correct the starting positions. Nothing is stored.",
          .options = {
-             {.name = "--pdf", .argument = "FILE", .kind = ValueKind::File, .help = "write the page to FILE"},
+             {.name = "--pdf", .argument = "FILE", .kind = ValueKind::File, .help = "write the page to FILE, a private file (mode 0600); an existing FILE is replaced only with --overwrite. Links, folders, devices and the program's own files are refused."},
+             kOverwriteOption,
              {.name = "--printer", .argument = "QUEUE", .kind = ValueKind::Printer, .help = "send the page to a printer queue"},
              kHelpOption,
          },
          .exitStatuses = {
              {kPrinted, "printed"},
              {kUsage, "usage error"},
-             {kOutputUnwritable, "the output cannot be written or sent"},
+             {kOutputUnwritable, "the output cannot be written or sent, or exists without --overwrite"},
              {kNoSettings, "the settings file PC.OVL is missing or cannot be used"},
          }},
         {.name = "convert",
@@ -128,7 +136,7 @@ std::vector<CommandHelp> describeCommands() {
          .operandKind = ValueKind::File,
          .exitStatuses = {
              {kAllConverted, "every file converted, or needed no conversion"},
-             {kSomeFailed, "a file could not be converted (it is left as it was)"},
+             {kSomeFailed, "a file was not converted (it is left as it was): see the line that names it"},
              {kConvertUsage, "usage error: no file named, or an unknown option"},
          }},
         {.name = "import-order",
@@ -152,12 +160,12 @@ std::vector<CommandHelp> describeCommands() {
         {.name = "export",
          .synopses = {"--db NAME.mdb (--all | --customers) [--output FILE] [--password-file FILE]"},
          .summary = "write the check records of a database to a comma-delimited file",
-         .description = "Writes every check record of a check database, in table order, to EXPORT.TXT in the program folder as the export screen does: one line of comma-delimited values per record, texts in double quotes (a double quote inside doubled), numbers bare, a field never filled as two double quotes, lines ended by CR LF, UTF-8. The file is replaced only by a complete export.",
+         .description = "Writes every check record of a check database, in table order, to EXPORT.TXT in the program folder as the export screen does: one line of comma-delimited values per record, texts in double quotes (a double quote inside doubled), numbers bare, a field never filled as two double quotes, lines ended by CR LF, UTF-8. A value longer than 65536 bytes is cut to that length, and the lines that held one are named on standard error. The file is private (mode 0600) and is replaced only by a complete export.",
          .options = {
              {.name = "--db", .argument = "NAME.mdb", .kind = ValueKind::Database, .help = "the check database to export: a name in the program folder, or a path"},
              {.name = "--all", .help = "all check information: BusinessName, FirstName, LastName, Address, City, State, Zip, Phone, PayTo, Check, Amount, Bank, BankCity, BankState, BankRouting, BankAccount, Memo, BusinessType"},
              {.name = "--customers", .help = "customer information only: BusinessName, FirstName, LastName, Address, City, State, Zip, Phone"},
-             {.name = "--output", .argument = "FILE", .kind = ValueKind::File, .help = "write FILE instead of EXPORT.TXT in the program folder; the program's own files (databases, PC.OVL, template.ref, backups) are refused"},
+             {.name = "--output", .argument = "FILE", .kind = ValueKind::File, .help = "write FILE instead of EXPORT.TXT in the program folder. Links, folders, devices, read-only files and the program's own files (databases, PC.OVL, template.ref, backups, kept Access originals, any check database or settings file) are refused."},
              {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},
              kHelpOption,
          },
@@ -165,8 +173,8 @@ std::vector<CommandHelp> describeCommands() {
              {kExported, "exported"},
              {kExportUsage, "usage error"},
              {kExportNotAllowed, "wrong password, or no way to ask for it"},
-             {kExportNoDatabase, "the database is missing or is not a check database"},
-             {kExportUnwritable, "the file cannot be written (an earlier one stays), or is a program file"},
+             {kExportNoDatabase, "the database is missing, is not a check database, or is damaged"},
+             {kExportUnwritable, "the file is a link or program file, or cannot be written (old one stays)"},
              {kExportNoSettings, "the settings file PC.OVL is missing or cannot be used"},
          }},
         {.name = "help",
@@ -277,7 +285,9 @@ Result<ParsedArguments> parseArguments(const CommandHelp& command, const std::ve
                 choices += std::string(choices.empty() ? "" : " or ") + choice;
             return Result<ParsedArguments>::failure(name + " takes " + choices);
         }
-        parsed.options[option->name] = value;
+        if (!parsed.options.emplace(option->name, value).second)
+            return Result<ParsedArguments>::failure(std::string(option->name) +
+                                                    " is given twice; give it once");
     }
     return parsed;
 }

@@ -63,8 +63,8 @@ const CommandHelp& programHelp();
 const std::vector<CommandHelp>& commandHelps();
 const CommandHelp* findCommandHelp(std::string_view name);
 
-// What the command line gave one command: the options by name (a flag with an empty value; the
-// last value of an option given twice) and the operands in order.
+// What the command line gave one command: the options by name (a flag with an empty value) and the
+// operands in order.
 struct ParsedArguments {
     std::map<std::string, std::string, std::less<>> options;
     std::vector<std::string> operands;
@@ -74,7 +74,8 @@ struct ParsedArguments {
 };
 
 // Checks the arguments against the command's options: an option it does not know, one without its
-// value or an operand it takes none of is a message. "--name=value" gives a value too.
+// value, one given twice (which of two values is meant cannot be told) or an operand it takes none of
+// is a message. "--name=value" gives a value too.
 Result<ParsedArguments> parseArguments(const CommandHelp& command, const std::vector<std::string>& args);
 
 // `velmora --help` and `velmora COMMAND --help`.

@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "app/ProgramDir.h"
+#include "base/OutputFile.h"
 #include "base/Product.h"
 #include "cli/CommandHelp.h"
 #include "cli/ConvertCommand.h"
@@ -61,14 +63,16 @@ std::optional<Invocation> parseInvocation(const std::vector<std::string>& args) 
     Invocation invocation;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--dir") {
-            if (i + 1 >= args.size()) {
+        if (arg == "--dir" || arg.starts_with("--dir=")) {
+            if (invocation.programDir) {
+                std::cerr << "velmora: --dir is given twice; give it once\n";
+                return std::nullopt;
+            }
+            if (arg == "--dir" && i + 1 >= args.size()) {
                 std::cerr << "velmora: --dir needs a folder\n";
                 return std::nullopt;
             }
-            invocation.programDir = args[++i];
-        } else if (arg.rfind("--dir=", 0) == 0) {
-            invocation.programDir = arg.substr(6);
+            invocation.programDir = arg == "--dir" ? args[++i] : arg.substr(6);
         } else if (arg == "--help" || arg == "-h") {
             // Before a verb: the program's usage; after one: the verb's.
             invocation.request = Invocation::Request::Help;
@@ -103,6 +107,9 @@ int runVerb(const Invocation& invocation) {
         std::cerr << "velmora: the command '" << invocation.verb << "' cannot be run\n";
         return kCommandLineUsage;
     }
+    // What killed runs of the program left in its folder (a PDF, an export, a backup cut short) goes
+    // first, as at a start of the screens; nothing else is touched, and no folder is made.
+    removeDeadProcessLeftovers(invocation.programDir.value_or(app::defaultProgramDir()));
     return handler->second(invocation);
 }
 

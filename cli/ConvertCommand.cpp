@@ -1,6 +1,8 @@
 #include "cli/ConvertCommand.h"
 
 #include "cli/CommandHelp.h"
+#include "cli/VerbSupport.h"
+#include "db/DatabaseFiles.h"
 #include "db/JetHeader.h"
 #include "jet/Converter.h"
 
@@ -21,25 +23,37 @@ int usageError(const std::string& message) {
 bool convertOne(const fs::path& file) {
     const std::string name = file.filename().string();
     std::error_code ec;
+    if (fs::is_directory(file, ec)) {
+        std::cout << terminalText(name) << ": a folder, not a file; nothing was converted.\n";
+        return false;
+    }
     if (!fs::is_regular_file(file, ec)) {
-        std::cout << name << ": there is no such file.\n";
+        std::cout << terminalText(name) << ": there is no such file.\n";
         return false;
     }
     if (db::isSqliteFile(file)) {
-        std::cout << name << ": already a SQLite file; left as it is.\n";
+        // Only the program's own files are converted, and so only they can have been already.
+        if (!db::holdsProgramData(file)) {
+            std::cout
+                << terminalText(name)
+                << ": a SQLite file that is no check database or settings file of this program; nothing was converted.\n";
+            return false;
+        }
+        std::cout << terminalText(name) << ": already a SQLite file; left as it is.\n";
         return true;
     }
     const jet::ConversionResult result = jet::convertInPlace(file, jet::fileKindOf(file));
     if (!result.ok()) {
-        std::cout << result.status.message() << " Nothing was changed.\n";
+        std::cout << terminalText(result.status.message()) << " Nothing was changed.\n";
         return false;
     }
-    std::cout << name << ": converted (" << result.report.tables.size() << " tables, " << result.report.rows()
-              << " rows); the original is kept as " << result.keptOriginal.filename().string() << ".\n";
+    std::cout << terminalText(name) << ": converted (" << result.report.tables.size() << " tables, "
+              << result.report.rows() << " rows); the original is kept as "
+              << terminalText(result.keptOriginal.filename().string()) << ".\n";
     for (const std::string& item : result.report.leftOut)
-        std::cerr << "velmora convert: " << name << ": left out " << item << "\n";
+        tell("convert", name + ": left out " + item);
     for (const std::string& notice : result.report.notices)
-        std::cerr << "velmora convert: " << name << ": " << notice << "\n";
+        tell("convert", name + ": " + notice);
     return true;
 }
 

@@ -18,11 +18,6 @@ const CommandHelp& exportHelp() {
     return *findCommandHelp("export");
 }
 
-int fail(int status, const std::string& message) {
-    std::cerr << "velmora export: " << message << "\n";
-    return status;
-}
-
 } // namespace
 
 int runExportCommand(const Invocation& invocation) {
@@ -41,9 +36,10 @@ int runExportCommand(const Invocation& invocation) {
     std::optional<fs::path> passwordFile;
     if (auto file = parsed->value("--password-file"))
         passwordFile = *file;
-    const Admission admission = admitWithPassword(programDir, passwordFile);
+    const Admission admission = admitWithPassword("export", programDir, passwordFile);
     if (!admission.admitted())
-        return fail(admission.refusal == Admission::Refusal::NoSettings ? kExportNoSettings
+        return fail("export",
+                    admission.refusal == Admission::Refusal::NoSettings ? kExportNoSettings
                                                                         : kExportNotAllowed,
                     admission.message);
 
@@ -51,21 +47,22 @@ int runExportCommand(const Invocation& invocation) {
     if (auto opened =
             db::CheckDatabase::open(database, db::OpenMode::ReadOnly, db::CheckDatabase::Checked::TablesOnly);
         !opened)
-        return fail(kExportNoDatabase, opened.message());
+        return fail("export", kExportNoDatabase, opened.message());
     const fs::path target = parsed->has("--output") ? fs::path(*parsed->value("--output"))
                                                     : exporting::exportFilePath(programDir);
-    if (Status usable = exporting::checkExportTarget(target, programDir, database); !usable)
-        return fail(kExportUnwritable, usable.message());
-
     const exporting::CheckInformationExport all;
     const exporting::CustomerInformationExport customers;
     const exporting::ExportFormat& format =
         parsed->has("--all") ? static_cast<const exporting::ExportFormat&>(all) : customers;
-    const Result<std::int64_t> written = exporting::writeExport(database, format, target);
-    if (!written)
-        return fail(kExportUnwritable, written.message());
-    std::cerr << "velmora export: " << counted(*written, "record") << " written to " << target.string()
-              << "\n";
+    const exporting::ExportResult written = exporting::writeExport(database, format, target, programDir);
+    if (!written.ok())
+        return fail("export",
+                    written.failure == exporting::ExportResult::Failure::Database ? kExportNoDatabase
+                                                                                  : kExportUnwritable,
+                    written.message);
+    if (!written.notice.empty())
+        tell("export", "warning: " + written.notice);
+    tell("export", counted(written.records, "record") + " written to " + target.string());
     return kExported;
 }
 

@@ -9,8 +9,8 @@ enum ExportExit : int {
     kExported = 0,
     kExportUsage = 2,      // bad options
     kExportNotAllowed = 3, // wrong password, or no way to ask for the password
-    kExportNoDatabase = 4, // the database is missing or is not a check database
-    kExportUnwritable = 5, // the file cannot be written, or names a program file
+    kExportNoDatabase = 4, // the database is missing, is not a check database, or is damaged
+    kExportUnwritable = 5, // the file cannot be written, or is a link or a program file
     kExportNoSettings = 7, // the settings file PC.OVL is missing or cannot be used
 };
 

@@ -24,11 +24,6 @@ struct ImportOptions {
     std::optional<fs::path> passwordFile;
 };
 
-int fail(int status, const std::string& message) {
-    std::cerr << "velmora import-order: " << message << "\n";
-    return status;
-}
-
 const CommandHelp& importOrderHelp() {
     return *findCommandHelp("import-order");
 }
@@ -55,13 +50,15 @@ int runImportOrderCommand(const Invocation& invocation) {
         return kImportUsage;
     }
     if (::isatty(STDIN_FILENO))
-        return fail(kImportUsage, "the order form is read from standard input: velmora import-order --db " +
-                                      options.database + " < order.txt");
+        return fail("import-order", kImportUsage,
+                    "the order form is read from standard input: velmora import-order --db " +
+                        options.database + " < order.txt");
 
     const fs::path programDir = invocation.programDir.value_or(app::defaultProgramDir());
-    const Admission admission = admitWithPassword(programDir, options.passwordFile);
+    const Admission admission = admitWithPassword("import-order", programDir, options.passwordFile);
     if (!admission.admitted())
-        return fail(admission.refusal == Admission::Refusal::NoSettings ? kImportNoSettings
+        return fail("import-order",
+                    admission.refusal == Admission::Refusal::NoSettings ? kImportNoSettings
                                                                         : kImportNotAllowed,
                     admission.message);
 
@@ -69,9 +66,10 @@ int runImportOrderCommand(const Invocation& invocation) {
     // One byte more than an order form may hold tells a longer input from one that fills it exactly.
     const std::optional<std::string> order = readAtMost(STDIN_FILENO, entry::kMaxOrderFormBytes + 1, why);
     if (!order)
-        return fail(kUnreadableOrder, "cannot read the order form from standard input: " + why);
+        return fail("import-order", kUnreadableOrder,
+                    "cannot read the order form from standard input: " + why);
     if (order->size() > entry::kMaxOrderFormBytes)
-        return fail(kUnreadableOrder,
+        return fail("import-order", kUnreadableOrder,
                     "standard input holds more than 32 MB, too much for an order form; nothing was imported");
 
     CliDialogs dialogs(std::cerr, false);
@@ -82,19 +80,20 @@ int runImportOrderCommand(const Invocation& invocation) {
         entry::importOrderForm(checks, *order, entry::OrderTarget::NewCheck);
     if (!report.written) {
         if (report.newCheck)
-            return fail(kNotWritten,
+            return fail("import-order", kNotWritten,
                         "a new check was made, but the order could not be saved into it completely");
-        return fail(kNotWritten, "nothing was imported");
+        return fail("import-order", kNotWritten, "nothing was imported");
     }
     const std::int64_t number = checks.field(db::field::kCheck).integer().value_or(0);
-    std::cerr << "velmora import-order: the order is in the new check with ID " << report.recordId.value_or(0)
-              << " (check number " << number << "): " << counted(std::ssize(report.fieldsWritten), "field")
-              << " filled";
-    if (!report.skipped.empty())
-        std::cerr << ", " << counted(std::ssize(report.skipped), "value") << " skipped";
-    if (!report.shortened.empty())
-        std::cerr << ", " << counted(std::ssize(report.shortened), "value") << " cut short";
-    std::cerr << "\n";
+    tell(
+        "import-order",
+        "the order is in the new check with ID " + std::to_string(report.recordId.value_or(0)) +
+            " (check number " + std::to_string(number) +
+            "): " + counted(std::ssize(report.fieldsWritten), "field") + " filled" +
+            (report.skipped.empty() ? "" : ", " + counted(std::ssize(report.skipped), "value") + " skipped") +
+            (report.shortened.empty()
+                 ? ""
+                 : ", " + counted(std::ssize(report.shortened), "value") + " cut short"));
     return kImported;
 }
 

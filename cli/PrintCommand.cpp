@@ -33,6 +33,7 @@ struct PrintOptions {
     std::optional<fs::path> pdf;
     std::optional<std::string> printer;
     bool confirm = false;
+    bool overwrite = false;
     std::optional<fs::path> passwordFile;
 };
 
@@ -58,6 +59,7 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Pr
     if (auto file = parsed->value("--password-file"))
         options.passwordFile = *file;
     options.confirm = parsed->value("--confirm") == "yes";
+    options.overwrite = parsed->has("--overwrite");
     if (options.database.empty())
         return "--db names the check database to print from";
     if (options.pdf.has_value() == options.printer.has_value())
@@ -65,11 +67,6 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Pr
     if (!options.startLabel.empty() && !print::parseStartLabel(options.startLabel))
         return "--start-label takes 1 to 30 (a label of this sheet, numbered down each column) or a higher number (label 1 of a new sheet)";
     return std::nullopt;
-}
-
-int fail(int status, const std::string& message) {
-    std::cerr << "velmora print: " << message << "\n";
-    return status;
 }
 
 } // namespace
@@ -80,16 +77,16 @@ int runPrintCommand(const Invocation& invocation) {
         return usageError(*problem);
 
     const fs::path programDir = invocation.programDir.value_or(app::defaultProgramDir());
-    Admission admission = admitWithPassword(programDir, options.passwordFile);
+    Admission admission = admitWithPassword("print", programDir, options.passwordFile);
     if (!admission.admitted())
-        return fail(admission.refusal == Admission::Refusal::NoSettings ? kNoSettings : kNotAllowed,
+        return fail("print", admission.refusal == Admission::Refusal::NoSettings ? kNoSettings : kNotAllowed,
                     admission.message);
     auto& settings = admission.settings;
 
     const fs::path databaseFile = databasePath(programDir, options.database);
     auto database = db::CheckDatabase::open(databaseFile);
     if (!database)
-        return fail(kNoDatabase, database.message());
+        return fail("print", kNoDatabase, database.message());
 
     std::unique_ptr<print::PrintSurface> chosen;
     print::PrinterSurface* printer = nullptr;
@@ -98,41 +95,40 @@ int runPrintCommand(const Invocation& invocation) {
     } else {
         // Before anything is printed: a queue that would not take the jobs marks nothing.
         if (Status usable = print::cups::checkQueue(*options.printer); !usable)
-            return fail(kOutputUnwritable, usable.message() + ". Nothing was printed.");
+            return fail("print", kOutputUnwritable, usable.message() + ". Nothing was printed.");
         auto queue = std::make_unique<print::PrinterSurface>(
             print::PrinterChoice{print::PrinterChoice::Kind::Printer, *options.printer});
         printer = queue.get();
         chosen = std::move(queue);
     }
     print::RunOutputs outputs(*chosen);
-    // Before anything is written: never over a program file, never into a folder that takes none.
-    if (Status usable =
-            outputs.check(programDir, databaseFile, options.selection.checks(), options.selection.labels());
+    // Before anything is written: never over a program file or an earlier file without --overwrite,
+    // never into a folder that takes none.
+    if (Status usable = outputs.prepare(programDir, databaseFile, options.selection.checks(),
+                                        options.selection.labels(), overwriteOption(options.overwrite));
         !usable)
-        return fail(kOutputUnwritable, usable.message());
+        return fail("print", kOutputUnwritable, usable.message());
 
     const Result<db::SettingsRecord> record = settings->read();
     if (!record)
-        return fail(kNoSettings, record.message());
+        return fail("print", kNoSettings, record.message());
     const print::CheckPageSetup setup = print::CheckPageSetup::fromSettings(*record);
     CliDialogs dialogs(std::cerr, options.confirm, {options.startLabel});
     print::PrintRun run(*database, setup, dialogs);
     // Nobody is there to choose: the job prints, and the log says what the printer will cut off.
     if (const auto outside = run.checkItemsOutside(options.selection, outputs.checks()))
-        std::cerr << "velmora print: warning: "
-                  << print::describeItemOutside(*outside, printer ? "the printable area of the printer " +
-                                                                        *options.printer
-                                                                  : std::string("the paper"))
-                  << "\n";
+        tell("print",
+             "warning: " + print::describeItemOutside(
+                               *outside, printer ? "the printable area of the printer " + *options.printer
+                                                 : std::string("the paper")));
     const print::RunReport report = run.run(options.selection, outputs.checks(), outputs.labels());
     if (report.nothingSelected)
         return kUsage;
     if (report.busy)
         return kDatabaseBusy;
     if (report.nothingToPrint())
-        return fail(
-            kNothingToPrint,
-            "nothing to print: no record matches the selection; no file was written, and none is left from an earlier run");
+        return fail("print", kNothingToPrint,
+                    "nothing to print: no record matches the selection; no file was written or removed");
     std::cerr << "velmora print: " << counted(report.checksPrinted, "check") << " and "
               << counted(report.labelsPrinted, "label") << " printed";
     if (printer && !printer->sentJobs().empty()) {

@@ -27,6 +27,7 @@ struct StockOptions {
     std::optional<fs::path> pdf;
     std::optional<std::string> printer;
     bool confirm = false;
+    bool overwrite = false;
     std::optional<fs::path> passwordFile;
 };
 
@@ -53,6 +54,7 @@ std::optional<std::string> parseOptions(const CommandHelp& help, const std::vect
     if (auto file = parsed->value("--password-file"))
         options.passwordFile = *file;
     options.confirm = parsed->value("--confirm") == "yes";
+    options.overwrite = parsed->has("--overwrite");
     if (options.pdf.has_value() == options.printer.has_value())
         return "give either --pdf FILE or --printer QUEUE";
     if (takes == Takes::Page)
@@ -64,11 +66,6 @@ std::optional<std::string> parseOptions(const CommandHelp& help, const std::vect
     if (takes == Takes::NumberedItems && !print::StockRun::parseStartNumber(options.start))
         return "--start takes the first check number: a whole number of up to nine digits";
     return std::nullopt;
-}
-
-int fail(const char* verb, int status, const std::string& message) {
-    std::cerr << "velmora " << verb << ": " << message << "\n";
-    return status;
 }
 
 // The PDF file or the printer queue the options name; null (after telling why) when the queue would
@@ -102,7 +99,7 @@ int runStock(const char* verb, print::StockKind kind, const Invocation& invocati
         return usageError(help, *problem);
 
     const fs::path programDir = invocation.programDir.value_or(app::defaultProgramDir());
-    Admission admission = admitWithPassword(programDir, options.passwordFile);
+    Admission admission = admitWithPassword(verb, programDir, options.passwordFile);
     if (!admission.admitted())
         return fail(verb, admission.refusal == Admission::Refusal::NoSettings ? kNoSettings : kNotAllowed,
                     admission.message);
@@ -114,7 +111,9 @@ int runStock(const char* verb, print::StockKind kind, const Invocation& invocati
     if (!output)
         return kOutputUnwritable;
     print::RunOutputs outputs(*output);
-    if (Status usable = outputs.check(programDir, databaseFile, true, false); !usable)
+    if (Status usable =
+            outputs.prepare(programDir, databaseFile, true, false, overwriteOption(options.overwrite));
+        !usable)
         return fail(verb, kOutputUnwritable, usable.message());
     const Result<db::SettingsRecord> record = admission.settings->read();
     if (!record)
@@ -131,6 +130,12 @@ int runStock(const char* verb, print::StockKind kind, const Invocation& invocati
         print::runStock(product, *database, *record, outputs.checks(), dialogs, {}, warnOutside);
     if (report.start != print::PrintJob::Start::Print)
         return report.outputFailed ? kOutputUnwritable : kRefused;
+    if (report.sent && report.printed == 0)
+        return fail(verb, kNothingToPrint,
+                    std::string("nothing to print: the count is 0; no file was written or removed") +
+                        (product.historyOpening && report.confirmed
+                             ? "; the history line of the run was written on the first check"
+                             : ""));
     std::cerr << "velmora " << verb << ": " << report.printed << " " << product.name << " printed";
     if (const auto* queue = dynamic_cast<const print::PrinterSurface*>(output.get());
         queue && !queue->sentJobs().empty())
@@ -174,23 +179,25 @@ int runTestPageCommand(const Invocation& invocation) {
     auto settings = app::SettingsStore::open(programDir);
     if (!settings)
         return fail("test-page", kNoSettings, settings.message());
-    if (options.pdf) {
-        if (Status usable = print::checkOutputFile(*options.pdf, programDir, programDir); !usable)
-            return fail("test-page", kOutputUnwritable, usable.message());
-    }
     const std::unique_ptr<print::PrintSurface> output = chooseOutput("test-page", options);
     if (!output)
         return kOutputUnwritable;
+    print::RunOutputs outputs(*output);
+    if (Status usable =
+            outputs.prepare(programDir, std::nullopt, true, false, overwriteOption(options.overwrite));
+        !usable)
+        return fail("test-page", kOutputUnwritable, usable.message());
     const Result<db::SettingsRecord> record = settings->read();
     if (!record)
         return fail("test-page", kNoSettings, record.message());
-    Status printed = output->ready();
+    print::PrintSurface& on = outputs.checks();
+    Status printed = on.ready();
     const print::CheckPageSetup setup = print::CheckPageSetup::fromSettings(*record);
-    print::TestPage page(setup, output->printableArea(), print::chooseTextFont(*output));
-    if (const auto outside = print::itemOutside(page, *output))
+    print::TestPage page(setup, on.printableArea(), print::chooseTextFont(on));
+    if (const auto outside = print::itemOutside(page, on))
         warn("test-page", *outside, options);
     if (printed)
-        printed = print::printTestPage(*output, setup);
+        printed = print::printTestPage(on, setup);
     if (!printed)
         return fail("test-page", kOutputUnwritable, printed.message());
     std::cerr << "velmora test-page: the alignment test page was printed\n";

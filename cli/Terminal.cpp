@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -116,12 +117,16 @@ std::optional<std::string> readAtMost(int fd, std::size_t bytes, std::string& wh
     return content;
 }
 
-std::optional<std::string> readPasswordFile(const std::string& file, std::string& why) {
+std::optional<std::string> readPasswordFile(const std::string& file, std::string& why, bool& shared) {
     const FileDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0) {
         why = std::strerror(errno);
         return std::nullopt;
     }
+    // Asked of the file that was opened, not of its name, which may have changed meanwhile.
+    struct stat info {};
+    shared =
+        ::fstat(in.get(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & (S_IRGRP | S_IROTH)) != 0;
     // One byte more than the limit tells a longer file from one that fills it exactly.
     const std::optional<std::string> read = readAtMost(in.get(), kMaxPasswordFileBytes + 1, why);
     if (!read)

@@ -15,8 +15,9 @@ std::optional<std::string> askPasswordOnTerminal(const std::string& prompt);
 std::optional<std::string> readAtMost(int fd, std::size_t bytes, std::string& why);
 
 // The first line of a password file, read up to kMaxPasswordFileBytes; std::nullopt with the
-// reason in `why` when it cannot be read or its first line is longer than that.
+// reason in `why` when it cannot be read or its first line is longer than that. `shared` tells
+// whether users other than the file's owner may read it.
 inline constexpr std::size_t kMaxPasswordFileBytes = 4096;
-std::optional<std::string> readPasswordFile(const std::string& file, std::string& why);
+std::optional<std::string> readPasswordFile(const std::string& file, std::string& why, bool& shared);
 
 } // namespace velmora::cli

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app/SettingsStore.h"
+#include "print/PdfOutput.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velmora::cli {
 
@@ -23,8 +25,9 @@ struct Admission {
 };
 
 // Opens the settings file and checks the password: the first line of `passwordFile` when given,
-// otherwise asked on the terminal (never on standard input, which may carry the command's data).
-Admission admitWithPassword(const std::filesystem::path& programDir,
+// otherwise asked on the terminal (never on standard input, which may carry the command's data). A
+// password file that other users can read is still used, with a warning on standard error.
+Admission admitWithPassword(std::string_view verb, const std::filesystem::path& programDir,
                             const std::optional<std::filesystem::path>& passwordFile);
 
 // The file that --db names: a bare name is taken in the program folder, a path as it is given.
@@ -32,5 +35,17 @@ std::filesystem::path databasePath(const std::filesystem::path& programDir, cons
 
 // "1 check", "2 checks".
 std::string counted(std::int64_t count, const std::string& thing);
+
+// The say of the command line on a PDF file that exists: it is replaced only with --overwrite.
+print::ReplaceConsent overwriteOption(bool overwrite);
+
+// `text` as it may go to a terminal: control characters (ESC, NUL, the other C0 and C1 codes but tab
+// and line feed) and bytes that are no UTF-8 are shown escaped ("\x1b", "\u009b"), so that what a
+// record or an order holds can never move the cursor, change colours or retitle the window.
+std::string terminalText(std::string_view text);
+// "velmora VERB: MESSAGE" on standard error, as terminalText().
+void tell(std::string_view verb, const std::string& message);
+// tell(), then `status` for the verb to return.
+int fail(std::string_view verb, int status, const std::string& message);
 
 } // namespace velmora::cli

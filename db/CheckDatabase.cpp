@@ -18,6 +18,8 @@ constexpr const char* kAccessFile = " is an Access (Jet) database and must be co
 Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, OpenMode mode, Checked checked) {
     const std::string name = file.filename().string();
     std::error_code ec;
+    if (std::filesystem::is_directory(file, ec))
+        return Result<CheckDatabase>::failure("The database " + name + " is a folder, not a check database.");
     if (!std::filesystem::is_regular_file(file, ec))
         return Result<CheckDatabase>::failure("The database " + name + " does not exist.");
     try {

@@ -3,15 +3,13 @@
 #include "base/Text.h"
 #include "db/CheckDatabase.h"
 #include "db/ErrorText.h"
+#include "db/JetHeader.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
 
 #include <QString>
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
-#include <cstring>
-#include <fcntl.h>
+#include <fstream>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -20,36 +18,6 @@ namespace velmora::db {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::string_view kTemporaryMark = ".tmp-";
-constexpr const char* kJournalSuffixes[] = {"-journal", "-wal", "-shm"};
-
-bool processIsRunning(const std::string& digits) {
-    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return true; // not an id this program wrote: treat it as someone else's
-    const auto id = static_cast<pid_t>(std::stol(digits));
-    return id <= 0 || ::kill(id, 0) == 0 || errno != ESRCH;
-}
-
-// Moves `from` to `to` only when `to` does not exist (link, then unlink: atomic, never overwrites).
-// File systems without hard links (FAT and exFAT sticks, some network shares) refuse the link; there
-// the test for an existing file and the rename are two steps.
-Status publishNew(const fs::path& from, const fs::path& to) {
-    std::error_code ec;
-    if (::link(from.c_str(), to.c_str()) != 0) {
-        const int linkError = errno;
-        if (linkError != EEXIST && !fs::exists(to, ec) && !ec) {
-            fs::rename(from, to, ec);
-            if (!ec)
-                return {};
-        }
-        const std::error_code reason = ec ? ec : std::error_code(linkError, std::generic_category());
-        removeWithJournals(from);
-        return Status::failure(userMessage(reason, to));
-    }
-    fs::remove(from, ec);
-    return {};
-}
 
 // Whether a file of this name exists, in any letter case: the names of two databases must differ in
 // more than case, or "Payroll.mdb" and "Payroll.MDB" would share the backup "Payroll.bak".
@@ -65,49 +33,53 @@ bool fileNameTaken(const fs::path& dir, const std::string& fileName) {
     return false;
 }
 
+std::string notWritten(const OutputFile& output, const fs::path& file) {
+    return writeFailureMessage(output.failure().message(), output.errorNumber(), file);
+}
+
+std::string notMade(const Status& failure, const fs::path& file) {
+    return writeFailureMessage(failure.message(), 0, file);
+}
+
+// Copies the bytes of `source` into `output`.
+Status copyInto(OutputFile& output, const fs::path& source) {
+    std::ifstream in(source, std::ios::binary);
+    std::string piece(64 * 1024, '\0');
+    while (in) {
+        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        if (Status written =
+                output.write(std::string_view(piece.data(), static_cast<std::size_t>(in.gcount())));
+            !written)
+            return Status::failure(notWritten(output, output.target()));
+    }
+    if (!in.eof())
+        return Status::failure(source.filename().string() + " could not be read.");
+    return {};
+}
+
 } // namespace
 
 fs::path temporarySibling(const fs::path& target) {
-    const fs::path temporary =
-        target.parent_path() /
-        ("." + target.filename().string() + std::string(kTemporaryMark) + std::to_string(::getpid()));
+    const fs::path temporary = temporaryNameFor(target, ::getpid());
     removeWithJournals(temporary);
     return temporary;
 }
 
-bool syncToDisk(const fs::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-}
-
-bool isLeftoverTemporary(const std::string& fileName) {
-    std::string name = fileName;
-    for (const char* suffix : kJournalSuffixes) {
-        if (name.ends_with(suffix)) {
-            name.resize(name.size() - std::strlen(suffix));
-            break;
-        }
-    }
-    const auto mark = name.rfind(kTemporaryMark);
-    if (!name.starts_with('.') || mark == std::string::npos || mark < 2)
-        return false;
-    const std::string digits = name.substr(mark + kTemporaryMark.size());
-    return !digits.empty() && !processIsRunning(digits);
-}
-
-void removeWithJournals(const fs::path& file) {
-    std::error_code ec;
-    fs::remove(file, ec);
-    for (const char* suffix : kJournalSuffixes)
-        fs::remove(fs::path(file.string() + suffix), ec);
-}
-
 bool hasDatabaseExtension(const fs::path& file) {
     return lowerCaseBytes(file.extension().string()) == ".mdb";
+}
+
+bool holdsProgramData(const fs::path& file) {
+    if (isJetFile(file))
+        return true;
+    if (!isSqliteFile(file))
+        return false;
+    try {
+        Connection db(file, OpenMode::ReadOnly);
+        return db.hasTable(schema::account().name()) || db.hasTable(schema::databaseProperties().name());
+    } catch (const Error&) {
+        return true;
+    }
 }
 
 std::vector<std::string> listDatabases(const fs::path& dir) {
@@ -125,33 +97,28 @@ std::vector<std::string> listDatabases(const fs::path& dir) {
 }
 
 Status writeTemplateFile(const fs::path& file) {
-    const fs::path temporary = temporarySibling(file);
+    Result<OutputFile> output = OutputFile::create(file, {});
+    if (!output)
+        return Status::failure(notMade(output.status(), file));
     try {
-        {
-            Connection db(temporary, OpenMode::Create);
-            schema::createCheckDatabaseTables(db);
-            Transaction transaction(db);
-            RecordSet account(db, schema::account());
-            account.addNew();
-            account.setField(field::kId, std::int64_t{1});
-            account.update();
-            RecordSet properties(db, schema::databaseProperties());
-            properties.addNew();
-            properties.setField(field::kAccountType, "Draft");
-            properties.setField(field::kDescription, "");
-            properties.update();
-            transaction.commit();
-        }
+        Connection db(output->temporaryPath(), OpenMode::Create);
+        schema::createCheckDatabaseTables(db);
+        Transaction transaction(db);
+        RecordSet account(db, schema::account());
+        account.addNew();
+        account.setField(field::kId, std::int64_t{1});
+        account.update();
+        RecordSet properties(db, schema::databaseProperties());
+        properties.addNew();
+        properties.setField(field::kAccountType, "Draft");
+        properties.setField(field::kDescription, "");
+        properties.update();
+        transaction.commit();
     } catch (const Error& error) {
-        removeWithJournals(temporary);
         return Status::failure(userMessage(error, file));
     }
-    std::error_code ec;
-    fs::rename(temporary, file, ec);
-    if (ec) {
-        removeWithJournals(temporary);
-        return Status::failure(userMessage(ec, file));
-    }
+    if (!output->commit())
+        return Status::failure(notWritten(*output, file));
     return {};
 }
 
@@ -170,13 +137,14 @@ Status createDatabase(const fs::path& dir, const std::string& name, std::optiona
     if (!fs::is_regular_file(dir / kTemplateFileName, ec))
         return Status::failure("The template file " + std::string(kTemplateFileName) + " is missing from " +
                                dir.string() + ".");
-    const fs::path temporary = temporarySibling(target);
-    if (!fs::copy_file(dir / kTemplateFileName, temporary, ec)) {
-        removeWithJournals(temporary); // a copy cut short by a full disk
-        return Status::failure(userMessage(ec, target));
-    }
+    // A file that appears under the name meanwhile is never overwritten.
+    Result<OutputFile> output = OutputFile::create(target, {WhenExisting::Refuse, {}});
+    if (!output)
+        return Status::failure(notMade(output.status(), target));
+    if (Status copied = copyInto(*output, dir / kTemplateFileName); !copied)
+        return copied;
     try {
-        auto database = CheckDatabase::open(temporary);
+        auto database = CheckDatabase::open(output->temporaryPath());
         if (!database)
             throw Error(database.message());
         RecordSet properties(database->connection(), schema::databaseProperties());
@@ -188,10 +156,11 @@ Status createDatabase(const fs::path& dir, const std::string& name, std::optiona
             properties.setField(field::kAccountType, databaseTypeText(*type));
         properties.update();
     } catch (const Error& error) {
-        removeWithJournals(temporary);
         return Status::failure(userMessage(error, target));
     }
-    return publishNew(temporary, target);
+    if (!output->commit())
+        return Status::failure(notWritten(*output, target));
+    return {};
 }
 
 std::string backupFileName(const std::string& databaseName) {
@@ -202,35 +171,27 @@ std::string backupFileName(const std::string& databaseName) {
 Status backupDatabase(const fs::path& dir, const std::string& databaseName) {
     const fs::path source = dir / databaseName;
     const fs::path target = dir / backupFileName(databaseName);
-    const fs::path temporary = temporarySibling(target);
+    const std::string notMadeOpening = "The backup copy of " + databaseName + " could not be made. ";
+    Result<OutputFile> output = OutputFile::create(target, {});
+    if (!output)
+        return Status::failure(notMadeOpening + notMade(output.status(), target));
     try {
         Connection db(source, OpenMode::ReadOnly);
         // A copy of a damaged file must not replace the backup that could restore it.
         db.requireIntact();
         Statement vacuum(db, "VACUUM INTO ?1");
-        vacuum.bind(1, temporary.string());
+        vacuum.bind(1, output->temporaryPath().string());
         vacuum.run();
     } catch (const Error& error) {
-        removeWithJournals(temporary);
         // The database's own connection writes the copy: a failure to write is the backup's.
         const int cause = error.code() & 0xff;
         const bool writing = cause == SQLITE_FULL || cause == SQLITE_CANTOPEN || cause == SQLITE_READONLY;
-        return Status::failure("The backup copy of " + databaseName + " could not be made. " +
-                               userMessage(error, writing ? target : fs::path()));
+        return Status::failure(notMadeOpening + userMessage(error, writing ? target : fs::path()));
     }
-    std::error_code ec;
-    // The copy must be on the disk before it replaces the previous backup, and the rename after.
-    if (!syncToDisk(temporary)) {
-        removeWithJournals(temporary);
-        return Status::failure("The backup copy of " + databaseName + " could not be written to the disk.");
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        removeWithJournals(temporary);
+    // The copy is on the disk before it replaces the previous backup, and the rename after.
+    if (!output->commit())
         return Status::failure("The backup copy of " + databaseName + " could not be saved as " +
-                               target.filename().string() + ". " + userMessage(ec, target));
-    }
-    syncToDisk(dir);
+                               target.filename().string() + ". " + notWritten(*output, target));
     return {};
 }
 

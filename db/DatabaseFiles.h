@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/OutputFile.h"
 #include "base/Result.h"
 #include "db/DatabaseProperties.h"
 
@@ -19,20 +20,23 @@ bool hasDatabaseExtension(const std::filesystem::path& file);
 // The check database files of a program directory, by name.
 std::vector<std::string> listDatabases(const std::filesystem::path& dir);
 
+// Whether a file holds the program's data by its content, whatever its name and wherever it lies:
+// an Access (Jet) database, or a SQLite file with the tables of a check database or of the settings
+// file. A SQLite file whose tables cannot be read is counted in: it may be a damaged check database.
+bool holdsProgramData(const std::filesystem::path& file);
+
 // Writes the delivered template file: an `Account` table holding an empty template check (ID 1)
 // and a `Properties` record of a draft database.
 Status writeTemplateFile(const std::filesystem::path& file);
 
-// Files are built under a hidden temporary name beside the file they become, ".NAME.tmp-PID" (with
-// SQLite's "-journal", "-wal" and "-shm" files beside it while it is written), and removed when the
-// building fails. Whether a file of that pattern was left by a process that is no longer running
-// (killed while it wrote), and so may be removed; nothing else ever is.
-bool isLeftoverTemporary(const std::string& fileName);
-// The temporary name beside `target` for building it, cleared of what an earlier process of the same
-// id may have left there.
+// Files are built through the program's one writer (base/OutputFile.h), under a hidden temporary
+// name beside the file they become, ".NAME.tmp-PID". The temporary name beside `target` for building
+// it by other means (a conversion), cleared of what an earlier process of the same id may have left
+// there.
 std::filesystem::path temporarySibling(const std::filesystem::path& target);
-// Removes a database file with the journal files SQLite may have left beside it.
-void removeWithJournals(const std::filesystem::path& file);
+// The writer's helpers, also reached as db:: by the boxes that build databases.
+using velmora::removeWithJournals;
+using velmora::syncToDisk;
 
 // Makes "<name>.mdb" from the template file with its `Description` set to the name and, when given,
 // its `AccountType`. The file is built under a temporary name and appears only when complete; an
@@ -45,9 +49,6 @@ Status createDatabase(const std::filesystem::path& dir, const std::string& name,
 // "PAYROLL.MDB" -> "PAYROLL.bak": the extension from the last "." replaced by ".bak", so that the
 // backup of one database can never be another database's file or another database's backup.
 std::string backupFileName(const std::string& databaseName);
-
-// Flushes a file (or a folder's entries) to the disk.
-bool syncToDisk(const std::filesystem::path& path);
 
 // A consistent copy of the database under its backup name. The old backup is replaced only once the
 // new copy is complete, so a failed backup leaves the previous one in place; a damaged database is

@@ -1,7 +1,9 @@
 #include "db/ErrorText.h"
 
+#include "base/OutputFile.h"
 #include "db/DatabaseFiles.h"
 
+#include <cerrno>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -103,9 +105,19 @@ std::string userMessage(const std::error_code& error, const fs::path& file) {
         return diskFull(name);
     if (error == std::errc::read_only_file_system || error == std::errc::permission_denied)
         return notWritable(file);
-    if (error == std::errc::io_error || error == std::errc::file_too_large)
+    if (error == std::errc::file_too_large)
+        return name + " could not be written: " + writeFailureReason(EFBIG) + ".";
+    if (error == std::errc::io_error)
         return diskError(name, error.message());
     return name + ": " + error.message() + ".";
+}
+
+std::string writeFailureMessage(const std::string& reason, int error, const fs::path& file) {
+    if (error != 0)
+        return userMessage(std::error_code(error, std::generic_category()), file);
+    if (!writable(folderOf(file)))
+        return notWritable(file);
+    return file.filename().string() + " could not be written: " + reason + ".";
 }
 
 } // namespace velmora::db

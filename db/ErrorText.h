@@ -19,6 +19,10 @@ std::string userMessage(const Error& error, const std::filesystem::path& shownAs
 // The same for a failed file copy, rename or removal.
 std::string userMessage(const std::error_code& error, const std::filesystem::path& file);
 
+// The sentence for a failure of the program's writer (base/OutputFile.h) on `file`: `reason` as the
+// writer gave it, `error` the system's error number behind it (0 when there is none).
+std::string writeFailureMessage(const std::string& reason, int error, const std::filesystem::path& file);
+
 // userMessage() when the failure lies with the file itself or its disk (in use, not writable, disk
 // full, disk error, damaged), std::nullopt when it lies with what was asked of it.
 std::optional<std::string> fileProblem(const Error& error, const std::filesystem::path& shownAs = {});

@@ -1,14 +1,13 @@
 #include "export/ExportFile.h"
 
 #include "app/ProgramDir.h"
-#include "app/SettingsStore.h"
-#include "base/Text.h"
+#include "base/OutputFile.h"
 #include "db/CheckDatabase.h"
 #include "db/CheckQueries.h"
-#include "db/DatabaseFiles.h"
 #include "export/DelimitedLine.h"
 
-#include <QSaveFile>
+#include <memory>
+#include <vector>
 
 namespace velmora::exporting {
 
@@ -18,19 +17,55 @@ namespace {
 
 // Lines are gathered and handed to the file a few hundred kilobytes at a time.
 constexpr std::size_t kChunk = 256 * 1024;
+// How many cut values the notice names before it says "and N more".
+constexpr std::size_t kCutNamed = 5;
 
-bool isProgramFile(const fs::path& target, const fs::path& programDir, const fs::path& database) {
-    const std::string extension = lowerCaseBytes(target.extension().string());
-    if (db::hasDatabaseExtension(target) || extension == ".bak")
-        return true;
-    std::error_code error;
-    for (const fs::path& file :
-         {database, programDir / app::kSettingsFileName, programDir / db::kTemplateFileName}) {
-        if (fs::equivalent(target, file, error))
-            return true;
-    }
-    return false;
+OutputFile::Rules exportRules(const fs::path& programDir, const fs::path& database) {
+    return {WhenExisting::Replace, std::make_shared<app::ProgramFiles>(
+                                       programDir, database, app::ProgramFiles::ExportFile::IsTheOutput)};
 }
+
+std::string sentence(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
+    return text + ".";
+}
+
+// `text` cut to at most `bytes` bytes, never inside a UTF-8 character.
+std::string_view firstBytes(std::string_view text, std::size_t bytes) {
+    if (text.size() <= bytes)
+        return text;
+    std::size_t end = bytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+// The values of the records that were cut, named by their line in the file and their field.
+class CutValues {
+public:
+    void add(std::int64_t line, std::string_view field) {
+        if (named_.size() < kCutNamed)
+            named_.push_back("line " + std::to_string(line) + " (" + std::string(field) + ")");
+        ++total_;
+    }
+    std::string notice() const {
+        if (total_ == 0)
+            return {};
+        std::string text = std::to_string(total_) + (total_ == 1 ? " value was" : " values were") +
+                           " longer than " + std::to_string(kMaxExportedValueBytes) +
+                           " bytes, which no name, address or memo is, and was cut to that length: ";
+        for (std::size_t i = 0; i < named_.size(); ++i)
+            text += (i == 0 ? "" : "; ") + named_[i];
+        if (total_ > named_.size())
+            text += " and " + std::to_string(total_ - named_.size()) + " more";
+        return text + ". Correct the record on the data entry screen.";
+    }
+
+private:
+    std::vector<std::string> named_;
+    std::size_t total_ = 0;
+};
 
 } // namespace
 
@@ -39,59 +74,60 @@ fs::path exportFilePath(const fs::path& programDir) {
 }
 
 Status checkExportTarget(const fs::path& target, const fs::path& programDir, const fs::path& database) {
-    if (isProgramFile(target, programDir, database))
-        return Status::failure("Cannot write " + target.string() +
-                               ": it is one of the program's own files, which an export never replaces.");
-    std::error_code error;
-    if (fs::is_directory(target, error))
-        return Status::failure("Cannot write " + target.string() + ": it is a folder.");
+    if (Status usable = OutputFile::checkTarget(target, exportRules(programDir, database)); !usable)
+        return Status::failure("Cannot write " + target.string() + ": " + sentence(usable.message()));
     return {};
 }
 
-Result<std::int64_t> writeExport(const fs::path& database, const ExportFormat& format,
-                                 const fs::path& target) {
-    const QString name = QString::fromStdString(target.string());
-    const auto failed = [&](const std::string& why) {
-        const bool sentence = !why.empty() && why.back() == '.';
-        return Result<std::int64_t>::failure("The export file " + target.string() +
-                                             " could not be written: " + why + (sentence ? "" : ".") +
-                                             " An earlier file of that name is left as it was.");
+ExportResult writeExport(const fs::path& database, const ExportFormat& format, const fs::path& target,
+                         const fs::path& programDir) {
+    ExportResult result;
+    const auto failed = [&](ExportResult::Failure failure, const std::string& why) {
+        result.failure = failure;
+        result.records = 0;
+        result.notice.clear();
+        result.message = "The export file " + target.string() + " could not be written: " + sentence(why) +
+                         " An earlier file of that name is left as it was.";
+        return result;
     };
-    // A file the user made read-only is kept, though its folder would let it be replaced.
-    std::error_code error;
-    if (const fs::file_status status = fs::status(target, error);
-        fs::is_regular_file(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none)
-        return failed("it is read-only");
     // The file first: nothing is read when it cannot be made.
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(file.errorString().toStdString());
+    Result<OutputFile> file = OutputFile::create(target, exportRules(programDir, database));
+    if (!file)
+        return failed(ExportResult::Failure::Output, file.message());
 
     // Only read, and a failure halfway leaves the earlier file: a damaged page is reported when the
     // walk meets it, without reading the whole file twice.
     auto opened =
         db::CheckDatabase::open(database, db::OpenMode::ReadOnly, db::CheckDatabase::Checked::TablesOnly);
     if (!opened)
-        return failed(opened.message());
+        return failed(ExportResult::Failure::Database, opened.message());
+    const std::span<const std::string_view> fields = format.fields();
+    std::vector<db::FieldText> bounded(fields.size());
+    CutValues cut;
     std::string chunk;
-    chunk.reserve(kChunk + 4096);
-    std::int64_t records = 0;
-    bool writeFailed = false;
-    const Status read = db::forEachCheck(opened->connection(), format.fields(), [&](auto values) {
-        appendDelimitedLine(chunk, values);
-        ++records;
-        if (chunk.size() >= kChunk && !writeFailed) {
-            writeFailed = file.write(chunk.data(), static_cast<qint64>(chunk.size())) < 0;
+    chunk.reserve(kChunk + kMaxExportedValueBytes * 2);
+    const Status read = db::forEachCheck(opened->connection(), fields, [&](auto values) {
+        ++result.records;
+        if (!file->failure())
+            return; // the file is lost already: the rest is only read
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            bounded[i] = {values[i].kind, firstBytes(values[i].text, kMaxExportedValueBytes)};
+            if (bounded[i].text.size() < values[i].text.size())
+                cut.add(result.records, fields[i]);
+        }
+        appendDelimitedLine(chunk, bounded);
+        if (chunk.size() >= kChunk) {
+            skipFailure(file->write(chunk)); // the first failure sticks and is told at the end
             chunk.clear();
         }
     });
     if (!read)
-        return failed(read.message());
-    if (!chunk.empty() && !writeFailed)
-        writeFailed = file.write(chunk.data(), static_cast<qint64>(chunk.size())) < 0;
-    if (writeFailed || !file.commit())
-        return failed(file.errorString().toStdString());
-    return records;
+        return failed(ExportResult::Failure::Database, read.message());
+    skipFailure(file->write(chunk));
+    if (Status written = file->commit(); !written)
+        return failed(ExportResult::Failure::Output, written.message());
+    result.notice = cut.notice();
+    return result;
 }
 
 } // namespace velmora::exporting

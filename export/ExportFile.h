@@ -5,22 +5,45 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 namespace velmora::exporting {
 
 // The export file of a program folder, EXPORT.TXT beside the databases.
 std::filesystem::path exportFilePath(const std::filesystem::path& programDir);
 
-// Whether `target` may take an export of `database`: never one of the program's own files (a check
-// database, PC.OVL, template.ref, a backup), never a folder, never a file made read-only.
+// A stored value longer than this is damage or a mistake, not a name or an address: it is cut to its
+// first bytes (never inside a character), and the export says which lines hold such values. So a
+// huge field costs the export no more memory than this.
+inline constexpr std::size_t kMaxExportedValueBytes = 64 * 1024;
+
+// What an export did.
+struct [[nodiscard]] ExportResult {
+    enum class Failure {
+        None,
+        Output,   // the file cannot be written (a program file, a link, a full disk); nothing was replaced
+        Database, // the database cannot be read, or is damaged: found while reading it
+    };
+    Failure failure = Failure::None;
+    std::string message;      // why it failed, naming the file
+    std::int64_t records = 0; // the lines written
+    std::string notice;       // values that were cut, when there were any
+
+    bool ok() const { return failure == Failure::None; }
+};
+
+// Whether `target` may take an export of `database`, the check the command line and the export screen
+// make before anything is read: never a link, a folder, a device or a read-only file, and never one
+// of the program's own files (app/ProgramDir.h), by identity or content.
 Status checkExportTarget(const std::filesystem::path& target, const std::filesystem::path& programDir,
                          const std::filesystem::path& database);
 
 // Writes every check record of the database file, in table order, to `target` in `format`, UTF-8
-// as the records hold it. The file is written under a temporary name and renamed into place when
-// complete, so a failure leaves an earlier file as it was; its message names the file. The database
-// is only read. Returns the number of records written.
-Result<std::int64_t> writeExport(const std::filesystem::path& database, const ExportFormat& format,
-                                 const std::filesystem::path& target);
+// as the records hold it, through the program's writer: the file is checked as checkExportTarget()
+// does, written whole under a temporary name, synced and renamed into place, so a failure (a full
+// disk, a file-size limit, a damaged page met halfway) leaves an earlier file as it was. The
+// database is only read.
+ExportResult writeExport(const std::filesystem::path& database, const ExportFormat& format,
+                         const std::filesystem::path& target, const std::filesystem::path& programDir);
 
 } // namespace velmora::exporting

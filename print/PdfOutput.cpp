@@ -1,37 +1,11 @@
 #include "print/PdfOutput.h"
 
 #include "app/ProgramDir.h"
-#include "app/SettingsStore.h"
-#include "base/Text.h"
-#include "db/DatabaseFiles.h"
 #include "print/PdfSurface.h"
-
-#include <QTemporaryFile>
-#include <algorithm>
-#include <vector>
 
 namespace velmora::print {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// The files of the program folder that a print job must never overwrite.
-std::vector<fs::path> programFiles(const fs::path& programDir, const fs::path& database) {
-    std::vector<fs::path> files{database, programDir / app::kSettingsFileName,
-                                programDir / db::kTemplateFileName, programDir / app::kExportFileName};
-    for (const fs::path& folder : {programDir, database.parent_path()}) {
-        std::error_code error;
-        for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-            if (db::hasDatabaseExtension(it->path()) ||
-                lowerCaseBytes(it->path().extension().string()) == ".bak")
-                files.push_back(it->path());
-        }
-    }
-    return files;
-}
-
-} // namespace
 
 fs::path labelsFileFor(const fs::path& checksFile) {
     fs::path labels = checksFile;
@@ -39,31 +13,13 @@ fs::path labelsFileFor(const fs::path& checksFile) {
     return labels;
 }
 
-Status checkOutputFile(const fs::path& output, const fs::path& programDir, const fs::path& database) {
-    std::error_code error;
-    const fs::path folder = output.has_parent_path() ? output.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, error))
-        return Status::failure("Cannot write " + output.string() + ": the folder " + folder.string() +
-                               " does not exist");
-    // The job is written beside its file and renamed into place: the folder must take a new file.
-    QTemporaryFile probe(QString::fromStdString((folder / ".velmora-probe.XXXXXX").string()));
-    if (!probe.open())
-        return Status::failure("Cannot write " + output.string() + ": no file can be made in the folder " +
-                               folder.string() + " (" + probe.errorString().toStdString() + ")");
-    probe.close();
-    const fs::file_status status = fs::status(output, error);
-    if (!fs::exists(status))
-        return {}; // a new file cannot be one of the program's
-    if (!fs::is_regular_file(status))
-        return Status::failure(
-            "Cannot write " + output.string() +
-            (fs::is_directory(status) ? ": it is a folder" : ": it is not a regular file"));
-    for (const fs::path& file : programFiles(programDir, database)) {
-        if (fs::equivalent(output, file, error))
-            return Status::failure("Cannot write " + output.string() + ": it is the program file " +
-                                   file.filename().string() + ", which a print job must never overwrite");
-    }
-    return {};
+ReplaceConsent askBeforeReplacing(Dialogs& dialogs) {
+    return [&dialogs](const fs::path& existing) -> std::optional<std::string> {
+        if (dialogs.askYesNo(existing.string() + " already exists. Replace it?", "Replace file",
+                             DialogIcon::Question, DialogAnswer::No))
+            return std::nullopt;
+        return "it already exists, and was kept";
+    };
 }
 
 RunOutputs::RunOutputs(PrintSurface& chosen)
@@ -88,15 +44,41 @@ std::optional<fs::path> RunOutputs::labelsFile() const {
     return labelsFileFor(*checksFile_);
 }
 
-Status RunOutputs::check(const fs::path& programDir, const fs::path& database, bool checksJob,
-                         bool labelsJob) const {
+Status RunOutputs::prepareFile(const fs::path& file, PdfSurface& surface,
+                               const std::shared_ptr<const ProtectedFiles>& programFiles,
+                               const ReplaceConsent& consent) {
+    const auto refused = [&](const std::string& why) {
+        return Status::failure("Cannot write " + file.string() + ": " + why);
+    };
+    OutputFile::Rules rules{WhenExisting::Replace, programFiles};
+    if (Status usable = OutputFile::checkTarget(file, rules); !usable)
+        return refused(usable.message());
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(file, error))) {
+        if (std::optional<std::string> kept = consent(file))
+            return refused(*kept);
+    } else {
+        rules.existing = WhenExisting::Refuse; // nor one that appears while the job prints
+    }
+    // The job is written beside its file and renamed into place: the folder must take a new file.
+    if (Result<OutputFile> probe = OutputFile::create(file, rules); !probe)
+        return refused(probe.message());
+    surface.setOutputRules(std::move(rules));
+    return {};
+}
+
+Status RunOutputs::prepare(const fs::path& programDir, const std::optional<fs::path>& database,
+                           bool checksJob, bool labelsJob, const ReplaceConsent& consent) {
     if (!checksFile_)
         return {};
-    if (checksJob)
-        if (Status checksOk = checkOutputFile(*checksFile_, programDir, database); !checksOk)
-            return checksOk;
+    const auto programFiles =
+        std::make_shared<app::ProgramFiles>(programDir, database, app::ProgramFiles::ExportFile::Protected);
+    // The checks' surface writes a PDF whenever it names a file: the chosen one, or one of its own.
+    if (auto* pdf = dynamic_cast<PdfSurface*>(checks_); checksJob && pdf)
+        if (Status ready = prepareFile(*checksFile_, *pdf, programFiles, consent); !ready)
+            return ready;
     if (labelsJob)
-        return checkOutputFile(*labelsFile(), programDir, database);
+        return prepareFile(*labelsFile(), *ownLabels_, programFiles, consent);
     return {};
 }
 

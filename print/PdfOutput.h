@@ -1,10 +1,14 @@
 #pragma once
 
+#include "base/Dialogs.h"
+#include "base/OutputFile.h"
 #include "base/Result.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace velmora::print {
 
@@ -16,13 +20,13 @@ class PdfSurface;
 // second job of a run never replaces the first one's output.
 std::filesystem::path labelsFileFor(const std::filesystem::path& checksFile);
 
-// Refuses an output file that is one of the program's own files, compared as files (device and
-// inode, through links), not as spellings: the database being printed, PC.OVL, template.ref, the
-// export file and every .mdb and .bak file of the program folder and of the database's folder. Also
-// refuses a path that exists but is not a regular file (a folder, a device, a pipe): a PDF goes into
-// a file of its own; and a folder that is missing or where no new file can be made.
-Status checkOutputFile(const std::filesystem::path& output, const std::filesystem::path& programDir,
-                       const std::filesystem::path& database);
+// Whether a job may replace a file that exists already: std::nullopt when it may, otherwise why not
+// (the end of a sentence). The screens ask the user (askBeforeReplacing); the command line answers
+// from its --overwrite option.
+using ReplaceConsent = std::function<std::optional<std::string>(const std::filesystem::path& existing)>;
+// The question of the screens, asked once for each file that exists: "FILE already exists. Replace
+// it?" with Yes and No, No the default.
+ReplaceConsent askBeforeReplacing(Dialogs& dialogs);
 
 // The two jobs of a print run. A surface that writes a file (a PDF, or a printer set to print to a
 // file) prints the checks into that file and the labels into labelsFileFor() of it, each through a
@@ -40,11 +44,21 @@ public:
     const std::optional<std::filesystem::path>& checksFile() const { return checksFile_; }
     std::optional<std::filesystem::path> labelsFile() const;
 
-    // The files of the jobs that will be printed, checked with checkOutputFile.
-    Status check(const std::filesystem::path& programDir, const std::filesystem::path& database,
-                 bool checksJob, bool labelsJob) const;
+    // Readies the files of the jobs that will be printed, before anything is printed or asked. Each
+    // is refused when it is a link, a folder, a device, a read-only file, or one of the program's own
+    // files (app::ProgramFiles, by identity and content; `database` is the one printed from, if any),
+    // or when its folder takes no new file. A file that exists is replaced only with the say of
+    // `consent`; one that does not is written only if it still does not exist when the job is done.
+    // A failure tells why, and then nothing may be printed.
+    Status prepare(const std::filesystem::path& programDir,
+                   const std::optional<std::filesystem::path>& database, bool checksJob, bool labelsJob,
+                   const ReplaceConsent& consent);
 
 private:
+    Status prepareFile(const std::filesystem::path& file, PdfSurface& surface,
+                       const std::shared_ptr<const ProtectedFiles>& programFiles,
+                       const ReplaceConsent& consent);
+
     std::optional<std::filesystem::path> checksFile_;
     std::unique_ptr<PdfSurface> ownChecks_;
     std::unique_ptr<PdfSurface> ownLabels_;

@@ -3,14 +3,9 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <poppler-document.h>
 #include <poppler-global.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace velmora::print {
 
@@ -18,24 +13,30 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string systemError() {
-    return std::strerror(errno);
-}
-
 // Poppler reports the syntax errors of a damaged file on standard error; here a damaged file is
 // an expected outcome that the caller reports in its own words.
 void quietPoppler(const std::string&, void*) {}
 
-// Syncs the folder, so that the rename of a finished file survives a power cut.
-void syncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
+
+// The device QPdfWriter writes a job into: every byte goes to the job's OutputFile, which keeps the
+// first failure (a full disk, a file-size limit) for the end of the job.
+class OutputDevice : public QIODevice {
+public:
+    explicit OutputDevice(OutputFile& file)
+        : file_(file) {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        return file_.write(std::string_view(data, static_cast<std::size_t>(size))) ? size : -1;
+    }
+
+private:
+    OutputFile& file_;
+};
 
 PdfSurface::PdfSurface(std::string outputFile)
     : outputFile_(std::move(outputFile)) {}
@@ -73,21 +74,15 @@ QPaintDevice* PdfSurface::openJob(Status& failure) {
         failure = Status::failure("No file was named for the PDF output");
         return nullptr;
     }
-    const fs::path target(jobFile_);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    file_ = std::make_unique<QTemporaryFile>(
-        QString::fromStdString((folder / ("." + target.filename().string() + ".XXXXXX.part")).string()));
-    if (!file_->open()) {
-        startFailure_ = file_->errorString().toStdString();
-        file_.reset();
+    Result<OutputFile> file = OutputFile::create(jobFile_, rules_);
+    if (!file) {
+        startFailure_ = file.message();
         failure = Status::failure(jobStartFailure());
         return nullptr;
     }
-    // A temporary file is private to its owner; the finished PDF gets the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(file_->handle(), 0666 & ~mask);
-    writer_ = letterWriter(*file_);
+    file_.emplace(std::move(file.value()));
+    device_ = std::make_unique<OutputDevice>(*file_);
+    writer_ = letterWriter(*device_);
     return writer_.get();
 }
 
@@ -124,49 +119,24 @@ Status PdfSurface::verifyPdf(const fs::path& file, int pages) {
 
 Status PdfSurface::completeJob(int pages) {
     writer_.reset();
+    device_.reset();
     const auto failed = [this](const std::string& why) {
         return Status::failure("Could not write the PDF file " + jobFile_ + ": " + why +
                                ". The file was not changed.");
     };
-    if (file_->error() != QFileDevice::NoError)
-        return failed(file_->errorString().toStdString());
-    if (!file_->flush())
-        return failed(file_->errorString().toStdString());
-    if (::fsync(file_->handle()) != 0)
-        return failed(systemError());
-    const fs::path written = file_->fileName().toStdString();
-    file_->close();
-    if (file_->error() != QFileDevice::NoError)
-        return failed(file_->errorString().toStdString());
-    if (Status whole = verifyPdf(written, pages); !whole)
+    if (Status synced = file_->finish(); !synced)
+        return failed(synced.message());
+    if (Status whole = verifyPdf(file_->temporaryPath(), pages); !whole)
         return failed(whole.message());
-    std::error_code error;
-    fs::rename(written, jobFile_, error);
-    if (error)
-        return failed(error.message());
-    file_->setAutoRemove(false);
-    written_.emplace_back(jobFile_);
-    syncFolder(fs::path(jobFile_).has_parent_path() ? fs::path(jobFile_).parent_path() : fs::path("."));
+    if (Status committed = file_->commit(); !committed)
+        return failed(committed.message());
     return {};
 }
 
 void PdfSurface::jobClosed() {
     writer_.reset();
+    device_.reset();
     file_.reset(); // removes the temporary file unless it became the output
-}
-
-Status PdfSurface::emptyJobEnded() {
-    if (outputFile_.empty())
-        return {};
-    std::error_code error;
-    const fs::path stale(outputFile_);
-    if (std::find(written_.begin(), written_.end(), stale) != written_.end() ||
-        !fs::is_regular_file(fs::symlink_status(stale, error)))
-        return {};
-    if (!fs::remove(stale, error) && error)
-        return Status::failure("Could not remove the earlier PDF file " + outputFile_ + ": " +
-                               error.message());
-    return {};
 }
 
 } // namespace velmora::print

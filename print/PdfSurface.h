@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/OutputFile.h"
 #include "print/PainterSurface.h"
 
 #include <QPdfWriter>
-#include <QTemporaryFile>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -11,14 +11,16 @@
 
 namespace velmora::print {
 
+class OutputDevice;
+
 // A print surface that writes each job to a PDF file, as a laser printer would print it.
 //
-// A job is written under a temporary name in the output's folder, through a file this surface owns
-// so that every write error is seen (QPdfWriter itself drops them). Only when the job is complete
-// (no write error, flushed and synced to the disk, ending in %%EOF, readable as a PDF with the pages
-// that were drawn) is it renamed into place; a failed job leaves the previous file as it was and no
-// half-written PDF under the name. A job that printed nothing removes a file of that name that this
-// surface did not write itself, so an earlier run's output is never mistaken for this run's.
+// A job goes through the program's writer (base/OutputFile.h), so that every write error is seen
+// (QPdfWriter itself drops them): it is written under a private temporary name in the output's
+// folder, and only when it is complete (no write error, synced to the disk, ending in %%EOF,
+// readable as a PDF with the pages that were drawn) is it renamed into place; a failed job leaves the
+// previous file as it was and no half-written PDF under the name. A job that printed nothing writes
+// nothing and removes nothing.
 class PdfSurface : public PainterSurface {
 public:
     explicit PdfSurface(std::string outputFile = {});
@@ -26,6 +28,9 @@ public:
 
     // The file the next job is written to; a job already started keeps its file.
     void setOutputFile(std::string path) { outputFile_ = std::move(path); }
+    // What the next jobs may write over (base/OutputFile.h): by default they replace a file of their
+    // name and refuse only links, folders, devices and read-only files.
+    void setOutputRules(OutputFile::Rules rules) { rules_ = std::move(rules); }
     std::optional<std::filesystem::path> outputFile() const override;
 
     // A PDF has no printer behind it: nothing is cut off in the file, so everything from the
@@ -46,15 +51,15 @@ protected:
     std::string jobStartFailure() const override;
     Status completeJob(int pages) override;
     void jobClosed() override;
-    Status emptyJobEnded() override;
 
 private:
     std::string outputFile_;
+    OutputFile::Rules rules_;
     std::string jobFile_;
     std::string startFailure_;
-    std::unique_ptr<QTemporaryFile> file_;
+    std::optional<OutputFile> file_;
+    std::unique_ptr<OutputDevice> device_;
     std::unique_ptr<QPdfWriter> writer_;
-    std::vector<std::filesystem::path> written_; // the files this surface's jobs wrote
 };
 
 } // namespace velmora::print

@@ -135,7 +135,8 @@ Status PrintSurface::NewPage() {
 }
 
 Status PrintSurface::EndDocument() {
-    const Status status = documentOpen_ ? finishDocument() : emptyJobEnded();
+    // A job in which nothing was printed sends nothing, and writes or removes no file.
+    const Status status = documentOpen_ ? finishDocument() : Status();
     documentOpen_ = false;
     pageOpen_ = false;
     pageBreakPending_ = false;

@@ -95,8 +95,6 @@ protected:
     virtual double lineHeight(const FontState& font) const = 0;
     virtual const std::vector<std::string>& offeredFaces() const = 0;
     virtual Status printerSetup() { return {}; }
-    // EndDocument of a job in which nothing was printed.
-    virtual Status emptyJobEnded() { return {}; }
 
 private:
     Status ensurePage();

@@ -7,6 +7,7 @@
 #include "widgets/QtDialogs.h"
 
 #include <QApplication>
+#include <csignal>
 #include <iostream>
 
 namespace {
@@ -22,6 +23,10 @@ void quietHeadlessMessages(QtMsgType type, const QMessageLogContext& context, co
 } // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit (ulimit -f) makes a write fail with EFBIG, which every writer reports as a
+    // failure; by default the signal would kill the program halfway, without a word and with its
+    // temporary files left behind. For the screens and every verb alike.
+    std::signal(SIGXFSZ, SIG_IGN);
     const auto invocation = velmora::cli::parseInvocation(std::vector<std::string>(argv + 1, argv + argc));
     if (!invocation)
         return velmora::cli::kCommandLineUsage;

@@ -52,14 +52,16 @@ ExportFileScreen::ExportFileScreen(Session& session, Dialogs& dialogs, QWidget* 
 
 void ExportFileScreen::exportAs(const ExportFormat& format) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Result<std::int64_t> written =
-        writeExport(session_.currentDatabasePath(), format, exportFilePath(session_.programDir));
+    const ExportResult written = writeExport(session_.currentDatabasePath(), format,
+                                             exportFilePath(session_.programDir), session_.programDir);
     QApplication::restoreOverrideCursor();
-    if (!written) {
-        dialogs_.show({written.message(), {}, DialogButtons::Ok, DialogIcon::Critical});
+    if (!written.ok()) {
+        dialogs_.show({written.message, {}, DialogButtons::Ok, DialogIcon::Critical});
         return;
     }
     dialogs_.inform(format.completionMessage());
+    if (!written.notice.empty())
+        dialogs_.show({written.notice, "Values cut", DialogButtons::Ok, DialogIcon::Exclamation});
     close();
 }
 

@@ -190,10 +190,11 @@ void AlignPrinterScreen::printTestPage() {
     setup.verticalStart = offsets->first;
     setup.horizontalStart = offsets->second;
     setup.stock88mm = stock88mm_->isChecked();
-    // A printer set to print to a file writes the page there, as every other job.
+    // A printer set to print to a file writes the page there, after asking before it replaces one.
     RunOutputs outputs(surface_ ? *surface_ : programPrinter());
     PrintSurface& on = outputs.checks();
-    Status printed = outputs.check(session_.programDir, session_.currentDatabasePath(), true, false);
+    Status printed = outputs.prepare(session_.programDir, std::nullopt, true, false,
+                                     askBeforeReplacing(*session_.dialogs));
     if (printed)
         printed = on.ready();
     if (printed) {

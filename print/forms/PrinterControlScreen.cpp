@@ -318,8 +318,8 @@ void PrinterControlScreen::print() {
     const print::PrintSelection wanted = selection();
     // A printer set to print to a file writes the checks there and the labels beside them.
     print::RunOutputs outputs(surface());
-    if (Status usable =
-            outputs.check(session_.programDir, database_->path(), wanted.checks(), wanted.labels());
+    if (Status usable = outputs.prepare(session_.programDir, database_->path(), wanted.checks(),
+                                        wanted.labels(), print::askBeforeReplacing(dialogs_));
         !usable) {
         dialogs_.show({usable.message() + ". Nothing was printed; choose another file in Printer Setup.",
                        "Nothing printed", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
@@ -419,8 +419,10 @@ std::optional<db::SettingsRecord> PrinterControlScreen::stockSettings() {
     return std::move(record.value());
 }
 
-bool PrinterControlScreen::stockOutputUsable(const print::RunOutputs& outputs) {
-    if (Status usable = outputs.check(session_.programDir, database_->path(), true, false); !usable) {
+bool PrinterControlScreen::stockOutputUsable(print::RunOutputs& outputs) {
+    if (Status usable = outputs.prepare(session_.programDir, database_->path(), true, false,
+                                        print::askBeforeReplacing(dialogs_));
+        !usable) {
         dialogs_.show({usable.message() + ". Nothing was printed; choose another file in Printer Setup.",
                        "Nothing printed", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
         return false;

@@ -53,7 +53,7 @@ private:
     bool printAnyway(const print::ItemOutside& outside, const print::PrintSurface& target);
     bool stockFits(print::StockRun& job, const print::PrintSurface& target);
     // False (after telling the user) when the file the printer prints to must not be written.
-    bool stockOutputUsable(const print::RunOutputs& outputs);
+    bool stockOutputUsable(print::RunOutputs& outputs);
     void tellNotes(const print::JobReport& report);
     void printStock(print::StockKind kind);
     void previewStock(print::StockKind kind);

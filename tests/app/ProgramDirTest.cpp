@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -64,12 +65,11 @@ TEST(ProgramDirTest, LeftoversOfAKilledProcessGoAtTheNextStartAndNothingElseDoes
     const std::string dead = std::to_string(ended);
     const std::string running = std::to_string(getpid());
 
-    const std::vector<std::string> leftovers = {".A.bak.tmp-" + dead,
-                                                ".A.bak.tmp-" + dead + "-journal",
-                                                ".Pay roll.mdb.tmp-" + dead,
-                                                ".Pay roll.mdb.tmp-" + dead + "-wal",
-                                                ".PC.OVL.new",
-                                                ".PC.OVL.new-journal"};
+    const std::vector<std::string> leftovers = {
+        ".A.bak.tmp-" + dead,        ".A.bak.tmp-" + dead + "-journal",
+        ".Pay roll.mdb.tmp-" + dead, ".Pay roll.mdb.tmp-" + dead + "-wal",
+        ".PC.OVL.tmp-" + dead,       ".PC.OVL.tmp-" + dead + "-journal",
+        ".EXPORT.TXT.tmp-" + dead,   ".checks.pdf.tmp-" + dead};
     std::vector<std::string> kept = {
         "A.mdb",
         "A.mdb-journal",         // a hot journal: the next open rolls the database back with it
@@ -79,7 +79,7 @@ TEST(ProgramDirTest, LeftoversOfAKilledProcessGoAtTheNextStartAndNothingElseDoes
         ".tmp-" + dead,
         "A.bak.tmp-" + dead,
         "notes.tmp-" + dead,
-        ".PC.OVL.new.old",
+        ".PC.OVL.new",
         ".hidden"};
     for (const auto& name : leftovers)
         std::ofstream(dir / name) << "x";
@@ -90,6 +90,31 @@ TEST(ProgramDirTest, LeftoversOfAKilledProcessGoAtTheNextStartAndNothingElseDoes
     kept.insert(kept.end(), {"PC.OVL", "template.ref"});
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(testing::filesIn(dir), kept);
+}
+
+TEST(ProgramDirTest, AFolderTheProgramMakesAndEveryFileInItAreTheUsersAlone) {
+    testing::TempDir temp;
+    const mode_t usual = ::umask(022);
+    const auto dir = temp / "velmora";
+    const Status prepared = app::prepareProgramDir(dir);
+    const Status created = db::createDatabase(dir, "Payroll", db::DatabaseType::Check);
+    const Status backedUp = db::backupDatabase(dir, "Payroll.mdb");
+    ::umask(usual);
+    ASSERT_TRUE(prepared) << prepared.message();
+    ASSERT_TRUE(created) << created.message();
+    ASSERT_TRUE(backedUp) << backedUp.message();
+    const auto mode = [](const std::filesystem::path& file) {
+        return static_cast<unsigned>(std::filesystem::status(file).permissions());
+    };
+    EXPECT_EQ(mode(dir), 0700u);
+    for (const char* file : {"PC.OVL", "template.ref", "Payroll.mdb", "Payroll.bak"})
+        EXPECT_EQ(mode(dir / file), 0600u) << file;
+
+    // A folder that was there keeps its mode: the user chose it.
+    std::filesystem::create_directory(temp / "shared");
+    std::filesystem::permissions(temp / "shared", std::filesystem::perms(0750));
+    ASSERT_TRUE(app::prepareProgramDir(temp / "shared"));
+    EXPECT_EQ(mode(temp / "shared"), 0750u);
 }
 
 TEST(ProgramDirTest, RefusesToReseedAFolderThatHoldsDatabases) {

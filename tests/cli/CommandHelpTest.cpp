@@ -46,19 +46,24 @@ std::string contentOf(const fs::path& file) {
 TEST(CommandArgumentsTest, OptionsAreCheckedAgainstTheCommandsDescription) {
     const CommandHelp& print = *findCommandHelp("print");
     auto parsed = parseArguments(print, {"--db", "A.mdb", "--once", "--pdf=out.pdf", "--confirm", "yes",
-                                         "--start-label", "4", "--start-label", "7"});
+                                         "--start-label", "7", "--overwrite"});
     ASSERT_TRUE(parsed.ok()) << parsed.message();
     EXPECT_EQ(parsed->value("--db"), "A.mdb");
     EXPECT_EQ(parsed->value("--pdf"), "out.pdf");
-    EXPECT_EQ(parsed->value("--start-label"), "7"); // the last one given
+    EXPECT_EQ(parsed->value("--start-label"), "7");
+    EXPECT_TRUE(parsed->has("--overwrite"));
     EXPECT_TRUE(parsed->has("--once"));
     EXPECT_FALSE(parsed->has("--monthly"));
     EXPECT_EQ(parsed->value("--monthly"), std::nullopt);
 
     const std::pair<Strings, std::string> refused[] = {
-        {{"--twice"}, "unknown option '--twice'"},  {{"--db"}, "--db needs a value"},
-        {{"--once=yes"}, "--once takes no value"},  {{"--confirm", "maybe"}, "--confirm takes yes or no"},
+        {{"--twice"}, "unknown option '--twice'"},
+        {{"--db"}, "--db needs a value"},
+        {{"--once=yes"}, "--once takes no value"},
+        {{"--confirm", "maybe"}, "--confirm takes yes or no"},
         {{"A.mdb"}, "unexpected argument 'A.mdb'"},
+        {{"--db", "A.mdb", "--db=B.mdb"}, "--db is given twice; give it once"},
+        {{"--once", "--once"}, "--once is given twice; give it once"},
     };
     for (const auto& [args, message] : refused) {
         const auto result = parseArguments(print, args);

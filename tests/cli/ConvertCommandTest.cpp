@@ -45,5 +45,19 @@ TEST(ConvertCommandTest, WritesALinePerFileAndFailsWhenAnyFileFailed) {
     EXPECT_EQ(velmoraConvert(programDir.dir(), {"--all"}).exitCode, 2);
 }
 
+TEST(ConvertCommandTest, AForeignSqliteFileOrAFolderIsRefused) {
+    testing::ProgramDirFixture programDir;
+    // A SQLite file of another program was never the program's, so it is no converted one either.
+    db::Connection(programDir.dir() / "inventory.mdb", db::OpenMode::Create)
+        .exec("CREATE TABLE Items (name TEXT)");
+    std::filesystem::create_directory(programDir.dir() / "Folder.mdb");
+    const Outcome foreign = velmoraConvert(programDir.dir(), {"inventory.mdb", "Folder.mdb"});
+    EXPECT_EQ(foreign.exitCode, 1) << foreign.errors;
+    EXPECT_EQ(foreign.output,
+              "inventory.mdb: a SQLite file that is no check database or settings file of this "
+              "program; nothing was converted.\n"
+              "Folder.mdb: a folder, not a file; nothing was converted.\n");
+}
+
 } // namespace
 } // namespace velmora

@@ -87,6 +87,18 @@ TEST_F(ImportOrderCommandTest, WritesTheOrderIntoANewCheckAndTellsTheVerificatio
         << seven.errors;
     EXPECT_NE(seven.errors.find("1 value cut short"), std::string::npos) << seven.errors;
     EXPECT_EQ(testing::readCheck(database, 5).check, 123456);
+
+    // What the order holds reaches the terminal escaped: no escape sequence, NUL or C1 code of it
+    // can retitle the window or move the cursor; tabs and letters stay as they are.
+    constexpr char kHostile[] = "TotalCost: \xC2\x9B"
+                                "2J\x00\x1b]0;x\x07\tÜ\n";
+    const Outcome hostile = importOrder(QByteArray(kHostile, sizeof kHostile - 1));
+    ASSERT_EQ(hostile.exitCode, 0) << hostile.errors;
+    EXPECT_NE(hostile.errors.find("TotalCost \"\\u009b2J"), std::string::npos) << hostile.errors;
+    EXPECT_NE(hostile.errors.find("\\x1b]0;x\\x07\tÜ\""), std::string::npos) << hostile.errors;
+    for (const char raw : {'\x1b', '\x07', '\x00'})
+        EXPECT_EQ(hostile.errors.find(raw), std::string::npos) << static_cast<int>(raw);
+    EXPECT_EQ(hostile.errors.find("\xC2\x9B"), std::string::npos);
 }
 
 TEST_F(ImportOrderCommandTest, RefusalsHaveTheirOwnStatusesAndWriteNothing) {

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -54,7 +55,7 @@ std::string allWords(const fs::path& file) {
 int leftoverParts(const fs::path& dir) {
     int count = 0;
     for (const auto& entry : fs::directory_iterator(dir))
-        count += entry.path().extension() == ".part" ? 1 : 0;
+        count += entry.path().filename().string().find(".tmp-") != std::string::npos ? 1 : 0;
     return count;
 }
 
@@ -255,26 +256,47 @@ TEST_F(PrintCommandTest, TheAmountOptionsStoredInTheSettingsReachThePrintedCheck
     EXPECT_EQ(off.find("Dollars"), std::string::npos) << off;
 }
 
-TEST_F(PrintCommandTest, NothingToPrintHasItsOwnStatusAndLeavesNoEarlierFile) {
+TEST_F(PrintCommandTest, AnEarlierFileIsReplacedOnlyWithOverwriteAndNothingToPrintTouchesNone) {
+    const auto once = testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}, {f::kPayTo, "Acme"}});
+    std::ofstream(programDir.dir() / "out.pdf") << "last month's checks";
+    const Outcome kept =
+        velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--confirm", "yes"});
+    EXPECT_EQ(kept.exitCode, 5) << kept.errors;
+    EXPECT_NE(kept.errors.find("Cannot write " + (programDir.dir() / "out.pdf").string() +
+                               ": it already exists; give --overwrite to replace it"),
+              std::string::npos)
+        << kept.errors;
+    EXPECT_EQ(kept.errors.find("Please load check stock"), std::string::npos) << kept.errors;
+    EXPECT_EQ(contentOf(programDir.dir() / "out.pdf"), "last month's checks");
+    EXPECT_EQ(testing::readCheck(database, once).print, "Once");
+
+    // With --overwrite the run replaces it, with a file no other user may read.
+    const Outcome replaced =
+        velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--overwrite"}, "password.txt",
+                [] { ::umask(022); });
+    EXPECT_EQ(replaced.exitCode, 0) << replaced.errors;
+    EXPECT_NE(allWords(programDir.dir() / "out.pdf").find("Acme"), std::string::npos);
+    EXPECT_EQ(static_cast<unsigned>(fs::status(programDir.dir() / "out.pdf").permissions()), 0600u);
+
+    // Nothing to print: the earlier files stay as they were, and the status alone says so.
+    testing::setCheckFields(database, once, {{f::kPrint, "Never"}});
     std::ofstream(programDir.dir() / "out.pdf") << "last month's checks";
     std::ofstream(programDir.dir() / "out-labels.pdf") << "last month's labels";
-    const Outcome outcome = velmora(
-        {"--db", "Drafts.mdb", "--once", "--labels-once", "--pdf", path("out.pdf"), "--confirm", "yes"});
-    EXPECT_EQ(outcome.exitCode, 6) << outcome.errors;
-    EXPECT_NE(outcome.errors.find("nothing to print"), std::string::npos) << outcome.errors;
-    // A scheduled job that looks for the file finds none, not last month's checks.
-    EXPECT_FALSE(fs::exists(programDir.dir() / "out.pdf"));
-    EXPECT_FALSE(fs::exists(programDir.dir() / "out-labels.pdf"));
+    const Outcome nothing = velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--pdf",
+                                     path("out.pdf"), "--confirm", "yes", "--overwrite"});
+    EXPECT_EQ(nothing.exitCode, 6) << nothing.errors;
+    EXPECT_NE(nothing.errors.find("nothing to print"), std::string::npos) << nothing.errors;
+    EXPECT_EQ(contentOf(programDir.dir() / "out.pdf"), "last month's checks");
+    EXPECT_EQ(contentOf(programDir.dir() / "out-labels.pdf"), "last month's labels");
     EXPECT_NE(velmora({"--help"}).output.find("6  nothing to print"), std::string::npos);
 
-    // Labels to print but no checks: the checks' old file goes, the labels' new one stays.
-    std::ofstream(programDir.dir() / "out.pdf") << "last month's checks";
+    // Labels to print but no checks: the checks' file stays, the labels' one is replaced.
     testing::addCheck(database, {{f::kPrint, "Never"}, {f::kLabelPrint, true}, {f::kLastName, "Ames"}});
     const Outcome labelsOnly =
-        velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--pdf", path("out.pdf")});
+        velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--pdf", path("out.pdf"), "--overwrite"});
     EXPECT_EQ(labelsOnly.exitCode, 0) << labelsOnly.errors;
     EXPECT_NE(labelsOnly.errors.find("0 checks and 1 label printed"), std::string::npos) << labelsOnly.errors;
-    EXPECT_FALSE(fs::exists(programDir.dir() / "out.pdf"));
+    EXPECT_EQ(contentOf(programDir.dir() / "out.pdf"), "last month's checks");
     EXPECT_NE(allWords(programDir.dir() / "out-labels.pdf").find("Ames"), std::string::npos);
 }
 
@@ -282,23 +304,31 @@ TEST_F(PrintCommandTest, NeverWritesOverAProgramFile) {
     const auto once =
         testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}, {f::kLabelPrint, true}});
     const fs::path dir = programDir.dir();
+    testing::TempDir elsewhere;
     std::ofstream(dir / "Drafts.bak") << "yesterday's backup";
     std::ofstream(dir / "Other.mdb") << "another database";
     std::ofstream(dir / "Other-labels.pdf") << "not a program file";
+    std::ofstream(dir / "Drafts.mdb.jet") << "the Access original, kept";
     fs::create_symlink(dir / "Drafts.mdb", dir / "link.pdf");
     fs::create_hard_link(dir / "PC.OVL", dir / "hard.pdf");
     fs::copy_file(dir / "Drafts.mdb", dir / "Keep.mdb");
-    const std::vector<std::string> files{"Drafts.mdb", "PC.OVL", "template.ref", "Drafts.bak", "Other.mdb"};
-    std::map<std::string, std::string> before;
-    for (const std::string& file : files)
-        before[file] = contentOf(dir / file);
+    fs::copy_file(dir / "Drafts.mdb", elsewhere / "march.pdf"); // a check database by its content
+    const std::vector<fs::path> files{dir / "Drafts.mdb",     dir / "PC.OVL",    dir / "template.ref",
+                                      dir / "Drafts.bak",     dir / "Other.mdb", dir / "Drafts.mdb.jet",
+                                      elsewhere / "march.pdf"};
+    std::map<fs::path, std::string> before;
+    for (const fs::path& file : files)
+        before[file] = contentOf(file);
 
-    for (const char* target :
-         {"Drafts.mdb", "./PC.OVL", "template.ref", "Drafts.bak", "Other.mdb", "link.pdf", "hard.pdf"}) {
-        const Outcome outcome =
-            velmora({"--db", "Drafts.mdb", "--once", "--pdf", target, "--confirm", "yes"});
+    for (const std::string& target : std::vector<std::string>{
+             "Drafts.mdb", "./PC.OVL", "template.ref", "Drafts.bak", "Other.mdb", "Drafts.mdb.jet",
+             "link.pdf", "hard.pdf", (elsewhere / "march.pdf").string()}) {
+        const Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf",
+                                         QString::fromStdString(target), "--confirm", "yes", "--overwrite"});
         EXPECT_EQ(outcome.exitCode, 5) << target << ": " << outcome.errors;
-        EXPECT_NE(outcome.errors.find("which a print job must never overwrite"), std::string::npos)
+        EXPECT_TRUE(outcome.errors.find("which is never written over") != std::string::npos ||
+                    outcome.errors.find("keeps for its own files") != std::string::npos ||
+                    outcome.errors.find("symbolic link") != std::string::npos)
             << target << ": " << outcome.errors;
     }
     // The labels' file is derived from the checks' one and is checked the same way: Keep.mdb's
@@ -306,9 +336,10 @@ TEST_F(PrintCommandTest, NeverWritesOverAProgramFile) {
     fs::create_hard_link(dir / "Other.mdb", dir / "Some-labels.pdf");
     const Outcome labels = velmora({"--db", "Drafts.mdb", "--labels-once", "--pdf", path("Some.pdf")});
     EXPECT_EQ(labels.exitCode, 5) << labels.errors;
-    for (const std::string& file : files)
-        EXPECT_EQ(contentOf(dir / file), before[file]) << file;
+    for (const fs::path& file : files)
+        EXPECT_EQ(contentOf(file), before[file]) << file;
     EXPECT_FALSE(fs::exists(dir / "Some.pdf"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.pdf"));
     EXPECT_EQ(testing::readCheck(database, once).print, "Once");
 }
 
@@ -322,19 +353,21 @@ TEST_F(PrintCommandTest, AnOutputThatCannotBeWrittenMarksNothing) {
         EXPECT_EQ(outcome.errors.find("QPainter"), std::string::npos) << outcome.errors;
     }
 
-    // The disk fills while the PDF is written: a file-size limit cuts the writes short.
+    // The disk fills while the PDF is written: a file-size limit (ulimit -f, whose signal the
+    // program itself makes harmless) cuts the writes short.
     for (int i = 0; i < 40; ++i)
         testing::addCheck(
             database, {{f::kPrint, "Once"}, {f::kCheck, 100 + i}, {f::kPayTo, "Payee " + std::to_string(i)}});
     std::ofstream(programDir.dir() / "out.pdf") << "yesterday's checks";
-    const Outcome full = velmora(
-        {"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--confirm", "yes"}, "password.txt", [] {
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{24 * 1024, 24 * 1024};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        });
+    const Outcome full =
+        velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--confirm", "yes", "--overwrite"},
+                "password.txt", [] {
+                    const rlimit limit{24 * 1024, 24 * 1024};
+                    ::setrlimit(RLIMIT_FSIZE, &limit);
+                });
     EXPECT_EQ(full.exitCode, 5) << full.errors;
     EXPECT_NE(full.errors.find("Could not write the PDF file"), std::string::npos) << full.errors;
+    EXPECT_NE(full.errors.find("file-size limit"), std::string::npos) << full.errors;
     EXPECT_NE(full.errors.find("Nothing has been marked as printed"), std::string::npos) << full.errors;
     EXPECT_EQ(full.errors.find("Did all checks print properly?"), std::string::npos) << full.errors;
     EXPECT_EQ(contentOf(programDir.dir() / "out.pdf"), "yesterday's checks");
@@ -342,7 +375,8 @@ TEST_F(PrintCommandTest, AnOutputThatCannotBeWrittenMarksNothing) {
     EXPECT_EQ(testing::readCheck(database, once).print, "Once");
 
     // Without the limit the same run writes a whole PDF of all its pages.
-    const Outcome written = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
+    const Outcome written =
+        velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--overwrite"});
     EXPECT_EQ(written.exitCode, 0) << written.errors;
     EXPECT_GT(fs::file_size(programDir.dir() / "out.pdf"), 24u * 1024);
     EXPECT_EQ(PdfProbe(programDir.dir() / "out.pdf").pageCount(), 14);
@@ -356,6 +390,9 @@ TEST_F(PrintCommandTest, StatusesAndMessagesSayWhatHappened) {
     outcome = velmoraRaw({"--version"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
     EXPECT_EQ(outcome.output, "Velmora Version 7.02\n");
+    outcome = velmoraRaw({"--dir", path(""), "print", "--dir", path("other"), "--db", "Drafts.mdb"});
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_NE(outcome.errors.find("--dir is given twice"), std::string::npos) << outcome.errors;
 
     testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}, {f::kLabelPrint, true}});
     outcome = velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--pdf", path("out.pdf")});

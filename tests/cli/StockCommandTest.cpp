@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -141,6 +143,34 @@ TEST_F(StockCommandTest, RefusalsHaveTheirOwnStatusAndPrintNothing) {
     EXPECT_FALSE(fs::exists(programDir.dir() / "q.pdf"));
     EXPECT_FALSE(fs::exists(programDir.dir() / "d.pdf"));
     EXPECT_EQ(comments(), "");
+}
+
+TEST_F(StockCommandTest, AnEarlierPdfIsKeptWithoutOverwriteAndACountOfNoneTouchesNothing) {
+    std::ofstream(programDir.dir() / "out.pdf") << "the vouchers of last week";
+    for (const auto& [verb, arguments] : std::vector<std::pair<QString, QStringList>>{
+             {"blank-checks",
+              {"--db", "Payroll.mdb", "--count", "3", "--start", "1", "--pdf", path("out.pdf")}},
+             {"deposit-tickets", {"--db", "Payroll.mdb", "--count", "3", "--pdf", path("out.pdf")}}}) {
+        const Outcome kept = velmora(verb, arguments);
+        EXPECT_EQ(kept.exitCode, 5) << kept.errors;
+        EXPECT_NE(kept.errors.find("give --overwrite to replace it"), std::string::npos) << kept.errors;
+    }
+    const Outcome page = velmora("test-page", {"--pdf", path("out.pdf")}, false);
+    EXPECT_EQ(page.exitCode, 5) << page.errors;
+    EXPECT_EQ(testing::fileContents(programDir.dir() / "out.pdf"), "the vouchers of last week");
+
+    // A count of 0 prints nothing: the status tells it, and no file changes (the run's history
+    // line is written all the same, naming the numbers it did not use).
+    const Outcome none = velmora("blank-checks", {"--db", "Payroll.mdb", "--count", "0", "--start", "7",
+                                                  "--pdf", path("out.pdf"), "--overwrite"});
+    EXPECT_EQ(none.exitCode, 6) << none.errors;
+    EXPECT_NE(none.errors.find("nothing to print"), std::string::npos) << none.errors;
+    EXPECT_EQ(testing::fileContents(programDir.dir() / "out.pdf"), "the vouchers of last week");
+    EXPECT_TRUE(comments().starts_with("Printed blank checks from check #7 to #6 on ")) << comments();
+
+    const Outcome replaced = velmora("test-page", {"--pdf", path("out.pdf"), "--overwrite"}, false);
+    EXPECT_EQ(replaced.exitCode, 0) << replaced.errors;
+    EXPECT_EQ(PdfProbe(programDir.dir() / "out.pdf").pageCount(), 1);
 }
 
 TEST_F(StockCommandTest, BlankChecksGoThroughAPrinterQueueAsToTheirPdf) {

@@ -2,6 +2,7 @@
 
 #include "db/Sqlite.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -9,21 +10,50 @@
 
 namespace velmora::testing {
 
+namespace {
+
+std::int64_t rootPageOf(const std::filesystem::path& file, const std::string& table) {
+    db::Connection db(file, db::OpenMode::ReadOnly);
+    db::Statement query(db, "SELECT rootpage FROM sqlite_master WHERE type = 'table' AND name = ?1");
+    query.bind(1, table);
+    if (!query.step())
+        throw std::runtime_error("no table " + table);
+    return query.columnInt(0);
+}
+
+std::vector<unsigned char> bytesOf(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeBytes(const std::filesystem::path& file, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace
+
+void spoilMiddleLeafOnDisk(const std::filesystem::path& file, const std::string& table) {
+    const std::int64_t rootPage = rootPageOf(file, table);
+    std::vector<unsigned char> bytes = bytesOf(file);
+    // An interior table page starts with the flag 0x05, its cell count at offset 3 and its cell
+    // pointer array at offset 12; each cell starts with the child's page number (four bytes).
+    const std::size_t pageSize = bytes.at(16) << 8 | bytes.at(17);
+    const std::size_t header = (rootPage - 1) * pageSize + (rootPage == 1 ? 100 : 0);
+    if (bytes.at(header) != 0x05)
+        throw std::runtime_error(table + " fits on one page");
+    const int cells = bytes.at(header + 3) << 8 | bytes.at(header + 4);
+    const std::size_t pointer = header + 12 + 2 * static_cast<std::size_t>(cells / 2);
+    const std::size_t cell = (rootPage - 1) * pageSize + (bytes.at(pointer) << 8 | bytes.at(pointer + 1));
+    const std::size_t child = static_cast<std::size_t>(bytes.at(cell)) << 24 | bytes.at(cell + 1) << 16 |
+                              bytes.at(cell + 2) << 8 | bytes.at(cell + 3);
+    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>((child - 1) * pageSize), pageSize, 0xFF);
+    writeBytes(file, bytes);
+}
+
 void repeatRowIdOnDisk(const std::filesystem::path& file, const std::string& table, int cell) {
-    std::int64_t rootPage = 0;
-    {
-        db::Connection db(file, db::OpenMode::ReadOnly);
-        db::Statement query(db, "SELECT rootpage FROM sqlite_master WHERE type = 'table' AND name = ?1");
-        query.bind(1, table);
-        if (!query.step())
-            throw std::runtime_error("no table " + table);
-        rootPage = query.columnInt(0);
-    }
-    std::vector<unsigned char> bytes;
-    {
-        std::ifstream in(file, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    const std::int64_t rootPage = rootPageOf(file, table);
+    std::vector<unsigned char> bytes = bytesOf(file);
     // The file format: the page size at offset 16 (big-endian, 1 for 65536); page 1 starts with the
     // 100-byte file header; a table leaf page starts with the flag 0x0D, its cell count at offset 3
     // and its cell pointer array (two bytes each, in key order) at offset 8. A cell starts with the
@@ -47,8 +77,7 @@ void repeatRowIdOnDisk(const std::filesystem::path& file, const std::string& tab
         return rowId;
     };
     rowIdAt(cell) = rowIdAt(cell - 1);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    writeBytes(file, bytes);
 }
 
 } // namespace velmora::testing

@@ -11,4 +11,10 @@ namespace velmora::testing {
 // same row again. The table must fit on its root page, with row ids below 128.
 void repeatRowIdOnDisk(const std::filesystem::path& file, const std::string& table, int cell);
 
+// Damages a page in the middle of a table the way a disk error can: the table must be big enough for
+// its root to be an interior page; one of the leaves it points to, half way along, is overwritten
+// with 0xFF bytes, which no page starts with. The schema and the first rows stay readable, so a file
+// opened without the whole-file check is refused only when a walk reaches that page.
+void spoilMiddleLeafOnDisk(const std::filesystem::path& file, const std::string& table);
+
 } // namespace velmora::testing

@@ -5,6 +5,7 @@
 #include "db/DatabaseFiles.h"
 #include "db/ErrorText.h"
 #include "entry/CheckEntry.h"
+#include "export/ExportFile.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
@@ -77,8 +78,19 @@ TEST(FileFaultTest, AFullDiskIsNamedAndLeavesNothingHalfWritten) {
     ASSERT_TRUE(db::backupDatabase(dir, "A.mdb"));
     std::ifstream oldBackup(dir / "A.bak", std::ios::binary);
     const std::string backupBytes{std::istreambuf_iterator<char>(oldBackup), {}};
+    const exporting::CheckInformationExport all;
+    ASSERT_TRUE(exporting::writeExport(dir / "A.mdb", all, dir / "EXPORT.TXT", dir).ok());
+    const std::string exportBytes = testing::fileContents(dir / "EXPORT.TXT");
     disk.fill();
     const auto before = testing::filesIn(dir);
+
+    // The export neither reports success over a cut file nor empties the earlier one.
+    const exporting::ExportResult exported =
+        exporting::writeExport(dir / "A.mdb", all, dir / "EXPORT.TXT", dir);
+    EXPECT_EQ(exported.failure, exporting::ExportResult::Failure::Output);
+    EXPECT_TRUE(contains(exported.message, "could not be written: the disk is full.")) << exported.message;
+    EXPECT_EQ(testing::fileContents(dir / "EXPORT.TXT"), exportBytes);
+    EXPECT_EQ(testing::filesIn(dir), before);
 
     const Status created = db::createDatabase(dir, "B", DatabaseType::Check);
     ASSERT_FALSE(created);
@@ -108,6 +120,7 @@ TEST(FileFaultTest, AFullDiskIsNamedAndLeavesNothingHalfWritten) {
     EXPECT_TRUE(entry.save());
     EXPECT_TRUE(db::createDatabase(dir, "B", DatabaseType::Check));
     EXPECT_TRUE(db::backupDatabase(dir, "A.mdb"));
+    EXPECT_TRUE(exporting::writeExport(dir / "A.mdb", all, dir / "EXPORT.TXT", dir).ok());
 }
 
 // Where no small file system can be mounted, a process whose files may not grow stands in for it.

@@ -11,8 +11,12 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <cmath>
+#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace velmora {
 namespace {
@@ -481,6 +485,28 @@ TEST_F(ConversionTest, CancellingLeavesNothingBehindWhetherRowsFlowOrTheReaderIs
     EXPECT_TRUE(result.cancelled);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 
+    EXPECT_EQ(testing::folderListing(dir.path()), std::set<std::string>{"nwind.mdb"});
+}
+
+TEST_F(ConversionTest, AFileSizeLimitFailsTheConversionAndLeavesNothingBehind) {
+    VELMORA_REQUIRE_JET_SAMPLE(nwind, "nwind.mdb");
+    const fs::path file = dir / "nwind.mdb";
+    testing::copyWritable(*nwind, file);
+    // As the program runs under ulimit -f: the signal ignored (as main() does), the write fails.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const auto result = jet::convertAnyTables(file, dir / "out.sqlite", options());
+        const std::string& why = result.status.message();
+        _exit(result.ok()                                                             ? 1
+              : why.find("the converted file cannot be written") != std::string::npos ? 0
+                                                                                      : 2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(testing::folderListing(dir.path()), std::set<std::string>{"nwind.mdb"});
 }
 

@@ -96,5 +96,27 @@ TEST_F(ExportFileScreenTest, AFailedExportIsReportedWithTheFileAndTheScreenStays
               std::string::npos);
 }
 
+TEST_F(ExportFileScreenTest, ALinkOrAProgramFileIsRefusedAsOnTheCommandLineAndACutValueIsTold) {
+    // EXPORT.TXT planted as a link to another check database.
+    fs::copy_file(database.path(), program.dir() / "Other.mdb");
+    const std::string other = testing::fileContents(program.dir() / "Other.mdb");
+    fs::create_symlink(program.dir() / "Other.mdb", exportFile);
+    QTest::mouseClick(child<QPushButton>("ExportAll"), Qt::LeftButton);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("symbolic link"), std::string::npos) << dialogs.shown()[0].text;
+    EXPECT_TRUE(screen.isVisible());
+    EXPECT_EQ(testing::fileContents(program.dir() / "Other.mdb"), other);
+
+    // A value no name or memo is long is cut, and the screen says where.
+    fs::remove(exportFile);
+    testing::addCheck(database, {{"For", std::string(100'000, 'm')}});
+    dialogs.clear();
+    QTest::mouseClick(child<QPushButton>("ExportAll"), Qt::LeftButton);
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[0].text, exporting::CheckInformationExport().completionMessage());
+    EXPECT_NE(dialogs.shown()[1].text.find("line 3 (For)"), std::string::npos) << dialogs.shown()[1].text;
+    EXPECT_EQ(static_cast<unsigned>(fs::status(exportFile).permissions()), 0600u);
+}
+
 } // namespace
 } // namespace velmora

@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -346,9 +347,69 @@ TEST_F(PrinterScreensTest, APrinterThatPrintsToAFileGetsTheLabelsBesideTheChecks
     dialogs.clear();
     click(again, "PrintButton");
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_NE(dialogs.shown()[0].text.find("must never overwrite"), std::string::npos)
+    EXPECT_NE(dialogs.shown()[0].text.find("which is never written over"), std::string::npos)
         << dialogs.shown()[0].text;
     EXPECT_TRUE(db::CheckDatabase::open(programDir.dir() / "Payroll.mdb").ok());
+}
+
+TEST_F(PrinterScreensTest, AFileThatExistsIsReplacedOnlyWhenTheUserSaysSoAndAnEmptyRunKeepsIt) {
+    const auto once =
+        testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 1001}, {f::kPayTo, "Acme"}});
+    testing::setCheckFields(database, 1, {{f::kBusinessName, "Harbor Lane Bakery"}, {f::kAba, "211274450"}});
+    const std::filesystem::path file = programDir.dir() / "vouchers.pdf";
+    std::ofstream(file) << "the vouchers, printed nowhere else";
+    print::PrinterSurface toFile({print::PrinterChoice::Kind::PdfFile, file.string()});
+    const std::string question = file.string() + " already exists. Replace it?";
+
+    // The checks: asked first, before the load-stock message; No (the default) prints nothing.
+    print::PrinterControlScreen screen(session, navigator, &toFile);
+    ASSERT_TRUE(screen.load());
+    QTest::mouseClick(child<QCheckBox>(screen, "Once"), Qt::LeftButton);
+    click(screen, "PrintButton");
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[0].text, question);
+    EXPECT_EQ(dialogs.shown()[0].buttons, DialogButtons::YesNo);
+    EXPECT_EQ(dialogs.shown()[0].defaultAnswer, DialogAnswer::No);
+    EXPECT_NE(dialogs.shown()[1].text.find("Nothing was printed"), std::string::npos)
+        << dialogs.shown()[1].text;
+    EXPECT_EQ(testing::fileContents(file), "the vouchers, printed nowhere else");
+    EXPECT_EQ(testing::readCheck(database, once).print, "Once");
+    EXPECT_TRUE(navigator.calls.empty());
+
+    // Blank stock from the menu, and the test page of the alignment screen, ask the same.
+    for (const char* entry : {"BlankCehcks", "BlankDepositTickets"}) {
+        dialogs.clear();
+        child<QAction>(screen, entry)->trigger();
+        ASSERT_FALSE(dialogs.shown().empty()) << entry;
+        EXPECT_EQ(dialogs.shown()[0].text, question) << entry;
+        EXPECT_TRUE(dialogs.asked().empty()) << entry << ": no prompt after a No";
+    }
+    print::AlignPrinterScreen align(session, navigator, &toFile);
+    ASSERT_TRUE(align.load());
+    dialogs.clear();
+    click(align, "TestPage");
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_EQ(dialogs.shown()[0].text, question);
+    EXPECT_EQ(testing::fileContents(file), "the vouchers, printed nowhere else");
+
+    // Yes: the run prints into it.
+    dialogs.clear();
+    dialogs.queueAnswer(DialogAnswer::Yes); // replace
+    dialogs.queueAnswer(DialogAnswer::Ok);  // load check stock
+    dialogs.queueAnswer(DialogAnswer::Yes); // did all checks print
+    click(screen, "PrintButton");
+    EXPECT_EQ(testing::PdfProbe(file).word(0, "Acme").text, "Acme");
+    EXPECT_EQ(testing::readCheck(database, once).print, "Never");
+
+    // A run with nothing to print, even after a Yes, leaves the file as it is.
+    std::ofstream(file) << "the vouchers, printed nowhere else";
+    print::PrinterControlScreen empty(session, navigator, &toFile);
+    ASSERT_TRUE(empty.load());
+    QTest::mouseClick(child<QCheckBox>(empty, "Once"), Qt::LeftButton);
+    dialogs.clear();
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    click(empty, "PrintButton");
+    EXPECT_EQ(testing::fileContents(file), "the vouchers, printed nowhere else");
 }
 
 TEST_F(PrinterScreensTest, WithoutAPrinterPrintPointsToPrinterSetupAndAsksNothing) {
