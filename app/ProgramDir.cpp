@@ -38,6 +38,9 @@ void removeLeftovers(const fs::path& dir) {
     }
     for (const auto& file : leftovers)
         fs::remove(file, ec);
+    // The run locks of earlier versions, "NAME.mdb.lock", when no run holds them.
+    for (const std::string& database : db::listDatabases(dir))
+        (void)db::removeOldRunLock(dir / database);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "base/Product.h"
+#include "cli/CheckCommand.h"
 #include "cli/CommandHelp.h"
 #include "cli/ConvertCommand.h"
 #include "cli/ExportCommand.h"
@@ -29,6 +30,7 @@ const std::map<std::string, VerbHandler, std::less<>>& handlers() {
         {"quicken-voucher", runQuickenVoucherCommand},
         {"test-page", runTestPageCommand},
         {"convert", runConvertCommand},
+        {"check", runCheckCommand},
         {"export", runExportCommand},
         {"import-order", runImportOrderCommand},
     };

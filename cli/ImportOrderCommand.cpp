@@ -80,12 +80,8 @@ int runImportOrderCommand(const Invocation& invocation) {
         return kImportNoDatabase;
     const entry::OrderImportReport report =
         entry::importOrderForm(checks, *order, entry::OrderTarget::NewCheck);
-    if (!report.written) {
-        if (report.newCheck)
-            return fail(kNotWritten,
-                        "a new check was made, but the order could not be saved into it completely");
+    if (!report.written)
         return fail(kNotWritten, "nothing was imported");
-    }
     const std::int64_t number = checks.field(db::field::kCheck).integer().value_or(0);
     std::cerr << "velmora import-order: the order is in the new check with ID " << report.recordId.value_or(0)
               << " (check number " << number << "): " << counted(std::ssize(report.fieldsWritten), "field")

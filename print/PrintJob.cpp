@@ -58,13 +58,16 @@ JobReport runJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs, db::Con
     report.sent = true;
     report.printed = printed.count;
 
-    if (const std::optional<MessageBox> question = job.question();
-        question && dialogs.show(*question) != DialogAnswer::Yes)
+    const std::optional<MessageBox> question = job.question();
+    const bool confirmed = !question || dialogs.show(*question) == DialogAnswer::Yes;
+    if (!confirmed && !job.changesOnNo())
         return report;
     std::string step = "starting the changes";
     try {
         db::Transaction transaction(database);
-        if (Status refused = job.saveChanges(database, step); !refused) {
+        if (Status refused =
+                confirmed ? job.saveChanges(database, step) : job.saveChangesOnNo(database, step);
+            !refused) {
             tell(problemBox(refused.message(), kNotSavedTitle));
             return report;
         }
@@ -74,7 +77,7 @@ JobReport runJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs, db::Con
         tell(job.notSavedMessage(step + ": " + error.what()));
         return report;
     }
-    report.confirmed = true;
+    report.confirmed = confirmed;
     return report;
 }
 

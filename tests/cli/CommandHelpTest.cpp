@@ -222,8 +222,8 @@ TEST(BashCompletionTest, OffersTheCommandsOptionsAndValuesTheProgramTakes) {
 
     EXPECT_EQ(
         complete({""}, home.path()),
-        (Strings{"--dir", "--help", "--version", "-h", "blank-checks", "convert", "deposit-tickets", "export",
-                 "help", "import-order", "print", "quicken-3up", "quicken-voucher", "test-page"}));
+        (Strings{"--dir", "--help", "--version", "-h", "blank-checks", "check", "convert", "deposit-tickets",
+                 "export", "help", "import-order", "print", "quicken-3up", "quicken-voucher", "test-page"}));
     EXPECT_EQ(complete({"print", "--con"}, home.path()), Strings{"--confirm"});
     EXPECT_EQ(complete({"print", "--confirm", ""}, home.path()), (Strings{"no", "yes"}));
     EXPECT_EQ(complete({"print", "--labels"}, home.path()), (Strings{"--labels-monthly", "--labels-once"}));
