@@ -77,45 +77,58 @@ Result<SelectionCounts> countSelections(Connection& database) {
     }
 }
 
+namespace {
+
+// Whether a stored number lies past [lowest, highest] as SQLite compares it: a text (which SQLite sorts
+// after every number) always does, a Null never.
+bool pastBounds(const Value& stored, std::int64_t lowest, std::int64_t highest) {
+    if (stored.isNull())
+        return false;
+    if (const auto* real = std::get_if<double>(&stored.data()))
+        return !(*real >= static_cast<double>(lowest) && *real <= static_cast<double>(highest));
+    if (!stored.isInteger())
+        return true;
+    const std::int64_t number = *stored.integer();
+    return number < lowest || number > highest;
+}
+
+} // namespace
+
 Result<DamagedChecks> findDamagedChecks(Connection& database, const Filter& among, std::size_t named) {
-    // The bounds are ?1, ?2 and ?3; the filter's own placeholders, after them in the text, number on
-    // from 4. The sizes of the texts are columns 4 on, in the order of `texts`.
+    // Every record the filter selects, with the size of each of its texts (the columns from 3 on, in
+    // the order of `texts`): SQLite measures each text once, and the program never copies one.
     std::vector<std::string_view> texts;
     std::string sizes;
-    std::string oversized;
     for (const auto& row : schema::account().rows()) {
         if (row.def.kind != FieldKind::Text)
             continue;
         texts.push_back(row.def.name);
-        const std::string size = "length(CAST(" + quoteIdentifier(row.def.name) + " AS BLOB))";
-        sizes += ", " + size;
-        oversized += " OR " + size + " > ?3";
+        sizes += ", length(CAST(" + quoteIdentifier(row.def.name) + " AS BLOB))";
     }
     try {
-        Statement query(database, "SELECT \"ID\", \"Check\", \"Amount\", "
-                                  "\"Check\" IS NOT NULL AND (\"Check\" < 0 OR \"Check\" > ?1)" +
-                                      sizes +
-                                      " FROM \"Account\" WHERE ("
-                                      "(\"Check\" IS NOT NULL AND (\"Check\" < 0 OR \"Check\" > ?1)) OR "
-                                      "(\"Amount\" IS NOT NULL AND (\"Amount\" < -?2 OR \"Amount\" > ?2))" +
-                                      oversized + ") AND (" + among.where + ") ORDER BY \"ID\"");
-        query.bind(1, kMaxCheckNumber)
-            .bind(2, kMaxAmountCents)
-            .bind(3, static_cast<std::int64_t>(kMaxFieldBytes));
-        for (std::size_t i = 0; i < among.parameters.size(); ++i)
-            query.bind(static_cast<int>(i) + 4, among.parameters[i]);
+        Statement query(database, "SELECT \"ID\", \"Check\", \"Amount\"" + sizes +
+                                      " FROM \"Account\" WHERE (" + among.where + ") ORDER BY \"ID\"");
+        int index = 1;
+        for (const Value& parameter : among.parameters)
+            query.bind(index++, parameter);
         DamagedChecks found;
         while (query.step()) {
-            if (++found.total > named)
-                continue;
-            DamagedCheck damaged{
-                query.columnInt(0), query.columnInt(3) != 0, query.columnText(1), query.columnText(2), {}, 0};
+            DamagedCheck damaged{query.columnInt(0),
+                                 pastBounds(query.column(1), 0, kMaxCheckNumber),
+                                 query.columnText(1),
+                                 query.columnText(2),
+                                 {},
+                                 0};
+            const bool badAmount = pastBounds(query.column(2), -kMaxAmountCents, kMaxAmountCents);
             for (std::size_t i = 0; i < texts.size() && damaged.oversizedField.empty(); ++i) {
-                const std::int64_t bytes = query.columnInt(static_cast<int>(i) + 4);
+                const std::int64_t bytes = query.columnInt(static_cast<int>(i) + 3);
                 if (bytes > static_cast<std::int64_t>(kMaxFieldBytes))
                     damaged = {damaged.id, false, {}, {}, std::string(texts[i]), bytes};
             }
-            found.first.push_back(std::move(damaged));
+            if (!damaged.badNumber && !badAmount && damaged.oversizedField.empty())
+                continue;
+            if (++found.total <= named)
+                found.first.push_back(std::move(damaged));
         }
         return found;
     } catch (const Error& error) {

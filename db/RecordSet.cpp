@@ -1,5 +1,6 @@
 #include "db/RecordSet.h"
 
+#include "base/Text.h"
 #include "db/ErrorText.h"
 
 #include <algorithm>
@@ -239,11 +240,6 @@ std::optional<std::pair<std::size_t, std::size_t>> oversizedValue(const Statemen
     return std::pair{query.columnBytes(column), query.columnDigest(column)};
 }
 
-std::string megabytes(std::size_t bytes) {
-    const std::size_t tenths = (bytes * 10 + (1u << 19)) >> 20;
-    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
-}
-
 } // namespace
 
 void RecordSet::loadRow() {
@@ -258,7 +254,7 @@ void RecordSet::loadRow() {
         std::string name = query.columnName(i);
         if (const auto oversized = oversizedValue(query, i)) {
             damaged_[name] = db_.path().filename().string() + " is damaged: " + recordName() + " holds " +
-                             megabytes(oversized->first) + " in the field " + name +
+                             megabytesText(oversized->first) + " in the field " + name +
                              ", more than any field can hold (1 MB). " + restoreAdvice(db_.path());
             oversized_[std::move(name)] = *oversized;
             continue;

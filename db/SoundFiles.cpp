@@ -159,6 +159,7 @@ Connection* SoundFiles::ledger() {
 }
 
 bool SoundFiles::holds(const FileState& state) {
+    const std::lock_guard lock(mutex_);
     try {
         Connection* db = ledger();
         if (!db)
@@ -176,6 +177,7 @@ bool SoundFiles::holds(const FileState& state) {
 }
 
 void SoundFiles::remember(const FileState& state, const fs::path& file) {
+    const std::lock_guard lock(mutex_);
     try {
         Connection* db = ledger();
         if (!db)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace velmora::db {
@@ -48,6 +49,7 @@ public:
 
 private:
     Connection* ledger();
+    std::mutex mutex_; // a conversion remembers its file on a thread of its own
     std::filesystem::path file_;
     std::unique_ptr<Connection> connection_;
     bool unusable_ = false;

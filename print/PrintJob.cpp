@@ -48,8 +48,6 @@ JobReport runJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs, db::Con
         tell(job.notReadMessage(*printed.readFailure, printed.count));
         return report;
     }
-    for (const MessageBox& notice : printed.notices)
-        tell(notice);
     if (!sent) {
         report.outputFailed = true;
         tell(job.notSentMessage(sentence(sent.message())));

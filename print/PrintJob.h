@@ -37,8 +37,6 @@ struct JobPrinted {
     std::int64_t count = 0; // items printed (checks, labels, slots of blank stock)
     // The records could not be read: the job was ended after `count` items, and nothing is saved.
     std::optional<std::string> readFailure;
-    // Problems told right away that do not stop the job (dates that could not be saved).
-    std::vector<MessageBox> notices;
 };
 
 // One printed product of a run: what it asks first, what it prints, what it asks after the job and

@@ -1,5 +1,6 @@
 #include "print/PrintRun.h"
 
+#include "base/Text.h"
 #include "db/CheckQueries.h"
 #include "print/PrintLock.h"
 
@@ -36,8 +37,9 @@ Result<std::optional<std::string>> PrintRun::damagedRecords(const PrintSelection
     std::vector<std::string> names;
     for (const db::DamagedCheck& record : damaged->first)
         names.push_back("record " + std::to_string(record.id) +
-                        (!record.oversizedField.empty() ? " holds " + std::to_string(record.oversizedBytes) +
-                                                              " bytes in the field " + record.oversizedField
+                        (!record.oversizedField.empty()
+                             ? " holds " + megabytesText(static_cast<std::size_t>(record.oversizedBytes)) +
+                                   " in the field " + record.oversizedField
                          : record.badNumber ? " has the check number " + record.storedNumber
                                             : " has an amount of " + record.storedCents + " cents"));
     return std::optional<std::string>("Nothing was printed: " + listed(names, damaged->total) + ". " +

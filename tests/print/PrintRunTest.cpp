@@ -150,6 +150,28 @@ TEST_F(PrintRunTest, NoChangesNothingButTheDatesOfRecurringChecks) {
     EXPECT_NE(surface.findText("1/1/2020"), nullptr);
 }
 
+TEST_F(PrintRunTest, NoSavesTheDatesOfAllRecurringChecksOrOfNone) {
+    open(DatabaseType::Draft);
+    const auto first = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 7}, {f::kDate, "1/1/2020"}});
+    const auto refusing =
+        addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 8}, {f::kDate, "1/1/2020"}});
+    database->connection().exec("CREATE TRIGGER refuse BEFORE UPDATE OF \"Date\" ON Account WHEN OLD.ID = " +
+                                std::to_string(refusing) +
+                                " BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::No);
+    const RunReport report = run({.monthly = true});
+    EXPECT_FALSE(report.checksConfirmed);
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_EQ(dialogs.shown().back().title, "Dates not saved");
+    EXPECT_NE(report.problems[0].find("saving the date of record " + std::to_string(refusing)),
+              std::string::npos)
+        << report.problems[0];
+    EXPECT_NE(report.problems[0].find("No date has been saved."), std::string::npos) << report.problems[0];
+    EXPECT_EQ(readCheck(*database, first).date, "1/1/2020");
+    EXPECT_EQ(readCheck(*database, refusing).date, "1/1/2020");
+}
+
 TEST_F(PrintRunTest, CheckDatabaseRenumbersFromThePhysicallyLastRecord) {
     open(DatabaseType::Check);
     const auto first = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 2000}});
@@ -497,7 +519,7 @@ TEST_F(PrintRunTest, ValuesNoCheckCanCarryAreRefusedBeforeAnythingPrints) {
               std::string::npos)
         << text;
     EXPECT_NE(text.find("record " + std::to_string(high) + " has an amount"), std::string::npos) << text;
-    EXPECT_NE(text.find("record " + std::to_string(huge) + " holds 3000000 bytes in the field Comments"),
+    EXPECT_NE(text.find("record " + std::to_string(huge) + " holds 2.9 MB in the field Comments"),
               std::string::npos)
         << text;
     EXPECT_EQ(text.find("record " + std::to_string(fine) + " "), std::string::npos) << text;
