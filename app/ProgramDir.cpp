@@ -83,6 +83,9 @@ Status prepareProgramDir(const fs::path& dir) {
     if (made)
         fs::permissions(dir, fs::perms::owner_all, ec);
     removeDeadProcessLeftovers(dir);
+    // The run locks of earlier versions, "NAME.mdb.lock", when no run holds them.
+    for (const std::string& database : db::listDatabases(dir))
+        (void)db::removeOldRunLock(dir / database);
 
     if (!fs::exists(dir / kSettingsFileName, ec)) {
         if (!db::listDatabases(dir).empty())

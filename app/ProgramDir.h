@@ -21,7 +21,8 @@ std::filesystem::path defaultProgramDir();
 // folder is given the delivered PC.OVL and template.ref; a missing template.ref is written again. A
 // folder that holds databases but no PC.OVL is refused, never seeded again: that would reset the
 // password. Temporary files that a killed process left (a backup, an export or a new database cut
-// short) are removed first; nothing else is touched.
+// short) are removed first, and so are the run locks that earlier versions left beside the databases
+// ("NAME.mdb.lock") when no run holds them; nothing else is touched.
 Status prepareProgramDir(const std::filesystem::path& dir);
 
 // The program's own files, which no output (a PDF, an export) ever replaces, compared as files

@@ -5,6 +5,7 @@
 #include "db/ErrorText.h"
 #include "db/JetHeader.h"
 #include "db/RecordSet.h"
+#include "db/SoundFiles.h"
 
 namespace velmora::app {
 
@@ -25,7 +26,7 @@ Result<SettingsStore> SettingsStore::open(const std::filesystem::path& programDi
         return Result<SettingsStore>::failure("The settings file " + file.string() + " is missing.");
     try {
         auto connection = std::make_unique<db::Connection>(file, db::OpenMode::ReadWrite);
-        connection->requireIntact();
+        (void)db::requireSound(*connection, db::SoundFiles::forThisUser());
         const db::TableDef* tables[] = {&db::schema::settings(), &db::schema::password(),
                                         &db::schema::businessTypes()};
         if (Status status = db::schema::verifyAndUpgrade(*connection, tables); !status)

@@ -26,4 +26,9 @@ std::string_view trimCharacters(std::string_view text, std::string_view characte
     return text.substr(first, text.find_last_not_of(characters) - first + 1);
 }
 
+std::string megabytesText(std::size_t bytes) {
+    const std::size_t tenths = (bytes * 10 + (std::size_t{1} << 19)) >> 20;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
+}
+
 } // namespace velmora

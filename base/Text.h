@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,8 @@ std::string lowerCaseBytes(std::string text);
 std::string_view trimBlanks(std::string_view text);
 // `text` without any of `characters` at either end.
 std::string_view trimCharacters(std::string_view text, std::string_view characters);
+
+// A size in megabytes (of 1,048,576 bytes) with one decimal: "381.5 MB".
+std::string megabytesText(std::size_t bytes);
 
 } // namespace velmora

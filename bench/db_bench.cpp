@@ -1,6 +1,8 @@
 // The record set over a table of 1,000,000 checks: opening, moving to the last row, 1,000 moves
-// forward and a filtered select, beside plain SQLite reading the same table; and what checking the
-// whole file for damage would add to opening it.
+// forward and a filtered select, beside plain SQLite reading the same table; opening a check database
+// of that size and of one record; and what checking the whole file for damage costs.
+#include "LargeCheckDatabase.h"
+#include "db/CheckDatabase.h"
 #include "db/CheckQueries.h"
 #include "db/RecordSet.h"
 #include "support/TempDir.h"
@@ -124,6 +126,22 @@ void BM_PlainSqliteLikeScan(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PlainSqliteLikeScan)->Unit(benchmark::kMillisecond);
+
+// Opening a check database as every screen and verb does, on 1,000,000 checks and on the template
+// check alone: the whole-file check is made on the first opening, and again only when the file has
+// changed since (db/SoundFiles.h), so the steady state is what a user meets every day.
+void BM_OpenCheckDatabase(benchmark::State& state) {
+    static velmora::testing::ProgramDirFixture small;
+    static const bool made = (small.createDatabase("One", DatabaseType::Check), true);
+    (void)made;
+    const auto file = state.range(0) == 1 ? small.dir() / "One.mdb"
+                                          : velmora::bench::large().program.dir() / velmora::bench::kDatabase;
+    for (auto _ : state) {
+        auto database = CheckDatabase::open(file);
+        benchmark::DoNotOptimize(database.ok());
+    }
+}
+BENCHMARK(BM_OpenCheckDatabase)->Arg(1)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 // SQLite's checks of a whole file, each on a connection opened for it as opening a database would:
 // the quick check reads every page; the integrity check also matches every index with its table.

@@ -1,5 +1,6 @@
 #include "cli/CommandHelp.h"
 
+#include "cli/CheckCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/ConvertCommand.h"
 #include "cli/ExportCommand.h"
@@ -139,10 +140,25 @@ std::vector<CommandHelp> describeCommands() {
              {kSomeFailed, "a file was not converted (it is left as it was): see the line that names it"},
              {kConvertUsage, "usage error: no file named, or an unknown option"},
          }},
+        {.name = "check",
+         .synopses = {"[--db NAME.mdb] [--settings] [--template]"},
+         .summary = "check every page and index of the check databases, PC.OVL and template.ref",
+         .description = "Reads every page and every index of the files named, as SQLite's integrity check does, and tells for each whether it is sound or what is wrong with it (for a damaged database, how to put its backup in its place). Without an option, checks every check database of the program folder, PC.OVL and template.ref. Opening a file checks it whole only when it has changed since it was last found sound; this command checks it in any case, as the backup on exit does.",
+         .options = {
+             {.name = "--db", .argument = "NAME.mdb", .kind = ValueKind::Database, .help = "a check database to check: a name in the program folder, or a path"},
+             {.name = "--settings", .help = "check the settings file PC.OVL"},
+             {.name = "--template", .help = "check the template file template.ref"},
+             kHelpOption,
+         },
+         .exitStatuses = {
+             {kAllSound, "every file checked is sound"},
+             {kNotSound, "a file is damaged, missing, or not a file of this program"},
+             {kCheckUsage, "usage error"},
+         }},
         {.name = "import-order",
          .synopses = {"--db NAME.mdb [--password-file FILE] < order.txt"},
          .summary = "import an order form from standard input into a check",
-         .description = "Imports one order form (lines of \"Label: value\") from standard input into a new check of the database, or into the template when it holds no order yet. The verification of the routing and account numbers, every value that was not imported and every number cut to fit its field are told on standard error.",
+         .description = "Imports one order form (lines of \"Label: value\") from standard input into a new check of the database, in one step: an import that fails or is interrupted leaves the database as it was. The verification of the routing and account numbers, every value that was not imported and every number cut to fit its field are told on standard error.",
          .options = {
              {.name = "--db", .argument = "NAME.mdb", .kind = ValueKind::Database, .help = "the check database to import into: a name in the program folder, or a path"},
              {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},

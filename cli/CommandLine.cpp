@@ -3,6 +3,7 @@
 #include "app/ProgramDir.h"
 #include "base/OutputFile.h"
 #include "base/Product.h"
+#include "cli/CheckCommand.h"
 #include "cli/CommandHelp.h"
 #include "cli/ConvertCommand.h"
 #include "cli/ExportCommand.h"
@@ -31,6 +32,7 @@ const std::map<std::string, VerbHandler, std::less<>>& handlers() {
         {"quicken-voucher", runQuickenVoucherCommand},
         {"test-page", runTestPageCommand},
         {"convert", runConvertCommand},
+        {"check", runCheckCommand},
         {"export", runExportCommand},
         {"import-order", runImportOrderCommand},
     };

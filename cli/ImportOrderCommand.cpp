@@ -78,12 +78,8 @@ int runImportOrderCommand(const Invocation& invocation) {
         return kImportNoDatabase;
     const entry::OrderImportReport report =
         entry::importOrderForm(checks, *order, entry::OrderTarget::NewCheck);
-    if (!report.written) {
-        if (report.newCheck)
-            return fail("import-order", kNotWritten,
-                        "a new check was made, but the order could not be saved into it completely");
+    if (!report.written)
         return fail("import-order", kNotWritten, "nothing was imported");
-    }
     const std::int64_t number = checks.field(db::field::kCheck).integer().value_or(0);
     tell(
         "import-order",

@@ -3,6 +3,7 @@
 #include "db/ErrorText.h"
 #include "db/JetHeader.h"
 #include "db/RecordSet.h"
+#include "db/SoundFiles.h"
 
 #include <sqlite3.h>
 
@@ -25,9 +26,9 @@ Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, Ope
     try {
         auto connection = std::make_unique<Connection>(file, mode);
         // A damaged file is refused here, with how to restore its backup, and not halfway through a
-        // print run.
+        // print run; a file unchanged since it was last found sound is not read whole again.
         if (checked == Checked::WholeFile)
-            connection->requireIntact();
+            (void)requireSound(*connection, SoundFiles::forThisUser());
         const TableDef* tables[] = {&schema::account(), &schema::databaseProperties()};
         if (Status status = schema::verifyAndUpgrade(*connection, tables); !status)
             return Result<CheckDatabase>::failure(name + " is not a usable check database. " +

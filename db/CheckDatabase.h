@@ -13,9 +13,10 @@ namespace velmora::db {
 // An open check database file (.mdb or the template file): its tables checked on open.
 class CheckDatabase {
 public:
-    // How much of the file is read on opening: every page (a damaged file is refused before anything
-    // is done with it), or its tables only, for a reader that stops cleanly on damage found on its way
-    // (SQLite refuses a malformed page as it reads it).
+    // What is checked on opening: the whole file, every page and every index (a damaged file is
+    // refused before anything is done with it), unless the file is in the state it was in when it was
+    // last found sound (db/SoundFiles.h); or its tables only, for a reader that stops cleanly on
+    // damage found on its way (SQLite refuses a malformed page as it reads it).
     enum class Checked { WholeFile, TablesOnly };
     // The message of a failure names the file and what is wrong with it.
     static Result<CheckDatabase> open(const std::filesystem::path& file, OpenMode mode = OpenMode::ReadWrite,

@@ -47,6 +47,17 @@ std::optional<std::int64_t> recordIdAt(Connection& database, const Filter& filte
     return query.columnInt(0);
 }
 
+std::vector<std::int64_t> recordIds(Connection& database, const Filter& filter) {
+    Statement query(database, "SELECT \"ID\" FROM \"Account\" WHERE (" + filter.where + ") ORDER BY \"ID\"");
+    int index = 1;
+    for (const Value& parameter : filter.parameters)
+        query.bind(index++, parameter);
+    std::vector<std::int64_t> ids;
+    while (query.step())
+        ids.push_back(query.columnInt(0));
+    return ids;
+}
+
 Result<SelectionCounts> countSelections(Connection& database) {
     try {
         Statement query(database, "SELECT total(\"Print\" = ?1), total(\"Print\" = ?2), "
@@ -66,26 +77,58 @@ Result<SelectionCounts> countSelections(Connection& database) {
     }
 }
 
+namespace {
+
+// Whether a stored number lies past [lowest, highest] as SQLite compares it: a text (which SQLite sorts
+// after every number) always does, a Null never.
+bool pastBounds(const Value& stored, std::int64_t lowest, std::int64_t highest) {
+    if (stored.isNull())
+        return false;
+    if (const auto* real = std::get_if<double>(&stored.data()))
+        return !(*real >= static_cast<double>(lowest) && *real <= static_cast<double>(highest));
+    if (!stored.isInteger())
+        return true;
+    const std::int64_t number = *stored.integer();
+    return number < lowest || number > highest;
+}
+
+} // namespace
+
 Result<DamagedChecks> findDamagedChecks(Connection& database, const Filter& among, std::size_t named) {
+    // Every record the filter selects, with the size of each of its texts (the columns from 3 on, in
+    // the order of `texts`): SQLite measures each text once, and the program never copies one.
+    std::vector<std::string_view> texts;
+    std::string sizes;
+    for (const auto& row : schema::account().rows()) {
+        if (row.def.kind != FieldKind::Text)
+            continue;
+        texts.push_back(row.def.name);
+        sizes += ", length(CAST(" + quoteIdentifier(row.def.name) + " AS BLOB))";
+    }
     try {
-        // The bounds are ?1 and ?2; the filter's own placeholders, after them in the text, number on
-        // from 3.
-        Statement query(database,
-                        "SELECT \"ID\", \"Check\", \"Amount\", "
-                        "\"Check\" IS NOT NULL AND (\"Check\" < 0 OR \"Check\" > ?1) "
-                        "FROM \"Account\" WHERE ("
-                        "(\"Check\" IS NOT NULL AND (\"Check\" < 0 OR \"Check\" > ?1)) OR "
-                        "(\"Amount\" IS NOT NULL AND (\"Amount\" < -?2 OR \"Amount\" > ?2))) AND (" +
-                            among.where + ") ORDER BY \"ID\"");
-        query.bind(1, kMaxCheckNumber).bind(2, kMaxAmountCents);
-        for (std::size_t i = 0; i < among.parameters.size(); ++i)
-            query.bind(static_cast<int>(i) + 3, among.parameters[i]);
+        Statement query(database, "SELECT \"ID\", \"Check\", \"Amount\"" + sizes +
+                                      " FROM \"Account\" WHERE (" + among.where + ") ORDER BY \"ID\"");
+        int index = 1;
+        for (const Value& parameter : among.parameters)
+            query.bind(index++, parameter);
         DamagedChecks found;
         while (query.step()) {
-            if (++found.total > named)
+            DamagedCheck damaged{query.columnInt(0),
+                                 pastBounds(query.column(1), 0, kMaxCheckNumber),
+                                 query.columnText(1),
+                                 query.columnText(2),
+                                 {},
+                                 0};
+            const bool badAmount = pastBounds(query.column(2), -kMaxAmountCents, kMaxAmountCents);
+            for (std::size_t i = 0; i < texts.size() && damaged.oversizedField.empty(); ++i) {
+                const std::int64_t bytes = query.columnInt(static_cast<int>(i) + 3);
+                if (bytes > static_cast<std::int64_t>(kMaxFieldBytes))
+                    damaged = {damaged.id, false, {}, {}, std::string(texts[i]), bytes};
+            }
+            if (!damaged.badNumber && !badAmount && damaged.oversizedField.empty())
                 continue;
-            found.first.push_back(
-                {query.columnInt(0), query.columnInt(3) != 0, query.columnText(1), query.columnText(2)});
+            if (++found.total <= named)
+                found.first.push_back(std::move(damaged));
         }
         return found;
     } catch (const Error& error) {
@@ -186,6 +229,7 @@ void markPrintedOnce(RecordSet& checks, const CheckRecord& record, const std::st
 void markPrintedRecurring(RecordSet& checks, const CheckRecord& record, const std::string& historyLine,
                           const std::string& date, std::optional<std::int64_t> newNumber) {
     checks.edit();
+    checks.setField(field::kDate, date);
     checks.setField(field::kPrinted, date);
     checks.setField(field::kComments, withHistoryLine(historyLine, record.comments));
     if (newNumber)
@@ -202,16 +246,22 @@ void saveLastCheck(Connection& database, std::int64_t number) {
     properties.update();
 }
 
-void markOnceLabelsPrinted(Connection& database, const std::string& date) {
-    Statement once(
-        database, "UPDATE \"Account\" SET \"LabelPrint\" = 0, \"LPrinted\" = ?1 WHERE \"Print\" IN (?2, ?3)");
-    once.bind(1, date).bind(2, option::kOnce).bind(3, option::kNever);
+std::int64_t highestRecordId(Connection& database) {
+    Statement query(database, "SELECT max(\"ID\") FROM \"Account\"");
+    return query.step() ? query.columnInt(0) : 0;
+}
+
+void markOnceLabelsPrinted(Connection& database, const std::string& date, std::int64_t lastId) {
+    Statement once(database, "UPDATE \"Account\" SET \"LabelPrint\" = 0, \"LPrinted\" = ?1 "
+                             "WHERE \"Print\" IN (?2, ?3) AND \"ID\" <= ?4");
+    once.bind(1, date).bind(2, option::kOnce).bind(3, option::kNever).bind(4, lastId);
     once.run();
 }
 
-void dateRecurringLabels(Connection& database, const std::string& date) {
-    Statement monthly(database, "UPDATE \"Account\" SET \"LPrinted\" = ?1 WHERE \"Print\" = ?2");
-    monthly.bind(1, date).bind(2, option::kMonthly);
+void dateRecurringLabels(Connection& database, const std::string& date, std::int64_t lastId) {
+    Statement monthly(database,
+                      "UPDATE \"Account\" SET \"LPrinted\" = ?1 WHERE \"Print\" = ?2 AND \"ID\" <= ?3");
+    monthly.bind(1, date).bind(2, option::kMonthly).bind(3, lastId);
     monthly.run();
 }
 

@@ -39,6 +39,11 @@ Filter fieldContains(std::string_view field, std::string_view text);
 // past the last. A page of a preview starts there. Throws db::Error as a record set does.
 std::optional<std::int64_t> recordIdAt(Connection& database, const Filter& filter, std::int64_t position);
 
+// The IDs of the records of `filter` as they stand now, in table order: what a run prints, fixed
+// when it starts, so that records added or set to print meanwhile wait for the next run. Throws
+// db::Error as a record set does.
+std::vector<std::int64_t> recordIds(Connection& database, const Filter& filter);
+
 // How many records each selection of the Printer Control Menu takes, the template check included.
 struct SelectionCounts {
     std::int64_t once = 0;
@@ -48,19 +53,23 @@ struct SelectionCounts {
 };
 Result<SelectionCounts> countSelections(Connection& database);
 
-// A record among those a run would print whose stored check number or amount no check can carry.
+// A record among those a run would print whose stored check number or amount no check can carry, or
+// one of whose fields holds more than kMaxFieldBytes.
 struct DamagedCheck {
     std::int64_t id = 0;
-    bool badNumber = false;   // otherwise the amount is out of bounds
+    bool badNumber = false;   // otherwise the amount is out of bounds, or a field too large
     std::string storedNumber; // as stored, in plain text
     std::string storedCents;
+    std::string oversizedField; // the first field too large to read, "" for none
+    std::int64_t oversizedBytes = 0;
 };
 struct DamagedChecks {
     std::vector<DamagedCheck> first; // the first ones in table order, at most as many as asked for
     std::size_t total = 0;
 };
 // The records of `among` that hold a value no check can carry, read as stored (the record set would
-// refuse them one at a time), in table order.
+// refuse them one at a time), in table order. Only the sizes of the texts are read, never a text too
+// large to copy.
 Result<DamagedChecks> findDamagedChecks(Connection& database, const Filter& among, std::size_t named);
 
 // The check number of the physically last record in table order (std::nullopt: none, or not a
@@ -90,20 +99,25 @@ std::string withHistoryLine(const std::string& line, const std::optional<std::st
 // The changes of a confirmed run; the caller holds the transaction, and a failure throws db::Error as
 // a record set does. The marks of a check are made on the current record of `checks`, as read into
 // `record`.
-// A recurring check as it prints: today's date in `Date`, saved at once.
+// A recurring check that printed, when the job is not confirmed: the date it printed with in `Date`.
 void datePrinting(RecordSet& checks, const std::string& date);
 // A one-time check: `Print` = Never, `Printed` = `date`, the history line in front of `Comments`.
 void markPrintedOnce(RecordSet& checks, const CheckRecord& record, const std::string& historyLine,
                      const std::string& date);
-// A recurring check: `Printed` = `date`, the history line, and its new number when it gets one.
+// A recurring check: `Date` and `Printed` = `date`, the history line, and its new number when it
+// gets one.
 void markPrintedRecurring(RecordSet& checks, const CheckRecord& record, const std::string& historyLine,
                           const std::string& date, std::optional<std::int64_t> newNumber);
 // The number last handed out to a recurring check (`LastCheck` of the database properties).
 void saveLastCheck(Connection& database, std::int64_t number);
+// The ID of the physically last record, 0 when there is none: the records up to it are those that
+// existed when a job started.
+std::int64_t highestRecordId(Connection& database);
 // Labels confirmed as printed: one-time and don't-print records are set not to print a label again
 // and dated, whether their label printed or not; recurring records are dated and keep their flag.
-void markOnceLabelsPrinted(Connection& database, const std::string& date);
-void dateRecurringLabels(Connection& database, const std::string& date);
+// Only the records up to `lastId` are marked: one added since the job started had no label on it.
+void markOnceLabelsPrinted(Connection& database, const std::string& date, std::int64_t lastId);
+void dateRecurringLabels(Connection& database, const std::string& date, std::int64_t lastId);
 // A history line in front of the comments of the template check, the first record.
 void addTemplateHistory(Connection& database, const std::string& line);
 

@@ -6,11 +6,14 @@
 #include "db/JetHeader.h"
 #include "db/RecordSet.h"
 #include "db/Schema.h"
+#include "db/SoundFiles.h"
 
 #include <QString>
 #include <algorithm>
 #include <fstream>
 #include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velmora::db {
@@ -163,6 +166,27 @@ Status createDatabase(const fs::path& dir, const std::string& name, std::optiona
     return {};
 }
 
+OldRunLock removeOldRunLock(const fs::path& database) {
+    fs::path file = database;
+    file += ".lock";
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return OldRunLock::None;
+    OldRunLock outcome = OldRunLock::None;
+    struct stat opened {};
+    struct stat named {};
+    // Those versions took the lock with flock() on the whole file.
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_size == 0) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+            outcome = errno == EWOULDBLOCK ? OldRunLock::Held : OldRunLock::None;
+        else if (::lstat(file.c_str(), &named) == 0 && named.st_dev == opened.st_dev &&
+                 named.st_ino == opened.st_ino && ::unlink(file.c_str()) == 0)
+            outcome = OldRunLock::Removed;
+    }
+    ::close(fd);
+    return outcome;
+}
+
 std::string backupFileName(const std::string& databaseName) {
     const auto dot = databaseName.rfind('.');
     return (dot == std::string::npos ? databaseName : databaseName.substr(0, dot)) + ".bak";
@@ -177,8 +201,10 @@ Status backupDatabase(const fs::path& dir, const std::string& databaseName) {
         return Status::failure(notMadeOpening + notMade(output.status(), target));
     try {
         Connection db(source, OpenMode::ReadOnly);
-        // A copy of a damaged file must not replace the backup that could restore it.
-        db.requireIntact();
+        // A copy of a damaged file must not replace the backup that could restore it. The copy reads
+        // the whole file anyway: the check is made whether or not the file is known sound, so that
+        // damage no writer made (a failing disk) is found at the latest here.
+        (void)requireSound(db, SoundFiles::forThisUser(), Recheck::Always);
         Statement vacuum(db, "VACUUM INTO ?1");
         vacuum.bind(1, output->temporaryPath().string());
         vacuum.run();

@@ -46,6 +46,13 @@ using velmora::syncToDisk;
 Status createDatabase(const std::filesystem::path& dir, const std::string& name,
                       std::optional<DatabaseType> type);
 
+// Earlier versions locked a print run through an empty file "<database>.lock" beside the database
+// and left it there. Removes that file when no process holds it: the file is removed only while this
+// process holds its lock and only if the name still leads to it, so a file is never removed from
+// under a holder. One that is held, not empty, not a regular file or a symbolic link is left alone.
+enum class OldRunLock { None, Removed, Held };
+OldRunLock removeOldRunLock(const std::filesystem::path& database);
+
 // "PAYROLL.MDB" -> "PAYROLL.bak": the extension from the last "." replaced by ".bak", so that the
 // backup of one database can never be another database's file or another database's backup.
 std::string backupFileName(const std::string& databaseName);

@@ -1,5 +1,6 @@
 #include "db/RecordSet.h"
 
+#include "base/Text.h"
 #include "db/ErrorText.h"
 
 #include <algorithm>
@@ -229,6 +230,18 @@ Statement& RecordSet::selectCurrentRow() {
     return query;
 }
 
+namespace {
+
+// A text or blob larger than a field may hold, as its size and a digest of its bytes: what tells
+// whether it changed, without a copy of it.
+std::optional<std::pair<std::size_t, std::size_t>> oversizedValue(const Statement& query, int column) {
+    if (query.storedKind(column) != Statement::Stored::Text || query.columnBytes(column) <= kMaxFieldBytes)
+        return std::nullopt;
+    return std::pair{query.columnBytes(column), query.columnDigest(column)};
+}
+
+} // namespace
+
 void RecordSet::loadRow() {
     if (rowLoaded_)
         return;
@@ -236,8 +249,16 @@ void RecordSet::loadRow() {
     stored_.clear();
     row_.clear();
     damaged_.clear();
+    oversized_.clear();
     for (int i = 0; i < query.columnCount(); ++i) {
         std::string name = query.columnName(i);
+        if (const auto oversized = oversizedValue(query, i)) {
+            damaged_[name] = db_.path().filename().string() + " is damaged: " + recordName() + " holds " +
+                             megabytesText(oversized->first) + " in the field " + name +
+                             ", more than any field can hold (1 MB). " + restoreAdvice(db_.path());
+            oversized_[std::move(name)] = *oversized;
+            continue;
+        }
         Value stored = query.column(i);
         if (auto read = fromStorage(name, stored))
             row_[name] = std::move(*read);
@@ -276,6 +297,9 @@ void RecordSet::addNew() {
 
 void RecordSet::setField(std::string_view name, Value value) {
     checkField(name);
+    if (const auto* text = std::get_if<std::string>(&value.data()); text && text->size() > kMaxFieldBytes)
+        throw Error("The text is too long for the field " + std::string(name) +
+                    ": a field holds at most 1 MB (" + std::to_string(text->size()) + " bytes were given).");
     if (mode_ == Mode::None)
         edit();
     changes_[std::string(name)] = std::move(value);
@@ -315,8 +339,13 @@ std::vector<std::string> RecordSet::fieldsChangedOnDisk() {
     std::vector<std::string> changed;
     for (int i = 0; i < query.columnCount(); ++i) {
         const std::string name = query.columnName(i);
+        if (const auto oversized = oversized_.find(name); oversized != oversized_.end()) {
+            if (oversizedValue(query, i) != oversized->second)
+                changed.push_back(name);
+            continue;
+        }
         const auto read = stored_.find(name);
-        if (read == stored_.end() || !(read->second == query.column(i)))
+        if (read == stored_.end() || oversizedValue(query, i) || !(read->second == query.column(i)))
             changed.push_back(name);
     }
     query.reset();

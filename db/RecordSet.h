@@ -20,6 +20,11 @@ struct Filter {
     std::vector<Value> parameters;
 };
 
+// The most a text field holds, in bytes. A stored value beyond it is no field of a check or of the
+// settings: it is never copied into the program (it is reported as damage when it is read, as an
+// out-of-bounds number is), and a longer value is refused when it is set.
+inline constexpr std::size_t kMaxFieldBytes = 1u << 20;
+
 // A navigable set of the rows of one table, in table order (the order of insertion), optionally
 // narrowed by a filter. Moves are keyset queries on the row id and a row is read only when it becomes
 // current, so a set over a million rows opens and moves in constant time and memory.
@@ -33,7 +38,8 @@ struct Filter {
 // A damaged file never makes a walk endless: every move forward lands on a greater row id and every
 // move back on a smaller one, or throws DamagedError. A set over one of the program's tables reads
 // a money field as Money and refuses a stored number beyond its field's bounds (an amount or check
-// number that no check can carry): DamagedError when that field is read, rather than hand it on.
+// number that no check can carry): DamagedError when that field is read, rather than hand it on. A
+// text or blob longer than kMaxFieldBytes, in any table, is refused the same way and never copied.
 //
 // Saving an edited row writes only the fields whose value differs from the value read, and only
 // when the row on the disk still holds the values read; otherwise update() throws ConflictError
@@ -133,6 +139,8 @@ private:
     std::map<std::string, Value, std::less<>> stored_; // the current row as read, as stored
     std::map<std::string, Value, std::less<>> row_;    // the same, as the program reads it
     std::map<std::string, std::string, std::less<>> damaged_;
+    // The fields too large to be read, by the size and digest they had when the row was read.
+    std::map<std::string, std::pair<std::size_t, std::size_t>, std::less<>> oversized_;
     Mode mode_ = Mode::None;
     std::map<std::string, Value, std::less<>> changes_;
 };

@@ -65,6 +65,7 @@ Connection::Connection(const std::filesystem::path& path, OpenMode mode)
         sqlite3_close_v2(std::exchange(db_, nullptr));
         throw;
     }
+    identity_ = identityOf(path);
 }
 
 Connection::~Connection() {
@@ -73,13 +74,17 @@ Connection::~Connection() {
 
 Connection::Connection(Connection&& other) noexcept
     : db_(std::exchange(other.db_, nullptr))
-    , path_(std::move(other.path_)) {}
+    , path_(std::move(other.path_))
+    , identity_(std::exchange(other.identity_, std::nullopt))
+    , commitHook_(std::exchange(other.commitHook_, nullptr)) {}
 
 Connection& Connection::operator=(Connection&& other) noexcept {
     if (this != &other) {
         sqlite3_close_v2(db_);
         db_ = std::exchange(other.db_, nullptr);
         path_ = std::move(other.path_);
+        identity_ = std::exchange(other.identity_, std::nullopt);
+        commitHook_ = std::exchange(other.commitHook_, nullptr);
     }
     return *this;
 }
@@ -106,7 +111,7 @@ bool Connection::inTransaction() const {
 }
 
 void Connection::requireIntact() {
-    Statement check(*this, "PRAGMA quick_check(3)");
+    Statement check(*this, "PRAGMA integrity_check(3)");
     std::string problems;
     while (check.step()) {
         const std::string line = check.columnText(0);
@@ -115,6 +120,14 @@ void Connection::requireIntact() {
     }
     if (!problems.empty())
         throwFailure(path_, problems, SQLITE_CORRUPT);
+}
+
+void Connection::committed() {
+    if (!commitHook_)
+        return;
+    // A copy: the hook may replace itself.
+    const std::function<void(Connection&)> hook = commitHook_;
+    hook(*this);
 }
 
 std::int64_t Connection::lastInsertRowId() const {
@@ -216,6 +229,17 @@ std::string_view Statement::columnView(int index) const {
                 : std::string_view();
 }
 
+std::size_t Statement::columnBytes(int index) const {
+    return static_cast<std::size_t>(sqlite3_column_bytes(stmt_, index));
+}
+
+std::size_t Statement::columnDigest(int index) const {
+    // The blob first, then its size: reading it as a blob never converts or copies the value.
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, index));
+    const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt_, index));
+    return std::hash<std::string_view>{}(bytes ? std::string_view(bytes, size) : std::string_view());
+}
+
 Statement::Stored Statement::storedKind(int index) const {
     switch (sqlite3_column_type(stmt_, index)) {
     case SQLITE_NULL:
@@ -260,6 +284,7 @@ Transaction::~Transaction() {
 void Transaction::commit() {
     connection_.exec("COMMIT");
     done_ = true;
+    connection_.committed();
 }
 
 std::string quoteIdentifier(std::string_view name) {

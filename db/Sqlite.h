@@ -1,8 +1,11 @@
 #pragma once
 
+#include "db/FileIdentity.h"
 #include "db/Value.h"
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -73,10 +76,20 @@ public:
     bool hasTable(std::string_view table);
     // Whether a transaction is open on this connection.
     bool inTransaction() const;
-    // Reads every page of the file and throws DamagedError when SQLite finds it malformed (rows out
-    // of order, pages lost or used twice). About a third of a second for a million checks.
+    // Reads every page of the file and matches every index with its table, and throws DamagedError
+    // when SQLite finds it malformed (rows out of order, pages lost or used twice, an index that
+    // misses a row or names one that is not there). It costs a read of the whole file: opening a file
+    // makes it only when the file has changed since it was last found sound (db/SoundFiles.h).
     void requireIntact();
+    // Called with this connection after every transaction it commits (Transaction::commit); it must
+    // not throw.
+    void setCommitHook(std::function<void(Connection&)> hook) { commitHook_ = std::move(hook); }
+    void committed();
     const std::filesystem::path& path() const { return path_; }
+    // The file SQLite opened, as it was identified right after opening it (std::nullopt when it could
+    // not be looked at): a lock or a check made by name later must fall on this file, not on one put
+    // in its place since.
+    const std::optional<FileIdentity>& fileIdentity() const { return identity_; }
     sqlite3* handle() const { return db_; }
 
     // Throws the error of a failed call: a DamagedError for a malformed file, else an Error.
@@ -85,6 +98,8 @@ public:
 private:
     sqlite3* db_ = nullptr;
     std::filesystem::path path_;
+    std::optional<FileIdentity> identity_;
+    std::function<void(Connection&)> commitHook_;
 };
 
 // A prepared statement. Parameters are bound by position, from 1; nothing is spliced into the text.
@@ -109,6 +124,9 @@ public:
     std::string columnText(int index) const;
     // The same without a copy, valid until the next step or reset.
     std::string_view columnView(int index) const;
+    // The size of a text or blob in bytes, and a digest of its bytes, without a copy.
+    std::size_t columnBytes(int index) const;
+    std::size_t columnDigest(int index) const;
     enum class Stored { Null, Integer, Real, Text };
     Stored storedKind(int index) const;
     // The stored value as it is (integer, real, text; blobs read as text).

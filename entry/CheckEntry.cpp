@@ -16,8 +16,26 @@ namespace f = db::field;
 
 namespace {
 
+bool isEmptyText(const db::Value& value) {
+    return value.textOrEmpty().empty();
+}
+
+// clang-format off
+const char* const kChangedElsewhere = "This check was changed by another screen or program after it was shown here, and you changed the same fields: ";
+const char* const kChangedElsewhereChoices = ".\n\nYes saves your values, No keeps the saved ones (your other changes are saved either way), Cancel saves nothing and stays on this check.";
+// clang-format on
+
+std::string fieldList(const std::vector<std::string>& fields) {
+    std::string list;
+    for (const auto& name : fields)
+        list += (list.empty() ? "" : ", ") + name;
+    return list;
+}
+
+} // namespace
+
 // Runs the steps of a command that goes on past a failing step, keeping the first failure.
-class SkipOnError {
+class CheckEntry::SkipOnError {
 public:
     template <typename Step> void operator()(Step&& step) {
         try {
@@ -37,24 +55,6 @@ public:
 private:
     std::optional<std::string> firstError_;
 };
-
-bool isEmptyText(const db::Value& value) {
-    return value.textOrEmpty().empty();
-}
-
-// clang-format off
-const char* const kChangedElsewhere = "This check was changed by another screen or program after it was shown here, and you changed the same fields: ";
-const char* const kChangedElsewhereChoices = ".\n\nYes saves your values, No keeps the saved ones (your other changes are saved either way), Cancel saves nothing and stays on this check.";
-// clang-format on
-
-std::string fieldList(const std::vector<std::string>& fields) {
-    std::string list;
-    for (const auto& name : fields)
-        list += (list.empty() ? "" : ", ") + name;
-    return list;
-}
-
-} // namespace
 
 CheckEntry::CheckEntry(Dialogs& dialogs, std::filesystem::path programDir)
     : dialogs_(dialogs)
@@ -235,6 +235,45 @@ bool CheckEntry::resolveConflict(const db::ConflictError& conflict) {
     return true;
 }
 
+bool CheckEntry::addCheck(SkipOnError& steps) {
+    steps([&] { records_->requery(); });
+    steps.note(loadTemplate());
+    std::optional<std::int64_t> lastNumber;
+    steps([&] {
+        records_->moveLast();
+        if (records_->hasCurrent())
+            lastNumber = records_->field(f::kCheck).integer();
+    });
+    const std::int64_t number = db::nextCheckNumber(lastNumber, template_.properties.lastCheck);
+    bool added = false;
+    steps([&] {
+        records_->addNew();
+        records_->setField(f::kPrint, db::print_option::kOnce);
+        records_->setField(f::kDate, formatDateText(Clock::today()));
+        records_->setField(f::kCheck, number);
+        if (template_.type() == db::DatabaseType::Draft) {
+            records_->setField(f::kPayTo, template_.taken.payTo.value_or(std::string()));
+            records_->setField(f::kLabelPrint, template_.labelPrint);
+        } else if (template_.type() == db::DatabaseType::Check) {
+            for (std::string_view name : kHolderAndBankFields) {
+                const auto& field = db::schema::account().row(name);
+                if (const db::Value value = db::schema::account().value(template_.taken, field);
+                    !value.isNull())
+                    records_->setField(name, value);
+            }
+            records_->setField(f::kLabelPrint, false);
+        }
+        records_->update();
+        added = true;
+        records_->moveLast();
+    });
+    // A check that could not be added must not stay pending: every later save would try to add
+    // it again, and the screen would be held on a record that does not exist.
+    if (!added)
+        records_->cancelUpdate();
+    return added;
+}
+
 bool CheckEntry::newCheck() {
     if (!isOpen() || !save())
         return false;
@@ -246,41 +285,7 @@ bool CheckEntry::newCheck() {
         if (!guarded("The new check could not be made.",
                      [&] { transaction.emplace(database_->connection()); }))
             return false;
-        steps([&] { records_->requery(); });
-        steps.note(loadTemplate());
-        std::optional<std::int64_t> lastNumber;
-        steps([&] {
-            records_->moveLast();
-            if (records_->hasCurrent())
-                lastNumber = records_->field(f::kCheck).integer();
-        });
-        const std::int64_t number = db::nextCheckNumber(lastNumber, template_.properties.lastCheck);
-        bool added = false;
-        steps([&] {
-            records_->addNew();
-            records_->setField(f::kPrint, db::print_option::kOnce);
-            records_->setField(f::kDate, formatDateText(Clock::today()));
-            records_->setField(f::kCheck, number);
-            if (template_.type() == db::DatabaseType::Draft) {
-                records_->setField(f::kPayTo, template_.taken.payTo.value_or(std::string()));
-                records_->setField(f::kLabelPrint, template_.labelPrint);
-            } else if (template_.type() == db::DatabaseType::Check) {
-                for (std::string_view name : kHolderAndBankFields) {
-                    const auto& field = db::schema::account().row(name);
-                    if (const db::Value value = db::schema::account().value(template_.taken, field);
-                        !value.isNull())
-                        records_->setField(name, value);
-                }
-                records_->setField(f::kLabelPrint, false);
-            }
-            records_->update();
-            added = true;
-            records_->moveLast();
-        });
-        // A check that could not be added must not stay pending: every later save would try to add
-        // it again, and the screen would be held on a record that does not exist.
-        if (!added)
-            records_->cancelUpdate();
+        const bool added = addCheck(steps);
         steps([&] {
             transaction->commit();
             committed = added;
@@ -290,6 +295,51 @@ bool CheckEntry::newCheck() {
     if (steps.firstError())
         report("The new check could not be made completely.", *steps.firstError());
     return committed;
+}
+
+bool CheckEntry::changeAsOne(bool newCheck, const std::function<bool()>& fill, const std::string& context) {
+    if (!isOpen() || !save())
+        return false;
+    const std::optional<std::int64_t> shown = records_->currentId();
+    std::optional<std::string> failure;
+    bool saved = false;
+    try {
+        db::Transaction transaction(database_->connection());
+        SkipOnError steps;
+        if (newCheck && !addCheck(steps))
+            failure = steps.firstError().value_or("The new check could not be added.");
+        // Here a step that fails fails the whole: a check without its template values is not made.
+        else if (steps.firstError())
+            failure = steps.firstError();
+        else if (!records_->hasCurrent())
+            failure = "There is no check to fill.";
+        if (!failure) {
+            if (!records_->editing())
+                records_->edit();
+            if (fill()) {
+                records_->update();
+                transaction.commit();
+                saved = true;
+            }
+        }
+    } catch (const db::Error& error) {
+        failure = db::userMessage(error);
+    }
+    if (!saved) {
+        // Nothing was saved: the set forgets a check added and rolled back, and shows what it showed.
+        records_->cancelUpdate();
+        try {
+            records_->requery();
+            if (!shown || !records_->moveTo(*shown))
+                records_->moveLast();
+        } catch (const db::Error&) {
+            // The set shows no check; the failure itself is reported below.
+        }
+    }
+    refreshOptions();
+    if (failure)
+        report(context, *failure);
+    return saved;
 }
 
 void CheckEntry::next() {

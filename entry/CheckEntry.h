@@ -10,6 +10,7 @@
 #include "entry/TemplateValues.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,6 +43,14 @@ public:
 
     // The commands of the screen. New returns whether a new check was added and is current.
     bool newCheck();
+    // Makes the changes of `fill` to the current check, or to a new check made first when `newCheck`
+    // (numbered and filled from the template as New does), and saves them, all in one transaction:
+    // everything is saved or nothing is, so a new check made for it is taken away again and the
+    // screen stays on the check it showed. The current check's typed changes are saved before, as
+    // every command saves them. `fill` sets fields (setFieldText and the like) and returns false to
+    // save nothing. A step that fails is reported through Dialogs after `context`. Returns whether the
+    // changes were saved; the check that holds them is then current.
+    bool changeAsOne(bool newCheck, const std::function<bool()>& fill, const std::string& context);
     void next();
     void previous();
     void gotoFirstCheck();
@@ -96,6 +105,11 @@ public:
     db::CheckDatabase* database() { return database_ ? &*database_ : nullptr; }
 
 private:
+    class SkipOnError;
+    // New's steps after the current check was saved, inside the caller's transaction: the template
+    // values read again, the next number, the check added with its defaults and made current. The
+    // steps that fail are noted in `steps` and skipped; returns whether the check was added.
+    bool addCheck(SkipOnError& steps);
     void move(bool forward, const char* endMessage);
     void refreshOptions();
     void reportDamage();

@@ -3,6 +3,7 @@
 #include "db/CheckRecord.h"
 #include "entry/CheckEntry.h"
 #include "entry/MicrRules.h"
+#include "entry/TemplateValues.h"
 #include "entry/TypedValues.h"
 
 #include <algorithm>
@@ -47,9 +48,7 @@ constexpr OrderField kDetailFields[] = {
 };
 
 const char* const kTooLong = "This text is too long to be an order form (more than 32 MB): nothing was imported.";
-const char* const kNoNewCheck = "The order form was not imported: no new check could be made for it.";
-const char* const kValuesNotSaved = "The order form's values could not be saved into the check.";
-const char* const kDetailsNotSaved = "The order details could not be saved into the check's comments.";
+const char* const kNotImported = "The order form was not imported; nothing was saved.";
 const char* const kSkippedValue = "\" in the order form was not imported. ";
 const char* const kRestImported = " The rest of the order is imported.";
 const char* const kLongerThanField = "\" in the order form has more digits than the check number takes (";
@@ -209,7 +208,39 @@ std::string orderComments(const std::string (&detail)[std::size(kDetailFields)],
     return comments;
 }
 
+// Whether a text field holds nothing, or exactly `left` (what New puts there).
+bool emptyOr(const db::Value& value, const std::optional<std::string>& left) {
+    const std::string text = value.textOrEmpty();
+    return text.empty() || (left && text == *left);
+}
+
 } // namespace
+
+bool holdsNoOrder(const CheckEntry& entry) {
+    if (!entry.hasCurrent())
+        return false;
+    const TemplateValues& defaults = entry.templateValues();
+    // The template check itself: only as a new database has it, with nothing in it.
+    const bool isTemplate = entry.field(f::kId).integer() == 1;
+    const auto& table = db::schema::account();
+    const auto left = [&](std::string_view name) -> std::optional<std::string> {
+        if (isTemplate)
+            return std::nullopt;
+        return table.value(defaults.taken, table.row(name)).text();
+    };
+    for (std::string_view name : kHolderAndBankFields) {
+        // New copies the holder and the bank from the template in a check database only.
+        if (!emptyOr(entry.field(name),
+                     defaults.type() == db::DatabaseType::Check ? left(name) : std::nullopt))
+            return false;
+    }
+    // The product type list writes its choice into the memo as well; that alone is no order.
+    const db::Value memo = entry.field(f::kFor);
+    return emptyOr(entry.field(f::kPayTo),
+                   defaults.type() == db::DatabaseType::Draft ? left(f::kPayTo) : std::nullopt) &&
+           entry.field(f::kAmount).isNull() && entry.field(f::kComments).textOrEmpty().empty() &&
+           emptyOr(memo, entry.field(f::kBusinessType).text());
+}
 
 std::string TrimAtLineEnd(std::string_view value) {
     const std::size_t lineEnd = value.find('\r');
@@ -266,18 +297,12 @@ OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, Ord
     }
     const std::string text = orderFormText(order);
 
-    // A check that names both a business and a first name gets a new check for the order; any other
-    // current check is filled in place.
-    const bool named = !entry.field(f::kBusinessName).textOrEmpty().empty() &&
-                       !entry.field(f::kFirstName).textOrEmpty().empty();
-    if (target == OrderTarget::NewCheck || !entry.hasCurrent() || named) {
-        if (!entry.newCheck()) {
-            dialogs.show({kNoNewCheck, {}, DialogButtons::Ok, DialogIcon::Exclamation});
-            return report;
-        }
-        report.newCheck = true;
-    }
-
+    // Every value is cut before anything is saved: the order goes into the check in one step.
+    struct Cut {
+        const OrderField* row;
+        std::string value;
+    };
+    std::vector<Cut> values;
     // Routing and account numbers are verified as cut, also where their labels are missing.
     std::string routing;
     std::string account;
@@ -289,45 +314,13 @@ OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, Ord
             routing = value;
         else if (field == f::kAccount)
             account = value;
-        if (!labelAt || value.empty() || holdsNoNumber(field, value))
-            continue;
-        if (Status taken = entry.setFieldText(field, value); taken)
-            report.fieldsWritten.emplace_back(field);
-        else
-            report.skipped.push_back({row.label, std::move(value), taken.message()});
+        if (labelAt && !value.empty() && !holdsNoNumber(field, value))
+            values.push_back({&row, std::move(value)});
     }
     report.shortened = numbersCutShort(text);
-    // What was skipped is told once the check shows what was taken.
-    const auto tellSkipped = [&] {
-        for (const SkippedValue& skipped : report.skipped)
-            dialogs.show(
-                {skipped.label + " \"" + skipped.value + kSkippedValue + skipped.reason + kRestImported,
-                 {},
-                 DialogButtons::Ok,
-                 DialogIcon::Exclamation});
-        for (const SkippedValue& cut : report.shortened)
-            dialogs.show({cut.label + " \"" + cut.value + kLongerThanField +
-                              std::to_string(cut.reason.size()) + kOnlyImported + cut.reason +
-                              kCheckTheNumber,
-                          {},
-                          DialogButtons::Ok,
-                          DialogIcon::Exclamation});
-    };
-    if (!entry.save()) {
-        tellSkipped();
-        dialogs.show({kValuesNotSaved, {}, DialogButtons::Ok, DialogIcon::Critical});
-        return report;
-    }
-    if (valuesSaved)
-        valuesSaved();
-    tellSkipped();
-
     std::optional<std::string> bottomRow;
     if (const auto labelAt = findLabel(text, kBottomCheckRow.label))
         bottomRow = cutAt(text, labelAt, kBottomCheckRow);
-    report.verification = micrRowMessages(bottomRow, routing, account);
-    VerifyMicrRow(dialogs, bottomRow, routing, account);
-
     // Unlike the record's values, a detail is cut whether or not its label is there.
     std::string detail[std::size(kDetailFields)];
     bool withCard = false;
@@ -336,13 +329,47 @@ OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, Ord
         detail[i] = cutAt(text, labelAt, kDetailFields[i]);
         withCard = withCard || (i == kCardNumber && labelAt);
     }
-    if (Status taken = entry.setFieldText(f::kComments, orderComments(detail, withCard));
-        !taken || !entry.save()) {
-        dialogs.show({kDetailsNotSaved, {}, DialogButtons::Ok, DialogIcon::Critical});
+
+    // A check that already holds an order (or anything else typed into it) is never overwritten.
+    const bool newCheck = target == OrderTarget::NewCheck || !holdsNoOrder(entry);
+    const bool saved = entry.changeAsOne(
+        newCheck,
+        [&] {
+            report.fieldsWritten.clear();
+            report.skipped.clear();
+            for (Cut& cut : values) {
+                if (Status taken = entry.setFieldText(cut.row->field, cut.value); taken)
+                    report.fieldsWritten.emplace_back(cut.row->field);
+                else
+                    report.skipped.push_back({cut.row->label, cut.value, taken.message()});
+            }
+            return entry.setFieldText(f::kComments, orderComments(detail, withCard)).ok();
+        },
+        kNotImported);
+    if (!saved) {
+        report.fieldsWritten.clear();
+        report.skipped.clear();
         return report;
     }
     report.written = true;
+    report.newCheck = newCheck;
     report.recordId = entry.field(f::kId).integer();
+    if (valuesSaved)
+        valuesSaved();
+    // What was skipped is told once the check shows what was taken.
+    for (const SkippedValue& skipped : report.skipped)
+        dialogs.show({skipped.label + " \"" + skipped.value + kSkippedValue + skipped.reason + kRestImported,
+                      {},
+                      DialogButtons::Ok,
+                      DialogIcon::Exclamation});
+    for (const SkippedValue& cut : report.shortened)
+        dialogs.show({cut.label + " \"" + cut.value + kLongerThanField + std::to_string(cut.reason.size()) +
+                          kOnlyImported + cut.reason + kCheckTheNumber,
+                      {},
+                      DialogButtons::Ok,
+                      DialogIcon::Exclamation});
+    report.verification = micrRowMessages(bottomRow, routing, account);
+    VerifyMicrRow(dialogs, bottomRow, routing, account);
     return report;
 }
 

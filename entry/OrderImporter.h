@@ -60,10 +60,18 @@ inline constexpr std::size_t kMaxOrderFormBytes = 32u << 20;
 // the clipboard and files on this system usually give them) cuts exactly as its CR LF original.
 std::string orderFormText(std::string_view bytes);
 
-// Where the order goes: as on the screen (a new check when the current one has both a business name
-// and a first name, otherwise the current check), or always into a new check (the command line,
-// where no check is current by the user's choice).
+// Where the order goes: as on the screen (the current check when it holds no order yet, see
+// holdsNoOrder(), otherwise a new check), or always into a new check (the command line, where no
+// check is current by the user's choice).
 enum class OrderTarget { CurrentOrNew, NewCheck };
+
+// Whether the current check holds no order yet, so that an order fills it in place: every field an
+// order writes, and the payee, the amount, the memo and the comments, hold what New leaves in a new
+// check (nothing; in a check database the template's account holder and bank; in a draft database
+// the template's payee; a memo that is only the chosen product type), and the template check only
+// when all of them are empty, as a new database has it. Anything else is somebody's order or check,
+// which a paste never overwrites. The check number is not looked at: New gives every check one.
+bool holdsNoOrder(const CheckEntry& entry);
 
 // A value of the form that was not written, and why.
 struct SkippedValue {
@@ -85,14 +93,14 @@ struct OrderImportReport {
 };
 
 // Imports one order form into the entry's database: picks or makes the record, writes the values
-// found, saves, verifies the routing and account numbers against the bottom check row, files the
-// order details in `Comments` (replacing what it held) and saves again; the record stays current.
-// Every message goes through the entry's Dialogs: the verification, each value that is skipped
-// because its field cannot hold it (a check number or total cost that is not a number; the rest of
-// the order is imported), and why nothing or not all was saved. Any bytes at all are taken; text
-// longer than kMaxOrderFormBytes is refused whole. `valuesSaved`, when given, is called once the
-// values are saved, before the skipped values and the verification are told, so that a screen shows
-// the check the messages are about.
+// found and files the order details in `Comments` (replacing what it held), all saved in one
+// transaction, so that a failure or a kill leaves no half-made check; then verifies the routing and
+// account numbers against the bottom check row. The record stays current. Every message goes through
+// the entry's Dialogs: each value that is skipped because its field cannot hold it (a check number or
+// total cost that is not a number; the rest of the order is imported), the verification, and why
+// nothing was saved. Any bytes at all are taken; text longer than kMaxOrderFormBytes is refused
+// whole. `valuesSaved`, when given, is called once the order is saved, before the skipped values and
+// the verification are told, so that a screen shows the check the messages are about.
 [[nodiscard]] OrderImportReport importOrderForm(CheckEntry& entry, std::string_view text,
                                                 OrderTarget target = OrderTarget::CurrentOrNew,
                                                 const std::function<void()>& valuesSaved = {});

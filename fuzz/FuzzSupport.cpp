@@ -3,6 +3,7 @@
 #include "db/DatabaseFiles.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <unistd.h>
 
@@ -15,6 +16,8 @@ struct ScratchDir {
     ScratchDir()
         : path(std::filesystem::temp_directory_path() / ("velmora-fuzz-" + std::to_string(::getpid()))) {
         std::filesystem::create_directories(path);
+        // The files found sound are remembered in the user's cache: a fuzzing run keeps its own.
+        ::setenv("XDG_CACHE_HOME", path.c_str(), 1);
     }
     ~ScratchDir() {
         std::error_code ec;

@@ -2,7 +2,9 @@
 
 #include "app/SettingsStore.h"
 #include "db/DatabaseFiles.h"
+#include "db/FileIdentity.h"
 #include "db/JetHeader.h"
+#include "db/SoundFiles.h"
 #include "db/Sqlite.h"
 #include "jet/FieldDigest.h"
 #include "jet/VelmoraMapping.h"
@@ -128,6 +130,8 @@ public:
             db::Connection written(output, db::OpenMode::ReadOnly);
             if (Status status = verify(*plan, written); !status)
                 return status;
+            // Every page and index, as the first opening of the file would check it.
+            written.requireIntact();
         } catch (const db::Error& error) {
             return Status::failure(fileName_ +
                                    " cannot be converted: the converted file cannot be written (" +
@@ -336,10 +340,25 @@ Status publishNew(const fs::path& converted, const fs::path& target) {
                            (error == EEXIST ? std::string("it already exists") : std::strerror(error)) + ".");
 }
 
+// A conversion in place that was killed between its two last steps left the original under both of
+// its names (the kept name linked to it, the rename not made), and the finished file under its
+// temporary name, which the next start removes. The kept name is a second name of the very same
+// file, so taking it away loses nothing and lets the conversion be made again.
+void undoUnfinishedKeep(const fs::path& original) {
+    const fs::path kept = keptOriginalName(original);
+    const auto keptIdentity = db::identityOf(kept);
+    struct stat named {};
+    if (keptIdentity && keptIdentity == db::identityOf(original) && ::lstat(kept.c_str(), &named) == 0 &&
+        S_ISREG(named.st_mode))
+        ::unlink(kept.c_str());
+}
+
 ConversionResult convert(const fs::path& source, const fs::path& target, const Planner& planner,
                          const ConvertOptions& options, bool inPlace) {
     ConversionResult result;
     std::error_code ec;
+    if (inPlace)
+        undoUnfinishedKeep(source);
     const fs::path occupied = inPlace ? keptOriginalName(source) : target;
     if (fs::exists(occupied, ec)) {
         result.status = Status::failure(source.filename().string() + " cannot be converted: " +
@@ -367,6 +386,13 @@ ConversionResult convert(const fs::path& source, const fs::path& target, const P
     }
     if (inPlace)
         result.keptOriginal = keptOriginalName(source);
+    // Checked whole before it took its name: its first opening need not read it whole again.
+    try {
+        db::Connection converted(inPlace ? source : target, db::OpenMode::ReadOnly);
+        db::rememberAsSound(converted, db::SoundFiles::forThisUser());
+    } catch (const db::Error&) {
+        // Not remembered: the first opening checks it.
+    }
     return result;
 }
 

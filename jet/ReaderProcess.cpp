@@ -27,6 +27,13 @@ constexpr auto kExitGrace = std::chrono::seconds(2);
 // libmdb's own remark when it is asked for a page past the end of the file.
 constexpr std::string_view kBeyondEndRemark = "beyond EOF";
 
+// The signals that end a process from outside (a user, a shutdown, the system short of memory), as
+// opposed to those a file that crashes the library brings about (a bad access, an abort, the CPU limit).
+bool stoppedFromOutside(int signal) {
+    return signal == SIGKILL || signal == SIGTERM || signal == SIGINT || signal == SIGHUP ||
+           signal == SIGQUIT;
+}
+
 // Thrown out of the byte source to abandon a reading that stalled or was cancelled.
 struct Abandoned {};
 
@@ -220,6 +227,11 @@ Status ReaderProcess::diagnose(const std::string& message, bool readerEnding) {
         return Status::failure(fileName_ + " is truncated: it refers to pages beyond its end.");
     if (!message.empty())
         return Status::failure(message);
+    if (WIFSIGNALED(status_) && !killed_ && stoppedFromOutside(WTERMSIG(status_)))
+        return Status::failure(
+            fileName_ + " could not be read: the Jet reader was stopped from outside (" +
+            strsignal(WTERMSIG(status_)) +
+            ") before it had finished. The file is not known to be damaged: convert it again.");
     if (WIFSIGNALED(status_) && !killed_)
         return Status::failure(fileName_ + " is damaged: reading it made the Jet reader fail (" +
                                strsignal(WTERMSIG(status_)) + ").");

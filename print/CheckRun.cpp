@@ -7,7 +7,7 @@
 #include "db/RecordSet.h"
 #include "print/CheckLayout.h"
 
-#include <chrono>
+#include <algorithm>
 
 namespace velmora::print {
 
@@ -21,16 +21,11 @@ const char* const kChecksNotUpdated = "The checks were printed, but the database
 const char* const kChecksLeftAsTheyWere = ". No record has been changed: the one-time checks are still set to print, and the recurring checks keep their numbers.";
 const char* const kChangedWhilePrinting = "The checks were printed, but some of their records were changed while they printed: ";
 const char* const kChangedNothingMarked = ". No record has been marked as printed; check these records on the data entry screen before you print again.";
-const char* const kDatesNotSaved = "The checks were printed with today's date, but the date could not be saved in every recurring check (";
-const char* const kDatesSavedStay = "). The dates saved before that step stay.";
+const char* const kDatesNotSaved = "The checks were printed with today's date, but the date could not be saved in the recurring checks. The step that failed was ";
+const char* const kNoDateSaved = ". No date has been saved.";
 const char* const kChecksNotSent = "The print job of the checks could not be sent. ";
 const char* const kChecksStillSet = " Nothing has been marked as printed: the checks are still set to print.";
 // clang-format on
-
-// The dates of recurring checks are saved as they print, in short transactions, so that a long run
-// never keeps the other users of the database out for more than a moment.
-constexpr int kDatesPerTransaction = 256;
-constexpr std::chrono::milliseconds kLongestDateTransaction{250};
 
 // "Printed this check as #1234 For $12.5 on 12/6/2026  ": numbers in plain text, no blanks added.
 std::string historyLine(const db::CheckRecord& record, const std::string& today) {
@@ -70,9 +65,6 @@ void CheckRun::report(RunProgress::Stage stage, std::int64_t done, std::int64_t 
 
 PrintJob::Start CheckRun::prepare(Dialogs& dialogs, PrintSurface&) {
     dialogs.show({kLoadCheckStock, "", DialogButtons::Ok, DialogIcon::None, DialogAnswer::Ok});
-    // A number that cannot be read counts as none: renumbering then counts on from 0.
-    const auto last = db::lastRecordCheckNumber(database_.connection());
-    lastNumber_ = last ? *last : std::nullopt;
     return Start::Print;
 }
 
@@ -83,64 +75,30 @@ JobPrinted CheckRun::print(PrintSurface& surface) {
     CheckPlacement placement(setup_);
     const std::string today = formatDateText(Clock::today());
     const int perPage = placement.slotsPerPage();
-    // A recurring check is printed with today's date, which is saved in it as it prints: a few
-    // hundred dates to a transaction, and never one transaction held for longer than a moment.
-    std::optional<db::Transaction> dates;
-    std::optional<std::string> dateFailure;
-    int datesInTransaction = 0;
-    auto transactionStart = std::chrono::steady_clock::now();
-    const auto commitDates = [&] {
-        if (!dates)
-            return;
-        try {
-            dates->commit();
-        } catch (const db::Error& error) {
-            dateFailure = std::string("saving the dates: ") + error.what();
-        }
-        dates.reset();
-        datesInTransaction = 0;
-    };
     try {
-        db::RecordSet records(database_.connection(), db::schema::account(),
-                              db::checksToPrint(options_.once, options_.monthly));
-        const std::int64_t total = records.recordCount();
+        const db::Filter selected = db::checksToPrint(options_.once, options_.monthly);
+        const std::vector<std::int64_t> ids = db::recordIds(database_.connection(), selected);
+        const auto total = static_cast<std::int64_t>(ids.size());
         const std::int64_t pages = placement.pagesFor(total);
-        for (; !records.eof(); records.moveNext()) {
+        db::RecordSet records(database_.connection(), db::schema::account(), selected);
+        for (const std::int64_t id : ids) {
+            // A check deleted or set not to print since the job started is left out.
+            if (!records.moveTo(id))
+                continue;
             db::CheckRecord record = db::CheckRecord::read(records);
-            printed_.push_back({record.id, fingerprint(record)});
-            if (record.print == option::kMonthly) {
+            const bool recurring = record.print == option::kMonthly;
+            printed_.push_back({record.id, fingerprint(record), recurring});
+            // Printed with today's date, which is saved with the answer to the question.
+            if (recurring)
                 record.date = today;
-                if (options_.changesRecords && !dateFailure) {
-                    const std::string step = "saving the date of " + checkName(record);
-                    try {
-                        if (!dates) {
-                            dates.emplace(database_.connection());
-                            transactionStart = std::chrono::steady_clock::now();
-                        }
-                        db::datePrinting(records, today);
-                        ++datesInTransaction;
-                    } catch (const db::Error& error) {
-                        dateFailure = step + ": " + error.what();
-                        if (records.editing())
-                            records.cancelUpdate();
-                        dates.reset(); // the dates of this transaction are rolled back
-                    }
-                }
-            }
             layout.draw(surface, record, placement);
             placement.advance(surface);
             ++job.count;
-            if (dates && (datesInTransaction >= kDatesPerTransaction ||
-                          std::chrono::steady_clock::now() - transactionStart >= kLongestDateTransaction))
-                commitDates();
             report(RunProgress::Stage::Checks, job.count, total, (job.count - 1) / perPage + 1, pages);
         }
     } catch (const db::Error& error) {
         job.readFailure = error.what();
     }
-    commitDates();
-    if (dateFailure)
-        job.notices.push_back(problemBox(kDatesNotSaved + *dateFailure + kDatesSavedStay, "Dates not saved"));
     return job;
 }
 
@@ -149,6 +107,7 @@ std::optional<MessageBox> CheckRun::question() const {
 }
 
 Status CheckRun::saveChanges(db::Connection& database, std::string& step) {
+    savingDatesOnly_ = false;
     const std::string today = formatDateText(Clock::today());
     std::vector<std::string> changed;
     std::size_t changedCount = 0;
@@ -156,22 +115,26 @@ Status CheckRun::saveChanges(db::Connection& database, std::string& step) {
         if (++changedCount <= kRecordsNamed)
             changed.push_back(std::move(name));
     };
+    // Read inside the transaction: a check numbered since the job started (New, an imported order)
+    // is counted, so no renumbered check takes its number. A number that cannot be read counts as
+    // none: renumbering then counts on from 0.
+    step = "reading the last check number";
+    const auto lastRecord = db::lastRecordCheckNumber(database);
+    std::int64_t last = lastRecord && *lastRecord ? **lastRecord : 0;
+    bool renumbered = false;
     db::RecordSet records(database, db::schema::account(),
                           db::checksToPrint(options_.once, options_.monthly));
-    const std::int64_t total = records.recordCount();
+    const auto total = static_cast<std::int64_t>(printed_.size());
     std::int64_t done = 0;
-    std::int64_t last = lastNumber_.value_or(0);
-    bool renumbered = false;
-    // Only the records that were printed are marked, each only if it is as it was printed. Both lists
-    // are in table order.
-    std::size_t next = 0;
-    for (; !records.eof(); records.moveNext()) {
+    // Only the records that were printed are marked, each only if it is as it was printed; in table
+    // order, so that recurring checks are numbered in that order.
+    for (const PrintedCheck& printed : printed_) {
+        if (!records.moveTo(printed.id)) {
+            noteChanged("record " + std::to_string(printed.id) + " was deleted or set not to print");
+            continue;
+        }
         const db::CheckRecord record = db::CheckRecord::read(records);
-        for (; next < printed_.size() && printed_[next].id < record.id; ++next)
-            noteChanged("record " + std::to_string(printed_[next].id) + " was deleted or set not to print");
-        if (next == printed_.size() || printed_[next].id != record.id)
-            continue; // added since the job was printed: it was not on it
-        if (printed_[next++].fingerprint != fingerprint(record)) {
+        if (printed.fingerprint != fingerprint(record)) {
             noteChanged(checkName(record) + " was changed");
             continue;
         }
@@ -194,14 +157,32 @@ Status CheckRun::saveChanges(db::Connection& database, std::string& step) {
         }
         report(RunProgress::Stage::Saving, ++done, total, 0, 0);
     }
-    for (; next < printed_.size(); ++next)
-        noteChanged("record " + std::to_string(printed_[next].id) + " was deleted or set not to print");
     if (changedCount > 0)
         return Status::failure(std::string(kChangedWhilePrinting) + listed(changed, changedCount) +
                                kChangedNothingMarked);
     if (renumbered) {
         step = "saving the last check number in the database's properties";
         db::saveLastCheck(database, last);
+    }
+    return {};
+}
+
+bool CheckRun::changesOnNo() const {
+    return options_.changesRecords && std::any_of(printed_.begin(), printed_.end(),
+                                                  [](const PrintedCheck& check) { return check.recurring; });
+}
+
+// The recurring checks printed with today's date, which they keep, all or none: a check deleted or
+// set not to print meanwhile is left as it is.
+Status CheckRun::saveChangesOnNo(db::Connection& database, std::string& step) {
+    savingDatesOnly_ = true;
+    const std::string today = formatDateText(Clock::today());
+    db::RecordSet records(database, db::schema::account(), db::checksToPrint(false, true));
+    for (const PrintedCheck& printed : printed_) {
+        if (!printed.recurring || !records.moveTo(printed.id))
+            continue;
+        step = "saving the date of record " + std::to_string(printed.id);
+        db::datePrinting(records, today);
     }
     return {};
 }
@@ -218,6 +199,8 @@ MessageBox CheckRun::notSentMessage(const std::string& why) const {
 }
 
 MessageBox CheckRun::notSavedMessage(const std::string& stepAndWhy) const {
+    if (savingDatesOnly_)
+        return problemBox(kDatesNotSaved + stepAndWhy + kNoDateSaved, "Dates not saved");
     return problemBox(kChecksNotUpdated + stepAndWhy + kChecksLeftAsTheyWere, "Database not updated");
 }
 

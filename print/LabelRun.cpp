@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 namespace velmora::print {
 
@@ -63,9 +64,11 @@ JobPrinted LabelRun::print(PrintSurface& surface) {
     const LabelLayout layout(options_.textFont);
     int number = startLabel_;
     try {
-        db::RecordSet records(database_.connection(), db::schema::account(),
-                              db::labelsToPrint(options_.onceLabels, options_.monthlyLabels));
-        const std::int64_t total = records.recordCount();
+        const db::Filter selected = db::labelsToPrint(options_.onceLabels, options_.monthlyLabels);
+        lastId_ = db::highestRecordId(database_.connection());
+        const std::vector<std::int64_t> ids = db::recordIds(database_.connection(), selected);
+        db::RecordSet records(database_.connection(), db::schema::account(), selected);
+        const auto total = static_cast<std::int64_t>(ids.size());
         // The first sheet takes the labels from the start label on (a whole sheet past label 30).
         const std::int64_t perSheet = LabelLayout::kLabelsPerSheet;
         const std::int64_t onFirstSheet = startLabel_ > perSheet ? perSheet : perSheet - startLabel_ + 1;
@@ -73,7 +76,10 @@ JobPrinted LabelRun::print(PrintSurface& surface) {
             total == 0 ? 0
                        : 1 + (total > onFirstSheet ? (total - onFirstSheet + perSheet - 1) / perSheet : 0);
         std::int64_t page = 1;
-        for (; !records.eof(); records.moveNext()) {
+        for (const std::int64_t id : ids) {
+            // Added between the two reads, or deleted or set not to print since the job started.
+            if (id > lastId_ || !records.moveTo(id))
+                continue;
             const db::CheckRecord record = db::CheckRecord::read(records);
             if (number > LabelLayout::kLabelsPerSheet) {
                 skipFailure(surface.NewPage());
@@ -102,11 +108,11 @@ Status LabelRun::saveChanges(db::Connection& database, std::string& step) {
     const std::string today = formatDateText(Clock::today());
     if (options_.onceLabels) {
         step = "setting the one-time labels to not print again";
-        db::markOnceLabelsPrinted(database, today);
+        db::markOnceLabelsPrinted(database, today, lastId_);
     }
     if (options_.monthlyLabels) {
         step = "dating the labels of recurring checks";
-        db::dateRecurringLabels(database, today);
+        db::dateRecurringLabels(database, today, lastId_);
     }
     return {};
 }

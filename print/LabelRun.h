@@ -19,7 +19,8 @@ std::optional<int> parseStartLabel(const std::string& answer);
 // The mailing labels of the records selected by their label flag and print option, as one job on
 // sheets of 30: the start label asked for, one label per record in table order, the question whether
 // all printed, and on "Yes" the labels of one-time (and don't-print) records set not to print again
-// and every such record dated; recurring records are dated and keep printing.
+// and every such record dated; recurring records are dated and keep printing. The job prints the
+// labels selected when it starts, and a record added meanwhile is left for the next run.
 class LabelRun : public PrintJob {
 public:
     struct Options {
@@ -47,6 +48,7 @@ private:
     Options options_;
     ProgressFn progress_;
     int startLabel_ = 1;
+    std::int64_t lastId_ = 0; // the last record when the job started
 };
 
 } // namespace velmora::print

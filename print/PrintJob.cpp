@@ -52,8 +52,6 @@ JobReport runPreparedJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs,
         tell(job.notReadMessage(*printed.readFailure, printed.count));
         return report;
     }
-    for (const MessageBox& notice : printed.notices)
-        tell(notice);
     if (!sent) {
         report.outputFailed = true;
         tell(job.notSentMessage(sentence(sent.message())));
@@ -62,13 +60,16 @@ JobReport runPreparedJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs,
     report.sent = true;
     report.printed = printed.count;
 
-    if (const std::optional<MessageBox> question = job.question();
-        question && dialogs.show(*question) != DialogAnswer::Yes)
+    const std::optional<MessageBox> question = job.question();
+    const bool confirmed = !question || dialogs.show(*question) == DialogAnswer::Yes;
+    if (!confirmed && !job.changesOnNo())
         return report;
     std::string step = "starting the changes";
     try {
         db::Transaction transaction(database);
-        if (Status refused = job.saveChanges(database, step); !refused) {
+        if (Status refused =
+                confirmed ? job.saveChanges(database, step) : job.saveChangesOnNo(database, step);
+            !refused) {
             tell(problemBox(refused.message(), kNotSavedTitle));
             return report;
         }
@@ -78,7 +79,7 @@ JobReport runPreparedJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs,
         tell(job.notSavedMessage(step + ": " + error.what()));
         return report;
     }
-    report.confirmed = true;
+    report.confirmed = confirmed;
     return report;
 }
 

@@ -37,8 +37,6 @@ struct JobPrinted {
     std::int64_t count = 0; // items printed (checks, labels, slots of blank stock)
     // The records could not be read: the job was ended after `count` items, and nothing is saved.
     std::optional<std::string> readFailure;
-    // Problems told right away that do not stop the job (dates that could not be saved).
-    std::vector<MessageBox> notices;
 };
 
 // One printed product of a run: what it asks first, what it prints, what it asks after the job and
@@ -63,6 +61,11 @@ public:
     // fails throws db::Error and names itself in `step` first; a refusal to save anything (the records
     // changed meanwhile) is a failure whose message is told as it is. Either way nothing is saved.
     virtual Status saveChanges(db::Connection& database, std::string& step) = 0;
+    // What a sent job changes when the answer to its question is "No", in a transaction of its own
+    // as the changes of a "Yes" are: nothing for most jobs. Entered checks save the date their
+    // recurring checks were printed with.
+    virtual bool changesOnNo() const { return false; }
+    virtual Status saveChangesOnNo(db::Connection& /*database*/, std::string& /*step*/) { return {}; }
 
     // The messages of the job's problems. `why` is the reason as a sentence.
     virtual MessageBox notReadMessage(const std::string& why, std::int64_t printed) const = 0;
@@ -82,7 +85,7 @@ struct JobReport {
 
 // Takes a job through the steps every print job has, once:
 //   prepare (load-stock message, prompts) -> the job -> EndDocument -> the question -> all record
-//   changes in one transaction -> problems reported.
+//   changes of the answer in one transaction -> problems reported.
 // A job whose records could not be read, or that could not be sent, asks no question and changes
 // nothing: a "Yes" would mark what never printed.
 JobReport runJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs, db::Connection& database);

@@ -1,9 +1,12 @@
 #include "print/PrintLock.h"
 
+#include "db/CheckDatabase.h"
+#include "db/DatabaseFiles.h"
+#include "db/FileIdentity.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -12,34 +15,66 @@ namespace velmora::print {
 
 namespace fs = std::filesystem;
 
-fs::path PrintLock::lockFileFor(const fs::path& database) {
-    fs::path lock = database;
-    lock += ".lock";
-    return lock;
+namespace {
+
+// The byte locked: past SQLite's lock bytes (0x40000000 and the 511 after it) so that the two never
+// meet, on the page SQLite keeps free of data in files that large.
+constexpr off_t kRunLockByte = 0x40000000 + 0x1000;
+
+int lockByte(int fd, short type) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = kRunLockByte;
+    lock.l_len = 1;
+    return ::fcntl(fd, F_OFD_SETLK, &lock);
 }
 
-Result<PrintLock> PrintLock::acquire(const fs::path& database, std::chrono::milliseconds wait) {
-    const fs::path file = lockFileFor(database);
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+} // namespace
+
+Result<PrintLock> PrintLock::acquire(db::CheckDatabase& database, std::chrono::milliseconds wait) {
+    const fs::path& file = database.path();
+    const std::string name = file.filename().string();
+    if (database.connection().inTransaction())
+        return Result<PrintLock>::failure("The print lock of " + name +
+                                          " cannot be taken while the database is being changed.");
+    // A write lock needs a descriptor open for writing; nothing is ever written through it. O_NONBLOCK:
+    // a path that has become a FIFO since the database was opened must not hang the run.
+    const int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        return Result<PrintLock>::failure("The print lock " + file.string() +
-                                          " cannot be opened: " + std::strerror(errno));
+        return Result<PrintLock>::failure("The database " + name +
+                                          " cannot be locked for printing: " + std::strerror(errno));
+    PrintLock lock(fd);
+    // SQLite has the file open by the same name; the lock must fall on that file, not on one put in
+    // its place since.
+    if (db::identityOf(fd) != database.connection().fileIdentity())
+        return Result<PrintLock>::failure(
+            "The database " + name +
+            " was replaced by another file since it was opened. Open it again, then print.");
     const auto giveUp = std::chrono::steady_clock::now() + wait;
     for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return PrintLock(fd);
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            const std::string why = std::strerror(errno);
-            ::close(fd);
-            return Result<PrintLock>::failure("The print lock " + file.string() + " cannot be taken: " + why);
+        // A run of an earlier version, which locked "<database>.lock", counts as another run while it
+        // holds that file; a file nobody holds is removed.
+        if (db::removeOldRunLock(file) != db::OldRunLock::Held) {
+            if (lockByte(fd, F_WRLCK) == 0)
+                return lock;
+            if (errno != EAGAIN && errno != EACCES && errno != EINTR)
+                return Result<PrintLock>::failure("The database " + name +
+                                                  " cannot be locked for printing: " + std::strerror(errno));
         }
         if (std::chrono::steady_clock::now() >= giveUp)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    ::close(fd);
-    return Result<PrintLock>::failure("Another print run is printing from " + database.filename().string() +
+    return Result<PrintLock>::failure("Another print run is printing from " + name +
                                       ". Wait until it has finished, then print again.");
+}
+
+void PrintLock::release() {
+    if (fd_ < 0)
+        return;
+    lockByte(fd_, F_UNLCK);
+    ::close(std::exchange(fd_, -1));
 }
 
 PrintLock::PrintLock(PrintLock&& other) noexcept
@@ -47,16 +82,14 @@ PrintLock::PrintLock(PrintLock&& other) noexcept
 
 PrintLock& PrintLock::operator=(PrintLock&& other) noexcept {
     if (this != &other) {
-        if (fd_ >= 0)
-            ::close(fd_);
+        release();
         fd_ = std::exchange(other.fd_, -1);
     }
     return *this;
 }
 
 PrintLock::~PrintLock() {
-    if (fd_ >= 0)
-        ::close(fd_); // closing the last descriptor releases the lock
+    release();
 }
 
 } // namespace velmora::print

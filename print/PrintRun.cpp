@@ -1,5 +1,6 @@
 #include "print/PrintRun.h"
 
+#include "base/Text.h"
 #include "db/CheckQueries.h"
 #include "print/PrintLock.h"
 
@@ -10,7 +11,7 @@ namespace {
 // clang-format off
 const char* const kNothingToDoTitle = "Nothing to do.";
 const char* const kNothingToDo = "You have not selected anything to print. Please select the proper check box from the list for what you want to print. To print blank checks, choose Print Blank Checks from the upper left menu. ";
-const char* const kDamagedRule = "A check carries a check number from 0 to 2147483647 and an amount of at most 999,999,999.99; these records may be damaged. Correct them on the data entry screen, then print again.";
+const char* const kDamagedRule = "A check carries a check number from 0 to 2147483647, an amount of at most 999,999,999.99 and no field longer than 1 MB; these records may be damaged. Correct them on the data entry screen, then print again.";
 // clang-format on
 
 } // namespace
@@ -36,8 +37,11 @@ Result<std::optional<std::string>> PrintRun::damagedRecords(const PrintSelection
     std::vector<std::string> names;
     for (const db::DamagedCheck& record : damaged->first)
         names.push_back("record " + std::to_string(record.id) +
-                        (record.badNumber ? " has the check number " + record.storedNumber
-                                          : " has an amount of " + record.storedCents + " cents"));
+                        (!record.oversizedField.empty()
+                             ? " holds " + megabytesText(static_cast<std::size_t>(record.oversizedBytes)) +
+                                   " in the field " + record.oversizedField
+                         : record.badNumber ? " has the check number " + record.storedNumber
+                                            : " has an amount of " + record.storedCents + " cents"));
     return std::optional<std::string>("Nothing was printed: " + listed(names, damaged->total) + ". " +
                                       kDamagedRule);
 }
@@ -96,7 +100,7 @@ RunReport PrintRun::run(const PrintSelection& selection, PrintSurface& checks, P
         }
     }
     // Held until the records are updated: a second run waits a moment, then gives up.
-    Result<PrintLock> lock = PrintLock::acquire(database_.path(), lockWait_);
+    Result<PrintLock> lock = PrintLock::acquire(database_, lockWait_);
     if (!lock) {
         result.busy = true;
         tellProblem(result, sentence(lock.message()) + " Nothing was printed.", "Database in use");

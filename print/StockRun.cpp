@@ -239,7 +239,7 @@ JobPrinted StockRun::print(PrintSurface& surface) {
             progress_({RunProgress::Stage::Checks, std::min(count_, (page + 1) * perPage), count_, page + 1,
                        pages});
     }
-    return {count_, std::nullopt, {}};
+    return {count_, std::nullopt};
 }
 
 Status StockRun::saveChanges(db::Connection& database, std::string& step) {

@@ -85,6 +85,13 @@ TEST(ProgramDirTest, LeftoversOfAKilledProcessGoAtTheNextStartAndNothingElseDoes
         std::ofstream(dir / name) << "x";
     for (const auto& name : kept)
         std::ofstream(dir / name) << "x";
+    // The empty run lock an earlier version left beside a database goes; a file of that name with
+    // something in it is not the program's.
+    std::ofstream(dir / "A.mdb.lock").flush();
+    for (const char* name : {"notes.mdb", "notes.mdb.lock"}) {
+        std::ofstream(dir / name) << "x";
+        kept.push_back(name);
+    }
 
     ASSERT_TRUE(app::prepareProgramDir(dir));
     kept.insert(kept.end(), {"PC.OVL", "template.ref"});

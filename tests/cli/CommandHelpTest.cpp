@@ -161,11 +161,10 @@ TEST(CommandArgumentsTest, EachStockCommandListsOnlyTheStatusesItCanReturn) {
         EXPECT_EQ(traits.needs88mm, product.needs88mm) << verb;
     }
 
-    // The order importer names where the order goes without promising a new check.
+    // The order importer does not claim to do what the screen's paste does: the paste may fill the
+    // check on screen, the command always makes a new one.
     const CommandHelp& importer = *findCommandHelp("import-order");
     EXPECT_EQ(std::string(importer.description).find("as File - Paste Order Form does"), std::string::npos);
-    EXPECT_NE(std::string(importer.description).find("or into the template when it holds no order yet"),
-              std::string::npos);
 }
 
 TEST(ManualPageTest, TheInstalledPageTellsEveryOptionAndExitStatusOfEveryCommand) {
@@ -268,8 +267,8 @@ TEST(BashCompletionTest, OffersTheCommandsOptionsAndValuesTheProgramTakes) {
 
     EXPECT_EQ(
         complete({""}, home.path()),
-        (Strings{"--dir", "--help", "--version", "-h", "blank-checks", "convert", "deposit-tickets", "export",
-                 "help", "import-order", "print", "quicken-3up", "quicken-voucher", "test-page"}));
+        (Strings{"--dir", "--help", "--version", "-h", "blank-checks", "check", "convert", "deposit-tickets",
+                 "export", "help", "import-order", "print", "quicken-3up", "quicken-voucher", "test-page"}));
     EXPECT_EQ(complete({"print", "--con"}, home.path()), Strings{"--confirm"});
     EXPECT_EQ(complete({"print", "--confirm", ""}, home.path()), (Strings{"no", "yes"}));
     EXPECT_EQ(complete({"print", "--labels"}, home.path()), (Strings{"--labels-monthly", "--labels-once"}));

@@ -445,7 +445,7 @@ TEST_F(PrintCommandTest, TwoRunsAtOnceNeverPrintTheSameCheckNumbers) {
     EXPECT_EQ(lines, static_cast<std::size_t>(printed));
 
     // A run that finds the database taken waits a moment, then says so with its own status.
-    Result<print::PrintLock> held = print::PrintLock::acquire(payroll.path());
+    Result<print::PrintLock> held = print::PrintLock::acquire(payroll);
     ASSERT_TRUE(held);
     const Outcome refused = velmora({"--db", "Payroll.mdb", "--monthly", "--pdf", path("third.pdf")});
     EXPECT_EQ(refused.exitCode, 8) << refused.errors;

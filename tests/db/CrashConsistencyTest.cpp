@@ -6,9 +6,11 @@
 #include "base/Clock.h"
 #include "db/DatabaseFiles.h"
 #include "entry/CheckEntry.h"
+#include "entry/OrderImporter.h"
 #include "print/PrintRun.h"
 #include "print/RecordingSurface.h"
 #include "support/Fixtures.h"
+#include "support/OrderForms.h"
 #include "support/ScriptedDialogs.h"
 
 #include <algorithm>
@@ -17,6 +19,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 #include <set>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -198,6 +201,19 @@ protected:
 
     fs::path dir() const { return work.path() / "program"; }
 
+    void printRun(const print::PrintSelection& selection, bool confirmed) const {
+        auto database = db::CheckDatabase::open(dir() / "A.mdb");
+        if (!database)
+            throw std::runtime_error(database.message());
+        testing::ScriptedDialogs dialogs;
+        dialogs.queueAnswer(DialogAnswer::Ok);
+        dialogs.queueAnswer(confirmed ? DialogAnswer::Yes : DialogAnswer::No);
+        print::RecordingSurface surface;
+        print::PrintRun run(*database, print::CheckPageSetup{}, dialogs);
+        if (!run.run(selection, surface, surface).ok())
+            throw std::runtime_error("the run failed");
+    }
+
     // Kills `operation` at every write it makes (at most about 60 points, evenly spread) and checks
     // each of `files` afterwards: intact, and holding one of the states `operation` may end in
     // (before, after, and any named in `between`), with no leftover after the next start.
@@ -251,21 +267,40 @@ protected:
 };
 
 TEST_F(CrashConsistencyTest, AConfirmedPrintRun) {
-    auto printRun = [this](bool confirmed) {
-        auto database = db::CheckDatabase::open(dir() / "A.mdb");
-        if (!database)
-            throw std::runtime_error(database.message());
-        testing::ScriptedDialogs dialogs;
-        dialogs.queueAnswer(DialogAnswer::Ok);
-        dialogs.queueAnswer(confirmed ? DialogAnswer::Yes : DialogAnswer::No);
-        print::RecordingSurface surface;
-        print::PrintRun run(*database, print::CheckPageSetup{}, dialogs);
-        const auto report = run.run({.once = true, .monthly = true}, surface, surface);
-        if (!report.ok())
-            throw std::runtime_error("the run failed");
+    // The dates of the recurring checks are saved with the marks: all of the run's changes or none.
+    killEverywhere([&] { printRun({.once = true, .monthly = true}, true); }, {"A.mdb"});
+}
+
+TEST_F(CrashConsistencyTest, ARunOfManyRecurringChecksDatesThemAllOrNone) {
+    {
+        auto database = db::CheckDatabase::open(pristine.dir() / "A.mdb");
+        ASSERT_TRUE(database) << database.message();
+        db::Transaction adding(database->connection());
+        for (int i = 0; i < 600; ++i)
+            testing::addCheck(*database, {{"Print", "Monthly"}, {"Check", 2000 + i}, {"Date", "1/1/2020"}});
+        adding.commit();
+    }
+    // Not confirmed, they keep the date they printed with; confirmed, they are marked as well.
+    for (const bool confirmed : {false, true})
+        killEverywhere([&] { printRun({.monthly = true}, confirmed); }, {"A.mdb"});
+}
+
+TEST_F(CrashConsistencyTest, AnImportedOrder) {
+    const auto importing = [this](bool newFirst, std::optional<entry::OrderTarget> target) {
+        return [this, newFirst, target] {
+            testing::ScriptedDialogs dialogs;
+            entry::CheckEntry entry(dialogs, dir());
+            if (!entry.open("A.mdb") || (newFirst && !entry.newCheck()))
+                throw std::runtime_error("no check to import into");
+            if (target && !entry::importOrderForm(entry, testing::kOrderForm, *target).written)
+                throw std::runtime_error("not imported");
+        };
     };
-    // Recurring checks keep the date they were printed with even when the run is not confirmed.
-    killEverywhere([&] { printRun(true); }, {"A.mdb"}, [&] { printRun(false); });
+    // import-order: a new check with the order in it, or nothing.
+    killEverywhere(importing(false, entry::OrderTarget::NewCheck), {"A.mdb"});
+    // Paste Order Form into the check New has just made: New is a step of its own, the order another.
+    killEverywhere(importing(true, entry::OrderTarget::CurrentOrNew), {"A.mdb"},
+                   importing(true, std::nullopt));
 }
 
 TEST_F(CrashConsistencyTest, NewAndDelete) {

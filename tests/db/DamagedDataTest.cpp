@@ -168,6 +168,56 @@ TEST_F(DamagedDataTest, StoredAmountsAndNumbersNoCheckCanCarryAreRefusedNamingRe
         << properties.message();
 }
 
+TEST_F(DamagedDataTest, AFieldTooLargeToHoldIsRefusedNamingItsSizeAndNeverCopied) {
+    store("Account", "Comments", std::string(2u << 20, 'x'));
+    auto database = open();
+    db::RecordSet records(database.connection(), db::schema::account());
+    ASSERT_TRUE(records.moveTo(5));
+    EXPECT_EQ(records.field("PayTo").text(), "Payee 5") << "the other fields stay readable";
+    try {
+        (void)records.field("Comments");
+        ADD_FAILURE() << "a field of 2 MB was read";
+    } catch (const DamagedError& damage) {
+        EXPECT_NE(std::string(damage.what()).find("record 5 holds 2.0 MB in the field Comments"),
+                  std::string::npos)
+            << damage.what();
+    }
+    // The other fields are saved over it; the check that nobody changed it meanwhile takes its size
+    // and digest, and a change of its own is seen.
+    records.edit();
+    records.setField("PayTo", "Payee 5a");
+    records.update();
+    db::Statement size(database.connection(), "SELECT length(Comments) FROM Account WHERE ID = 5");
+    ASSERT_TRUE(size.step());
+    EXPECT_EQ(size.columnInt(0), 2 << 20);
+    size.reset();
+    EXPECT_EQ(records.field("PayTo").text(), "Payee 5a");
+    records.edit();
+    records.setField("PayTo", "Payee 5b");
+    store("Account", "Comments", std::string(2u << 20, 'y'));
+    EXPECT_THROW(records.update(), db::ConflictError);
+    records.cancelUpdate();
+
+    // A value that large is refused when it is set; a short one typed over it makes the record whole.
+    ASSERT_TRUE(records.moveTo(5)); // read again
+    records.edit();
+    EXPECT_THROW(records.setField("Comments", std::string((1u << 20) + 1, 'z')), db::Error);
+    records.setField("Comments", "cleared");
+    records.update();
+    EXPECT_EQ(records.field("Comments").text(), "cleared");
+}
+
+TEST_F(DamagedDataTest, AnIndexThatMissesARowIsRefusedOnOpenAndLeftAsItWas) {
+    testing::misdirectIndexEntryOnDisk(file(), "AccountCheckNumber");
+    const std::string damaged = testing::fileContents(file());
+    const auto refused = db::CheckDatabase::open(file());
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.message().find("Payroll.mdb is damaged"), std::string::npos) << refused.message();
+    EXPECT_NE(refused.message().find("missing from index AccountCheckNumber"), std::string::npos)
+        << refused.message();
+    EXPECT_EQ(testing::fileContents(file()), damaged);
+}
+
 TEST(DamagedFileTest, AFileThatIsNoDatabaseIsRefusedWithoutKeepingItOpen) {
     testing::TempDir temp;
     std::ofstream(temp / "junk.mdb") << std::string(4096, 'j');

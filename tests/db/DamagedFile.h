@@ -17,4 +17,10 @@ void repeatRowIdOnDisk(const std::filesystem::path& file, const std::string& tab
 // opened without the whole-file check is refused only when a walk reaches that page.
 void spoilMiddleLeafOnDisk(const std::filesystem::path& file, const std::string& table);
 
+// Damages an index the way a lost write can, with every page still well formed: the first entry of
+// the index points to another row than the one it was made for (PRAGMA quick_check finds nothing;
+// PRAGMA integrity_check: "row ... missing from index ..."). The index must fit on its root page,
+// with row ids below 128. Keeps the file's size; changes its bytes in place.
+void misdirectIndexEntryOnDisk(const std::filesystem::path& file, const std::string& index);
+
 } // namespace velmora::testing

@@ -6,6 +6,7 @@
 #include "db/ErrorText.h"
 #include "entry/CheckEntry.h"
 #include "export/ExportFile.h"
+#include "support/AnotherProcess.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
@@ -154,42 +155,14 @@ TEST(FileFaultTest, AReadOnlyFolderIsNamedAsSuch) {
 
 // Another program holds the database: a child process that opened it and keeps a transaction open
 // until the test lets it go.
-class HeldByAnotherProcess {
-public:
-    HeldByAnotherProcess(const fs::path& file, const char* transaction) {
-        int ready[2], release[2];
-        if (::pipe(ready) != 0 || ::pipe(release) != 0)
-            throw std::runtime_error("no pipe");
-        child_ = ::fork();
-        if (child_ == 0) {
-            ::close(ready[0]);
-            ::close(release[1]);
-            db::Connection db(file, db::OpenMode::ReadWrite);
-            db.exec(transaction);
-            db.exec("UPDATE Properties SET Description = Description");
-            char done = 'x';
-            (void)!::write(ready[1], &done, 1);
-            (void)!::read(release[0], &done, 1);
-            _exit(0);
-        }
-        ::close(ready[1]);
-        ::close(release[0]);
-        release_ = release[1];
-        char done = 0;
-        (void)!::read(ready[0], &done, 1);
-        ::close(ready[0]);
-    }
-    ~HeldByAnotherProcess() {
-        ::close(release_);
-        ::waitpid(child_, nullptr, 0);
-    }
-    HeldByAnotherProcess(const HeldByAnotherProcess&) = delete;
-    HeldByAnotherProcess& operator=(const HeldByAnotherProcess&) = delete;
-
-private:
-    pid_t child_ = -1;
-    int release_ = -1;
-};
+testing::HeldByAnotherProcess transactionElsewhere(const fs::path& file, const char* transaction) {
+    return testing::HeldByAnotherProcess([&](const testing::HeldByAnotherProcess::Keep& keep) {
+        db::Connection db(file, db::OpenMode::ReadWrite);
+        db.exec(transaction);
+        db.exec("UPDATE Properties SET Description = Description");
+        keep(true);
+    });
+}
 
 TEST(FileFaultTest, ADatabaseHeldByAnotherProgramIsNamedAsInUse) {
     testing::ProgramDirFixture program;
@@ -204,14 +177,14 @@ TEST(FileFaultTest, ADatabaseHeldByAnotherProgramIsNamedAsInUse) {
     ASSERT_TRUE(entry.setFieldText("PayTo", "Annie"));
     {
         // It is writing: reading goes on, saving waits and then says why it cannot.
-        HeldByAnotherProcess other(program.dir() / "Payroll.mdb", "BEGIN IMMEDIATE");
+        const auto other = transactionElsewhere(program.dir() / "Payroll.mdb", "BEGIN IMMEDIATE");
         EXPECT_FALSE(entry.save());
         ASSERT_EQ(dialogs.shown().size(), 1u);
         EXPECT_TRUE(contains(dialogs.shown()[0].text, inUse)) << dialogs.shown()[0].text;
     }
     {
         // It holds the file for itself: not even opening it works.
-        HeldByAnotherProcess other(program.dir() / "Payroll.mdb", "BEGIN EXCLUSIVE");
+        const auto other = transactionElsewhere(program.dir() / "Payroll.mdb", "BEGIN EXCLUSIVE");
         const auto opened = db::CheckDatabase::open(program.dir() / "Payroll.mdb");
         ASSERT_FALSE(opened);
         EXPECT_EQ(opened.message(), inUse);

@@ -192,37 +192,87 @@ TEST_F(OrderImporterTest, AnOrderGoesIntoANewCheckWhenTheCurrentOneNamesItsAccou
     EXPECT_EQ(readCheck(database, currentId()).firstName, "Maria");
 }
 
-TEST_F(OrderImporterTest, AHalfFilledCheckIsFilledInPlaceAndKeepsWhatTheOrderDoesNotName) {
-    const auto half = testing::addCheck(database, {{f::kBusinessName, "Acme"},
-                                                   {f::kPayTo, "Velmora Inc."},
-                                                   {f::kCheck, 2001},
-                                                   {f::kComments, "Called on Monday\r\n"},
-                                                   {f::kFor, "Rent"}});
+TEST_F(OrderImporterTest, OnlyACheckThatHoldsNoOrderYetIsFilledInPlace) {
+    // A check on its way (a business name, a memo, a note) and a private customer's imported draft,
+    // whose business name is empty: a paste never overwrites either.
+    const auto started = testing::addCheck(database, {{f::kBusinessName, "Acme"},
+                                                      {f::kPayTo, "Velmora Inc."},
+                                                      {f::kCheck, 2001},
+                                                      {f::kComments, "Called on Monday\r\n"},
+                                                      {f::kFor, "Rent"}});
+    const auto draft = testing::addCheck(database, {{f::kFirstName, "Ann"},
+                                                    {f::kPayTo, "Velmora Inc."},
+                                                    {f::kCheck, 2002},
+                                                    {f::kComments, "EMailAddress: ann@example.com\r\n"}});
     openEntry();
     const std::string partial = "CustomerFirstName: Maria\r\nBankName: Second Bank\r\nCheckNumber: \r\n";
-    const auto report = import(partial);
-    EXPECT_TRUE(report.written);
+    for (const auto id : {started, draft}) {
+        ASSERT_TRUE(entry.records()->moveTo(id));
+        auto report = import(partial);
+        EXPECT_TRUE(report.written);
+        EXPECT_TRUE(report.newCheck) << id;
+        EXPECT_NE(currentId(), id);
+        // Text that is no order at all is no reason to wipe one either.
+        ASSERT_TRUE(entry.records()->moveTo(id));
+        EXPECT_TRUE(import("Thanks!").newCheck) << id;
+    }
+    EXPECT_EQ(readCheck(database, started).comments, "Called on Monday\r\n");
+    EXPECT_EQ(readCheck(database, started).firstName, std::nullopt);
+    EXPECT_EQ(readCheck(database, draft).firstName, "Ann");
+    EXPECT_EQ(readCheck(database, draft).comments, "EMailAddress: ann@example.com\r\n");
+
+    // A check as New leaves it (the template's payee; a memo that is only the chosen product type)
+    // takes the order in place, and keeps what the order does not name.
+    ASSERT_TRUE(entry.newCheck());
+    entry.chooseProductType("Drafts");
+    const auto fresh = currentId();
+    const auto number = entry.field(f::kCheck).integer().value_or(0);
+    auto report = import(partial);
     EXPECT_FALSE(report.newCheck);
-    EXPECT_EQ(currentId(), half);
-    const db::CheckRecord saved = readCheck(database, half);
+    EXPECT_EQ(currentId(), fresh);
+    const db::CheckRecord saved = readCheck(database, fresh);
     EXPECT_EQ(saved.firstName, "Maria");
-    EXPECT_EQ(saved.businessName, "Acme"); // no label: kept
     EXPECT_EQ(saved.bank, "Second Bank");
-    EXPECT_EQ(saved.check, 2001); // an empty value: kept
-    EXPECT_EQ(saved.memo, "Rent");
-    // Comments are replaced: the missing details cut at their fixed offsets of this text.
+    EXPECT_EQ(saved.check, number); // as New numbered it: an empty value is no value
+    EXPECT_EQ(saved.payTo, "Velmora Inc.");
+    EXPECT_EQ(saved.memo, "Drafts");
+    // Comments take the details: the missing ones cut at their fixed offsets of this text.
     EXPECT_EQ(saved.comments, "BankPhoneNumber: e: Maria\r\nEMailAddress: ria\r\ne: Maria\r\n");
     EXPECT_EQ(report.fieldsWritten, (Strings{f::kBank, f::kFirstName}));
-
-    // Now both names are filled: the next order makes a new check.
+    // Now it holds an order: the next one makes a new check.
     ASSERT_TRUE(import(partial).newCheck);
-    EXPECT_EQ(readCheck(database, currentId()).check, 2002);
+    EXPECT_EQ(readCheck(database, currentId()).check, number + 1);
 
-    // An untouched template is filled in place too.
+    // The template holds the payee of every draft: it is filled in place only as a new database has it.
     entry.gotoFirstCheck();
-    ASSERT_TRUE(import(kOrderForm).written);
-    EXPECT_EQ(currentId(), 1);
-    EXPECT_EQ(readCheck(database, 1).firstName, "Maria");
+    EXPECT_TRUE(import(partial).newCheck);
+    EXPECT_EQ(readCheck(database, 1).firstName, std::nullopt);
+    testing::ProgramDirFixture other;
+    (void)other.createDatabase("Fresh", db::DatabaseType::Draft);
+    entry::CheckEntry newDatabase(dialogs, other.dir());
+    ASSERT_TRUE(newDatabase.open("Fresh.mdb"));
+    EXPECT_FALSE(entry::importOrderForm(newDatabase, kOrderForm).newCheck);
+    EXPECT_EQ(newDatabase.field(f::kId).integer(), 1);
+    EXPECT_EQ(newDatabase.field(f::kFirstName).text(), "Maria");
+}
+
+TEST_F(OrderImporterTest, InACheckDatabaseANewCheckWithTheTemplatesAccountHolderTakesTheOrder) {
+    testing::ProgramDirFixture other;
+    auto payroll = other.createDatabase("Payroll", db::DatabaseType::Check);
+    testing::fillTemplateCheck(payroll);
+    entry::CheckEntry checks(dialogs, other.dir());
+    ASSERT_TRUE(checks.open("Payroll.mdb"));
+    ASSERT_TRUE(checks.newCheck());
+    ASSERT_EQ(checks.field(f::kBusinessName).text(), "Harbor Lane Bakery");
+    const auto fresh = checks.field(f::kId).integer();
+    EXPECT_FALSE(
+        entry::importOrderForm(checks, "CustomerFirstName: Maria\r\nBankName: Second Bank\r\n").newCheck);
+    EXPECT_EQ(checks.field(f::kId).integer(), fresh);
+    EXPECT_EQ(checks.field(f::kBank).text(), "Second Bank");
+    // A typed amount makes it a check being written: the next order goes into a new one.
+    ASSERT_TRUE(checks.newCheck());
+    ASSERT_TRUE(checks.setFieldText(f::kAmount, "12.34"));
+    EXPECT_TRUE(entry::importOrderForm(checks, kOrderForm).newCheck);
 }
 
 TEST_F(OrderImporterTest, TextWithoutAnyLabelStillMakesTheCheckAndFilesItsFragments) {
@@ -283,16 +333,13 @@ TEST_F(OrderImporterTest, AValueTheFieldCannotHoldIsSkippedWithAMessageAndTheRes
         EXPECT_EQ(report.skipped[0].value, cost);
         EXPECT_EQ(readCheck(database, currentId()).check, 1001);
     }
-    // Blanks alone (the last line) are no number at all: the amount keeps its value.
+    // Blanks alone (the last line) are no number at all: the amount keeps its value, none.
     std::string blankCost = kOrderForm;
     blankCost.erase(blankCost.find("TotalCost: 45.50\r\n"), 18);
     blankCost += "\r\nTotalCost:    ";
-    ASSERT_TRUE(entry.setFieldText(f::kAmount, "12.34"));
-    ASSERT_TRUE(entry.setFieldText(f::kFirstName, "")); // filled in place
     report = import(blankCost);
-    EXPECT_FALSE(report.newCheck);
     EXPECT_TRUE(report.skipped.empty());
-    EXPECT_EQ(readCheck(database, currentId()).amount, db::Money::fromCents(1234));
+    EXPECT_EQ(readCheck(database, currentId()).amount, std::nullopt);
     EXPECT_EQ(readCheck(database, currentId()).check, 123456);
 }
 
@@ -312,6 +359,7 @@ TEST_F(OrderImporterTest, VerificationTakesTheNumbersAndTheRowAsCut) {
 
     // Without a routing label the value cut at its fixed offset is verified: here the text's first
     // line gives it, and it is in the row, though the record's routing number was not changed.
+    ASSERT_TRUE(entry.newCheck());
     const db::Value routingBefore = entry.field(f::kAba);
     const auto report = import("BankAccountNumber: 071000013\r\nBottomCheckRow: A071000013A 071000013C\r\n");
     EXPECT_EQ(report.verification, Strings{kVerified});
@@ -320,24 +368,43 @@ TEST_F(OrderImporterTest, VerificationTakesTheNumbersAndTheRowAsCut) {
     EXPECT_EQ(readCheck(database, currentId()).account, "071000013");
 }
 
-TEST_F(OrderImporterTest, NothingIsWrittenOverACheckWhenNoNewOneCanBeMade) {
+TEST_F(OrderImporterTest, AnOrderIsSavedWholeOrNotAtAll) {
     const auto ann = testing::addCheck(database, {{f::kBusinessName, "Acme"}, {f::kFirstName, "Ann"}});
     openEntry();
+    const auto count = [&] {
+        return db::RecordSet(database.connection(), db::schema::account()).recordCount();
+    };
     database.connection().exec(
         "CREATE TRIGGER NoNew BEFORE INSERT ON Account BEGIN SELECT RAISE(ABORT, 'the disk is full'); END");
-    const auto report = import(kOrderForm);
+    auto report = import(kOrderForm);
     EXPECT_FALSE(report.written);
-    EXPECT_EQ(dialogs.shownTexts().back(),
-              "The order form was not imported: no new check could be made for it.");
+    EXPECT_EQ(dialogs.shownTexts().back().rfind("The order form was not imported; nothing was saved.\n\n", 0),
+              0u);
+    EXPECT_NE(dialogs.shownTexts().back().find("the disk is full"), std::string::npos);
     EXPECT_EQ(readCheck(database, ann).firstName, "Ann");
     EXPECT_EQ(readCheck(database, ann).bank, std::nullopt);
+    EXPECT_EQ(count(), 2);
 
-    // A check that cannot be saved keeps its values unsaved and says so.
+    // The new check is made, its values cannot be saved: the new check goes with them, and the
+    // screen shows the check it showed.
     database.connection().exec("DROP TRIGGER NoNew");
     database.connection().exec(
-        "CREATE TRIGGER NoChange BEFORE UPDATE ON Account BEGIN SELECT RAISE(ABORT, 'read-only'); END");
+        "CREATE TRIGGER NoChange BEFORE UPDATE ON Account WHEN NEW.Comments IS NOT NULL "
+        "BEGIN SELECT RAISE(ABORT, 'read-only'); END");
+    report = import(kOrderForm);
+    EXPECT_FALSE(report.written);
+    EXPECT_TRUE(report.fieldsWritten.empty());
+    EXPECT_NE(dialogs.shownTexts().back().find("read-only"), std::string::npos)
+        << dialogs.shownTexts().back();
+    EXPECT_EQ(count(), 2);
+    EXPECT_EQ(currentId(), ann);
+    // A template whose values cannot be read makes no check either.
+    database.connection().exec("DROP TRIGGER NoChange");
+    database.connection().exec("UPDATE Account SET Bank = zeroblob(2000000) WHERE ID = 1");
     EXPECT_FALSE(import(kOrderForm).written);
-    EXPECT_EQ(dialogs.shownTexts().back(), "The order form's values could not be saved into the check.");
+    EXPECT_NE(dialogs.shownTexts().back().find("record 1 holds 1.9 MB in the field Bank"), std::string::npos)
+        << dialogs.shownTexts().back();
+    EXPECT_EQ(count(), 2);
 }
 
 TEST_F(OrderImporterTest, AnyBytesAtAllAreTakenAndOversizedTextIsRefusedWhole) {

@@ -12,9 +12,16 @@
 #include <QStandardPaths>
 #include <cmath>
 #include <csignal>
+#include <cstddef>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -442,6 +449,10 @@ TEST_F(ConversionTest, AReaderThatCrashesHangsOrRunsOnIsEndedAndNamed) {
 
     EXPECT_EQ(attempt(options(testing::scriptReader(scripts.path(), "kill -SEGV $$"))).status.message(),
               "nwind.mdb is damaged: reading it made the Jet reader fail (Segmentation fault).");
+    // Killed from outside, the reader says nothing of the file.
+    EXPECT_EQ(attempt(options(testing::scriptReader(scripts.path(), "kill -KILL $$"))).status.message(),
+              "nwind.mdb could not be read: the Jet reader was stopped from outside (Killed) before it had "
+              "finished. The file is not known to be damaged: convert it again.");
 
     auto hanging = options(testing::scriptReader(scripts.path(), "exec sleep 60"));
     hanging.stallTimeout = 300ms;
@@ -508,6 +519,71 @@ TEST_F(ConversionTest, AFileSizeLimitFailsTheConversionAndLeavesNothingBehind) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(testing::folderListing(dir.path()), std::set<std::string>{"nwind.mdb"});
+}
+
+// Runs `operation` in a child process that the kernel kills the moment it asks to rename a file: in
+// a conversion in place, between keeping the original under its second name and giving the converted
+// file the first. False where the filter cannot be installed.
+bool killedAtTheFirstRename(const std::function<void()>& operation) {
+#if defined(__x86_64__)
+    const pid_t child = ::fork();
+    if (child == 0) {
+        sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 1, 0),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_rename, 3, 0),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_renameat, 2, 0),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_renameat2, 1, 0),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+        };
+        sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+            ::syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &program) != 0)
+            _exit(2);
+        operation();
+        _exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS;
+#else
+    (void)operation;
+    return false;
+#endif
+}
+
+TEST_F(ConversionTest, AConversionKilledBeforeItsRenameIsMadeAgainAtTheNextTry) {
+    VELMORA_REQUIRE_JET_SAMPLE(nwind, "nwind.mdb");
+    const fs::path file = dir / "PAYROLL.mdb";
+    testing::copyWritable(*nwind, file);
+    const std::string original = testing::checksum(file);
+    const jet::JetSchema schema = testing::jetCheckDatabaseSchema();
+    auto plan = jet::planCheckDatabase(schema, file.filename().string());
+    ASSERT_TRUE(plan) << plan.message();
+    const testing::JetRows rows{{"ACCOUNT", {{{"ID", std::int64_t{1}}, {"PayTo", "Acme"}}}},
+                                {"Properties", {{{"AccountType", "Draft"}, {"Description", "Payroll"}}}}};
+    const auto convertOptions =
+        options(testing::fakeReader(scripts.path(), testing::readerOutput(schema, *plan, rows)));
+
+    if (!killedAtTheFirstRename(
+            [&] { (void)jet::convertInPlace(file, jet::FileKind::CheckDatabase, convertOptions); }))
+        GTEST_SKIP() << "a process cannot be stopped at a rename here (seccomp)";
+    // The original under both names, the finished file under its temporary name.
+    const auto left = testing::folderListing(dir.path());
+    EXPECT_EQ(left.size(), 3u);
+    EXPECT_TRUE(left.count("PAYROLL.mdb.jet"));
+    EXPECT_EQ(testing::checksum(file), original);
+
+    const auto result = jet::convertInPlace(file, jet::FileKind::CheckDatabase, convertOptions);
+    ASSERT_TRUE(result.ok()) << result.status.message();
+    EXPECT_TRUE(db::isSqliteFile(file));
+    EXPECT_EQ(testing::checksum(dir / "PAYROLL.mdb.jet"), original);
+    auto database = db::CheckDatabase::open(file);
+    ASSERT_TRUE(database) << database.message();
+    EXPECT_EQ(testing::readCheck(*database, 1).payTo, "Acme");
 }
 
 TEST_F(ConversionTest, AKeptOriginalOrAnExistingTargetIsNeverReplaced) {

@@ -4,12 +4,18 @@
 #include "db/RecordSet.h"
 #include "print/PrintLock.h"
 #include "print/RecordingSurface.h"
+#include "support/AnotherProcess.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QProcess>
+#include <fcntl.h>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace velmora::print {
 namespace {
@@ -138,10 +144,32 @@ TEST_F(PrintRunTest, NoChangesNothingButTheDatesOfRecurringChecks) {
     EXPECT_FALSE(a.comments);
     const auto b = readCheck(*database, monthly);
     EXPECT_EQ(b.check, 8);
-    EXPECT_EQ(b.date, "12/6/2026"); // written as it printed
+    EXPECT_EQ(b.date, "12/6/2026"); // the date it printed with
     EXPECT_FALSE(b.printed);
     EXPECT_NE(surface.findText("12/6/2026"), nullptr);
     EXPECT_NE(surface.findText("1/1/2020"), nullptr);
+}
+
+TEST_F(PrintRunTest, NoSavesTheDatesOfAllRecurringChecksOrOfNone) {
+    open(DatabaseType::Draft);
+    const auto first = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 7}, {f::kDate, "1/1/2020"}});
+    const auto refusing =
+        addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 8}, {f::kDate, "1/1/2020"}});
+    database->connection().exec("CREATE TRIGGER refuse BEFORE UPDATE OF \"Date\" ON Account WHEN OLD.ID = " +
+                                std::to_string(refusing) +
+                                " BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::No);
+    const RunReport report = run({.monthly = true});
+    EXPECT_FALSE(report.checksConfirmed);
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_EQ(dialogs.shown().back().title, "Dates not saved");
+    EXPECT_NE(report.problems[0].find("saving the date of record " + std::to_string(refusing)),
+              std::string::npos)
+        << report.problems[0];
+    EXPECT_NE(report.problems[0].find("No date has been saved."), std::string::npos) << report.problems[0];
+    EXPECT_EQ(readCheck(*database, first).date, "1/1/2020");
+    EXPECT_EQ(readCheck(*database, refusing).date, "1/1/2020");
 }
 
 TEST_F(PrintRunTest, CheckDatabaseRenumbersFromThePhysicallyLastRecord) {
@@ -334,7 +362,7 @@ TEST_F(PrintRunTest, ASecondRunOnTheDatabaseWaitsThenRefuses) {
     open(DatabaseType::Check);
     const auto once = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 1}});
     {
-        Result<PrintLock> first = PrintLock::acquire(database->path());
+        Result<PrintLock> first = PrintLock::acquire(*database);
         ASSERT_TRUE(first) << first.message();
         PrintRun second(*database, setup, dialogs);
         second.setLockWait(std::chrono::milliseconds(100));
@@ -346,12 +374,127 @@ TEST_F(PrintRunTest, ASecondRunOnTheDatabaseWaitsThenRefuses) {
                   std::string::npos);
         EXPECT_EQ(surface.sentJobCount(), 0);
     }
-    // The first run has ended: the database is free again.
+    // The first run has ended: the database is free again, and no file was left beside it.
     dialogs.clear();
     dialogs.queueAnswer(DialogAnswer::Ok);
     dialogs.queueAnswer(DialogAnswer::Yes);
     EXPECT_TRUE(run({.once = true}).checksConfirmed);
     EXPECT_EQ(readCheck(*database, once).print, "Never");
+    EXPECT_EQ(testing::filesIn(programDir.dir()),
+              (std::vector<std::string>{"PC.OVL", "Payroll.mdb", "template.ref"}));
+}
+
+// Another process that holds a lock until the test lets go: the print lock of the database it opens
+// at `path`, or the lock file of an earlier version.
+enum class Lock { PrintLock, OldLockFile };
+testing::HeldByAnotherProcess lockedElsewhere(const std::filesystem::path& path, Lock lock) {
+    return testing::HeldByAnotherProcess([&](const testing::HeldByAnotherProcess::Keep& keep) {
+        if (lock == Lock::OldLockFile) {
+            const int fd = ::open((path.string() + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+            keep(fd >= 0 && ::flock(fd, LOCK_EX) == 0);
+            return;
+        }
+        auto database = db::CheckDatabase::open(path);
+        const auto held = database ? PrintLock::acquire(*database) : Result<PrintLock>::failure("");
+        keep(held.ok());
+    });
+}
+
+TEST_F(PrintRunTest, TheLockIsOnTheFileWhateverNameItIsReachedBy) {
+    open(DatabaseType::Check);
+    addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 1}});
+    const auto dir = programDir.dir();
+    std::filesystem::create_directory(dir / "elsewhere");
+    std::filesystem::create_symlink(dir / "Payroll.mdb", dir / "elsewhere" / "Linked.mdb");
+    std::filesystem::create_hard_link(dir / "Payroll.mdb", dir / "elsewhere" / "Second.mdb");
+    const auto refusedWhileHeld = [&](const std::filesystem::path& path, Lock lock) {
+        const auto other = lockedElsewhere(path, lock);
+        EXPECT_TRUE(other.taken()) << path;
+        dialogs.clear();
+        PrintRun second(*database, setup, dialogs);
+        second.setLockWait(std::chrono::milliseconds(100));
+        return second.run({.once = true}, surface, surface).busy;
+    };
+    for (const char* name : {"elsewhere/Linked.mdb", "elsewhere/Second.mdb", "Payroll.mdb"})
+        EXPECT_TRUE(refusedWhileHeld(dir / name, Lock::PrintLock)) << name;
+    // A run of an earlier version still holds its lock file; one that has ended leaves it to be removed.
+    EXPECT_TRUE(refusedWhileHeld(dir / "Payroll.mdb", Lock::OldLockFile));
+    EXPECT_TRUE(std::filesystem::exists(dir / "Payroll.mdb.lock"));
+
+    // Whoever holds the lock, SQLite's readers and writers of the file go on.
+    {
+        const auto other = lockedElsewhere(dir / "elsewhere/Linked.mdb", Lock::PrintLock);
+        ASSERT_TRUE(other.taken());
+        EXPECT_GT(addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 2}}), 0);
+        EXPECT_EQ(readCheck(*database, 1).id, 1);
+    }
+    dialogs.clear();
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    EXPECT_TRUE(run({.once = true}).checksConfirmed);
+    EXPECT_FALSE(std::filesystem::exists(dir / "Payroll.mdb.lock"));
+}
+
+// `velmora import-order` run to its end as a process of its own, as a mail filter runs it: an order
+// without a check number, so that the new check is numbered as New numbers it. Its exit status.
+int importOrderElsewhere(const std::filesystem::path& programDir, const std::string& database) {
+    QProcess process;
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(environment);
+    process.start(VELMORA_BINARY_DIR "/velmora",
+                  {"--dir", QString::fromStdString(programDir.string()), "import-order", "--db",
+                   QString::fromStdString(database), "--password-file",
+                   QString::fromStdString((programDir / "password.txt").string())});
+    process.write("CustomerFirstName: Ann\r\nTotalCost: 10.00\r\n");
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+TEST_F(PrintRunTest, ChecksNumberedByAnotherProcessDuringARunNeverShareANumberWithIt) {
+    open(DatabaseType::Check);
+    std::ofstream(programDir.dir() / "password.txt") << "Tulip\n";
+    {
+        db::Transaction adding(database->connection());
+        for (int i = 0; i < 300; ++i)
+            addCheck(*database, {{f::kPrint, i % 100 == 50 ? "Monthly" : "Once"},
+                                 {f::kCheck, 1001 + i},
+                                 {f::kAmount, db::Money::fromCents(100 + i)}});
+        adding.commit();
+    }
+    const std::int64_t lastBefore = 301;
+    std::vector<int> imports;
+    PrintRun printRun(*database, setup, dialogs);
+    // Orders arrive while the checks print, and while the question waits for its answer.
+    printRun.setProgress([&](const RunProgress& progress) {
+        if (progress.stage == RunProgress::Stage::Checks && progress.done == 100)
+            imports.push_back(importOrderElsewhere(programDir.dir(), "Payroll.mdb"));
+    });
+    dialogs.onQuestion = [&] {
+        for (int i = 0; i < 2; ++i)
+            imports.push_back(importOrderElsewhere(programDir.dir(), "Payroll.mdb"));
+    };
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    const RunReport report = printRun.run({.once = true, .monthly = true}, surface, surface);
+    EXPECT_EQ(imports, (std::vector<int>{0, 0, 0}));
+    EXPECT_TRUE(report.checksConfirmed);
+    EXPECT_EQ(report.checksPrinted, 300) << "the checks that were set to print when the run started";
+
+    db::Statement repeated(database->connection(),
+                           "SELECT \"Check\", count(*) FROM Account GROUP BY \"Check\" HAVING count(*) > 1");
+    while (repeated.step())
+        ADD_FAILURE() << "check number " << repeated.columnInt(0) << " is held by " << repeated.columnInt(1)
+                      << " checks";
+    for (std::int64_t id = lastBefore + 1; id <= lastBefore + 3; ++id) {
+        EXPECT_EQ(readCheck(*database, id).firstName, "Ann");
+        EXPECT_EQ(readCheck(*database, id).print, "Once") << "not on the job, not marked";
+    }
+    // The recurring checks are numbered on from the last check as it stands at the answer.
+    const auto lastImported = readCheck(*database, lastBefore + 3).check.value_or(0);
+    EXPECT_EQ(readCheck(*database, 52).check, lastImported + 1);
+    EXPECT_EQ(lastCheck(), lastImported + 3);
 }
 
 TEST_F(PrintRunTest, ValuesNoCheckCanCarryAreRefusedBeforeAnythingPrints) {
@@ -364,6 +507,9 @@ TEST_F(PrintRunTest, ValuesNoCheckCanCarryAreRefusedBeforeAnythingPrints) {
                                 std::to_string(low));
     database->connection().exec("UPDATE Account SET \"Amount\" = 100000000000 WHERE ID = " +
                                 std::to_string(high));
+    const auto huge = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 6}});
+    database->connection().exec("UPDATE Account SET Comments = zeroblob(3000000) WHERE ID = " +
+                                std::to_string(huge));
     dialogs.queueAnswer(DialogAnswer::Yes);
     const RunReport report = run({.once = true, .monthly = true});
     EXPECT_TRUE(report.damagedData);
@@ -373,6 +519,9 @@ TEST_F(PrintRunTest, ValuesNoCheckCanCarryAreRefusedBeforeAnythingPrints) {
               std::string::npos)
         << text;
     EXPECT_NE(text.find("record " + std::to_string(high) + " has an amount"), std::string::npos) << text;
+    EXPECT_NE(text.find("record " + std::to_string(huge) + " holds 2.9 MB in the field Comments"),
+              std::string::npos)
+        << text;
     EXPECT_EQ(text.find("record " + std::to_string(fine) + " "), std::string::npos) << text;
     EXPECT_EQ(surface.sentJobCount(), 0);
     EXPECT_EQ(readCheck(*database, fine).print, "Once");
@@ -383,7 +532,7 @@ TEST_F(PrintRunTest, ValuesNoCheckCanCarryAreRefusedBeforeAnythingPrints) {
     EXPECT_TRUE(printedDate.isNull(0));
 }
 
-TEST_F(PrintRunTest, RecurringDatesAreSavedInShortTransactions) {
+TEST_F(PrintRunTest, ARunKeepsNobodyOutWhileItPrintsAndDatesItsRecurringChecksAtTheAnswer) {
     open(DatabaseType::Draft);
     {
         db::Transaction adding(database->connection());
@@ -413,8 +562,8 @@ TEST_F(PrintRunTest, RecurringDatesAreSavedInShortTransactions) {
     const RunReport report = printRun.run({.monthly = true}, surface, surface);
     EXPECT_TRUE(report.ok());
     EXPECT_EQ(report.checksPrinted, 700);
-    EXPECT_LT(longestLockout, 300); // never the whole run
-    // All the dates were saved all the same.
+    EXPECT_EQ(longestLockout, 0);
+    // "No": the dates the checks printed with were saved all the same.
     db::Statement undated(database->connection(),
                           "SELECT count(*) FROM Account WHERE \"Date\" <> '12/6/2026' "
                           "AND \"Print\" = 'Monthly'");
@@ -434,9 +583,16 @@ TEST_F(PrintRunTest, OnlyLabelsSkipTheCheckStepsAndMarkOneTimeLabels) {
         addCheck(*database, {{f::kPrint, "Monthly"}, {f::kLabelPrint, true}, {f::kLastName, "M"}});
     dialogs.queueInput("");
     dialogs.queueAnswer(DialogAnswer::Yes);
+    // A check added while the question waits had no label on the sheets: it keeps its label to print.
+    std::int64_t added = 0;
+    dialogs.onQuestion = [&] {
+        added = addCheck(*database, {{f::kPrint, "Once"}, {f::kLabelPrint, true}, {f::kLastName, "Later"}});
+    };
 
     const RunReport report = run({.onceLabels = true});
     EXPECT_TRUE(report.labelsConfirmed);
+    EXPECT_TRUE(readCheck(*database, added).labelPrint);
+    EXPECT_FALSE(readCheck(*database, added).labelPrinted);
     EXPECT_EQ(report.labelsPrinted, 2);
     ASSERT_EQ(dialogs.asked().size(), 1u);
     ASSERT_EQ(dialogs.shown().size(), 1u);
