@@ -1,8 +1,8 @@
 #pragma once
 
 #include "print/PainterSurface.h"
+#include "print/PdfJobSurface.h"
 
-#include <QPdfWriter>
 #include <QTemporaryFile>
 #include <filesystem>
 #include <memory>
@@ -15,11 +15,11 @@ namespace velmora::print {
 //
 // A job is written under a temporary name in the output's folder, through a file this surface owns
 // so that every write error is seen (QPdfWriter itself drops them). Only when the job is complete
-// (no write error, flushed and synced to the disk, ending in %%EOF, readable as a PDF with the pages
-// that were drawn) is it renamed into place; a failed job leaves the previous file as it was and no
+// (no write error, flushed and synced to the disk, and read back from the disk as a whole PDF of the
+// pages that were drawn) is it renamed into place; a failed job leaves the previous file as it was and no
 // half-written PDF under the name. A job that printed nothing removes a file of that name that this
 // surface did not write itself, so an earlier run's output is never mistaken for this run's.
-class PdfSurface : public PainterSurface {
+class PdfSurface : public PdfJobSurface {
 public:
     explicit PdfSurface(std::string outputFile = {});
     ~PdfSurface() override;
@@ -33,18 +33,17 @@ public:
     std::optional<PrintableArea> printableArea() const override { return paperArea(); }
     static PrintableArea paperArea();
 
-    // Checks a finished PDF: it ends in %%EOF and reads as a PDF of `pages` pages.
+    // Checks a finished PDF as it lies on the disk, without reading more of it than its index says:
+    // it ends in %%EOF after the offset of its cross-reference table, the table lists every object
+    // at an offset inside the file where that object begins, and the page tree's count is `pages`.
     static Status verifyPdf(const std::filesystem::path& file, int pages);
-    // A writer of letter pages in portrait orientation at the font metrics' resolution into `file`,
-    // with its origin on the paper's corner (the printable origin is added when drawing).
-    static std::unique_ptr<QPdfWriter> letterWriter(QIODevice& file);
 
 protected:
-    QPaintDevice* openJob(Status& failure) override;
-    QPointF printableOrigin(const QPaintDevice& device) const override;
-    double linePixelsPerInch(const QPaintDevice& device) const override;
+    QIODevice* openJob(Status& failure) override;
+    QPointF printableOrigin() const override;
+    double linePixelsPerInch() const override;
     std::string jobStartFailure() const override;
-    Status completeJob(int pages) override;
+    Status completeJob(int pages, const Status& written) override;
     void jobClosed() override;
     Status emptyJobEnded() override;
 
@@ -53,7 +52,6 @@ private:
     std::string jobFile_;
     std::string startFailure_;
     std::unique_ptr<QTemporaryFile> file_;
-    std::unique_ptr<QPdfWriter> writer_;
     std::vector<std::filesystem::path> written_; // the files this surface's jobs wrote
 };
 
