@@ -138,4 +138,8 @@ std::string FontMetrics::resolvedFamily(const PrintSurface::FontState& font) con
     return face(font).family;
 }
 
+const QRawFont& FontMetrics::rawFont(const PrintSurface::FontState& font) const {
+    return face(font).raw;
+}
+
 } // namespace velmora::print

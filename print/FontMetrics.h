@@ -43,6 +43,8 @@ public:
     const ShapedText& shape(const std::string& text, const PrintSurface::FontState& font) const;
     // The family Qt actually prints a face name in (after fontconfig's substitutions).
     std::string resolvedFamily(const PrintSurface::FontState& font) const;
+    // The face itself, at the font state's size: what a PDF embeds.
+    const QRawFont& rawFont(const PrintSurface::FontState& font) const;
 
 private:
     struct Face;

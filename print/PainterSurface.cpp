@@ -108,6 +108,10 @@ double PainterSurface::lineHeight(const FontState& font) const {
     return metrics_.lineHeight(font);
 }
 
+bool PainterSurface::offers(const std::string& face) const {
+    return isOfferedFaceName(face);
+}
+
 const std::vector<std::string>& PainterSurface::offeredFaces() const {
     if (!faces_)
         faces_ = offeredFaceNames();

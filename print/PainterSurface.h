@@ -29,6 +29,8 @@ public:
     ~PainterSurface() override;
 
     const FontMetrics& metrics() const { return metrics_; }
+    // The faces installed for Qt, and the names fontconfig makes metric twins of them.
+    bool offers(const std::string& face) const override;
 
 protected:
     PainterSurface() = default;

@@ -8,9 +8,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <libdeflate.h>
 #include <optional>
 #include <unordered_map>
-#include <zlib.h>
 
 namespace velmora::print {
 
@@ -28,25 +28,42 @@ constexpr std::uint32_t kCodesPerType3Font = 256;
 constexpr double kType3Units = 1000;
 
 constexpr double kPointsPerDot = 72.0 / FontMetrics::referenceDpi;
+// How far, in thousandths of the text size, a glyph may stand from where the shaping placed it
+// before its string says where it goes (0.012 points at 12 points): the widths a font declares and
+// the advances Qt measures differ in their last bits, which needs no correction; kerning does.
+constexpr double kLargestDrift = 1;
 
-// `value` with at most `decimals` decimals, without trailing zeros: "12", "-3.5", "0.06".
+// `value` rounded to `decimals` decimals (at most 4), without trailing zeros: "12", "-3.5", "0.06".
+// Written by hand: the positions of every glyph string pass through here.
 void appendNumber(std::string& out, double value, int decimals) {
-    char text[40];
-    auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    if (error != std::errc()) {
-        out += '0';
-        return;
+    static constexpr std::int64_t kScale[] = {1, 10, 100, 1000, 10000};
+    if (!std::isfinite(value))
+        value = 0;
+    const std::int64_t scale = kScale[std::clamp(decimals, 0, 4)];
+    // Beyond this the value is no coordinate of a page; it is written as the nearest that is.
+    constexpr double kLargest = 1e12;
+    const double scaled = std::clamp(value, -kLargest, kLargest) * static_cast<double>(scale);
+    std::int64_t units = std::llround(scaled);
+    if (units < 0) {
+        out += '-';
+        units = -units;
     }
-    if (decimals > 0) {
-        while (end[-1] == '0')
-            --end;
-        if (end[-1] == '.')
-            --end;
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits, units / scale).ptr;
+    std::int64_t fraction = units % scale;
+    if (fraction != 0) {
+        *end++ = '.';
+        int places = decimals;
+        while (fraction % 10 == 0) {
+            fraction /= 10;
+            --places;
+        }
+        char* first = end;
+        end += places;
+        for (char* at = end; at != first; fraction /= 10)
+            *--at = static_cast<char>('0' + fraction % 10);
     }
-    if (end - text == 2 && text[0] == '-' && text[1] == '0')
-        out += '0';
-    else
-        out.append(text, end);
+    out.append(digits, end);
 }
 
 std::string number(double value, int decimals = 3) {
@@ -57,8 +74,10 @@ std::string number(double value, int decimals = 3) {
 
 void appendHex(std::string& out, std::uint32_t value, int digits) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
-        out += kDigits[value >> shift & 0xF];
+    char text[8];
+    for (int i = digits - 1; i >= 0; --i, value >>= 4)
+        text[i] = kDigits[value & 0xF];
+    out.append(text, static_cast<std::size_t>(digits));
 }
 
 // The next character of UTF-8 text; a byte that starts no valid character counts as one character
@@ -156,6 +175,7 @@ public:
         , trueType_(TrueTypeFace::read(font)) {
         if (trueType_) {
             used_.assign(static_cast<std::size_t>(trueType_->glyphCount()), false);
+            widths_.assign(used_.size(), 0);
             characters_.assign(used_.size(), 0);
         } else {
             outlines_ = font;
@@ -172,10 +192,13 @@ public:
         if (trueType_) {
             if (glyph >= used_.size())
                 glyph = 0;
-            used_[glyph] = true;
+            if (!used_[glyph]) {
+                used_[glyph] = true;
+                widths_[glyph] = width(*trueType_, glyph);
+            }
             if (characters_[glyph] == 0)
                 characters_[glyph] = character;
-            return {number_ * 256, glyph, 4, width(*trueType_, glyph)};
+            return {number_ * 256, glyph, 4, widths_[glyph]};
         }
         auto [found, added] = slots_.try_emplace(glyph, static_cast<std::uint32_t>(type3Glyphs_.size()));
         if (added) {
@@ -234,7 +257,7 @@ private:
                 widths += (widths.empty() ? "" : "] ") + std::to_string(glyph) + " [";
             else
                 widths += ' ';
-            appendNumber(widths, width(face, glyph), 3);
+            appendNumber(widths, widths_[glyph], 3);
             if (characters_[glyph] != 0)
                 characters.emplace_back(glyph, characters_[glyph]);
         }
@@ -320,8 +343,9 @@ private:
     QRawFont raw_;
     int number_;
     std::optional<TrueTypeFace> trueType_;
-    // A TrueType face: the glyphs used and the character each one was first drawn for.
+    // A TrueType face: the glyphs used, their widths and the character each one was first drawn for.
     std::vector<bool> used_;
+    std::vector<double> widths_;
     std::vector<char32_t> characters_;
     // Any other face: its outlines at a size of one unit of glyph space a pixel, the glyphs in the
     // order they were first used, and where each one is in that order.
@@ -348,7 +372,8 @@ PdfDocument::PdfDocument(QIODevice& out, double widthPoints, double heightPoints
     : out_(out)
     , width_(widthPoints)
     , height_(heightPoints)
-    , offsets_(kInfo + 1, 0) {
+    , offsets_(kInfo + 1, 0)
+    , compressor_(libdeflate_alloc_compressor(kCompression)) {
     // The binary comment tells file transfers that the file is not text.
     write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
     beginObject(kCatalog);
@@ -357,6 +382,10 @@ PdfDocument::PdfDocument(QIODevice& out, double widthPoints, double heightPoints
 }
 
 PdfDocument::~PdfDocument() = default;
+
+void PdfDocument::CompressorDeleter::operator()(libdeflate_compressor* compressor) const {
+    libdeflate_free_compressor(compressor);
+}
 
 void PdfDocument::write(std::string_view bytes) {
     if (failed_)
@@ -385,14 +414,16 @@ void PdfDocument::endObject() {
 
 int PdfDocument::writeStream(std::string_view data, std::string_view entries) {
     const int object = beginObject();
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    compressed_.resize(size);
-    if (compress2(reinterpret_cast<Bytef*>(compressed_.data()), &size,
-                  reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()),
-                  kCompression) == Z_OK) {
+    std::size_t size = 0;
+    if (compressor_) {
+        compressed_.resize(libdeflate_zlib_compress_bound(compressor_.get(), data.size()));
+        size = libdeflate_zlib_compress(compressor_.get(), data.data(), data.size(), compressed_.data(),
+                                        compressed_.size());
+    }
+    if (size > 0) {
         write("<< /Length " + std::to_string(size) + " /Filter /FlateDecode");
         data = std::string_view(compressed_.data(), size);
-    } else { // zlib found no memory: the stream stays as it is
+    } else { // no compressor (no memory for one): the stream stays as it is
         write("<< /Length " + std::to_string(data.size()));
     }
     write(entries);
@@ -485,7 +516,7 @@ void PdfDocument::showText(int face, double points, QPointF origin, const FontMe
             page_ += '[';
         inArray = true;
         const double shift = pen - (i < positions.size() ? positions[i].x() : 0) * thousandthsPerDot;
-        if (std::abs(shift) >= 0.05) {
+        if (std::abs(shift) >= kLargestDrift) {
             if (inString)
                 page_ += '>';
             inString = false;

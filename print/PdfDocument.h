@@ -12,6 +12,7 @@
 #include <vector>
 
 class QIODevice;
+struct libdeflate_compressor;
 
 namespace velmora::print {
 
@@ -23,8 +24,11 @@ namespace velmora::print {
 // their outlines), with the characters each glyph stands for, so the text can be searched and copied.
 class PdfDocument {
 public:
-    // How hard the page contents are compressed, as zlib counts (1 fastest, 9 smallest).
-    static constexpr int kCompression = 6;
+    // How hard the streams are compressed, as libdeflate counts (1 fastest, 12 smallest). Measured
+    // on pages of checks: level 1 deflates a page in a quarter of the time zlib's default level takes
+    // and the page grows by a sixth, to about 1.3 KB; the higher levels cost more time than the
+    // few bytes they save are worth.
+    static constexpr int kCompression = 1;
 
     // `widthPoints` by `heightPoints` pages. The device takes the bytes as they are made; whether it
     // took them all is told by finish().
@@ -69,6 +73,10 @@ private:
     std::vector<int> pages_;             // the page objects' numbers
     std::vector<std::unique_ptr<Face>> faces_;
     std::string page_; // the content of the page being drawn
+    struct CompressorDeleter {
+        void operator()(libdeflate_compressor* compressor) const;
+    };
+    std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor_; // null without memory
     std::string compressed_;
     bool pageOpen_ = false;
     bool inText_ = false;

@@ -66,7 +66,7 @@ int PdfJobSurface::documentFace(const FontState& font) {
         if (known.bold == font.bold && known.italic == font.italic && known.face == font.face)
             return known.number;
     }
-    const int number = document_->face(metrics_.shape(" ", font).run.rawFont());
+    const int number = document_->face(metrics_.rawFont(font));
     jobFaces_.push_back({font.face, font.bold, font.italic, number});
     return number;
 }
@@ -74,13 +74,14 @@ int PdfJobSurface::documentFace(const FontState& font) {
 Status PdfJobSurface::drawText(double x, double y, const std::string& text, const FontState& font) {
     if (!document_)
         return jobFailure();
+    const int face = documentFace(font);
     const FontMetrics::ShapedText& shaped = metrics_.shape(text, font);
     if (shaped.run.isEmpty())
         return {};
     // y is the top of the character cell; glyphs sit on the baseline one ascent below it.
     const QPointF baseline(origin_.x() + x / kTwipsPerPoint,
                            origin_.y() + (y + metrics_.ascent(font)) / kTwipsPerPoint);
-    document_->showText(documentFace(font), font.points, baseline, shaped, text);
+    document_->showText(face, font.points, baseline, shaped, text);
     return {};
 }
 
@@ -98,6 +99,10 @@ double PdfJobSurface::textWidth(const std::string& text, const FontState& font) 
 
 double PdfJobSurface::lineHeight(const FontState& font) const {
     return metrics_.lineHeight(font);
+}
+
+bool PdfJobSurface::offers(const std::string& face) const {
+    return isOfferedFaceName(face);
 }
 
 const std::vector<std::string>& PdfJobSurface::offeredFaces() const {

@@ -28,6 +28,8 @@ public:
     ~PdfJobSurface() override;
 
     const FontMetrics& metrics() const { return metrics_; }
+    // The faces installed for Qt, and the names fontconfig makes metric twins of them.
+    bool offers(const std::string& face) const override;
 
 protected:
     PdfJobSurface();
