@@ -474,13 +474,12 @@ void PdfDocument::endPage() {
 
 void PdfDocument::showText(int face, double points, QPointF origin, const FontMetrics::ShapedText& shaped,
                            std::string_view text) {
-    const QList<quint32> glyphs = shaped.run.glyphIndexes();
-    if (glyphs.isEmpty() || !pageOpen_ || face < 0 || face >= static_cast<int>(faces_.size()))
+    const std::vector<quint32>& glyphs = shaped.glyphs;
+    if (glyphs.empty() || !pageOpen_ || face < 0 || face >= static_cast<int>(faces_.size()))
         return;
-    const QList<QPointF> positions = shaped.run.positions();
     Face& font = *faces_[static_cast<std::size_t>(face)];
     // The characters behind the glyphs, one each, when the text has as many.
-    const bool characters = characterCount(text) == static_cast<std::size_t>(glyphs.size());
+    const bool characters = characterCount(text) == glyphs.size();
     std::size_t next = 0;
 
     if (!inText_)
@@ -497,7 +496,7 @@ void PdfDocument::showText(int face, double points, QPointF origin, const FontMe
     const double thousandthsPerDot = kPointsPerDot / points * 1000;
     bool inArray = false;
     bool inString = false;
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
         const Face::Code code = font.use(glyphs[i], characters ? nextCharacter(text, next) : 0);
         if (code.font != pageFont_ || points != pageSize_) {
             if (inString)
@@ -515,7 +514,7 @@ void PdfDocument::showText(int face, double points, QPointF origin, const FontMe
         if (!inArray)
             page_ += '[';
         inArray = true;
-        const double shift = pen - (i < positions.size() ? positions[i].x() : 0) * thousandthsPerDot;
+        const double shift = pen - shaped.offsets[i] * thousandthsPerDot;
         if (std::abs(shift) >= kLargestDrift) {
             if (inString)
                 page_ += '>';

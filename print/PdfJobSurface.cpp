@@ -76,7 +76,7 @@ Status PdfJobSurface::drawText(double x, double y, const std::string& text, cons
         return jobFailure();
     const int face = documentFace(font);
     const FontMetrics::ShapedText& shaped = metrics_.shape(text, font);
-    if (shaped.run.isEmpty())
+    if (shaped.glyphs.empty())
         return {};
     // y is the top of the character cell; glyphs sit on the baseline one ascent below it.
     const QPointF baseline(origin_.x() + x / kTwipsPerPoint,
