@@ -80,8 +80,9 @@ void appendHex(std::string& out, std::uint32_t value, int digits) {
     out.append(text, static_cast<std::size_t>(digits));
 }
 
-// The next character of UTF-8 text; a byte that starts no valid character counts as one character
-// that stands for nothing (0), as Qt replaces it.
+// The next character of UTF-8 text; a byte that starts no valid character (and a sequence that
+// spells a surrogate or spells a character in more bytes than it needs) counts as one character that
+// stands for nothing (0), as Qt replaces it.
 char32_t nextCharacter(std::string_view text, std::size_t& at) {
     const auto lead = static_cast<unsigned char>(text[at++]);
     if (lead < 0x80)
@@ -97,6 +98,9 @@ char32_t nextCharacter(std::string_view text, std::size_t& at) {
         value = value << 6 | (next & 0x3F);
         ++at;
     }
+    static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (value < kSmallest[more] || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF)
+        return 0;
     return value;
 }
 
@@ -171,6 +175,7 @@ public:
 
     Face(const QRawFont& font, int number)
         : raw_(font)
+        , header_(font.fontTable("head"))
         , number_(number)
         , trueType_(TrueTypeFace::read(font)) {
         if (trueType_) {
@@ -183,9 +188,12 @@ public:
         }
     }
 
+    // The same face at any size: the same names and the same header (which holds the file's dates
+    // and checksum), so two files that call themselves alike are not taken for one.
     bool sameFace(const QRawFont& font) const {
         return font.familyName() == raw_.familyName() && font.styleName() == raw_.styleName() &&
-               font.weight() == raw_.weight() && font.style() == raw_.style();
+               font.weight() == raw_.weight() && font.style() == raw_.style() &&
+               font.fontTable("head") == header_;
     }
 
     Code use(std::uint32_t glyph, char32_t character) {
@@ -341,6 +349,7 @@ private:
     }
 
     QRawFont raw_;
+    QByteArray header_;
     int number_;
     std::optional<TrueTypeFace> trueType_;
     // A TrueType face: the glyphs used, their widths and the character each one was first drawn for.
