@@ -185,9 +185,9 @@ Status PdfSurface::verifyPdf(const fs::path& file, int pages) {
     const std::uint64_t entriesAt =
         *indexAt + 4 + (before - index.size()) + (index.starts_with("\r\n") ? 2 : 1);
     constexpr std::uint64_t kEntry = 20;
-    const std::uint64_t entriesEnd = entriesAt + *count * kEntry;
-    if (entriesEnd > size)
+    if (*count > size / kEntry || entriesAt + *count * kEntry > size)
         return incomplete();
+    const std::uint64_t entriesEnd = entriesAt + *count * kEntry;
     std::vector<std::pair<std::uint64_t, std::uint64_t>> objects; // (offset, number), in use
     for (std::uint64_t object = 0; object < *count; ++object) {
         std::string_view entry = reader.bytes(entriesAt + object * kEntry, kEntry);

@@ -14,10 +14,10 @@ namespace velmora::print {
 // A print surface that writes each job to a PDF file, as a laser printer would print it.
 //
 // A job is written under a temporary name in the output's folder, through a file this surface owns
-// so that every write error is seen (QPdfWriter itself drops them). Only when the job is complete
-// (no write error, flushed and synced to the disk, and read back from the disk as a whole PDF of the
-// pages that were drawn) is it renamed into place; a failed job leaves the previous file as it was and no
-// half-written PDF under the name. A job that printed nothing removes a file of that name that this
+// so that every write error is seen. Only when the job is complete (no write error, flushed and
+// synced to the disk, and found on the disk to be a whole PDF of the pages that were drawn) is it
+// renamed into place; a failed job leaves the previous file as it was and no half-written PDF under
+// the name. A job that printed nothing removes a file of that name that this
 // surface did not write itself, so an earlier run's output is never mistaken for this run's.
 class PdfSurface : public PdfJobSurface {
 public:
