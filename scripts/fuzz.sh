@@ -32,9 +32,9 @@ fuzz_target() {
 }
 
 # The targets run side by side, as many at once as there are cores; each still gets its full time.
-jobs=${VELMORA_JOBS:-$(nproc)}
+parallel=${VELMORA_JOBS:-$(nproc)}
 for target in "${targets[@]}"; do
-    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do
+    while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do
         wait -n || true
     done
     fuzz_target "$target" &

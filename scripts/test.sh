@@ -104,8 +104,9 @@ package_verdict() {
 
 # --- 3. the sanitizer build: the tests, no benchmarks ---
 if [ "${VELMORA_SKIP_SANITIZERS:-0}" != 1 ]; then
-    cmake -S "$root" -B "$root/build/sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON \
-        -DVELMORA_BUILD_BENCHMARKS=OFF -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
+    # Line tables (-g1) are all the sanitizers' reports need; the objects are smaller and link faster.
+    cmake -S "$root" -B "$root/build/sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
+        -DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCHMARKS=OFF -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
     cmake --build "$root/build/sanitize" -j "$VELMORA_JOBS"
     end_stage "sanitizer build"
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
