@@ -10,7 +10,8 @@ build="$root/build/fuzz"
 targets=(fuzz_check_database fuzz_export_line fuzz_like_pattern fuzz_order_importer fuzz_settings fuzz_typed_values)
 launcher=${CMAKE_CXX_COMPILER_LAUNCHER:-$(command -v ccache || true)}
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# Line tables (-g1) are all a finding's stack trace needs.
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF \
     ${launcher:+-DCMAKE_CXX_COMPILER_LAUNCHER=$launcher} >/dev/null
 cmake --build "$build" -j "${VELMORA_JOBS:-$(nproc)}" --target "${targets[@]}"
