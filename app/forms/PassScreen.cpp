@@ -108,14 +108,14 @@ PassScreen::PassScreen(Session& session, Navigator& navigator, FaceList faces, Q
     prompt->setBuddy(password_);
 
     auto* agreeButton = widgets::screenButton(this, "&Agree", "Agree", widgets::ButtonRole::Default, [this] {
-        proceedWithPassword(&Navigator::showFileOpen, "Invalid password! Please enter the correct password");
+        proceedWithPassword("FileOpen", "Invalid password! Please enter the correct password");
     });
     auto* disagreeButton = widgets::screenButton(this, "&Disagree", "Disagree", widgets::ButtonRole::Normal,
                                                  [this] { navigator_.endProgram(); });
     auto* changeButton = widgets::screenButton(
         this, "&Change Password", "ChangePassword", widgets::ButtonRole::Normal, [this] {
             proceedWithPassword(
-                &Navigator::showChangePassword,
+                "ChangePass",
                 "Invalid password! You must first enter the correct password to change the password.");
         });
 
@@ -159,10 +159,10 @@ void PassScreen::start() {
              DialogButtons::Ok,
              DialogIcon::Critical});
     if (!isFaceOffered(faces_(), product::kMicrFontName))
-        navigator_.showFontFailure();
+        navigator_.show("FontFailure");
 }
 
-void PassScreen::proceedWithPassword(void (Navigator::*next)(), const char* wrongPasswordText) {
+void PassScreen::proceedWithPassword(std::string_view next, const char* wrongPasswordText) {
     if (!settings_) {
         session_.dialogs->show({settingsProblem_, {}, DialogButtons::Ok, DialogIcon::Critical});
         return;
@@ -179,7 +179,7 @@ void PassScreen::proceedWithPassword(void (Navigator::*next)(), const char* wron
         session_.dialogs->inform(wrongPasswordText); // the typed text stays for correcting
         return;
     }
-    (navigator_.*next)();
+    navigator_.show(next);
     close();
 }
 

@@ -36,7 +36,7 @@ private:
     // Agree and Change Password: the typed password, compared in lower case with the stored one,
     // leads to the next screen; a wrong one is reported with the button's own text. A password that
     // cannot be checked (settings file or password record unreadable) is reported as such.
-    void proceedWithPassword(void (Navigator::*next)(), const char* wrongPasswordText);
+    void proceedWithPassword(std::string_view next, const char* wrongPasswordText);
 
     Session& session_;
     Navigator& navigator_;

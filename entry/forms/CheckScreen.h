@@ -89,7 +89,7 @@ private:
 
     // Commands.
     template <typename Command> void run(Command&& command);
-    void leaveTo(void (Navigator::*next)());
+    void leaveTo(std::string_view next);
     void exitProgram();
 
     Session& session_;

@@ -148,10 +148,10 @@ PrinterControlScreen::PrinterControlScreen(Session& session, Navigator& navigato
          {"hpbsc", "Printing Blank Checks", app::HelpTopic::PrintingBlankChecks},
          {"pcfqoqb", "Printing Quicken(tm) Compatible Checks", app::HelpTopic::QuickenCompatibleChecks},
          {"pcmth", "Printing Checks Multiple Times", app::HelpTopic::PrintingMultipleTimes},
-         {"PurchasingCheckStock", "Purchasing Check Stock", [this] { navigator_.showAbout(); }},
+         {"PurchasingCheckStock", "Purchasing Check Stock", [this] { navigator_.show("HelpAbout"); }},
          {"atpcm", "Selecting What You Want to Print", app::HelpTopic::SelectingWhatToPrint},
          {"spmcb", "About Check Stock", app::HelpTopic::AboutCheckStock},
-         {"PrintControlAbout", "About", [this] { navigator_.showAbout(); }}});
+         {"PrintControlAbout", "About", [this] { navigator_.show("HelpAbout"); }}});
 
     auto* body = new QWidget(this);
     setCentralWidget(body);
@@ -335,7 +335,7 @@ void PrinterControlScreen::print() {
     if (report.nothingSelected || report.noPrinter || report.busy)
         return;
     leaving_ = true;
-    navigator_.showDataEntry();
+    navigator_.show("Check");
     close();
 }
 
@@ -479,7 +479,7 @@ void PrinterControlScreen::closeEvent(QCloseEvent* event) {
     if (!leaving_) {
         saveSettings();
         leaving_ = true;
-        navigator_.showDataEntry();
+        navigator_.show("Check");
     }
     QMainWindow::closeEvent(event);
 }
@@ -488,9 +488,9 @@ void PrinterControlScreen::leave(bool toAlignment) {
     saveSettings();
     leaving_ = true;
     if (toAlignment)
-        navigator_.showAlignPrinter();
+        navigator_.show("AlignPrinter");
     else
-        navigator_.showDataEntry();
+        navigator_.show("Check");
     close();
 }
 
