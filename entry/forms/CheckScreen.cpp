@@ -261,34 +261,7 @@ void CheckScreen::buildControls() {
         caption(box.caption, box.left, box.top + kBoxHeight,
                 textBox(box.name, box.field, box.left, box.top, box.width));
 
-    // Print options, top middle.
-    auto* frame = new QGroupBox("Print Options", canvas_);
-    frame->setObjectName("PrintOptionsFrame");
-    frame->setFont(captionFont(8, true));
-    place(frame, 4455, 360, 3210, 1755);
-    auto* question = new QLabel("How will this check print?", frame);
-    question->setFont(captionFont());
-    question->setGeometry(pixels(150), pixels(300), pixels(2900), pixels(kCaptionHeight));
-    printOptions_ = new QComboBox(frame);
-    printOptions_->setObjectName("Combo1");
-    printOptions_->setFont(boxFont());
-    for (const char* option : kPrintOptionEntries)
-        printOptions_->addItem(option);
-    printOptions_->setGeometry(pixels(150), pixels(540), pixels(2910), pixels(315));
-    printOptions_->setFocusPolicy(Qt::TabFocus); // as the buttons
-    question->setBuddy(printOptions_);
-    printLabel_ = new QCheckBox("Print label for this check", frame);
-    printLabel_->setObjectName("PrintLabel");
-    printLabel_->setFont(captionFont());
-    printLabel_->setGeometry(pixels(150), pixels(1080), pixels(2910), pixels(300));
-    printLabel_->setFocusPolicy(Qt::TabFocus);
-    connect(printOptions_, &QComboBox::activated, this, [this](int index) {
-        run([&] { entry_.choosePrintOption(printOptions_->itemText(index).toStdString()); });
-    });
-    connect(printLabel_, &QCheckBox::clicked, this, [this](bool checked) {
-        printLabel_->setTristate(false);
-        entry_.setLabelPrint(checked);
-    });
+    buildPrintOptions();
 
     // Payee and amount.
     auto* payTo = textBox("PayToOrderOf", f::kPayTo, 2400, 2775, 4995);
@@ -330,6 +303,42 @@ void CheckScreen::buildControls() {
     auto* memo = textBox("Draft", f::kFor, 60, 4920, 3735);
     caption("For (memo)", 60, 4920 + kBoxHeight, memo, 1150)->setObjectName("MemoCaption");
 
+    buildMicrLine();
+    buildButtons();
+}
+
+void CheckScreen::buildPrintOptions() {
+    // Print options, top middle.
+    auto* frame = new QGroupBox("Print Options", canvas_);
+    frame->setObjectName("PrintOptionsFrame");
+    frame->setFont(captionFont(8, true));
+    place(frame, 4455, 360, 3210, 1755);
+    auto* question = new QLabel("How will this check print?", frame);
+    question->setFont(captionFont());
+    question->setGeometry(pixels(150), pixels(300), pixels(2900), pixels(kCaptionHeight));
+    printOptions_ = new QComboBox(frame);
+    printOptions_->setObjectName("Combo1");
+    printOptions_->setFont(boxFont());
+    for (const char* option : kPrintOptionEntries)
+        printOptions_->addItem(option);
+    printOptions_->setGeometry(pixels(150), pixels(540), pixels(2910), pixels(315));
+    printOptions_->setFocusPolicy(Qt::TabFocus); // as the buttons
+    question->setBuddy(printOptions_);
+    printLabel_ = new QCheckBox("Print label for this check", frame);
+    printLabel_->setObjectName("PrintLabel");
+    printLabel_->setFont(captionFont());
+    printLabel_->setGeometry(pixels(150), pixels(1080), pixels(2910), pixels(300));
+    printLabel_->setFocusPolicy(Qt::TabFocus);
+    connect(printOptions_, &QComboBox::activated, this, [this](int index) {
+        run([&] { entry_.choosePrintOption(printOptions_->itemText(index).toStdString()); });
+    });
+    connect(printLabel_, &QCheckBox::clicked, this, [this](bool checked) {
+        printLabel_->setTristate(false);
+        entry_.setLabelPrint(checked);
+    });
+}
+
+void CheckScreen::buildMicrLine() {
     // The MICR line: routing number between two transit symbols, account number before the on-us symbol.
     auto symbol = [this](const char* text, int left) {
         auto* label = new QLabel(text, canvas_);
@@ -347,7 +356,9 @@ void CheckScreen::buildControls() {
     account->setFont(micrFont());
     symbol("C", 7650)->setObjectName("OnUsSymbol");
     caption("Account Number (enter uppercase D for dash)", 4260, 5280, account, 3400);
+}
 
+void CheckScreen::buildButtons() {
     // The buttons along the bottom.
     connect(button("Command5", "Print", 510, 1215), &QPushButton::clicked, this,
             [this] { leaveTo("PrinterControl"); });

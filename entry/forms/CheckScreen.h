@@ -62,6 +62,10 @@ private:
     };
 
     void buildControls();
+    // Parts of the check: the print options top middle, the MICR line, the buttons along the bottom.
+    void buildPrintOptions();
+    void buildMicrLine();
+    void buildButtons();
     void buildMenus();
     void buildWarningLine();
     void fillProductTypes();
