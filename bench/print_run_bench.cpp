@@ -196,7 +196,7 @@ void BM_BlankChecksToPdf(benchmark::State& state) {
         dialogs.queueAnswer(DialogAnswer::Ok);  // load the stock
         dialogs.queueAnswer(DialogAnswer::Yes); // more than 10,000
         print::PdfSurface pdf(output);
-        print::StockRun run(database, setup, print::stockProduct(print::StockKind::BlankChecks));
+        print::StockRun run(database, setup, print::stockProduct("blank-checks"));
         const print::JobReport report = print::runJob(run, pdf, dialogs, database.connection());
         if (report.printed != count || !report.confirmed)
             state.SkipWithError("the run did not print every check and write its history line");

@@ -1,7 +1,7 @@
 #include "print/PdfSurface.h"
 
-#include "print/PdfProbe.h"
 #include "print/RecordingSurface.h"
+#include "support/PdfProbe.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
