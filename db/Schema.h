@@ -29,6 +29,12 @@ struct Bounds {
     std::int64_t highest;
 };
 
+// An index on one field, by the name the files know it by.
+struct FieldIndex {
+    std::string_view name;
+    int since = 0; // the schema version that added the index
+};
+
 // One field of a stored table.
 struct FieldDef {
     std::string_view name;
@@ -36,6 +42,7 @@ struct FieldDef {
     std::string_view note = {};        // the column's comment in the CREATE statement
     std::optional<Bounds> bounds = {}; // what a stored number may hold
     int since = 0;                     // the schema version that added the field (0: the first files)
+    std::optional<FieldIndex> index = {};
 };
 
 // A stored table as the files know it: its name and its fields, in the order of its columns. The
@@ -56,6 +63,8 @@ public:
     bool numbered() const;
     // CREATE TABLE with every field, each name quoted and each note after its column.
     std::string createSql() const;
+    // CREATE INDEX of the field's index (if it is not there yet).
+    std::string indexSql(const FieldDef& field) const;
 
 private:
     std::string_view name_;
@@ -186,7 +195,8 @@ void createSettingsTables(Connection& db);
 // Checks that the file holds each table with each field; the message names the file and what is
 // missing. Brings an older file up to the current version, in one transaction: the fields added
 // since its version are added to its tables. A file that cannot be read or written at all (in use,
-// damaged, on a full disk) throws its db::Error instead.
+// damaged, on a full disk) throws its db::Error instead. The indexes added since its version are made
+// with it.
 Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables);
 
 } // namespace schema
