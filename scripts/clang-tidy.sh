@@ -3,9 +3,10 @@
 # cmake/layers.txt; not the tests, benchmarks or fuzzers), using the compile commands of a build, and
 # fails on any finding.
 #   clang-tidy.sh BUILD_DIR
-# By default it checks the sources changed since the merge base with main (committed or not), and
-# the source beside each changed header; VELMORA_TIDY_ALL=1, or CI=true, checks every source. A
-# full run took about 11 minutes of processor time here, so on two cores some 6 minutes.
+# On a branch it checks the sources changed since the merge base with main (committed or not), and
+# the source beside each changed header. On main itself (a clean clone, as CI makes), where that
+# would be nothing, and with VELMORA_TIDY_ALL=1 or CI=true, it checks every source. A full run took
+# about 11 minutes of processor time here, so on two cores some 6 minutes.
 # VELMORA_JOBS sets how many run at once (default: the number of processors).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +21,8 @@ cd "$root"
 mapfile -t folders < <(grep -v -e '^#' -e '^$' cmake/layers.txt | awk '{ split($1, p, "/"); print p[1] }' | sort -u)
 program="^($(IFS='|'; echo "${folders[*]}"))/.*\.cpp$"
 
-if [ "${VELMORA_TIDY_ALL:-0}" = 1 ] || [ "${CI:-}" = true ] || ! base=$(git merge-base HEAD main 2>/dev/null); then
+if [ "${VELMORA_TIDY_ALL:-0}" = 1 ] || [ "${CI:-}" = true ] || ! base=$(git merge-base HEAD main 2>/dev/null) ||
+    [ "$base" = "$(git rev-parse HEAD)" ]; then
     mapfile -t sources < <(git ls-files | grep -E "$program" || true)
     echo "clang-tidy: every source of the program (${#sources[@]})"
 else
