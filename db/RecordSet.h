@@ -65,7 +65,6 @@ public:
     // The id of the row most recently added or changed through this set.
     std::optional<std::int64_t> lastModified() const { return lastModified_; }
 
-    const std::vector<std::string>& fieldNames() const { return fields_; }
     bool hasField(std::string_view name) const;
 
     // The current row's field; while editing, the value as it will be saved.
