@@ -42,6 +42,31 @@ else
 fi
 # --- end of CUPS ---
 
+# --- PostgreSQL: one private cluster for the tests of the shared store ---
+# Listens only on a Unix socket in its own folder (VELMORA_PG_TEST_SERVER is the connection string the
+# tests use) and is stopped when this script ends. As root (CI) it must start; otherwise the tests of
+# the shared store skip and say why.
+pg_dir=$(mktemp -d "${TMPDIR:-/tmp}/velmora-pg.XXXXXX")
+stop_servers() {
+    stop_cups
+    bash "$root/scripts/postgres-test-server.sh" stop "$pg_dir" >/dev/null 2>&1 || true
+    rm -rf "$pg_dir"
+}
+trap stop_servers EXIT
+pg_status=0
+pg_settings=$(bash "$root/scripts/postgres-test-server.sh" start "$pg_dir") || pg_status=$?
+if [ "$pg_status" -eq 0 ]; then
+    export VELMORA_PG_TEST_DIR=$pg_dir
+    VELMORA_PG_TEST_SERVER=$(sed -n 's/^VELMORA_PG_TEST_SERVER=//p' <<<"$pg_settings")
+    export VELMORA_PG_TEST_SERVER
+elif [ "$pg_status" -eq 77 ] && [ "$(id -u)" -ne 0 ]; then
+    echo "The tests of the shared store will be skipped (see the reason above)." >&2
+else
+    echo "The PostgreSQL test server did not start." >&2
+    exit 1
+fi
+# --- end of PostgreSQL ---
+
 run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The screen flow under memcheck: a screen freed while one of its own events still runs is caught
 # here even when the freed memory happens to still hold what was there.
