@@ -2,7 +2,7 @@
 
 #include "base/Result.h"
 #include "db/SettingsRecord.h"
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 
 #include <filesystem>
 #include <initializer_list>

@@ -3,7 +3,7 @@
 #include "base/Result.h"
 #include "db/CheckRecord.h"
 #include "db/DatabaseProperties.h"
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,8 +1,9 @@
 #include "db/CheckQueries.h"
 
+#include "db/Connection.h"
 #include "db/DatabaseProperties.h"
 #include "db/ErrorText.h"
-#include "db/Sqlite.h"
+#include "db/LikePattern.h"
 
 namespace velmora::db {
 
@@ -29,9 +30,17 @@ Filter labelsToPrint(bool onceLabels, bool monthlyLabels) {
     return filter;
 }
 
-Filter fieldContains(std::string_view field, std::string_view text) {
+Filter fieldContains(Dialect dialect, std::string_view field, std::string_view text) {
     const auto& row = schema::account().row(field); // only a field of the table is ever named
-    return {"jet_like(" + quoteIdentifier(row.def.name) + ", ?)", {"*" + std::string(text) + "*"}};
+    const std::string pattern = "*" + std::string(text) + "*";
+    if (dialect == Dialect::Sqlite)
+        return {"jet_like(" + quoteIdentifier(row.def.name) + ", ?)", {pattern}};
+    // The server matches the pattern as a regular expression, ignoring letter case; a number as its
+    // decimal text, and a Null field never.
+    const std::optional<std::string> regex = likeRegex(pattern);
+    if (!regex)
+        return {"FALSE", {}};
+    return {"CAST(" + quoteIdentifier(row.def.name) + " AS TEXT) ~* ?", {*regex}};
 }
 
 std::optional<std::int64_t> recordIdAt(Connection& database, const Filter& filter, std::int64_t position) {
@@ -60,9 +69,11 @@ std::vector<std::int64_t> recordIds(Connection& database, const Filter& filter) 
 
 Result<SelectionCounts> countSelections(Connection& database) {
     try {
-        Statement query(database, "SELECT total(\"Print\" = ?1), total(\"Print\" = ?2), "
-                                  "total(\"LabelPrint\" <> 0 AND \"Print\" IN (?1, ?3)), "
-                                  "total(\"LabelPrint\" <> 0 AND \"Print\" = ?2) FROM \"Account\"");
+        Statement query(database, "SELECT count(CASE WHEN \"Print\" = ?1 THEN 1 END), "
+                                  "count(CASE WHEN \"Print\" = ?2 THEN 1 END), "
+                                  "count(CASE WHEN \"LabelPrint\" <> 0 AND \"Print\" IN (?1, ?3) THEN 1 END), "
+                                  "count(CASE WHEN \"LabelPrint\" <> 0 AND \"Print\" = ?2 THEN 1 END) "
+                                  "FROM \"Account\"");
         query.bind(1, option::kOnce).bind(2, option::kMonthly).bind(3, option::kNever);
         SelectionCounts counts;
         if (query.step()) {
@@ -103,7 +114,9 @@ Result<DamagedChecks> findDamagedChecks(Connection& database, const Filter& amon
         if (row.def.kind != FieldKind::Text)
             continue;
         texts.push_back(row.def.name);
-        sizes += ", length(CAST(" + quoteIdentifier(row.def.name) + " AS BLOB))";
+        sizes += database.dialect() == Dialect::Sqlite
+                     ? ", length(CAST(" + quoteIdentifier(row.def.name) + " AS BLOB))"
+                     : ", octet_length(" + quoteIdentifier(row.def.name) + ")";
     }
     try {
         Statement query(database, "SELECT \"ID\", \"Check\", \"Amount\"" + sizes +
@@ -150,7 +163,8 @@ Result<std::optional<std::int64_t>> lastRecordCheckNumber(Connection& database) 
 
 Result<bool> otherCheckHasNumber(Connection& database, std::int64_t number, std::int64_t id) {
     try {
-        Statement query(database, "SELECT \"Check\" FROM Account WHERE \"Check\" = ?1 AND ID <> ?2 LIMIT 1");
+        Statement query(database,
+                        "SELECT \"Check\" FROM \"Account\" WHERE \"Check\" = ?1 AND \"ID\" <> ?2 LIMIT 1");
         query.bind(1, number).bind(2, id);
         return query.step();
     } catch (const Error& error) {
@@ -178,7 +192,7 @@ Status forEachCheck(Connection& database, std::span<const std::string_view> fiel
         sql += (sql.empty() ? "SELECT " : ", ") + quoteIdentifier(field.def.name);
         kinds.push_back(field.def.kind);
     }
-    sql += " FROM \"Account\" ORDER BY rowid";
+    sql += " FROM \"Account\" ORDER BY \"ID\"";
     std::vector<FieldText> values(fields.size());
     std::vector<std::string> amounts(fields.size()); // the dollars of a money field, kept per row
     try {

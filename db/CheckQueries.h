@@ -32,8 +32,8 @@ Filter checksToPrint(bool once, bool monthly);
 Filter labelsToPrint(bool onceLabels, bool monthlyLabels);
 // The records whose `field` (of the Account table) holds `text` anywhere, in the Like pattern
 // language: the text is bound as a parameter, never spliced; its own pattern characters keep their
-// meaning. A Null field matches nothing.
-Filter fieldContains(std::string_view field, std::string_view text);
+// meaning. A Null field matches nothing. The filter is written for a file's SQL or the server's.
+Filter fieldContains(Dialect dialect, std::string_view field, std::string_view text);
 
 // The ID of the record at `position` (from 0) among those of `filter`, in table order; std::nullopt
 // past the last. A page of a preview starts there. Throws db::Error as a record set does.

@@ -2,7 +2,7 @@
 
 #include "db/ErrorText.h"
 #include "db/JetHeader.h"
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 
 #include <cstdlib>
 #include <sqlite3.h>

@@ -5,7 +5,7 @@
 #include "db/FileIdentity.h"
 #include "db/JetHeader.h"
 #include "db/SoundFiles.h"
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 #include "jet/FieldDigest.h"
 #include "jet/VelmoraMapping.h"
 

@@ -3,7 +3,7 @@
 #include "db/CheckRecord.h"
 #include "db/DatabaseProperties.h"
 #include "db/SettingsRecord.h"
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 
 #include <span>
 

@@ -1,6 +1,6 @@
 #include "db/LikePattern.h"
 
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 
 #include <gtest/gtest.h>
 
