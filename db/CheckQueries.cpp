@@ -31,8 +31,11 @@ Filter labelsToPrint(bool onceLabels, bool monthlyLabels) {
 }
 
 Filter fieldContains(Dialect dialect, std::string_view field, std::string_view text) {
+    return fieldMatches(dialect, field, "*" + std::string(text) + "*");
+}
+
+Filter fieldMatches(Dialect dialect, std::string_view field, const std::string& pattern) {
     const auto& row = schema::account().row(field); // only a field of the table is ever named
-    const std::string pattern = "*" + std::string(text) + "*";
     if (dialect == Dialect::Sqlite)
         return {"jet_like(" + quoteIdentifier(row.def.name) + ", ?)", {pattern}};
     // The server matches the pattern as a regular expression, ignoring letter case; a number as its
@@ -69,11 +72,12 @@ std::vector<std::int64_t> recordIds(Connection& database, const Filter& filter) 
 
 Result<SelectionCounts> countSelections(Connection& database) {
     try {
-        Statement query(database, "SELECT count(CASE WHEN \"Print\" = ?1 THEN 1 END), "
-                                  "count(CASE WHEN \"Print\" = ?2 THEN 1 END), "
-                                  "count(CASE WHEN \"LabelPrint\" <> 0 AND \"Print\" IN (?1, ?3) THEN 1 END), "
-                                  "count(CASE WHEN \"LabelPrint\" <> 0 AND \"Print\" = ?2 THEN 1 END) "
-                                  "FROM \"Account\"");
+        Statement query(database,
+                        "SELECT count(CASE WHEN \"Print\" = ?1 THEN 1 END), "
+                        "count(CASE WHEN \"Print\" = ?2 THEN 1 END), "
+                        "count(CASE WHEN \"LabelPrint\" <> 0 AND \"Print\" IN (?1, ?3) THEN 1 END), "
+                        "count(CASE WHEN \"LabelPrint\" <> 0 AND \"Print\" = ?2 THEN 1 END) "
+                        "FROM \"Account\"");
         query.bind(1, option::kOnce).bind(2, option::kMonthly).bind(3, option::kNever);
         SelectionCounts counts;
         if (query.step()) {

@@ -34,6 +34,8 @@ Filter labelsToPrint(bool onceLabels, bool monthlyLabels);
 // language: the text is bound as a parameter, never spliced; its own pattern characters keep their
 // meaning. A Null field matches nothing. The filter is written for a file's SQL or the server's.
 Filter fieldContains(Dialect dialect, std::string_view field, std::string_view text);
+// The records whose `field` matches `pattern` as a whole.
+Filter fieldMatches(Dialect dialect, std::string_view field, const std::string& pattern);
 
 // The ID of the record at `position` (from 0) among those of `filter`, in table order; std::nullopt
 // past the last. A page of a preview starts there. Throws db::Error as a record set does.

@@ -168,7 +168,8 @@ void appendUtf8(std::string& out, char32_t c) {
 // ASCII character that is not a letter or digit behind a backslash (which makes any of them literal
 // in both places), the others as they are.
 void appendLiteral(std::string& out, char32_t c) {
-    const bool plain = c >= 0x80 || (c >= U'0' && c <= U'9') || (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z');
+    const bool plain =
+        c >= 0x80 || (c >= U'0' && c <= U'9') || (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z');
     if (!plain)
         out += '\\';
     appendUtf8(out, c);

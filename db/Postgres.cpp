@@ -65,8 +65,8 @@ Status checkServerAddress(const ServerAddress& address) {
     if (!options) {
         const std::string why = error ? firstLine(error) : "it cannot be read";
         PQfreemem(error);
-        return Status::failure("The database server \"" + address.name + "\" is not a valid connection string: " +
-                               why + ".");
+        return Status::failure("The database server \"" + address.name +
+                               "\" is not a valid connection string: " + why + ".");
     }
     bool password = false;
     for (const PQconninfoOption* option = options; option->keyword; ++option) {
@@ -75,8 +75,9 @@ Status checkServerAddress(const ServerAddress& address) {
     }
     PQconninfoFree(options);
     if (password)
-        return Status::failure("The connection string of the database server holds a password. Keep the "
-                               "password in ~/.pgpass or in the service file instead, where only you can read it.");
+        return Status::failure(
+            "The connection string of the database server holds a password. Keep the "
+            "password in ~/.pgpass or in the service file instead, where only you can read it.");
     return {};
 }
 
@@ -116,8 +117,7 @@ std::pair<std::string, int> serverSql(std::string_view sql) {
 }
 
 ServerSession::ServerSession(const ServerAddress& address, const std::string& schema, OpenMode mode)
-    : schema_(schema)
-    , shownName_(schema.empty() ? "The database server" : schema)
+    : shownName_("The database server")
     , readOnly_(mode == OpenMode::ReadOnly) {
     if (Status usable = checkServerAddress(address); !usable)
         throw Error(usable.message());
@@ -142,24 +142,35 @@ ServerSession::ServerSession(const ServerAddress& address, const std::string& sc
         if (address.requireTls && !PQsslInUse(conn_))
             throw Error("The database server " + service +
                         " does not offer an encrypted (TLS) connection, which the settings require.");
-        std::string path;
-        if (!schema_.empty()) {
-            const auto found = query("SELECT oid FROM pg_catalog.pg_namespace WHERE nspname = $1", {schema_});
-            if (found.empty() || !found[0][0])
-                throw Error("There is no check database " + schema_ + " on the database server " + service + ".");
-            schemaOid_ = static_cast<std::uint32_t>(std::strtoul(found[0][0]->c_str(), nullptr, 10));
-            path = quoteIdentifier(schema_);
-        }
-        // Only the check database's own schema is searched (after the server's catalog): the
-        // program's SQL names its tables without a schema.
-        query("SELECT pg_catalog.set_config('search_path', $1, false), "
-              "pg_catalog.set_config('lock_timeout', $2, false), "
-              "pg_catalog.set_config('default_transaction_read_only', $3, false)",
-              {path, kLockTimeout, readOnly_ ? "on" : "off"});
+        // The server's notices (a schema dropped with its tables) are no news to a user: only
+        // warnings and errors come back.
+        query("SELECT pg_catalog.set_config('search_path', '', false), "
+              "pg_catalog.set_config('lock_timeout', $1, false), "
+              "pg_catalog.set_config('default_transaction_read_only', $2, false), "
+              "pg_catalog.set_config('client_min_messages', 'warning', false)",
+              {kLockTimeout, readOnly_ ? "on" : "off"});
+        if (!schema.empty())
+            enter(schema);
     } catch (...) {
         PQfinish(std::exchange(conn_, nullptr));
         throw;
     }
+}
+
+bool ServerSession::encrypted() const {
+    return PQsslInUse(conn_) == 1;
+}
+
+void ServerSession::enter(const std::string& schema) {
+    const auto found = query("SELECT oid FROM pg_catalog.pg_namespace WHERE nspname = $1", {schema});
+    if (found.empty() || !found[0][0])
+        throw Error("There is no check database " + schema + " on the database server.");
+    // Only the check database's own schema is searched (after the server's catalog): the program's
+    // SQL names its tables without a schema.
+    query("SELECT pg_catalog.set_config('search_path', $1, false)", {quoteIdentifier(schema)});
+    schemaOid_ = static_cast<std::uint32_t>(std::strtoul(found[0][0]->c_str(), nullptr, 10));
+    schema_ = schema;
+    shownName_ = schema;
 }
 
 ServerSession::~ServerSession() {
@@ -174,8 +185,9 @@ void ServerSession::fail(std::string_view what, const pg_result* result) const {
     if (PQstatus(conn_) != CONNECTION_OK)
         throw Error(shownName_ + ": the connection to the database server was lost (" + detail + ").");
     if (state && std::string_view(state) == "55P03")
-        throw Error(shownName_ + " is in use by another desk, which is saving into it; try again in a moment (" +
-                    detail + ").");
+        throw Error(shownName_ +
+                    " is in use by another desk, which is saving into it; try again in a moment (" + detail +
+                    ").");
     throw Error(shownName_ + ": " + std::string(what) + ": " + detail);
 }
 
@@ -208,7 +220,8 @@ ServerSession::query(std::string_view sql, const std::vector<std::string>& param
                                   values.data(), nullptr, nullptr, 0));
     if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK)
         fail("cannot read", result.get());
-    std::vector<std::vector<std::optional<std::string>>> rows(static_cast<std::size_t>(PQntuples(result.get())));
+    std::vector<std::vector<std::optional<std::string>>> rows(
+        static_cast<std::size_t>(PQntuples(result.get())));
     for (int r = 0; r < PQntuples(result.get()); ++r) {
         for (int c = 0; c < PQnfields(result.get()); ++c) {
             rows[static_cast<std::size_t>(r)].push_back(
@@ -260,8 +273,8 @@ void ServerSession::rollback() {
 int ServerSession::version() {
     if (schemaOid_ == 0)
         return 0;
-    const auto rows = query("SELECT pg_catalog.obj_description($1::oid, 'pg_namespace')",
-                            {std::to_string(schemaOid_)});
+    const auto rows =
+        query("SELECT pg_catalog.obj_description($1::oid, 'pg_namespace')", {std::to_string(schemaOid_)});
     int version = 0;
     if (!rows.empty() && rows[0][0])
         std::from_chars(rows[0][0]->data(), rows[0][0]->data() + rows[0][0]->size(), version);
@@ -307,17 +320,20 @@ std::string ServerSession::rowKey(std::string_view table) {
 void ServerSession::counterWritten(std::string_view table, const std::string& key) {
     // The table's name goes in as an identifier (the program's own); its counter is found by the
     // server. A counter never goes back, as an SQLite counter never does.
-    query("SELECT pg_catalog.setval(q.s, GREATEST(COALESCE(pg_catalog.pg_sequence_last_value(q.s), 0), m.top)) "
-          "FROM (SELECT pg_catalog.pg_get_serial_sequence($1, $2)::regclass AS s) q, "
-          "(SELECT max(" + key + ") AS top FROM " + quoteIdentifier(schema_) + "." + quoteIdentifier(table) +
-              ") m WHERE m.top IS NOT NULL",
-          {quoteIdentifier(schema_) + "." + quoteIdentifier(table), unquoted(key)});
+    query(
+        "SELECT pg_catalog.setval(q.s, GREATEST(COALESCE(pg_catalog.pg_sequence_last_value(q.s), 0), m.top)) "
+        "FROM (SELECT pg_catalog.pg_get_serial_sequence($1, $2)::regclass AS s) q, "
+        "(SELECT max(" +
+            key + ") AS top FROM " + quoteIdentifier(schema_) + "." + quoteIdentifier(table) +
+            ") m WHERE m.top IS NOT NULL",
+        {quoteIdentifier(schema_) + "." + quoteIdentifier(table), unquoted(key)});
 }
 
 bool ServerSession::tryLockRun() {
     if (holdsRunLock_)
         return false;
-    const auto rows = query("SELECT pg_catalog.pg_try_advisory_lock($1::bigint)", {std::to_string(lockKey(1))});
+    const auto rows =
+        query("SELECT pg_catalog.pg_try_advisory_lock($1::bigint)", {std::to_string(lockKey(1))});
     holdsRunLock_ = !rows.empty() && rows[0][0] == "t";
     return holdsRunLock_;
 }

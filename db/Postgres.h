@@ -53,7 +53,12 @@ public:
     ServerSession& operator=(const ServerSession&) = delete;
 
     const std::string& schema() const { return schema_; }
+    // Works in the check database `schema` from now on (it must exist; the session may be inside a
+    // transaction that made it).
+    void enter(const std::string& schema);
     bool readOnly() const { return readOnly_; }
+    // Whether the connection is encrypted (TLS).
+    bool encrypted() const;
 
     void exec(std::string_view sql);
     int changes() const { return changes_; }
@@ -84,7 +89,7 @@ public:
     // Runs one query with parameters and returns its rows as text (Null as std::nullopt): for the
     // session's own small questions.
     std::vector<std::vector<std::optional<std::string>>> query(std::string_view sql,
-                                                              const std::vector<std::string>& parameters);
+                                                               const std::vector<std::string>& parameters);
 
     // Throws the Error of a failed call, with the server's words; a lost connection says so.
     [[noreturn]] void fail(std::string_view what, const pg_result* result = nullptr) const;

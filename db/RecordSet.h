@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db/Schema.h"
 #include "db/Connection.h"
+#include "db/Schema.h"
 #include "db/Value.h"
 
 #include <map>

@@ -57,11 +57,13 @@ TEST_F(CheckQueriesTest, FieldContainsFindsTheTextAnywhereBoundNotSpliced) {
     addCheck(database, {{f::kCheck, 1234}});
 
     // A number field is matched as its decimal text.
-    EXPECT_EQ(selected(fieldContains(Dialect::Sqlite, f::kCheck, "45")), (std::vector<std::int64_t>{a, b, c}));
+    EXPECT_EQ(selected(fieldContains(Dialect::Sqlite, f::kCheck, "45")),
+              (std::vector<std::int64_t>{a, b, c}));
     EXPECT_EQ(selected(fieldContains(Dialect::Sqlite, f::kLastName, "'B")), std::vector<std::int64_t>{a});
     EXPECT_EQ(selected(fieldContains(Dialect::Sqlite, f::kLastName, "mit")), std::vector<std::int64_t>{c});
     // Nothing typed: every record whose field holds a value, an empty text included, but no Null.
-    EXPECT_EQ(selected(fieldContains(Dialect::Sqlite, f::kLastName, "")), (std::vector<std::int64_t>{a, b, c}));
+    EXPECT_EQ(selected(fieldContains(Dialect::Sqlite, f::kLastName, "")),
+              (std::vector<std::int64_t>{a, b, c}));
     // The typed text keeps the meaning of the pattern characters.
     EXPECT_EQ(selected(fieldContains(Dialect::Sqlite, f::kLastName, "S?ith")), std::vector<std::int64_t>{c});
     EXPECT_THROW((void)fieldContains(Dialect::Sqlite, "Surname", "x"), std::logic_error);

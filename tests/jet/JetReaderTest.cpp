@@ -1,6 +1,6 @@
 #include "JetSamples.h"
-#include "db/JetHeader.h"
 #include "db/Connection.h"
+#include "db/JetHeader.h"
 #include "jet/JetFile.h"
 #include "jet/ReaderProtocol.h"
 #include "jet/TypeMapping.h"
