@@ -35,21 +35,13 @@ std::string columnSql(const FieldDef& field, Dialect dialect) {
     return quoteIdentifier(field.name) + " " + sqlType(field.kind, dialect);
 }
 
-// Looking a check up by its number (the repeated-number warning) must stay instant on large
-// databases. The server folds unquoted names to lower case, so there every name is quoted; a file
-// keeps the statement its earlier versions stored.
-const char* checkNumberIndexSql(Dialect dialect) {
-    return dialect == Dialect::Sqlite
-               ? R"sql(CREATE INDEX IF NOT EXISTS AccountCheckNumber ON Account ("Check"))sql"
-               : R"sql(CREATE INDEX IF NOT EXISTS "AccountCheckNumber" ON "Account" ("Check"))sql";
-}
-
-// Brings the tables of a file of version `fromVersion` to the next version: the fields added in it
-// are added to the tables, and the steps of their own are taken.
+// Brings the tables of a file of version `fromVersion` to the next version: the fields and indexes
+// added in it are added to the tables.
 // 0 -> 1: a file with the right tables but no version stamp yet: nothing to change.
 // 1 -> 2: check databases get the index on the check number.
 // 2 -> 3: the settings record gets the field of the printer chosen in Printer Setup.
-// 3 -> 4: the settings record gets the two options of how entered checks print their amount.
+// 3 -> 4: the settings record gets the two options of how entered checks print their amount, and
+//         check databases get the index on the print option.
 void upgradeStep(Connection& db, std::span<const TableDef* const> tables, int fromVersion) {
     for (const TableDef* table : tables) {
         for (const FieldDef& field : table->fields()) {
@@ -57,9 +49,20 @@ void upgradeStep(Connection& db, std::span<const TableDef* const> tables, int fr
                 db.exec("ALTER TABLE " + quoteIdentifier(table->name()) + " ADD COLUMN " +
                         columnSql(field, db.dialect()));
         }
+        for (const FieldDef& field : table->fields()) {
+            if (field.index && field.index->since == fromVersion + 1)
+                db.exec(table->indexSql(field));
+        }
     }
-    if (fromVersion == 1 && db.hasTable("Account"))
-        db.exec(checkNumberIndexSql(db.dialect()));
+}
+
+// The table with its indexes.
+void createTable(Connection& db, const TableDef& table) {
+    db.exec(table.createSql(db.dialect()));
+    for (const FieldDef& field : table.fields()) {
+        if (field.index)
+            db.exec(table.indexSql(field));
+    }
 }
 
 } // namespace
@@ -99,6 +102,11 @@ std::string TableDef::createSql(Dialect dialect) const {
     return sql + "\n)";
 }
 
+std::string TableDef::indexSql(const FieldDef& field) const {
+    return "CREATE INDEX IF NOT EXISTS " + quoteIdentifier(field.index->name) + " ON " +
+           quoteIdentifier(name_) + " (" + quoteIdentifier(field.name) + ")";
+}
+
 namespace schema {
 
 void createCheckDatabaseTables(Connection& db) {
@@ -108,17 +116,16 @@ void createCheckDatabaseTables(Connection& db) {
 }
 
 void addCheckDatabaseTables(Connection& db) {
-    db.exec(account().createSql(db.dialect()));
-    db.exec(checkNumberIndexSql(db.dialect()));
-    db.exec(databaseProperties().createSql(db.dialect()));
+    createTable(db, account());
+    createTable(db, databaseProperties());
     db.setUserVersion(kVersion);
 }
 
 void createSettingsTables(Connection& db) {
     Transaction transaction(db);
-    db.exec(settings().createSql());
-    db.exec(password().createSql());
-    db.exec(businessTypes().createSql());
+    createTable(db, settings());
+    createTable(db, password());
+    createTable(db, businessTypes());
     db.setUserVersion(kVersion);
     transaction.commit();
 }

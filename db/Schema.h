@@ -29,6 +29,12 @@ struct Bounds {
     std::int64_t highest;
 };
 
+// An index on one field, by the name the files know it by.
+struct FieldIndex {
+    std::string_view name;
+    int since = 0; // the schema version that added the index
+};
+
 // One field of a stored table.
 struct FieldDef {
     std::string_view name;
@@ -36,6 +42,7 @@ struct FieldDef {
     std::string_view note = {};        // the column's comment in the CREATE statement
     std::optional<Bounds> bounds = {}; // what a stored number may hold
     int since = 0;                     // the schema version that added the field (0: the first files)
+    std::optional<FieldIndex> index = {};
 };
 
 // A stored table as the files know it: its name and its fields, in the order of its columns. The
@@ -57,6 +64,8 @@ public:
     // CREATE TABLE with every field, each name quoted and each note after its column, in the SQL of
     // a file or of the server.
     std::string createSql(Dialect dialect = Dialect::Sqlite) const;
+    // CREATE INDEX of the field's index (if it is not there yet).
+    std::string indexSql(const FieldDef& field) const;
 
 private:
     std::string_view name_;
@@ -111,11 +120,16 @@ template <class T> Value stored(const std::optional<T>& from) {
 // fields (an export's columns), come from the rows; a field is named in its row and nowhere else.
 template <class Record> class RecordTable : public TableDef {
 public:
-    RecordTable(std::string_view name, std::initializer_list<RecordField<Record>> rows)
+    // `deliveredRows`: the records a delivered file's table holds, for a table of several rows (the
+    // product types); a table of one record gives each field its delivered value instead.
+    RecordTable(std::string_view name, std::initializer_list<RecordField<Record>> rows,
+                std::vector<Record> deliveredRows = {})
         : TableDef(name, defsOf(rows))
-        , rows_(rows) {}
+        , rows_(rows)
+        , deliveredRows_(std::move(deliveredRows)) {}
 
     std::span<const RecordField<Record>> rows() const { return rows_; }
+    std::span<const Record> deliveredRows() const { return deliveredRows_; }
 
     // The row of a field. Names come from the program, never from a user: an unknown one is a
     // mistake of the program's own and throws std::logic_error.
@@ -166,6 +180,7 @@ private:
     }
 
     std::vector<RecordField<Record>> rows_;
+    std::vector<Record> deliveredRows_;
 };
 
 // The schema of the files the program keeps. The delivered files, the files made for tests and the
@@ -183,7 +198,8 @@ void createSettingsTables(Connection& db);
 // Checks that the file holds each table with each field; the message names the file and what is
 // missing. Brings an older file up to the current version, in one transaction: the fields added
 // since its version are added to its tables. A file that cannot be read or written at all (in use,
-// damaged, on a full disk) throws its db::Error instead.
+// damaged, on a full disk) throws its db::Error instead. The indexes added since its version are made
+// with it.
 Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables);
 
 } // namespace schema
