@@ -15,18 +15,20 @@ Filter checksToPrint(bool once, bool monthly) {
     return {"\"Print\" = ?", {once ? option::kOnce : option::kMonthly}};
 }
 
-Filter labelsToPrint(bool onceLabels, bool monthlyLabels) {
+Filter labelsToPrint(Dialect dialect, bool onceLabels, bool monthlyLabels) {
     Filter filter;
     std::string which;
     // The labels take the records in table order, not through the index on the print option ("+"
     // keeps SQLite from it): "Never" is most records of an old database, and a walk through the
-    // index would visit every one-time check without a label again at each step.
+    // index would visit every one-time check without a label again at each step. The server has no
+    // unary plus for text and weighs the index by its own statistics.
+    const std::string print = dialect == Dialect::Sqlite ? "+\"Print\"" : "\"Print\"";
     if (onceLabels) {
-        which = "+\"Print\" IN (?, ?)";
+        which = print + " IN (?, ?)";
         filter.parameters = {option::kOnce, option::kNever};
     }
     if (monthlyLabels) {
-        which += which.empty() ? "+\"Print\" = ?" : " OR +\"Print\" = ?";
+        which += (which.empty() ? "" : " OR ") + print + " = ?";
         filter.parameters.emplace_back(option::kMonthly);
     }
     filter.where = "\"LabelPrint\" <> 0 AND (" + which + ")";

@@ -22,8 +22,10 @@ Status checkName(const std::string& name) {
         return Status::failure(
             "The name is too long for the database server, which keeps at most 63 bytes of "
             "a name (letters beyond A to Z take two or more).");
-    if (name.find('\0') != std::string::npos)
-        return Status::failure("The name contains a character the database server cannot hold.");
+    // A slash is refused as in a file's name, so that a check database keeps its name when it is copied
+    // to a file.
+    if (name.find('\0') != std::string::npos || name.find('/') != std::string::npos)
+        return Status::failure("The name contains a character a check database's name cannot hold.");
     if (lowerCaseBytes(name.substr(0, 3)) == "pg_")
         return Status::failure("The database server keeps names beginning with \"pg_\" for itself.");
     return {};

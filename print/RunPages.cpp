@@ -108,7 +108,8 @@ std::string CheckPages::ownerAt(std::int64_t page, double, double y) {
 
 LabelPages::LabelPages(db::CheckDatabase& database, const PrintSelection& selection,
                        const std::string& textFont, int startLabel)
-    : records_(database.connection(), db::labelsToPrint(selection.onceLabels, selection.monthlyLabels))
+    : records_(database.connection(), db::labelsToPrint(database.connection().dialect(), selection.onceLabels,
+                                                        selection.monthlyLabels))
     , layout_(textFont)
     , startLabel_(startLabel) {}
 

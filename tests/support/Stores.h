@@ -51,6 +51,8 @@ public:
     // Another connection to a database of this test (another program, another desk).
     db::Connection connect(const std::string& name, db::OpenMode mode = db::OpenMode::ReadWrite) const;
     db::CheckDatabase open(const std::string& name) const;
+    // Drops the schema `storedName` on the server when the test ends (one a test made by itself).
+    void dropAtEnd(const std::string& storedName) { made_.push_back(storedName); }
 
 private:
     Store store_;
