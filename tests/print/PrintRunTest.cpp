@@ -91,6 +91,11 @@ protected:
 INSTANTIATE_TEST_SUITE_P(BothStores, PrintRunOnBothStoresTest, ::testing::ValuesIn(testing::kBothStores),
                          testing::storeName);
 
+// What only a check database on the server can meet.
+class PrintRunOnServerTest : public PrintRunOnBothStoresTest {};
+INSTANTIATE_TEST_SUITE_P(ServerOnly, PrintRunOnServerTest, ::testing::Values(testing::Store::Server),
+                         testing::storeName);
+
 TEST_F(PrintRunTest, NothingSelectedSaysSoAndPrintsNothing) {
     open(DatabaseType::Check);
     const RunReport report = run({});
@@ -371,6 +376,35 @@ TEST_P(PrintRunOnBothStoresTest, YesMarksOnlyRecordsThatPrintedAsTheyWere) {
     EXPECT_NE(told.text.find("record " + std::to_string(d) + " was deleted"), std::string::npos) << told.text;
     EXPECT_EQ(readCheck(*database, added).print, "Once");
     EXPECT_EQ(readCheck(*database, c).print, "Once");
+}
+
+// The desk's connection to the server ends while the question is open (the server restarted, the
+// network gone): nothing is marked, and the user is told so.
+TEST_P(PrintRunOnServerTest, AConnectionLostBeforeTheAnswerMarksNothingAndSaysSo) {
+    open(DatabaseType::Check);
+    const auto once = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 10}});
+    const auto monthly = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 11}});
+    db::Statement backend(database->connection(), "SELECT pg_backend_pid()");
+    ASSERT_TRUE(backend.step());
+    const std::string pid = std::to_string(backend.columnInt(0));
+    backend.reset();
+    dialogs.onQuestion = [&] {
+        db::Connection office = db::Connection::toServer(store.server(), {}, db::OpenMode::ReadWrite);
+        office.exec("SELECT pg_terminate_backend(" + pid + ")");
+    };
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    const RunReport report = run({.once = true, .monthly = true});
+    EXPECT_FALSE(report.checksConfirmed);
+    ASSERT_FALSE(report.problems.empty());
+    EXPECT_NE(dialogs.shown().back().text.find("connection"), std::string::npos)
+        << dialogs.shown().back().text;
+
+    db::CheckDatabase again = store.open("Payroll");
+    EXPECT_EQ(readCheck(again, once).print, "Once");
+    EXPECT_FALSE(readCheck(again, once).comments);
+    EXPECT_EQ(readCheck(again, monthly).check, 11);
+    EXPECT_FALSE(again.readProperties()->lastCheck);
 }
 
 TEST_F(PrintRunTest, ASecondRunOnTheDatabaseWaitsThenRefuses) {
