@@ -214,6 +214,7 @@ std::vector<std::vector<std::optional<std::string>>>
 ServerSession::query(std::string_view sql, const std::vector<std::string>& parameters) {
     finishReceiving();
     std::vector<const char*> values;
+    values.reserve(parameters.size());
     for (const std::string& parameter : parameters)
         values.push_back(parameter.c_str());
     ResultPtr result(PQexecParams(conn_, std::string(sql).c_str(), static_cast<int>(values.size()), nullptr,
@@ -301,6 +302,7 @@ std::vector<std::string> ServerSession::columns(std::string_view table) {
                             "AND NOT a.attisdropped AND a.attname <> 'rowid' ORDER BY a.attnum",
                             {std::to_string(schemaOid_), std::string(table)});
     std::vector<std::string> names;
+    names.reserve(rows.size());
     for (const auto& row : rows)
         names.push_back(row[0].value_or(""));
     return names;

@@ -42,6 +42,7 @@ Result<std::vector<std::string>> listServerDatabases(const ServerAddress& server
             "EXISTS (SELECT 1 FROM pg_catalog.pg_class c WHERE c.relnamespace = n.oid AND c.relname = $2)",
             {std::string(schema::account().name()), std::string(schema::databaseProperties().name())});
         std::vector<std::string> names;
+        names.reserve(rows.size());
         for (const auto& row : rows)
             names.push_back(row[0].value_or(""));
         std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
