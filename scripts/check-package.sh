@@ -81,7 +81,7 @@ control_fields() {
     local depends
     depends=$(sed -n 's/^Depends: //p' "$work/control")
     echo "Depends: $depends"
-    for needed in libqt6gui6 libqt6widgets6 libqt6printsupport6 libsqlite3-0 libsodium23 libcups2 libmdb3 \
+    for needed in libqt6gui6 libqt6widgets6 libqt6printsupport6 libsqlite3-0 libsodium23 libcups2 libmdb3 libpq5 \
         fonts-liberation2; do
         grep -q -w -F "$needed" <<<"$depends" || { echo "missing $needed"; return 1; }
     done
