@@ -25,6 +25,9 @@ public:
     virtual void showProgramSetup() = 0;
     // The export screen, over the data entry screen, which has saved its record first.
     virtual void showExportFile() = 0;
+    // The register of printed checks, over the data entry screen, which has saved its record first
+    // and reads it again when the register closes (a check voided there has a new history line).
+    virtual void showRegister() = 0;
     // Ends the program at once (Disagree, Exit on the password, selection and creation screens).
     virtual void endProgram() = 0;
     // The exit routine of the data entry screen: a backup copy of the current database when the

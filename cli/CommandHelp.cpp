@@ -6,6 +6,7 @@
 #include "cli/ExportCommand.h"
 #include "cli/ImportOrderCommand.h"
 #include "cli/PrintCommand.h"
+#include "cli/RegisterCommands.h"
 
 #include <algorithm>
 #include <utility>
@@ -80,7 +81,7 @@ CommandHelp stockCommand(const char* name, const char* summary, const char* desc
 std::vector<CommandHelp> describeCommands() {
     return {
         {.name = "print",
-         .synopses = {"--db NAME.mdb [--once] [--monthly] [--labels-once] [--labels-monthly] [--start-label N] (--pdf FILE | --printer QUEUE) [--overwrite] [--confirm yes|no] [--password-file FILE]"},
+         .synopses = {"--db NAME.mdb [--once] [--monthly] [--labels-once] [--labels-monthly] [--start-label N] (--pdf FILE | --printer QUEUE) [--overwrite] [--confirm yes|no [--printed NUMBERS]] [--password-file FILE]"},
          .summary = "print the selected checks and labels of a check database",
          .description = "Prints the selected checks and labels of a check database as the Print button of the Printer Control Menu does, without the screens: for scheduled jobs such as the recurring drafts of each month. The starting positions, the stock options and how the amount prints (in words, with cents) are those stored in PC.OVL, as the screens set them.",
          .options = {
@@ -94,12 +95,13 @@ std::vector<CommandHelp> describeCommands() {
              kOverwriteOption,
              {.name = "--printer", .argument = "QUEUE", .kind = ValueKind::Printer, .help = "send both jobs to a printer queue"},
              {.name = "--confirm", .argument = "yes|no", .kind = ValueKind::Choice, .choices = {"yes", "no"}, .help = "the answer to \"did all print?\" (default no: nothing is marked)"},
+             {.name = "--printed", .argument = "NUMBERS", .help = "with --confirm yes, the checks that printed properly, by number (1001-1004,1006): only they are marked as printed and recorded in the register, the others stay as they were for the next run. A number that the run did not print marks none."},
              {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},
              kHelpOption,
          },
          .exitStatuses = {
              {kPrinted, "printed"},
-             {kRunFailed, "the records could not be read or updated, or hold values no check can carry"},
+             {kRunFailed, "the records could not be read, updated or printed, or a wrong --printed"},
              {kUsage, "usage error, or nothing selected"},
              {kNotAllowed, "wrong password, or no way to ask for it"},
              {kNoDatabase, "the database is missing or is not a check database"},
@@ -192,6 +194,47 @@ std::vector<CommandHelp> describeCommands() {
              {kExportNoDatabase, "the database is missing, is not a check database, or is damaged"},
              {kExportUnwritable, "the file is a link or program file, or cannot be written (old one stays)"},
              {kExportNoSettings, "the settings file PC.OVL is missing or cannot be used"},
+         }},
+        {.name = "void",
+         .synopses = {"--db NAME.mdb --check NUMBER [--account DIGITS] [--reason TEXT] [--password-file FILE]"},
+         .summary = "void a printed check in the register of a check database",
+         .description = "Voids a check that was printed and confirmed, as Void a Printed Check of the data entry screen does: its entry in the register becomes void with today's date and the reason, a history line is put in front of the comments of its check, and its number is never handed out again. The next positive pay file tells the bank that it is void.",
+         .options = {
+             {.name = "--db", .argument = "NAME.mdb", .kind = ValueKind::Database, .help = "the check database of the check: a name in the program folder, or a path"},
+             {.name = "--check", .argument = "NUMBER", .help = "the number of the printed check"},
+             {.name = "--account", .argument = "DIGITS", .help = "the account number the check was drawn on, needed only when the register holds the number on several accounts (drafts); blanks and dashes are ignored"},
+             {.name = "--reason", .argument = "TEXT", .help = "why it is void, kept in the register and in the history line"},
+             {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},
+             kHelpOption,
+         },
+         .exitStatuses = {
+             {kRegisterDone, "voided"},
+             {kNotVoided, "not voided: no such printed check, void already, or not updated"},
+             {kRegisterUsage, "usage error"},
+             {kRegisterNotAllowed, "wrong password, or no way to ask for it"},
+             {kRegisterNoDatabase, "the database is missing or is not a check database"},
+             {kRegisterNoSettings, "the settings file PC.OVL is missing or cannot be used"},
+         }},
+        {.name = "positive-pay",
+         .synopses = {"--db NAME.mdb --from YYYY-MM-DD --to YYYY-MM-DD [--output FILE] [--format NAME] [--password-file FILE]"},
+         .summary = "write the issued and voided checks of a range of dates for the bank",
+         .description = "Writes the positive pay file of the register, as the register screen's Positive Pay File button does: every check printed from FROM to TO (both included), and every check voided in that range, one comma-delimited line each with the account number, check number, issue date, amount, payee and void flag in the layout of the format, ended by CR LF, UTF-8. The file is private (mode 0600) and is replaced only by a complete file.",
+         .options = {
+             {.name = "--db", .argument = "NAME.mdb", .kind = ValueKind::Database, .help = "the check database whose register is written: a name in the program folder, or a path"},
+             {.name = "--from", .argument = "YYYY-MM-DD", .help = "the first date"},
+             {.name = "--to", .argument = "YYYY-MM-DD", .help = "the last date"},
+             {.name = "--output", .argument = "FILE", .kind = ValueKind::File, .help = "write FILE instead of POSPAY.CSV in the program folder. Links, folders, devices, read-only files and the program's own files are refused."},
+             {.name = "--format", .argument = "NAME", .help = "the layout the bank asks for, one of the built-in formats (an unknown name is refused with the list of them); default standard"},
+             {.name = "--password-file", .argument = "FILE", .kind = ValueKind::File, .help = "read the program password from the first line of FILE (otherwise it is asked on the terminal)"},
+             kHelpOption,
+         },
+         .exitStatuses = {
+             {kRegisterDone, "written"},
+             {kRegisterUsage, "usage error: a wrong date or range, or an unknown format"},
+             {kRegisterNotAllowed, "wrong password, or no way to ask for it"},
+             {kRegisterNoDatabase, "the database is missing, is not a check database, or is damaged"},
+             {kRegisterUnwritable, "the file is a link or program file, or cannot be written (old one stays)"},
+             {kRegisterNoSettings, "the settings file PC.OVL is missing or cannot be used"},
          }},
         {.name = "help",
          .synopses = {"[COMMAND]"},

@@ -9,6 +9,7 @@
 #include "cli/ExportCommand.h"
 #include "cli/ImportOrderCommand.h"
 #include "cli/PrintCommand.h"
+#include "cli/RegisterCommands.h"
 #include "cli/StockCommand.h"
 
 #include <functional>
@@ -35,6 +36,8 @@ const std::map<std::string, VerbHandler, std::less<>>& handlers() {
         {"check", runCheckCommand},
         {"export", runExportCommand},
         {"import-order", runImportOrderCommand},
+        {"void", runVoidCommand},
+        {"positive-pay", runPositivePayCommand},
     };
     return table;
 }

@@ -33,6 +33,7 @@ struct PrintOptions {
     std::optional<fs::path> pdf;
     std::optional<std::string> printer;
     bool confirm = false;
+    std::optional<NumberList> printed;
     bool overwrite = false;
     std::optional<fs::path> passwordFile;
 };
@@ -64,6 +65,15 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Pr
         return "--db names the check database to print from";
     if (options.pdf.has_value() == options.printer.has_value())
         return "give either --pdf FILE or --printer QUEUE";
+    if (auto printed = parsed->value("--printed")) {
+        options.printed = NumberList::parse(*printed);
+        if (!options.printed)
+            return "--printed takes check numbers and ranges of them, such as 1001-1004,1006";
+        if (!options.confirm)
+            return "--printed says which checks printed properly: it goes with --confirm yes";
+        if (!options.selection.checks())
+            return "--printed goes with --once or --monthly";
+    }
     if (!options.startLabel.empty() && !print::parseStartLabel(options.startLabel))
         return "--start-label takes 1 to 30 (a label of this sheet, numbered down each column) or a higher number (label 1 of a new sheet)";
     return std::nullopt;
@@ -113,7 +123,7 @@ int runPrintCommand(const Invocation& invocation) {
     if (!record)
         return fail("print", kNoSettings, record.message());
     const print::CheckPageSetup setup = print::CheckPageSetup::fromSettings(*record);
-    CliDialogs dialogs(std::cerr, options.confirm, {options.startLabel});
+    CliDialogs dialogs(std::cerr, options.confirm, {options.startLabel}, options.printed);
     print::PrintRun run(*database, setup, dialogs);
     // Nobody is there to choose: the job prints, and the log says what the printer will cut off.
     if (const auto outside = run.checkItemsOutside(options.selection, outputs.checks()))
@@ -136,11 +146,15 @@ int runPrintCommand(const Invocation& invocation) {
         for (std::size_t i = 0; i < printer->sentJobs().size(); ++i)
             std::cerr << (i == 0 ? " " : " and ") << printer->sentJobs()[i];
     }
-    if (report.checksConfirmed || report.labelsConfirmed)
+    if (report.checksConfirmed && report.checksMarked < report.checksPrinted)
+        std::cerr << "; " << report.checksMarked << " of the checks were marked as printed";
+    else if (report.checksConfirmed || report.labelsConfirmed)
         std::cerr << "; the records were updated";
     else
         std::cerr << "; no record was marked as printed";
     std::cerr << "\n";
+    if (dialogs.printedNotMatched())
+        return kRunFailed;
     if (report.ok())
         return kPrinted;
     return report.outputFailed ? kOutputUnwritable : kRunFailed;

@@ -29,8 +29,7 @@ Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, Ope
         // print run; a file unchanged since it was last found sound is not read whole again.
         if (checked == Checked::WholeFile)
             (void)requireSound(*connection, SoundFiles::forThisUser());
-        const TableDef* tables[] = {&schema::account(), &schema::databaseProperties()};
-        if (Status status = schema::verifyAndUpgrade(*connection, tables); !status)
+        if (Status status = schema::verifyAndUpgrade(*connection, schema::checkDatabaseTables()); !status)
             return Result<CheckDatabase>::failure(name + " is not a usable check database. " +
                                                   status.message());
         return CheckDatabase(std::move(connection));

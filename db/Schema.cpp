@@ -1,6 +1,7 @@
 #include "db/Schema.h"
 
 #include "db/CheckRecord.h"
+#include "db/CheckRegister.h"
 #include "db/DatabaseProperties.h"
 #include "db/ErrorText.h"
 #include "db/SettingsRecord.h"
@@ -32,33 +33,49 @@ std::string columnSql(const FieldDef& field) {
     return quoteIdentifier(field.name) + " " + sqlType(field.kind);
 }
 
-// Looking a check up by its number (the repeated-number warning) must stay instant on large
-// databases.
-constexpr const char* kCheckNumberIndexSql =
-    R"sql(CREATE INDEX IF NOT EXISTS AccountCheckNumber ON Account ("Check"))sql";
+// The table with its indexes.
+void createTable(Connection& db, const TableDef& table) {
+    db.exec(table.createSql());
+    for (const FieldDef& field : table.fields()) {
+        if (field.index)
+            db.exec(table.indexSql(field));
+    }
+}
 
-// Brings the tables of a file of version `fromVersion` to the next version: the fields added in it
-// are added to the tables, and the steps of their own are taken.
+// Brings the tables of a file of version `fromVersion` to the next version: the tables, fields and
+// indexes added in it are added to the file.
 // 0 -> 1: a file with the right tables but no version stamp yet: nothing to change.
 // 1 -> 2: check databases get the index on the check number.
 // 2 -> 3: the settings record gets the field of the printer chosen in Printer Setup.
 // 3 -> 4: the settings record gets the two options of how entered checks print their amount.
+// 4 -> 5: check databases get the register of printed checks and the runs of blank stock.
 void upgradeStep(Connection& db, std::span<const TableDef* const> tables, int fromVersion) {
     for (const TableDef* table : tables) {
+        // A table the file holds already (checked on opening) is kept as it is.
+        if (table->since() == fromVersion + 1) {
+            if (!db.hasTable(table->name()))
+                createTable(db, *table);
+            continue;
+        }
+        if (table->since() > fromVersion)
+            continue; // comes whole with a later step
         for (const FieldDef& field : table->fields()) {
             if (field.since == fromVersion + 1)
                 db.exec("ALTER TABLE " + quoteIdentifier(table->name()) + " ADD COLUMN " + columnSql(field));
         }
+        for (const FieldDef& field : table->fields()) {
+            if (field.index && field.index->since == fromVersion + 1)
+                db.exec(table->indexSql(field));
+        }
     }
-    if (fromVersion == 1 && db.hasTable("Account"))
-        db.exec(kCheckNumberIndexSql);
 }
 
 } // namespace
 
-TableDef::TableDef(std::string_view name, std::vector<FieldDef> fields)
+TableDef::TableDef(std::string_view name, std::vector<FieldDef> fields, int since)
     : name_(name)
-    , fields_(std::move(fields)) {}
+    , fields_(std::move(fields))
+    , since_(since) {}
 
 const FieldDef* TableDef::find(std::string_view field) const {
     for (const FieldDef& def : fields_) {
@@ -87,22 +104,32 @@ std::string TableDef::createSql() const {
     return sql + "\n)";
 }
 
+std::string TableDef::indexSql(const FieldDef& field) const {
+    return "CREATE INDEX IF NOT EXISTS " + quoteIdentifier(field.index->name) + " ON " +
+           quoteIdentifier(name_) + " (" + quoteIdentifier(field.name) + ")";
+}
+
 namespace schema {
+
+std::span<const TableDef* const> checkDatabaseTables() {
+    static const TableDef* const tables[] = {&account(), &databaseProperties(), &checkRegister(),
+                                             &blankStockRuns()};
+    return tables;
+}
 
 void createCheckDatabaseTables(Connection& db) {
     Transaction transaction(db);
-    db.exec(account().createSql());
-    db.exec(kCheckNumberIndexSql);
-    db.exec(databaseProperties().createSql());
+    for (const TableDef* table : checkDatabaseTables())
+        createTable(db, *table);
     db.setUserVersion(kVersion);
     transaction.commit();
 }
 
 void createSettingsTables(Connection& db) {
     Transaction transaction(db);
-    db.exec(settings().createSql());
-    db.exec(password().createSql());
-    db.exec(businessTypes().createSql());
+    createTable(db, settings());
+    createTable(db, password());
+    createTable(db, businessTypes());
     db.setUserVersion(kVersion);
     transaction.commit();
 }
@@ -113,6 +140,9 @@ Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables)
         const int version = db.userVersion();
         for (const TableDef* table : tables) {
             const std::string name(table->name());
+            // A table added after the file's version comes with the upgrade below.
+            if (table->since() > version && !db.hasTable(name))
+                continue;
             if (!db.hasTable(name))
                 return Status::failure(file + " has no table " + name + ".");
             std::set<std::string, std::less<>> columns;

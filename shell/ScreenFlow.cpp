@@ -13,6 +13,7 @@
 #include "db/forms/PleaseWaitScreen.h"
 #include "entry/forms/CheckScreen.h"
 #include "export/forms/ExportFileScreen.h"
+#include "export/forms/RegisterScreen.h"
 #include "print/FontCatalog.h"
 #include "print/forms/AlignPrinterScreen.h"
 #include "print/forms/PrinterControlScreen.h"
@@ -138,6 +139,23 @@ void ScreenFlow::showMicrInformation() {
 void ScreenFlow::showExportFile() {
     // Modal, over the middle of the data entry screen, which stands in the middle of the display.
     present(new exporting::ExportFileScreen(session_, *session_.dialogs));
+}
+
+void ScreenFlow::showRegister() {
+    auto* screen = new exporting::RegisterScreen(session_, *session_.dialogs);
+    if (!screen->load()) {
+        delete screen; // it has said why; the data entry screen stays as it was
+        return;
+    }
+    // A check voided there has a new history line in its comments: the data entry screen shows it.
+    QObject::connect(screen, &QObject::destroyed, &lifetime_, [] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* dataEntry = qobject_cast<entry::CheckScreen*>(window);
+                dataEntry && dataEntry->isVisible())
+                dataEntry->readRecordAgain();
+        }
+    });
+    present(screen);
 }
 
 void ScreenFlow::showBeside(QPointer<QWidget>& open, const std::function<QWidget*()>& make) {

@@ -39,6 +39,7 @@ public:
     void showMicrInformation() override;
     void showProgramSetup() override;
     void showExportFile() override;
+    void showRegister() override;
     void endProgram() override;
     void exitProgram() override;
 

@@ -22,6 +22,7 @@ public:
     void showMicrInformation() override { calls.push_back("MicrInformation"); }
     void showProgramSetup() override { calls.push_back("ProgramSetup"); }
     void showExportFile() override { calls.push_back("ExportFile"); }
+    void showRegister() override { calls.push_back("Register"); }
     void endProgram() override { calls.push_back("endProgram"); }
     void exitProgram() override { calls.push_back("exitProgram"); }
 
