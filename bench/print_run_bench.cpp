@@ -1,6 +1,8 @@
 // The print run of entered checks end to end: records read from a check database, laid out, written
 // to a PDF file, confirmed, and every record changed in one transaction. Reports checks per second
 // and the peak resident memory, which must not grow with the size of the run; blank checks likewise.
+#include "FilledChecks.h"
+#include "LargeCheckDatabase.h"
 #include "db/RecordSet.h"
 #include "print/PdfSurface.h"
 #include "print/PrintRun.h"
@@ -37,58 +39,28 @@ double residentMegabytes() {
     return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-// A draft database of `count` recurring drafts with every field filled, as a business keeps them.
-struct Drafts {
+// A draft database of `count` filled checks set to print with `option`.
+struct Filled {
     testing::ProgramDirFixture dir;
     db::CheckDatabase database;
 
-    explicit Drafts(int count)
+    Filled(int count, const std::string& option)
         : database(dir.createDatabase("Drafts", db::DatabaseType::Draft)) {
-        db::Transaction transaction(database.connection());
-        db::RecordSet records(database.connection(), db::schema::account());
-        for (int i = 0; i < count; ++i) {
-            records.addNew();
-            const std::string n = std::to_string(i);
-            const std::pair<const char*, db::Value> fields[] = {
-                {f::kBusinessName, "Customer Business " + n},
-                {f::kFirstName, "First" + n},
-                {f::kLastName, "Last" + n},
-                {f::kAddress, n + " Commerce Street"},
-                {f::kCity, "Springfield"},
-                {f::kState, "IL"},
-                {f::kZip, "62701"},
-                {f::kPhone, "217-555-" + n},
-                {f::kPayTo, "Velmora Supplies Inc."},
-                {f::kAmount, db::Money::fromCents(1000 + i * 37)},
-                {f::kCheck, 1000 + i},
-                {f::kFor, "Monthly service " + n},
-                {f::kBank, "First Prairie Bank"},
-                {f::kBankCity, "Springfield"},
-                {f::kBankState, "IL"},
-                {f::kAba, "071000013"},
-                {f::kAccount, "12D" + std::to_string(345678 + i)},
-                {f::kPrint, "Monthly"},
-                {f::kComments, "Customer since 2019"},
-            };
-            for (const auto& [name, value] : fields)
-                records.setField(name, value);
-            records.update();
-        }
-        transaction.commit();
+        bench::addFilledChecks(database, count, option);
     }
 };
 
-Drafts& drafts(int count) {
-    static std::map<int, std::unique_ptr<Drafts>> made;
+Filled& drafts(int count) {
+    static std::map<int, std::unique_ptr<Filled>> made;
     auto& entry = made[count];
     if (!entry)
-        entry = std::make_unique<Drafts>(count);
+        entry = std::make_unique<Filled>(count, "Monthly");
     return *entry;
 }
 
 void BM_PrintRunToPdf(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    Drafts& data = drafts(count);
+    Filled& data = drafts(count);
     print::CheckPageSetup setup;
     setup.horizontalStart = 525;
     setup.verticalStart = 200;
@@ -125,11 +97,11 @@ BENCHMARK(BM_PrintRunToPdf)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);
 
-// Three one-time checks with `range(0)` megabytes in every text field: what a damaged or pasted-over
+// Three one-time checks with as much in every text field as a field may hold: what a pasted-over
 // record costs. Every text is cut to a line's worth before it is shaped, so neither the time nor the
 // memory of the run follows the size of the fields.
 void BM_PrintHugeTexts(benchmark::State& state) {
-    const std::string huge(static_cast<std::size_t>(state.range(0)) * 1024 * 1024, 'W');
+    const std::string huge(db::kMaxFieldBytes, 'W');
     testing::ProgramDirFixture dir;
     db::CheckDatabase database = dir.createDatabase("Huge", db::DatabaseType::Draft);
     {
@@ -165,7 +137,7 @@ void BM_PrintHugeTexts(benchmark::State& state) {
     state.counters["rss_before_MB"] = before;
     state.counters["rss_in_run_MB"] = runResident;
 }
-BENCHMARK(BM_PrintHugeTexts)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PrintHugeTexts)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Blank checks from a filled template check, end to end to a PDF file: the prompts answered, every
 // slot laid out and written, the history line saved. The resident memory is sampled by a thread
@@ -210,11 +182,140 @@ void BM_BlankChecksToPdf(benchmark::State& state) {
     state.counters["pdf_KB_per_page"] = static_cast<double>(std::filesystem::file_size(output)) / 1024.0 /
                                         static_cast<double>((count + 2) / 3);
 }
-BENCHMARK(BM_BlankChecksToPdf)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(30000)
+BENCHMARK(BM_BlankChecksToPdf)->Arg(2000)->Arg(30000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Every product's whole run at 3,000 items to a PDF file, as the command line prints it: the entered
+// checks and their labels through the run of the Print button (answered "No", so every iteration
+// prints the same checks), each blank-stock product through its own run from a filled template check.
+constexpr int kProductItems = 3000;
+
+struct ProductDatabase {
+    testing::ProgramDirFixture dir;
+    db::CheckDatabase database;
+
+    ProductDatabase()
+        : database(dir.createDatabase("Checks", db::DatabaseType::Check)) {
+        testing::fillTemplateCheck(database);
+        bench::addFilledChecks(database, kProductItems, "Once");
+    }
+};
+
+ProductDatabase& productDatabase() {
+    static ProductDatabase instance;
+    return instance;
+}
+
+print::CheckPageSetup stock88mm() {
+    print::CheckPageSetup setup;
+    setup.horizontalStart = 525;
+    setup.verticalStart = 200;
+    setup.stock88mm = true;
+    return setup;
+}
+
+void reportProductRun(benchmark::State& state, const std::filesystem::path& output, std::int64_t items,
+                      std::int64_t perPage) {
+    state.counters["items/s"] =
+        benchmark::Counter(static_cast<double>(items), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["pdf_KB_per_page"] = static_cast<double>(std::filesystem::file_size(output)) / 1024.0 /
+                                        static_cast<double>((items + perPage - 1) / perPage);
+}
+
+void BM_EnteredChecks(benchmark::State& state) {
+    ProductDatabase& data = productDatabase();
+    const auto output = data.dir.dir() / "checks.pdf";
+    for (auto _ : state) {
+        testing::ScriptedDialogs dialogs;
+        dialogs.queueAnswer(DialogAnswer::Ok);
+        dialogs.queueAnswer(DialogAnswer::No);
+        print::PdfSurface pdf(output.string());
+        print::PrintRun run(data.database, stock88mm(), dialogs);
+        if (run.run({.once = true}, pdf, pdf).checksPrinted != kProductItems)
+            state.SkipWithError("the run did not print every check");
+    }
+    reportProductRun(state, output, kProductItems, 3);
+}
+BENCHMARK(BM_EnteredChecks)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+void BM_Labels(benchmark::State& state) {
+    ProductDatabase& data = productDatabase();
+    const auto output = data.dir.dir() / "labels.pdf";
+    for (auto _ : state) {
+        testing::ScriptedDialogs dialogs;
+        dialogs.queueInput("1");
+        dialogs.queueAnswer(DialogAnswer::No);
+        print::PdfSurface pdf(output.string());
+        print::PrintRun run(data.database, stock88mm(), dialogs);
+        // The template check has no label flag: the 3,000 checks each have one.
+        if (run.run({.onceLabels = true}, pdf, pdf).labelsPrinted != kProductItems)
+            state.SkipWithError("the run did not print every label");
+    }
+    reportProductRun(state, output, kProductItems, 30);
+}
+BENCHMARK(BM_Labels)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+void BM_StockProduct(benchmark::State& state, print::StockKind kind, std::int64_t perPage) {
+    ProductDatabase& data = productDatabase();
+    const print::StockProduct& product = print::stockProduct(kind);
+    const auto output = data.dir.dir() / "stock.pdf";
+    for (auto _ : state) {
+        testing::ScriptedDialogs dialogs;
+        dialogs.queueInput(std::to_string(kProductItems));
+        dialogs.queueInput("1001");
+        print::PdfSurface pdf(output.string());
+        print::StockRun run(data.database, stock88mm(), product);
+        const print::JobReport report = print::runJob(run, pdf, dialogs, data.database.connection());
+        if (report.printed != kProductItems || !report.confirmed)
+            state.SkipWithError("the run did not print every item");
+    }
+    reportProductRun(state, output, kProductItems, perPage);
+}
+BENCHMARK_CAPTURE(BM_StockProduct, BlankChecks, print::StockKind::BlankChecks, 3)
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+    ->MeasureProcessCPUTime();
+BENCHMARK_CAPTURE(BM_StockProduct, DepositTickets, print::StockKind::DepositTickets, 3)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+BENCHMARK_CAPTURE(BM_StockProduct, Quicken3Up, print::StockKind::Quicken3Up, 3)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+BENCHMARK_CAPTURE(BM_StockProduct, QuickenVoucher, print::StockKind::QuickenVoucher, 1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+
+// The run of the Print button over an open database of 1,000,000 checks of which three are set to
+// print one time: what finding, checking and marking the few records costs beside the million.
+void BM_ThreeChecksAmongAMillion(benchmark::State& state) {
+    bench::LargeCheckDatabase& large = bench::large();
+    auto database = db::CheckDatabase::open(large.program.dir() / bench::kDatabase);
+    if (!database) {
+        state.SkipWithError(database.message().c_str());
+        return;
+    }
+    static const bool marked = [&] {
+        db::Connection& db = database->connection();
+        db::Transaction transaction(db);
+        db.exec("UPDATE Account SET Print = 'Never'");
+        db.exec("UPDATE Account SET Print = 'Once' WHERE ID IN (2, 500000, 1000001)");
+        transaction.commit();
+        return true;
+    }();
+    benchmark::DoNotOptimize(marked);
+    const auto output = large.program.dir() / "three.pdf";
+    for (auto _ : state) {
+        testing::ScriptedDialogs dialogs;
+        dialogs.queueAnswer(DialogAnswer::Ok);
+        dialogs.queueAnswer(DialogAnswer::Yes);
+        print::PdfSurface pdf(output.string());
+        print::PrintRun run(*database, stock88mm(), dialogs);
+        const print::RunReport report = run.run({.once = true}, pdf, pdf);
+        if (report.checksPrinted != 3 || !report.checksConfirmed)
+            state.SkipWithError("the run did not print and mark the three checks");
+        state.PauseTiming();
+        database->connection().exec("UPDATE Account SET Print = 'Once' WHERE ID IN (2, 500000, 1000001)");
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ThreeChecksAmongAMillion)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(5);
 
 } // namespace

@@ -17,12 +17,15 @@ Filter checksToPrint(bool once, bool monthly) {
 Filter labelsToPrint(bool onceLabels, bool monthlyLabels) {
     Filter filter;
     std::string which;
+    // The labels take the records in table order, not through the index on the print option ("+"
+    // keeps SQLite from it): "Never" is most records of an old database, and a walk through the
+    // index would visit every one-time check without a label again at each step.
     if (onceLabels) {
-        which = "\"Print\" IN (?, ?)";
+        which = "+\"Print\" IN (?, ?)";
         filter.parameters = {option::kOnce, option::kNever};
     }
     if (monthlyLabels) {
-        which += which.empty() ? "\"Print\" = ?" : " OR \"Print\" = ?";
+        which += which.empty() ? "+\"Print\" = ?" : " OR +\"Print\" = ?";
         filter.parameters.emplace_back(option::kMonthly);
     }
     filter.where = "\"LabelPrint\" <> 0 AND (" + which + ")";

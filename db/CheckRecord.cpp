@@ -11,8 +11,9 @@ const RecordTable<CheckRecord>& account() {
     constexpr Bounds kCheckNumbers{0, kMaxCheckNumber};
     constexpr Bounds kAmounts{-kMaxAmountCents, kMaxAmountCents};
     // Looking a check up by its number (the repeated-number warning) must stay instant on large
-    // databases.
+    // databases; so must finding the few checks set to print among the many printed long ago.
     constexpr FieldIndex kByNumber{"AccountCheckNumber", 2};
+    constexpr FieldIndex kByPrintOption{"AccountPrintOption", 4};
     // clang-format off
     static const RecordTable<CheckRecord> table("Account", {
         {{field::kId,           FieldKind::Counter},                                          &R::id},
@@ -35,7 +36,7 @@ const RecordTable<CheckRecord>& account() {
         {{field::kAba,          FieldKind::Text},                                             &R::aba},
         {{field::kAccount,      FieldKind::Text},                                             &R::account},
         {{field::kComments,     FieldKind::Text},                                             &R::comments},
-        {{field::kPrint,        FieldKind::Text,    "Once, Monthly or Never"},                &R::print},
+        {{field::kPrint,        FieldKind::Text,    "Once, Monthly or Never", {}, 0, kByPrintOption}, &R::print},
         {{field::kLabelPrint,   FieldKind::YesNo,   "0 or 1"},                                &R::labelPrint},
         {{field::kBusinessType, FieldKind::Text},                                             &R::businessType},
         {{field::kPrinted,      FieldKind::Text,    "m/d/yyyy"},                              &R::printed},

@@ -47,7 +47,8 @@ void createTable(Connection& db, const TableDef& table) {
 // 0 -> 1: a file with the right tables but no version stamp yet: nothing to change.
 // 1 -> 2: check databases get the index on the check number.
 // 2 -> 3: the settings record gets the field of the printer chosen in Printer Setup.
-// 3 -> 4: the settings record gets the two options of how entered checks print their amount.
+// 3 -> 4: the settings record gets the two options of how entered checks print their amount, and
+//         check databases get the index on the print option.
 // 4 -> 5: check databases get the register of printed checks and the runs of blank stock.
 void upgradeStep(Connection& db, std::span<const TableDef* const> tables, int fromVersion) {
     for (const TableDef* table : tables) {

@@ -9,6 +9,8 @@
 #include <fontconfig/fontconfig.h>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <set>
 
 namespace velmora::print {
@@ -96,41 +98,72 @@ std::string matchedFamily(FcConfig* config, const std::string& name) {
     return match ? fcString(match.get(), FC_FAMILY, 0) : std::string();
 }
 
-std::vector<FaceAlias> findAliases() {
-    std::vector<FaceAlias> aliases;
-    FcConfig* config = FcConfigGetCurrent();
-    if (!config)
-        return aliases;
-    std::map<std::string, std::set<std::string>> bindings;
-    std::unique_ptr<FcStrList, Deleter<FcStrListDone>> files(FcConfigGetConfigFiles(config));
-    while (FcChar8* file = files ? FcStrListNext(files.get()) : nullptr)
-        readSameBindings(QString::fromUtf8(reinterpret_cast<const char*>(file)), bindings);
-
-    const std::set<std::string> installed = installedFamilies(config);
-    for (const auto& [name, targets] : bindings) {
-        if (installed.count(name))
-            continue;
-        // Offered only when fontconfig really resolves the name to one of the installed faces it
-        // is bound to; generic names ("emoji", "serif") and unknown faces fall through to others.
-        const std::string family = matchedFamily(config, name);
-        if (targets.count(family) && installed.count(family))
-            aliases.push_back({name, family});
+// The names fontconfig binds to metric-compatible faces, as far as they can be offered: names that
+// are not installed themselves, each with the installed faces it is bound to. Resolving a name costs
+// a full font match, so it is done only for the names asked about, once each.
+class AliasBindings {
+public:
+    AliasBindings()
+        : config_(FcConfigGetCurrent()) {
+        if (!config_)
+            return;
+        std::map<std::string, std::set<std::string>> bindings;
+        std::unique_ptr<FcStrList, Deleter<FcStrListDone>> files(FcConfigGetConfigFiles(config_));
+        while (FcChar8* file = files ? FcStrListNext(files.get()) : nullptr)
+            readSameBindings(QString::fromUtf8(reinterpret_cast<const char*>(file)), bindings);
+        const std::set<std::string> installed = installedFamilies(config_);
+        for (auto& [name, targets] : bindings) {
+            if (installed.count(name))
+                continue;
+            std::erase_if(targets, [&](const std::string& target) { return !installed.count(target); });
+            if (!targets.empty()) // bound to nothing installed: it can only fall through to others
+                names_.emplace(name, Binding{std::move(targets), std::nullopt});
+        }
     }
-    return aliases;
-}
-} // namespace
 
-const std::vector<FaceAlias>& metricCompatibleAliases() {
-    static const std::vector<FaceAlias> aliases = findAliases();
-    return aliases;
+    // The installed face `name` prints in when fontconfig resolves it to one it is bound to.
+    std::optional<std::string> resolve(const std::string& name) {
+        const std::lock_guard lock(mutex_);
+        const auto found = names_.find(name);
+        if (found == names_.end())
+            return std::nullopt;
+        Binding& binding = found->second;
+        if (!binding.family) {
+            // Generic names ("emoji", "serif") and unknown faces fall through to other faces.
+            const std::string family = matchedFamily(config_, name);
+            binding.family = binding.targets.count(family) ? family : std::string();
+        }
+        return binding.family->empty() ? std::nullopt : binding.family;
+    }
+
+    std::vector<std::string> names() const {
+        std::vector<std::string> all;
+        for (const auto& entry : names_)
+            all.push_back(entry.first);
+        return all;
+    }
+
+private:
+    struct Binding {
+        std::set<std::string> targets;
+        std::optional<std::string> family; // once resolved: the face, or empty for none of them
+    };
+    FcConfig* config_;
+    std::map<std::string, Binding> names_;
+    std::mutex mutex_;
+};
+
+AliasBindings& aliasBindings() {
+    static AliasBindings bindings;
+    return bindings;
 }
 
-std::vector<std::string> offeredFaceNames() {
+// The families Qt offers, by family name alone: Qt tells apart a family that several foundries supply
+// as "Family [foundry]".
+std::vector<std::string> installedFaceNames() {
     registerBundledFonts();
     std::vector<std::string> faces;
     for (QString family : QFontDatabase::families()) {
-        // Qt tells apart a family that several foundries supply as "Family [foundry]"; a face is
-        // chosen by its family name alone.
         const qsizetype foundry = family.indexOf(QStringLiteral(" ["));
         if (foundry > 0 && family.endsWith(QLatin1Char(']')))
             family.truncate(foundry);
@@ -138,11 +171,35 @@ std::vector<std::string> offeredFaceNames() {
         if (std::find(faces.begin(), faces.end(), name) == faces.end())
             faces.push_back(std::move(name));
     }
+    return faces;
+}
+} // namespace
+
+const std::vector<FaceAlias>& metricCompatibleAliases() {
+    static const std::vector<FaceAlias> aliases = [] {
+        std::vector<FaceAlias> found;
+        for (const std::string& name : aliasBindings().names()) {
+            if (std::optional<std::string> family = aliasBindings().resolve(name))
+                found.push_back({name, std::move(*family)});
+        }
+        return found;
+    }();
+    return aliases;
+}
+
+std::vector<std::string> offeredFaceNames() {
+    std::vector<std::string> faces = installedFaceNames();
     for (const FaceAlias& alias : metricCompatibleAliases()) {
         if (std::find(faces.begin(), faces.end(), alias.name) == faces.end())
             faces.push_back(alias.name);
     }
     return faces;
+}
+
+bool isOfferedFaceName(const std::string& face) {
+    const std::vector<std::string> installed = installedFaceNames();
+    return std::find(installed.begin(), installed.end(), face) != installed.end() ||
+           aliasBindings().resolve(face).has_value();
 }
 
 } // namespace velmora::print

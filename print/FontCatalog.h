@@ -11,6 +11,10 @@ namespace velmora::print {
 // would only fall back to some unrelated face is not offered.
 std::vector<std::string> offeredFaceNames();
 
+// Whether `face` is one of offeredFaceNames(), told without making the whole list: of the
+// metric-compatible names, only the one asked about is resolved through fontconfig.
+bool isOfferedFaceName(const std::string& face);
+
 // The metric-compatible names alone, with the installed family each one prints in.
 struct FaceAlias {
     std::string name;

@@ -44,10 +44,14 @@ struct FontMetrics::Face {
     double lineHeightTwips = 0;
     std::string family;
     std::unordered_map<std::string, ShapedText> texts;
+    // The text shaped or looked up last: a layout measures a text, then prints it and moves past it,
+    // three questions about one text in a row.
+    const std::pair<const std::string, ShapedText>* last = nullptr;
 };
 
 struct FontMetrics::Cache {
     std::unordered_map<FontKey, Face, FontKeyHash> faces;
+    std::vector<QPointF> advances; // room for the advances of the text being shaped
     // The font of the previous call; most calls repeat it.
     const FontKey* lastKey = nullptr;
     Face* lastFace = nullptr;
@@ -95,27 +99,40 @@ FontMetrics::Face& FontMetrics::face(const PrintSurface::FontState& font) const 
 const FontMetrics::ShapedText& FontMetrics::shape(const std::string& text,
                                                   const PrintSurface::FontState& font) const {
     Face& entry = face(font);
+    if (entry.last && entry.last->first == text)
+        return entry.last->second;
     auto found = entry.texts.find(text);
-    if (found != entry.texts.end())
+    if (found != entry.texts.end()) {
+        entry.last = &*found;
         return found->second;
-    if (entry.texts.size() >= maxTextsPerFace)
+    }
+    if (entry.texts.size() >= maxTextsPerFace) {
         entry.texts.clear();
+        entry.last = nullptr;
+    }
 
-    const QList<quint32> glyphs = entry.raw.glyphIndexesForString(QString::fromStdString(text));
-    const QList<QPointF> advances = entry.raw.advancesForGlyphIndexes(glyphs, QRawFont::KernedAdvances);
-    QList<QPointF> positions;
-    positions.reserve(glyphs.size());
+    const QString characters = QString::fromStdString(text);
+    ShapedText shaped;
+    shaped.glyphs.resize(static_cast<std::size_t>(characters.size()));
+    int count = static_cast<int>(shaped.glyphs.size());
+    if (!entry.raw.glyphIndexesForChars(characters.constData(), static_cast<int>(characters.size()),
+                                        shaped.glyphs.data(), &count))
+        count = 0;
+    shaped.glyphs.resize(static_cast<std::size_t>(count));
+    std::vector<QPointF>& advances = cache_->advances;
+    advances.resize(shaped.glyphs.size());
+    if (!entry.raw.advancesForGlyphIndexes(shaped.glyphs.data(), advances.data(), count,
+                                           QRawFont::KernedAdvances))
+        advances.assign(advances.size(), QPointF());
+    shaped.offsets.reserve(advances.size());
     double pen = 0;
     for (const QPointF& advance : advances) {
-        positions.append(QPointF(pen, 0));
+        shaped.offsets.push_back(pen);
         pen += advance.x();
     }
-    ShapedText shaped;
-    shaped.run.setRawFont(entry.raw);
-    shaped.run.setGlyphIndexes(glyphs);
-    shaped.run.setPositions(positions);
     shaped.width = pen * twipsPerDot;
-    return entry.texts.emplace(text, std::move(shaped)).first->second;
+    entry.last = &*entry.texts.emplace(text, std::move(shaped)).first;
+    return entry.last->second;
 }
 
 double FontMetrics::textWidth(const std::string& text, const PrintSurface::FontState& font) const {
@@ -136,6 +153,10 @@ double FontMetrics::cellHeight(const PrintSurface::FontState& font) const {
 
 std::string FontMetrics::resolvedFamily(const PrintSurface::FontState& font) const {
     return face(font).family;
+}
+
+const QRawFont& FontMetrics::rawFont(const PrintSurface::FontState& font) const {
+    return face(font).raw;
 }
 
 } // namespace velmora::print

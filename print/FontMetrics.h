@@ -2,11 +2,11 @@
 
 #include "print/PrintSurface.h"
 
-#include <QGlyphRun>
 #include <QRawFont>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace velmora::print {
 
@@ -20,10 +20,11 @@ public:
     static constexpr double referenceDpi = 1200;
     static constexpr double twipsPerDot = 1440.0 / referenceDpi;
 
-    // A text shaped in one font: glyphs with their positions in reference dots from the start of
-    // the baseline, and its advance width in twips.
+    // A text shaped in one font: its glyphs, where each one starts on the baseline (reference dots
+    // from the start of the text), and its advance width in twips.
     struct ShapedText {
-        QGlyphRun run;
+        std::vector<quint32> glyphs;
+        std::vector<double> offsets;
         double width = 0;
     };
 
@@ -43,6 +44,8 @@ public:
     const ShapedText& shape(const std::string& text, const PrintSurface::FontState& font) const;
     // The family Qt actually prints a face name in (after fontconfig's substitutions).
     std::string resolvedFamily(const PrintSurface::FontState& font) const;
+    // The face itself, at the font state's size: what a PDF embeds.
+    const QRawFont& rawFont(const PrintSurface::FontState& font) const;
 
 private:
     struct Face;

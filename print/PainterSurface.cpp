@@ -2,6 +2,7 @@
 
 #include "print/FontCatalog.h"
 
+#include <QGlyphRun>
 #include <QPagedPaintDevice>
 #include <QPen>
 
@@ -80,12 +81,19 @@ Status PainterSurface::drawText(double x, double y, const std::string& text, con
     if (!painter_.isActive())
         return jobFailure();
     const FontMetrics::ShapedText& shaped = metrics_.shape(text, font);
-    if (shaped.run.isEmpty())
+    if (shaped.glyphs.empty())
         return {};
+    QGlyphRun run;
+    run.setRawFont(metrics_.rawFont(font));
+    run.setGlyphIndexes(QList<quint32>(shaped.glyphs.begin(), shaped.glyphs.end()));
+    QList<QPointF> positions;
+    positions.reserve(static_cast<qsizetype>(shaped.offsets.size()));
+    for (const double offset : shaped.offsets)
+        positions.append(QPointF(offset, 0));
+    run.setPositions(positions);
     // y is the top of the character cell; glyphs sit on the baseline one ascent below it.
     const double baseline = y + metrics_.ascent(font);
-    painter_.drawGlyphRun(QPointF(x / FontMetrics::twipsPerDot, baseline / FontMetrics::twipsPerDot),
-                          shaped.run);
+    painter_.drawGlyphRun(QPointF(x / FontMetrics::twipsPerDot, baseline / FontMetrics::twipsPerDot), run);
     return {};
 }
 
@@ -106,6 +114,10 @@ double PainterSurface::textWidth(const std::string& text, const FontState& font)
 
 double PainterSurface::lineHeight(const FontState& font) const {
     return metrics_.lineHeight(font);
+}
+
+bool PainterSurface::offers(const std::string& face) const {
+    return isOfferedFaceName(face);
 }
 
 const std::vector<std::string>& PainterSurface::offeredFaces() const {

@@ -13,9 +13,9 @@ class QPaintDevice;
 
 namespace velmora::print {
 
-// A print surface drawn with QPainter on a device: the PDF of a file or of a printer's job, or the
-// image of one page of a preview. The subclasses say which device a job goes to and where its
-// printable area starts; the drawing is the same.
+// A print surface drawn with QPainter on a device: the image of one page of a preview. The subclasses
+// say which device a job goes to and where its printable area starts. The PDF of a file or of a
+// printer's job is written by PdfJobSurface instead, with the same shaped glyphs.
 // Text is drawn as pre-shaped glyph runs from the shared font metrics, so it lands exactly where a
 // layout measured it.
 class PainterSurface : public PrintSurface {
@@ -29,6 +29,8 @@ public:
     ~PainterSurface() override;
 
     const FontMetrics& metrics() const { return metrics_; }
+    // The faces installed for Qt, and the names fontconfig makes metric twins of them.
+    bool offers(const std::string& face) const override;
 
 protected:
     PainterSurface() = default;

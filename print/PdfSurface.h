@@ -2,8 +2,8 @@
 
 #include "base/OutputFile.h"
 #include "print/PainterSurface.h"
+#include "print/PdfJobSurface.h"
 
-#include <QPdfWriter>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -15,13 +15,12 @@ class OutputDevice;
 
 // A print surface that writes each job to a PDF file, as a laser printer would print it.
 //
-// A job goes through the program's writer (base/OutputFile.h), so that every write error is seen
-// (QPdfWriter itself drops them): it is written under a private temporary name in the output's
-// folder, and only when it is complete (no write error, synced to the disk, ending in %%EOF,
-// readable as a PDF with the pages that were drawn) is it renamed into place; a failed job leaves the
-// previous file as it was and no half-written PDF under the name. A job that printed nothing writes
-// nothing and removes nothing.
-class PdfSurface : public PainterSurface {
+// A job goes through the program's writer (base/OutputFile.h), so that every write error is seen:
+// it is written under a private temporary name in the output's folder, and only when it is complete
+// (no write error, synced to the disk, and found on the disk to be a whole PDF of the pages that
+// were drawn) is it renamed into place; a failed job leaves the previous file as it was and no
+// half-written PDF under the name. A job that printed nothing writes nothing and removes nothing.
+class PdfSurface : public PdfJobSurface {
 public:
     explicit PdfSurface(std::string outputFile = {});
     ~PdfSurface() override;
@@ -38,18 +37,17 @@ public:
     std::optional<PrintableArea> printableArea() const override { return paperArea(); }
     static PrintableArea paperArea();
 
-    // Checks a finished PDF: it ends in %%EOF and reads as a PDF of `pages` pages.
+    // Checks a finished PDF as it lies on the disk, without reading more of it than its index says:
+    // it ends in %%EOF after the offset of its cross-reference table, the table lists every object
+    // at an offset inside the file where that object begins, and the page tree's count is `pages`.
     static Status verifyPdf(const std::filesystem::path& file, int pages);
-    // A writer of letter pages in portrait orientation at the font metrics' resolution into `file`,
-    // with its origin on the paper's corner (the printable origin is added when drawing).
-    static std::unique_ptr<QPdfWriter> letterWriter(QIODevice& file);
 
 protected:
-    QPaintDevice* openJob(Status& failure) override;
-    QPointF printableOrigin(const QPaintDevice& device) const override;
-    double linePixelsPerInch(const QPaintDevice& device) const override;
+    QIODevice* openJob(Status& failure) override;
+    QPointF printableOrigin() const override;
+    double linePixelsPerInch() const override;
     std::string jobStartFailure() const override;
-    Status completeJob(int pages) override;
+    Status completeJob(int pages, const Status& written) override;
     void jobClosed() override;
 
 private:
@@ -59,7 +57,6 @@ private:
     std::string startFailure_;
     std::optional<OutputFile> file_;
     std::unique_ptr<OutputDevice> device_;
-    std::unique_ptr<QPdfWriter> writer_;
 };
 
 } // namespace velmora::print

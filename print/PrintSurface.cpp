@@ -177,12 +177,16 @@ Status PrintSurface::ShowPrinterSetup() {
     return printerSetup();
 }
 
-bool offersFace(const PrintSurface& surface, const std::string& face) {
+bool PrintSurface::offers(const std::string& face) const {
     std::vector<std::string> faces;
-    const int count = surface.FontCount();
+    const int count = FontCount();
     for (int i = 0; i < count; ++i)
-        faces.push_back(surface.FontNameAt(i));
+        faces.push_back(FontNameAt(i));
     return isFaceOffered(faces, face);
+}
+
+bool offersFace(const PrintSurface& surface, const std::string& face) {
+    return surface.offers(face);
 }
 
 std::string chooseTextFont(const PrintSurface& surface) {

@@ -59,6 +59,9 @@ public:
     Status DrawLine(double x1, double y1, double x2, double y2);
     int FontCount() const;
     std::string FontNameAt(int index) const;
+    // Whether FontNameAt gives exactly `face` for some index: the whole list is scanned. A back end
+    // that can tell without listing every face answers so, with the same answer.
+    virtual bool offers(const std::string& face) const;
     Status ShowPrinterSetup();
 
     // Width in twips of `text` in the current font, as PrintItems would print it.

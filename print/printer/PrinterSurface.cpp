@@ -1,5 +1,6 @@
 #include "print/printer/PrinterSurface.h"
 
+#include "print/PainterSurface.h"
 #include "print/PdfSurface.h"
 #include "print/printer/CupsPrinters.h"
 #include "print/printer/PrinterSetup.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QTemporaryFile>
 
@@ -24,8 +24,6 @@ const char* const kChooseAnother = ". Choose another printer with Printer Setup 
 
 constexpr double kPointsPerInch = 72;
 constexpr double kTwipsPerPoint = 20;
-constexpr double kLetterWidthPoints = 8.5 * kPointsPerInch;
-constexpr double kLetterHeightPoints = 11 * kPointsPerInch;
 constexpr const char* kJobTitle = "Velmora";
 
 // The margins of the PDF output, which stands for a typical laser printer.
@@ -119,7 +117,7 @@ std::optional<PrintableArea> PrinterSurface::printableArea() const {
                          m.left() * kTwipsPerPoint, m.top() * kTwipsPerPoint};
 }
 
-QPaintDevice* PrinterSurface::openJob(Status& failure) {
+QIODevice* PrinterSurface::openJob(Status& failure) {
     startFailure_.clear();
     if (choice_.kind == PrinterChoice::Kind::PdfFile) {
         // The screens print a file through the PDF output, which writes it whole or not at all.
@@ -141,17 +139,15 @@ QPaintDevice* PrinterSurface::openJob(Status& failure) {
         failure = Status::failure(jobStartFailure());
         return nullptr;
     }
-    writer_ = PdfSurface::letterWriter(*file_);
-    return writer_.get();
+    return file_.get();
 }
 
-QPointF PrinterSurface::printableOrigin(const QPaintDevice& device) const {
-    return {jobMargins_.left() * device.logicalDpiX() / kPointsPerInch,
-            jobMargins_.top() * device.logicalDpiY() / kPointsPerInch};
+QPointF PrinterSurface::printableOrigin() const {
+    return {jobMargins_.left(), jobMargins_.top()};
 }
 
-double PrinterSurface::linePixelsPerInch(const QPaintDevice&) const {
-    return jobResolution_ > 0 ? jobResolution_ : pdfPixelsPerInch;
+double PrinterSurface::linePixelsPerInch() const {
+    return jobResolution_ > 0 ? jobResolution_ : PainterSurface::pdfPixelsPerInch;
 }
 
 std::string PrinterSurface::jobStartFailure() const {
@@ -159,11 +155,13 @@ std::string PrinterSurface::jobStartFailure() const {
            (startFailure_.empty() ? "" : ": " + startFailure_);
 }
 
-Status PrinterSurface::completeJob(int pages) {
-    writer_.reset();
+Status PrinterSurface::completeJob(int pages, const Status& taken) {
     if (!file_->flush() || file_->error() != QFileDevice::NoError)
         return Status::failure("The job for the printer " + jobQueue_ +
                                " could not be written: " + file_->errorString().toStdString());
+    if (!taken)
+        return Status::failure("The job for the printer " + jobQueue_ +
+                               " could not be written: " + taken.message());
     const std::filesystem::path written = file_->fileName().toStdString();
     file_->close();
     if (Status whole = PdfSurface::verifyPdf(written, pages); !whole)
@@ -176,7 +174,6 @@ Status PrinterSurface::completeJob(int pages) {
 }
 
 void PrinterSurface::jobClosed() {
-    writer_.reset();
     file_.reset(); // the print system has its own copy of a job it took
 }
 

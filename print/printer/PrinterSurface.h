@@ -1,6 +1,6 @@
 #pragma once
 
-#include "print/PainterSurface.h"
+#include "print/PdfJobSurface.h"
 
 #include <QMarginsF>
 #include <memory>
@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-class QPdfWriter;
 class QTemporaryFile;
 
 namespace velmora::print {
@@ -28,7 +27,7 @@ struct PrinterChoice {
 // the printer's queue with fixed options, so that the queue's defaults (A4, fit to page, copies,
 // two-sided) never change what prints. A queue that does not exist, is stopped or refuses jobs is
 // found before anything is drawn; a job the queue does not take is a failure of the job.
-class PrinterSurface : public PainterSurface {
+class PrinterSurface : public PdfJobSurface {
 public:
     // The system's default printer, until a printer is remembered or chosen.
     PrinterSurface();
@@ -59,11 +58,11 @@ public:
     std::optional<PrintableArea> printableArea() const override;
 
 protected:
-    QPaintDevice* openJob(Status& failure) override;
-    QPointF printableOrigin(const QPaintDevice& device) const override;
-    double linePixelsPerInch(const QPaintDevice& device) const override;
+    QIODevice* openJob(Status& failure) override;
+    QPointF printableOrigin() const override;
+    double linePixelsPerInch() const override;
     std::string jobStartFailure() const override;
-    Status completeJob(int pages) override;
+    Status completeJob(int pages, const Status& written) override;
     void jobClosed() override;
     // The Printer Setup dialog: the printer chosen there takes the next jobs.
     Status printerSetup() override;
@@ -74,10 +73,9 @@ private:
     // The job being drawn: its queue, margins and resolution, fixed when it started.
     std::string jobQueue_;
     QMarginsF jobMargins_;
-    double jobResolution_ = pdfPixelsPerInch;
+    double jobResolution_ = 0;
     std::string startFailure_;
     std::unique_ptr<QTemporaryFile> file_;
-    std::unique_ptr<QPdfWriter> writer_;
     std::vector<int> sentJobs_;
 };
 

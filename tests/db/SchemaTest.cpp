@@ -92,6 +92,7 @@ TEST(OpeningFiles, RefusesAFileOfANewerVersionAndUpgradesAnUnversionedOne) {
     {
         Connection old(dir / "Old.mdb", OpenMode::ReadWrite);
         old.exec("DROP INDEX AccountCheckNumber");
+        old.exec("DROP INDEX AccountPrintOption");
         old.setUserVersion(1);
     }
     auto readOnly = CheckDatabase::open(dir / "Old.mdb", OpenMode::ReadOnly);
@@ -101,9 +102,14 @@ TEST(OpeningFiles, RefusesAFileOfANewerVersionAndUpgradesAnUnversionedOne) {
     auto old = CheckDatabase::open(dir / "Old.mdb");
     ASSERT_TRUE(old) << old.message();
     EXPECT_EQ(old->connection().userVersion(), schema::kVersion);
-    Statement plan(old->connection(), "EXPLAIN QUERY PLAN SELECT ID FROM Account WHERE \"Check\" = 5");
-    ASSERT_TRUE(plan.step());
-    EXPECT_THAT(plan.columnText(3), HasSubstr("AccountCheckNumber"));
+    // The indexes made since version 1 are made for it.
+    for (const auto& [query, index] :
+         {std::pair{"SELECT ID FROM Account WHERE \"Check\" = 5", "AccountCheckNumber"},
+          std::pair{"SELECT ID FROM Account WHERE Print = 'Once'", "AccountPrintOption"}}) {
+        Statement plan(old->connection(), std::string("EXPLAIN QUERY PLAN ") + query);
+        ASSERT_TRUE(plan.step());
+        EXPECT_THAT(plan.columnText(3), HasSubstr(index));
+    }
 }
 
 TEST(BackupNames, ReplaceTheExtensionOnly) {

@@ -2,8 +2,13 @@
 
 #include "print/PdfProbe.h"
 #include "print/RecordingSurface.h"
+#include "support/Fixtures.h"
 #include "support/TempDir.h"
 
+#include <QFile>
+#include <QPainter>
+#include <QPdfWriter>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace velmora::print {
@@ -172,6 +177,58 @@ TEST_F(PdfSurfaceTest, AFileThatCannotBeWrittenFailsTheJob) {
     EXPECT_TRUE(pdf.PrintItems({std::string("kept")}, LineEnding::EndLine).ok());
     EXPECT_TRUE(pdf.EndDocument().ok());
     EXPECT_EQ(PdfProbe(dir / "after.pdf").pageCount(), 1);
+}
+
+TEST_F(PdfSurfaceTest, AFinishedFileIsProvedWholeByItsIndexOrRefused) {
+    const auto file = dir / "three.pdf";
+    PdfSurface pdf(file.string());
+    for (const char* text : {"one", "two", "three"}) {
+        skipFailure(pdf.SetFontName("Times New Roman"));
+        skipFailure(pdf.PrintItems({std::string(text)}, LineEnding::EndLine));
+        skipFailure(pdf.NewPage());
+    }
+    ASSERT_TRUE(pdf.EndDocument().ok());
+    EXPECT_TRUE(PdfSurface::verifyPdf(file, 3).ok());
+    const Status short2 = PdfSurface::verifyPdf(file, 2);
+    EXPECT_EQ(short2.message(), "the file holds 3 pages instead of 2");
+
+    // Another writer's file is read by its index the same way.
+    const auto other = dir / "other.pdf";
+    {
+        QFile out(QString::fromStdString(other.string()));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        QPdfWriter writer(&out);
+        QPainter painter(&writer);
+        painter.drawText(100, 100, QStringLiteral("first"));
+        writer.newPage();
+        painter.drawText(100, 100, QStringLiteral("second"));
+    }
+    EXPECT_TRUE(PdfSurface::verifyPdf(other, 2).ok());
+
+    // What a disk that lost or mangled part of the writes leaves behind.
+    const std::string whole = testing::fileContents(file);
+    const auto damaged = [&](std::string bytes) {
+        const auto copy = dir / "damaged.pdf";
+        std::ofstream(copy, std::ios::binary | std::ios::trunc) << bytes;
+        return PdfSurface::verifyPdf(copy, 3);
+    };
+    EXPECT_FALSE(damaged("").ok());
+    EXPECT_FALSE(damaged(whole.substr(0, whole.size() - 7)).ok()); // the end cut off
+    EXPECT_FALSE(damaged(whole.substr(0, whole.size() / 2)).ok());
+    EXPECT_FALSE(damaged(whole + "%PDF-1.4 appended").ok());
+    std::string zeroed = whole; // a block that never reached the disk, where an object starts
+    const std::size_t object = zeroed.find("\n5 0 obj");
+    ASSERT_NE(object, std::string::npos);
+    zeroed.replace(object + 1, 64, std::string(64, '\0'));
+    EXPECT_FALSE(damaged(zeroed).ok());
+    std::string shifted = whole; // a byte lost before the table
+    shifted.erase(object, 1);
+    EXPECT_FALSE(damaged(shifted).ok());
+    std::string recounted = whole;
+    const std::size_t count = recounted.find("/Count 3");
+    ASSERT_NE(count, std::string::npos);
+    recounted[count + 7] = '4';
+    EXPECT_EQ(damaged(recounted).message(), "the file holds 4 pages instead of 3");
 }
 
 } // namespace

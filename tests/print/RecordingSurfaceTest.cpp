@@ -244,6 +244,21 @@ TEST(OfferedFacesTest, EveryOfferedAliasPrintsInTheFaceItIsBoundTo) {
     EXPECT_EQ(std::find(offered.begin(), offered.end(), "Wingdings"), offered.end());
 }
 
+TEST(OfferedFacesTest, AFaceIsTakenAsOfferedExactlyWhenTheListOfFacesHoldsIt) {
+    // Asked one at a time first, as a print run asks for its text font, then against the list.
+    const std::vector<std::string> asked{"Times New Roman", "Arial", "Liberation Serif", "MICR65", "Helv",
+                                         "times new roman", "serif", "Wingdings",        ""};
+    std::vector<bool> answers;
+    for (const std::string& face : asked)
+        answers.push_back(isOfferedFaceName(face));
+    const std::vector<std::string> offered = offeredFaceNames();
+    for (std::size_t i = 0; i < asked.size(); ++i)
+        EXPECT_EQ(answers[i], std::find(offered.begin(), offered.end(), asked[i]) != offered.end())
+            << asked[i];
+    for (const std::string& face : offered)
+        EXPECT_TRUE(isOfferedFaceName(face)) << face;
+}
+
 TEST(OfferedFacesTest, AMissingFaceStillPrintsInASubstitute) {
     RecordingSurface surface;
     const PrintSurface::FontState helv{"Helv", 10, false, false};
