@@ -190,9 +190,13 @@ public:
             return;
         entries_.emplace(database, "SELECT \"RecordID\", \"Printed\", \"ABA\", \"Account\", \"Status\", "
                                    "\"Voided\" FROM \"Register\" WHERE \"Check\" = ?1 ORDER BY \"ID\"");
-        runs_.emplace(database, "SELECT \"Product\", \"Printed\", \"LastCheck\", \"ABA\", \"Account\" "
-                                "FROM \"BlankStock\" WHERE \"FirstCheck\" <= ?1 AND \"LastCheck\" >= ?1 "
-                                "ORDER BY \"ID\"");
+        // A run of blank stock is a row per run, not per check: few enough to read once, rather than
+        // ask the file about every number looked up.
+        Statement runs(database, "SELECT \"Product\", \"Printed\", \"FirstCheck\", \"LastCheck\", \"ABA\", "
+                                 "\"Account\" FROM \"BlankStock\" ORDER BY \"ID\"");
+        while (runs.step())
+            runs_.push_back({text(runs, 0).value_or(""), text(runs, 1).value_or(""), runs.columnInt(2),
+                             runs.columnInt(3), DrawnOn::of(text(runs, 4), text(runs, 5))});
     }
 
     std::optional<NumberHeld> held(std::int64_t number, const DrawnOn& account,
@@ -227,21 +231,23 @@ private:
         return std::nullopt;
     }
 
-    std::optional<NumberHeld> heldByBlankStock(std::int64_t number, const DrawnOn& account) {
-        Statement& runs = *runs_;
-        runs.reset();
-        runs.bind(1, number);
-        while (runs.step()) {
-            if (DrawnOn::of(text(runs, 3), text(runs, 4)) == account)
-                return NumberHeld{NumberHeld::By::BlankStock, 0, text(runs, 1).value_or(""),
-                                  text(runs, 0).value_or(""), runs.columnInt(2)};
+    std::optional<NumberHeld> heldByBlankStock(std::int64_t number, const DrawnOn& account) const {
+        for (const Run& run : runs_) {
+            if (run.first <= number && number <= run.last && run.account == account)
+                return NumberHeld{NumberHeld::By::BlankStock, 0, run.printed, run.product, run.last};
         }
         return std::nullopt;
     }
 
+    struct Run {
+        std::string product, printed;
+        std::int64_t first = 0, last = 0;
+        DrawnOn account;
+    };
+
     bool present_;
     std::optional<Statement> entries_;
-    std::optional<Statement> runs_;
+    std::vector<Run> runs_;
 };
 
 } // namespace
@@ -320,8 +326,11 @@ std::int64_t firstFreeNumber(Connection& database, std::int64_t number, const Dr
 }
 
 std::int64_t nextRunNumber(Connection& database) {
-    Statement query(database, "SELECT max(coalesce((SELECT max(\"Run\") FROM \"Register\"), 0), "
-                              "coalesce((SELECT max(\"Run\") FROM \"BlankStock\"), 0))");
+    // Runs are numbered as they are recorded, so the last row of each table holds its highest run:
+    // read by the row order, without a walk through a register of a million entries.
+    Statement query(
+        database, "SELECT max(coalesce((SELECT \"Run\" FROM \"Register\" ORDER BY \"ID\" DESC LIMIT 1), 0), "
+                  "coalesce((SELECT \"Run\" FROM \"BlankStock\" ORDER BY \"ID\" DESC LIMIT 1), 0))");
     return (query.step() ? query.columnInt(0) : 0) + 1;
 }
 
