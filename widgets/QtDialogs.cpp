@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace velmora::widgets {
 
@@ -104,6 +105,12 @@ std::optional<std::vector<bool>> QtDialogs::choose(const ChoiceList& list) {
         }
     }
     table->resizeColumnsToContents();
+    // A run's checks are seen at once, up to a page of them; a longer run scrolls.
+    constexpr int kRowsShown = 12;
+    table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() +
+                            std::min(table->rowCount(), kRowsShown) *
+                                table->verticalHeader()->defaultSectionSize() +
+                            2 * table->frameWidth());
     table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table);
 
@@ -136,7 +143,9 @@ std::optional<std::vector<bool>> QtDialogs::choose(const ChoiceList& list) {
 
     const int characters = QFontMetrics(dialog.font()).averageCharWidth();
     text->setFixedWidth(characters * kPromptCharacters);
-    dialog.resize(characters * (kPromptCharacters + 4), characters * 40);
+    dialog.resize(
+        std::max(characters * (kPromptCharacters + 4), table->horizontalHeader()->length() + characters * 6),
+        dialog.sizeHint().height());
     table->setFocus();
     if (table->rowCount() > 0)
         table->setCurrentCell(0, 0);

@@ -119,7 +119,10 @@ void RegisterScreen::buildControls() {
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     const int character = table_->fontMetrics().averageCharWidth();
     table_->setColumnWidth(RegisterModel::NumberColumn, character * 10);
-    table_->setColumnWidth(RegisterModel::DateColumn, character * 12);
+    // The widest date of the locale's short form (a long month name, two-digit day) sets its column.
+    table_->setColumnWidth(RegisterModel::DateColumn,
+                           table_->fontMetrics().horizontalAdvance(RegisterModel::dateText("2026-09-28")) +
+                               character * 3);
     table_->setColumnWidth(RegisterModel::PayToColumn, character * 34);
     table_->setColumnWidth(RegisterModel::AmountColumn, character * 16);
     table_->horizontalHeader()->setStretchLastSection(true);
