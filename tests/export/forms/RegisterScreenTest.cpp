@@ -2,6 +2,7 @@
 
 #include "db/Sqlite.h"
 #include "support/Fixtures.h"
+#include "support/MenuKeys.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAbstractButton>
@@ -103,17 +104,7 @@ TEST_F(RegisterScreenTest, OpensOnWhatItShowsSortedByNumberWithTheTotal) {
     EXPECT_EQ(child<QLabel>("Totals")->text(), "90 checks shown, total " + RegisterModel::amountText(9000));
 
     // Every access key of the screen reaches one control only.
-    std::map<QChar, QStringList> keys;
-    for (QWidget* widget : screen->findChildren<QWidget*>()) {
-        QString text;
-        if (auto* button = qobject_cast<QAbstractButton*>(widget))
-            text = button->text();
-        else if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy())
-            text = label->text();
-        const qsizetype amp = text.indexOf(QRegularExpression("&[^&]"));
-        if (amp >= 0)
-            keys[text.at(amp + 1).toLower()] << text;
-    }
+    const std::map<QChar, QStringList> keys = testing::accessKeys(*screen);
     EXPECT_EQ(keys.size(), 9u);
     for (const auto& [key, captions] : keys)
         EXPECT_EQ(captions.size(), 1) << captions.join(" | ").toStdString();
