@@ -97,16 +97,17 @@ Status SettingsStore::writeDelivered(const std::filesystem::path& file) {
 
         db::RecordSet password(db, db::schema::password());
         password.addNew();
-        const Result<std::string> hash = hashPassword("tulip");
+        const Result<std::string> hash = hashPassword(db::setting::kDeliveredPassword);
         if (!hash)
             throw std::runtime_error(hash.message());
         password.setField(db::setting::kPassword, *hash);
         password.update();
 
-        db::RecordSet types(db, db::schema::businessTypes());
-        for (const char* type : {"Checks", "Drafts", "Payroll", "Rent", "Utilities"}) {
+        const auto& typesTable = db::schema::businessTypes();
+        db::RecordSet types(db, typesTable);
+        for (const db::ProductTypeRecord& type : typesTable.deliveredRows()) {
             types.addNew();
-            types.setField(db::setting::kProductType, type);
+            typesTable.write(types, type, {db::setting::kProductType});
             types.update();
         }
         transaction.commit();

@@ -24,7 +24,7 @@ public:
     // Fails with a message naming the file when it is missing, not a database, or lacks a table or field.
     static Result<SettingsStore> open(const std::filesystem::path& programDir);
     // Writes the delivered settings file: the settings record with the delivered value of every
-    // field, the password "tulip", and the first product types.
+    // field, the delivered password and product types of their tables (db/SettingsRecord.h).
     static Status writeDelivered(const std::filesystem::path& file);
 
     db::Connection& connection() { return *connection_; }

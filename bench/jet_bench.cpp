@@ -1,10 +1,10 @@
 // Converting Jet files: nwind.mdb (9 tables, 4,032 rows, Jet 3) read by libmdb in the reader process,
 // written to SQLite and verified; the library's reading alone; and a check database of 100,000
 // checks through the same conversion, its rows sent by a stand-in reader.
-#include "JetSamples.h"
 #include "jet/Converter.h"
 #include "jet/JetFile.h"
 #include "jet/VelmoraMapping.h"
+#include "support/JetSamples.h"
 #include "support/TempDir.h"
 
 #include <benchmark/benchmark.h>

@@ -170,7 +170,7 @@ void BM_BlankChecksToPdf(benchmark::State& state) {
         dialogs.queueAnswer(DialogAnswer::Ok);  // load the stock
         dialogs.queueAnswer(DialogAnswer::Yes); // more than 10,000
         print::PdfSurface pdf(output);
-        print::StockRun run(database, setup, print::stockProduct(print::StockKind::BlankChecks));
+        print::StockRun run(database, setup, print::stockProduct("blank-checks"));
         const print::JobReport report = print::runJob(run, pdf, dialogs, database.connection());
         if (report.printed != count || !report.confirmed)
             state.SkipWithError("the run did not print every check and write its history line");
@@ -256,9 +256,9 @@ void BM_Labels(benchmark::State& state) {
 }
 BENCHMARK(BM_Labels)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
-void BM_StockProduct(benchmark::State& state, print::StockKind kind, std::int64_t perPage) {
+void BM_StockProduct(benchmark::State& state, std::string_view verb, std::int64_t perPage) {
     ProductDatabase& data = productDatabase();
-    const print::StockProduct& product = print::stockProduct(kind);
+    const print::StockProduct& product = print::stockProduct(verb);
     const auto output = data.dir.dir() / "stock.pdf";
     for (auto _ : state) {
         testing::ScriptedDialogs dialogs;
@@ -272,16 +272,16 @@ void BM_StockProduct(benchmark::State& state, print::StockKind kind, std::int64_
     }
     reportProductRun(state, output, kProductItems, perPage);
 }
-BENCHMARK_CAPTURE(BM_StockProduct, BlankChecks, print::StockKind::BlankChecks, 3)
+BENCHMARK_CAPTURE(BM_StockProduct, BlankChecks, "blank-checks", 3)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(BM_StockProduct, DepositTickets, print::StockKind::DepositTickets, 3)
+BENCHMARK_CAPTURE(BM_StockProduct, DepositTickets, "deposit-tickets", 3)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(BM_StockProduct, Quicken3Up, print::StockKind::Quicken3Up, 3)
+BENCHMARK_CAPTURE(BM_StockProduct, Quicken3Up, "quicken-3up", 3)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(BM_StockProduct, QuickenVoucher, print::StockKind::QuickenVoucher, 1)
+BENCHMARK_CAPTURE(BM_StockProduct, QuickenVoucher, "quicken-voucher", 1)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime();
 

@@ -1,8 +1,6 @@
 #include "cli/CheckCommand.h"
 
-#include "app/ProgramDir.h"
 #include "app/SettingsStore.h"
-#include "cli/CommandHelp.h"
 #include "cli/VerbSupport.h"
 #include "db/DatabaseFiles.h"
 #include "db/SoundFiles.h"
@@ -13,20 +11,14 @@ namespace velmora::cli {
 
 namespace fs = std::filesystem;
 
-int runCheckCommand(const Invocation& invocation) {
-    const CommandHelp& help = *findCommandHelp("check");
-    const Result<ParsedArguments> parsed = parseArguments(help, invocation.arguments);
-    if (!parsed) {
-        std::cerr << "velmora check: " << parsed.message() << "\n" << usageText(help);
-        return kCheckUsage;
-    }
-    const fs::path programDir = invocation.programDir.value_or(app::defaultProgramDir());
+Exit runCheckCommand(const Invocation& invocation, const Arguments& arguments) {
+    const fs::path programDir = programDirOf(invocation);
     std::vector<fs::path> files;
-    if (const auto database = parsed->value("--db"))
+    if (const auto database = arguments.value(option::kDatabase))
         files.push_back(databasePath(programDir, *database));
-    if (parsed->has("--settings"))
+    if (arguments.has("--settings"))
         files.push_back(programDir / app::kSettingsFileName);
-    if (parsed->has("--template"))
+    if (arguments.has("--template"))
         files.push_back(programDir / db::kTemplateFileName);
     if (files.empty()) {
         for (const std::string& database : db::listDatabases(programDir))
@@ -43,7 +35,7 @@ int runCheckCommand(const Invocation& invocation) {
             allSound = false;
         }
     }
-    return allSound ? kAllSound : kNotSound;
+    return allSound ? Exit::AllSound : Exit::NotSound;
 }
 
 } // namespace velmora::cli

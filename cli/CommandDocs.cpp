@@ -1,9 +1,9 @@
 #include "base/Product.h"
-#include "cli/CommandHelp.h"
+#include "cli/Command.h"
 
 #include <cctype>
 
-// The usage texts, the manual page and the shell completion, all made from the command descriptions.
+// The usage texts, the manual page and the shell completion, all made from the table of the verbs.
 namespace velmora::cli {
 
 namespace {
@@ -55,14 +55,12 @@ void appendWrapped(std::string& out, std::string_view text, std::size_t column, 
 }
 
 // The start of a usage line: the program, and the verb after the options every verb takes.
-std::string invocationOf(const CommandHelp& command) {
-    return *command.name ? std::string("velmora [--dir DIR] ") + command.name : std::string("velmora");
+std::string invocationOf(const Command& command) {
+    return command.name.empty() ? std::string("velmora") : "velmora [--dir DIR] " + command.name;
 }
 
-std::string optionLabel(const OptionHelp& option) {
-    std::string label = option.name;
-    if (option.argument)
-        label += std::string(" ") + option.argument;
+std::string optionLabel(const Option& option) {
+    std::string label = option.label();
     if (option.alias)
         label += std::string(", ") + option.alias;
     return label;
@@ -128,7 +126,7 @@ std::string roffSynopsis(std::string_view synopsis) {
     return out;
 }
 
-std::string roffOptionTag(const OptionHelp& option) {
+std::string roffOptionTag(const Option& option) {
     std::string tag = bold(option.name);
     if (option.argument)
         tag += " " +
@@ -138,21 +136,21 @@ std::string roffOptionTag(const OptionHelp& option) {
     return tag;
 }
 
-void appendRoffOptions(std::string& out, const CommandHelp& command) {
-    for (const OptionHelp& option : command.options)
+void appendRoffOptions(std::string& out, const Command& command) {
+    for (const Option& option : command.options)
         out += ".TP\n" + roffOptionTag(option) + "\n" + roff(option.help) + "\n";
 }
 
-void appendRoffExitStatuses(std::string& out, const CommandHelp& command) {
-    for (const ExitStatusHelp& exit : command.exitStatuses)
-        out += ".TP\n.B " + std::to_string(exit.status) + "\n" + roff(exit.meaning) + "\n";
+void appendRoffExitStatuses(std::string& out, const Command& command) {
+    for (const ExitHelp& exit : command.exits)
+        out += ".TP\n.B " + std::to_string(exitCode(exit.exit)) + "\n" + roff(exit.meaning()) + "\n";
 }
 
-void appendRoffSynopses(std::string& out, const CommandHelp& command) {
-    for (const char* synopsis : command.synopses) {
+void appendRoffSynopses(std::string& out, const Command& command) {
+    for (const std::string& synopsis : synopsesOf(command)) {
         out += ".br\n.B velmora\n";
-        if (*command.name)
-            out += roffSynopsis(std::string("[--dir DIR] ") + command.name + " ");
+        if (!command.name.empty())
+            out += roffSynopsis("[--dir DIR] " + command.name + " ");
         out += roffSynopsis(synopsis) + "\n";
     }
 }
@@ -179,10 +177,10 @@ std::string joined(const std::vector<std::string>& words, const char* separator)
     return out;
 }
 
-std::vector<std::string> optionNames(const CommandHelp& command) {
+std::vector<std::string> optionNames(const Command& command) {
     std::vector<std::string> names;
-    for (const OptionHelp& option : command.options) {
-        names.emplace_back(option.name);
+    for (const Option& option : command.options) {
+        names.push_back(option.name);
         if (option.alias)
             names.emplace_back(option.alias);
     }
@@ -191,8 +189,8 @@ std::vector<std::string> optionNames(const CommandHelp& command) {
 
 std::vector<std::string> commandNames() {
     std::vector<std::string> names;
-    for (const CommandHelp& command : commandHelps())
-        names.emplace_back(command.name);
+    for (const Command& command : commands())
+        names.push_back(command.name);
     return names;
 }
 
@@ -218,9 +216,9 @@ std::string completeValue(ValueKind kind, const std::vector<const char*>& choice
 }
 
 // The case branches that complete the values of a command's options, by the option before $cur.
-std::string valueCases(const CommandHelp& command, const char* indent) {
+std::string valueCases(const Command& command, const char* indent) {
     std::string out;
-    for (const OptionHelp& option : command.options) {
+    for (const Option& option : command.options) {
         if (option.argument)
             out += std::string(indent) + option.name + ") " + completeValue(option.kind, option.choices) +
                    "; return ;;\n";
@@ -273,35 +271,36 @@ _velmora_databases() {
 
 } // namespace
 
-std::string usageText(const CommandHelp& command) {
+std::string usageText(const Command& command) {
     std::string out;
     const std::string start = invocationOf(command);
-    for (std::size_t i = 0; i < command.synopses.size(); ++i) {
+    const std::vector<std::string> synopses = synopsesOf(command);
+    for (std::size_t i = 0; i < synopses.size(); ++i) {
         const std::string lead = (i == 0 ? "usage: " : "       ") + start + " ";
         out += lead;
-        appendWrapped(out, command.synopses[i], lead.size(), kSynopsisIndent, Groups::Keep);
+        appendWrapped(out, synopses[i], lead.size(), kSynopsisIndent, Groups::Keep);
     }
     appendWrapped(out, command.description, 0, 0);
     if (!command.options.empty()) {
         out += "Options:\n";
-        for (const OptionHelp& option : command.options)
+        for (const Option& option : command.options)
             appendEntry(out, optionLabel(option), option.help, kOptionColumn);
     }
-    if (!*command.name) {
+    if (command.name.empty()) {
         out += "Commands:\n";
-        for (const CommandHelp& verb : commandHelps())
+        for (const Command& verb : commands())
             appendEntry(out, verb.name, verb.summary, 12);
         appendWrapped(out, "velmora help COMMAND, or velmora COMMAND --help, tells a command's options.", 0,
                       0);
     }
     out += "Exit status:\n";
-    for (const ExitStatusHelp& exit : command.exitStatuses)
-        appendEntry(out, std::to_string(exit.status), exit.meaning, 5);
+    for (const ExitHelp& exit : command.exits)
+        appendEntry(out, std::to_string(exitCode(exit.exit)), exit.meaning(), 5);
     return out;
 }
 
 std::string manualPage() {
-    const CommandHelp& program = programHelp();
+    const Command& program = programCommand();
     std::string out = ".\\\" velmora(1): made at build time from the program's own command descriptions.\n";
     out += ".TH VELMORA 1 \"\" \"" + std::string(product::kName) + " " + product::kVersion +
            "\" \"User Commands\"\n";
@@ -309,16 +308,16 @@ std::string manualPage() {
     out += ".SH NAME\nvelmora \\- " + roff(program.summary) + "\n";
     out += ".SH SYNOPSIS\n";
     appendRoffSynopses(out, program);
-    for (const CommandHelp& command : commandHelps())
+    for (const Command& command : commands())
         appendRoffSynopses(out, command);
     out += ".SH DESCRIPTION\n" + roff(program.description) + "\n";
     out += ".SH OPTIONS\n";
     appendRoffOptions(out, program);
     out += ".SH COMMANDS\n";
-    for (const CommandHelp& command : commandHelps()) {
-        out += ".SS " + std::string(command.name) + "\n";
-        out += ".B velmora\n" + roffSynopsis(std::string("[--dir DIR] ") + command.name + " ");
-        out += roffSynopsis(command.synopses.front()) + "\n.PP\n" + roff(command.description) + "\n";
+    for (const Command& command : commands()) {
+        out += ".SS " + command.name + "\n";
+        out += ".B velmora\n" + roffSynopsis("[--dir DIR] " + command.name + " ");
+        out += roffSynopsis(synopsesOf(command).front()) + "\n.PP\n" + roff(command.description) + "\n";
         out += ".PP\nOptions:\n";
         appendRoffOptions(out, command);
         out += ".PP\nExit status:\n";
@@ -337,7 +336,7 @@ std::string manualPage() {
 }
 
 std::string bashCompletion() {
-    const CommandHelp& program = programHelp();
+    const Command& program = programCommand();
     std::string out = "# bash completion for velmora(1): made at build time from the program's own command "
                       "descriptions.\n\n";
     out += kCompletionHelpers;
@@ -358,14 +357,14 @@ _velmora() {
     out += "    esac\n    case $command in\n";
     out += "    '')\n        _velmora_words " + joined(optionNames(program), " ") + " " +
            joined(commandNames(), " ") + "\n        ;;\n";
-    for (const CommandHelp& command : commandHelps()) {
-        out += "    " + std::string(command.name) + ")\n        case $prev in\n";
+    for (const Command& command : commands()) {
+        out += "    " + command.name + ")\n        case $prev in\n";
         out += valueCases(command, "        ");
         out += "        esac\n";
         const std::string options = joined(optionNames(command), " ") + " --dir";
         if (command.operands)
             out += "        if [[ $cur == -* ]]; then _velmora_words " + options + "; else " +
-                   completeValue(command.operandKind, {}) + "; fi\n";
+                   completeValue(command.operands->kind, {}) + "; fi\n";
         else
             out += "        _velmora_words " + options + "\n";
         out += "        ;;\n";

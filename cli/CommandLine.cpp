@@ -1,45 +1,17 @@
 #include "cli/CommandLine.h"
 
-#include "app/ProgramDir.h"
 #include "base/OutputFile.h"
 #include "base/Product.h"
-#include "cli/CheckCommand.h"
-#include "cli/CommandHelp.h"
-#include "cli/ConvertCommand.h"
-#include "cli/ExportCommand.h"
-#include "cli/ImportOrderCommand.h"
-#include "cli/PrintCommand.h"
-#include "cli/RegisterCommands.h"
-#include "cli/StockCommand.h"
+#include "cli/VerbSupport.h"
 
-#include <functional>
 #include <iostream>
-#include <map>
 
 namespace velmora::cli {
 
 namespace {
 
-using VerbHandler = std::function<int(const Invocation&)>;
-
-// What runs each headless verb; what it takes is in its description (CommandHelp.cpp). `help` is
-// answered before any verb runs.
-const std::map<std::string, VerbHandler, std::less<>>& handlers() {
-    static const std::map<std::string, VerbHandler, std::less<>> table = {
-        {"print", runPrintCommand},
-        {"blank-checks", runBlankChecksCommand},
-        {"deposit-tickets", runDepositTicketsCommand},
-        {"quicken-3up", runQuicken3UpCommand},
-        {"quicken-voucher", runQuickenVoucherCommand},
-        {"test-page", runTestPageCommand},
-        {"convert", runConvertCommand},
-        {"check", runCheckCommand},
-        {"export", runExportCommand},
-        {"import-order", runImportOrderCommand},
-        {"void", runVoidCommand},
-        {"positive-pay", runPositivePayCommand},
-    };
-    return table;
+bool isVerb(const std::string& verb) {
+    return findCommand(verb) != nullptr;
 }
 
 // `velmora help [VERB]`: the usage of the verb named, or of the program.
@@ -59,10 +31,6 @@ std::optional<Invocation> helpRequest(Invocation invocation) {
 }
 
 } // namespace
-
-bool isVerb(const std::string& verb) {
-    return findCommandHelp(verb) != nullptr;
-}
 
 std::optional<Invocation> parseInvocation(const std::vector<std::string>& args) {
     Invocation invocation;
@@ -107,24 +75,26 @@ std::optional<Invocation> parseInvocation(const std::vector<std::string>& args) 
 }
 
 int runVerb(const Invocation& invocation) {
-    const auto handler = handlers().find(invocation.verb);
-    if (handler == handlers().end()) {
+    const Command* command = findCommand(invocation.verb);
+    if (!command || !command->run) {
         std::cerr << "velmora: the command '" << invocation.verb << "' cannot be run\n";
-        return kCommandLineUsage;
+        return exitCode(Exit::UnknownCommand);
+    }
+    const Result<Arguments> arguments = parseArguments(*command, invocation.arguments);
+    if (!arguments) {
+        std::cerr << "velmora " << command->name << ": " << arguments.message() << "\n"
+                  << usageText(*command);
+        return exitCode(Exit::Usage);
     }
     // What killed runs of the program left in its folder (a PDF, an export, a backup cut short) goes
     // first, as at a start of the screens; nothing else is touched, and no folder is made.
-    removeDeadProcessLeftovers(invocation.programDir.value_or(app::defaultProgramDir()));
-    return handler->second(invocation);
-}
-
-std::string topLevelUsage() {
-    return usageText(programHelp());
+    removeDeadProcessLeftovers(programDirOf(invocation));
+    return exitCode(command->run(invocation, *arguments));
 }
 
 std::string usageFor(const Invocation& invocation) {
-    const CommandHelp* verb = findCommandHelp(invocation.verb);
-    return usageText(verb ? *verb : programHelp());
+    const Command* verb = findCommand(invocation.verb);
+    return usageText(verb ? *verb : programCommand());
 }
 
 std::string versionText() {

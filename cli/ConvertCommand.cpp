@@ -1,6 +1,5 @@
 #include "cli/ConvertCommand.h"
 
-#include "cli/CommandHelp.h"
 #include "cli/VerbSupport.h"
 #include "db/DatabaseFiles.h"
 #include "db/JetHeader.h"
@@ -13,11 +12,6 @@ namespace velmora::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-int usageError(const std::string& message) {
-    std::cerr << "velmora convert: " << message << "\n" << usageText(*findCommandHelp("convert"));
-    return kConvertUsage;
-}
 
 // Converts one file; returns whether it is now (or was already) in the program's form.
 bool convertOne(const fs::path& file) {
@@ -59,20 +53,15 @@ bool convertOne(const fs::path& file) {
 
 } // namespace
 
-int runConvertCommand(const Invocation& invocation) {
-    const Result<ParsedArguments> parsed = parseArguments(*findCommandHelp("convert"), invocation.arguments);
-    if (!parsed)
-        return usageError(parsed.message());
-    if (parsed->operands.empty())
-        return usageError("name at least one file");
+Exit runConvertCommand(const Invocation& invocation, const Arguments& arguments) {
     bool allConverted = true;
-    for (const std::string& name : parsed->operands) {
+    for (const std::string& name : arguments.operands()) {
         fs::path file(name);
         if (file.is_relative() && invocation.programDir)
             file = *invocation.programDir / file;
         allConverted = convertOne(file) && allConverted;
     }
-    return allConverted ? kAllConverted : kSomeFailed;
+    return allConverted ? Exit::AllConverted : Exit::SomeNotConverted;
 }
 
 } // namespace velmora::cli

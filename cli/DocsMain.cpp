@@ -1,6 +1,6 @@
 // velmora-docs MANUAL COMPLETION: writes the manual page and the bash completion of velmora, made
 // from the same command descriptions as `velmora --help`, at build time.
-#include "cli/CommandHelp.h"
+#include "cli/Command.h"
 
 #include <fstream>
 #include <iostream>

@@ -1,19 +1,16 @@
 #pragma once
 
-#include "cli/CommandLine.h"
+#include "cli/Command.h"
+#include "print/StockRun.h"
 
 namespace velmora::cli {
 
-// velmora blank-checks | quicken-3up | quicken-voucher --db NAME.mdb --count N --start NUMBER
-//   (--pdf FILE | --printer QUEUE) [--confirm yes|no] [--password-file FILE]
-// velmora deposit-tickets --db NAME.mdb --count N (--pdf FILE | --printer QUEUE) ...
-// The blank-stock products of the Printer Control Menu without the screens.
-int runBlankChecksCommand(const Invocation& invocation);
-int runDepositTicketsCommand(const Invocation& invocation);
-int runQuicken3UpCommand(const Invocation& invocation);
-int runQuickenVoucherCommand(const Invocation& invocation);
+// The verb of a blank-stock product of the Printer Control Menu (`velmora blank-checks`, ...): the
+// product printed from the first check of a database, without the screens.
+Exit runStockCommand(const print::StockProduct& product, const Invocation& invocation,
+                     const Arguments& arguments);
 
-// velmora test-page (--pdf FILE | --printer QUEUE): the alignment test page on the stored positions.
-int runTestPageCommand(const Invocation& invocation);
+// `velmora test-page`: the alignment test page on the stored starting positions.
+Exit runTestPageCommand(const Invocation& invocation, const Arguments& arguments);
 
 } // namespace velmora::cli

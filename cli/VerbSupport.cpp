@@ -1,7 +1,11 @@
 #include "cli/VerbSupport.h"
 
 #include "app/Password.h"
+#include "app/ProgramDir.h"
 #include "cli/Terminal.h"
+#include "print/PdfSurface.h"
+#include "print/printer/CupsPrinters.h"
+#include "print/printer/PrinterSurface.h"
 
 #include <iostream>
 
@@ -40,6 +44,43 @@ Admission admitWithPassword(std::string_view verb, const std::filesystem::path& 
     if (check.value() != app::PasswordCheck::Matches)
         return refuse(Admission::Refusal::NotAllowed, "wrong password");
     return admission;
+}
+
+PrintTarget::PrintTarget(const Arguments& arguments)
+    : pdf(arguments.value(option::kPdf))
+    , printer(arguments.value(option::kPrinter))
+    , overwrite(arguments.has(option::kOverwrite)) {}
+
+std::unique_ptr<print::PrintSurface> PrintTarget::open(std::string_view verb) const {
+    if (pdf)
+        return std::make_unique<print::PdfSurface>(pdf->string());
+    // Before anything is printed: a queue that would not take the job marks and writes nothing.
+    if (Status usable = print::cups::checkQueue(*printer); !usable) {
+        fail(verb, Exit::OutputNotWritten, usable.message() + ". Nothing was printed.");
+        return nullptr;
+    }
+    return std::make_unique<print::PrinterSurface>(
+        print::PrinterChoice{print::PrinterChoice::Kind::Printer, *printer});
+}
+
+void PrintTarget::warn(std::string_view verb, const print::ItemOutside& outside) const {
+    tell(verb, "warning: " + print::describeItemOutside(
+                                 outside, printer ? "the printable area of the printer " + *printer
+                                                  : std::string("the paper")));
+}
+
+std::optional<std::filesystem::path> passwordFile(const Arguments& arguments) {
+    if (auto file = arguments.value(option::kPasswordFile))
+        return *file;
+    return std::nullopt;
+}
+
+bool confirmed(const Arguments& arguments) {
+    return arguments.value(option::kConfirm) == "yes";
+}
+
+std::filesystem::path programDirOf(const Invocation& invocation) {
+    return invocation.programDir.value_or(app::defaultProgramDir());
 }
 
 std::filesystem::path databasePath(const std::filesystem::path& programDir, const std::string& name) {
@@ -121,9 +162,16 @@ void tell(std::string_view verb, const std::string& message) {
     std::cerr << "velmora " << verb << ": " << terminalText(message) << "\n";
 }
 
-int fail(std::string_view verb, int status, const std::string& message) {
+Exit fail(std::string_view verb, Exit exit, const std::string& message) {
     tell(verb, message);
-    return status;
+    return exit;
+}
+
+Exit usageError(std::string_view verb, const std::string& message) {
+    tell(verb, message);
+    if (const Command* command = findCommand(verb))
+        std::cerr << usageText(*command);
+    return Exit::Usage;
 }
 
 } // namespace velmora::cli

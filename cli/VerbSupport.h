@@ -1,10 +1,13 @@
 #pragma once
 
 #include "app/SettingsStore.h"
+#include "cli/Command.h"
+#include "print/PageSource.h"
 #include "print/PdfOutput.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +15,35 @@
 namespace velmora::cli {
 
 // What the headless commands share.
+
+// The options several commands take, by name; their descriptions are made once (cli/Verbs.cpp).
+namespace option {
+inline constexpr const char* kDatabase = "--db";
+inline constexpr const char* kPdf = "--pdf";
+inline constexpr const char* kPrinter = "--printer";
+inline constexpr const char* kOverwrite = "--overwrite";
+inline constexpr const char* kConfirm = "--confirm";
+inline constexpr const char* kPasswordFile = "--password-file";
+} // namespace option
+
+// Where a printing command prints: the PDF file or the printer queue its options name (exactly one of
+// them), and whether an earlier PDF file may be replaced.
+struct PrintTarget {
+    std::optional<std::filesystem::path> pdf;
+    std::optional<std::string> printer;
+    bool overwrite = false;
+
+    explicit PrintTarget(const Arguments& arguments);
+    // The surface the job goes to; null (after telling why) when the queue would not take it.
+    std::unique_ptr<print::PrintSurface> open(std::string_view verb) const;
+    // "velmora VERB: warning: ..." on what the printer (or the paper of a PDF) will cut off.
+    void warn(std::string_view verb, const print::ItemOutside& outside) const;
+};
+
+// --password-file, when given.
+std::optional<std::filesystem::path> passwordFile(const Arguments& arguments);
+// --confirm yes.
+bool confirmed(const Arguments& arguments);
 
 // What a headless command asks before it touches a check database: the settings file of the program
 // folder, and the program password it guards.
@@ -22,6 +54,8 @@ struct Admission {
     std::optional<app::SettingsStore> settings; // open when admitted
 
     bool admitted() const { return refusal == Refusal::None; }
+    // How a command that was refused ends.
+    Exit exit() const { return refusal == Refusal::NoSettings ? Exit::NoSettings : Exit::NotAllowed; }
 };
 
 // Opens the settings file and checks the password: the first line of `passwordFile` when given,
@@ -32,6 +66,8 @@ Admission admitWithPassword(std::string_view verb, const std::filesystem::path& 
 
 // The file that --db names: a bare name is taken in the program folder, a path as it is given.
 std::filesystem::path databasePath(const std::filesystem::path& programDir, const std::string& name);
+// The program folder of the invocation: --dir, or the default one.
+std::filesystem::path programDirOf(const Invocation& invocation);
 
 // "1 check", "2 checks".
 std::string counted(std::int64_t count, const std::string& thing);
@@ -45,7 +81,10 @@ print::ReplaceConsent overwriteOption(bool overwrite);
 std::string terminalText(std::string_view text);
 // "velmora VERB: MESSAGE" on standard error, as terminalText().
 void tell(std::string_view verb, const std::string& message);
-// tell(), then `status` for the verb to return.
-int fail(std::string_view verb, int status, const std::string& message);
+// tell(), then `exit` for the verb to return.
+Exit fail(std::string_view verb, Exit exit, const std::string& message);
+// A usage error that the table of options cannot tell (options that go only together): fail() with
+// the verb's usage after the message.
+Exit usageError(std::string_view verb, const std::string& message);
 
 } // namespace velmora::cli

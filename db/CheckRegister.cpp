@@ -35,7 +35,7 @@ const RecordTable<RegisterEntry>& checkRegister() {
         {{field::kStatus,    FieldKind::Text,    "Issued or Void"},                            &R::state},
         {{field::kVoided,    FieldKind::Text,    "yyyy-mm-dd"},                                    &R::voided},
         {{field::kReason,    FieldKind::Text,    "why it was voided"},                         &R::reason},
-    }, kRegisterVersion);
+    }, {}, kRegisterVersion);
     // clang-format on
     return table;
 }
@@ -52,7 +52,7 @@ const RecordTable<BlankStockRun>& blankStockRuns() {
         {{field::kLastCheck,        FieldKind::Integer, {}, kCheckNumbers},                &R::lastCheck},
         {{field::kAba,              FieldKind::Text},                                      &R::aba},
         {{field::kAccount,          FieldKind::Text},                                      &R::account},
-    }, kRegisterVersion);
+    }, {}, kRegisterVersion);
     // clang-format on
     return table;
 }

@@ -124,11 +124,17 @@ template <class T> Value stored(const std::optional<T>& from) {
 // fields (an export's columns), come from the rows; a field is named in its row and nowhere else.
 template <class Record> class RecordTable : public TableDef {
 public:
-    RecordTable(std::string_view name, std::initializer_list<RecordField<Record>> rows, int since = 0)
+    // `deliveredRows`: the records a delivered file's table holds, for a table of several rows (the
+    // product types); a table of one record gives each field its delivered value instead. `since`:
+    // the schema version that added the table.
+    RecordTable(std::string_view name, std::initializer_list<RecordField<Record>> rows,
+                std::vector<Record> deliveredRows = {}, int since = 0)
         : TableDef(name, defsOf(rows), since)
-        , rows_(rows) {}
+        , rows_(rows)
+        , deliveredRows_(std::move(deliveredRows)) {}
 
     std::span<const RecordField<Record>> rows() const { return rows_; }
+    std::span<const Record> deliveredRows() const { return deliveredRows_; }
 
     // The row of a field. Names come from the program, never from a user: an unknown one is a
     // mistake of the program's own and throws std::logic_error.
@@ -179,6 +185,7 @@ private:
     }
 
     std::vector<RecordField<Record>> rows_;
+    std::vector<Record> deliveredRows_;
 };
 
 // The schema of the files the program keeps. The delivered files, the files made for tests and the

@@ -34,8 +34,14 @@ const RecordTable<PasswordRecord>& password() {
 
 const RecordTable<ProductTypeRecord>& businessTypes() {
     static const RecordTable<ProductTypeRecord> table(
-        "BusinessType", {{{setting::kProductTypeId, FieldKind::Counter}, &ProductTypeRecord::id},
-                         {{setting::kProductType, FieldKind::Text}, &ProductTypeRecord::name}});
+        "BusinessType",
+        {{{setting::kProductTypeId, FieldKind::Counter}, &ProductTypeRecord::id},
+         {{setting::kProductType, FieldKind::Text}, &ProductTypeRecord::name}},
+        {{.name = "Checks"},
+         {.name = "Drafts"},
+         {.name = "Payroll"},
+         {.name = "Rent"},
+         {.name = "Utilities"}});
     return table;
 }
 

@@ -25,8 +25,10 @@ inline constexpr const char* kAboutLine3 = "HelpAboutLine3";
 inline constexpr const char* kPrinter = "Printer";
 inline constexpr const char* kAmountInWords = "AmountInWords";
 inline constexpr const char* kAmountWithCents = "AmountWithCents";
-// The program password (table `A`).
+// The program password (table `A`), and the password of a delivered settings file, which keeps only
+// its salted hash (app/Password.h).
 inline constexpr const char* kPassword = "ENTER";
+inline constexpr const char* kDeliveredPassword = "tulip";
 // The product types (table `BusinessType`).
 inline constexpr const char* kProductTypeId = "ID";
 inline constexpr const char* kProductType = "BusinessType";
@@ -71,6 +73,7 @@ namespace schema {
 // The settings record, with the values of the delivered file.
 const RecordTable<SettingsRecord>& settings();
 const RecordTable<PasswordRecord>& password();
+// The product types, with those of the delivered file.
 const RecordTable<ProductTypeRecord>& businessTypes();
 } // namespace schema
 

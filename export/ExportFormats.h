@@ -13,6 +13,9 @@ public:
     virtual ~ExportFormat() = default;
     virtual std::span<const std::string_view> fields() const = 0;
     virtual std::string completionMessage() const = 0;
+    // The columns as the messages and the command line's help name them, "BusinessName, FirstName,
+    // ...": each by its field, but the routing number, account number and memo by what they hold.
+    std::string columnNames() const;
 };
 
 // Everything a check carries for another program: holder, payee, number, amount, bank, MICR

@@ -4,6 +4,7 @@
 #include "FuzzSupport.h"
 #include "app/Password.h"
 #include "app/SettingsStore.h"
+#include "db/SettingsRecord.h"
 
 #include <cstdint>
 
@@ -20,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Result<db::SettingsRecord> record = settings->read();
     fuzz::require(record.ok() || !record.message().empty(),
                   "an unreadable settings record without a message");
-    const Result<app::PasswordCheck> check = app::checkPassword(settings->connection(), "tulip");
+    const Result<app::PasswordCheck> check =
+        app::checkPassword(settings->connection(), db::setting::kDeliveredPassword);
     fuzz::require(check.ok() || !check.message().empty(), "a failed password check without a message");
     return 0;
 }

@@ -2,6 +2,9 @@
 
 #include "print/RecordRows.h"
 
+#include <stdexcept>
+#include <vector>
+
 namespace velmora::print {
 
 namespace {
@@ -219,29 +222,16 @@ const SlotPart kDepositSlot[] = {{kDepositTicket}, {{}, kDepositGrid}, {kDeposit
 const SlotPart kQuickenSlot[] = {{kQuickenCheck}};
 const SlotPart kVoucherSlot[] = {{kQuickenCheck}, {kVoucherStub, {}, 1}, {kVoucherStub, {}, 2}};
 
-} // namespace
-
-const StockProduct& stockProduct(StockKind kind) {
-    // clang-format off
-    static const StockProduct blankChecks{
-        .name = "blank checks",
-        .itemName = "check",
-        .countPrompt = "Blank checks are printed from information on the first check in this database. Enter the number of checks to print:",
-        .historyOpening = "Printed blank checks from check #",
-        .missingMicrFontText = kNoMicrFont,
-        .pageRule = PageRule::AsSetUp,
-        .parts = kBlankCheckSlot};
-    // No numbers, so no history line; any first check prints, three to a page on either stock.
-    static const StockProduct depositTickets{
-        .name = "deposit tickets",
-        .itemName = "deposit ticket",
-        .countPrompt = "Deposit slips are printed from information on the first check in this database. Enter the number of deposit slips to print:",
-        .needsFilledTemplate = false,
-        .notice = MessageBox{kDepositTranCode, {}},
-        .missingMicrFontText = kNoMicrFontDeposit,
-        .pageRule = PageRule::ThreePerPage,
-        .parts = kDepositSlot};
-    static const StockProduct quicken3Up{
+// clang-format off
+// The Quicken(tm) 3-up check, on 88mm stock only; the voucher prints it above its stubs.
+StockProduct quicken3Up() {
+    return {
+        .verb = "quicken-3up",
+        .menu = StockMenu::BlankChecks,
+        .caption = "&Quicken(tm) Compatible 3 up",
+        .objectName = "BlankQuicken",
+        .summary = "print Quicken(tm) compatible checks, three to a page",
+        .description = "Prints the account data of the database's first check on Quicken(tm) compatible 3-up check stock, numbered from NUMBER upward, as the Printer Control Menu does; the stock must be set to 88mm. Then writes a history line on the first check.",
         .name = "Quicken(tm) compatible checks",
         .itemName = "check",
         .countPrompt = "Quicken checks are printed from information on the first check in this database. Enter the number of checks to print:",
@@ -250,27 +240,72 @@ const StockProduct& stockProduct(StockKind kind) {
         .missingMicrFontText = kNoMicrFont,
         .pageRule = PageRule::ThreePerPage,
         .parts = kQuickenSlot};
-    // clang-format on
-    // The 3-up check with its two stubs below it, one to a page.
-    static const StockProduct quickenVoucher = [] {
-        StockProduct voucher = quicken3Up;
-        voucher.name = "Quicken(tm) compatible voucher checks";
-        voucher.historyOpening = "Printed Quicken voucher checks from check #";
-        voucher.pageRule = PageRule::OnePerPage;
-        voucher.parts = kVoucherSlot;
-        return voucher;
-    }();
-    switch (kind) {
-    case StockKind::BlankChecks:
-        return blankChecks;
-    case StockKind::DepositTickets:
-        return depositTickets;
-    case StockKind::Quicken3Up:
-        return quicken3Up;
-    case StockKind::QuickenVoucher:
-        return quickenVoucher;
+}
+
+// One row per product, in the order the command line lists them; each menu shows its own entries in
+// this order.
+std::vector<StockProduct> makeProducts() {
+    return {
+        {.verb = "blank-checks",
+         .menu = StockMenu::BlankChecks,
+         .caption = "&Regular Blank Checks",
+         .objectName = "BlankCehcks",
+         .summary = "print blank checks from the first check of a check database",
+         .description = "Prints blank checks as Regular Blank Checks of the Printer Control Menu does: the account holder, the bank, the captions and writing lines, and the MICR line of the database's first check, numbered from NUMBER upward; then writes a history line on the first check.",
+         .name = "blank checks",
+         .itemName = "check",
+         .countPrompt = "Blank checks are printed from information on the first check in this database. Enter the number of checks to print:",
+         .historyOpening = "Printed blank checks from check #",
+         .missingMicrFontText = kNoMicrFont,
+         .pageRule = PageRule::AsSetUp,
+         .parts = kBlankCheckSlot},
+        // No numbers, so no history line; any first check prints, three to a page on either stock.
+        {.verb = "deposit-tickets",
+         .menu = StockMenu::DepositTickets,
+         .caption = "&Blank Deposit Tickets",
+         .objectName = "BlankDepositTickets",
+         .summary = "print blank deposit tickets from the first check of a check database",
+         .description = "Prints blank deposit tickets as Blank Deposit Tickets of the Printer Control Menu does: the account holder, the bank, the deposit grid and the MICR line of the database's first check, with the tran code of the settings after the account number. Nothing is written to the database.",
+         .name = "deposit tickets",
+         .itemName = "deposit ticket",
+         .countPrompt = "Deposit slips are printed from information on the first check in this database. Enter the number of deposit slips to print:",
+         .needsFilledTemplate = false,
+         .notice = MessageBox{kDepositTranCode, {}},
+         .missingMicrFontText = kNoMicrFontDeposit,
+         .pageRule = PageRule::ThreePerPage,
+         .parts = kDepositSlot},
+        quicken3Up(),
+        // The 3-up check with its two stubs below it, one to a page.
+        [] {
+            StockProduct voucher = quicken3Up();
+            voucher.verb = "quicken-voucher";
+            voucher.caption = "Quicken(tm) Compatible Business &Voucher";
+            voucher.objectName = "qcbv";
+            voucher.summary = "print Quicken(tm) compatible business voucher checks";
+            voucher.description = "Prints one check and its two voucher stubs to a page on Quicken(tm) compatible business voucher stock, numbered from NUMBER upward, as the Printer Control Menu does; the stock must be set to 88mm. Then writes a history line on the first check.";
+            voucher.name = "Quicken(tm) compatible voucher checks";
+            voucher.historyOpening = "Printed Quicken voucher checks from check #";
+            voucher.pageRule = PageRule::OnePerPage;
+            voucher.parts = kVoucherSlot;
+            return voucher;
+        }(),
+    };
+}
+// clang-format on
+
+} // namespace
+
+std::span<const StockProduct> stockProducts() {
+    static const std::vector<StockProduct> products = makeProducts();
+    return products;
+}
+
+const StockProduct& stockProduct(std::string_view verb) {
+    for (const StockProduct& product : stockProducts()) {
+        if (product.verb == verb)
+            return product;
     }
-    return blankChecks;
+    throw std::logic_error("there is no blank-stock product " + std::string(verb));
 }
 
 } // namespace velmora::print

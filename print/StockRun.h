@@ -51,13 +51,23 @@ struct SlotPart {
     int pitchesDown = 0;
 };
 
+// The menus of the Printer Control Menu that blank-stock products are entries of.
+enum class StockMenu { BlankChecks, DepositTickets };
+
 // A blank-stock product printed from the template check: blank checks, deposit tickets and the
 // Quicken(tm)-compatible checks are each one value of this kind, told apart by their texts, rules and
 // slot tables only; StockRun takes any of them through the same preparation, slots, page advance and
-// history line.
+// history line. The value also says how the product is reached, so that its menu entries, its verb
+// and the verb's help all come from it.
 struct StockProduct {
-    std::string name;     // as messages name it: "blank checks"
-    std::string itemName; // one item of a product without numbers: "deposit ticket"
+    std::string verb = {};                   // of the command line: "blank-checks"
+    StockMenu menu = StockMenu::BlankChecks; // of the Printer Control Menu
+    std::string caption = {};                // of the menu entry, its access key marked
+    std::string objectName = {};             // of the menu entry: "BlankCehcks"
+    std::string summary = {};                // a line of the command line's list of commands
+    std::string description = {};            // of the verb, in its usage and the manual page
+    std::string name;                        // as messages name it: "blank checks"
+    std::string itemName;                    // one item of a product without numbers: "deposit ticket"
     // The prompt for the number of items to print.
     std::string countPrompt;
     // A numbered product asks for the starting number after the count, prints it in every slot (one

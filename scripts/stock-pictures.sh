@@ -23,11 +23,17 @@ UPDATE Account SET BusinessName = 'Harbor Lane Bakery', FirstName = 'Maria', Las
 SQL
 sqlite3 "$work/PC.OVL" "UPDATE Properties SET QuickenCheckStock = 1, \"1\" = '45';"
 echo tulip > "$work/password"
-for verb in blank-checks deposit-tickets quicken-3up quicken-voucher; do
-    start=(--start 1001)
-    [ "$verb" = deposit-tickets ] && start=()
+# The blank-stock verbs are the commands that take a count; the numbered ones take a start too.
+mapfile -t commands < <(velmora --help | sed -n '/^Commands:/,/^velmora help/{s/^  \([a-z][a-z0-9-]*\)\( .*\)\{0,1\}$/\1/p}')
+pictures=(test-page)
+for verb in "${commands[@]}"; do
+    usage=$(velmora help "$verb")
+    [[ $usage == *"--count N"* ]] || continue
+    start=()
+    [[ $usage == *"--start NUMBER"* ]] && start=(--start 1001)
     velmora "$verb" --db Sample.mdb --count 3 "${start[@]}" --pdf "$work/$verb.pdf" --password-file "$work/password"
+    pictures+=("$verb")
 done
-for name in test-page blank-checks deposit-tickets quicken-3up quicken-voucher; do
+for name in "${pictures[@]}"; do
     pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$work/$name.pdf" "docs/$name"
 done

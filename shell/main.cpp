@@ -12,6 +12,9 @@
 
 namespace {
 
+using velmora::cli::Exit;
+using velmora::cli::exitCode;
+
 // A command's output is its own messages, which say every failure in the program's words; Qt's
 // remarks (a missing runtime folder, a painter that could not start) would only bury them. Only a
 // fatal message, which ends the process, is still shown.
@@ -29,14 +32,14 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     const auto invocation = velmora::cli::parseInvocation(std::vector<std::string>(argv + 1, argv + argc));
     if (!invocation)
-        return velmora::cli::kCommandLineUsage;
+        return exitCode(Exit::UnknownCommand);
     switch (invocation->request) {
     case velmora::cli::Invocation::Request::Help:
         std::cout << velmora::cli::usageFor(*invocation);
-        return velmora::cli::kProgramEnded;
+        return exitCode(Exit::Told);
     case velmora::cli::Invocation::Request::Version:
         std::cout << velmora::cli::versionText();
-        return velmora::cli::kProgramEnded;
+        return exitCode(Exit::Told);
     case velmora::cli::Invocation::Request::Run:
         break;
     }
@@ -60,10 +63,10 @@ int main(int argc, char** argv) {
     session.dialogs = &dialogs;
     if (velmora::Status status = velmora::app::prepareProgramDir(session.programDir); !status) {
         dialogs.show({status.message(), {}, velmora::DialogButtons::Ok, velmora::DialogIcon::Critical});
-        return velmora::cli::kProgramDirUnusable;
+        return exitCode(Exit::ProgramDirUnusable);
     }
     if (!velmora::shell::settingsReadyAtStart(session))
-        return velmora::cli::kProgramDirUnusable; // told why; PC.OVL is as it was
+        return exitCode(Exit::ProgramDirUnusable); // told why; PC.OVL is as it was
     velmora::shell::ScreenFlow flow(session);
     flow.showPassword();
     return QApplication::exec();

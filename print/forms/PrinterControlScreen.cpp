@@ -21,7 +21,7 @@
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QVBoxLayout>
-#include <tuple>
+#include <vector>
 
 namespace velmora::print {
 
@@ -117,27 +117,8 @@ PrinterControlScreen::PrinterControlScreen(Session& session, Navigator& navigato
     widgets::enableMenuBarKeys(*bar);
     QAction* setup = bar->addAction("Printer &Setup", this, [this] { printerSetup(); });
     setup->setObjectName("PrintSetup");
-    // Each blank-stock entry prints its product; below them, the same products previewed.
-    auto addMenu = [&](const char* objectName, const char* title,
-                       std::initializer_list<std::tuple<const char*, const char*, print::StockKind>> items) {
-        QMenu* menu = bar->addMenu(title);
-        menu->setObjectName(objectName);
-        menu->menuAction()->setObjectName(QString(objectName) + "Action");
-        for (const auto& [name, caption, kind] : items)
-            menu->addAction(caption, this, [this, kind] { printStock(kind); })->setObjectName(name);
-        menu->addSeparator();
-        for (const auto& [name, caption, kind] : items)
-            menu->addAction(QString("Preview ") + QString(caption).remove('&'), this,
-                            [this, kind] { previewStock(kind); })
-                ->setObjectName(QString(name) + "Preview");
-    };
-    // Within a menu the entries are reached with the arrow keys; those that print have a letter too.
-    addMenu("PrintBlankChecksMenu", "Print &Blank Checks",
-            {{"BlankCehcks", "&Regular Blank Checks", print::StockKind::BlankChecks},
-             {"BlankQuicken", "&Quicken(tm) Compatible 3 up", print::StockKind::Quicken3Up},
-             {"qcbv", "Quicken(tm) Compatible Business &Voucher", print::StockKind::QuickenVoucher}});
-    addMenu("PrintDepositTicketsMenu", "Print D&eposit Tickets",
-            {{"BlankDepositTickets", "&Blank Deposit Tickets", print::StockKind::DepositTickets}});
+    addStockMenu(*bar, "PrintBlankChecksMenu", "Print &Blank Checks", print::StockMenu::BlankChecks);
+    addStockMenu(*bar, "PrintDepositTicketsMenu", "Print D&eposit Tickets", print::StockMenu::DepositTickets);
     QMenu* help = bar->addMenu("&Help");
     help->setObjectName("hpc");
     help->menuAction()->setObjectName("hpcAction");
@@ -419,6 +400,29 @@ std::optional<db::SettingsRecord> PrinterControlScreen::stockSettings() {
     return std::move(record.value());
 }
 
+void PrinterControlScreen::addStockMenu(QMenuBar& bar, const char* objectName, const char* title,
+                                        print::StockMenu which) {
+    QMenu* menu = bar.addMenu(title);
+    menu->setObjectName(objectName);
+    menu->menuAction()->setObjectName(QString(objectName) + "Action");
+    std::vector<const print::StockProduct*> entries;
+    for (const print::StockProduct& product : print::stockProducts()) {
+        if (product.menu == which)
+            entries.push_back(&product);
+    }
+    // Each entry prints its product; below them, the same products previewed. Within a menu the
+    // entries are reached with the arrow keys; those that print have a letter too.
+    for (const print::StockProduct* product : entries)
+        menu->addAction(QString::fromStdString(product->caption), this,
+                        [this, product] { printStock(*product); })
+            ->setObjectName(QString::fromStdString(product->objectName));
+    menu->addSeparator();
+    for (const print::StockProduct* product : entries)
+        menu->addAction("Preview " + QString::fromStdString(product->caption).remove('&'), this,
+                        [this, product] { previewStock(*product); })
+            ->setObjectName(QString::fromStdString(product->objectName) + "Preview");
+}
+
 bool PrinterControlScreen::stockOutputUsable(print::RunOutputs& outputs) {
     if (Status usable = outputs.prepare(session_.programDir, database_->path(), true, false,
                                         print::askBeforeReplacing(dialogs_));
@@ -436,7 +440,7 @@ void PrinterControlScreen::tellNotes(const print::JobReport& report) {
             {note, "Printer Control Menu", DialogButtons::Ok, DialogIcon::Information, DialogAnswer::Ok});
 }
 
-void PrinterControlScreen::printStock(print::StockKind kind) {
+void PrinterControlScreen::printStock(const print::StockProduct& product) {
     const std::optional<db::SettingsRecord> settings = stockSettings();
     if (!settings)
         return;
@@ -446,7 +450,7 @@ void PrinterControlScreen::printStock(print::StockKind kind) {
         return;
     RunProgressBox progress(this);
     tellNotes(print::runStock(
-        print::stockProduct(kind), *database_, *settings, outputs.checks(), dialogs_,
+        product, *database_, *settings, outputs.checks(), dialogs_,
         [&progress](const print::RunProgress& p) { progress.update(p); },
         [&](print::StockRun& job) { return stockFits(job, outputs.checks()); }));
 }
@@ -456,11 +460,11 @@ bool PrinterControlScreen::stockFits(print::StockRun& job, const print::PrintSur
     return !outside || printAnyway(*outside, target);
 }
 
-void PrinterControlScreen::previewStock(print::StockKind kind) {
+void PrinterControlScreen::previewStock(const print::StockProduct& product) {
     const std::optional<db::SettingsRecord> settings = stockSettings();
     if (!settings)
         return;
-    print::StockRun job(*database_, print::CheckPageSetup::fromSettings(*settings), print::stockProduct(kind),
+    print::StockRun job(*database_, print::CheckPageSetup::fromSettings(*settings), product,
                         settings->tranCode.value_or(""), print::StockRun::Mode::Preview);
     if (job.prepare(dialogs_, surface()) != print::PrintJob::Start::Print || !showPreview(job))
         return;

@@ -13,6 +13,7 @@
 
 class QCheckBox;
 class QLabel;
+class QMenuBar;
 
 namespace velmora::print {
 
@@ -55,8 +56,11 @@ private:
     // False (after telling the user) when the file the printer prints to must not be written.
     bool stockOutputUsable(print::RunOutputs& outputs);
     void tellNotes(const print::JobReport& report);
-    void printStock(print::StockKind kind);
-    void previewStock(print::StockKind kind);
+    // The menu of the blank-stock products of `which`: an entry that prints each, and one that
+    // previews it.
+    void addStockMenu(QMenuBar& bar, const char* objectName, const char* title, print::StockMenu which);
+    void printStock(const print::StockProduct& product);
+    void previewStock(const print::StockProduct& product);
     // The preview window over `pages`; true when the user chose Print in it.
     bool showPreview(print::PageSource& pages);
     print::PrintSurface& surface();

@@ -1,28 +1,14 @@
 #include "db/DamagedFile.h"
 #include "support/Fixtures.h"
+#include "support/RunVelmora.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace velmora {
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    std::string output;
-    std::string errors;
-};
-
-Outcome velmora(const QStringList& arguments) {
-    QProcess process;
-    auto environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(environment);
-    process.start(VELMORA_BINARY_DIR "/velmora", arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
-}
+using testing::runVelmora;
+using testing::VelmoraRun;
 
 TEST(CheckCommandTest, ChecksEveryFileWholeAndSaysWhichAreNotSound) {
     testing::ProgramDirFixture program;
@@ -32,7 +18,7 @@ TEST(CheckCommandTest, ChecksEveryFileWholeAndSaysWhichAreNotSound) {
             testing::addCheck(database, {{"Check", 100 + i}});
     }
     const QString dir = QString::fromStdString(program.dir().string());
-    Outcome outcome = velmora({"--dir", dir, "check"});
+    VelmoraRun outcome = runVelmora({"--dir", dir, "check"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.output << outcome.errors;
     EXPECT_EQ(outcome.output, "Drafts.mdb: sound (every page and every index checked).\n"
                               "Payroll.mdb: sound (every page and every index checked).\n"
@@ -41,18 +27,18 @@ TEST(CheckCommandTest, ChecksEveryFileWholeAndSaysWhichAreNotSound) {
 
     // Damage the opening check would miss until the file changed again is found here in any case.
     testing::misdirectIndexEntryOnDisk(program.dir() / "Payroll.mdb", "AccountCheckNumber");
-    outcome = velmora({"--dir", dir, "check", "--db", "Payroll.mdb"});
+    outcome = runVelmora({"--dir", dir, "check", "--db", "Payroll.mdb"});
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(outcome.output.rfind("Payroll.mdb is damaged (row ", 0), 0u) << outcome.output;
     EXPECT_NE(outcome.output.find("missing from index AccountCheckNumber"), std::string::npos)
         << outcome.output;
 
-    outcome = velmora({"--dir", dir, "check", "--db", "Missing.mdb"});
+    outcome = runVelmora({"--dir", dir, "check", "--db", "Missing.mdb"});
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(outcome.output, "Missing.mdb does not exist.\n");
-    outcome = velmora({"--dir", dir, "check", "--settings", "--template"});
+    outcome = runVelmora({"--dir", dir, "check", "--settings", "--template"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.output;
-    outcome = velmora({"--dir", dir, "check", "--everything"});
+    outcome = runVelmora({"--dir", dir, "check", "--everything"});
     EXPECT_EQ(outcome.exitCode, 2);
     EXPECT_NE(outcome.errors.find("unknown option '--everything'"), std::string::npos) << outcome.errors;
 }

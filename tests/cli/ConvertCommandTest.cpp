@@ -1,27 +1,15 @@
-#include "jet/JetSamples.h"
 #include "support/Fixtures.h"
+#include "support/JetSamples.h"
+#include "support/RunVelmora.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace velmora {
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    std::string output, errors;
-};
-
-Outcome velmoraConvert(const std::filesystem::path& dir, const QStringList& files) {
-    QProcess process;
-    auto environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(environment);
-    process.start(VELMORA_BINARY_DIR "/velmora",
-                  QStringList{"--dir", QString::fromStdString(dir.string()), "convert"} + files);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+// `velmora --dir DIR convert FILES`.
+testing::VelmoraRun velmoraConvert(const std::filesystem::path& dir, const QStringList& files) {
+    return testing::runVelmora(QStringList{"--dir", testing::argument(dir), "convert"} + files);
 }
 
 TEST(ConvertCommandTest, WritesALinePerFileAndFailsWhenAnyFileFailed) {
@@ -31,7 +19,8 @@ TEST(ConvertCommandTest, WritesALinePerFileAndFailsWhenAnyFileFailed) {
     testing::copyWritable(*nwind, programDir.dir() / "nwind.mdb");
     const auto listing = testing::folderListing(programDir.dir());
 
-    const Outcome mixed = velmoraConvert(programDir.dir(), {"nwind.mdb", "Payroll.mdb", "missing.mdb"});
+    const testing::VelmoraRun mixed =
+        velmoraConvert(programDir.dir(), {"nwind.mdb", "Payroll.mdb", "missing.mdb"});
     EXPECT_EQ(mixed.exitCode, 1) << mixed.errors;
     EXPECT_EQ(mixed.output,
               "nwind.mdb is not a check database: it has no table Account. Nothing was changed.\n"
@@ -39,7 +28,7 @@ TEST(ConvertCommandTest, WritesALinePerFileAndFailsWhenAnyFileFailed) {
               "missing.mdb: there is no such file.\n");
     EXPECT_EQ(testing::folderListing(programDir.dir()), listing);
 
-    const Outcome settled = velmoraConvert(programDir.dir(), {"Payroll.mdb", "PC.OVL"});
+    const testing::VelmoraRun settled = velmoraConvert(programDir.dir(), {"Payroll.mdb", "PC.OVL"});
     EXPECT_EQ(settled.exitCode, 0) << settled.errors;
     EXPECT_EQ(velmoraConvert(programDir.dir(), {}).exitCode, 2);
     EXPECT_EQ(velmoraConvert(programDir.dir(), {"--all"}).exitCode, 2);
@@ -51,7 +40,7 @@ TEST(ConvertCommandTest, AForeignSqliteFileOrAFolderIsRefused) {
     db::Connection(programDir.dir() / "inventory.mdb", db::OpenMode::Create)
         .exec("CREATE TABLE Items (name TEXT)");
     std::filesystem::create_directory(programDir.dir() / "Folder.mdb");
-    const Outcome foreign = velmoraConvert(programDir.dir(), {"inventory.mdb", "Folder.mdb"});
+    const testing::VelmoraRun foreign = velmoraConvert(programDir.dir(), {"inventory.mdb", "Folder.mdb"});
     EXPECT_EQ(foreign.exitCode, 1) << foreign.errors;
     EXPECT_EQ(foreign.output,
               "inventory.mdb: a SQLite file that is no check database or settings file of this "

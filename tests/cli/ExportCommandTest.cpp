@@ -1,7 +1,7 @@
 #include "db/DamagedFile.h"
 #include "support/Fixtures.h"
+#include "support/RunVelmora.h"
 
-#include <QProcess>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,10 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int exitCode = -1;
-    std::string errors;
-};
+using testing::VelmoraRun;
 
 // `velmora export` as a script runs it: no display, the password in a file.
 class ExportCommandTest : public ::testing::Test {
@@ -32,19 +29,12 @@ protected:
         testing::addCheck(database, {{"LastName", "Smith, Jr."}, {"Amount", db::Money::fromCents(1250)}});
     }
 
-    Outcome velmora(QStringList arguments, const char* password = "password.txt",
-                    const std::function<void()>& inChild = {}) {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        if (inChild)
-            process.setChildProcessModifier(inChild);
-        process.start(
-            VELMORA_BINARY_DIR "/velmora",
-            QStringList{"--dir", QString::fromStdString(program.dir().string()), "export"} + arguments +
-                QStringList{"--password-file", QString::fromStdString((program.dir() / password).string())});
-        process.waitForFinished(60000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardError().toStdString()};
+    VelmoraRun velmora(const QStringList& arguments, const char* password = "password.txt",
+                       const std::function<void()>& inChild = {}) {
+        return testing::runVelmora(
+            QStringList{"--dir", testing::argument(program.dir()), "export"} + arguments +
+                QStringList{"--password-file", testing::argument(program.dir() / password)},
+            {.inChild = inChild});
     }
 
     testing::ProgramDirFixture program;
@@ -53,7 +43,7 @@ protected:
 };
 
 TEST_F(ExportCommandTest, WritesTheExportFileOfTheProgramFolderOrTheFileNamed) {
-    Outcome done = velmora({"--db", "Drafts.mdb", "--customers"});
+    VelmoraRun done = velmora({"--db", "Drafts.mdb", "--customers"});
     ASSERT_EQ(done.exitCode, 0) << done.errors;
     EXPECT_EQ(done.errors, "velmora export: 2 records written to " + exportFile.string() + "\n");
     const std::string customers = testing::fileContents(exportFile);
@@ -73,23 +63,24 @@ TEST_F(ExportCommandTest, RefusesWithoutWritingAnything) {
     EXPECT_EQ(velmora({"--all"}).exitCode, 2);
     EXPECT_EQ(velmora({"--db", "Drafts.mdb", "--all"}, "wrong.txt").exitCode, 3);
     EXPECT_EQ(velmora({"--db", "Missing.mdb", "--all"}).exitCode, 4);
-    const Outcome overDatabase = velmora(
+    const VelmoraRun overDatabase = velmora(
         {"--db", "Drafts.mdb", "--all", "--output", QString::fromStdString(database.path().string())});
     EXPECT_EQ(overDatabase.exitCode, 5);
     EXPECT_NE(
         overDatabase.errors.find("it is the program's own file Drafts.mdb, which is never written over"),
         std::string::npos)
         << overDatabase.errors;
-    const Outcome noFolder = velmora({"--db", "Drafts.mdb", "--all", "--output", "/nonexistent/EXPORT.TXT"});
+    const VelmoraRun noFolder =
+        velmora({"--db", "Drafts.mdb", "--all", "--output", "/nonexistent/EXPORT.TXT"});
     EXPECT_EQ(noFolder.exitCode, 5);
     EXPECT_NE(noFolder.errors.find("/nonexistent/EXPORT.TXT"), std::string::npos) << noFolder.errors;
     // Which of two databases was meant cannot be told.
-    const Outcome twice = velmora({"--db", "Drafts.mdb", "--db", "Other.mdb", "--all"});
+    const VelmoraRun twice = velmora({"--db", "Drafts.mdb", "--db", "Other.mdb", "--all"});
     EXPECT_EQ(twice.exitCode, 2);
     EXPECT_NE(twice.errors.find("--db is given twice"), std::string::npos) << twice.errors;
     // A folder is called a folder, not a missing file.
     fs::create_directory(program.dir() / "Folder.mdb");
-    const Outcome folder = velmora({"--db", "Folder.mdb", "--all"});
+    const VelmoraRun folder = velmora({"--db", "Folder.mdb", "--all"});
     EXPECT_EQ(folder.exitCode, 4);
     EXPECT_NE(folder.errors.find("Folder.mdb is a folder"), std::string::npos) << folder.errors;
     EXPECT_FALSE(fs::exists(exportFile));
@@ -109,7 +100,7 @@ TEST_F(ExportCommandTest, NeverWritesThroughALinkOrOverAProgramFileElsewhere) {
     const std::string otherBytes = testing::fileContents(other);
     const std::string copyBytes = testing::fileContents(elsewhere / "old-drafts.dat");
 
-    Outcome outcome = velmora({"--db", "Drafts.mdb", "--all"});
+    VelmoraRun outcome = velmora({"--db", "Drafts.mdb", "--all"});
     EXPECT_EQ(outcome.exitCode, 5) << outcome.errors;
     EXPECT_NE(outcome.errors.find("symbolic link"), std::string::npos) << outcome.errors;
     for (const fs::path& target : {elsewhere / "link-to-link", elsewhere / "old-drafts.dat"}) {
@@ -131,7 +122,7 @@ TEST_F(ExportCommandTest, AFileSizeLimitOrADamagedDatabaseFailsWithItsStatusAndK
     }
     std::ofstream(exportFile) << "last month's export";
     // The limit is set as ulimit -f does; the program itself makes the signal harmless.
-    const Outcome limited = velmora({"--db", "Drafts.mdb", "--all"}, "password.txt", [] {
+    const VelmoraRun limited = velmora({"--db", "Drafts.mdb", "--all"}, "password.txt", [] {
         const rlimit limit{16 * 1024, 16 * 1024};
         ::setrlimit(RLIMIT_FSIZE, &limit);
     });
@@ -140,7 +131,7 @@ TEST_F(ExportCommandTest, AFileSizeLimitOrADamagedDatabaseFailsWithItsStatusAndK
     EXPECT_EQ(testing::fileContents(exportFile), "last month's export");
 
     testing::spoilMiddleLeafOnDisk(database.path(), "Account");
-    const Outcome damaged = velmora({"--db", "Drafts.mdb", "--all"});
+    const VelmoraRun damaged = velmora({"--db", "Drafts.mdb", "--all"});
     EXPECT_EQ(damaged.exitCode, 4) << damaged.errors;
     EXPECT_NE(damaged.errors.find("Drafts.mdb is damaged"), std::string::npos) << damaged.errors;
     EXPECT_EQ(testing::fileContents(exportFile), "last month's export");
@@ -158,14 +149,14 @@ TEST_F(ExportCommandTest, TheExportIsPrivateAndWhatOthersMayReadIsToldOrCleared)
     const fs::path leftover = program.dir() / (".EXPORT.TXT.tmp-" + std::to_string(ended));
     std::ofstream(leftover) << "half an export";
 
-    const Outcome quiet = velmora({"--db", "Drafts.mdb", "--all"});
+    const VelmoraRun quiet = velmora({"--db", "Drafts.mdb", "--all"});
     ASSERT_EQ(quiet.exitCode, 0) << quiet.errors;
     EXPECT_EQ(quiet.errors.find("warning"), std::string::npos) << quiet.errors;
     EXPECT_EQ(static_cast<unsigned>(fs::status(exportFile).permissions()), 0600u);
     EXPECT_FALSE(fs::exists(leftover));
 
     fs::permissions(program.dir() / "password.txt", fs::perms(0644));
-    const Outcome warned = velmora({"--db", "Drafts.mdb", "--all"});
+    const VelmoraRun warned = velmora({"--db", "Drafts.mdb", "--all"});
     EXPECT_EQ(warned.exitCode, 0) << warned.errors; // still used
     EXPECT_NE(warned.errors.find("warning: the password file " + (program.dir() / "password.txt").string() +
                                  " can be read by other users"),
@@ -175,7 +166,7 @@ TEST_F(ExportCommandTest, TheExportIsPrivateAndWhatOthersMayReadIsToldOrCleared)
     // PC.OVL that is a folder is named as one.
     fs::rename(program.dir() / "PC.OVL", program.dir() / "settings.kept");
     fs::create_directory(program.dir() / "PC.OVL");
-    const Outcome folder = velmora({"--db", "Drafts.mdb", "--all"});
+    const VelmoraRun folder = velmora({"--db", "Drafts.mdb", "--all"});
     EXPECT_EQ(folder.exitCode, 7) << folder.errors;
     EXPECT_NE(folder.errors.find("PC.OVL is a folder"), std::string::npos) << folder.errors;
 }

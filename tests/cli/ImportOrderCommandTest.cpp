@@ -1,7 +1,7 @@
 #include "support/Fixtures.h"
 #include "support/OrderForms.h"
+#include "support/RunVelmora.h"
 
-#include <QProcess>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -10,35 +10,19 @@ namespace {
 
 namespace f = db::field;
 
-struct Outcome {
-    int exitCode = -1;
-    std::string errors;
-    std::string output;
-};
+using testing::VelmoraRun;
 
 // `velmora import-order` as a mail filter runs it: the order form piped in, the password in a file.
 class ImportOrderCommandTest : public ::testing::Test {
 protected:
     ImportOrderCommandTest() { std::ofstream(programDir.dir() / "password.txt") << "Tulip\n"; }
 
-    Outcome velmora(const QStringList& arguments, const QByteArray& input) {
-        QProcess process;
-        auto environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(environment);
-        process.start(VELMORA_BINARY_DIR "/velmora", arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        process.waitForFinished(60000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardError().toStdString(), process.readAllStandardOutput().toStdString()};
-    }
-    Outcome importOrder(const QByteArray& order, const std::string& databaseName = "Orders.mdb",
-                        const std::string& password = "password.txt") {
-        return velmora({"--dir", QString::fromStdString(programDir.dir().string()), "import-order", "--db",
-                        QString::fromStdString(databaseName), "--password-file",
-                        QString::fromStdString((programDir.dir() / password).string())},
-                       order);
+    VelmoraRun importOrder(const QByteArray& order, const std::string& databaseName = "Orders.mdb",
+                           const std::string& password = "password.txt") {
+        return testing::runVelmora({"--dir", testing::argument(programDir.dir()), "import-order", "--db",
+                                    QString::fromStdString(databaseName), "--password-file",
+                                    testing::argument(programDir.dir() / password)},
+                                   {.input = order});
     }
 
     testing::ProgramDirFixture programDir;
@@ -50,7 +34,7 @@ TEST_F(ImportOrderCommandTest, WritesTheOrderIntoANewCheckAndTellsTheVerificatio
     // The last check lacks a first name; the screen would fill it, the command never touches it.
     const auto last = testing::addCheck(database, {{f::kBusinessName, "Acme"}, {f::kCheck, 700}});
 
-    const Outcome outcome = importOrder(testing::kOrderForm);
+    const VelmoraRun outcome = importOrder(testing::kOrderForm);
     ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
     EXPECT_NE(outcome.errors.find(
                   "velmora: Routing and Account numbers were successfully verified to the Bottom Check Row!"),
@@ -68,7 +52,7 @@ TEST_F(ImportOrderCommandTest, WritesTheOrderIntoANewCheckAndTellsTheVerificatio
 
     // Bytes of any kind, a skipped amount and no bottom row: still a record, status 0.
     constexpr char kOddBytes[] = "CustomerLastName: M\xFCller\nTotalCost: 12 USD\n\0\xFF";
-    const Outcome odd = importOrder(QByteArray(kOddBytes, sizeof kOddBytes - 1));
+    const VelmoraRun odd = importOrder(QByteArray(kOddBytes, sizeof kOddBytes - 1));
     ASSERT_EQ(odd.exitCode, 0) << odd.errors;
     EXPECT_NE(odd.errors.find("TotalCost \"12 USD\" in the order form was not imported."), std::string::npos)
         << odd.errors;
@@ -79,7 +63,7 @@ TEST_F(ImportOrderCommandTest, WritesTheOrderIntoANewCheckAndTellsTheVerificatio
 
     // A check number of seven digits is cut to the six the field takes, and that is told as a skipped
     // value is.
-    const Outcome seven = importOrder("CustomerLastName: Lund\nCheckNumber: 1234567\n");
+    const VelmoraRun seven = importOrder("CustomerLastName: Lund\nCheckNumber: 1234567\n");
     ASSERT_EQ(seven.exitCode, 0) << seven.errors;
     EXPECT_NE(seven.errors.find("CheckNumber \"1234567\" in the order form has more digits than the check "
                                 "number takes (6): only \"123456\" was imported."),
@@ -92,7 +76,7 @@ TEST_F(ImportOrderCommandTest, WritesTheOrderIntoANewCheckAndTellsTheVerificatio
     // can retitle the window or move the cursor; tabs and letters stay as they are.
     constexpr char kHostile[] = "TotalCost: \xC2\x9B"
                                 "2J\x00\x1b]0;x\x07\tÜ\n";
-    const Outcome hostile = importOrder(QByteArray(kHostile, sizeof kHostile - 1));
+    const VelmoraRun hostile = importOrder(QByteArray(kHostile, sizeof kHostile - 1));
     ASSERT_EQ(hostile.exitCode, 0) << hostile.errors;
     EXPECT_NE(hostile.errors.find("TotalCost \"\\u009b2J"), std::string::npos) << hostile.errors;
     EXPECT_NE(hostile.errors.find("\\x1b]0;x\\x07\tÜ\""), std::string::npos) << hostile.errors;
@@ -105,7 +89,7 @@ TEST_F(ImportOrderCommandTest, RefusalsHaveTheirOwnStatusesAndWriteNothing) {
     std::ofstream(programDir.dir() / "wrong.txt") << "daisy\n";
     std::ofstream(programDir.dir() / "notes.mdb") << "not a database at all";
 
-    Outcome outcome = importOrder(testing::kOrderForm, "Orders.mdb", "wrong.txt");
+    VelmoraRun outcome = importOrder(testing::kOrderForm, "Orders.mdb", "wrong.txt");
     EXPECT_EQ(outcome.exitCode, 3);
     EXPECT_NE(outcome.errors.find("wrong password"), std::string::npos) << outcome.errors;
     outcome = importOrder(testing::kOrderForm, "Missing.mdb");
@@ -116,7 +100,7 @@ TEST_F(ImportOrderCommandTest, RefusalsHaveTheirOwnStatusesAndWriteNothing) {
     outcome = importOrder(QByteArray(33 << 20, 'x'));
     EXPECT_EQ(outcome.exitCode, 5) << outcome.errors;
     EXPECT_NE(outcome.errors.find("more than 32 MB"), std::string::npos) << outcome.errors;
-    outcome = velmora({"--dir", QString::fromStdString(programDir.dir().string()), "import-order"}, {});
+    outcome = testing::runVelmora({"--dir", testing::argument(programDir.dir()), "import-order"});
     EXPECT_EQ(outcome.exitCode, 2);
     EXPECT_NE(outcome.errors.find("--db names the check database"), std::string::npos) << outcome.errors;
 
@@ -130,11 +114,11 @@ TEST_F(ImportOrderCommandTest, RefusalsHaveTheirOwnStatusesAndWriteNothing) {
     EXPECT_EQ(testing::readCheck(database, ann).bank, std::nullopt);
     EXPECT_EQ(db::RecordSet(database.connection(), db::schema::account()).recordCount(), 2);
 
-    outcome = velmora({"import-order", "--help"}, {});
+    outcome = testing::runVelmora({"import-order", "--help"});
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_NE(outcome.output.find("  5  standard input could not be read, or holds more than 32 MB"),
               std::string::npos);
-    EXPECT_NE(velmora({"--help"}, {}).output.find("  import-order"), std::string::npos);
+    EXPECT_NE(testing::runVelmora({"--help"}).output.find("  import-order"), std::string::npos);
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #include "app/SettingsStore.h"
 #include "base/Clock.h"
-#include "print/CupsTestServer.h"
-#include "print/PdfProbe.h"
 #include "print/PrintLock.h"
+#include "support/CupsTestServer.h"
 #include "support/Fixtures.h"
+#include "support/PdfProbe.h"
+#include "support/RunVelmora.h"
 
 #include <QProcess>
 #include <chrono>
@@ -26,11 +27,7 @@ namespace {
 using testing::PdfProbe;
 namespace f = db::field;
 
-struct Outcome {
-    int exitCode = -1;
-    std::string errors;
-    std::string output;
-};
+using testing::VelmoraRun;
 
 namespace fs = std::filesystem;
 
@@ -68,28 +65,17 @@ protected:
     }
 
     // `velmora --dir DIR print ARGUMENTS --password-file FILE`, run in the program folder.
-    Outcome velmora(QStringList arguments, const std::string& password = "password.txt",
-                    const std::function<void()>& inChild = {}) {
-        arguments << "--password-file" << QString::fromStdString((programDir.dir() / password).string());
-        return velmoraRaw(QStringList{"--dir", QString::fromStdString(programDir.dir().string()), "print"} +
-                              arguments,
+    VelmoraRun velmora(QStringList arguments, const std::string& password = "password.txt",
+                       const std::function<void()>& inChild = {}) {
+        arguments << "--password-file" << testing::argument(programDir.dir() / password);
+        return velmoraRaw(QStringList{"--dir", testing::argument(programDir.dir()), "print"} + arguments,
                           inChild);
     }
-    Outcome velmoraRaw(const QStringList& arguments, const std::function<void()>& inChild = {}) {
-        QProcess process;
-        prepare(process, inChild);
-        process.start(VELMORA_BINARY_DIR "/velmora", arguments);
-        process.waitForFinished(60000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardError().toStdString(), process.readAllStandardOutput().toStdString()};
+    VelmoraRun velmoraRaw(const QStringList& arguments, const std::function<void()>& inChild = {}) {
+        return testing::runVelmora(arguments, options(inChild));
     }
-    void prepare(QProcess& process, const std::function<void()>& inChild = {}) {
-        auto environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(QString::fromStdString(programDir.dir().string()));
-        if (inChild)
-            process.setChildProcessModifier(inChild);
+    testing::RunOptions options(const std::function<void()>& inChild = {}) const {
+        return {.workingDir = programDir.dir(), .inChild = inChild};
     }
     // Both options of how the checks print their amount, in the settings file.
     void storeAmountOptions(bool on) {
@@ -118,8 +104,8 @@ TEST_F(PrintCommandTest, PrintsChecksAndLabelsToPdfAndMarksThemOnYes) {
                                                    {f::kLastName, "Simpson"}});
     const auto monthly =
         testing::addCheck(database, {{f::kPrint, "Monthly"}, {f::kCheck, 77}, {f::kPayTo, "Initech"}});
-    const Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--monthly", "--labels-once", "--pdf",
-                                     path("out.pdf"), "--confirm", "yes"});
+    const VelmoraRun outcome = velmora({"--db", "Drafts.mdb", "--once", "--monthly", "--labels-once", "--pdf",
+                                        path("out.pdf"), "--confirm", "yes"});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
     EXPECT_NE(outcome.errors.find("Please load check stock in the printer now and press OK"),
               std::string::npos);
@@ -160,7 +146,7 @@ TEST_F(PrintCommandTest, WithoutConfirmNothingIsMarked) {
     const auto once = testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}});
     // A run without labels does not write, and so does not test, the labels file.
     std::filesystem::create_directory(programDir.dir() / "out-labels.pdf");
-    const Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
+    const VelmoraRun outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
     EXPECT_NE(outcome.errors.find("answered No"), std::string::npos);
     EXPECT_TRUE(PdfProbe(programDir.dir() / "out.pdf").loaded());
@@ -172,8 +158,8 @@ TEST_F(PrintCommandTest, PrintedConfirmsTheChecksItNamesOnly) {
     for (const std::int64_t number : {1001, 1002, 1003, 1004, 1006})
         ids.push_back(testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, number}}));
     // A number the run did not print: which checks printed cannot be told, so none is marked.
-    Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--overwrite",
-                               "--confirm", "yes", "--printed", "1001-1005"});
+    VelmoraRun outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--overwrite",
+                                  "--confirm", "yes", "--printed", "1001-1005"});
     EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
     EXPECT_NE(outcome.errors.find("--printed 1001-1005 names checks that this run did not print"),
               std::string::npos)
@@ -206,7 +192,7 @@ TEST_F(PrintCommandTest, RefusesWithAClearMessageAndItsOwnExitStatus) {
     std::ofstream(programDir.dir() / "wrong.txt") << "daisy\n";
     std::ofstream(programDir.dir() / "notes.mdb") << "not a database at all";
 
-    Outcome outcome =
+    VelmoraRun outcome =
         velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--confirm", "yes"}, "wrong.txt");
     EXPECT_EQ(outcome.exitCode, 3);
     EXPECT_NE(outcome.errors.find("wrong password"), std::string::npos);
@@ -250,7 +236,7 @@ TEST_F(PrintCommandTest, ALongPayeeNeverRunsIntoTheAmount) {
                        {f::kPayTo, "Wolfeschlegelsteinhausenbergerdorff Worldwide Widget Wholesalers "
                                    "Incorporated of Western Wyoming and Wisconsin"},
                        {f::kFor, std::string(300, 'M')}});
-    const Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
+    const VelmoraRun outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
     PdfProbe pdf(programDir.dir() / "out.pdf");
     ASSERT_TRUE(pdf.loaded());
@@ -275,7 +261,7 @@ TEST_F(PrintCommandTest, TheAmountOptionsStoredInTheSettingsReachThePrintedCheck
                                  {f::kPayTo, "Globex"},
                                  {f::kAmount, db::Money::fromCents(123456)}});
     storeAmountOptions(true);
-    Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("on.pdf")});
+    VelmoraRun outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("on.pdf")});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
     const std::string on = allWords(programDir.dir() / "on.pdf");
     EXPECT_NE(on.find("**$1,234.56**"), std::string::npos) << on;
@@ -293,7 +279,7 @@ TEST_F(PrintCommandTest, TheAmountOptionsStoredInTheSettingsReachThePrintedCheck
 TEST_F(PrintCommandTest, AnEarlierFileIsReplacedOnlyWithOverwriteAndNothingToPrintTouchesNone) {
     const auto once = testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}, {f::kPayTo, "Acme"}});
     std::ofstream(programDir.dir() / "out.pdf") << "last month's checks";
-    const Outcome kept =
+    const VelmoraRun kept =
         velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--confirm", "yes"});
     EXPECT_EQ(kept.exitCode, 5) << kept.errors;
     EXPECT_NE(kept.errors.find("Cannot write " + (programDir.dir() / "out.pdf").string() +
@@ -305,7 +291,7 @@ TEST_F(PrintCommandTest, AnEarlierFileIsReplacedOnlyWithOverwriteAndNothingToPri
     EXPECT_EQ(testing::readCheck(database, once).print, "Once");
 
     // With --overwrite the run replaces it, with a file no other user may read.
-    const Outcome replaced =
+    const VelmoraRun replaced =
         velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--overwrite"}, "password.txt",
                 [] { ::umask(022); });
     EXPECT_EQ(replaced.exitCode, 0) << replaced.errors;
@@ -316,8 +302,8 @@ TEST_F(PrintCommandTest, AnEarlierFileIsReplacedOnlyWithOverwriteAndNothingToPri
     testing::setCheckFields(database, once, {{f::kPrint, "Never"}});
     std::ofstream(programDir.dir() / "out.pdf") << "last month's checks";
     std::ofstream(programDir.dir() / "out-labels.pdf") << "last month's labels";
-    const Outcome nothing = velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--pdf",
-                                     path("out.pdf"), "--confirm", "yes", "--overwrite"});
+    const VelmoraRun nothing = velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--pdf",
+                                        path("out.pdf"), "--confirm", "yes", "--overwrite"});
     EXPECT_EQ(nothing.exitCode, 6) << nothing.errors;
     EXPECT_NE(nothing.errors.find("nothing to print"), std::string::npos) << nothing.errors;
     EXPECT_EQ(contentOf(programDir.dir() / "out.pdf"), "last month's checks");
@@ -326,7 +312,7 @@ TEST_F(PrintCommandTest, AnEarlierFileIsReplacedOnlyWithOverwriteAndNothingToPri
 
     // Labels to print but no checks: the checks' file stays, the labels' one is replaced.
     testing::addCheck(database, {{f::kPrint, "Never"}, {f::kLabelPrint, true}, {f::kLastName, "Ames"}});
-    const Outcome labelsOnly =
+    const VelmoraRun labelsOnly =
         velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--pdf", path("out.pdf"), "--overwrite"});
     EXPECT_EQ(labelsOnly.exitCode, 0) << labelsOnly.errors;
     EXPECT_NE(labelsOnly.errors.find("0 checks and 1 label printed"), std::string::npos) << labelsOnly.errors;
@@ -357,8 +343,9 @@ TEST_F(PrintCommandTest, NeverWritesOverAProgramFile) {
     for (const std::string& target : std::vector<std::string>{
              "Drafts.mdb", "./PC.OVL", "template.ref", "Drafts.bak", "Other.mdb", "Drafts.mdb.jet",
              "link.pdf", "hard.pdf", (elsewhere / "march.pdf").string()}) {
-        const Outcome outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf",
-                                         QString::fromStdString(target), "--confirm", "yes", "--overwrite"});
+        const VelmoraRun outcome =
+            velmora({"--db", "Drafts.mdb", "--once", "--pdf", QString::fromStdString(target), "--confirm",
+                     "yes", "--overwrite"});
         EXPECT_EQ(outcome.exitCode, 5) << target << ": " << outcome.errors;
         EXPECT_TRUE(outcome.errors.find("which is never written over") != std::string::npos ||
                     outcome.errors.find("keeps for its own files") != std::string::npos ||
@@ -368,7 +355,7 @@ TEST_F(PrintCommandTest, NeverWritesOverAProgramFile) {
     // The labels' file is derived from the checks' one and is checked the same way: Keep.mdb's
     // labels would go to Keep-labels.mdb, which is not a program file, but "Other" names one.
     fs::create_hard_link(dir / "Other.mdb", dir / "Some-labels.pdf");
-    const Outcome labels = velmora({"--db", "Drafts.mdb", "--labels-once", "--pdf", path("Some.pdf")});
+    const VelmoraRun labels = velmora({"--db", "Drafts.mdb", "--labels-once", "--pdf", path("Some.pdf")});
     EXPECT_EQ(labels.exitCode, 5) << labels.errors;
     for (const fs::path& file : files)
         EXPECT_EQ(contentOf(file), before[file]) << file;
@@ -380,7 +367,7 @@ TEST_F(PrintCommandTest, NeverWritesOverAProgramFile) {
 TEST_F(PrintCommandTest, AnOutputThatCannotBeWrittenMarksNothing) {
     const auto once = testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}, {f::kPayTo, "Acme"}});
     for (const char* target : {"/dev/full", "/proc/velmora-test.pdf"}) {
-        const Outcome outcome =
+        const VelmoraRun outcome =
             velmora({"--db", "Drafts.mdb", "--once", "--pdf", target, "--confirm", "yes"});
         EXPECT_EQ(outcome.exitCode, 5) << target << ": " << outcome.errors;
         EXPECT_EQ(outcome.errors.find("printed"), std::string::npos) << outcome.errors;
@@ -393,7 +380,7 @@ TEST_F(PrintCommandTest, AnOutputThatCannotBeWrittenMarksNothing) {
         testing::addCheck(
             database, {{f::kPrint, "Once"}, {f::kCheck, 100 + i}, {f::kPayTo, "Payee " + std::to_string(i)}});
     std::ofstream(programDir.dir() / "out.pdf") << "yesterday's checks";
-    const Outcome full =
+    const VelmoraRun full =
         velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--confirm", "yes", "--overwrite"},
                 "password.txt", [] {
                     const rlimit limit{24 * 1024, 24 * 1024};
@@ -409,7 +396,7 @@ TEST_F(PrintCommandTest, AnOutputThatCannotBeWrittenMarksNothing) {
     EXPECT_EQ(testing::readCheck(database, once).print, "Once");
 
     // Without the limit the same run writes a whole PDF of all its pages.
-    const Outcome written =
+    const VelmoraRun written =
         velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--overwrite"});
     EXPECT_EQ(written.exitCode, 0) << written.errors;
     EXPECT_GT(fs::file_size(programDir.dir() / "out.pdf"), 24u * 1024);
@@ -417,7 +404,7 @@ TEST_F(PrintCommandTest, AnOutputThatCannotBeWrittenMarksNothing) {
 }
 
 TEST_F(PrintCommandTest, StatusesAndMessagesSayWhatHappened) {
-    Outcome outcome = velmoraRaw({"--help"});
+    VelmoraRun outcome = velmoraRaw({"--help"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
     EXPECT_NE(outcome.output.find("usage: velmora"), std::string::npos);
     EXPECT_NE(outcome.output.find("  print"), std::string::npos) << outcome.output;
@@ -452,9 +439,9 @@ TEST_F(PrintCommandTest, TwoRunsAtOnceNeverPrintTheSameCheckNumbers) {
     QProcess first;
     QProcess second;
     for (QProcess* run : {&first, &second}) {
-        prepare(*run);
+        testing::prepareVelmora(*run, options());
         const QString out = run == &first ? path("first.pdf") : path("second.pdf");
-        run->start(VELMORA_BINARY_DIR "/velmora",
+        run->start(testing::velmoraProgram(),
                    {"--dir", path(""), "print", "--db", "Payroll.mdb", "--monthly", "--pdf", out, "--confirm",
                     "yes", "--password-file", path("password.txt")});
     }
@@ -481,7 +468,7 @@ TEST_F(PrintCommandTest, TwoRunsAtOnceNeverPrintTheSameCheckNumbers) {
     // A run that finds the database taken waits a moment, then says so with its own status.
     Result<print::PrintLock> held = print::PrintLock::acquire(payroll);
     ASSERT_TRUE(held);
-    const Outcome refused = velmora({"--db", "Payroll.mdb", "--monthly", "--pdf", path("third.pdf")});
+    const VelmoraRun refused = velmora({"--db", "Payroll.mdb", "--monthly", "--pdf", path("third.pdf")});
     EXPECT_EQ(refused.exitCode, 8) << refused.errors;
     EXPECT_NE(refused.errors.find("Another print run is printing from Payroll.mdb"), std::string::npos);
 }
@@ -496,12 +483,12 @@ TEST_F(PrintCommandTest, CtrlCAtThePasswordPromptGivesTheTerminalItsEchoBack) {
     ASSERT_GE(slave, 0);
     QProcess process;
     // The terminal becomes the controlling terminal of velmora, in a session of its own.
-    prepare(process, [name = slaveName.c_str()] {
-        ::setsid();
-        const int tty = ::open(name, O_RDWR);
-        ::ioctl(tty, TIOCSCTTY, 0);
-    });
-    process.start(VELMORA_BINARY_DIR "/velmora",
+    testing::prepareVelmora(process, options([name = slaveName.c_str()] {
+                                ::setsid();
+                                const int tty = ::open(name, O_RDWR);
+                                ::ioctl(tty, TIOCSCTTY, 0);
+                            }));
+    process.start(testing::velmoraProgram(),
                   {"--dir", path(""), "print", "--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")});
     ASSERT_TRUE(process.waitForStarted());
     std::string shown;
@@ -569,12 +556,12 @@ TEST_F(CupsPrintCommandTest, PrintsThroughAQueueExactlyAsThePdfOutputAndMarksOnY
                                                    {f::kAccount, "12D345"},
                                                    {f::kLabelPrint, i == 0},
                                                    {f::kLastName, "Zimmer"}}));
-    const Outcome direct = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("direct.pdf")});
+    const VelmoraRun direct = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("direct.pdf")});
     ASSERT_EQ(direct.exitCode, 0) << direct.errors;
     // The queue's defaults are A4, landscape, two copies, two pages to a sheet and fit to page:
     // none of them may reach the job.
-    const Outcome sent = velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--printer",
-                                  QString::fromStdString(cups.queue()), "--confirm", "yes"});
+    const VelmoraRun sent = velmora({"--db", "Drafts.mdb", "--once", "--labels-once", "--printer",
+                                     QString::fromStdString(cups.queue()), "--confirm", "yes"});
     ASSERT_EQ(sent.exitCode, 0) << sent.errors;
     const std::vector<int> jobs = testing::reportedJobs(sent.errors);
     ASSERT_EQ(jobs.size(), 2u) << sent.errors;
@@ -650,14 +637,14 @@ TEST_F(CupsPrintCommandTest, AQueueThatWouldNotTakeTheJobSaysSoAndMarksNothing) 
               0);
     // Refused before anything is printed or asked.
     const auto attempt = [&] {
-        Outcome refused = velmora(
+        VelmoraRun refused = velmora(
             {"--db", "Drafts.mdb", "--once", "--labels-once", "--printer", queue, "--confirm", "yes"});
         EXPECT_EQ(refused.errors.find("Please load check stock"), std::string::npos) << refused.errors;
         return refused;
     };
 
     ASSERT_EQ(cups.admin("cupsdisable", {queue}), 0);
-    Outcome outcome = attempt();
+    VelmoraRun outcome = attempt();
     EXPECT_EQ(outcome.exitCode, 5) << outcome.errors;
     EXPECT_NE(outcome.errors.find("The printer " + queue.toStdString() + " is stopped"), std::string::npos)
         << outcome.errors;

@@ -1,6 +1,6 @@
 #include "support/Fixtures.h"
+#include "support/RunVelmora.h"
 
-#include <QProcess>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -10,10 +10,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int exitCode = -1;
-    std::string errors;
-};
+using testing::VelmoraRun;
 
 // `velmora void` and `velmora positive-pay` as a script runs them: no display, the password in a file.
 class RegisterCommandsTest : public ::testing::Test {
@@ -35,15 +32,10 @@ protected:
         testing::addRegisterEntry(database, entry);
     }
 
-    Outcome velmora(const char* verb, QStringList arguments) {
-        QProcess process;
-        process.start(VELMORA_BINARY_DIR "/velmora",
-                      QStringList{"--dir", QString::fromStdString(program.dir().string()), verb} + arguments +
-                          QStringList{"--password-file",
-                                      QString::fromStdString((program.dir() / "password.txt").string())});
-        process.waitForFinished(60000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardError().toStdString()};
+    VelmoraRun velmora(const char* verb, const QStringList& arguments) {
+        return testing::runVelmora(
+            QStringList{"--dir", testing::argument(program.dir()), verb} + arguments +
+            QStringList{"--password-file", testing::argument(program.dir() / "password.txt")});
     }
 
     testing::ProgramDirFixture program;
@@ -52,7 +44,7 @@ protected:
 };
 
 TEST_F(RegisterCommandsTest, VoidMakesTheEntryVoidOnceWithAHistoryLine) {
-    const Outcome done = velmora("void", {"--db", "Payroll.mdb", "--check", "1001", "--reason", "lost"});
+    const VelmoraRun done = velmora("void", {"--db", "Payroll.mdb", "--check", "1001", "--reason", "lost"});
     ASSERT_EQ(done.exitCode, 0) << done.errors;
     const db::RegisterEntry entry = testing::registerEntries(database).front();
     EXPECT_TRUE(entry.isVoid());
@@ -62,7 +54,7 @@ TEST_F(RegisterCommandsTest, VoidMakesTheEntryVoidOnceWithAHistoryLine) {
               std::string::npos)
         << done.errors;
 
-    const Outcome again = velmora("void", {"--db", "Payroll.mdb", "--check", "1001"});
+    const VelmoraRun again = velmora("void", {"--db", "Payroll.mdb", "--check", "1001"});
     EXPECT_EQ(again.exitCode, 1);
     EXPECT_NE(again.errors.find("voided already"), std::string::npos) << again.errors;
     EXPECT_EQ(velmora("void", {"--db", "Payroll.mdb", "--check", "1002"}).exitCode, 1);
@@ -72,8 +64,8 @@ TEST_F(RegisterCommandsTest, VoidMakesTheEntryVoidOnceWithAHistoryLine) {
 
 TEST_F(RegisterCommandsTest, PositivePayWritesTheRangeInTheFormatNamed) {
     const fs::path file = program.dir() / "POSPAY.CSV";
-    const Outcome done = velmora("positive-pay", {"--db", "Payroll.mdb", "--from", "2026-12-01", "--to",
-                                                  "2026-12-31", "--format", "no-payee"});
+    const VelmoraRun done = velmora("positive-pay", {"--db", "Payroll.mdb", "--from", "2026-12-01", "--to",
+                                                     "2026-12-31", "--format", "no-payee"});
     ASSERT_EQ(done.exitCode, 0) << done.errors;
     EXPECT_EQ(testing::fileContents(file), "40021977,1001,12.50,12012026,I\r\n");
     EXPECT_EQ(done.errors,
@@ -89,7 +81,7 @@ TEST_F(RegisterCommandsTest, PositivePayWritesTheRangeInTheFormatNamed) {
          5},
     };
     for (const auto& [arguments, status] : refused) {
-        const Outcome outcome = velmora("positive-pay", arguments);
+        const VelmoraRun outcome = velmora("positive-pay", arguments);
         EXPECT_EQ(outcome.exitCode, status) << arguments.join(' ').toStdString() << "\n" << outcome.errors;
     }
     EXPECT_NE(velmora("positive-pay", refused[2].first).errors.find("--format takes standard, no-payee"),

@@ -1,9 +1,9 @@
 #include "app/SettingsStore.h"
-#include "print/CupsTestServer.h"
-#include "print/PdfProbe.h"
+#include "support/CupsTestServer.h"
 #include "support/Fixtures.h"
+#include "support/PdfProbe.h"
+#include "support/RunVelmora.h"
 
-#include <QProcess>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <utility>
@@ -13,6 +13,7 @@ namespace velmora {
 namespace {
 
 using testing::PdfProbe;
+using testing::VelmoraRun;
 namespace f = db::field;
 namespace fs = std::filesystem;
 
@@ -45,24 +46,12 @@ protected:
                                           db::setting::kVerticalStart, db::setting::kHorizontalStart}));
     }
 
-    struct Outcome {
-        int exitCode = -1;
-        std::string errors;
-    };
     // `velmora --dir DIR VERB ARGUMENTS --password-file FILE`.
-    Outcome velmora(const QString& verb, QStringList arguments, bool password = true) {
+    VelmoraRun velmora(const QString& verb, QStringList arguments, bool password = true) {
         if (password)
             arguments << "--password-file" << path("password.txt");
-        QProcess process;
-        auto environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(environment);
-        process.start(VELMORA_BINARY_DIR "/velmora",
-                      QStringList{"--dir", QString::fromStdString(programDir.dir().string()), verb} +
-                          arguments);
-        process.waitForFinished(60000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardError().toStdString()};
+        return testing::runVelmora(QStringList{"--dir", testing::argument(programDir.dir()), verb} +
+                                   arguments);
     }
     QString path(const std::string& name) const {
         return QString::fromStdString((programDir.dir() / name).string());
@@ -74,8 +63,8 @@ protected:
 };
 
 TEST_F(StockCommandTest, EachProductPrintsToPdfFromTheFirstCheck) {
-    Outcome outcome = velmora("blank-checks", {"--db", "Payroll.mdb", "--count", "4", "--start", "0101",
-                                               "--pdf", path("blank.pdf")});
+    VelmoraRun outcome = velmora("blank-checks", {"--db", "Payroll.mdb", "--count", "4", "--start", "0101",
+                                                  "--pdf", path("blank.pdf")});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
     EXPECT_NE(outcome.errors.find("4 blank checks printed; the history line was written"), std::string::npos)
         << outcome.errors;
@@ -110,12 +99,12 @@ TEST_F(StockCommandTest, RefusalsHaveTheirOwnStatusAndPrintNothing) {
          {QStringList{"--db", "Payroll.mdb", "--count", "3", "--pdf", "x.pdf"},
           QStringList{"--db", "Payroll.mdb", "--count", "3,000", "--start", "1", "--pdf", "x.pdf"},
           QStringList{"--db", "Payroll.mdb", "--count", "3", "--start", "1"}}) {
-        const Outcome outcome = velmora("blank-checks", arguments);
+        const VelmoraRun outcome = velmora("blank-checks", arguments);
         EXPECT_EQ(outcome.exitCode, 2) << outcome.errors;
     }
     // More than 10000 only with --confirm yes.
-    Outcome outcome = velmora("blank-checks", {"--db", "Payroll.mdb", "--count", "10001", "--start", "1",
-                                               "--pdf", path("many.pdf")});
+    VelmoraRun outcome = velmora("blank-checks", {"--db", "Payroll.mdb", "--count", "10001", "--start", "1",
+                                                  "--pdf", path("many.pdf")});
     EXPECT_EQ(outcome.exitCode, 9) << outcome.errors;
     EXPECT_NE(outcome.errors.find("You asked for 10001 blank checks. Print all 10001?"), std::string::npos);
     // Quicken(tm) stock is 88mm stock.
@@ -151,24 +140,24 @@ TEST_F(StockCommandTest, AnEarlierPdfIsKeptWithoutOverwriteAndACountOfNoneTouche
              {"blank-checks",
               {"--db", "Payroll.mdb", "--count", "3", "--start", "1", "--pdf", path("out.pdf")}},
              {"deposit-tickets", {"--db", "Payroll.mdb", "--count", "3", "--pdf", path("out.pdf")}}}) {
-        const Outcome kept = velmora(verb, arguments);
+        const VelmoraRun kept = velmora(verb, arguments);
         EXPECT_EQ(kept.exitCode, 5) << kept.errors;
         EXPECT_NE(kept.errors.find("give --overwrite to replace it"), std::string::npos) << kept.errors;
     }
-    const Outcome page = velmora("test-page", {"--pdf", path("out.pdf")}, false);
+    const VelmoraRun page = velmora("test-page", {"--pdf", path("out.pdf")}, false);
     EXPECT_EQ(page.exitCode, 5) << page.errors;
     EXPECT_EQ(testing::fileContents(programDir.dir() / "out.pdf"), "the vouchers of last week");
 
     // A count of 0 prints nothing: the status tells it, and no file changes (the run's history
     // line is written all the same, naming the numbers it did not use).
-    const Outcome none = velmora("blank-checks", {"--db", "Payroll.mdb", "--count", "0", "--start", "7",
-                                                  "--pdf", path("out.pdf"), "--overwrite"});
+    const VelmoraRun none = velmora("blank-checks", {"--db", "Payroll.mdb", "--count", "0", "--start", "7",
+                                                     "--pdf", path("out.pdf"), "--overwrite"});
     EXPECT_EQ(none.exitCode, 6) << none.errors;
     EXPECT_NE(none.errors.find("nothing to print"), std::string::npos) << none.errors;
     EXPECT_EQ(testing::fileContents(programDir.dir() / "out.pdf"), "the vouchers of last week");
     EXPECT_TRUE(comments().starts_with("Printed blank checks from check #7 to #6 on ")) << comments();
 
-    const Outcome replaced = velmora("test-page", {"--pdf", path("out.pdf"), "--overwrite"}, false);
+    const VelmoraRun replaced = velmora("test-page", {"--pdf", path("out.pdf"), "--overwrite"}, false);
     EXPECT_EQ(replaced.exitCode, 0) << replaced.errors;
     EXPECT_EQ(PdfProbe(programDir.dir() / "out.pdf").pageCount(), 1);
 }
@@ -177,8 +166,9 @@ TEST_F(StockCommandTest, BlankChecksGoThroughAPrinterQueueAsToTheirPdf) {
     testing::CupsTestServer cups;
     if (!cups.running())
         GTEST_SKIP() << "No CUPS test server: " << cups.whyNot();
-    const Outcome outcome = velmora("blank-checks", {"--db", "Payroll.mdb", "--count", "3", "--start", "700",
-                                                     "--printer", QString::fromStdString(cups.queue())});
+    const VelmoraRun outcome =
+        velmora("blank-checks", {"--db", "Payroll.mdb", "--count", "3", "--start", "700", "--printer",
+                                 QString::fromStdString(cups.queue())});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
     const std::vector<int> jobs = testing::reportedJobs(outcome.errors);
     ASSERT_EQ(jobs.size(), 1u) << outcome.errors;

@@ -1,4 +1,3 @@
-#include "JetSamples.h"
 #include "app/Password.h"
 #include "app/SettingsStore.h"
 #include "db/JetHeader.h"
@@ -7,6 +6,7 @@
 #include "jet/JetFile.h"
 #include "jet/VelmoraMapping.h"
 #include "support/Fixtures.h"
+#include "support/JetSamples.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,9 +1,9 @@
-#include "JetSamples.h"
 #include "db/JetHeader.h"
 #include "db/Sqlite.h"
 #include "jet/JetFile.h"
 #include "jet/ReaderProtocol.h"
 #include "jet/TypeMapping.h"
+#include "support/JetSamples.h"
 #include "support/TempDir.h"
 
 #include <fstream>

@@ -1,7 +1,7 @@
-#include "JetSamples.h"
 #include "app/Password.h"
 #include "jet/TypeMapping.h"
 #include "jet/VelmoraMapping.h"
+#include "support/JetSamples.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "JetSamples.h"
 #include "app/ProgramDir.h"
 #include "app/SettingsStore.h"
 #include "jet/ConversionMessages.h"
 #include "support/Fixtures.h"
+#include "support/JetSamples.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "db/AmountWords.h"
 #include "print/CheckLayout.h"
-#include "print/PdfProbe.h"
 #include "print/PdfSurface.h"
 #include "print/RecordingSurface.h"
+#include "support/PdfProbe.h"
 #include "support/TempDir.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "print/PdfProbe.h"
 #include "print/PdfSurface.h"
 #include "print/TrueTypeSubset.h"
+#include "support/PdfProbe.h"
 #include "support/TempDir.h"
 
 #include <QFont>

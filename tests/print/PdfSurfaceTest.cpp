@@ -1,8 +1,8 @@
 #include "print/PdfSurface.h"
 
-#include "print/PdfProbe.h"
 #include "print/RecordingSurface.h"
 #include "support/Fixtures.h"
+#include "support/PdfProbe.h"
 #include "support/TempDir.h"
 
 #include <QFile>

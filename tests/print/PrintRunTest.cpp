@@ -7,9 +7,9 @@
 #include "print/RecordingSurface.h"
 #include "support/AnotherProcess.h"
 #include "support/Fixtures.h"
+#include "support/RunVelmora.h"
 #include "support/ScriptedDialogs.h"
 
-#include <QProcess>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
@@ -439,18 +439,11 @@ TEST_F(PrintRunTest, TheLockIsOnTheFileWhateverNameItIsReachedBy) {
 // `velmora import-order` run to its end as a process of its own, as a mail filter runs it: an order
 // without a check number, so that the new check is numbered as New numbers it. Its exit status.
 int importOrderElsewhere(const std::filesystem::path& programDir, const std::string& database) {
-    QProcess process;
-    auto environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(environment);
-    process.start(VELMORA_BINARY_DIR "/velmora",
-                  {"--dir", QString::fromStdString(programDir.string()), "import-order", "--db",
-                   QString::fromStdString(database), "--password-file",
-                   QString::fromStdString((programDir / "password.txt").string())});
-    process.write("CustomerFirstName: Ann\r\nTotalCost: 10.00\r\n");
-    process.closeWriteChannel();
-    process.waitForFinished(60000);
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return testing::runVelmora({"--dir", testing::argument(programDir), "import-order", "--db",
+                                QString::fromStdString(database), "--password-file",
+                                testing::argument(programDir / "password.txt")},
+                               {.input = "CustomerFirstName: Ann\r\nTotalCost: 10.00\r\n"})
+        .exitCode;
 }
 
 TEST_F(PrintRunTest, ChecksNumberedByAnotherProcessDuringARunNeverShareANumberWithIt) {

@@ -1,9 +1,9 @@
-#include "print/PdfProbe.h"
 #include "print/PdfSurface.h"
 #include "print/RecordingSurface.h"
 #include "print/StockProducts.h"
 #include "print/TestPage.h"
 #include "support/Fixtures.h"
+#include "support/PdfProbe.h"
 #include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -30,11 +30,11 @@ protected:
     }
 
     // The product printed on `surface` with a count of 3 from number 1001.
-    void print(StockKind kind, PrintSurface& surface) {
+    void print(const StockProduct& product, PrintSurface& surface) {
         testing::ScriptedDialogs dialogs;
         dialogs.queueInput("3");
         dialogs.queueInput("1001");
-        StockRun job(database, setup, stockProduct(kind), "45");
+        StockRun job(database, setup, product, "45");
         ASSERT_TRUE(runJob(job, surface, dialogs, database.connection()).sent);
     }
 
@@ -45,18 +45,17 @@ protected:
 };
 
 TEST_F(StockPdfTest, EveryProductLandsOnPaperWhereItWasLaidOutWithItsMicrLineInked) {
-    for (StockKind kind : {StockKind::BlankChecks, StockKind::DepositTickets, StockKind::Quicken3Up,
-                           StockKind::QuickenVoucher}) {
-        const std::string name = stockProduct(kind).name;
+    for (const StockProduct& product : stockProducts()) {
+        const std::string name = product.name;
         const auto file = dir / (name + ".pdf");
         {
             PdfSurface pdf(file.string());
             if (!offersFace(pdf, "MICR65"))
                 GTEST_SKIP() << "The MICR65 font is not registered in this build";
-            print(kind, pdf);
+            print(product, pdf);
         }
         RecordingSurface recording({"Times New Roman", "MICR65"});
-        print(kind, recording);
+        print(product, recording);
         PdfProbe probe(file);
         ASSERT_TRUE(probe.loaded()) << name;
         ASSERT_EQ(static_cast<std::size_t>(probe.pageCount()), recording.jobs().at(0).pages.size()) << name;
@@ -119,15 +118,14 @@ std::vector<std::string> everything(const RecordingSurface& surface) {
 }
 
 TEST_F(StockPdfTest, BlankStockKeepsItsHandWrittenAmountLinesWhateverTheAmountOptions) {
-    for (StockKind kind : {StockKind::BlankChecks, StockKind::DepositTickets, StockKind::Quicken3Up,
-                           StockKind::QuickenVoucher}) {
+    for (const StockProduct& product : stockProducts()) {
         RecordingSurface plain({"Times New Roman", "MICR65"});
-        print(kind, plain);
+        print(product, plain);
         setup.amountInWords = setup.amountWithCents = true;
         RecordingSurface withOptions({"Times New Roman", "MICR65"});
-        print(kind, withOptions);
+        print(product, withOptions);
         setup.amountInWords = setup.amountWithCents = false;
-        EXPECT_EQ(everything(withOptions), everything(plain)) << stockProduct(kind).name;
+        EXPECT_EQ(everything(withOptions), everything(plain)) << product.name;
     }
 }
 

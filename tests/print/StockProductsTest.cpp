@@ -29,14 +29,14 @@ protected:
     ~StockProductsTest() override { Clock::setToday(std::nullopt); }
 
     // Runs a product with these answers to the count and starting-number prompts.
-    JobReport run(StockKind kind, std::optional<std::string> count, std::optional<std::string> start = "100",
-                  const std::string& tranCode = "") {
+    JobReport run(std::string_view verb, std::optional<std::string> count,
+                  std::optional<std::string> start = "100", const std::string& tranCode = "") {
         surface.clearRecording();
         dialogs.clear();
         dialogs.queueInput(std::move(count));
-        if (stockProduct(kind).historyOpening)
+        if (stockProduct(verb).historyOpening)
             dialogs.queueInput(std::move(start));
-        StockRun job(*database, setup, stockProduct(kind), tranCode);
+        StockRun job(*database, setup, stockProduct(verb), tranCode);
         return runJob(job, surface, dialogs, database->connection());
     }
     // How many slots each page holds, counted by the routing number printed once per slot.
@@ -69,7 +69,7 @@ protected:
 };
 
 TEST_F(StockProductsTest, ABlankCheckPutsEveryItemWhereItsTableSays) {
-    ASSERT_TRUE(run(StockKind::BlankChecks, "1", "0101").confirmed);
+    ASSERT_TRUE(run("blank-checks", "1", "0101").confirmed);
     const double x0 = 525;
     const double top = 200;
     const auto expectAt = [&](const std::string& text, double x, double y) {
@@ -118,20 +118,20 @@ TEST_F(StockProductsTest, TheTemplateDecidesWhichLinesPrint) {
     // An empty bank state is not Null: the bank's city line prints.
     testing::setCheckFields(*database, 1,
                             {{f::kLastName, db::Value()}, {f::kZip, db::Value()}, {f::kBankState, ""}});
-    run(StockKind::BlankChecks, "1");
+    run("blank-checks", "1");
     EXPECT_TRUE(printed("Maria "));
     EXPECT_FALSE(printed("Portland, ME  "));
     EXPECT_EQ(at("Portland, ").y, 200 + lineHeight(8));
 
     // Neither name: the address follows the business name; no bank state: no bank city line.
     testing::setCheckFields(*database, 1, {{f::kFirstName, db::Value()}, {f::kBankState, db::Value()}});
-    run(StockKind::BlankChecks, "1");
+    run("blank-checks", "1");
     EXPECT_EQ(at("12 Quay Street").y, 200 + lineHeight(10));
     EXPECT_FALSE(printed("Portland, "));
 }
 
 TEST_F(StockProductsTest, NumbersRunOnAsNumbersAndTheHistoryLineNamesTheFirstAsTyped) {
-    ASSERT_TRUE(run(StockKind::BlankChecks, "3", "0101").confirmed);
+    ASSERT_TRUE(run("blank-checks", "3", "0101").confirmed);
     Strings numbers;
     for (const auto& text : surface.texts()) {
         if (text.x == 525 + 10000 || text.x == 525 + 1535)
@@ -140,24 +140,24 @@ TEST_F(StockProductsTest, NumbersRunOnAsNumbersAndTheHistoryLineNamesTheFirstAsT
     EXPECT_EQ(numbers, (Strings{"0101", "0101", " 102 ", " 102 ", " 103 ", " 103 "}));
     EXPECT_EQ(templateComments(), "Printed blank checks from check #0101 to #103 on 12/6/2026  \r\nold");
 
-    ASSERT_TRUE(run(StockKind::Quicken3Up, "4", "500").confirmed);
+    ASSERT_TRUE(run("quicken-3up", "4", "500").confirmed);
     EXPECT_EQ(slotsPerPage(), (std::vector<int>{3, 1}));
     EXPECT_EQ(templateComments()->substr(0, 63),
               "Printed Quicken 3up checks from check #500 to #503 on 12/6/2026");
 }
 
 TEST_F(StockProductsTest, CountsOfSevenFillThePagesOfEachStock) {
-    run(StockKind::BlankChecks, "7");
+    run("blank-checks", "7");
     EXPECT_EQ(slotsPerPage(), (std::vector<int>{3, 3, 1}));
     setup.twoPerPage = true;
-    run(StockKind::BlankChecks, "7");
+    run("blank-checks", "7");
     EXPECT_EQ(slotsPerPage(), (std::vector<int>{3, 3, 1})) << "two to a page is for 92mm stock only";
-    run(StockKind::Quicken3Up, "7");
+    run("quicken-3up", "7");
     EXPECT_EQ(slotsPerPage(), (std::vector<int>{3, 3, 1}));
     setup.stock88mm = false;
-    run(StockKind::BlankChecks, "7");
+    run("blank-checks", "7");
     EXPECT_EQ(slotsPerPage(), (std::vector<int>{2, 2, 2, 1}));
-    run(StockKind::DepositTickets, "7");
+    run("deposit-tickets", "7");
     EXPECT_EQ(slotsPerPage(), (std::vector<int>{3, 3, 1})) << "deposit tickets ignore two to a page";
     const auto* third = &surface.jobs().at(0).pages.at(0).texts;
     double lowest = 0;
@@ -180,21 +180,21 @@ TEST_F(StockProductsTest, CutMarksOnPlainPaper) {
         return marks;
     };
     // On 92mm paper the page's edge cuts the third check.
-    run(StockKind::BlankChecks, "3");
+    run("blank-checks", "3");
     EXPECT_EQ(cutMarks(),
               (std::vector<std::pair<double, double>>{
                   {0, 200 + 4670}, {10500, 200 + 4670}, {0, 200 + 5270 + 4670}, {10500, 200 + 5270 + 4670}}));
-    run(StockKind::DepositTickets, "3");
+    run("deposit-tickets", "3");
     EXPECT_EQ(cutMarks().size(), 4u);
     EXPECT_EQ(cutMarks()[1].first, 12000) << "the ticket's right mark stands further right";
     setup.stock88mm = true;
-    run(StockKind::Quicken3Up, "3");
+    run("quicken-3up", "3");
     EXPECT_EQ(cutMarks().size(), 6u);
     EXPECT_EQ(cutMarks()[4].second, 200 + 2 * 5020 + 4455);
 }
 
 TEST_F(StockProductsTest, DepositTicketsCarryTheTranCodeAndTheGrid) {
-    ASSERT_TRUE(run(StockKind::DepositTickets, "2", std::nullopt, "77").confirmed);
+    ASSERT_TRUE(run("deposit-tickets", "2", std::nullopt, "77").confirmed);
     ASSERT_EQ(dialogs.asked().size(), 1u) << "no starting number";
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[1].text.substr(0, 54),
@@ -234,7 +234,7 @@ TEST_F(StockProductsTest, DepositTicketsCarryTheTranCodeAndTheGrid) {
     database->connection().exec("UPDATE Account SET BusinessName = NULL, FirstName = NULL, LastName = NULL, "
                                 "Address = NULL, Zip = NULL, Phone = NULL, Bank = NULL, BankState = NULL, "
                                 "ABA = NULL WHERE ID = 1");
-    run(StockKind::DepositTickets, "1");
+    run("deposit-tickets", "1");
     Strings texts;
     for (const auto& text : surface.texts())
         texts.push_back(text.text);
@@ -243,7 +243,7 @@ TEST_F(StockProductsTest, DepositTicketsCarryTheTranCodeAndTheGrid) {
 }
 
 TEST_F(StockProductsTest, AVoucherPageHoldsOneCheckAndTwoStubsWithItsNumber) {
-    ASSERT_TRUE(run(StockKind::QuickenVoucher, "3", "700").confirmed);
+    ASSERT_TRUE(run("quicken-voucher", "3", "700").confirmed);
     const auto& pages = surface.jobs().at(0).pages;
     ASSERT_EQ(pages.size(), 3u);
     const std::string third = " 702 ";
@@ -258,7 +258,7 @@ TEST_F(StockProductsTest, AVoucherPageHoldsOneCheckAndTwoStubsWithItsNumber) {
 
     // Without a business name the stubs carry the number only.
     testing::setCheckFields(*database, 1, {{f::kBusinessName, db::Value()}});
-    run(StockKind::QuickenVoucher, "1", "9");
+    run("quicken-voucher", "1", "9");
     int stubTexts = 0;
     for (const auto& text : surface.texts())
         stubTexts += text.y >= 5220 ? 1 : 0;
@@ -267,16 +267,16 @@ TEST_F(StockProductsTest, AVoucherPageHoldsOneCheckAndTwoStubsWithItsNumber) {
 
 TEST_F(StockProductsTest, QuickenStockIsRefusedOn92mmBeforeAnyPrompt) {
     setup.stock88mm = false;
-    for (StockKind kind : {StockKind::Quicken3Up, StockKind::QuickenVoucher}) {
-        EXPECT_EQ(run(kind, "3").start, PrintJob::Start::Stop);
+    for (const char* verb : {"quicken-3up", "quicken-voucher"}) {
+        EXPECT_EQ(run(verb, "3").start, PrintJob::Start::Stop);
         EXPECT_TRUE(dialogs.asked().empty());
         ASSERT_EQ(dialogs.shown().size(), 2u);
         EXPECT_EQ(dialogs.shown()[1].title, "") << "the default title";
     }
     // The draft test comes first, after the load-stock message.
     database->connection().exec("UPDATE Properties SET AccountType = 'Draft'");
-    for (StockKind kind : {StockKind::Quicken3Up, StockKind::DepositTickets, StockKind::BlankChecks}) {
-        EXPECT_EQ(run(kind, "3").start, PrintJob::Start::Stop);
+    for (const char* verb : {"quicken-3up", "deposit-tickets", "blank-checks"}) {
+        EXPECT_EQ(run(verb, "3").start, PrintJob::Start::Stop);
         EXPECT_EQ(
             dialogs.shownTexts(),
             (Strings{
@@ -289,20 +289,20 @@ TEST_F(StockProductsTest, QuickenStockIsRefusedOn92mmBeforeAnyPrompt) {
 TEST_F(StockProductsTest, ALargeCountIsPrintedOnlyOnceConfirmed) {
     dialogs.queueAnswer(DialogAnswer::Ok);
     dialogs.queueAnswer(DialogAnswer::No);
-    EXPECT_EQ(run(StockKind::BlankChecks, "10001").start, PrintJob::Start::Stop);
+    EXPECT_EQ(run("blank-checks", "10001").start, PrintJob::Start::Stop);
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[1].text, "You asked for 10001 blank checks. Print all 10001?");
     EXPECT_EQ(dialogs.shown()[1].defaultAnswer, DialogAnswer::No);
     EXPECT_TRUE(surface.jobs().empty());
     EXPECT_EQ(templateComments(), "old");
 
-    EXPECT_EQ(run(StockKind::DepositTickets, "10000").start, PrintJob::Start::Print);
+    EXPECT_EQ(run("deposit-tickets", "10000").start, PrintJob::Start::Print);
     EXPECT_EQ(dialogs.shown().size(), 2u) << "the load-stock message and the tran code notice only";
 }
 
 TEST_F(StockProductsTest, AJobThatCouldNotBeSentWritesNoHistoryAndSaysSo) {
     surface.setFailJobStart(true);
-    const JobReport report = run(StockKind::BlankChecks, "2");
+    const JobReport report = run("blank-checks", "2");
     EXPECT_FALSE(report.sent);
     EXPECT_TRUE(report.outputFailed);
     ASSERT_EQ(report.problems.size(), 1u);
@@ -315,7 +315,7 @@ TEST_F(StockProductsTest, APreviewShowsTheSlotsAndChangesNothing) {
     dialogs.clear();
     dialogs.queueInput("4");
     dialogs.queueInput("300");
-    StockRun preview(*database, setup, stockProduct(StockKind::BlankChecks), {}, StockRun::Mode::Preview);
+    StockRun preview(*database, setup, stockProduct("blank-checks"), {}, StockRun::Mode::Preview);
     ASSERT_EQ(preview.prepare(dialogs, surface), PrintJob::Start::Print);
     EXPECT_TRUE(dialogs.shown().empty()) << "no load-stock message";
     EXPECT_EQ(preview.pageCount(), 2);

@@ -2,10 +2,10 @@
 #include "app/forms/PassScreen.h"
 #include "db/DatabaseFiles.h"
 #include "db/forms/FileOpenScreen.h"
-#include "jet/JetSamples.h"
 #include "jet/VelmoraMapping.h"
 #include "shell/StartupConversion.h"
 #include "support/Fixtures.h"
+#include "support/JetSamples.h"
 #include "support/RecordingNavigator.h"
 #include "support/ScriptedDialogs.h"
 

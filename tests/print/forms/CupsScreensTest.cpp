@@ -1,10 +1,10 @@
 #include "base/Product.h"
-#include "print/CupsTestServer.h"
 #include "print/FontMetrics.h"
-#include "print/PdfProbe.h"
 #include "print/forms/PrinterControlScreen.h"
 #include "print/forms/PrinterScreens.h"
 #include "print/printer/PrinterSetup.h"
+#include "support/CupsTestServer.h"
+#include "support/PdfProbe.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,7 +2,6 @@
 
 #include "db/RecordSet.h"
 #include "db/Schema.h"
-#include "print/PdfProbe.h"
 #include "print/RecordingSurface.h"
 #include "print/forms/AlignPrinterScreen.h"
 #include "print/forms/PreviewWindow.h"
@@ -10,6 +9,7 @@
 #include "print/printer/PrinterSurface.h"
 #include "support/Fixtures.h"
 #include "support/MenuKeys.h"
+#include "support/PdfProbe.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>

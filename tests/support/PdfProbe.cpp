@@ -1,4 +1,4 @@
-#include "print/PdfProbe.h"
+#include "support/PdfProbe.h"
 
 #include <gtest/gtest.h>
 #include <poppler-document.h>

@@ -1,4 +1,4 @@
-#include "JetSamples.h"
+#include "support/JetSamples.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "print/CupsTestServer.h"
+#include "support/CupsTestServer.h"
 
-#include "print/PdfProbe.h"
+#include "support/PdfProbe.h"
 
 #include <QProcess>
 #include <cstdlib>
