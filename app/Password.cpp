@@ -26,7 +26,7 @@ void requireSodium() {
 
 // A stored hash names the memory and passes that checking a password against it takes. The settings
 // file is data: a damaged or forged one must not make every log-in take gigabytes or hours.
-constexpr std::uint64_t kMaxHashMemoryKiB = 256 * 1024;
+constexpr std::uint64_t kMaxHashMemoryKiB = std::uint64_t{256} * 1024;
 constexpr std::uint64_t kMaxHashPasses = 16;
 constexpr std::uint64_t kMaxHashLanes = 16;
 
@@ -86,7 +86,7 @@ Result<std::string> hashPassword(const std::string& lowerCasePassword) {
     // small enough that a scheduled print job stays a small process. The parameters travel in the
     // hash, so stronger ones can be chosen later without touching stored passwords.
     constexpr unsigned long long kPasses = 2;
-    constexpr std::size_t kMemory = 19u * 1024u * 1024u;
+    constexpr std::size_t kMemory = std::size_t{19} * 1024 * 1024;
     if (crypto_pwhash_str(hash, lowerCasePassword.data(), lowerCasePassword.size(), kPasses, kMemory) != 0)
         return Result<std::string>::failure("out of memory while hashing the password");
     return std::string(hash);

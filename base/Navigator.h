@@ -1,33 +1,20 @@
 #pragma once
 
+#include <string_view>
+
 namespace velmora {
 
 // How one screen hands over to the next without knowing the other screens' classes: a screen asks
-// for the next one and then closes itself. The program's ScreenFlow builds the real screens; tests
-// record where a screen went.
+// for the next one by that screen's objectName, then closes itself when the next one takes its
+// place. Which names exist, and how each screen is made and placed, is the program's screen flow's
+// business alone; tests record where a screen went.
 class Navigator {
 public:
     virtual ~Navigator() = default;
-    virtual void showPassword() = 0;
-    virtual void showChangePassword() = 0;
-    virtual void showFontFailure() = 0;
-    virtual void showFileOpen() = 0;
-    virtual void showCreateDatabase() = 0;
-    virtual void showDataEntry() = 0; // the current database of the session
-    virtual void showPrinterControl() = 0;
-    virtual void showAlignPrinter() = 0;
-    // The About box and the MICR information screen open beside the calling screen, which stays
-    // usable; while one is open, asking for it again raises it instead of opening a second copy.
-    virtual void showAbout() = 0;
-    virtual void showMicrInformation() = 0;
-    // Program setup opens over the data entry screen, which stays open underneath; one copy at a time,
-    // as above. The data entry screen's product type list is read again when it closes.
-    virtual void showProgramSetup() = 0;
-    // The export screen, over the data entry screen, which has saved its record first.
-    virtual void showExportFile() = 0;
-    // The register of printed checks, over the data entry screen, which has saved its record first
-    // and reads it again when the register closes (a check voided there has a new history line).
-    virtual void showRegister() = 0;
+    // Shows the screen of this objectName: in place of the caller, beside it, or over it, as the
+    // flow knows that screen to stand. Asking for a screen that may be open only once brings the
+    // open one to the front.
+    virtual void show(std::string_view screen) = 0;
     // Ends the program at once (Disagree, Exit on the password, selection and creation screens).
     virtual void endProgram() = 0;
     // The exit routine of the data entry screen: a backup copy of the current database when the

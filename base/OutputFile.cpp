@@ -235,7 +235,7 @@ Status OutputFile::commit() {
         return finished;
     }
     const auto failed = [this](int error) {
-        const Status status = fail(error);
+        Status status = fail(error);
         discard();
         return status;
     };

@@ -47,7 +47,7 @@ std::string notMade(const Status& failure, const fs::path& file) {
 // Copies the bytes of `source` into `output`.
 Status copyInto(OutputFile& output, const fs::path& source) {
     std::ifstream in(source, std::ios::binary);
-    std::string piece(64 * 1024, '\0');
+    std::string piece(std::size_t{64} * 1024, '\0');
     while (in) {
         in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
         if (Status written =
@@ -63,7 +63,7 @@ Status copyInto(OutputFile& output, const fs::path& source) {
 } // namespace
 
 fs::path temporarySibling(const fs::path& target) {
-    const fs::path temporary = temporaryNameFor(target, ::getpid());
+    fs::path temporary = temporaryNameFor(target, ::getpid());
     removeWithJournals(temporary);
     return temporary;
 }

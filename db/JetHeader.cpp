@@ -102,8 +102,9 @@ Result<JetHeader> inspectJetFile(const std::filesystem::path& file) {
         return failure(" is truncated or damaged: it ends in the middle of a page.");
 
     const std::size_t scrambled = header.version == 3 ? 126 : 128;
-    std::vector<std::uint8_t> decoded(first.begin() + kScrambledOffset,
-                                      first.begin() + kScrambledOffset + scrambled);
+    const auto scrambledStart = first.begin() + static_cast<std::ptrdiff_t>(kScrambledOffset);
+    std::vector<std::uint8_t> decoded(scrambledStart,
+                                      scrambledStart + static_cast<std::ptrdiff_t>(scrambled));
     rc4(kHeaderKey, decoded);
     const std::size_t key = kDatabaseKeyOffset - kScrambledOffset;
     if (decoded[key] | decoded[key + 1] | decoded[key + 2] | decoded[key + 3])

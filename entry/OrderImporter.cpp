@@ -285,6 +285,65 @@ std::string orderFormText(std::string_view bytes) {
     return text;
 }
 
+namespace {
+
+// Every value of an order form, cut before anything is saved: the order goes into the check in one
+// step.
+struct CutOrder {
+    struct Value {
+        const OrderField* row;
+        std::string value;
+    };
+    std::vector<Value> values; // the record's fields whose labels are in the order
+    // Routing and account numbers are verified as cut, also where their labels are missing.
+    std::string routing;
+    std::string account;
+    std::optional<std::string> bottomRow;
+    // Unlike the record's values, a detail is cut whether or not its label is there.
+    std::string detail[std::size(kDetailFields)];
+    bool withCard = false;
+};
+
+CutOrder cutOrder(const std::string& text) {
+    CutOrder cut;
+    for (const OrderField& row : kRecordFields) {
+        const auto labelAt = findLabel(text, row.label);
+        std::string value = cutAt(text, labelAt, row);
+        const std::string_view field = row.field;
+        if (field == f::kAba)
+            cut.routing = value;
+        else if (field == f::kAccount)
+            cut.account = value;
+        if (labelAt && !value.empty() && !holdsNoNumber(field, value))
+            cut.values.push_back({&row, std::move(value)});
+    }
+    if (const auto labelAt = findLabel(text, kBottomCheckRow.label))
+        cut.bottomRow = cutAt(text, labelAt, kBottomCheckRow);
+    for (std::size_t i = 0; i < std::size(kDetailFields); ++i) {
+        const auto labelAt = findLabel(text, kDetailFields[i].label);
+        cut.detail[i] = cutAt(text, labelAt, kDetailFields[i]);
+        cut.withCard = cut.withCard || (i == kCardNumber && labelAt);
+    }
+    return cut;
+}
+
+// What was skipped or cut short, told once the check shows what was taken.
+void tellWhatWasLeft(Dialogs& dialogs, const OrderImportReport& report) {
+    for (const SkippedValue& skipped : report.skipped)
+        dialogs.show({skipped.label + " \"" + skipped.value + kSkippedValue + skipped.reason + kRestImported,
+                      {},
+                      DialogButtons::Ok,
+                      DialogIcon::Exclamation});
+    for (const SkippedValue& cut : report.shortened)
+        dialogs.show({cut.label + " \"" + cut.value + kLongerThanField + std::to_string(cut.reason.size()) +
+                          kOnlyImported + cut.reason + kCheckTheNumber,
+                      {},
+                      DialogButtons::Ok,
+                      DialogIcon::Exclamation});
+}
+
+} // namespace
+
 OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, OrderTarget target,
                                   const std::function<void()>& valuesSaved) {
     OrderImportReport report;
@@ -296,39 +355,8 @@ OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, Ord
         return report;
     }
     const std::string text = orderFormText(order);
-
-    // Every value is cut before anything is saved: the order goes into the check in one step.
-    struct Cut {
-        const OrderField* row;
-        std::string value;
-    };
-    std::vector<Cut> values;
-    // Routing and account numbers are verified as cut, also where their labels are missing.
-    std::string routing;
-    std::string account;
-    for (const OrderField& row : kRecordFields) {
-        const auto labelAt = findLabel(text, row.label);
-        std::string value = cutAt(text, labelAt, row);
-        const std::string_view field = row.field;
-        if (field == f::kAba)
-            routing = value;
-        else if (field == f::kAccount)
-            account = value;
-        if (labelAt && !value.empty() && !holdsNoNumber(field, value))
-            values.push_back({&row, std::move(value)});
-    }
+    CutOrder cut = cutOrder(text);
     report.shortened = numbersCutShort(text);
-    std::optional<std::string> bottomRow;
-    if (const auto labelAt = findLabel(text, kBottomCheckRow.label))
-        bottomRow = cutAt(text, labelAt, kBottomCheckRow);
-    // Unlike the record's values, a detail is cut whether or not its label is there.
-    std::string detail[std::size(kDetailFields)];
-    bool withCard = false;
-    for (std::size_t i = 0; i < std::size(kDetailFields); ++i) {
-        const auto labelAt = findLabel(text, kDetailFields[i].label);
-        detail[i] = cutAt(text, labelAt, kDetailFields[i]);
-        withCard = withCard || (i == kCardNumber && labelAt);
-    }
 
     // A check that already holds an order (or anything else typed into it) is never overwritten.
     const bool newCheck = target == OrderTarget::NewCheck || !holdsNoOrder(entry);
@@ -337,13 +365,13 @@ OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, Ord
         [&] {
             report.fieldsWritten.clear();
             report.skipped.clear();
-            for (Cut& cut : values) {
-                if (Status taken = entry.setFieldText(cut.row->field, cut.value); taken)
-                    report.fieldsWritten.emplace_back(cut.row->field);
+            for (CutOrder::Value& value : cut.values) {
+                if (Status taken = entry.setFieldText(value.row->field, value.value); taken)
+                    report.fieldsWritten.emplace_back(value.row->field);
                 else
-                    report.skipped.push_back({cut.row->label, cut.value, taken.message()});
+                    report.skipped.push_back({value.row->label, value.value, taken.message()});
             }
-            return entry.setFieldText(f::kComments, orderComments(detail, withCard)).ok();
+            return entry.setFieldText(f::kComments, orderComments(cut.detail, cut.withCard)).ok();
         },
         kNotImported);
     if (!saved) {
@@ -356,20 +384,9 @@ OrderImportReport importOrderForm(CheckEntry& entry, std::string_view order, Ord
     report.recordId = entry.field(f::kId).integer();
     if (valuesSaved)
         valuesSaved();
-    // What was skipped is told once the check shows what was taken.
-    for (const SkippedValue& skipped : report.skipped)
-        dialogs.show({skipped.label + " \"" + skipped.value + kSkippedValue + skipped.reason + kRestImported,
-                      {},
-                      DialogButtons::Ok,
-                      DialogIcon::Exclamation});
-    for (const SkippedValue& cut : report.shortened)
-        dialogs.show({cut.label + " \"" + cut.value + kLongerThanField + std::to_string(cut.reason.size()) +
-                          kOnlyImported + cut.reason + kCheckTheNumber,
-                      {},
-                      DialogButtons::Ok,
-                      DialogIcon::Exclamation});
-    report.verification = micrRowMessages(bottomRow, routing, account);
-    VerifyMicrRow(dialogs, bottomRow, routing, account);
+    tellWhatWasLeft(dialogs, report);
+    report.verification = micrRowMessages(cut.bottomRow, cut.routing, cut.account);
+    VerifyMicrRow(dialogs, cut.bottomRow, cut.routing, cut.account);
     return report;
 }
 

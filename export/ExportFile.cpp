@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Lines are gathered and handed to the file a few hundred kilobytes at a time.
-constexpr std::size_t kChunk = 256 * 1024;
+constexpr std::size_t kChunk = std::size_t{256} * 1024;
 // How many cut values the notice names before it says "and N more".
 constexpr std::size_t kCutNamed = 5;
 

@@ -21,7 +21,7 @@ std::filesystem::path exportFilePath(const std::filesystem::path& programDir);
 // A stored value longer than this is damage or a mistake, not a name or an address: it is cut to its
 // first bytes (never inside a character), and the export says which lines hold such values. So a
 // huge field costs the export no more memory than this.
-inline constexpr std::size_t kMaxExportedValueBytes = 64 * 1024;
+inline constexpr std::size_t kMaxExportedValueBytes = std::size_t{64} * 1024;
 
 // What an export did.
 struct [[nodiscard]] ExportResult {

@@ -66,7 +66,7 @@ Result<fs::path> conversionFile(const fs::path& target) {
 }
 
 // SQLite's messages open with the name of the file, here the temporary one; the user knows the source.
-std::string withoutFileName(std::string message, const fs::path& file) {
+std::string withoutFileName(const std::string& message, const fs::path& file) {
     const std::string prefix = file.filename().string() + ": ";
     return message.starts_with(prefix) ? message.substr(prefix.size()) : message;
 }
@@ -174,7 +174,7 @@ private:
         }
 
         db::Transaction transaction(db);
-        const Status read = reader.read(selection, [&](std::size_t s, const std::vector<db::Value>& values) {
+        Status read = reader.read(selection, [&](std::size_t s, const std::vector<db::Value>& values) {
             return writeRow(plan.tables[s], schema.tables[plan.tables[s].source], writers_[s], values);
         });
         if (!failure_.empty())

@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
         return fail(out, error.what());
     }
 
-    constexpr std::size_t kFlushBytes = 64 * 1024;
+    constexpr std::size_t kFlushBytes = std::size_t{64} * 1024;
     bool written = true;
     for (const auto& table : selection) {
         out.tableStart(table.table);

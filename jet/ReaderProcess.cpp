@@ -20,7 +20,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kReaderName = "velmora-jet-reader";
-constexpr std::size_t kMaxErrorText = 16 * 1024;
+constexpr std::size_t kMaxErrorText = std::size_t{16} * 1024;
 constexpr int kPollMilliseconds = 100;
 // How long a reader that has closed its output is given to end by itself.
 constexpr auto kExitGrace = std::chrono::seconds(2);
@@ -62,7 +62,7 @@ std::filesystem::path defaultReaderProgram() {
     std::error_code ec;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (!ec) {
-        const auto beside = self.parent_path() / kReaderName;
+        auto beside = self.parent_path() / kReaderName;
         if (std::filesystem::exists(beside, ec))
             return beside;
     }
@@ -167,6 +167,7 @@ Status ReaderProcess::start(const std::filesystem::path& file) {
     std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>(path.c_str()), nullptr};
     std::vector<std::string> environment = readerEnvironment();
     std::vector<char*> envp;
+    envp.reserve(environment.size() + 1);
     for (std::string& entry : environment)
         envp.push_back(entry.data());
     envp.push_back(nullptr);

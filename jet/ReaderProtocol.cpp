@@ -8,8 +8,8 @@ namespace velmora::jet::protocol {
 namespace {
 
 constexpr std::size_t kMaxNameBytes = 4096;
-constexpr std::size_t kMaxMessageBytes = 64 * 1024;
-constexpr std::size_t kMaxTextBytes = 256u * 1024u * 1024u;
+constexpr std::size_t kMaxMessageBytes = std::size_t{64} * 1024;
+constexpr std::size_t kMaxTextBytes = std::size_t{256} * 1024 * 1024;
 constexpr std::uint32_t kMaxTables = 100000;
 constexpr std::uint32_t kMaxColumns = 256;
 
@@ -115,7 +115,7 @@ std::string Encoder::take() {
 
 Decoder::Decoder(ByteSource& source)
     : source_(source)
-    , buffer_(64 * 1024) {}
+    , buffer_(std::size_t{64} * 1024) {}
 
 void Decoder::fill(char* into, std::size_t count) {
     while (count > 0) {

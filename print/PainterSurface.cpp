@@ -70,7 +70,7 @@ Status PainterSurface::finishDocument() {
         return failed;
     }
     const bool written = painter_.end();
-    const Status completed =
+    Status completed =
         written ? completeJob(jobPages_) : Status::failure("The print job could not be completed");
     jobClosed();
     device_ = nullptr;

@@ -56,7 +56,7 @@ Status PdfJobSurface::finishDocument() {
     const Status written = document_->finish();
     const int pages = document_->pageCount();
     document_.reset();
-    const Status completed = completeJob(pages, written);
+    Status completed = completeJob(pages, written);
     jobClosed();
     return completed;
 }

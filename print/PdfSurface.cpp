@@ -41,7 +41,7 @@ public:
     }
 
 private:
-    static constexpr std::uint64_t kBlock = 256 * 1024;
+    static constexpr std::uint64_t kBlock = std::uint64_t{256} * 1024;
     std::ifstream in_;
     std::uint64_t size_ = 0;
     std::string buffer_;

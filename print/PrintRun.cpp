@@ -174,13 +174,13 @@ std::optional<ItemOutside> PrintRun::checkItemsOutside(const PrintSelection& sel
     if (!selection.checks() || !area)
         return std::nullopt;
     readType();
-    try {
-        CheckPages pages(database_, selection, setup_, type_, chooseTextFont(surface));
-        Result<std::optional<ItemOutside>> found = findItemOutside(pages, *area);
-        return found ? found.value() : std::nullopt;
-    } catch (const db::Error&) {
+    // Pages that cannot be read are not judged here: the run itself tells that problem.
+    Result<std::unique_ptr<CheckPages>> pages =
+        CheckPages::open(database_, selection, setup_, type_, chooseTextFont(surface));
+    if (!pages)
         return std::nullopt;
-    }
+    Result<std::optional<ItemOutside>> found = findItemOutside(**pages, *area);
+    return found ? found.value() : std::nullopt;
 }
 
 std::unique_ptr<RunPages> PrintRun::preview(const PrintSelection& selection, const PrintSurface& surface) {
@@ -189,16 +189,24 @@ std::unique_ptr<RunPages> PrintRun::preview(const PrintSelection& selection, con
         return nullptr;
     readType();
     const std::string textFont = chooseTextFont(surface);
-    try {
-        return std::make_unique<RunPages>(
-            selection.checks() ? std::make_unique<CheckPages>(database_, selection, setup_, type_, textFont)
-                               : nullptr,
-            selection.labels() ? std::make_unique<LabelPages>(database_, selection, textFont) : nullptr);
-    } catch (const db::Error& error) {
-        tellProblem(result, std::string("The records to show could not be read: ") + error.what(),
-                    "Print Preview");
+    std::unique_ptr<CheckPages> checks;
+    std::unique_ptr<LabelPages> labels;
+    Status opened;
+    if (selection.checks()) {
+        auto pages = CheckPages::open(database_, selection, setup_, type_, textFont);
+        opened = pages.status();
+        checks = pages ? std::move(*pages) : nullptr;
+    }
+    if (opened && selection.labels()) {
+        auto pages = LabelPages::open(database_, selection, textFont);
+        opened = pages.status();
+        labels = pages ? std::move(*pages) : nullptr;
+    }
+    if (!opened) {
+        tellProblem(result, "The records to show could not be read: " + opened.message(), "Print Preview");
         return nullptr;
     }
+    return std::make_unique<RunPages>(std::move(checks), std::move(labels));
 }
 
 } // namespace velmora::print

@@ -2,6 +2,8 @@
 
 #include "base/FaceNames.h"
 
+#include <algorithm>
+
 namespace velmora::print {
 
 namespace {
@@ -136,7 +138,7 @@ Status PrintSurface::NewPage() {
 
 Status PrintSurface::EndDocument() {
     // A job in which nothing was printed sends nothing, and writes or removes no file.
-    const Status status = documentOpen_ ? finishDocument() : Status();
+    Status status = documentOpen_ ? finishDocument() : Status();
     documentOpen_ = false;
     pageOpen_ = false;
     pageBreakPending_ = false;
@@ -180,6 +182,7 @@ Status PrintSurface::ShowPrinterSetup() {
 bool PrintSurface::offers(const std::string& face) const {
     std::vector<std::string> faces;
     const int count = FontCount();
+    faces.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (int i = 0; i < count; ++i)
         faces.push_back(FontNameAt(i));
     return isFaceOffered(faces, face);

@@ -3,6 +3,7 @@
 #include "base/Clock.h"
 #include "base/Product.h"
 #include "db/CheckQueries.h"
+#include "db/RecordSet.h"
 #include "print/PrintJob.h"
 
 #include <algorithm>
@@ -26,6 +27,40 @@ Status unreadable(const char* what, std::int64_t page, const db::Error& error) {
 std::int64_t placeAt(double at, double first, double pitch, std::int64_t count) {
     const auto place = static_cast<std::int64_t>(std::floor((at - first) / pitch));
     return std::clamp<std::int64_t>(place, 0, std::max<std::int64_t>(count - 1, 0));
+}
+
+} // namespace
+
+// Page N starts at the record N × per page of the selection in table order; the page after the one
+// read last goes on from where that one stopped, so drawing the pages in order costs one keyed move
+// per page, and a jump costs one counted query. Its reads throw db::Error, which the pages turn into
+// their own results.
+class PagedRecords {
+public:
+    PagedRecords(db::Connection& connection, db::Filter filter);
+
+    std::int64_t count() const { return count_; }
+    // Up to `size` records from the `first`-th (from 0).
+    std::vector<db::CheckRecord> read(std::int64_t first, std::int64_t size);
+
+private:
+    db::Connection& connection_;
+    db::Filter filter_;
+    db::RecordSet records_;
+    std::int64_t count_ = 0;
+    // Where the previous read stopped: the index and ID of the record after it.
+    std::optional<std::pair<std::int64_t, std::int64_t>> next_;
+};
+
+namespace {
+
+// The records of a selection, or the database's reason why they could not be counted.
+Result<std::unique_ptr<PagedRecords>> openRecords(db::Connection& connection, db::Filter filter) {
+    try {
+        return std::make_unique<PagedRecords>(connection, std::move(filter));
+    } catch (const db::Error& error) {
+        return Result<std::unique_ptr<PagedRecords>>::failure(error.what());
+    }
 }
 
 } // namespace
@@ -59,16 +94,32 @@ std::vector<db::CheckRecord> PagedRecords::read(std::int64_t first, std::int64_t
     return records;
 }
 
-CheckPages::CheckPages(db::CheckDatabase& database, const PrintSelection& selection,
-                       const CheckPageSetup& setup, db::DatabaseType type, const std::string& textFont)
-    : records_(database.connection(), db::checksToPrint(selection.once, selection.monthly))
+Result<std::unique_ptr<CheckPages>> CheckPages::open(db::CheckDatabase& database,
+                                                     const PrintSelection& selection,
+                                                     const CheckPageSetup& setup, db::DatabaseType type,
+                                                     const std::string& textFont) {
+    auto records = openRecords(database.connection(), db::checksToPrint(selection.once, selection.monthly));
+    if (!records)
+        return records.status();
+    return std::unique_ptr<CheckPages>(new CheckPages(std::move(*records), setup, type, textFont));
+}
+
+CheckPages::CheckPages(std::unique_ptr<PagedRecords> records, const CheckPageSetup& setup,
+                       db::DatabaseType type, const std::string& textFont)
+    : records_(std::move(records))
     , setup_(setup)
     , layout_(type, {textFont, product::kMicrFontName})
     , perPage_(CheckPlacement(setup).slotsPerPage())
     , today_(formatDateText(Clock::today())) {}
 
+CheckPages::~CheckPages() = default;
+
+std::int64_t CheckPages::checkCount() const {
+    return records_->count();
+}
+
 std::int64_t CheckPages::pageCount() {
-    return CheckPlacement(setup_).pagesFor(records_.count());
+    return CheckPlacement(setup_).pagesFor(records_->count());
 }
 
 Status CheckPages::drawPage(std::int64_t page, PrintSurface& surface) {
@@ -76,7 +127,7 @@ Status CheckPages::drawPage(std::int64_t page, PrintSurface& surface) {
         return noSuchPage(page, pageCount());
     std::vector<db::CheckRecord> records;
     try {
-        records = records_.read(page * perPage_, perPage_);
+        records = records_->read(page * perPage_, perPage_);
     } catch (const db::Error& error) {
         return unreadable("checks", page, error);
     }
@@ -93,7 +144,7 @@ Status CheckPages::drawPage(std::int64_t page, PrintSurface& surface) {
 
 std::string CheckPages::ownerAt(std::int64_t page, double, double y) {
     try {
-        const std::vector<db::CheckRecord> records = records_.read(page * perPage_, perPage_);
+        const std::vector<db::CheckRecord> records = records_->read(page * perPage_, perPage_);
         if (!records.empty()) {
             const StockDistances stock = stockDistances(setup_.stock88mm);
             const auto slot =
@@ -106,11 +157,26 @@ std::string CheckPages::ownerAt(std::int64_t page, double, double y) {
     return "a check on page " + std::to_string(page + 1);
 }
 
-LabelPages::LabelPages(db::CheckDatabase& database, const PrintSelection& selection,
-                       const std::string& textFont, int startLabel)
-    : records_(database.connection(), db::labelsToPrint(selection.onceLabels, selection.monthlyLabels))
+Result<std::unique_ptr<LabelPages>> LabelPages::open(db::CheckDatabase& database,
+                                                     const PrintSelection& selection,
+                                                     const std::string& textFont, int startLabel) {
+    auto records =
+        openRecords(database.connection(), db::labelsToPrint(selection.onceLabels, selection.monthlyLabels));
+    if (!records)
+        return records.status();
+    return std::unique_ptr<LabelPages>(new LabelPages(std::move(*records), textFont, startLabel));
+}
+
+LabelPages::LabelPages(std::unique_ptr<PagedRecords> records, const std::string& textFont, int startLabel)
+    : records_(std::move(records))
     , layout_(textFont)
     , startLabel_(startLabel) {}
+
+LabelPages::~LabelPages() = default;
+
+std::int64_t LabelPages::labelCount() const {
+    return records_->count();
+}
 
 std::pair<int, std::int64_t> LabelPages::firstOn(std::int64_t page) const {
     constexpr int perSheet = LabelLayout::kLabelsPerSheet;
@@ -122,7 +188,7 @@ std::pair<int, std::int64_t> LabelPages::firstOn(std::int64_t page) const {
 }
 
 std::int64_t LabelPages::pageCount() {
-    const std::int64_t labels = records_.count();
+    const std::int64_t labels = records_->count();
     if (labels == 0)
         return 0;
     const std::int64_t onFirstSheet = firstOn(1).second;
@@ -136,7 +202,7 @@ Status LabelPages::drawPage(std::int64_t page, PrintSurface& surface) {
     auto [number, first] = firstOn(page);
     std::vector<db::CheckRecord> records;
     try {
-        records = records_.read(first, LabelLayout::kLabelsPerSheet - number + 1);
+        records = records_->read(first, LabelLayout::kLabelsPerSheet - number + 1);
     } catch (const db::Error& error) {
         return unreadable("labels", page, error);
     }
@@ -159,7 +225,7 @@ std::string LabelPages::ownerAt(std::int64_t page, double x, double y) {
     const auto number = static_cast<int>(column * 10 + row + 1);
     try {
         if (number >= first) {
-            const std::vector<db::CheckRecord> records = records_.read(index + (number - first), 1);
+            const std::vector<db::CheckRecord> records = records_->read(index + (number - first), 1);
             if (!records.empty())
                 return "the label of record " + std::to_string(records.front().id);
         }

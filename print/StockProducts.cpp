@@ -80,7 +80,6 @@ constexpr char kShortSignatureLine[] = "________________________________________
 constexpr char kAuthorized[] = "Authorized Signature ";
 constexpr char kAmountBox[] = "$ _________";
 constexpr char kDollar[] = "$";
-constexpr char kCutMarkText[] = "-";
 constexpr char kDepositHeading[] = "DEPOSIT TICKET";
 constexpr char kDateCaption[] = "Date: _______________";
 constexpr char kCurrency[] = "CURRENCY";

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, then checks everything the project promises, in stages:
 #   1. the format and the direction of the includes;
-#   2. the optimised build (with Debian's hardening flags, as packaged): the whole test suite, the
-#      screen flow under valgrind, each benchmark once in a short smoke run; then the Debian package
-#      from the same tree, its checks, and its installation into a fresh Debian 12 root;
+#   2. the optimised build (with Debian's hardening flags, as packaged): clang-tidy over the program's
+#      sources with its compile commands (scripts/clang-tidy.sh: the sources changed since the merge
+#      base with main; every source on main itself, in CI or with VELMORA_TIDY_ALL=1), the whole
+#      test suite, the screen flow under valgrind, each benchmark once in a short smoke run; then the
+#      Debian package from the same tree, its checks, and its installation into a fresh Debian 12 root;
 #   3. the AddressSanitizer and UndefinedBehaviorSanitizer build (the tests only): the test suite;
 #   4. the libFuzzer targets (built on their own with clang), each for a bounded time.
 # Each stage builds only what it runs. The compiler cache lives in build/ccache, so a repeated run
@@ -74,6 +76,8 @@ fi
 deb=$(bash "$root/scripts/package.sh" "$root/build/test" -DVELMORA_BUILD_TESTS=ON \
     "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG")
 end_stage "optimised build and package"
+bash "$root/scripts/clang-tidy.sh" "$root/build/test"
+end_stage "clang-tidy"
 run_tests "$root/build/test"
 # The screen flow under memcheck: a screen freed while one of its own events still runs is caught
 # here even when the freed memory happens to still hold what was there.

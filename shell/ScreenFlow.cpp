@@ -73,100 +73,152 @@ void ScreenFlow::present(QWidget* screen, const QWidget* beside) {
     screen->activateWindow();
 }
 
-void ScreenFlow::showPassword() {
-    auto* pass = new app::PassScreen(session_, *this, [] { return print::offeredFaceNames(); });
-    present(pass);
-    // Once the screen that asked for this one has closed itself.
-    QTimer::singleShot(0, pass, [pass] { pass->start(); });
-}
-void ScreenFlow::showChangePassword() {
-    present(new app::ChangePassScreen(session_, *this));
-}
-void ScreenFlow::showFontFailure() {
-    // The notice stands beside the password screen, which stays usable.
-    QWidget* beside = nullptr;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->objectName() == QLatin1String("Pass") && window->isVisible())
-            beside = window;
-    }
-    present(new app::FontFailureScreen, beside);
-}
-void ScreenFlow::showFileOpen() {
-    auto* fileOpen = new db::FileOpenScreen(session_, *this);
-    present(fileOpen);
-    QTimer::singleShot(0, fileOpen, [fileOpen] { fileOpen->start(); });
-}
-void ScreenFlow::showCreateDatabase() {
-    present(new db::CreateNewDatabaseScreen(session_, *this));
-}
+namespace {
 
-void ScreenFlow::showDataEntry() {
-    auto* screen = new entry::CheckScreen(session_, *this, *session_.dialogs);
+// How a screen stands to the screen that asked for it.
+enum class Placement {
+    Replace, // in the middle of the display, in place of the caller, which closes itself
+    Beside,  // next to the caller, which stays usable; one copy at a time
+    Over,    // in the middle of the display, over the caller, which stays open; one copy at a time
+};
+
+// What a screen is made with.
+struct ScreenContext {
+    Session& session;
+    Navigator& navigator;
+    QObject& lifetime; // for connections that must die with the flow
+};
+
+// A screen that reads what it shows first; nullptr when it could not (it has said why).
+template <class S> QWidget* loaded(S* screen) {
     if (screen->load())
-        present(screen);
-    else
-        screen->deleteLater(); // it has reported the file and brought the selection screen back
+        return screen;
+    screen->deleteLater();
+    return nullptr;
 }
 
-void ScreenFlow::showPrinterControl() {
-    auto* screen = new print::PrinterControlScreen(session_, *this);
-    if (screen->load()) {
-        present(screen);
-    } else {
-        screen->deleteLater(); // it has said why; the data entry screen comes back
-        showDataEntry();
-    }
+// A screen whose start runs once the screen that asked for it has closed itself.
+template <class S> QWidget* startedLater(S* screen) {
+    QTimer::singleShot(0, screen, [screen] { screen->start(); });
+    return screen;
 }
 
-void ScreenFlow::showAlignPrinter() {
-    auto* screen = new print::AlignPrinterScreen(session_, *this);
-    if (screen->load()) {
-        present(screen);
-    } else {
-        screen->deleteLater();
-        showPrinterControl();
-    }
+// When `screen` closes, the data entry screen shown under it does `then`: the product types and amount
+// options changed in program setup reach its list and its warnings at once, and a check voided on the
+// register screen shows its new history line.
+QWidget* onDataEntryWhenClosed(QWidget* screen, QObject& lifetime, void (entry::CheckScreen::*then)()) {
+    if (screen)
+        QObject::connect(screen, &QObject::destroyed, &lifetime, [then] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (auto* dataEntry = qobject_cast<entry::CheckScreen*>(window);
+                    dataEntry && dataEntry->isVisible())
+                    (dataEntry->*then)();
+            }
+        });
+    return screen;
 }
 
-void ScreenFlow::showAbout() {
-    showBeside(about_, [this] { return new app::AboutScreen(session_.aboutLines); });
+struct Row {
+    std::string_view name; // the screen's objectName
+    Placement placement;
+    // The screen, or nullptr when it could not be shown (it has said why).
+    QWidget* (*make)(const ScreenContext&);
+    std::string_view fallback; // shown instead when the screen could not be made
+};
+
+// Every screen of the program. A screen that shows the session's current database reports a file
+// it cannot read itself; the data entry screen then brings back the selection screen.
+// clang-format off
+const Row kScreens[] = {
+    {"Pass", Placement::Replace, [](const ScreenContext& c) -> QWidget* {
+         return startedLater(new app::PassScreen(c.session, c.navigator, [] { return print::offeredFaceNames(); }));
+     }, {}},
+    {"ChangePass", Placement::Replace, [](const ScreenContext& c) -> QWidget* {
+         return new app::ChangePassScreen(c.session, c.navigator);
+     }, {}},
+    // The font notice stands beside the password screen, which stays usable.
+    {"FontFailure", Placement::Beside, [](const ScreenContext&) -> QWidget* {
+         return new app::FontFailureScreen;
+     }, {}},
+    {"FileOpen", Placement::Replace, [](const ScreenContext& c) -> QWidget* {
+         return startedLater(new db::FileOpenScreen(c.session, c.navigator));
+     }, {}},
+    {"CreateNewDatabase", Placement::Replace, [](const ScreenContext& c) -> QWidget* {
+         return new db::CreateNewDatabaseScreen(c.session, c.navigator);
+     }, {}},
+    {"Check", Placement::Replace, [](const ScreenContext& c) -> QWidget* {
+         return loaded(new entry::CheckScreen(c.session, c.navigator, *c.session.dialogs));
+     }, {}},
+    {"PrinterControl", Placement::Replace, [](const ScreenContext& c) -> QWidget* {
+         return loaded(new print::PrinterControlScreen(c.session, c.navigator));
+     }, "Check"},
+    {"AlignPrinter", Placement::Replace, [](const ScreenContext& c) -> QWidget* {
+         return loaded(new print::AlignPrinterScreen(c.session, c.navigator));
+     }, "PrinterControl"},
+    {"HelpAbout", Placement::Beside, [](const ScreenContext& c) -> QWidget* {
+         return new app::AboutScreen(c.session.aboutLines);
+     }, {}},
+    {"MicrForm", Placement::Beside, [](const ScreenContext&) -> QWidget* {
+         return new app::MicrInformationScreen;
+     }, {}},
+    {"ProgramSetup", Placement::Over, [](const ScreenContext& c) -> QWidget* {
+         return onDataEntryWhenClosed(loaded(new app::ProgramSetupScreen(c.session)), c.lifetime,
+                                      &entry::CheckScreen::reloadSettings);
+     }, {}},
+    // Modal, over the data entry screen, which has saved its record first.
+    {"ExportFile", Placement::Over, [](const ScreenContext& c) -> QWidget* {
+         return new exporting::ExportFileScreen(c.session, *c.session.dialogs);
+     }, {}},
+    // Over the data entry screen, which has saved its record first and reads it again afterwards.
+    {"Register", Placement::Over, [](const ScreenContext& c) -> QWidget* {
+         return onDataEntryWhenClosed(loaded(new exporting::RegisterScreen(c.session, *c.session.dialogs)),
+                                      c.lifetime, &entry::CheckScreen::readRecordAgain);
+     }, {}},
+};
+// clang-format on
+
+const Row* findRow(std::string_view name) {
+    const auto* row = std::find_if(std::begin(kScreens), std::end(kScreens),
+                                   [name](const Row& candidate) { return candidate.name == name; });
+    return row == std::end(kScreens) ? nullptr : row;
 }
 
-void ScreenFlow::showMicrInformation() {
-    showBeside(micrInformation_, [] { return new app::MicrInformationScreen; });
+} // namespace
+
+std::vector<std::string_view> ScreenFlow::screenNames() {
+    std::vector<std::string_view> names;
+    for (const Row& row : kScreens)
+        names.push_back(row.name);
+    return names;
 }
 
-void ScreenFlow::showExportFile() {
-    // Modal, over the middle of the data entry screen, which stands in the middle of the display.
-    present(new exporting::ExportFileScreen(session_, *session_.dialogs));
-}
-
-void ScreenFlow::showRegister() {
-    auto* screen = new exporting::RegisterScreen(session_, *session_.dialogs);
-    if (!screen->load()) {
-        delete screen; // it has said why; the data entry screen stays as it was
-        return;
-    }
-    // A check voided there has a new history line in its comments: the data entry screen shows it.
-    QObject::connect(screen, &QObject::destroyed, &lifetime_, [] {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (auto* dataEntry = qobject_cast<entry::CheckScreen*>(window);
-                dataEntry && dataEntry->isVisible())
-                dataEntry->readRecordAgain();
+void ScreenFlow::show(std::string_view screen) {
+    const Row* row = findRow(screen);
+    if (!row)
+        qFatal("No screen is named %.*s", static_cast<int>(screen.size()), screen.data());
+    const ScreenContext context{session_, *this, lifetime_};
+    if (row->placement == Placement::Replace) {
+        QWidget* made = row->make(context);
+        if (made) {
+            current_ = made;
+            present(made);
+        } else if (!row->fallback.empty()) {
+            show(row->fallback);
         }
-    });
-    present(screen);
-}
-
-void ScreenFlow::showBeside(QPointer<QWidget>& open, const std::function<QWidget*()>& make) {
-    // One copy at a time: asking again brings the open one to the front as it is.
-    if (!open) {
-        QWidget* caller = QApplication::activeWindow();
-        open = make();
-        present(open, caller);
         return;
     }
-    raiseOpen(open);
+    // One copy at a time: asking again brings the open one to the front as it is.
+    QPointer<QWidget>& open = open_[row->name];
+    if (open) {
+        raiseOpen(open);
+        return;
+    }
+    // Beside the window the user asked from; a screen asked for by a screen that is still coming up
+    // (the font notice of the password screen) stands beside that one.
+    const QWidget* caller = QApplication::activeWindow() ? QApplication::activeWindow() : current_.data();
+    open = row->make(context);
+    if (open)
+        present(open, row->placement == Placement::Beside ? caller : nullptr);
 }
 
 void ScreenFlow::raiseOpen(QWidget* open) {
@@ -174,29 +226,6 @@ void ScreenFlow::raiseOpen(QWidget* open) {
     open->show();
     open->raise();
     open->activateWindow();
-}
-
-void ScreenFlow::showProgramSetup() {
-    if (programSetup_) {
-        raiseOpen(programSetup_);
-        return;
-    }
-    auto* screen = new app::ProgramSetupScreen(session_);
-    if (!screen->load()) {
-        delete screen; // it has said why; the data entry screen stays as it was
-        return;
-    }
-    programSetup_ = screen;
-    // The product types changed there reach the data entry screen's list at once (the list keeps
-    // the text the check shows), and the amount options its warnings.
-    QObject::connect(screen, &QObject::destroyed, &lifetime_, [] {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (auto* dataEntry = qobject_cast<entry::CheckScreen*>(window);
-                dataEntry && dataEntry->isVisible())
-                dataEntry->reloadSettings();
-        }
-    });
-    present(screen);
 }
 
 void ScreenFlow::endProgram() {
@@ -229,8 +258,10 @@ void ScreenFlow::exitProgram() {
 
 void ScreenFlow::runExitRoutine() {
     // An open program setup stores its options first: a backup just asked for there counts.
-    if (programSetup_)
-        programSetup_->closeForExit();
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* setup = dynamic_cast<app::ProgramSetupScreen*>(window); setup && setup->isVisible())
+            setup->closeForExit();
+    }
     WaitScreen wait;
     if (Status status = app::runExitRoutine(session_.programDir, session_.currentDatabase, wait); !status)
         session_.dialogs->show(

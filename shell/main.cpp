@@ -68,6 +68,6 @@ int main(int argc, char** argv) {
     if (!velmora::shell::settingsReadyAtStart(session))
         return exitCode(Exit::ProgramDirUnusable); // told why; PC.OVL is as it was
     velmora::shell::ScreenFlow flow(session);
-    flow.showPassword();
+    flow.show("Pass");
     return QApplication::exec();
 }

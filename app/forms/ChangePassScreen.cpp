@@ -49,7 +49,7 @@ ChangePassScreen::ChangePassScreen(Session& session, Navigator& navigator, QWidg
     resize(460, 170);
     password1_->setFocus();
     setEscapeAction([this] {
-        navigator_.showPassword();
+        navigator_.show("Pass");
         close();
     });
 }
@@ -57,7 +57,7 @@ ChangePassScreen::ChangePassScreen(Session& session, Navigator& navigator, QWidg
 void ChangePassScreen::change() {
     if (password1_->text() != password2_->text()) {
         session_.dialogs->inform("Passwords do not match!");
-        navigator_.showPassword();
+        navigator_.show("Pass");
         close();
         return;
     }
@@ -76,7 +76,7 @@ void ChangePassScreen::change() {
     }
     session_.dialogs->inform(
         "Your password has been changed! Be sure to remember your new password. If you forget it, you will need to reinstall this program to use it again.");
-    navigator_.showPassword();
+    navigator_.show("Pass");
     close();
 }
 

@@ -59,7 +59,19 @@ PassScreen::PassScreen(Session& session, Navigator& navigator, FaceList faces, Q
     , faces_(std::move(faces)) {
     setObjectName("Pass");
     setWindowTitle("Password");
+    openSettings();
 
+    auto* layout = new QVBoxLayout(this);
+    addTitle(*layout);
+    layout->addSpacing(8);
+    addLicense(*layout);
+    layout->addSpacing(8);
+    addPasswordRows(*layout);
+    resize(560, 560);
+    password_->setFocus();
+}
+
+void PassScreen::openSettings() {
     if (auto store = SettingsStore::open(session_.programDir)) {
         settings_.emplace(std::move(store.value()));
         if (const Result<db::SettingsRecord> record = settings_->read())
@@ -69,7 +81,9 @@ PassScreen::PassScreen(Session& session, Navigator& navigator, FaceList faces, Q
     } else {
         settingsProblem_ = store.message();
     }
+}
 
+void PassScreen::addTitle(QVBoxLayout& layout) {
     auto* programName = new QLabel(product::kName, this);
     programName->setObjectName("ProgramName");
     QFont nameFont = programName->font();
@@ -87,6 +101,17 @@ PassScreen::PassScreen(Session& session, Navigator& navigator, FaceList faces, Q
     auto* copyright = new QLabel(product::kCopyright, this);
     copyright->setObjectName("CopyrightLabel");
 
+    auto* title = new QHBoxLayout;
+    title->setSpacing(2);
+    title->addWidget(programName);
+    title->addWidget(mark, 0, Qt::AlignTop);
+    title->addStretch();
+    layout.addLayout(title);
+    layout.addWidget(version);
+    layout.addWidget(copyright);
+}
+
+void PassScreen::addLicense(QVBoxLayout& layout) {
     auto* heading = new QLabel("License Agreement:", this);
     QFont headingFont = heading->font();
     headingFont.setBold(true);
@@ -97,57 +122,43 @@ PassScreen::PassScreen(Session& session, Navigator& navigator, FaceList faces, Q
     license->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     license->setPlainText(licenseText());
     license->setMinimumHeight(180);
-
     auto* warning = wrappedLabel(
         "WARNING: By typing the program password and choosing AGREE, you agree to the terms and conditions in the License Agreement. If you disagree with the License Agreement, do not use this software.",
         this);
     warning->setObjectName("Warning");
+    layout.addWidget(heading);
+    layout.addWidget(license, 1);
+    layout.addWidget(warning);
+}
+
+void PassScreen::addPasswordRows(QVBoxLayout& layout) {
     auto* prompt = new QLabel("Enter Program Password:", this);
     password_ = new PasswordBox(this);
     password_->setObjectName("Password");
     prompt->setBuddy(password_);
 
     auto* agreeButton = widgets::screenButton(this, "&Agree", "Agree", widgets::ButtonRole::Default, [this] {
-        proceedWithPassword(&Navigator::showFileOpen, "Invalid password! Please enter the correct password");
+        proceedWithPassword("FileOpen", "Invalid password! Please enter the correct password");
     });
     auto* disagreeButton = widgets::screenButton(this, "&Disagree", "Disagree", widgets::ButtonRole::Normal,
                                                  [this] { navigator_.endProgram(); });
     auto* changeButton = widgets::screenButton(
         this, "&Change Password", "ChangePassword", widgets::ButtonRole::Normal, [this] {
             proceedWithPassword(
-                &Navigator::showChangePassword,
+                "ChangePass",
                 "Invalid password! You must first enter the correct password to change the password.");
         });
-
-    auto* title = new QHBoxLayout;
-    title->setSpacing(2);
-    title->addWidget(programName);
-    title->addWidget(mark, 0, Qt::AlignTop);
-    title->addStretch();
 
     auto* entry = new QHBoxLayout;
     entry->addWidget(prompt);
     entry->addWidget(password_, 1);
-
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(agreeButton);
     buttons->addWidget(disagreeButton);
     buttons->addWidget(changeButton);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(title);
-    layout->addWidget(version);
-    layout->addWidget(copyright);
-    layout->addSpacing(8);
-    layout->addWidget(heading);
-    layout->addWidget(license, 1);
-    layout->addWidget(warning);
-    layout->addSpacing(8);
-    layout->addLayout(entry);
-    layout->addLayout(buttons);
-    resize(560, 560);
-    password_->setFocus();
+    layout.addLayout(entry);
+    layout.addLayout(buttons);
 }
 
 void PassScreen::start() {
@@ -159,10 +170,10 @@ void PassScreen::start() {
              DialogButtons::Ok,
              DialogIcon::Critical});
     if (!isFaceOffered(faces_(), product::kMicrFontName))
-        navigator_.showFontFailure();
+        navigator_.show("FontFailure");
 }
 
-void PassScreen::proceedWithPassword(void (Navigator::*next)(), const char* wrongPasswordText) {
+void PassScreen::proceedWithPassword(std::string_view next, const char* wrongPasswordText) {
     if (!settings_) {
         session_.dialogs->show({settingsProblem_, {}, DialogButtons::Ok, DialogIcon::Critical});
         return;
@@ -179,7 +190,7 @@ void PassScreen::proceedWithPassword(void (Navigator::*next)(), const char* wron
         session_.dialogs->inform(wrongPasswordText); // the typed text stays for correcting
         return;
     }
-    (navigator_.*next)();
+    navigator_.show(next);
     close();
 }
 

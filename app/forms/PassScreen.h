@@ -12,6 +12,7 @@
 
 class QLabel;
 class QLineEdit;
+class QVBoxLayout;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -33,10 +34,17 @@ public:
     static const char* const kLicenseOpening;
 
 private:
+    // The settings file, read for the password and the About box; what cannot be read is told once
+    // the screen has started, and again when a password is tried.
+    void openSettings();
+    // The program's name and version, the license agreement, and the password with the buttons.
+    void addTitle(QVBoxLayout& layout);
+    void addLicense(QVBoxLayout& layout);
+    void addPasswordRows(QVBoxLayout& layout);
     // Agree and Change Password: the typed password, compared in lower case with the stored one,
     // leads to the next screen; a wrong one is reported with the button's own text. A password that
     // cannot be checked (settings file or password record unreadable) is reported as such.
-    void proceedWithPassword(void (Navigator::*next)(), const char* wrongPasswordText);
+    void proceedWithPassword(std::string_view next, const char* wrongPasswordText);
 
     Session& session_;
     Navigator& navigator_;

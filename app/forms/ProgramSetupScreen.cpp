@@ -72,6 +72,36 @@ ProgramSetupScreen::ProgramSetupScreen(Session& session, QWidget* parent)
     setObjectName("ProgramSetup");
     setWindowTitle("Program Setup and Options");
 
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(wrappedLabel("ProductTypesHelp", kProductTypesHelp, this));
+    layout->addSpacing(6);
+    std::vector<QWidget*> tabOrder = addProductTypeRows(*layout);
+    layout->addSpacing(6);
+    auto* rule = new QFrame(this);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(rule);
+    layout->addSpacing(6);
+    for (QWidget* option : addOptions(*layout))
+        tabOrder.push_back(option);
+    layout->addSpacing(6);
+    auto* doneButton =
+        widgets::screenButton(this, "Done", "Done", widgets::ButtonRole::Default, [this] { finish(); });
+    auto* doneRow = new QHBoxLayout;
+    doneRow->addStretch();
+    doneRow->addWidget(doneButton);
+    layout->addLayout(doneRow);
+    tabOrder.push_back(doneButton);
+
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    setMinimumWidth(560);
+    productType_->setFocus();
+    // Nothing to cancel here: Escape closes the screen as its window frame does, storing what was typed.
+    setEscapeAction([this] { close(); });
+}
+
+std::vector<QWidget*> ProgramSetupScreen::addProductTypeRows(QVBoxLayout& layout) {
     productType_ = new QLineEdit(this);
     productType_->setObjectName("ProductType");
     auto* prompt = new QLabel("Product Type:", this);
@@ -82,6 +112,11 @@ ProgramSetupScreen::ProgramSetupScreen(Session& session, QWidget* parent)
     recordNumber_->setMinimumWidth(recordNumber_->fontMetrics().horizontalAdvance(QStringLiteral("000000")));
     recordNumber_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     recordNumber_->setFrameShape(QFrame::StyledPanel);
+    // Enter in the product type box stores the name without leaving the screen.
+    connect(productType_, &QLineEdit::returnPressed, this, [this] {
+        perform(setup_->storeProductType(productType_->text().toStdString()),
+                "The product type could not be saved");
+    });
 
     using Move = ProgramSetup::Move;
     auto* first =
@@ -106,6 +141,27 @@ ProgramSetupScreen::ProgramSetupScreen(Session& session, QWidget* parent)
         widgets::screenButton(this, "&Delete", "Delete", ButtonRole::Normal, [this] { deleteProductType(); });
     auto* okButton = widgets::screenButton(this, "OK", "OK", ButtonRole::Normal, [this] { ok(); });
 
+    auto* typeRow = new QHBoxLayout;
+    typeRow->addWidget(prompt);
+    typeRow->addWidget(productType_, 1);
+    typeRow->addWidget(recordNumber_);
+    auto* arrowBar = new QHBoxLayout;
+    arrowBar->setSpacing(0);
+    for (QPushButton* button : {first, previous, next, last})
+        arrowBar->addWidget(button);
+    auto* commandRow = new QHBoxLayout;
+    commandRow->addLayout(arrowBar);
+    commandRow->addSpacing(16);
+    commandRow->addWidget(newButton);
+    commandRow->addWidget(deleteButton);
+    commandRow->addStretch();
+    commandRow->addWidget(okButton);
+    layout.addLayout(typeRow);
+    layout.addLayout(commandRow);
+    return {productType_, first, previous, next, last, newButton, deleteButton, okButton};
+}
+
+std::vector<QWidget*> ProgramSetupScreen::addOptions(QVBoxLayout& layout) {
     tranCode_ = new QLineEdit(this);
     tranCode_->setObjectName("TranCode");
     auto* tranPrompt = new QLabel(kTranCodePrompt, this);
@@ -130,70 +186,20 @@ ProgramSetupScreen::ProgramSetupScreen(Session& session, QWidget* parent)
     amountInWords_->setObjectName("AmountInWords");
     amountWithCents_ = new QCheckBox(kAmountWithCentsCaption, this);
     amountWithCents_->setObjectName("AmountWithCents");
-    auto* doneButton = widgets::screenButton(this, "Done", "Done", ButtonRole::Default, [this] { finish(); });
-
-    // Enter in the product type box stores the name without leaving the screen.
-    connect(productType_, &QLineEdit::returnPressed, this, [this] {
-        perform(setup_->storeProductType(productType_->text().toStdString()),
-                "The product type could not be saved");
-    });
-
-    auto* typeRow = new QHBoxLayout;
-    typeRow->addWidget(prompt);
-    typeRow->addWidget(productType_, 1);
-    typeRow->addWidget(recordNumber_);
-    auto* arrowBar = new QHBoxLayout;
-    arrowBar->setSpacing(0);
-    for (QPushButton* button : {first, previous, next, last})
-        arrowBar->addWidget(button);
-    auto* commandRow = new QHBoxLayout;
-    commandRow->addLayout(arrowBar);
-    commandRow->addSpacing(16);
-    commandRow->addWidget(newButton);
-    commandRow->addWidget(deleteButton);
-    commandRow->addStretch();
-    commandRow->addWidget(okButton);
-
-    auto* rule = new QFrame(this);
-    rule->setFrameShape(QFrame::HLine);
-    rule->setFrameShadow(QFrame::Sunken);
 
     auto* tranRow = new QHBoxLayout;
     tranRow->addWidget(tranPrompt);
     tranRow->addWidget(tranCode_, 1);
-    auto* doneRow = new QHBoxLayout;
-    doneRow->addStretch();
-    doneRow->addWidget(doneButton);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(wrappedLabel("ProductTypesHelp", kProductTypesHelp, this));
-    layout->addSpacing(6);
-    layout->addLayout(typeRow);
-    layout->addLayout(commandRow);
-    layout->addSpacing(6);
-    layout->addWidget(rule);
-    layout->addSpacing(6);
-    layout->addLayout(tranRow);
-    layout->addWidget(tranNote);
-    layout->addSpacing(6);
-    layout->addWidget(backup_);
-    layout->addWidget(wrappedLabel("BackupHelp", kBackupHelp, this));
-    layout->addSpacing(6);
-    layout->addWidget(wrappedLabel("AmountHeading", kAmountHeading, this));
-    layout->addWidget(amountInWords_);
-    layout->addWidget(amountWithCents_);
-    layout->addSpacing(6);
-    layout->addLayout(doneRow);
-
-    QWidget* const tabOrder[] = {productType_, first,    previous,  next,    last,           newButton,
-                                 deleteButton, okButton, tranCode_, backup_, amountInWords_, amountWithCents_,
-                                 doneButton};
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    setMinimumWidth(560);
-    productType_->setFocus();
-    // Nothing to cancel here: Escape closes the screen as its window frame does, storing what was typed.
-    setEscapeAction([this] { close(); });
+    layout.addLayout(tranRow);
+    layout.addWidget(tranNote);
+    layout.addSpacing(6);
+    layout.addWidget(backup_);
+    layout.addWidget(wrappedLabel("BackupHelp", kBackupHelp, this));
+    layout.addSpacing(6);
+    layout.addWidget(wrappedLabel("AmountHeading", kAmountHeading, this));
+    layout.addWidget(amountInWords_);
+    layout.addWidget(amountWithCents_);
+    return {tranCode_, backup_, amountInWords_, amountWithCents_};
 }
 
 bool ProgramSetupScreen::load() {

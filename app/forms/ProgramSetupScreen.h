@@ -5,10 +5,12 @@
 #include "widgets/ScreenDialog.h"
 
 #include <optional>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QVBoxLayout;
 
 namespace velmora::app {
 
@@ -34,6 +36,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The rows of the product type and its record navigator, and the options below them; each
+    // returns its controls in tab order.
+    std::vector<QWidget*> addProductTypeRows(QVBoxLayout& layout);
+    std::vector<QWidget*> addOptions(QVBoxLayout& layout);
     void showProductType();
     // Runs a command on the product types; a failure is told and the box keeps what was typed.
     bool perform(const Status& outcome, const char* what);

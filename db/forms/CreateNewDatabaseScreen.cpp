@@ -64,7 +64,7 @@ CreateNewDatabaseScreen::CreateNewDatabaseScreen(Session& session, Navigator& na
     resize(560, 230);
     draft_->setFocus(); // the first step; the focus chooses nothing, Space does
     setEscapeAction([this] {
-        navigator_.showFileOpen();
+        navigator_.show("FileOpen");
         close();
     });
 }
@@ -82,7 +82,7 @@ void CreateNewDatabaseScreen::create() {
         return;
     }
     session_.dialogs->inform("Your new database has been created", "Notice");
-    navigator_.showFileOpen();
+    navigator_.show("FileOpen");
     close();
 }
 

@@ -57,7 +57,7 @@ FileOpenScreen::FileOpenScreen(Session& session, Navigator& navigator, QWidget* 
         widgets::screenButton(this, "OK", "FileOK", widgets::ButtonRole::Default, [this] { fileOk(); });
     auto* create = widgets::screenButton(this, "Create New Database", "CreateNewDatabase",
                                          widgets::ButtonRole::Normal, [this] {
-                                             navigator_.showCreateDatabase();
+                                             navigator_.show("CreateNewDatabase");
                                              close();
                                          });
     auto* exitButton = widgets::screenButton(this, "Exit", "Exit", widgets::ButtonRole::Normal,
@@ -73,7 +73,7 @@ FileOpenScreen::FileOpenScreen(Session& session, Navigator& navigator, QWidget* 
         *help, *session_.dialogs,
         {{"HelpChoosingDatabase", "Choosing or Creating a Database", app::HelpTopic::ChoosingADatabase},
          {"HelpRestoringDatabase", "Restoring a Corrupt Database", app::HelpTopic::RestoringADatabase},
-         {"HelpAbout", "About", [this] { navigator_.showAbout(); }}});
+         {"HelpAbout", "About", [this] { navigator_.show("HelpAbout"); }}});
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
@@ -127,7 +127,7 @@ void FileOpenScreen::fileOk() {
                                                conversionOptions_, {}, this) != ConversionOutcome::Converted)
         return; // declined, or told why not: the screen stays
     session_.currentDatabase = name;
-    navigator_.showDataEntry();
+    navigator_.show("Check");
     close();
 }
 

@@ -261,34 +261,7 @@ void CheckScreen::buildControls() {
         caption(box.caption, box.left, box.top + kBoxHeight,
                 textBox(box.name, box.field, box.left, box.top, box.width));
 
-    // Print options, top middle.
-    auto* frame = new QGroupBox("Print Options", canvas_);
-    frame->setObjectName("PrintOptionsFrame");
-    frame->setFont(captionFont(8, true));
-    place(frame, 4455, 360, 3210, 1755);
-    auto* question = new QLabel("How will this check print?", frame);
-    question->setFont(captionFont());
-    question->setGeometry(pixels(150), pixels(300), pixels(2900), pixels(kCaptionHeight));
-    printOptions_ = new QComboBox(frame);
-    printOptions_->setObjectName("Combo1");
-    printOptions_->setFont(boxFont());
-    for (const char* option : kPrintOptionEntries)
-        printOptions_->addItem(option);
-    printOptions_->setGeometry(pixels(150), pixels(540), pixels(2910), pixels(315));
-    printOptions_->setFocusPolicy(Qt::TabFocus); // as the buttons
-    question->setBuddy(printOptions_);
-    printLabel_ = new QCheckBox("Print label for this check", frame);
-    printLabel_->setObjectName("PrintLabel");
-    printLabel_->setFont(captionFont());
-    printLabel_->setGeometry(pixels(150), pixels(1080), pixels(2910), pixels(300));
-    printLabel_->setFocusPolicy(Qt::TabFocus);
-    connect(printOptions_, &QComboBox::activated, this, [this](int index) {
-        run([&] { entry_.choosePrintOption(printOptions_->itemText(index).toStdString()); });
-    });
-    connect(printLabel_, &QCheckBox::clicked, this, [this](bool checked) {
-        printLabel_->setTristate(false);
-        entry_.setLabelPrint(checked);
-    });
+    buildPrintOptions();
 
     // Payee and amount.
     auto* payTo = textBox("PayToOrderOf", f::kPayTo, 2400, 2775, 4995);
@@ -330,6 +303,42 @@ void CheckScreen::buildControls() {
     auto* memo = textBox("Draft", f::kFor, 60, 4920, 3735);
     caption("For (memo)", 60, 4920 + kBoxHeight, memo, 1150)->setObjectName("MemoCaption");
 
+    buildMicrLine();
+    buildButtons();
+}
+
+void CheckScreen::buildPrintOptions() {
+    // Print options, top middle.
+    auto* frame = new QGroupBox("Print Options", canvas_);
+    frame->setObjectName("PrintOptionsFrame");
+    frame->setFont(captionFont(8, true));
+    place(frame, 4455, 360, 3210, 1755);
+    auto* question = new QLabel("How will this check print?", frame);
+    question->setFont(captionFont());
+    question->setGeometry(pixels(150), pixels(300), pixels(2900), pixels(kCaptionHeight));
+    printOptions_ = new QComboBox(frame);
+    printOptions_->setObjectName("Combo1");
+    printOptions_->setFont(boxFont());
+    for (const char* option : kPrintOptionEntries)
+        printOptions_->addItem(option);
+    printOptions_->setGeometry(pixels(150), pixels(540), pixels(2910), pixels(315));
+    printOptions_->setFocusPolicy(Qt::TabFocus); // as the buttons
+    question->setBuddy(printOptions_);
+    printLabel_ = new QCheckBox("Print label for this check", frame);
+    printLabel_->setObjectName("PrintLabel");
+    printLabel_->setFont(captionFont());
+    printLabel_->setGeometry(pixels(150), pixels(1080), pixels(2910), pixels(300));
+    printLabel_->setFocusPolicy(Qt::TabFocus);
+    connect(printOptions_, &QComboBox::activated, this, [this](int index) {
+        run([&] { entry_.choosePrintOption(printOptions_->itemText(index).toStdString()); });
+    });
+    connect(printLabel_, &QCheckBox::clicked, this, [this](bool checked) {
+        printLabel_->setTristate(false);
+        entry_.setLabelPrint(checked);
+    });
+}
+
+void CheckScreen::buildMicrLine() {
     // The MICR line: routing number between two transit symbols, account number before the on-us symbol.
     auto symbol = [this](const char* text, int left) {
         auto* label = new QLabel(text, canvas_);
@@ -347,10 +356,12 @@ void CheckScreen::buildControls() {
     account->setFont(micrFont());
     symbol("C", 7650)->setObjectName("OnUsSymbol");
     caption("Account Number (enter uppercase D for dash)", 4260, 5280, account, 3400);
+}
 
+void CheckScreen::buildButtons() {
     // The buttons along the bottom.
     connect(button("Command5", "Print", 510, 1215), &QPushButton::clicked, this,
-            [this] { leaveTo(&Navigator::showPrinterControl); });
+            [this] { leaveTo("PrinterControl"); });
     // Narrower than the others, so that it keeps a gap before "Previous <<" at 3090.
     connect(button("Save", "Exit", 1845, 1095), &QPushButton::clicked, this, [this] { exitProgram(); });
     connect(button("Previous", "&Previous <<", 3090, 1575), &QPushButton::clicked, this,
@@ -383,25 +394,24 @@ QAction* CheckScreen::menuEntry(QMenu* menu, const char* name, const QString& te
 void CheckScreen::buildMenus() {
     // The screens that open over this one (export, program setup, the MICR screen, the About box):
     // the record is saved first.
-    const auto savedThen = [this](void (Navigator::*next)()) {
+    const auto savedThen = [this](std::string_view next) {
         return [this, next] {
             if (saveShown())
-                (navigator_.*next)();
+                navigator_.show(next);
         };
     };
     widgets::enableMenuBarKeys(*menuBar());
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("FileMenu");
-    connect(menuEntry(file, "ExportMenu", "&Export"), &QAction::triggered, this,
-            savedThen(&Navigator::showExportFile));
+    connect(menuEntry(file, "ExportMenu", "&Export"), &QAction::triggered, this, savedThen("ExportFile"));
     connect(menuEntry(file, "RegisterMenu", "&Register of Printed Checks"), &QAction::triggered, this,
-            savedThen(&Navigator::showRegister));
+            savedThen("Register"));
     connect(menuEntry(file, "VoidMenu", "&Void a Printed Check..."), &QAction::triggered, this,
             [this] { run([&] { entry_.voidPrintedCheck(); }); });
     connect(menuEntry(file, "MProperties", "&Goto First Check in this Account"), &QAction::triggered, this,
             [this] { run([&] { entry_.gotoFirstCheck(); }); });
     connect(menuEntry(file, "Open", "&Open Another Database"), &QAction::triggered, this,
-            [this] { leaveTo(&Navigator::showFileOpen); });
+            [this] { leaveTo("FileOpen"); });
     QAction* paste = menuEntry(file, "Paste", "&Paste Order Form (Order Importer)");
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(paste, &QAction::triggered, this, [this] {
@@ -413,9 +423,8 @@ void CheckScreen::buildMenus() {
         });
     });
     connect(menuEntry(file, "MPrint", "Print"), &QAction::triggered, this,
-            [this] { leaveTo(&Navigator::showPrinterControl); });
-    connect(menuEntry(file, "Setup", "Program Setup"), &QAction::triggered, this,
-            savedThen(&Navigator::showProgramSetup));
+            [this] { leaveTo("PrinterControl"); });
+    connect(menuEntry(file, "Setup", "Program Setup"), &QAction::triggered, this, savedThen("ProgramSetup"));
     connect(menuEntry(file, "FileSave", "&Save"), &QAction::triggered, this,
             [this] { run([&] { entry_.save(); }); });
     connect(menuEntry(file, "MExit", "E&xit"), &QAction::triggered, this, [this] { exitProgram(); });
@@ -423,7 +432,7 @@ void CheckScreen::buildMenus() {
     // A menu without entries that acts when chosen.
     QAction* print = menuBar()->addAction("&Print");
     print->setObjectName("FilePrint");
-    connect(print, &QAction::triggered, this, [this] { leaveTo(&Navigator::showPrinterControl); });
+    connect(print, &QAction::triggered, this, [this] { leaveTo("PrinterControl"); });
 
     QMenu* search = menuBar()->addMenu("&Search");
     search->setObjectName("SearchMenu");
@@ -435,16 +444,16 @@ void CheckScreen::buildMenus() {
     help->setObjectName("HelpMenu");
     widgets::addHelpEntries(
         *help, dialogs_,
-        {{"HelpMicr", "&Help With MICR Routing Information", savedThen(&Navigator::showMicrInformation)},
+        {{"HelpMicr", "&Help With MICR Routing Information", savedThen("MicrForm")},
          {"HelpAccountNumber", "Bank Account Number", app::HelpTopic::BankAccountNumber},
          {"HelpRoutingNumber", "&Bank Routing Number", app::HelpTopic::BankRoutingNumber},
          {"hcns", "Check Numbers", app::HelpTopic::CheckNumbers},
          {"HelpEnteringChecks", "Entering Check &Information", app::HelpTopic::EnteringCheckInformation},
          {"HelpPrintOption", "How Will This Check Print Option", app::HelpTopic::PrintOption},
          {"HelpPrinting", "How to Print Checks", app::HelpTopic::HowToPrintChecks},
-         {"HelpCheckStock", "Ordering &Check Stock", savedThen(&Navigator::showAbout)},
+         {"HelpCheckStock", "Ordering &Check Stock", savedThen("HelpAbout")},
          {"HelpProductType", "Product Type Drop Down Box", app::HelpTopic::ProductType},
-         {"HelpAbout", "&About", savedThen(&Navigator::showAbout)}});
+         {"HelpAbout", "&About", savedThen("HelpAbout")}});
 }
 
 void CheckScreen::buildWarningLine() {
@@ -648,7 +657,7 @@ void CheckScreen::sayWarnings(const QStringList& warnings) {
 
 bool CheckScreen::load() {
     if (!entry_.open(session_.currentDatabase)) {
-        navigator_.showFileOpen();
+        navigator_.show("FileOpen");
         return false;
     }
     fillProductTypes();
@@ -683,12 +692,12 @@ bool CheckScreen::saveShown() {
     return takeAllTyped() && entry_.save();
 }
 
-void CheckScreen::leaveTo(void (Navigator::*next)()) {
+void CheckScreen::leaveTo(std::string_view next) {
     if (!saveShown())
         return; // the message said why; the user's changes stay on the screen
     entry_.close();
     leaving_ = true;
-    (navigator_.*next)();
+    navigator_.show(next);
     close();
 }
 

@@ -65,6 +65,10 @@ private:
     };
 
     void buildControls();
+    // Parts of the check: the print options top middle, the MICR line, the buttons along the bottom.
+    void buildPrintOptions();
+    void buildMicrLine();
+    void buildButtons();
     void buildMenus();
     void buildWarningLine();
     void fillProductTypes();
@@ -92,7 +96,7 @@ private:
 
     // Commands.
     template <typename Command> void run(Command&& command);
-    void leaveTo(void (Navigator::*next)());
+    void leaveTo(std::string_view next);
     void exitProgram();
 
     Session& session_;

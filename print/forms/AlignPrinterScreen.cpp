@@ -151,7 +151,7 @@ void AlignPrinterScreen::closeEvent(QCloseEvent* event) {
         if (outcome == Outcome::NotSaved) {
             // Told already; a store that cannot be written must not keep the user here.
             leaving_ = true;
-            navigator_.showPrinterControl();
+            navigator_.show("PrinterControl");
         }
     }
     QWidget::closeEvent(event);
@@ -239,7 +239,7 @@ AlignPrinterScreen::Outcome AlignPrinterScreen::ok() {
         return Outcome::NotSaved;
     }
     leaving_ = true;
-    navigator_.showPrinterControl();
+    navigator_.show("PrinterControl");
     close();
     return Outcome::Saved;
 }

@@ -37,7 +37,7 @@ QString percent(double zoom) {
 PreviewPage::PreviewPage(PageSource& pages, PaperLayout paper, QWidget* parent)
     : QWidget(parent)
     , pages_(pages)
-    , paper_(std::move(paper))
+    , paper_(paper)
     , surface_(kFinestImageDpi, paper_.origin) {
     setObjectName("PreviewPage");
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -96,6 +96,38 @@ PreviewWindow::PreviewWindow(PageSource& pages, PaperLayout paper, QWidget* pare
     setObjectName("PrintPreview");
     setWindowTitle("Print Preview");
 
+    QToolBar* bar = buildTools();
+
+    area_ = new QScrollArea(this);
+    area_->setObjectName("PreviewArea");
+    area_->setBackgroundRole(QPalette::Dark);
+    area_->setAlignment(Qt::AlignCenter);
+    view_ = new PreviewPage(pages, paper);
+    auto* holder = new QWidget;
+    auto* holderLayout = new QVBoxLayout(holder);
+    holderLayout->setContentsMargins(kPaperMargin, kPaperMargin, kPaperMargin, kPaperMargin);
+    holderLayout->addWidget(view_, 0, Qt::AlignCenter);
+    area_->setWidget(holder);
+    area_->setWidgetResizable(true);
+
+    status_ = new QLabel(this);
+    status_->setObjectName("PreviewStatus");
+    status_->setWordWrap(true);
+    if (pageCount_ == 0)
+        status_->setText("Nothing to print: no record matches the selection.");
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bar);
+    layout->addWidget(area_, 1);
+    layout->addWidget(status_);
+
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    resize(std::min(900, screen.width() * 9 / 10), std::min(1000, screen.height() * 9 / 10));
+}
+
+QToolBar* PreviewWindow::buildTools() {
     auto* bar = new QToolBar(this);
     bar->setObjectName("PreviewTools");
     // Each tool button shows its caption with the access key underlined and answers Alt and that
@@ -164,34 +196,7 @@ PreviewWindow::PreviewWindow(PageSource& pages, PaperLayout paper, QWidget* pare
         else
             refresh(); // back to the zoom in effect
     });
-
-    area_ = new QScrollArea(this);
-    area_->setObjectName("PreviewArea");
-    area_->setBackgroundRole(QPalette::Dark);
-    area_->setAlignment(Qt::AlignCenter);
-    view_ = new PreviewPage(pages, std::move(paper));
-    auto* holder = new QWidget;
-    auto* holderLayout = new QVBoxLayout(holder);
-    holderLayout->setContentsMargins(kPaperMargin, kPaperMargin, kPaperMargin, kPaperMargin);
-    holderLayout->addWidget(view_, 0, Qt::AlignCenter);
-    area_->setWidget(holder);
-    area_->setWidgetResizable(true);
-
-    status_ = new QLabel(this);
-    status_->setObjectName("PreviewStatus");
-    status_->setWordWrap(true);
-    if (pageCount_ == 0)
-        status_->setText("Nothing to print: no record matches the selection.");
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(bar);
-    layout->addWidget(area_, 1);
-    layout->addWidget(status_);
-
-    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
-    resize(std::min(900, screen.width() * 9 / 10), std::min(1000, screen.height() * 9 / 10));
+    return bar;
 }
 
 void PreviewWindow::showEvent(QShowEvent* event) {

@@ -15,6 +15,7 @@ class QComboBox;
 class QLabel;
 class QScrollArea;
 class QSpinBox;
+class QToolBar;
 
 namespace velmora::print {
 
@@ -82,6 +83,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The tool bar: the page moves, the page number, the zoom, Print and Close.
+    QToolBar* buildTools();
     void refresh();
     double fittedZoom() const;
     void zoomBy(int steps);

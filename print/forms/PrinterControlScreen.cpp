@@ -111,35 +111,11 @@ PrinterControlScreen::PrinterControlScreen(Session& session, Navigator& navigato
     setObjectName("PrinterControl");
     setWindowTitle("Printer Control Menu");
 
-    // Access keys added to the menu bar's captions, clear of the letters of the screen below it (O,
-    // M, L, P, V, A, D, C): Printer Setup S, Print Blank Checks B, Print Deposit Tickets E, Help H.
-    QMenuBar* bar = menuBar();
-    widgets::enableMenuBarKeys(*bar);
-    QAction* setup = bar->addAction("Printer &Setup", this, [this] { printerSetup(); });
-    setup->setObjectName("PrintSetup");
-    addStockMenu(*bar, "PrintBlankChecksMenu", "Print &Blank Checks", print::StockMenu::BlankChecks);
-    addStockMenu(*bar, "PrintDepositTicketsMenu", "Print D&eposit Tickets", print::StockMenu::DepositTickets);
-    QMenu* help = bar->addMenu("&Help");
-    help->setObjectName("hpc");
-    help->menuAction()->setObjectName("hpcAction");
-    widgets::addHelpEntries(
-        *help, dialogs_,
-        {{"canpp", "Checks Are Not Printing Properly", app::HelpTopic::ChecksNotPrintingProperly},
-         {"hpl", "Printing Labels", app::HelpTopic::PrintingLabels},
-         {"hpbsc", "Printing Blank Checks", app::HelpTopic::PrintingBlankChecks},
-         {"pcfqoqb", "Printing Quicken(tm) Compatible Checks", app::HelpTopic::QuickenCompatibleChecks},
-         {"pcmth", "Printing Checks Multiple Times", app::HelpTopic::PrintingMultipleTimes},
-         {"PurchasingCheckStock", "Purchasing Check Stock", [this] { navigator_.showAbout(); }},
-         {"atpcm", "Selecting What You Want to Print", app::HelpTopic::SelectingWhatToPrint},
-         {"spmcb", "About Check Stock", app::HelpTopic::AboutCheckStock},
-         {"PrintControlAbout", "About", [this] { navigator_.showAbout(); }}});
+    buildMenuBar();
 
     auto* body = new QWidget(this);
     setCentralWidget(body);
-    once_ = checkBox(body, "Once", "Print all checks selected to print &ONE TIME");
-    monthly_ = checkBox(body, "Monthly", "Print all checks selected to print &MULTIPLE TIMES");
-    onceLabels_ = checkBox(body, "OLabel", "Print labels for checks selected to print &ONE TIME");
-    monthlyLabels_ = checkBox(body, "MLabel", "Print labels for checks selected to print &MULTIPLE TIMES");
+    QLayout* selections = buildSelections(*body);
     plainPaper_ = checkBox(body, "Check1",
                            "Print checks on p&lain paper.  Deselect this check box if using check stock.");
     stock88mm_ = checkBox(
@@ -148,41 +124,8 @@ PrinterControlScreen::PrinterControlScreen(Session& session, Navigator& navigato
     twoPerPage_ = checkBox(
         body, "Print2Checks",
         "Print only 2 checks per page. Check this box only if your printer is having a problem printing the last check on each page. ");
-    onceCount_ = countLabel(body, "OTNumber");
-    monthlyCount_ = countLabel(body, "MNumber");
-    onceLabelCount_ = countLabel(body, "OLNumber");
-    monthlyLabelCount_ = countLabel(body, "MLNumber");
     connect(plainPaper_, &QCheckBox::clicked, this, [this](bool ticked) { plainPaperClicked(ticked); });
-
-    auto* selections = new QGridLayout;
-    selections->addWidget(textLabel(body, "# to print:"), 0, 0);
-    int row = 1;
-    auto addSelection = [&](QLabel* count, QCheckBox* box) {
-        selections->addWidget(count, row, 0);
-        selections->addWidget(box, row, 1);
-        ++row;
-    };
-    selections->addWidget(textLabel(body, "Select what CHECKS you want to print from the database:", true),
-                          row++, 1);
-    addSelection(onceCount_, once_);
-    addSelection(monthlyCount_, monthly_);
-    selections->addWidget(textLabel(body, "Select what LABELS you want to print from the database:", true),
-                          row++, 1);
-    addSelection(onceLabelCount_, onceLabels_);
-    addSelection(monthlyLabelCount_, monthlyLabels_);
-    selections->setColumnStretch(1, 1);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(widgets::screenButton(body, "&Print", "PrintButton", widgets::ButtonRole::Default,
-                                             [this] { print(); }));
-    buttons->addWidget(widgets::screenButton(body, "Pre&view", "PreviewButton", widgets::ButtonRole::Normal,
-                                             [this] { preview(); }));
-    buttons->addWidget(widgets::screenButton(body, "&Align Printer", "Align", widgets::ButtonRole::Normal,
-                                             [this] { leave(true); }));
-    buttons->addWidget(widgets::screenButton(body, "&Done", "Command3", widgets::ButtonRole::Normal,
-                                             [this] { leave(false); }));
-    buttons->addWidget(widgets::screenButton(body, "&Cancel", "Cancelpc", widgets::ButtonRole::Normal,
-                                             [this] { leave(false); }));
+    QLayout* buttons = buildButtons(*body);
 
     auto* layout = new QVBoxLayout(body);
     layout->addWidget(textLabel(
@@ -209,6 +152,76 @@ PrinterControlScreen::PrinterControlScreen(Session& session, Navigator& navigato
     // No fixed size: the screen takes the size its contents need. The two boxes of "ONE TIME" (and of
     // "MULTIPLE TIMES") share their letter: Qt takes such a key as ambiguous, and each press moves
     // the focus to the next of them without ticking either.
+}
+
+void PrinterControlScreen::buildMenuBar() {
+    // Access keys added to the menu bar's captions, clear of the letters of the screen below it (O,
+    // M, L, P, V, A, D, C): Printer Setup S, Print Blank Checks B, Print Deposit Tickets E, Help H.
+    QMenuBar* bar = menuBar();
+    widgets::enableMenuBarKeys(*bar);
+    QAction* setup = bar->addAction("Printer &Setup", this, [this] { printerSetup(); });
+    setup->setObjectName("PrintSetup");
+    addStockMenu(*bar, "PrintBlankChecksMenu", "Print &Blank Checks", print::StockMenu::BlankChecks);
+    addStockMenu(*bar, "PrintDepositTicketsMenu", "Print D&eposit Tickets", print::StockMenu::DepositTickets);
+    QMenu* help = bar->addMenu("&Help");
+    help->setObjectName("hpc");
+    help->menuAction()->setObjectName("hpcAction");
+    widgets::addHelpEntries(
+        *help, dialogs_,
+        {{"canpp", "Checks Are Not Printing Properly", app::HelpTopic::ChecksNotPrintingProperly},
+         {"hpl", "Printing Labels", app::HelpTopic::PrintingLabels},
+         {"hpbsc", "Printing Blank Checks", app::HelpTopic::PrintingBlankChecks},
+         {"pcfqoqb", "Printing Quicken(tm) Compatible Checks", app::HelpTopic::QuickenCompatibleChecks},
+         {"pcmth", "Printing Checks Multiple Times", app::HelpTopic::PrintingMultipleTimes},
+         {"PurchasingCheckStock", "Purchasing Check Stock", [this] { navigator_.show("HelpAbout"); }},
+         {"atpcm", "Selecting What You Want to Print", app::HelpTopic::SelectingWhatToPrint},
+         {"spmcb", "About Check Stock", app::HelpTopic::AboutCheckStock},
+         {"PrintControlAbout", "About", [this] { navigator_.show("HelpAbout"); }}});
+}
+
+// What to print: the four selections, each with the count of the records it would print.
+QLayout* PrinterControlScreen::buildSelections(QWidget& body) {
+    once_ = checkBox(&body, "Once", "Print all checks selected to print &ONE TIME");
+    monthly_ = checkBox(&body, "Monthly", "Print all checks selected to print &MULTIPLE TIMES");
+    onceLabels_ = checkBox(&body, "OLabel", "Print labels for checks selected to print &ONE TIME");
+    monthlyLabels_ = checkBox(&body, "MLabel", "Print labels for checks selected to print &MULTIPLE TIMES");
+    onceCount_ = countLabel(&body, "OTNumber");
+    monthlyCount_ = countLabel(&body, "MNumber");
+    onceLabelCount_ = countLabel(&body, "OLNumber");
+    monthlyLabelCount_ = countLabel(&body, "MLNumber");
+    auto* selections = new QGridLayout;
+    selections->addWidget(textLabel(&body, "# to print:"), 0, 0);
+    int row = 1;
+    auto addSelection = [&](QLabel* count, QCheckBox* box) {
+        selections->addWidget(count, row, 0);
+        selections->addWidget(box, row, 1);
+        ++row;
+    };
+    selections->addWidget(textLabel(&body, "Select what CHECKS you want to print from the database:", true),
+                          row++, 1);
+    addSelection(onceCount_, once_);
+    addSelection(monthlyCount_, monthly_);
+    selections->addWidget(textLabel(&body, "Select what LABELS you want to print from the database:", true),
+                          row++, 1);
+    addSelection(onceLabelCount_, onceLabels_);
+    addSelection(monthlyLabelCount_, monthlyLabels_);
+    selections->setColumnStretch(1, 1);
+    return selections;
+}
+
+QLayout* PrinterControlScreen::buildButtons(QWidget& body) {
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(widgets::screenButton(&body, "&Print", "PrintButton", widgets::ButtonRole::Default,
+                                             [this] { print(); }));
+    buttons->addWidget(widgets::screenButton(&body, "Pre&view", "PreviewButton", widgets::ButtonRole::Normal,
+                                             [this] { preview(); }));
+    buttons->addWidget(widgets::screenButton(&body, "&Align Printer", "Align", widgets::ButtonRole::Normal,
+                                             [this] { leave(true); }));
+    buttons->addWidget(widgets::screenButton(&body, "&Done", "Command3", widgets::ButtonRole::Normal,
+                                             [this] { leave(false); }));
+    buttons->addWidget(widgets::screenButton(&body, "&Cancel", "Cancelpc", widgets::ButtonRole::Normal,
+                                             [this] { leave(false); }));
+    return buttons;
 }
 
 bool PrinterControlScreen::load() {
@@ -316,7 +329,7 @@ void PrinterControlScreen::print() {
     if (report.nothingSelected || report.noPrinter || report.busy)
         return;
     leaving_ = true;
-    navigator_.showDataEntry();
+    navigator_.show("Check");
     close();
 }
 
@@ -483,7 +496,7 @@ void PrinterControlScreen::closeEvent(QCloseEvent* event) {
     if (!leaving_) {
         saveSettings();
         leaving_ = true;
-        navigator_.showDataEntry();
+        navigator_.show("Check");
     }
     QMainWindow::closeEvent(event);
 }
@@ -492,9 +505,9 @@ void PrinterControlScreen::leave(bool toAlignment) {
     saveSettings();
     leaving_ = true;
     if (toAlignment)
-        navigator_.showAlignPrinter();
+        navigator_.show("AlignPrinter");
     else
-        navigator_.showDataEntry();
+        navigator_.show("Check");
     close();
 }
 

@@ -13,6 +13,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLayout;
 class QMenuBar;
 
 namespace velmora::print {
@@ -34,6 +35,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The menu bar, the selections of what to print, and the buttons along the bottom.
+    void buildMenuBar();
+    QLayout* buildSelections(QWidget& body);
+    QLayout* buildButtons(QWidget& body);
     void print();
     void preview();
     void printerSetup();

@@ -241,50 +241,45 @@ std::vector<unsigned char> nameTable(const FontNames& names) {
     return table.data();
 }
 
-} // namespace
-
-std::vector<unsigned char> writeTrueType(const FontDescription& font) {
-    const DesignMetrics& m = font.metrics;
-    if (font.glyphs.empty())
-        throw std::invalid_argument("a font needs a .notdef glyph");
-    if (font.vendorId.size() != 4)
-        throw std::invalid_argument("the vendor id has four characters");
-    const auto numGlyphs = static_cast<unsigned>(font.glyphs.size());
-    for (CharMapping c : font.characters)
-        if (c.glyph >= numGlyphs)
-            throw std::invalid_argument("a character maps to a missing glyph");
-
-    // glyf and loca (long offsets), and the figures head, hhea, maxp and hmtx take from them.
+// glyf and loca (long offsets) and hmtx, with the figures head, hhea, maxp and OS/2 take from them.
+struct GlyphTables {
     Bytes glyf, loca, hmtx;
     Box fontBox{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
     int advanceMax = 0, minLsb = INT_MAX, minRsb = INT_MAX, xMaxExtent = INT_MIN;
     unsigned maxPoints = 0, maxContours = 0;
     long long advanceSum = 0;
-    for (const FontGlyph& glyph : font.glyphs) {
+};
+
+GlyphTables glyphTables(const std::vector<FontGlyph>& glyphs) {
+    GlyphTables t;
+    for (const FontGlyph& glyph : glyphs) {
         const Box box = boxOf(glyph);
-        loca.u32(static_cast<std::uint32_t>(glyf.size()));
-        glyf.append(glyfEntry(glyph, box));
-        hmtx.u16(static_cast<unsigned>(glyph.advance));
-        hmtx.i16(box.xMin);
-        advanceMax = std::max(advanceMax, glyph.advance);
-        advanceSum += glyph.advance;
+        t.loca.u32(static_cast<std::uint32_t>(t.glyf.size()));
+        t.glyf.append(glyfEntry(glyph, box));
+        t.hmtx.u16(static_cast<unsigned>(glyph.advance));
+        t.hmtx.i16(box.xMin);
+        t.advanceMax = std::max(t.advanceMax, glyph.advance);
+        t.advanceSum += glyph.advance;
         if (glyph.contours.empty())
             continue;
-        fontBox = {std::min(fontBox.xMin, box.xMin), std::min(fontBox.yMin, box.yMin),
-                   std::max(fontBox.xMax, box.xMax), std::max(fontBox.yMax, box.yMax)};
-        minLsb = std::min(minLsb, box.xMin);
-        minRsb = std::min(minRsb, glyph.advance - box.xMax);
-        xMaxExtent = std::max(xMaxExtent, box.xMax);
+        t.fontBox = {std::min(t.fontBox.xMin, box.xMin), std::min(t.fontBox.yMin, box.yMin),
+                     std::max(t.fontBox.xMax, box.xMax), std::max(t.fontBox.yMax, box.yMax)};
+        t.minLsb = std::min(t.minLsb, box.xMin);
+        t.minRsb = std::min(t.minRsb, glyph.advance - box.xMax);
+        t.xMaxExtent = std::max(t.xMaxExtent, box.xMax);
         unsigned points = 0;
         for (const FontContour& contour : glyph.contours)
             points += static_cast<unsigned>(contour.size());
-        maxPoints = std::max(maxPoints, points);
-        maxContours = std::max(maxContours, static_cast<unsigned>(glyph.contours.size()));
+        t.maxPoints = std::max(t.maxPoints, points);
+        t.maxContours = std::max(t.maxContours, static_cast<unsigned>(glyph.contours.size()));
     }
-    loca.u32(static_cast<std::uint32_t>(glyf.size()));
-    if (fontBox.xMin == INT_MAX)
+    t.loca.u32(static_cast<std::uint32_t>(t.glyf.size()));
+    if (t.fontBox.xMin == INT_MAX)
         throw std::invalid_argument("a font needs at least one glyph with ink");
+    return t;
+}
 
+std::vector<unsigned char> headTable(const FontDescription& font, const Box& fontBox) {
     Bytes head;
     head.u32(0x00010000);
     head.u16(font.revisionMajor);
@@ -292,7 +287,7 @@ std::vector<unsigned char> writeTrueType(const FontDescription& font) {
     head.u32(0); // checkSumAdjustment, filled in at the end
     head.u32(0x5F0F3CF5);
     head.u16(0x000B); // baseline at y=0, left side bearing at x=0, integer scaling
-    head.u16(static_cast<unsigned>(m.unitsPerEm));
+    head.u16(static_cast<unsigned>(font.metrics.unitsPerEm));
     head.i64(font.timestamp);
     head.i64(font.timestamp);
     head.i16(fontBox.xMin);
@@ -304,16 +299,19 @@ std::vector<unsigned char> writeTrueType(const FontDescription& font) {
     head.i16(2); // fontDirectionHint
     head.i16(1); // long loca offsets
     head.i16(0);
+    return head.data();
+}
 
+std::vector<unsigned char> hheaTable(const DesignMetrics& m, const GlyphTables& t, unsigned numGlyphs) {
     Bytes hhea;
     hhea.u32(0x00010000);
     hhea.i16(m.ascender);
     hhea.i16(-m.descender);
     hhea.i16(m.lineGap);
-    hhea.u16(static_cast<unsigned>(advanceMax));
-    hhea.i16(minLsb);
-    hhea.i16(minRsb);
-    hhea.i16(xMaxExtent);
+    hhea.u16(static_cast<unsigned>(t.advanceMax));
+    hhea.i16(t.minLsb);
+    hhea.i16(t.minRsb);
+    hhea.i16(t.xMaxExtent);
     hhea.i16(1); // caret slope: upright
     hhea.i16(0);
     hhea.i16(0);
@@ -321,18 +319,25 @@ std::vector<unsigned char> writeTrueType(const FontDescription& font) {
         hhea.i16(0);
     hhea.i16(0); // metricDataFormat
     hhea.u16(numGlyphs);
+    return hhea.data();
+}
 
+std::vector<unsigned char> maxpTable(const GlyphTables& t, unsigned numGlyphs) {
     Bytes maxp;
     maxp.u32(0x00010000);
     maxp.u16(numGlyphs);
-    maxp.u16(maxPoints);
-    maxp.u16(maxContours);
+    maxp.u16(t.maxPoints);
+    maxp.u16(t.maxContours);
     maxp.u16(0); // composite points
     maxp.u16(0); // composite contours
     maxp.u16(2); // zones
     for (int i = 0; i < 8; ++i)
         maxp.u16(0); // no hinting: no twilight points, storage, functions or stack
+    return maxp.data();
+}
 
+std::vector<unsigned char> os2Table(const FontDescription& font, const GlyphTables& t, unsigned numGlyphs) {
+    const DesignMetrics& m = font.metrics;
     unsigned firstChar = 0xFFFF, lastChar = 0;
     for (CharMapping c : font.characters) {
         firstChar = std::min<unsigned>(firstChar, c.code);
@@ -340,7 +345,7 @@ std::vector<unsigned char> writeTrueType(const FontDescription& font) {
     }
     Bytes os2;
     os2.u16(4);
-    os2.i16(static_cast<int>(advanceSum / numGlyphs));
+    os2.i16(static_cast<int>(t.advanceSum / numGlyphs));
     os2.u16(400); // weight: regular
     os2.u16(5);   // width: medium
     os2.u16(0);   // fsType 0: installable embedding, so PDF writers embed the face
@@ -373,7 +378,11 @@ std::vector<unsigned char> writeTrueType(const FontDescription& font) {
     os2.u16(0);    // default char: .notdef
     os2.u16(0x20); // break char: space
     os2.u16(1);    // max context
+    return os2.data();
+}
 
+std::vector<unsigned char> postTable(const DesignMetrics& m) {
+    const int em = m.unitsPerEm;
     Bytes post;
     post.u32(0x00030000); // no glyph names
     post.u32(0);          // italic angle
@@ -382,19 +391,12 @@ std::vector<unsigned char> writeTrueType(const FontDescription& font) {
     post.u32(m.monospaced ? 1 : 0);
     for (int i = 0; i < 4; ++i)
         post.u32(0);
+    return post.data();
+}
 
-    // Tables in tag order, as the directory wants them.
-    const std::map<std::string, std::vector<unsigned char>> tables{{"OS/2", os2.data()},
-                                                                   {"cmap", cmapTable(font.characters)},
-                                                                   {"glyf", glyf.data()},
-                                                                   {"head", head.data()},
-                                                                   {"hhea", hhea.data()},
-                                                                   {"hmtx", hmtx.data()},
-                                                                   {"loca", loca.data()},
-                                                                   {"maxp", maxp.data()},
-                                                                   {"name", nameTable(font.names)},
-                                                                   {"post", post.data()}};
-
+// The font file: the table directory, then the tables, each padded to four bytes, and the checksum
+// adjustment of the whole file written into head.
+std::vector<unsigned char> fontFile(const std::map<std::string, std::vector<unsigned char>>& tables) {
     const auto numTables = static_cast<unsigned>(tables.size());
     Bytes file;
     file.u32(0x00010000);
@@ -417,6 +419,32 @@ std::vector<unsigned char> writeTrueType(const FontDescription& font) {
     }
     file.putU32At(headOffset + 8, 0xB1B0AFBAu - checksum(file.data()));
     return file.data();
+}
+
+} // namespace
+
+std::vector<unsigned char> writeTrueType(const FontDescription& font) {
+    if (font.glyphs.empty())
+        throw std::invalid_argument("a font needs a .notdef glyph");
+    if (font.vendorId.size() != 4)
+        throw std::invalid_argument("the vendor id has four characters");
+    const auto numGlyphs = static_cast<unsigned>(font.glyphs.size());
+    for (CharMapping c : font.characters)
+        if (c.glyph >= numGlyphs)
+            throw std::invalid_argument("a character maps to a missing glyph");
+
+    const GlyphTables glyphs = glyphTables(font.glyphs);
+    // Tables in tag order, as the directory wants them.
+    return fontFile({{"OS/2", os2Table(font, glyphs, numGlyphs)},
+                     {"cmap", cmapTable(font.characters)},
+                     {"glyf", glyphs.glyf.data()},
+                     {"head", headTable(font, glyphs.fontBox)},
+                     {"hhea", hheaTable(font.metrics, glyphs, numGlyphs)},
+                     {"hmtx", glyphs.hmtx.data()},
+                     {"loca", glyphs.loca.data()},
+                     {"maxp", maxpTable(glyphs, numGlyphs)},
+                     {"name", nameTable(font.names)},
+                     {"post", postTable(font.metrics)}});
 }
 
 } // namespace velmora::print::micr65

@@ -37,14 +37,9 @@ QString stateOf(const cups::Printer& printer) {
 
 } // namespace
 
-PrinterSetup::PrinterSetup(std::vector<cups::Printer> printers, const PrinterChoice& current, QWidget* parent)
-    : QDialog(parent)
-    , printers_(std::move(printers)) {
-    setObjectName("PrinterSetup");
-    setWindowTitle("Printer Setup");
-
-    list_ = new QListWidget(this);
-    list_->setObjectName("Printers");
+// The choices, one line each: the system's default printer, each printer of the print system with
+// its description and state, and a PDF file. Returns the row of the `current` choice.
+int PrinterSetup::fillList(const PrinterChoice& current) {
     const auto add = [this](const QString& caption, PrinterChoice::Kind kind, const std::string& name) {
         auto* item = new QListWidgetItem(caption, list_);
         item->setData(kKindRole, static_cast<int>(kind));
@@ -67,6 +62,32 @@ PrinterSetup::PrinterSetup(std::vector<cups::Printer> printers, const PrinterCho
         add(caption, PrinterChoice::Kind::Printer, printer.name);
     }
     add("A PDF file", PrinterChoice::Kind::PdfFile, "");
+    // A printer that has gone is shown as it was chosen.
+    int row = 0;
+    for (int i = 0; i < list_->count(); ++i) {
+        const auto kind = static_cast<PrinterChoice::Kind>(list_->item(i)->data(kKindRole).toInt());
+        if (kind == current.kind && (kind != PrinterChoice::Kind::Printer ||
+                                     list_->item(i)->data(kNameRole).toString() == text(current.name)))
+            row = i;
+    }
+    if (current.kind == PrinterChoice::Kind::Printer && row == 0) {
+        QListWidgetItem* gone = add(text(current.name) + " (not found in the print system)",
+                                    PrinterChoice::Kind::Printer, current.name);
+        list_->insertItem(1, list_->takeItem(list_->row(gone)));
+        row = 1;
+    }
+    return row;
+}
+
+PrinterSetup::PrinterSetup(std::vector<cups::Printer> printers, const PrinterChoice& current, QWidget* parent)
+    : QDialog(parent)
+    , printers_(std::move(printers)) {
+    setObjectName("PrinterSetup");
+    setWindowTitle("Printer Setup");
+
+    list_ = new QListWidget(this);
+    list_->setObjectName("Printers");
+    const int currentRow = fillList(current);
 
     file_ = new QLineEdit(this);
     file_->setObjectName("PdfFile");
@@ -107,23 +128,9 @@ PrinterSetup::PrinterSetup(std::vector<cups::Printer> printers, const PrinterCho
     layout->addWidget(fixed);
     layout->addWidget(buttons);
 
-    // The current choice is selected; a printer that has gone is shown as it was chosen.
-    int row = 0;
-    for (int i = 0; i < list_->count(); ++i) {
-        const auto kind = static_cast<PrinterChoice::Kind>(list_->item(i)->data(kKindRole).toInt());
-        if (kind == current.kind && (kind != PrinterChoice::Kind::Printer ||
-                                     list_->item(i)->data(kNameRole).toString() == text(current.name)))
-            row = i;
-    }
-    if (current.kind == PrinterChoice::Kind::Printer && row == 0) {
-        QListWidgetItem* gone = add(text(current.name) + " (not found in the print system)",
-                                    PrinterChoice::Kind::Printer, current.name);
-        list_->insertItem(1, list_->takeItem(list_->row(gone)));
-        row = 1;
-    }
     connect(list_, &QListWidget::currentRowChanged, this, [this] { selectionChanged(); });
     connect(file_, &QLineEdit::textChanged, this, [this] { selectionChanged(); });
-    list_->setCurrentRow(row);
+    list_->setCurrentRow(currentRow);
     selectionChanged();
     resize(520, 360);
 }

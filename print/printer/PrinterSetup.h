@@ -25,6 +25,7 @@ public:
     PrinterChoice choice() const;
 
 private:
+    int fillList(const PrinterChoice& current);
     void selectionChanged();
     void browse();
 

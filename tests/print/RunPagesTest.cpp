@@ -78,6 +78,18 @@ protected:
         return surface.jobs();
     }
 
+    // The pages of a selection's checks or labels, as the preview opens them.
+    std::unique_ptr<CheckPages> checkPages(const PrintSelection& selection, DatabaseType type) {
+        auto pages = CheckPages::open(*database, selection, setup, type, "Times New Roman");
+        EXPECT_TRUE(pages) << pages.message();
+        return pages ? std::move(*pages) : nullptr;
+    }
+    std::unique_ptr<LabelPages> labelPages(const PrintSelection& selection, int startLabel) {
+        auto pages = LabelPages::open(*database, selection, "Times New Roman", startLabel);
+        EXPECT_TRUE(pages) << pages.message();
+        return pages ? std::move(*pages) : nullptr;
+    }
+
     testing::ProgramDirFixture programDir;
     std::optional<db::CheckDatabase> database;
     CheckPageSetup setup;
@@ -134,14 +146,29 @@ TEST_F(RunPagesTest, PagesDrawnOnTheirOwnAreThePagesTheRunPrints) {
                               [](const RecordingSurface::Text& t) { return t.text == " Dollars"; }),
                   c.amountOptions);
 
-        CheckPages checks(*database, selection, setup, c.type, "Times New Roman");
-        EXPECT_EQ(checks.checkCount(), 11);
-        expectSamePages(checks, run[0].pages);
-        LabelPages labels(*database, selection, "Times New Roman", *parseStartLabel(c.startLabel));
-        EXPECT_EQ(labels.labelCount(), 6); // the one-time checks but one
-        expectSamePages(labels, run[1].pages);
+        const auto checks = checkPages(selection, c.type);
+        EXPECT_EQ(checks->checkCount(), 11);
+        expectSamePages(*checks, run[0].pages);
+        const auto labels = labelPages(selection, *parseStartLabel(c.startLabel));
+        EXPECT_EQ(labels->labelCount(), 6); // the one-time checks but one
+        expectSamePages(*labels, run[1].pages);
         database.reset();
     }
+}
+
+TEST_F(RunPagesTest, APreviewOfRecordsThatCannotBeCountedIsToldAndShowsNothing) {
+    open(DatabaseType::Draft);
+    addChecks(2);
+    database->connection().exec("DROP TABLE Account");
+    EXPECT_FALSE(CheckPages::open(*database, {.once = true}, setup, DatabaseType::Draft, "Times New Roman"));
+    EXPECT_FALSE(LabelPages::open(*database, {.onceLabels = true}, "Times New Roman"));
+    testing::ScriptedDialogs dialogs;
+    RecordingSurface surface(kFaces);
+    PrintRun run(*database, setup, dialogs);
+    EXPECT_EQ(run.preview({.once = true, .onceLabels = true}, surface), nullptr);
+    ASSERT_EQ(dialogs.shownTexts().size(), 1u);
+    EXPECT_TRUE(dialogs.shownTexts()[0].starts_with("The records to show could not be read: "))
+        << dialogs.shownTexts()[0];
 }
 
 TEST_F(RunPagesTest, ThePreviewChangesNoRecordNotEvenADate) {
@@ -186,8 +213,8 @@ TEST_F(RunPagesTest, TheMicrLineOfTheLastCheckOn92mmStockFallsBelowTheArea) {
     addChecks(4);
     setup.stock88mm = false;
     const PrintSelection once{.once = true, .monthly = true};
-    CheckPages pages(*database, once, setup, DatabaseType::Check, "Times New Roman");
-    const Result<std::optional<ItemOutside>> found = findItemOutside(pages, kLaserArea);
+    const auto pages = checkPages(once, DatabaseType::Check);
+    const Result<std::optional<ItemOutside>> found = findItemOutside(*pages, kLaserArea);
     ASSERT_TRUE(found) << found.message();
     ASSERT_TRUE(found.value());
     const ItemOutside& item = *found.value();
@@ -199,7 +226,7 @@ TEST_F(RunPagesTest, TheMicrLineOfTheLastCheckOn92mmStockFallsBelowTheArea) {
 
     // By as much as the MICR line's cell reaches below the area, as the layout placed it.
     RecordingSurface recording(kFaces);
-    ASSERT_TRUE(pages.drawPage(0, recording));
+    ASSERT_TRUE(pages->drawPage(0, recording));
     const std::vector<RecordingSurface::Text> texts = recording.texts();
     const RecordingSurface::Text* lowest = nullptr;
     for (const auto& text : texts)
@@ -223,16 +250,12 @@ TEST_F(RunPagesTest, TheMicrLineOfTheLastCheckOn92mmStockFallsBelowTheArea) {
 
     // Raised by that much, everything fits; on 88mm stock or two to a page it always did.
     setup.verticalStart -= std::ceil(below);
-    EXPECT_FALSE(findItemOutside(*std::make_unique<CheckPages>(*database, once, setup, DatabaseType::Check,
-                                                               "Times New Roman"),
-                                 kLaserArea)
-                     .value());
+    EXPECT_FALSE(findItemOutside(*checkPages(once, DatabaseType::Check), kLaserArea).value());
     setup.verticalStart = 200;
     for (const auto& [stock88mm, twoPerPage] : {std::pair(true, false), std::pair(false, true)}) {
         setup.stock88mm = stock88mm;
         setup.twoPerPage = twoPerPage;
-        CheckPages fits(*database, once, setup, DatabaseType::Check, "Times New Roman");
-        EXPECT_FALSE(findItemOutside(fits, kLaserArea).value());
+        EXPECT_FALSE(findItemOutside(*checkPages(once, DatabaseType::Check), kLaserArea).value());
     }
 }
 
@@ -242,8 +265,7 @@ TEST_F(RunPagesTest, ItemsPastTheOtherEdgesAreFoundToo) {
     const PrintSelection once{.once = true, .monthly = true};
     // A horizontal start left of the printable area.
     setup.horizontalStart = -300;
-    CheckPages left(*database, once, setup, DatabaseType::Draft, "Times New Roman");
-    const auto leftOut = findItemOutside(left, kLaserArea).value();
+    const auto leftOut = findItemOutside(*checkPages(once, DatabaseType::Draft), kLaserArea).value();
     ASSERT_TRUE(leftOut);
     EXPECT_EQ(leftOut->side, ItemOutside::Side::Left);
     EXPECT_NEAR(leftOut->twips, 300, 1e-6);
@@ -253,16 +275,15 @@ TEST_F(RunPagesTest, ItemsPastTheOtherEdgesAreFoundToo) {
     // A printer with half-inch margins: the date of the recurring check, today's, reaches furthest
     // past its right edge.
     setup.horizontalStart = 525;
-    CheckPages right(*database, once, setup, DatabaseType::Draft, "Times New Roman");
-    const auto rightOut = findItemOutside(right, {7.5 * 1440, 10 * 1440}).value();
+    const auto rightOut =
+        findItemOutside(*checkPages(once, DatabaseType::Draft), {7.5 * 1440, 10 * 1440}).value();
     ASSERT_TRUE(rightOut);
     EXPECT_EQ(rightOut->side, ItemOutside::Side::Right);
     EXPECT_FALSE(rightOut->micr);
     EXPECT_EQ(rightOut->owner, "check #3001 (record 3)");
     EXPECT_EQ(rightOut->text, "12/6/2026");
     // Labels: the last row of a sheet below a short printable area names its record.
-    LabelPages labels(*database, {.onceLabels = true}, "Times New Roman", 10);
-    const auto low = findItemOutside(labels, {8 * 1440, 13900}).value();
+    const auto low = findItemOutside(*labelPages({.onceLabels = true}, 10), {8 * 1440, 13900}).value();
     ASSERT_TRUE(low);
     EXPECT_EQ(low->owner, "the label of record 2"); // the first label, number 10, at the bottom
 }
@@ -270,11 +291,10 @@ TEST_F(RunPagesTest, ItemsPastTheOtherEdgesAreFoundToo) {
 TEST_F(RunPagesTest, APageImageShowsThePageWhereThePrinterPrintsIt) {
     open(DatabaseType::Draft);
     addChecks(4);
-    CheckPages pages(*database, {.once = true, .monthly = true}, setup, DatabaseType::Draft,
-                     "Times New Roman");
+    const auto pages = checkPages({.once = true, .monthly = true}, DatabaseType::Draft);
     constexpr double dpi = 72;
     PageImageSurface surface(dpi, QPointF(0.25, 0.25));
-    const Result<QImage> image = surface.render(pages, 1);
+    const Result<QImage> image = surface.render(*pages, 1);
     ASSERT_TRUE(image) << image.message();
     EXPECT_EQ(image->width(), static_cast<int>(8.5 * dpi));
     EXPECT_EQ(image->height(), static_cast<int>(11 * dpi));
@@ -294,7 +314,7 @@ TEST_F(RunPagesTest, APageImageShowsThePageWhereThePrinterPrintsIt) {
     EXPECT_EQ(ink(0, origin + (200 + 2 * 5020) * dpi / 1440, 8.5 * dpi, 3 * dpi), 0);
     EXPECT_EQ(ink(0, 0, origin - 1, 11 * dpi), 0); // nothing left of the origin
 
-    const Result<QImage> missing = surface.render(pages, 2);
+    const Result<QImage> missing = surface.render(*pages, 2);
     ASSERT_FALSE(missing);
     EXPECT_NE(missing.message().find("There is no page 3"), std::string::npos) << missing.message();
 }

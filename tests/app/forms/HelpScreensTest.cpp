@@ -94,7 +94,7 @@ TEST_F(HelpMenusTest, SelectionScreenShowsItsTwoTopicsAndTheAboutBox) {
     EXPECT_EQ(captions(help),
               (Strings{"Choosing or Creating a Database", "Restoring a Corrupt Database", "About"}));
     EXPECT_EQ(chooseEach(help), (Strings{text(app::HelpTopic::ChoosingADatabase),
-                                         text(app::HelpTopic::RestoringADatabase), "About"}));
+                                         text(app::HelpTopic::RestoringADatabase), "HelpAbout"}));
 }
 
 TEST_F(HelpMenusTest, DataEntryScreenSavesTheCheckBeforeTheAboutBoxOrTheMicrScreen) {
@@ -107,12 +107,12 @@ TEST_F(HelpMenusTest, DataEntryScreenSavesTheCheckBeforeTheAboutBoxOrTheMicrScre
                                        "&Bank Routing Number", "Check Numbers", "Entering Check &Information",
                                        "How Will This Check Print Option", "How to Print Checks",
                                        "Ordering &Check Stock", "Product Type Drop Down Box", "&About"}));
-    EXPECT_EQ(chooseEach(help),
-              (Strings{"MicrInformation", text(app::HelpTopic::BankAccountNumber),
-                       text(app::HelpTopic::BankRoutingNumber), text(app::HelpTopic::CheckNumbers),
-                       text(app::HelpTopic::EnteringCheckInformation), text(app::HelpTopic::PrintOption),
-                       text(app::HelpTopic::HowToPrintChecks), "About", text(app::HelpTopic::ProductType),
-                       "About"}));
+    EXPECT_EQ(
+        chooseEach(help),
+        (Strings{"MicrForm", text(app::HelpTopic::BankAccountNumber), text(app::HelpTopic::BankRoutingNumber),
+                 text(app::HelpTopic::CheckNumbers), text(app::HelpTopic::EnteringCheckInformation),
+                 text(app::HelpTopic::PrintOption), text(app::HelpTopic::HowToPrintChecks), "HelpAbout",
+                 text(app::HelpTopic::ProductType), "HelpAbout"}));
 
     // What was typed is in the record before the other screen opens.
     for (const char* entry : {"HelpMicr", "HelpCheckStock", "HelpAbout"}) {
@@ -147,9 +147,9 @@ TEST_F(HelpMenusTest, PrinterControlShowsItsTopicsAndTheAboutBoxForCheckStock) {
         chooseEach(help),
         (Strings{text(app::HelpTopic::ChecksNotPrintingProperly), text(app::HelpTopic::PrintingLabels),
                  text(app::HelpTopic::PrintingBlankChecks), text(app::HelpTopic::QuickenCompatibleChecks),
-                 text(app::HelpTopic::PrintingMultipleTimes), "About",
+                 text(app::HelpTopic::PrintingMultipleTimes), "HelpAbout",
                  text(app::HelpTopic::SelectingWhatToPrint), text(app::HelpTopic::AboutCheckStock),
-                 "About"}));
+                 "HelpAbout"}));
 }
 
 TEST_F(HelpMenusTest, TheMessageBoxIsTitledWithTheProductNameAndOffersOnlyOk) {
@@ -282,8 +282,8 @@ protected:
         }
         return found;
     }
-    void expectOneCopyBesideTheCaller(void (shell::ScreenFlow::*show)(), const char* name) {
-        (flow.*show)();
+    void expectOneCopyBesideTheCaller(const char* name) {
+        flow.show(name);
         ASSERT_EQ(windowsNamed(name).size(), 1u) << name;
         QPointer<QWidget> first = windowsNamed(name).front();
         // Beside the caller where the screen has room for it there, and whole on the screen.
@@ -299,13 +299,13 @@ protected:
         EXPECT_TRUE(caller.isEnabled());
 
         caller.activateWindow();
-        (flow.*show)();
+        flow.show(name);
         EXPECT_EQ(windowsNamed(name), std::vector<QWidget*>{first.data()}) << "no second copy of " << name;
 
         first->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(first.isNull()) << name << " is freed once closed";
-        (flow.*show)();
+        flow.show(name);
         EXPECT_EQ(windowsNamed(name).size(), 1u) << "a closed " << name << " opens again";
     }
 
@@ -317,9 +317,9 @@ protected:
 };
 
 TEST_F(HelpScreensFlowTest, OneAboutBoxAtATimeAndChoosingItAgainDoesNotRefillIt) {
-    expectOneCopyBesideTheCaller(&shell::ScreenFlow::showAbout, "HelpAbout");
+    expectOneCopyBesideTheCaller("HelpAbout");
     session.aboutLines = {"Changed", "", ""};
-    flow.showAbout();
+    flow.show("HelpAbout");
     QWidget* about = windowsNamed("HelpAbout").front();
     EXPECT_EQ(child<QLabel>(*about, "HelpAboutLine1")->text(), "First line");
 }
@@ -330,7 +330,7 @@ TEST_F(HelpScreensFlowTest, WithoutRoomBesideTheCallerTheBoxCoversTheLeastOfIt) 
     for (const int callerLeft : {60, 240}) {
         caller.setGeometry(area.left() + callerLeft, 40, wide, 200);
         caller.activateWindow();
-        flow.showAbout();
+        flow.show("HelpAbout");
         QWidget* about = windowsNamed("HelpAbout").front();
         const QRect placed = about->frameGeometry();
         ASSERT_GT(placed.width(), 300 - 12) << "no room on either side";
@@ -344,8 +344,8 @@ TEST_F(HelpScreensFlowTest, WithoutRoomBesideTheCallerTheBoxCoversTheLeastOfIt) 
 }
 
 TEST_F(HelpScreensFlowTest, OneMicrScreenAtATimeBesideTheAboutBoxToo) {
-    expectOneCopyBesideTheCaller(&shell::ScreenFlow::showMicrInformation, "MicrForm");
-    flow.showAbout();
+    expectOneCopyBesideTheCaller("MicrForm");
+    flow.show("HelpAbout");
     EXPECT_EQ(windowsNamed("MicrForm").size(), 1u);
     EXPECT_EQ(windowsNamed("HelpAbout").size(), 1u);
     EXPECT_FALSE(windowsNamed("HelpAbout").front()->frameGeometry().intersects(caller.frameGeometry()));

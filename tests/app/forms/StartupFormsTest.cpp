@@ -143,7 +143,7 @@ TEST_F(StartupFormsTest, MismatchedNewPasswordsReturnToThePasswordScreenWithTheO
     auto pass = openPass();
     typePassword(*pass, "tulip");
     QTest::mouseClick(child<QPushButton>(*pass, "ChangePassword"), Qt::LeftButton);
-    EXPECT_EQ(navigator_.calls, Strings{"ChangePassword"});
+    EXPECT_EQ(navigator_.calls, Strings{"ChangePass"});
 
     app::ChangePassScreen change(session_, navigator_);
     change.show();
@@ -153,7 +153,7 @@ TEST_F(StartupFormsTest, MismatchedNewPasswordsReturnToThePasswordScreenWithTheO
     QTest::mouseClick(child<QPushButton>(change, "ChangePassword"), Qt::LeftButton);
 
     EXPECT_EQ(dialogs_.shownTexts(), Strings{"Passwords do not match!"});
-    EXPECT_EQ(navigator_.calls, (Strings{"ChangePassword", "Password"}));
+    EXPECT_EQ(navigator_.calls, (Strings{"ChangePass", "Pass"}));
     EXPECT_FALSE(change.isVisible());
     EXPECT_EQ(storedCheck("tulip"), app::PasswordCheck::Matches);
     EXPECT_EQ(storedCheck("daisy"), app::PasswordCheck::Wrong);
@@ -166,7 +166,7 @@ TEST_F(StartupFormsTest, ChangedPasswordIsStoredLowerCaseAndTheNextScreenAccepts
     QTest::keyClick(child<QLineEdit>(change, "Password2"), Qt::Key_Return);
     ASSERT_EQ(dialogs_.shown().size(), 1u);
     EXPECT_TRUE(dialogs_.shownTexts()[0].starts_with("Your password has been changed! Be sure to remember"));
-    EXPECT_EQ(navigator_.calls, Strings{"Password"});
+    EXPECT_EQ(navigator_.calls, Strings{"Pass"});
     EXPECT_EQ(storedCheck("daisy chain"), app::PasswordCheck::Matches);
 
     dialogs_.clear();
@@ -193,7 +193,7 @@ TEST_F(StartupFormsTest, EscapeNeverEndsTheProgram) {
     change.show();
     typeNewPassword(change, "daisy", "daisy");
     QTest::keyClick(child<QLineEdit>(change, "Password2"), Qt::Key_Escape);
-    EXPECT_EQ(navigator_.calls, Strings{"Password"});
+    EXPECT_EQ(navigator_.calls, Strings{"Pass"});
     EXPECT_FALSE(change.isVisible());
     EXPECT_EQ(storedCheck("tulip"), app::PasswordCheck::Matches);
     EXPECT_TRUE(dialogs_.shown().empty());

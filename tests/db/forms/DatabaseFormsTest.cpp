@@ -97,7 +97,7 @@ TEST_F(DatabaseFormsTest, OkNeedsASelectionAndThenOpensTheChosenDatabase) {
     list->item(1)->setSelected(true);
     QTest::keyClick(list, Qt::Key_Return); // OK is the default button
     EXPECT_EQ(session_.currentDatabase, "Payroll.mdb");
-    EXPECT_EQ(navigator_.calls, Strings{"DataEntry"});
+    EXPECT_EQ(navigator_.calls, Strings{"Check"});
     EXPECT_FALSE(screen->isVisible());
 }
 
@@ -114,7 +114,7 @@ TEST_F(DatabaseFormsTest, TheKeyboardAloneChoosesADatabase) {
     EXPECT_EQ(list->selectedItems().size(), 1);
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_TRUE(dialogs_.shown().empty()) << dialogs_.shownTexts()[0];
-    EXPECT_EQ(navigator_.calls, Strings{"DataEntry"});
+    EXPECT_EQ(navigator_.calls, Strings{"Check"});
     EXPECT_EQ(session_.currentDatabase, "Payroll.mdb");
 
     // With more files the first Down selects the first, the next moves on.
@@ -180,18 +180,18 @@ TEST_F(DatabaseFormsTest, DoubleClickOpensAndTheOtherButtonsLeave) {
     const QPoint onItem = list->visualItemRect(list->item(0)).center();
     QTest::mousePress(list->viewport(), Qt::LeftButton, {}, onItem); // a double-click starts with a press
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, onItem);
-    EXPECT_EQ(navigator_.calls, Strings{"DataEntry"});
+    EXPECT_EQ(navigator_.calls, Strings{"Check"});
     EXPECT_EQ(session_.currentDatabase, "Payroll.mdb");
     EXPECT_TRUE(dialogs_.shown().empty());
 
     navigator_.calls.clear();
     auto third = openFileOpen();
     QTest::mouseClick(child<QPushButton>(*third, "CreateNewDatabase"), Qt::LeftButton);
-    EXPECT_EQ(navigator_.calls, Strings{"CreateDatabase"});
+    EXPECT_EQ(navigator_.calls, Strings{"CreateNewDatabase"});
     EXPECT_FALSE(third->isVisible());
     auto fourth = openFileOpen();
     QTest::mouseClick(child<QPushButton>(*fourth, "Exit"), Qt::LeftButton);
-    EXPECT_EQ(navigator_.calls, (Strings{"CreateDatabase", "endProgram"}));
+    EXPECT_EQ(navigator_.calls, (Strings{"CreateNewDatabase", "endProgram"}));
 }
 
 class CreateNewDatabaseTest : public DatabaseFormsTest {

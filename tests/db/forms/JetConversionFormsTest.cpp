@@ -99,7 +99,7 @@ TEST_F(JetConversionFormsTest, AJetFileIsOfferedForConversionAndOneThatHoldsNoCh
     dialogs_.clear();
     choose(*screen, "Payroll.mdb");
     EXPECT_TRUE(dialogs_.shown().empty());
-    EXPECT_EQ(navigator_.calls, Strings{"DataEntry"});
+    EXPECT_EQ(navigator_.calls, Strings{"Check"});
 }
 
 TEST_F(JetConversionFormsTest, AConvertedDatabaseOpensWithItsOriginalKeptBesideIt) {
@@ -127,7 +127,7 @@ TEST_F(JetConversionFormsTest, AConvertedDatabaseOpensWithItsOriginalKeptBesideI
         told.ends_with("\n  Table ACCOUNT, ID 7: the field Amount has fractions of a cent: 12.3456 is "
                        "stored as 12.35."))
         << told;
-    EXPECT_EQ(navigator_.calls, Strings{"DataEntry"});
+    EXPECT_EQ(navigator_.calls, Strings{"Check"});
     EXPECT_EQ(session_.currentDatabase, "Payroll.mdb");
 
     auto database = db::CheckDatabase::open(file);

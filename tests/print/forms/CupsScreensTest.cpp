@@ -82,7 +82,7 @@ TEST_F(CupsScreensTest, PrintGoesToTheChosenPrinterFromItsOwnOrigin) {
     printed.expectLineAt(0, kMargin + 525 / 20.0, kMargin + 2000 / 20.0);
     for (const std::int64_t id : ids)
         EXPECT_EQ(testing::readCheck(database, id).print, "Never");
-    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"DataEntry"}));
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"Check"}));
 }
 
 TEST_F(CupsScreensTest, BeforeARunTheMenuSaysWhatThePrinterWouldCutOff) {

@@ -149,7 +149,7 @@ TEST_F(PrinterScreensTest, StoredOptionsAreSavedByCancelAndPlainPaperShowsItsNot
     QTest::mouseClick(child<QCheckBox>(*screen, "Check1"), Qt::LeftButton);
     EXPECT_EQ(dialogs.shown().size(), 2u);
     click(*screen, "Cancelpc");
-    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"DataEntry"}));
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"Check"}));
     EXPECT_FALSE(settings().quickenCheckStock.value_or(true));
     EXPECT_TRUE(settings().plainPaper.value_or(false));
 }
@@ -171,7 +171,7 @@ TEST_F(PrinterScreensTest, PrintRunsTheSelectionAndReturnsToDataEntry) {
     EXPECT_EQ(surface.sentJobCount(), 1);
     EXPECT_NE(surface.findText("PAY TO THE ORDER OF:  Acme"), nullptr);
     EXPECT_EQ(testing::readCheck(database, once).print, "Never");
-    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"DataEntry"}));
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"Check"}));
 }
 
 TEST_F(PrinterScreensTest, PreviewShowsThePagesAndChangesNoRecord) {
@@ -199,7 +199,7 @@ TEST_F(PrinterScreensTest, PreviewShowsThePagesAndChangesNoRecord) {
     click(*screen, "PreviewButton");
     EXPECT_EQ(surface.sentJobCount(), 1);
     EXPECT_EQ(testing::readCheck(database, monthly + 1).print, "Never");
-    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"DataEntry"}));
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"Check"}));
 }
 
 TEST_F(PrinterScreensTest, AlignButtonLeadsToTheAlignmentScreen) {
@@ -280,7 +280,7 @@ TEST_F(PrinterScreensTest, TheWindowsCloseButtonIsDoneAndOnTheAlignmentScreenOk)
     control->show();
     QTest::mouseClick(child<QCheckBox>(*control, "QCS"), Qt::LeftButton);
     EXPECT_TRUE(control->close());
-    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"DataEntry"}));
+    EXPECT_EQ(navigator.calls, (std::vector<std::string>{"Check"}));
     EXPECT_FALSE(settings().quickenCheckStock.value_or(true)); // saved, as Done saves
 
     navigator.calls.clear();
