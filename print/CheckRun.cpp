@@ -172,23 +172,8 @@ Status CheckRun::saveChanges(db::Connection& database, std::string& step) {
             }
             db::markPrintedRecurring(records, record, historyLine(record, today), today, number);
         }
-        // A check without a number is nothing a bank can match, and the register keeps numbers.
-        if (printed.number) {
-            step = "recording " + checkName(record) + " in the register";
-            const db::DrawnOn drawnOn = db::DrawnOn::of(printed.aba, printed.account);
-            if (!checkRegister.holdsIssued(printed.id, *printed.number, drawnOn)) {
-                db::RegisterEntry entry;
-                entry.run = run;
-                entry.recordId = printed.id;
-                entry.check = *printed.number;
-                entry.printed = printedOn;
-                entry.payTo = printed.payTo;
-                entry.amount = printed.amount;
-                entry.aba = printed.aba;
-                entry.account = printed.account;
-                checkRegister.add(entry);
-            }
-        }
+        step = "recording " + checkName(record) + " in the register";
+        recordPrinted(checkRegister, printed, run, printedOn);
         report(RunProgress::Stage::Saving, ++done, total, 0, 0);
     }
     if (changedCount > 0)
@@ -199,6 +184,24 @@ Status CheckRun::saveChanges(db::Connection& database, std::string& step) {
         db::saveLastCheck(database, last);
     }
     return {};
+}
+
+void CheckRun::recordPrinted(db::RegisterWriter& checkRegister, const PrintedCheck& printed, std::int64_t run,
+                             const std::string& printedOn) {
+    // A check without a number is nothing a bank can match, and the register keeps numbers.
+    if (!printed.number ||
+        checkRegister.holdsIssued(printed.id, *printed.number, db::DrawnOn::of(printed.aba, printed.account)))
+        return;
+    db::RegisterEntry entry;
+    entry.run = run;
+    entry.recordId = printed.id;
+    entry.check = *printed.number;
+    entry.printed = printedOn;
+    entry.payTo = printed.payTo;
+    entry.amount = printed.amount;
+    entry.aba = printed.aba;
+    entry.account = printed.account;
+    checkRegister.add(entry);
 }
 
 ChoiceList CheckRun::itemsToConfirm() const {

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+namespace velmora::db {
+class RegisterWriter;
+}
+
 namespace velmora::print {
 
 // The entered checks of a database that print one time, multiple times or both, as one job: the
@@ -70,6 +74,10 @@ private:
     };
     void report(RunProgress::Stage stage, std::int64_t done, std::int64_t total, std::int64_t page,
                 std::int64_t pages) const;
+    // The register's entry of a check confirmed as printed, as it was printed, unless the register
+    // holds it already (the same check printed again under its number).
+    static void recordPrinted(db::RegisterWriter& checkRegister, const PrintedCheck& printed,
+                              std::int64_t run, const std::string& printedOn);
 
     db::CheckDatabase& database_;
     CheckPageSetup setup_;

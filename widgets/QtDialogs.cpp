@@ -46,6 +46,43 @@ class TickTable : public QTableWidget {
 public:
     using QTableWidget::QTableWidget;
 
+    // The rows of `list` under its column titles, none ticked, the tick in the first column.
+    static TickTable* of(const ChoiceList& list, QWidget* parent) {
+        auto* table =
+            new TickTable(static_cast<int>(list.rows.size()), static_cast<int>(list.columns.size()), parent);
+        table->setObjectName("Choices");
+        QStringList headers;
+        for (const std::string& column : list.columns)
+            headers << QString::fromStdString(column);
+        table->setHorizontalHeaderLabels(headers);
+        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table->setSelectionBehavior(QAbstractItemView::SelectRows);
+        table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        table->verticalHeader()->hide();
+        for (int row = 0; row < table->rowCount(); ++row) {
+            const auto& cells = list.rows[static_cast<std::size_t>(row)];
+            for (int column = 0; column < table->columnCount(); ++column) {
+                auto* cell = new QTableWidgetItem(static_cast<std::size_t>(column) < cells.size()
+                                                      ? QString::fromStdString(cells[column])
+                                                      : QString());
+                cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable |
+                               (column == 0 ? Qt::ItemIsUserCheckable : Qt::NoItemFlags));
+                if (column == 0)
+                    cell->setCheckState(Qt::Unchecked);
+                table->setItem(row, column, cell);
+            }
+        }
+        table->resizeColumnsToContents();
+        // A run's checks are seen at once, up to a page of them; a longer run scrolls.
+        constexpr int kRowsShown = 12;
+        table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() +
+                                std::min(table->rowCount(), kRowsShown) *
+                                    table->verticalHeader()->defaultSectionSize() +
+                                2 * table->frameWidth());
+        table->horizontalHeader()->setStretchLastSection(true);
+        return table;
+    }
+
     void tickSelected() {
         const QModelIndexList rows = selectionModel()->selectedRows();
         bool allTicked = !rows.isEmpty();
@@ -80,38 +117,7 @@ std::optional<std::vector<bool>> QtDialogs::choose(const ChoiceList& list) {
     text->setWordWrap(true);
     layout->addWidget(text);
 
-    auto* table =
-        new TickTable(static_cast<int>(list.rows.size()), static_cast<int>(list.columns.size()), &dialog);
-    table->setObjectName("Choices");
-    QStringList headers;
-    for (const std::string& column : list.columns)
-        headers << QString::fromStdString(column);
-    table->setHorizontalHeaderLabels(headers);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    table->verticalHeader()->hide();
-    for (int row = 0; row < table->rowCount(); ++row) {
-        const auto& cells = list.rows[static_cast<std::size_t>(row)];
-        for (int column = 0; column < table->columnCount(); ++column) {
-            auto* cell = new QTableWidgetItem(static_cast<std::size_t>(column) < cells.size()
-                                                  ? QString::fromStdString(cells[column])
-                                                  : QString());
-            cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable |
-                           (column == 0 ? Qt::ItemIsUserCheckable : Qt::NoItemFlags));
-            if (column == 0)
-                cell->setCheckState(Qt::Unchecked);
-            table->setItem(row, column, cell);
-        }
-    }
-    table->resizeColumnsToContents();
-    // A run's checks are seen at once, up to a page of them; a longer run scrolls.
-    constexpr int kRowsShown = 12;
-    table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() +
-                            std::min(table->rowCount(), kRowsShown) *
-                                table->verticalHeader()->defaultSectionSize() +
-                            2 * table->frameWidth());
-    table->horizontalHeader()->setStretchLastSection(true);
+    TickTable* table = TickTable::of(list, &dialog);
     layout->addWidget(table);
 
     auto* count = new QLabel(&dialog);
@@ -152,6 +158,7 @@ std::optional<std::vector<bool>> QtDialogs::choose(const ChoiceList& list) {
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     std::vector<bool> ticked;
+    ticked.reserve(static_cast<std::size_t>(table->rowCount()));
     for (int row = 0; row < table->rowCount(); ++row)
         ticked.push_back(table->item(row, 0)->checkState() == Qt::Checked);
     return ticked;
