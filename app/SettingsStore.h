@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/Result.h"
+#include "db/Connection.h"
 #include "db/SettingsRecord.h"
-#include "db/Sqlite.h"
 
 #include <filesystem>
 #include <initializer_list>

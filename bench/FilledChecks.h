@@ -3,8 +3,8 @@
 #pragma once
 
 #include "db/CheckDatabase.h"
+#include "db/Connection.h"
 #include "db/RecordSet.h"
-#include "db/Sqlite.h"
 
 #include <string>
 

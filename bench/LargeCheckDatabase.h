@@ -1,7 +1,7 @@
 // A check database of 1,000,000 filled checks for the benchmarks, made once per program.
 #pragma once
 
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 #include "support/Fixtures.h"
 
 #include <string>

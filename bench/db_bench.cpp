@@ -89,7 +89,7 @@ BENCHMARK(BM_RecordSetCount)->Unit(benchmark::kMillisecond);
 void BM_RecordSetFilteredSelect(benchmark::State& state) {
     auto& db = large().db;
     for (auto _ : state) {
-        RecordSet records(db, schema::account(), fieldContains(field::kPayTo, "smith"));
+        RecordSet records(db, schema::account(), fieldContains(Dialect::Sqlite, field::kPayTo, "smith"));
         benchmark::DoNotOptimize(records.recordCount());
     }
 }

@@ -3,7 +3,7 @@
 // lays out only the page it shows, so none of them may grow with the size of the run. Also the
 // look for items outside the printable area that precedes every run of checks.
 #include "PeakMemory.h"
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 #include "print/PdfSurface.h"
 #include "print/PrintRun.h"
 #include "print/RecordingSurface.h"

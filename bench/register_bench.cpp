@@ -1,8 +1,8 @@
 // The register screen over a register of 1,000,000 printed checks: opening it (the file opened, the
 // count and totals of the view read, the first screenful shown) and narrowing it to a range of dates
 // and the void checks. It reads only what it shows, so neither follows the size of the register.
+#include "db/Connection.h"
 #include "db/RegisterQueries.h"
-#include "db/Sqlite.h"
 #include "export/forms/RegisterScreen.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"

@@ -16,6 +16,13 @@ constexpr const char* kAccessFile = " is an Access (Jet) database and must be co
 // clang-format on
 } // namespace
 
+Result<CheckDatabase> CheckDatabase::checkedTables(std::unique_ptr<Connection> connection,
+                                                   const std::string& name) {
+    if (Status status = schema::verifyAndUpgrade(*connection, schema::checkDatabaseTables()); !status)
+        return Result<CheckDatabase>::failure(name + " is not a usable check database. " + status.message());
+    return CheckDatabase(std::move(connection));
+}
+
 Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, OpenMode mode, Checked checked) {
     const std::string name = file.filename().string();
     std::error_code ec;
@@ -29,10 +36,7 @@ Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, Ope
         // print run; a file unchanged since it was last found sound is not read whole again.
         if (checked == Checked::WholeFile)
             (void)requireSound(*connection, SoundFiles::forThisUser());
-        if (Status status = schema::verifyAndUpgrade(*connection, schema::checkDatabaseTables()); !status)
-            return Result<CheckDatabase>::failure(name + " is not a usable check database. " +
-                                                  status.message());
-        return CheckDatabase(std::move(connection));
+        return checkedTables(std::move(connection), name);
     } catch (const Error& error) {
         if ((error.code() & 0xff) == SQLITE_NOTADB && db::isJetFile(file))
             return Result<CheckDatabase>::failure(name + kAccessFile + name + ".");
@@ -42,6 +46,15 @@ Result<CheckDatabase> CheckDatabase::open(const std::filesystem::path& file, Ope
         if (auto problem = fileProblem(error))
             return Result<CheckDatabase>::failure(*problem);
         return Result<CheckDatabase>::failure(name + " is not a usable check database. " + error.what());
+    }
+}
+
+Result<CheckDatabase> CheckDatabase::openOnServer(const ServerAddress& server, const std::string& name,
+                                                  OpenMode mode) {
+    try {
+        return checkedTables(std::make_unique<Connection>(Connection::toServer(server, name, mode)), name);
+    } catch (const Error& error) {
+        return Result<CheckDatabase>::failure(error.what());
     }
 }
 

@@ -2,15 +2,16 @@
 
 #include "base/Result.h"
 #include "db/CheckRecord.h"
+#include "db/Connection.h"
 #include "db/DatabaseProperties.h"
-#include "db/Sqlite.h"
 
 #include <filesystem>
 #include <memory>
 
 namespace velmora::db {
 
-// An open check database file (.mdb or the template file): its tables checked on open.
+// An open check database: a file (.mdb or the template file) or a check database on the office's
+// database server, its tables checked on open.
 class CheckDatabase {
 public:
     // What is checked on opening: the whole file, every page and every index (a damaged file is
@@ -22,6 +23,13 @@ public:
     static Result<CheckDatabase> open(const std::filesystem::path& file, OpenMode mode = OpenMode::ReadWrite,
                                       Checked checked = Checked::WholeFile);
 
+    // The check database `name` on the database server at `server` (db/Postgres.h): its tables are
+    // checked, and brought up to date, as a file's are; the server keeps its pages sound itself.
+    static Result<CheckDatabase> openOnServer(const ServerAddress& server, const std::string& name,
+                                              OpenMode mode = OpenMode::ReadWrite);
+
+    // Whether the database lives on the server (shared by the desks of the office).
+    bool shared() const { return connection_->dialect() == Dialect::Postgres; }
     Connection& connection() { return *connection_; }
     const std::filesystem::path& path() const { return connection_->path(); }
     std::string fileName() const { return path().filename().string(); }
@@ -33,6 +41,9 @@ public:
 private:
     explicit CheckDatabase(std::unique_ptr<Connection> connection)
         : connection_(std::move(connection)) {}
+    // The check database on `connection` once its tables are checked and brought up to date.
+    static Result<CheckDatabase> checkedTables(std::unique_ptr<Connection> connection,
+                                               const std::string& name);
     std::unique_ptr<Connection> connection_;
 };
 

@@ -1,8 +1,9 @@
 #include "db/CheckQueries.h"
 
+#include "db/Connection.h"
 #include "db/DatabaseProperties.h"
 #include "db/ErrorText.h"
-#include "db/Sqlite.h"
+#include "db/LikePattern.h"
 
 namespace velmora::db {
 
@@ -14,27 +15,40 @@ Filter checksToPrint(bool once, bool monthly) {
     return {"\"Print\" = ?", {once ? option::kOnce : option::kMonthly}};
 }
 
-Filter labelsToPrint(bool onceLabels, bool monthlyLabels) {
+Filter labelsToPrint(Dialect dialect, bool onceLabels, bool monthlyLabels) {
     Filter filter;
     std::string which;
     // The labels take the records in table order, not through the index on the print option ("+"
     // keeps SQLite from it): "Never" is most records of an old database, and a walk through the
-    // index would visit every one-time check without a label again at each step.
+    // index would visit every one-time check without a label again at each step. The server has no
+    // unary plus for text and weighs the index by its own statistics.
+    const std::string print = dialect == Dialect::Sqlite ? "+\"Print\"" : "\"Print\"";
     if (onceLabels) {
-        which = "+\"Print\" IN (?, ?)";
+        which = print + " IN (?, ?)";
         filter.parameters = {option::kOnce, option::kNever};
     }
     if (monthlyLabels) {
-        which += which.empty() ? "+\"Print\" = ?" : " OR +\"Print\" = ?";
+        which += (which.empty() ? "" : " OR ") + print + " = ?";
         filter.parameters.emplace_back(option::kMonthly);
     }
     filter.where = "\"LabelPrint\" <> 0 AND (" + which + ")";
     return filter;
 }
 
-Filter fieldContains(std::string_view field, std::string_view text) {
+Filter fieldContains(Dialect dialect, std::string_view field, std::string_view text) {
+    return fieldMatches(dialect, field, "*" + std::string(text) + "*");
+}
+
+Filter fieldMatches(Dialect dialect, std::string_view field, const std::string& pattern) {
     const auto& row = schema::account().row(field); // only a field of the table is ever named
-    return {"jet_like(" + quoteIdentifier(row.def.name) + ", ?)", {"*" + std::string(text) + "*"}};
+    if (dialect == Dialect::Sqlite)
+        return {"jet_like(" + quoteIdentifier(row.def.name) + ", ?)", {pattern}};
+    // The server matches the pattern as a regular expression, ignoring letter case; a number as its
+    // decimal text, and a Null field never.
+    const std::optional<std::string> regex = likeRegex(pattern);
+    if (!regex)
+        return {"FALSE", {}};
+    return {"CAST(" + quoteIdentifier(row.def.name) + " AS TEXT) ~* ?", {*regex}};
 }
 
 std::optional<std::int64_t> recordIdAt(Connection& database, const Filter& filter, std::int64_t position) {
@@ -63,9 +77,12 @@ std::vector<std::int64_t> recordIds(Connection& database, const Filter& filter) 
 
 Result<SelectionCounts> countSelections(Connection& database) {
     try {
-        Statement query(database, "SELECT total(\"Print\" = ?1), total(\"Print\" = ?2), "
-                                  "total(\"LabelPrint\" <> 0 AND \"Print\" IN (?1, ?3)), "
-                                  "total(\"LabelPrint\" <> 0 AND \"Print\" = ?2) FROM \"Account\"");
+        Statement query(database,
+                        "SELECT count(CASE WHEN \"Print\" = ?1 THEN 1 END), "
+                        "count(CASE WHEN \"Print\" = ?2 THEN 1 END), "
+                        "count(CASE WHEN \"LabelPrint\" <> 0 AND \"Print\" IN (?1, ?3) THEN 1 END), "
+                        "count(CASE WHEN \"LabelPrint\" <> 0 AND \"Print\" = ?2 THEN 1 END) "
+                        "FROM \"Account\"");
         query.bind(1, option::kOnce).bind(2, option::kMonthly).bind(3, option::kNever);
         SelectionCounts counts;
         if (query.step()) {
@@ -106,7 +123,9 @@ Result<DamagedChecks> findDamagedChecks(Connection& database, const Filter& amon
         if (row.def.kind != FieldKind::Text)
             continue;
         texts.push_back(row.def.name);
-        sizes += ", length(CAST(" + quoteIdentifier(row.def.name) + " AS BLOB))";
+        sizes += database.dialect() == Dialect::Sqlite
+                     ? ", length(CAST(" + quoteIdentifier(row.def.name) + " AS BLOB))"
+                     : ", octet_length(" + quoteIdentifier(row.def.name) + ")";
     }
     try {
         Statement query(database, "SELECT \"ID\", \"Check\", \"Amount\"" + sizes +
@@ -153,7 +172,8 @@ Result<std::optional<std::int64_t>> lastRecordCheckNumber(Connection& database) 
 
 Result<bool> otherCheckHasNumber(Connection& database, std::int64_t number, std::int64_t id) {
     try {
-        Statement query(database, "SELECT \"Check\" FROM Account WHERE \"Check\" = ?1 AND ID <> ?2 LIMIT 1");
+        Statement query(database,
+                        "SELECT \"Check\" FROM \"Account\" WHERE \"Check\" = ?1 AND \"ID\" <> ?2 LIMIT 1");
         query.bind(1, number).bind(2, id);
         return query.step();
     } catch (const Error& error) {
@@ -181,7 +201,7 @@ Status forEachCheck(Connection& database, std::span<const std::string_view> fiel
         sql += (sql.empty() ? "SELECT " : ", ") + quoteIdentifier(field.def.name);
         kinds.push_back(field.def.kind);
     }
-    sql += " FROM \"Account\" ORDER BY rowid";
+    sql += " FROM \"Account\" ORDER BY \"ID\"";
     std::vector<FieldText> values(fields.size());
     std::vector<std::string> amounts(fields.size()); // the dollars of a money field, kept per row
     try {

@@ -28,12 +28,14 @@ class Connection;
 Filter checksToPrint(bool once, bool monthly);
 // The records whose labels a run prints: their label flag set, and set to print one time or not to
 // print (`onceLabels`: labels of one-time checks include those printed already) or multiple times
-// (`monthlyLabels`). At least one of the two is asked for.
-Filter labelsToPrint(bool onceLabels, bool monthlyLabels);
+// (`monthlyLabels`). At least one of the two is asked for. Written for a file's SQL or the server's.
+Filter labelsToPrint(Dialect dialect, bool onceLabels, bool monthlyLabels);
 // The records whose `field` (of the Account table) holds `text` anywhere, in the Like pattern
 // language: the text is bound as a parameter, never spliced; its own pattern characters keep their
-// meaning. A Null field matches nothing.
-Filter fieldContains(std::string_view field, std::string_view text);
+// meaning. A Null field matches nothing. The filter is written for a file's SQL or the server's.
+Filter fieldContains(Dialect dialect, std::string_view field, std::string_view text);
+// The records whose `field` matches `pattern` as a whole.
+Filter fieldMatches(Dialect dialect, std::string_view field, const std::string& pattern);
 
 // The ID of the record at `position` (from 0) among those of `filter`, in table order; std::nullopt
 // past the last. A page of a preview starts there. Throws db::Error as a record set does.

@@ -99,6 +99,18 @@ std::vector<std::string> listDatabases(const fs::path& dir) {
     return names;
 }
 
+void addTemplateRows(Connection& db, const std::string& accountType, const std::string& description) {
+    RecordSet account(db, schema::account());
+    account.addNew();
+    account.setField(field::kId, std::int64_t{1});
+    account.update();
+    RecordSet properties(db, schema::databaseProperties());
+    properties.addNew();
+    properties.setField(field::kAccountType, accountType);
+    properties.setField(field::kDescription, description);
+    properties.update();
+}
+
 Status writeTemplateFile(const fs::path& file) {
     Result<OutputFile> output = OutputFile::create(file, {});
     if (!output)
@@ -107,15 +119,7 @@ Status writeTemplateFile(const fs::path& file) {
         Connection db(output->temporaryPath(), OpenMode::Create);
         schema::createCheckDatabaseTables(db);
         Transaction transaction(db);
-        RecordSet account(db, schema::account());
-        account.addNew();
-        account.setField(field::kId, std::int64_t{1});
-        account.update();
-        RecordSet properties(db, schema::databaseProperties());
-        properties.addNew();
-        properties.setField(field::kAccountType, "Draft");
-        properties.setField(field::kDescription, "");
-        properties.update();
+        addTemplateRows(db, "Draft", "");
         transaction.commit();
     } catch (const Error& error) {
         return Status::failure(userMessage(error, file));

@@ -25,6 +25,12 @@ std::vector<std::string> listDatabases(const std::filesystem::path& dir);
 // file. A SQLite file whose tables cannot be read is counted in: it may be a damaged check database.
 bool holdsProgramData(const std::filesystem::path& file);
 
+class Connection;
+
+// The rows every new check database starts with, inside the caller's transaction: an empty template
+// check (ID 1) and the properties record.
+void addTemplateRows(Connection& db, const std::string& accountType, const std::string& description);
+
 // Writes the delivered template file: an `Account` table holding an empty template check (ID 1)
 // and a `Properties` record of a draft database.
 Status writeTemplateFile(const std::filesystem::path& file);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 
 #include <filesystem>
 #include <optional>

@@ -141,7 +141,87 @@ bool matchTokens(const std::vector<Token>& tokens, const std::u32string& text) {
     return t == tokens.size();
 }
 
+// A byte that is not UTF-8 stands for itself as one of these (see foldedCodePoints).
+bool standsForAByte(char32_t c) {
+    return c >= 0xDC80 && c <= 0xDCFF;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// One character as a regular expression takes it literally, inside a bracket list or outside: every
+// ASCII character that is not a letter or digit behind a backslash (which makes any of them literal
+// in both places), the others as they are.
+void appendLiteral(std::string& out, char32_t c) {
+    const bool plain =
+        c >= 0x80 || (c >= U'0' && c <= U'9') || (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z');
+    if (!plain)
+        out += '\\';
+    appendUtf8(out, c);
+}
+
 } // namespace
+
+std::optional<std::string> likeRegex(std::string_view pattern) {
+    std::string regex = "^";
+    for (const Token& token : compile(foldedCodePoints(pattern))) {
+        switch (token.kind) {
+        case Token::Star:
+            regex += ".*";
+            break;
+        case Token::AnyOne:
+            regex += '.';
+            break;
+        case Token::Digit:
+            regex += "[0-9]";
+            break;
+        case Token::Nothing:
+            break;
+        case Token::Literal:
+            if (standsForAByte(token.ch))
+                return std::nullopt;
+            appendLiteral(regex, token.ch);
+            break;
+        case Token::Set: {
+            std::string members;
+            for (auto [low, high] : token.ranges) {
+                // An empty range takes nothing, and no text on the server holds a byte that is not
+                // UTF-8.
+                if (low > high || standsForAByte(low) || standsForAByte(high))
+                    continue;
+                appendLiteral(members, low);
+                if (high != low) {
+                    members += '-';
+                    appendLiteral(members, high);
+                }
+            }
+            if (members.empty() && !token.negated)
+                return std::nullopt;
+            if (members.empty())
+                regex += '.'; // not one of no characters: any one
+            else
+                regex += (token.negated ? "[^" : "[") + members + "]";
+            break;
+        }
+        }
+    }
+    return regex + "$";
+}
 
 struct LikePattern::Compiled {
     std::vector<Token> tokens;

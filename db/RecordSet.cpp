@@ -2,6 +2,7 @@
 
 #include "base/Text.h"
 #include "db/ErrorText.h"
+#include "db/Postgres.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,12 +18,12 @@ RecordSet::RecordSet(Connection& db, std::string table, std::optional<Filter> fi
     : db_(db)
     , table_(std::move(table))
     , filter_(std::move(filter)) {
-    Statement info(db_, "SELECT name FROM pragma_table_info(?1)");
-    info.bind(1, table_);
-    while (info.step())
-        fields_.push_back(info.columnText(0));
+    fields_ = db_.columns(table_);
     if (fields_.empty())
         throw Error(db_.path().filename().string() + " has no table " + table_ + ".");
+    rowKey_ = db_.rowKey(table_);
+    for (const auto& name : fields_)
+        columns_ += (columns_.empty() ? "" : ", ") + quoteIdentifier(name);
     moveFirst();
 }
 
@@ -40,7 +41,7 @@ Filter RecordSet::effectiveFilter() const {
     // Rows added through this set belong to it whatever the filter says.
     Filter effective{"(" + filter_->where + ")", filter_->parameters};
     if (!addedOutsideFilter_.empty()) {
-        effective.where += " OR rowid IN (";
+        effective.where += " OR " + rowKey_ + " IN (";
         for (std::size_t i = 0; i < addedOutsideFilter_.size(); ++i) {
             effective.where += i ? ", ?" : "?";
             effective.parameters.emplace_back(addedOutsideFilter_[i]);
@@ -61,15 +62,15 @@ Statement& RecordSet::prepared(const std::string& sql) {
 
 std::optional<std::int64_t> RecordSet::seek(const char* comparison, std::optional<std::int64_t> key,
                                             bool descending) {
-    std::string sql = "SELECT rowid FROM " + quoteIdentifier(table_) + " WHERE 1";
+    std::string sql = "SELECT " + rowKey_ + " FROM " + quoteIdentifier(table_) + " WHERE TRUE";
     if (key)
-        sql += std::string(" AND rowid ") + comparison + " ?";
+        sql += " AND " + rowKey_ + " " + comparison + " ?";
     std::optional<Filter> filter;
     if (filter_) {
         filter = effectiveFilter();
         sql += " AND (" + filter->where + ")";
     }
-    sql += descending ? " ORDER BY rowid DESC LIMIT 1" : " ORDER BY rowid LIMIT 1";
+    sql += " ORDER BY " + rowKey_ + (descending ? " DESC LIMIT 1" : " LIMIT 1");
     Statement& query = prepared(sql);
     int index = 1;
     if (key)
@@ -222,7 +223,8 @@ std::optional<Value> RecordSet::fromStorage(const std::string& name, const Value
 }
 
 Statement& RecordSet::selectCurrentRow() {
-    Statement& query = prepared("SELECT * FROM " + quoteIdentifier(table_) + " WHERE rowid = ?1");
+    Statement& query =
+        prepared("SELECT " + columns_ + " FROM " + quoteIdentifier(table_) + " WHERE " + rowKey_ + " = ?1");
     query.bind(1, key_);
     if (!query.step())
         throw Error(db_.path().filename().string() + ": the record was deleted by someone else.", 0,
@@ -358,7 +360,7 @@ void RecordSet::writeChanges(const std::vector<std::string>& fields) {
         sql = "UPDATE " + quoteIdentifier(table_) + " SET ";
         for (std::size_t i = 0; i < fields.size(); ++i)
             sql += (i ? ", " : "") + quoteIdentifier(fields[i]) + " = ?";
-        sql += " WHERE rowid = ?";
+        sql += " WHERE " + rowKey_ + " = ?";
     } else if (fields.empty()) {
         sql = "INSERT INTO " + quoteIdentifier(table_) + " DEFAULT VALUES";
     } else {
@@ -369,13 +371,23 @@ void RecordSet::writeChanges(const std::vector<std::string>& fields) {
         }
         sql = "INSERT INTO " + quoteIdentifier(table_) + " (" + names + ") VALUES (" + marks + ")";
     }
+    if (mode_ == Mode::AddNew)
+        sql += " RETURNING " + rowKey_;
     Statement statement(db_, sql);
     int index = 1;
     for (const auto& name : fields)
         statement.bind(index++, changes_.find(name)->second);
     if (mode_ == Mode::Edit)
         statement.bind(index, key_);
+    if (mode_ == Mode::AddNew && statement.step())
+        lastModified_ = statement.columnInt(0);
     statement.run();
+    // A server's counter hands out its next number by itself: a row added with its number given (the
+    // template check, a copied database) moves the counter past it.
+    if (mode_ == Mode::AddNew && db_.server() &&
+        std::any_of(fields.begin(), fields.end(),
+                    [&](const std::string& name) { return quoteIdentifier(name) == rowKey_; }))
+        db_.server()->counterWritten(table_, rowKey_);
 }
 
 void RecordSet::update(OnConflict onConflict) {
@@ -406,7 +418,6 @@ void RecordSet::update(OnConflict onConflict) {
         rowLoaded_ = false;
     } else {
         writeChanges(changed);
-        lastModified_ = db_.lastInsertRowId();
         if (filter_) {
             addedOutsideFilter_.push_back(*lastModified_);
             statements_.clear(); // their text names the added rows
@@ -419,7 +430,7 @@ void RecordSet::update(OnConflict onConflict) {
 
 void RecordSet::deleteCurrent() {
     requireCurrent();
-    Statement statement(db_, "DELETE FROM " + quoteIdentifier(table_) + " WHERE rowid = ?1");
+    Statement statement(db_, "DELETE FROM " + quoteIdentifier(table_) + " WHERE " + rowKey_ + " = ?1");
     statement.bind(1, key_);
     statement.run();
     std::erase(addedOutsideFilter_, key_);

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "db/Connection.h"
 #include "db/Schema.h"
-#include "db/Sqlite.h"
 #include "db/Value.h"
 
 #include <map>
@@ -65,7 +65,6 @@ public:
     // The id of the row most recently added or changed through this set.
     std::optional<std::int64_t> lastModified() const { return lastModified_; }
 
-    const std::vector<std::string>& fieldNames() const { return fields_; }
     bool hasField(std::string_view name) const;
 
     // The current row's field; while editing, the value as it will be saved.
@@ -126,6 +125,8 @@ private:
     const TableDef* def_ = nullptr; // the fields' kinds and bounds, when the table is one of the program's
     std::optional<Filter> filter_;
     std::vector<std::string> fields_;
+    std::string columns_; // the fields, quoted, as a SELECT lists them
+    std::string rowKey_;  // what names a row for good (Connection::rowKey)
 
     Position position_ = Position::BeforeFirst;
     std::int64_t key_ = 0;

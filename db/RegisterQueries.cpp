@@ -4,9 +4,9 @@
 #include "db/CheckNumbering.h"
 #include "db/CheckQueries.h"
 #include "db/CheckRecord.h"
+#include "db/Connection.h"
 #include "db/DatabaseProperties.h"
 #include "db/ErrorText.h"
-#include "db/Sqlite.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "db/Connection.h"
 #include "db/Money.h"
 #include "db/Value.h"
 
@@ -16,7 +17,6 @@
 
 namespace velmora::db {
 
-class Connection;
 class RecordSet;
 
 // How a field's value is kept. Money is stored as INTEGER whole cents; YesNo as INTEGER 0 or 1.
@@ -62,8 +62,9 @@ public:
     const FieldDef* find(std::string_view field) const;
     // Whether rows are numbered by a counter field (and named "record N").
     bool numbered() const;
-    // CREATE TABLE with every field, each name quoted and each note after its column.
-    std::string createSql() const;
+    // CREATE TABLE with every field, each name quoted and each note after its column, in the SQL of
+    // a file or of the server.
+    std::string createSql(Dialect dialect = Dialect::Sqlite) const;
     // CREATE INDEX of the field's index (if it is not there yet).
     std::string indexSql(const FieldDef& field) const;
 
@@ -199,6 +200,8 @@ inline constexpr int kVersion = 5;
 // the register of printed checks and the runs of numbered blank stock.
 std::span<const TableDef* const> checkDatabaseTables();
 void createCheckDatabaseTables(Connection& db);
+// The same inside the caller's transaction (a check database made on the server all at once).
+void addCheckDatabaseTables(Connection& db);
 void createSettingsTables(Connection& db);
 
 // Checks that the file holds each table with each field; the message names the file and what is

@@ -1,8 +1,8 @@
 #include "db/SoundFiles.h"
 
+#include "db/Connection.h"
 #include "db/ErrorText.h"
 #include "db/JetHeader.h"
-#include "db/Sqlite.h"
 
 #include <cstdlib>
 #include <sqlite3.h>

@@ -446,7 +446,7 @@ void CheckEntry::search(const SearchEntry& entry) {
     const std::string typed = dialogs_.input({entry.prompt, {}, {}}).value_or(std::string());
     bool found = false;
     const bool searched = guarded("The checks could not be searched.", [&] {
-        records_->requery(db::fieldContains(entry.field, typed));
+        records_->requery(db::fieldContains(records_->connection().dialect(), entry.field, typed));
         found = records_->hasCurrent();
     });
     if (!found) {

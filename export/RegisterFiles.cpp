@@ -1,7 +1,7 @@
 #include "export/RegisterFiles.h"
 
 #include "base/Clock.h"
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 #include "export/DelimitedLine.h"
 
 #include <array>

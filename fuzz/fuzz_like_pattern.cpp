@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view typed = input.substr(0, split);
     const std::string_view field = split == std::string_view::npos ? typed : input.substr(split + 1);
 
-    const db::Filter filter = db::fieldContains(db::field::kLastName, typed);
-    fuzz::require(filter.where == db::fieldContains(db::field::kLastName, "").where,
+    const db::Filter filter = db::fieldContains(db::Dialect::Sqlite, db::field::kLastName, typed);
+    fuzz::require(filter.where == db::fieldContains(db::Dialect::Sqlite, db::field::kLastName, "").where,
                   "the typed text changed the statement");
     fuzz::require(filter.parameters.size() == 1, "the typed text is not one parameter");
 

@@ -1,6 +1,6 @@
 #include "jet/ConversionPlan.h"
 
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 
 namespace velmora::jet {
 

@@ -1,11 +1,11 @@
 #include "jet/Converter.h"
 
 #include "app/SettingsStore.h"
+#include "db/Connection.h"
 #include "db/DatabaseFiles.h"
 #include "db/FileIdentity.h"
 #include "db/JetHeader.h"
 #include "db/SoundFiles.h"
-#include "db/Sqlite.h"
 #include "jet/FieldDigest.h"
 #include "jet/VelmoraMapping.h"
 

@@ -1,9 +1,9 @@
 #include "jet/VelmoraMapping.h"
 
 #include "db/CheckRecord.h"
+#include "db/Connection.h"
 #include "db/DatabaseProperties.h"
 #include "db/SettingsRecord.h"
-#include "db/Sqlite.h"
 
 #include <span>
 

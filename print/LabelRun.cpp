@@ -64,7 +64,8 @@ JobPrinted LabelRun::print(PrintSurface& surface) {
     const LabelLayout layout(options_.textFont);
     int number = startLabel_;
     try {
-        const db::Filter selected = db::labelsToPrint(options_.onceLabels, options_.monthlyLabels);
+        const db::Filter selected =
+            db::labelsToPrint(database_.connection().dialect(), options_.onceLabels, options_.monthlyLabels);
         lastId_ = db::highestRecordId(database_.connection());
         const std::vector<std::int64_t> ids = db::recordIds(database_.connection(), selected);
         db::RecordSet records(database_.connection(), db::schema::account(), selected);

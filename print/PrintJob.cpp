@@ -1,6 +1,6 @@
 #include "print/PrintJob.h"
 
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 
 #include <algorithm>
 

@@ -7,6 +7,7 @@
 
 namespace velmora::db {
 class CheckDatabase;
+class ServerSession;
 } // namespace velmora::db
 
 namespace velmora::print {
@@ -24,6 +25,10 @@ namespace velmora::print {
 // included. SQLite holds them only inside a transaction or while a statement runs, so the lock is
 // taken and given back only between them: acquire() refuses inside a transaction, and the lock is
 // given back by the run that took it once its changes are saved.
+//
+// A check database on the server is locked by the server itself: a lock of the server's (an advisory
+// lock) keyed by the check database, held by the desk's session. It dies with the session, so a desk
+// that crashes or loses its connection holds nothing.
 class PrintLock {
 public:
     // How long a second run waits for the first before it gives up.
@@ -44,8 +49,12 @@ public:
 private:
     explicit PrintLock(int fd)
         : fd_(fd) {}
+    explicit PrintLock(db::ServerSession* server)
+        : server_(server) {}
+    static Result<PrintLock> acquireOnServer(db::CheckDatabase& database, std::chrono::milliseconds wait);
     void release();
     int fd_ = -1;
+    db::ServerSession* server_ = nullptr;
 };
 
 } // namespace velmora::print

@@ -161,7 +161,8 @@ Result<std::unique_ptr<LabelPages>> LabelPages::open(db::CheckDatabase& database
                                                      const PrintSelection& selection,
                                                      const std::string& textFont, int startLabel) {
     auto records =
-        openRecords(database.connection(), db::labelsToPrint(selection.onceLabels, selection.monthlyLabels));
+        openRecords(database.connection(), db::labelsToPrint(database.connection().dialect(),
+                                                             selection.onceLabels, selection.monthlyLabels));
     if (!records)
         return records.status();
     return std::unique_ptr<LabelPages>(new LabelPages(std::move(*records), textFont, startLabel));

@@ -56,6 +56,7 @@ finish() {
     # A package check still running is waited for, so that no Debian root stays mounted.
     [ -z "${package_pid:-}" ] || wait "$package_pid" || true
     stop_cups
+    [ -z "${pg_dir:-}" ] || stop_postgres
 }
 trap finish EXIT
 cups_status=0
@@ -69,6 +70,29 @@ else
     exit 1
 fi
 # --- end of CUPS ---
+
+# --- PostgreSQL: one private cluster for the tests of the shared store ---
+# Listens only on a Unix socket in its own folder (VELMORA_PG_TEST_SERVER is the connection string the
+# tests use) and is stopped when this script ends. As root (CI) it must start; otherwise the tests of
+# the shared store skip and say why.
+pg_dir=$(mktemp -d "${TMPDIR:-/tmp}/velmora-pg.XXXXXX")
+stop_postgres() {
+    bash "$root/scripts/postgres-test-server.sh" stop "$pg_dir" >/dev/null 2>&1 || true
+    rm -rf "$pg_dir"
+}
+pg_status=0
+pg_settings=$(bash "$root/scripts/postgres-test-server.sh" start "$pg_dir") || pg_status=$?
+if [ "$pg_status" -eq 0 ]; then
+    export VELMORA_PG_TEST_DIR=$pg_dir
+    VELMORA_PG_TEST_SERVER=$(sed -n 's/^VELMORA_PG_TEST_SERVER=//p' <<<"$pg_settings")
+    export VELMORA_PG_TEST_SERVER
+elif [ "$pg_status" -eq 77 ] && [ "$(id -u)" -ne 0 ]; then
+    echo "The tests of the shared store will be skipped (see the reason above)." >&2
+else
+    echo "The PostgreSQL test server did not start." >&2
+    exit 1
+fi
+# --- end of PostgreSQL ---
 
 # --- 2. the optimised build, its tests, and the package made from it ---
 # Line tables (-g1) give valgrind and a crash their lines; full debug information took about a

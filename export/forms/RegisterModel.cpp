@@ -1,8 +1,8 @@
 #include "export/forms/RegisterModel.h"
 
 #include "base/Clock.h"
+#include "db/Connection.h"
 #include "db/ErrorText.h"
-#include "db/Sqlite.h"
 
 #include <QDate>
 #include <QLocale>

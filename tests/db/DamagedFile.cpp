@@ -1,6 +1,6 @@
 #include "DamagedFile.h"
 
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 
 #include <algorithm>
 #include <chrono>

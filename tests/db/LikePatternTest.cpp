@@ -1,54 +1,51 @@
 #include "db/LikePattern.h"
 
-#include "db/Sqlite.h"
+#include "db/Connection.h"
+#include "support/Stores.h"
 
 #include <gtest/gtest.h>
 
-using velmora::db::likeMatches;
+namespace velmora::db {
+namespace {
 
-TEST(LikePattern, WildcardsMatchTheWholeText) {
-    EXPECT_TRUE(likeMatches("Smith", "*"));
-    EXPECT_TRUE(likeMatches("", "*"));
-    EXPECT_TRUE(likeMatches("Smith", "Sm*"));
-    EXPECT_TRUE(likeMatches("Goldsmith", "*smith"));
-    EXPECT_FALSE(likeMatches("Smithers", "*smith"));
-    EXPECT_TRUE(likeMatches("abcabd", "*abd"));
-    EXPECT_TRUE(likeMatches("Smith", "S?ith"));
-    EXPECT_FALSE(likeMatches("Sith", "S?ith"));
-    EXPECT_TRUE(likeMatches("Room 12", "Room ##"));
-    EXPECT_FALSE(likeMatches("Room 1A", "Room ##"));
-}
+using testing::Store;
 
-TEST(LikePattern, IgnoresLetterCaseIncludingBeyondAscii) {
-    EXPECT_TRUE(likeMatches("ACME Corp", "acme*"));
-    EXPECT_TRUE(likeMatches("Müller", "MÜLLER"));
-    EXPECT_TRUE(likeMatches("straße", "STRA?E"));
-}
+struct Case {
+    std::string text;
+    std::string pattern;
+    bool matches;
+};
 
-TEST(LikePattern, CharacterListsAndRanges) {
-    EXPECT_TRUE(likeMatches("b", "[abc]"));
-    EXPECT_FALSE(likeMatches("d", "[abc]"));
-    EXPECT_TRUE(likeMatches("d", "[!abc]"));
-    EXPECT_TRUE(likeMatches("M", "[a-z]"));
-    EXPECT_TRUE(likeMatches("A7", "[A-C]#"));
-    EXPECT_TRUE(likeMatches("a*b", "a[*]b"));
-    EXPECT_FALSE(likeMatches("axb", "a[*]b"));
-    EXPECT_TRUE(likeMatches("what?", "what[?]"));
-    EXPECT_TRUE(likeMatches("#1", "[#]1"));
-    EXPECT_TRUE(likeMatches("[x", "[[]x"));
-    EXPECT_TRUE(likeMatches("ab", "a[]b"));
-}
+// clang-format off
+const Case kCases[] = {
+    // The wildcards match the whole text.
+    {"Smith", "*", true}, {"", "*", true}, {"Smith", "Sm*", true}, {"Goldsmith", "*smith", true},
+    {"Smithers", "*smith", false}, {"abcabd", "*abd", true}, {"Smith", "S?ith", true}, {"Sith", "S?ith", false},
+    {"Room 12", "Room ##", true}, {"Room 1A", "Room ##", false}, {"line\r\nbreak", "line??break", true},
+    // Letter case is ignored, beyond ASCII too.
+    {"ACME Corp", "acme*", true}, {"Müller", "MÜLLER", true}, {"straße", "STRA?E", true},
+    {"ÉCOLE", "[é]cole", true},
+    // Lists and ranges.
+    {"b", "[abc]", true}, {"d", "[abc]", false}, {"d", "[!abc]", true}, {"A", "[!abc]", false},
+    {"M", "[a-z]", true}, {"A7", "[A-C]#", true}, {"a*b", "a[*]b", true}, {"axb", "a[*]b", false},
+    {"what?", "what[?]", true}, {"#1", "[#]1", true}, {"[x", "[[]x", true}, {"ab", "a[]b", true},
+    {"a-b", "a[-]b", true}, {"a]b", "a[]]b", true}, {"x", "[z-a]", false}, {"x", "[!z-a]", true},
+    {"a^b", "a[^]b", true}, {"a\\b", "a[\\]b", true}, {"a\\b", "a\\b", true},
+    // Quotes, unclosed brackets and the wildcards of SQL and of regular expressions are ordinary.
+    {"O'Brien", "o'b*", true}, {"say \"hi\"", "*\"hi\"", true}, {"a[b", "a[b", true},
+    {"50%_off", "50%_off", true}, {"50xyoff", "50%_off", false}, {"a.c", "a.c", true}, {"abc", "a.c", false},
+    {"(a+)$", "(a+)$", true}, {"aa", "(a+)$", false}, {"x{2}", "x{2}", true}, {"a|b", "a|b", true}, {"a", "a|b", false},
+};
+// clang-format on
 
-TEST(LikePattern, QuotesAndUnclosedBracketsAreOrdinaryCharacters) {
-    EXPECT_TRUE(likeMatches("O'Brien", "o'b*"));
-    EXPECT_TRUE(likeMatches("say \"hi\"", "*\"hi\""));
-    EXPECT_TRUE(likeMatches("a[b", "a[b"));
-    EXPECT_TRUE(likeMatches("50%_off", "50%_off")); // SQL's own wildcards mean nothing here
-    EXPECT_FALSE(likeMatches("50xyoff", "50%_off"));
+TEST(LikePattern, MatchesTheTableOfPatterns) {
+    for (const Case& c : kCases)
+        EXPECT_EQ(likeMatches(c.text, c.pattern), c.matches) << c.text << " / " << c.pattern;
 }
 
 // Text converted from older files may hold bytes that are not UTF-8: each such byte matches only
-// itself, wherever it stands, and never a character it happens to share a value with.
+// itself, wherever it stands, and never a character it happens to share a value with. No text on the
+// server holds one, so a pattern asking for one matches nothing there.
 TEST(LikePattern, BytesThatAreNotUtf8MatchOnlyThemselves) {
     const std::string cutShort = "\xff\x06\xe1\xaf"; // a three-byte sequence cut short at the end
     EXPECT_TRUE(likeMatches(cutShort, "*" + cutShort + "*"));
@@ -56,12 +53,49 @@ TEST(LikePattern, BytesThatAreNotUtf8MatchOnlyThemselves) {
     EXPECT_FALSE(likeMatches("\xe9", "\xc3\xa9"));               // a lone byte E9 is not "é" (U+00E9)
     EXPECT_FALSE(likeMatches("\xc0\x80", std::string(1, '\0'))); // an overlong sequence is two bytes, not NUL
     EXPECT_TRUE(likeMatches("\xc0\x80", "??"));
+    EXPECT_EQ(likeRegex("*" + cutShort + "*"), std::nullopt);
+    EXPECT_EQ(likeRegex("[\xff]"), std::nullopt);
+    EXPECT_EQ(likeRegex("[!\xff]"), "^.$") << "not one of no characters the server holds: any one";
 }
 
+// The same table matched by the stores' SQL: a file's jet_like(), the server's regular expression.
+class LikePatternInSqlTest : public ::testing::TestWithParam<Store> {
+protected:
+    void SetUp() override {
+        VELMORA_SKIP_WITHOUT(store);
+        db.emplace(store.emptyDatabase("patterns"));
+    }
+    bool matches(const Case& c) {
+        if (store.dialect() == Dialect::Sqlite) {
+            Statement query(*db, "SELECT jet_like(?, ?)");
+            query.bind(1, c.text).bind(2, c.pattern);
+            query.step();
+            return query.columnInt(0) == 1;
+        }
+        const auto regex = likeRegex(c.pattern);
+        if (!regex)
+            return false;
+        Statement query(*db, "SELECT CAST(? AS TEXT) ~* ?");
+        query.bind(1, c.text).bind(2, *regex);
+        query.step();
+        return query.columnInt(0) == 1;
+    }
+    testing::StoreFixture store{GetParam()};
+    std::optional<Connection> db;
+};
+
+TEST_P(LikePatternInSqlTest, MatchesTheTableOfPatterns) {
+    for (const Case& c : kCases)
+        EXPECT_EQ(matches(c), c.matches) << c.text << " / " << c.pattern;
+}
+
+INSTANTIATE_TEST_SUITE_P(BothStores, LikePatternInSqlTest, ::testing::ValuesIn(testing::kBothStores),
+                         testing::storeName);
+
 TEST(LikePattern, SqlFunctionMatchesNumbersAsPlainTextAndNullAsNothing) {
-    velmora::db::Connection db(":memory:", velmora::db::OpenMode::Create);
+    Connection db(":memory:", OpenMode::Create);
     auto eval = [&](const char* sql) {
-        velmora::db::Statement query(db, sql);
+        Statement query(db, sql);
         query.step();
         return query.column(0);
     };
@@ -72,3 +106,6 @@ TEST(LikePattern, SqlFunctionMatchesNumbersAsPlainTextAndNullAsNothing) {
     EXPECT_TRUE(eval("SELECT jet_like(NULL, '*')").isNull());
     EXPECT_EQ(eval("SELECT count(*) FROM (SELECT 1 WHERE jet_like(NULL, '*'))").integer(), 0);
 }
+
+} // namespace
+} // namespace velmora::db

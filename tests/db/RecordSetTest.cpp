@@ -1,25 +1,28 @@
 #include "db/RecordSet.h"
 
+#include "db/CheckQueries.h"
 #include "db/CheckRecord.h"
-#include "support/TempDir.h"
+#include "support/Stores.h"
 
 #include <gtest/gtest.h>
 
 using namespace velmora::db;
 using velmora::db::Money;
-using velmora::testing::TempDir;
+using velmora::testing::Store;
+using velmora::testing::StoreFixture;
 
 namespace {
 
-class RecordSetTest : public ::testing::Test {
+// The record sets of a file and of a check database on the server behave alike.
+class RecordSetTest : public ::testing::TestWithParam<Store> {
 protected:
-    RecordSetTest()
-        : db(temp / "test.mdb", OpenMode::Create) {
-        schema::createCheckDatabaseTables(db);
+    void SetUp() override {
+        VELMORA_SKIP_WITHOUT(store);
+        db.emplace(store.emptyDatabase("test"));
     }
 
     std::int64_t add(const char* payTo, Value amount = {}) {
-        RecordSet records(db, schema::account());
+        RecordSet records(*db, schema::account());
         records.addNew();
         records.setField("PayTo", payTo);
         records.setField("Amount", amount);
@@ -34,12 +37,16 @@ protected:
         return seen;
     }
 
-    velmora::testing::TempDir temp;
-    Connection db;
+    Filter matching(const char* field, std::string pattern) const {
+        return fieldMatches(store.dialect(), field, pattern);
+    }
+
+    StoreFixture store{GetParam()};
+    std::optional<Connection> db;
 };
 
-TEST_F(RecordSetTest, EmptySetIsAtBothEnds) {
-    RecordSet records(db, schema::account());
+TEST_P(RecordSetTest, EmptySetIsAtBothEnds) {
+    RecordSet records(*db, schema::account());
     EXPECT_TRUE(records.eof());
     EXPECT_FALSE(records.hasCurrent());
     EXPECT_EQ(records.recordCount(), 0);
@@ -48,11 +55,11 @@ TEST_F(RecordSetTest, EmptySetIsAtBothEnds) {
     EXPECT_THROW(records.field("PayTo"), Error);
 }
 
-TEST_F(RecordSetTest, WalksInInsertionOrderAndStopsAtEitherEnd) {
+TEST_P(RecordSetTest, WalksInInsertionOrderAndStopsAtEitherEnd) {
     add("a");
     add("b");
     add("c");
-    RecordSet records(db, schema::account());
+    RecordSet records(*db, schema::account());
     EXPECT_EQ(walk(records), (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(records.recordCount(), 3);
 
@@ -71,8 +78,8 @@ TEST_F(RecordSetTest, WalksInInsertionOrderAndStopsAtEitherEnd) {
     EXPECT_EQ(records.field("PayTo").text(), "a");
 }
 
-TEST_F(RecordSetTest, KeepsNullAndEmptyTextApart) {
-    RecordSet records(db, schema::account());
+TEST_P(RecordSetTest, KeepsNullAndEmptyTextApart) {
+    RecordSet records(*db, schema::account());
     records.addNew();
     records.setField("FirstName", "");
     records.update();
@@ -83,23 +90,26 @@ TEST_F(RecordSetTest, KeepsNullAndEmptyTextApart) {
     EXPECT_EQ(records.field("LastName").text(), std::nullopt);
 }
 
-TEST_F(RecordSetTest, AmountsRoundTripExactlyAsCents) {
+TEST_P(RecordSetTest, AmountsRoundTripExactlyAsCents) {
     add("x", Money::fromCents(1999));
     add("y", *Money::parse("0.10"));
-    RecordSet records(db, schema::account());
+    RecordSet records(*db, schema::account());
     EXPECT_EQ(records.field("Amount").money(), Money::fromCents(1999));
     records.moveNext();
     EXPECT_EQ(records.field("Amount").money(), Money::fromCents(10));
-    Statement raw(db, "SELECT typeof(Amount), Amount FROM Account ORDER BY ID LIMIT 1");
+    Statement raw(*db, store.dialect() == Dialect::Sqlite
+                           ? "SELECT typeof(Amount), Amount FROM Account ORDER BY ID LIMIT 1"
+                           : "SELECT CAST(pg_typeof(\"Amount\") AS TEXT), \"Amount\" FROM \"Account\" "
+                             "ORDER BY \"ID\" LIMIT 1");
     ASSERT_TRUE(raw.step());
-    EXPECT_EQ(raw.columnText(0), "integer");
+    EXPECT_EQ(raw.columnText(0), store.dialect() == Dialect::Sqlite ? "integer" : "bigint");
     EXPECT_EQ(raw.columnInt(1), 1999);
 }
 
-TEST_F(RecordSetTest, EditUpdatesOnlyTheCurrentRowAndCancelDiscards) {
+TEST_P(RecordSetTest, EditUpdatesOnlyTheCurrentRowAndCancelDiscards) {
     add("a");
     add("b");
-    RecordSet records(db, schema::account());
+    RecordSet records(*db, schema::account());
     records.moveLast();
     records.edit();
     records.setField("PayTo", "changed");
@@ -112,21 +122,21 @@ TEST_F(RecordSetTest, EditUpdatesOnlyTheCurrentRowAndCancelDiscards) {
     EXPECT_EQ(walk(records), (std::vector<std::string>{"a", "changed"}));
 }
 
-TEST_F(RecordSetTest, AutoIncrementIdsAreNeverReused) {
+TEST_P(RecordSetTest, AutoIncrementIdsAreNeverReused) {
     add("a");
     const auto second = add("b");
-    RecordSet records(db, schema::account());
+    RecordSet records(*db, schema::account());
     records.moveLast();
     records.deleteCurrent();
     const auto third = add("c");
     EXPECT_GT(third, second);
 }
 
-TEST_F(RecordSetTest, DeleteLeavesNoCurrentRowAndMovesOnFromWhereItStood) {
+TEST_P(RecordSetTest, DeleteLeavesNoCurrentRowAndMovesOnFromWhereItStood) {
     add("a");
     add("b");
     add("c");
-    RecordSet records(db, schema::account());
+    RecordSet records(*db, schema::account());
     records.moveNext(); // b
     records.deleteCurrent();
     EXPECT_FALSE(records.hasCurrent());
@@ -142,38 +152,48 @@ TEST_F(RecordSetTest, DeleteLeavesNoCurrentRowAndMovesOnFromWhereItStood) {
     EXPECT_TRUE(records.eof());
 }
 
-TEST_F(RecordSetTest, SavingARowThatAnotherConnectionDeletedIsAnError) {
+TEST_P(RecordSetTest, SavingARowThatAnotherConnectionDeletedIsAnError) {
     add("a");
-    RecordSet records(db, schema::account());
+    RecordSet records(*db, schema::account());
     records.edit();
     records.setField("PayTo", "changed");
-    Connection other(temp / "test.mdb", OpenMode::ReadWrite);
-    other.exec("DELETE FROM Account");
+    Connection other = store.connect("test");
+    other.exec("DELETE FROM \"Account\"");
     EXPECT_THROW(records.update(), Error);
 }
 
 // Another program (a print run from the command line) saves the row while this set holds it.
 class RecordSetConflictTest : public RecordSetTest {
 protected:
-    RecordSetConflictTest()
-        : other(temp / "test.mdb", OpenMode::ReadWrite) {
-        db.exec("INSERT INTO Account (PayTo, Comments, Print) VALUES ('Ann', 'old note', 'Once')");
+    void SetUp() override {
+        RecordSetTest::SetUp();
+        if (IsSkipped())
+            return;
+        other.emplace(store.connect("test"));
+        db->exec(
+            "INSERT INTO \"Account\" (\"PayTo\", \"Comments\", \"Print\") VALUES ('Ann', 'old note', 'Once')");
     }
     std::vector<std::string> stored() {
-        Statement row(other, "SELECT PayTo, Comments, Print FROM Account");
+        Statement row(*other, "SELECT \"PayTo\", \"Comments\", \"Print\" FROM \"Account\"");
         row.step();
         return {row.columnText(0), row.columnText(1), row.columnText(2)};
     }
-    Connection other;
+    // Sets the comments of every record on the other connection.
+    void otherSets(const char* sql, const std::string& text) {
+        Statement update(*other, sql);
+        update.bind(1, text);
+        update.run();
+    }
+    std::optional<Connection> other;
 };
 
-TEST_F(RecordSetConflictTest, SavingOverAChangeOnTheDiskFailsNamingItsFieldsAndWritesNothing) {
-    RecordSet records(db, schema::account());
+TEST_P(RecordSetConflictTest, SavingOverAChangeOnTheDiskFailsNamingItsFieldsAndWritesNothing) {
+    RecordSet records(*db, schema::account());
     EXPECT_EQ(records.field("PayTo").text(), "Ann");
     records.edit();
     records.setField("PayTo", "Annie");
-    other.exec(
-        "UPDATE Account SET Print = 'Never', Comments = 'Printed this check' || char(13, 10) || Comments");
+    otherSets("UPDATE \"Account\" SET \"Print\" = 'Never', \"Comments\" = ? || \"Comments\"",
+              "Printed this check\r\n");
     try {
         records.update();
         ADD_FAILURE() << "the change on the disk went unnoticed";
@@ -191,11 +211,11 @@ TEST_F(RecordSetConflictTest, SavingOverAChangeOnTheDiskFailsNamingItsFieldsAndW
     EXPECT_EQ(records.field("Comments").text(), "Printed this check\r\nold note") << "read again";
 }
 
-TEST_F(RecordSetConflictTest, AFieldSetToTheValueItWasReadWithIsNeverWrittenBack) {
-    RecordSet records(db, schema::account());
+TEST_P(RecordSetConflictTest, AFieldSetToTheValueItWasReadWithIsNeverWrittenBack) {
+    RecordSet records(*db, schema::account());
     // A screen hands back every box as it showed it, the comments among them.
     const Value shown = records.field("Comments");
-    other.exec("UPDATE Account SET Comments = 'history line'");
+    otherSets("UPDATE \"Account\" SET \"Comments\" = ?", "history line");
     records.edit();
     records.setField("Comments", shown);
     records.setField("PayTo", "Ann");
@@ -213,20 +233,20 @@ TEST_F(RecordSetConflictTest, AFieldSetToTheValueItWasReadWithIsNeverWrittenBack
     EXPECT_EQ(stored(), (std::vector<std::string>{"Carl", "history line", "Once"}));
 }
 
-TEST_F(RecordSetTest, FilterNarrowsAndRequeryWidens) {
+TEST_P(RecordSetTest, FilterNarrowsAndRequeryWidens) {
     add("Acme");
     add("Bolt");
     add("acme two");
-    RecordSet records(db, schema::account(), Filter{"jet_like(PayTo, ?)", {"acme*"}});
+    RecordSet records(*db, schema::account(), matching("PayTo", "acme*"));
     EXPECT_EQ(walk(records), (std::vector<std::string>{"Acme", "acme two"}));
     EXPECT_EQ(records.recordCount(), 2);
     records.requery(std::nullopt);
     EXPECT_EQ(records.recordCount(), 3);
 }
 
-TEST_F(RecordSetTest, RowAddedToAFilteredSetStaysInItUntilRequery) {
+TEST_P(RecordSetTest, RowAddedToAFilteredSetStaysInItUntilRequery) {
     add("Acme");
-    RecordSet records(db, schema::account(), Filter{"jet_like(PayTo, ?)", {"acme*"}});
+    RecordSet records(*db, schema::account(), matching("PayTo", "acme*"));
     records.addNew();
     records.setField("PayTo", "Zeta");
     records.update();
@@ -237,31 +257,36 @@ TEST_F(RecordSetTest, RowAddedToAFilteredSetStaysInItUntilRequery) {
     EXPECT_EQ(walk(records), (std::vector<std::string>{"Acme"}));
 }
 
-TEST_F(RecordSetTest, TypedTextWithQuotesIsBoundNotSpliced) {
+TEST_P(RecordSetTest, TypedTextWithQuotesIsBoundNotSpliced) {
     add("O'Brien \"Bob\"");
     add("Robert'); DROP TABLE Account; --");
-    RecordSet records(db, schema::account(), Filter{"jet_like(PayTo, ?)", {"*'); DROP*"}});
+    RecordSet records(*db, schema::account(), matching("PayTo", "*'); DROP*"));
     EXPECT_EQ(records.recordCount(), 1);
-    records.requery(Filter{"jet_like(PayTo, ?)", {"O'Brien \"Bob\""}});
+    records.requery(matching("PayTo", "O'Brien \"Bob\""));
     EXPECT_EQ(records.recordCount(), 1);
-    EXPECT_TRUE(db.hasTable("Account"));
+    EXPECT_TRUE(db->hasTable("Account"));
 }
 
-TEST_F(RecordSetTest, UnknownFieldsAndTablesAreErrorsNotCrashes) {
+TEST_P(RecordSetTest, UnknownFieldsAndTablesAreErrorsNotCrashes) {
     add("a");
-    RecordSet records(db, schema::account());
+    RecordSet records(*db, schema::account());
     EXPECT_THROW(records.field("NoSuchField"), Error);
     EXPECT_THROW(records.setField("PayTo\" = 1; --", "x"), Error);
-    EXPECT_THROW(RecordSet(db, "Missing"), Error);
+    EXPECT_THROW(RecordSet(*db, "Missing"), Error);
 }
 
-TEST_F(RecordSetTest, MoveToFindsOnlyRowsOfTheSet) {
+TEST_P(RecordSetTest, MoveToFindsOnlyRowsOfTheSet) {
     const auto a = add("Acme");
     const auto b = add("Bolt");
-    RecordSet records(db, schema::account(), Filter{"jet_like(PayTo, ?)", {"B*"}});
+    RecordSet records(*db, schema::account(), matching("PayTo", "B*"));
     EXPECT_TRUE(records.moveTo(b));
     EXPECT_FALSE(records.moveTo(a));
     EXPECT_FALSE(records.moveTo(9999));
 }
+
+INSTANTIATE_TEST_SUITE_P(BothStores, RecordSetTest, ::testing::ValuesIn(velmora::testing::kBothStores),
+                         velmora::testing::storeName);
+INSTANTIATE_TEST_SUITE_P(BothStores, RecordSetConflictTest,
+                         ::testing::ValuesIn(velmora::testing::kBothStores), velmora::testing::storeName);
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "base/Clock.h"
 #include "db/CheckDatabase.h"
+#include "db/Connection.h"
 #include "db/RegisterQueries.h"
-#include "db/Sqlite.h"
 #include "support/Fixtures.h"
 
 #include <gmock/gmock.h>

@@ -151,7 +151,7 @@ TEST_F(CheckEntryTest, NewUnderAFilterNumbersFromTheLastMatchAndStaysInTheSet) {
     addCheck(*database, {{"LastName", "Smith"}, {"Check", 300}});
     addCheck(*database, {{"LastName", "Jones"}, {"Check", 900}});
     openEntry();
-    entry.setFilter(db::fieldContains(db::field::kLastName, "mit"));
+    entry.setFilter(db::fieldContains(db::Dialect::Sqlite, db::field::kLastName, "mit"));
     ASSERT_EQ(text("LastName"), "Smith");
 
     entry.newCheck();
@@ -328,7 +328,7 @@ TEST_F(CheckEntryTest, DeletingTheFirstOfAFilteredSetShowsAnotherRecord) {
     addCheck(*database, {{"LastName", "Smith"}});
     const auto smythe = addCheck(*database, {{"LastName", "Smithe"}});
     openEntry();
-    entry.setFilter(db::fieldContains(db::field::kLastName, "Smi"));
+    entry.setFilter(db::fieldContains(db::Dialect::Sqlite, db::field::kLastName, "Smi"));
 
     dialogs.queueAnswer(DialogAnswer::Yes);
     entry.deleteCheck();

@@ -1,7 +1,7 @@
 #include "app/Password.h"
 #include "app/SettingsStore.h"
+#include "db/Connection.h"
 #include "db/JetHeader.h"
-#include "db/Sqlite.h"
 #include "jet/Converter.h"
 #include "jet/JetFile.h"
 #include "jet/VelmoraMapping.h"

@@ -1,5 +1,5 @@
+#include "db/Connection.h"
 #include "db/JetHeader.h"
-#include "db/Sqlite.h"
 #include "jet/JetFile.h"
 #include "jet/ReaderProtocol.h"
 #include "jet/TypeMapping.h"

@@ -9,6 +9,7 @@
 #include "support/Fixtures.h"
 #include "support/RunVelmora.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Stores.h"
 
 #include <fcntl.h>
 #include <fstream>
@@ -77,6 +78,25 @@ protected:
     CheckPageSetup setup;
 };
 
+// The runs that must go alike from a file and from a check database on the server: one body each.
+class PrintRunOnBothStoresTest : public PrintRunTest, public ::testing::WithParamInterface<testing::Store> {
+protected:
+    void SetUp() override { VELMORA_SKIP_WITHOUT(store); }
+    db::CheckDatabase& open(DatabaseType type) {
+        database.emplace(store.createDatabase(type == DatabaseType::Draft ? "Drafts" : "Payroll", type));
+        return *database;
+    }
+    testing::StoreFixture store{GetParam()};
+};
+
+INSTANTIATE_TEST_SUITE_P(BothStores, PrintRunOnBothStoresTest, ::testing::ValuesIn(testing::kBothStores),
+                         testing::storeName);
+
+// What only a check database on the server can meet.
+class PrintRunOnServerTest : public PrintRunOnBothStoresTest {};
+INSTANTIATE_TEST_SUITE_P(ServerOnly, PrintRunOnServerTest, ::testing::Values(testing::Store::Server),
+                         testing::storeName);
+
 TEST_F(PrintRunTest, NothingSelectedSaysSoAndPrintsNothing) {
     open(DatabaseType::Check);
     const RunReport report = run({});
@@ -90,7 +110,7 @@ TEST_F(PrintRunTest, NothingSelectedSaysSoAndPrintsNothing) {
     EXPECT_TRUE(surface.jobs().empty());
 }
 
-TEST_F(PrintRunTest, YesSetsOneTimeChecksToNeverWithAHistoryLine) {
+TEST_P(PrintRunOnBothStoresTest, YesSetsOneTimeChecksToNeverWithAHistoryLine) {
     open(DatabaseType::Check);
     setCheckFields(*database, 1,
                    {{f::kPrint, "Once"}, {f::kCheck, 1000}, {f::kAmount, db::Money::fromCents(500)}});
@@ -128,7 +148,7 @@ TEST_F(PrintRunTest, YesSetsOneTimeChecksToNeverWithAHistoryLine) {
     EXPECT_FALSE(untouched.comments);
 }
 
-TEST_F(PrintRunTest, NoChangesNothingButTheDatesOfRecurringChecks) {
+TEST_P(PrintRunOnBothStoresTest, NoChangesNothingButTheDatesOfRecurringChecks) {
     open(DatabaseType::Draft);
     const auto once = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 7}, {f::kDate, "1/1/2020"}});
     const auto monthly =
@@ -173,7 +193,7 @@ TEST_F(PrintRunTest, NoSavesTheDatesOfAllRecurringChecksOrOfNone) {
     EXPECT_EQ(readCheck(*database, refusing).date, "1/1/2020");
 }
 
-TEST_F(PrintRunTest, CheckDatabaseRenumbersFromThePhysicallyLastRecord) {
+TEST_P(PrintRunOnBothStoresTest, CheckDatabaseRenumbersFromThePhysicallyLastRecord) {
     open(DatabaseType::Check);
     const auto first = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 2000}});
     const auto second = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 17}});
@@ -195,7 +215,7 @@ TEST_F(PrintRunTest, CheckDatabaseRenumbersFromThePhysicallyLastRecord) {
     EXPECT_EQ(readCheck(*database, once).print, "Never");
 }
 
-TEST_F(PrintRunTest, RenumberedCheckNumbersWrapTo101) {
+TEST_P(PrintRunOnBothStoresTest, RenumberedCheckNumbersWrapTo101) {
     open(DatabaseType::Draft);
     const auto high = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 999900}});
     const auto low = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 5}});
@@ -300,7 +320,7 @@ TEST_F(PrintRunTest, ADatabaseLockedByAnotherProgramIsReportedAndLeftAsItWas) {
     EXPECT_EQ(readCheck(*database, a).print, "Once");
 }
 
-TEST_F(PrintRunTest, AJobThatCouldNotBeSentAsksNothingAndMarksNothing) {
+TEST_P(PrintRunOnBothStoresTest, AJobThatCouldNotBeSentAsksNothingAndMarksNothing) {
     open(DatabaseType::Check);
     const auto once = addCheck(
         *database, {{f::kPrint, "Once"}, {f::kCheck, 1}, {f::kLabelPrint, true}, {f::kLastName, "Li"}});
@@ -322,7 +342,7 @@ TEST_F(PrintRunTest, AJobThatCouldNotBeSentAsksNothingAndMarksNothing) {
     EXPECT_TRUE(readCheck(*database, once).labelPrint);
 }
 
-TEST_F(PrintRunTest, YesMarksOnlyRecordsThatPrintedAsTheyWere) {
+TEST_P(PrintRunOnBothStoresTest, YesMarksOnlyRecordsThatPrintedAsTheyWere) {
     open(DatabaseType::Check);
     const auto a = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 10}, {f::kComments, "old"}});
     const auto b = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 11}});
@@ -344,7 +364,7 @@ TEST_F(PrintRunTest, YesMarksOnlyRecordsThatPrintedAsTheyWere) {
     dialogs.clear();
     dialogs.onQuestion = [&] {
         setCheckFields(*database, c, {{f::kComments, "voided by hand"}});
-        database->connection().exec("DELETE FROM Account WHERE ID = " + std::to_string(d));
+        database->connection().exec("DELETE FROM \"Account\" WHERE \"ID\" = " + std::to_string(d));
     };
     dialogs.queueAnswer(DialogAnswer::Ok);
     dialogs.queueAnswer(DialogAnswer::Yes);
@@ -357,6 +377,35 @@ TEST_F(PrintRunTest, YesMarksOnlyRecordsThatPrintedAsTheyWere) {
     EXPECT_NE(told.text.find("record " + std::to_string(d) + " was deleted"), std::string::npos) << told.text;
     EXPECT_EQ(readCheck(*database, added).print, "Once");
     EXPECT_EQ(readCheck(*database, c).print, "Once");
+}
+
+// The desk's connection to the server ends while the question is open (the server restarted, the
+// network gone): nothing is marked, and the user is told so.
+TEST_P(PrintRunOnServerTest, AConnectionLostBeforeTheAnswerMarksNothingAndSaysSo) {
+    open(DatabaseType::Check);
+    const auto once = addCheck(*database, {{f::kPrint, "Once"}, {f::kCheck, 10}});
+    const auto monthly = addCheck(*database, {{f::kPrint, "Monthly"}, {f::kCheck, 11}});
+    db::Statement backend(database->connection(), "SELECT pg_backend_pid()");
+    ASSERT_TRUE(backend.step());
+    const std::string pid = std::to_string(backend.columnInt(0));
+    backend.reset();
+    dialogs.onQuestion = [&] {
+        db::Connection office = db::Connection::toServer(store.server(), {}, db::OpenMode::ReadWrite);
+        office.exec("SELECT pg_terminate_backend(" + pid + ")");
+    };
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    const RunReport report = run({.once = true, .monthly = true});
+    EXPECT_FALSE(report.checksConfirmed);
+    ASSERT_FALSE(report.problems.empty());
+    EXPECT_NE(dialogs.shown().back().text.find("connection"), std::string::npos)
+        << dialogs.shown().back().text;
+
+    db::CheckDatabase again = store.open("Payroll");
+    EXPECT_EQ(readCheck(again, once).print, "Once");
+    EXPECT_FALSE(readCheck(again, once).comments);
+    EXPECT_EQ(readCheck(again, monthly).check, 11);
+    EXPECT_FALSE(again.readProperties()->lastCheck);
 }
 
 TEST_F(PrintRunTest, ASecondRunOnTheDatabaseWaitsThenRefuses) {

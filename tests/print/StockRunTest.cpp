@@ -1,7 +1,7 @@
 #include "print/StockRun.h"
 
 #include "base/Clock.h"
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 #include "print/RecordingSurface.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"

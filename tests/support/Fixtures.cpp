@@ -1,9 +1,9 @@
 #include "support/Fixtures.h"
 
 #include "app/ProgramDir.h"
+#include "db/Connection.h"
 #include "db/DatabaseFiles.h"
 #include "db/RegisterQueries.h"
-#include "db/Sqlite.h"
 
 #include <algorithm>
 #include <fstream>
@@ -72,7 +72,8 @@ db::CheckRecord readCheck(db::CheckDatabase& database, std::int64_t id) {
 
 std::int64_t addRegisterEntry(db::CheckDatabase& database, const db::RegisterEntry& entry) {
     db::RegisterWriter(database.connection()).add(entry);
-    return database.connection().lastInsertRowId();
+    db::Statement last(database.connection(), "SELECT max(\"ID\") FROM \"Register\"");
+    return last.step() ? last.columnInt(0) : 0;
 }
 
 std::vector<db::RegisterEntry> registerEntries(db::CheckDatabase& database) {

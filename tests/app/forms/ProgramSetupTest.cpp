@@ -1,7 +1,7 @@
 #include "app/ExitRoutine.h"
 #include "app/SettingsStore.h"
 #include "app/forms/ProgramSetupScreen.h"
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 #include "entry/forms/CheckScreen.h"
 #include "shell/ScreenFlow.h"
 #include "support/Fixtures.h"

@@ -1,6 +1,6 @@
 #include "export/forms/RegisterScreen.h"
 
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 #include "support/Fixtures.h"
 #include "support/MenuKeys.h"
 #include "support/ScriptedDialogs.h"

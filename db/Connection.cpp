@@ -1,6 +1,7 @@
-#include "db/Sqlite.h"
+#include "db/Connection.h"
 
 #include "db/ErrorText.h"
+#include "db/Postgres.h"
 #include "db/SqlFunctions.h"
 
 #include <sqlite3.h>
@@ -68,12 +69,22 @@ Connection::Connection(const std::filesystem::path& path, OpenMode mode)
     identity_ = identityOf(path);
 }
 
+Connection::Connection() = default;
+
+Connection Connection::toServer(const ServerAddress& address, const std::string& schema, OpenMode mode) {
+    Connection connection;
+    connection.server_ = std::make_unique<ServerSession>(address, schema, mode);
+    connection.path_ = schema;
+    return connection;
+}
+
 Connection::~Connection() {
     sqlite3_close_v2(db_);
 }
 
 Connection::Connection(Connection&& other) noexcept
     : db_(std::exchange(other.db_, nullptr))
+    , server_(std::move(other.server_))
     , path_(std::move(other.path_))
     , identity_(std::exchange(other.identity_, std::nullopt))
     , commitHook_(std::exchange(other.commitHook_, nullptr)) {}
@@ -82,6 +93,7 @@ Connection& Connection::operator=(Connection&& other) noexcept {
     if (this != &other) {
         sqlite3_close_v2(db_);
         db_ = std::exchange(other.db_, nullptr);
+        server_ = std::move(other.server_);
         path_ = std::move(other.path_);
         identity_ = std::exchange(other.identity_, std::nullopt);
         commitHook_ = std::exchange(other.commitHook_, nullptr);
@@ -97,6 +109,10 @@ void Connection::fail(std::string_view what, int code) const {
 }
 
 void Connection::exec(std::string_view sql) {
+    if (server_) {
+        server_->exec(sql);
+        return;
+    }
     char* error = nullptr;
     const int rc = sqlite3_exec(db_, std::string(sql).c_str(), nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
@@ -107,10 +123,42 @@ void Connection::exec(std::string_view sql) {
 }
 
 bool Connection::inTransaction() const {
+    if (server_)
+        return server_->inTransaction();
     return sqlite3_get_autocommit(db_) == 0;
 }
 
+void Connection::begin() {
+    if (server_)
+        server_->begin();
+    else
+        exec("BEGIN IMMEDIATE");
+}
+
+void Connection::commit() {
+    if (server_)
+        server_->commit();
+    else
+        exec("COMMIT");
+}
+
+void Connection::rollback() {
+    if (server_)
+        server_->rollback();
+    else
+        exec("ROLLBACK");
+}
+
+bool Connection::readOnly() const {
+    if (server_)
+        return server_->readOnly();
+    return sqlite3_db_readonly(db_, "main") == 1;
+}
+
 void Connection::requireIntact() {
+    // The server keeps its own pages: there is no file here to read.
+    if (server_)
+        return;
     Statement check(*this, "PRAGMA integrity_check(3)");
     std::string problems;
     while (check.step()) {
@@ -130,32 +178,60 @@ void Connection::committed() {
     hook(*this);
 }
 
-std::int64_t Connection::lastInsertRowId() const {
-    return sqlite3_last_insert_rowid(db_);
-}
 int Connection::changes() const {
+    if (server_)
+        return server_->changes();
     return sqlite3_changes(db_);
 }
 
 int Connection::userVersion() {
+    if (server_)
+        return server_->version();
     Statement query(*this, "PRAGMA user_version");
     query.step();
     return static_cast<int>(query.columnInt(0));
 }
 
 void Connection::setUserVersion(int version) {
+    if (server_) {
+        server_->setVersion(version);
+        return;
+    }
     // PRAGMA takes no parameters; the value is a number we format ourselves.
     exec("PRAGMA user_version = " + std::to_string(version));
 }
 
 bool Connection::hasTable(std::string_view table) {
+    if (server_)
+        return server_->hasTable(table);
     Statement query(*this, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
     query.bind(1, std::string(table));
     return query.step();
 }
 
+std::vector<std::string> Connection::columns(std::string_view table) {
+    if (server_)
+        return server_->columns(table);
+    std::vector<std::string> names;
+    Statement info(*this, "SELECT name FROM pragma_table_info(?1)");
+    info.bind(1, std::string(table));
+    while (info.step())
+        names.push_back(info.columnText(0));
+    return names;
+}
+
+std::string Connection::rowKey(std::string_view table) {
+    if (server_)
+        return server_->rowKey(table);
+    return "rowid";
+}
+
 Statement::Statement(Connection& connection, std::string_view sql)
     : connection_(connection) {
+    if (connection.server()) {
+        server_ = std::make_unique<ServerStatement>(*connection.server(), sql);
+        return;
+    }
     const int rc =
         sqlite3_prepare_v2(connection.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
     if (rc != SQLITE_OK)
@@ -167,6 +243,10 @@ Statement::~Statement() {
 }
 
 Statement& Statement::bind(int index, const Value& value) {
+    if (server_) {
+        server_->bind(index, value);
+        return *this;
+    }
     int rc = SQLITE_OK;
     const auto& data = value.data();
     if (std::holds_alternative<std::monostate>(data))
@@ -185,6 +265,8 @@ Statement& Statement::bind(int index, const Value& value) {
 }
 
 bool Statement::step() {
+    if (server_)
+        return server_->step();
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW)
         return true;
@@ -195,6 +277,10 @@ bool Statement::step() {
 }
 
 void Statement::reset() {
+    if (server_) {
+        server_->reset();
+        return;
+    }
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
 }
@@ -205,35 +291,51 @@ void Statement::run() {
 }
 
 int Statement::columnCount() const {
+    if (server_)
+        return server_->columnCount();
     return sqlite3_column_count(stmt_);
 }
 std::string Statement::columnName(int index) const {
+    if (server_)
+        return server_->columnName(index);
     return sqlite3_column_name(stmt_, index);
 }
 bool Statement::isNull(int index) const {
+    if (server_)
+        return server_->isNull(index);
     return sqlite3_column_type(stmt_, index) == SQLITE_NULL;
 }
 std::int64_t Statement::columnInt(int index) const {
+    if (server_)
+        return server_->columnInt(index);
     return sqlite3_column_int64(stmt_, index);
 }
 
 std::string Statement::columnText(int index) const {
+    if (server_)
+        return std::string(server_->columnView(index));
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
     return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, index)))
                 : std::string();
 }
 
 std::string_view Statement::columnView(int index) const {
+    if (server_)
+        return server_->columnView(index);
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
     return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, index)))
                 : std::string_view();
 }
 
 std::size_t Statement::columnBytes(int index) const {
+    if (server_)
+        return server_->columnView(index).size();
     return static_cast<std::size_t>(sqlite3_column_bytes(stmt_, index));
 }
 
 std::size_t Statement::columnDigest(int index) const {
+    if (server_)
+        return std::hash<std::string_view>{}(server_->columnView(index));
     // The blob first, then its size: reading it as a blob never converts or copies the value.
     const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, index));
     const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt_, index));
@@ -241,6 +343,8 @@ std::size_t Statement::columnDigest(int index) const {
 }
 
 Statement::Stored Statement::storedKind(int index) const {
+    if (server_)
+        return server_->storedKind(index);
     switch (sqlite3_column_type(stmt_, index)) {
     case SQLITE_NULL:
         return Stored::Null;
@@ -254,6 +358,8 @@ Statement::Stored Statement::storedKind(int index) const {
 }
 
 Value Statement::column(int index) const {
+    if (server_)
+        return server_->column(index);
     switch (sqlite3_column_type(stmt_, index)) {
     case SQLITE_NULL:
         return {};
@@ -268,21 +374,22 @@ Value Statement::column(int index) const {
 
 Transaction::Transaction(Connection& connection)
     : connection_(connection) {
-    connection_.exec("BEGIN IMMEDIATE");
+    connection_.begin();
 }
 
 Transaction::~Transaction() {
     if (!done_) {
         try {
-            connection_.exec("ROLLBACK");
+            connection_.rollback();
         } catch (const Error&) {
-            // The transaction may already be gone (SQLite rolls back on some errors by itself).
+            // The transaction may already be gone (SQLite rolls back on some errors by itself, and a
+            // server connection that was lost took its transaction with it).
         }
     }
 }
 
 void Transaction::commit() {
-    connection_.exec("COMMIT");
+    connection_.commit();
     done_ = true;
     connection_.committed();
 }

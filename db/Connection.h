@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -15,6 +16,10 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace velmora::db {
+
+class ServerSession;
+class ServerStatement;
+struct ServerAddress;
 
 // A failed database operation. Carries SQLite's message, its extended result code (0 for the
 // program's own failures) and the file it happened on, when known. userMessage() (db/ErrorText.h)
@@ -57,25 +62,53 @@ private:
 
 enum class OpenMode { ReadWrite, ReadOnly, Create };
 
-// One open SQLite file. Registers the program's own SQL functions (the Like pattern language and
-// the money text) on every connection.
+// The two stores a check database lives in, where their SQL differs: an SQLite file on this desk, or
+// a schema of the office's PostgreSQL database, shared by several desks.
+enum class Dialect { Sqlite, Postgres };
+
+// One open check database or settings file. The program writes its SQL once, with "?" or "?N"
+// parameters and quoted names; a server connection sends it with PostgreSQL's "$N" parameters. The
+// few queries that differ between the two ask dialect().
+//
+// An SQLite connection registers the program's own SQL functions (the Like pattern language and the
+// money text). A server connection works inside its check database's schema; its transactions take a
+// lock of their database on the server first, so that one desk at a time writes to it, as one
+// process at a time writes to a file.
 class Connection {
 public:
     Connection(const std::filesystem::path& path, OpenMode mode);
+    // The check database `schema` on the server at `address` (db/Postgres.h); an empty schema for a
+    // connection to the office's database itself (listing and creating check databases). Throws Error
+    // when the server cannot be reached or holds no such check database.
+    static Connection toServer(const ServerAddress& address, const std::string& schema, OpenMode mode);
     ~Connection();
     Connection(Connection&& other) noexcept;
     Connection& operator=(Connection&& other) noexcept;
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
+    Dialect dialect() const { return server_ ? Dialect::Postgres : Dialect::Sqlite; }
+    // The server session of a connection to the server; null for a file.
+    ServerSession* server() const { return server_.get(); }
+
     void exec(std::string_view sql);
-    std::int64_t lastInsertRowId() const;
     int changes() const;
     int userVersion();
     void setUserVersion(int version);
     bool hasTable(std::string_view table);
+    // The names of the table's columns, in order (none for a table that is not there).
+    std::vector<std::string> columns(std::string_view table);
+    // The expression that names a row of `table` for good, quoted as SQL needs it: the row id of a
+    // file's table; the counter field of a server table, or the hidden key of one without a counter.
+    std::string rowKey(std::string_view table);
+    // Whether the connection was opened for reading only.
+    bool readOnly() const;
     // Whether a transaction is open on this connection.
     bool inTransaction() const;
+    // A transaction; Transaction (below) is how the program takes one.
+    void begin();
+    void commit();
+    void rollback();
     // Reads every page of the file and matches every index with its table, and throws DamagedError
     // when SQLite finds it malformed (rows out of order, pages lost or used twice, an index that
     // misses a row or names one that is not there). It costs a read of the whole file: opening a file
@@ -85,18 +118,22 @@ public:
     // not throw.
     void setCommitHook(std::function<void(Connection&)> hook) { commitHook_ = std::move(hook); }
     void committed();
+    // The file; for a server connection, the check database's name (it names it in messages).
     const std::filesystem::path& path() const { return path_; }
     // The file SQLite opened, as it was identified right after opening it (std::nullopt when it could
     // not be looked at): a lock or a check made by name later must fall on this file, not on one put
     // in its place since.
     const std::optional<FileIdentity>& fileIdentity() const { return identity_; }
+    // SQLite's handle; null for a server connection.
     sqlite3* handle() const { return db_; }
 
     // Throws the error of a failed call: a DamagedError for a malformed file, else an Error.
     [[noreturn]] void fail(std::string_view what, int code) const;
 
 private:
+    Connection();
     sqlite3* db_ = nullptr;
+    std::unique_ptr<ServerSession> server_;
     std::filesystem::path path_;
     std::optional<FileIdentity> identity_;
     std::function<void(Connection&)> commitHook_;
@@ -135,6 +172,7 @@ public:
 private:
     Connection& connection_;
     sqlite3_stmt* stmt_ = nullptr;
+    std::unique_ptr<ServerStatement> server_;
 };
 
 // Rolls back unless committed: a change of several records is all or nothing.
@@ -151,7 +189,9 @@ private:
     bool done_ = false;
 };
 
-// Double-quotes an identifier for SQL. Only ever used on names checked against the table's columns.
+// Double-quotes an identifier for SQL, as PostgreSQL's PQescapeIdentifier does. Used on the names of
+// the program's tables and fields, and on the name of a check database on the server (the schema
+// that holds it), which SQL can take only as an identifier.
 std::string quoteIdentifier(std::string_view name);
 
 } // namespace velmora::db
