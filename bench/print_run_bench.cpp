@@ -3,7 +3,9 @@
 // and the peak resident memory, which must not grow with the size of the run; blank checks likewise.
 #include "FilledChecks.h"
 #include "LargeCheckDatabase.h"
+#include "db/CheckQueries.h"
 #include "db/RecordSet.h"
+#include "db/RegisterQueries.h"
 #include "print/PdfSurface.h"
 #include "print/PrintRun.h"
 #include "print/StockProducts.h"
@@ -317,5 +319,109 @@ void BM_ThreeChecksAmongAMillion(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ThreeChecksAmongAMillion)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(5);
+
+// What the register adds to a confirmed run of 3,000 one-time checks printed to a PDF file and
+// answered Yes: the numbers looked up before printing, and each check's entry added in the
+// transaction that marks it. Beside it the same run of checks without numbers, which the register
+// neither looks up nor records; everything else (the layout, the PDF file, the marks and history
+// lines) is the same, but for the few glyphs of the numbers, so the difference is if anything more
+// than the register's own cost. Each iteration starts from the same file: the checks set to print
+// again and the entries of the run before removed, outside the timing.
+struct ConfirmedRunDatabase {
+    testing::ProgramDirFixture dir;
+    db::CheckDatabase database;
+
+    explicit ConfirmedRunDatabase(bool numbered)
+        : database(dir.createDatabase("Checks", db::DatabaseType::Check)) {
+        testing::fillTemplateCheck(database);
+        bench::addFilledChecks(database, kProductItems, "Once");
+        if (!numbered)
+            database.connection().exec("UPDATE Account SET \"Check\" = NULL WHERE ID > 1");
+    }
+
+    void reset() {
+        db::Connection& db = database.connection();
+        db::Transaction transaction(db);
+        db.exec("UPDATE Account SET Print = 'Once', Comments = NULL WHERE ID > 1");
+        db.exec("DELETE FROM Register");
+        transaction.commit();
+    }
+};
+
+void BM_ConfirmedRun(benchmark::State& state) {
+    static std::map<bool, std::unique_ptr<ConfirmedRunDatabase>> made;
+    const bool numbered = state.range(0) != 0;
+    auto& data = made[numbered];
+    if (!data)
+        data = std::make_unique<ConfirmedRunDatabase>(numbered);
+    const auto output = data->dir.dir() / "confirmed.pdf";
+    for (auto _ : state) {
+        state.PauseTiming();
+        data->reset();
+        state.ResumeTiming();
+        testing::ScriptedDialogs dialogs;
+        dialogs.queueAnswer(DialogAnswer::Ok);
+        dialogs.queueAnswer(DialogAnswer::Yes);
+        print::PdfSurface pdf(output.string());
+        print::PrintRun run(data->database, stock88mm(), dialogs);
+        const print::RunReport report = run.run({.once = true}, pdf, pdf);
+        if (report.checksPrinted != kProductItems || !report.checksConfirmed)
+            state.SkipWithError("the run did not print and confirm every check");
+    }
+    const auto entries = db::registerTotals(data->database.connection(), {});
+    state.counters["register_entries"] = entries ? static_cast<double>(entries->count) : -1.0;
+    reportProductRun(state, output, kProductItems, 3);
+}
+BENCHMARK(BM_ConfirmedRun)
+    ->Arg(1)
+    ->Arg(0)
+    ->ArgName("numbered")
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// The register's own statements of the numbered run above, replayed alone and rolled back: the look-up
+// of every number before printing, the next run number, and for each check the look-up of its entry
+// and the entry added. This is the register's cost without the noise of the whole run around it.
+void BM_TheRegistersStatementsOfThatRun(benchmark::State& state) {
+    ConfirmedRunDatabase data(true);
+    db::Connection& db = data.database.connection();
+    std::vector<db::RegisterEntry> checks;
+    {
+        db::RecordSet records(db, db::schema::account(), db::checksToPrint(true, false));
+        for (records.moveFirst(); !records.eof(); records.moveNext()) {
+            const db::CheckRecord record = db::CheckRecord::read(records);
+            db::RegisterEntry entry;
+            entry.recordId = record.id;
+            entry.check = record.check.value_or(0);
+            entry.printed = "2026-12-08";
+            entry.payTo = record.payTo;
+            entry.amount = record.amount;
+            entry.aba = record.aba;
+            entry.account = record.account;
+            checks.push_back(std::move(entry));
+        }
+    }
+    for (auto _ : state) {
+        const auto conflicts = db::findNumberConflicts(db, db::checksToPrint(true, false), 10);
+        if (!conflicts || conflicts->total != 0)
+            state.SkipWithError("the numbers of the run were taken");
+        db::Transaction transaction(db); // rolled back: every iteration adds the same entries
+        db::RegisterWriter writer(db);
+        const std::int64_t run = db::nextRunNumber(db);
+        for (db::RegisterEntry entry : checks) {
+            entry.run = run;
+            if (!writer.holdsIssued(entry.recordId, entry.check, db::DrawnOn::of(entry.aba, entry.account)))
+                writer.add(entry);
+        }
+    }
+    state.counters["checks"] = static_cast<double>(checks.size());
+}
+BENCHMARK(BM_TheRegistersStatementsOfThatRun)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 } // namespace

@@ -14,6 +14,8 @@ enum class Exit {
     Imported,
     AllSound,
     AllConverted,
+    Voided,
+    PositivePayWritten,
     // 1
     ProgramDirUnusable,
     RecordsNotUpdated,
@@ -21,6 +23,9 @@ enum class Exit {
     NotImported,
     NotSound,
     SomeNotConverted,
+    NumbersTaken,
+    PrintedNotMatched,
+    NotVoided,
     // 2
     UnknownCommand,
     NoSuchCommand,

@@ -34,7 +34,9 @@ void tellPrinted(const print::RunReport& report, const PrintTarget& target,
         for (std::size_t i = 0; i < queue->sentJobs().size(); ++i)
             std::cerr << (i == 0 ? " " : " and ") << queue->sentJobs()[i];
     }
-    if (report.checksConfirmed || report.labelsConfirmed)
+    if (report.checksConfirmed && report.checksMarked < report.checksPrinted)
+        std::cerr << "; " << report.checksMarked << " of the checks were marked as printed";
+    else if (report.checksConfirmed || report.labelsConfirmed)
         std::cerr << "; the records were updated";
     else
         std::cerr << "; no record was marked as printed";
@@ -47,6 +49,17 @@ Exit runPrintCommand(const Invocation& invocation, const Arguments& arguments) {
     const print::PrintSelection selection = selectionOf(arguments);
     const PrintTarget target(arguments);
     const std::string startLabel = arguments.value("--start-label").value_or("");
+    // Which checks printed properly, when --printed says so: it answers the question, so it goes with
+    // --confirm yes and with checks to print; both are checked before anything is printed.
+    std::optional<NumberList> printed;
+    if (const auto numbers = arguments.value("--printed")) {
+        printed = NumberList::parse(*numbers);
+        if (!confirmed(arguments))
+            return usageError("print",
+                              "--printed says which checks printed properly: it goes with --confirm yes");
+        if (!selection.checks())
+            return usageError("print", "--printed goes with --once or --monthly");
+    }
 
     const fs::path programDir = programDirOf(invocation);
     Admission admission = admitWithPassword("print", programDir, passwordFile(arguments));
@@ -73,7 +86,7 @@ Exit runPrintCommand(const Invocation& invocation, const Arguments& arguments) {
     if (!record)
         return fail("print", Exit::NoSettings, record.message());
     const print::CheckPageSetup setup = print::CheckPageSetup::fromSettings(*record);
-    CliDialogs dialogs(std::cerr, confirmed(arguments), {startLabel});
+    CliDialogs dialogs(std::cerr, confirmed(arguments), {startLabel}, printed);
     print::PrintRun run(*database, setup, dialogs);
     // Nobody is there to choose: the job prints, and the log says what the printer will cut off.
     if (const auto outside = run.checkItemsOutside(selection, outputs.checks()))
@@ -87,6 +100,10 @@ Exit runPrintCommand(const Invocation& invocation, const Arguments& arguments) {
         return fail("print", Exit::NoRecordMatches,
                     "nothing to print: no record matches the selection; no file was written or removed");
     tellPrinted(report, target, *chosen);
+    if (dialogs.printedNotMatched())
+        return Exit::PrintedNotMatched;
+    if (report.numbersTaken)
+        return Exit::NumbersTaken;
     if (report.ok())
         return Exit::Printed;
     return report.outputFailed ? Exit::OutputNotWritten : Exit::RecordsNotUpdated;

@@ -167,4 +167,11 @@ Exit fail(std::string_view verb, Exit exit, const std::string& message) {
     return exit;
 }
 
+Exit usageError(std::string_view verb, const std::string& message) {
+    tell(verb, message);
+    if (const Command* command = findCommand(verb))
+        std::cerr << usageText(*command);
+    return Exit::Usage;
+}
+
 } // namespace velmora::cli

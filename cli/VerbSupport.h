@@ -83,5 +83,8 @@ std::string terminalText(std::string_view text);
 void tell(std::string_view verb, const std::string& message);
 // tell(), then `exit` for the verb to return.
 Exit fail(std::string_view verb, Exit exit, const std::string& message);
+// A usage error that the table of options cannot tell (options that go only together): fail() with
+// the verb's usage after the message.
+Exit usageError(std::string_view verb, const std::string& message);
 
 } // namespace velmora::cli

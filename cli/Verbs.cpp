@@ -2,15 +2,21 @@
 // --help`, `velmora help VERB`, the manual page and the bash completion are all made from it, so that
 // they cannot disagree; a new verb is a row here (and its handler), a blank-stock product a row of
 // print/StockProducts.cpp.
+#include "base/Clock.h"
 #include "cli/CheckCommand.h"
+#include "cli/CliDialogs.h"
 #include "cli/Command.h"
 #include "cli/ConvertCommand.h"
 #include "cli/ExportCommand.h"
 #include "cli/ImportOrderCommand.h"
 #include "cli/PrintCommand.h"
+#include "cli/RegisterCommands.h"
 #include "cli/StockCommand.h"
 #include "cli/VerbSupport.h"
+#include "db/RegisterQueries.h"
+#include "entry/TypedValues.h"
 #include "export/ExportFormats.h"
+#include "export/RegisterFiles.h"
 #include "print/LabelRun.h"
 #include "print/StockProducts.h"
 
@@ -64,6 +70,27 @@ bool isStartNumber(const std::string& value) {
 
 bool isStartLabel(const std::string& value) {
     return value.empty() || print::parseStartLabel(value).has_value();
+}
+
+bool isNumberList(const std::string& value) {
+    return NumberList::parse(value).has_value();
+}
+
+bool isCheckNumber(const std::string& value) {
+    const auto number = entry::parseCheckNumberText(value);
+    return number && *number;
+}
+
+bool hasDigits(const std::string& value) {
+    return !db::digitsOf(value).empty();
+}
+
+bool isIsoDate(const std::string& value) {
+    return parseIsoDate(value).has_value();
+}
+
+bool isPositivePayFormat(const std::string& value) {
+    return exporting::findPositivePayFormat(value) != nullptr;
 }
 
 // What a blank-stock product refuses before printing, as its help tells it.
@@ -130,9 +157,10 @@ Command printVerb() {
             overwriteOption(),
             printerOption(),
             confirmOption("\"did all print?\"", "nothing is marked"),
+            {.name = "--printed", .argument = "NUMBERS", .help = "with --confirm yes, the checks that printed properly, by number (1001-1004,1006): only they are marked as printed and recorded in the register, the others stay as they were for the next run. A number that the run did not print marks none.", .accepts = isNumberList, .refused = "--printed takes check numbers and ranges of them, such as 1001-1004,1006"},
             passwordFileOption(),
         },
-        .exits = {Exit::Printed, Exit::RecordsNotUpdated, Exit::Usage, Exit::NothingSelected, Exit::NotAllowed, Exit::NoDatabase, Exit::OutputNotWritten, Exit::NoRecordMatches, Exit::NoSettings, Exit::DatabaseBusy},
+        .exits = {Exit::Printed, Exit::RecordsNotUpdated, Exit::NumbersTaken, Exit::PrintedNotMatched, Exit::Usage, Exit::NothingSelected, Exit::NotAllowed, Exit::NoDatabase, Exit::OutputNotWritten, Exit::NoRecordMatches, Exit::NoSettings, Exit::DatabaseBusy},
         .run = runPrintCommand};
 }
 
@@ -197,6 +225,40 @@ Command exportVerb() {
         .run = runExportCommand};
 }
 
+Command voidVerb() {
+    return {
+        .name = "void",
+        .summary = "void a printed check in the register of a check database",
+        .description = "Voids a check that was printed and confirmed, as Void a Printed Check of the data entry screen does: its entry in the register becomes void with today's date and the reason, a history line is put in front of the comments of its check, and its number is never handed out again. The next positive pay file tells the bank that it is void.",
+        .options = {
+            databaseOption("of the check"),
+            {.name = "--check", .argument = "NUMBER", .help = "the number of the printed check", .missing = "--check takes the number of the printed check to void", .accepts = isCheckNumber, .refused = "--check takes the number of the printed check to void"},
+            {.name = "--account", .argument = "DIGITS", .help = "the account number the check was drawn on, needed only when the register holds the number on several accounts (drafts); blanks and dashes are ignored", .accepts = hasDigits, .refused = "--account takes the account number the check was drawn on"},
+            {.name = "--reason", .argument = "TEXT", .help = "why it is void, kept in the register and in the history line"},
+            passwordFileOption(),
+        },
+        .exits = {Exit::Voided, Exit::NotVoided, Exit::Usage, Exit::NotAllowed, Exit::NoDatabase, Exit::NoSettings},
+        .run = runVoidCommand};
+}
+
+Command positivePayVerb() {
+    const std::string dateRule = "--from and --to take the first and the last date of the checks, as YYYY-MM-DD";
+    return {
+        .name = "positive-pay",
+        .summary = "write the issued and voided checks of a range of dates for the bank",
+        .description = "Writes the positive pay file of the register, as the register screen's Positive Pay File button does: every check printed from FROM to TO (both included), and every check voided in that range, one comma-delimited line each with the account number, check number, issue date, amount, payee and void flag in the layout of the format, ended by CR LF, UTF-8. The file is private (mode 0600) and is replaced only by a complete file.",
+        .options = {
+            databaseOption("whose register is written"),
+            {.name = "--from", .argument = "YYYY-MM-DD", .help = "the first date", .missing = dateRule, .accepts = isIsoDate, .refused = dateRule},
+            {.name = "--to", .argument = "YYYY-MM-DD", .help = "the last date", .missing = dateRule, .accepts = isIsoDate, .refused = dateRule},
+            {.name = "--output", .argument = "FILE", .kind = ValueKind::File, .help = "write FILE instead of POSPAY.CSV in the program folder. Links, folders, devices, read-only files and the program's own files are refused."},
+            {.name = "--format", .argument = "NAME", .help = "the layout the bank asks for: " + exporting::positivePayFormatNames() + " (default " + std::string(exporting::positivePayFormats().front().name) + ")", .accepts = isPositivePayFormat, .refused = "--format takes " + exporting::positivePayFormatNames()},
+            passwordFileOption(),
+        },
+        .exits = {Exit::PositivePayWritten, Exit::Usage, Exit::NotAllowed, Exit::NoDatabase, Exit::ExportNotWritten, Exit::NoSettings},
+        .run = runPositivePayCommand};
+}
+
 // Answered before any verb runs (cli/CommandLine.cpp).
 Command helpVerb() {
     return {
@@ -212,7 +274,7 @@ std::vector<Command> describeCommands() {
     std::vector<Command> commands = {printVerb()};
     for (const print::StockProduct& product : print::stockProducts())
         commands.push_back(stockVerb(product));
-    for (Command (*verb)() : {testPageVerb, convertVerb, checkVerb, importOrderVerb, exportVerb, helpVerb})
+    for (Command (*verb)() : {testPageVerb, convertVerb, checkVerb, importOrderVerb, exportVerb, voidVerb, positivePayVerb, helpVerb})
         commands.push_back(verb());
     for (Command& command : commands)
         command.options.push_back(helpOption());

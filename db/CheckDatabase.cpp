@@ -18,8 +18,7 @@ constexpr const char* kAccessFile = " is an Access (Jet) database and must be co
 
 Result<CheckDatabase> CheckDatabase::checkedTables(std::unique_ptr<Connection> connection,
                                                    const std::string& name) {
-    const TableDef* tables[] = {&schema::account(), &schema::databaseProperties()};
-    if (Status status = schema::verifyAndUpgrade(*connection, tables); !status)
+    if (Status status = schema::verifyAndUpgrade(*connection, schema::checkDatabaseTables()); !status)
         return Result<CheckDatabase>::failure(name + " is not a usable check database. " + status.message());
     return CheckDatabase(std::move(connection));
 }

@@ -1,6 +1,7 @@
 #include "db/Schema.h"
 
 #include "db/CheckRecord.h"
+#include "db/CheckRegister.h"
 #include "db/Connection.h"
 #include "db/DatabaseProperties.h"
 #include "db/ErrorText.h"
@@ -35,15 +36,33 @@ std::string columnSql(const FieldDef& field, Dialect dialect) {
     return quoteIdentifier(field.name) + " " + sqlType(field.kind, dialect);
 }
 
-// Brings the tables of a file of version `fromVersion` to the next version: the fields and indexes
-// added in it are added to the tables.
+// The table with its indexes.
+void createTable(Connection& db, const TableDef& table) {
+    db.exec(table.createSql(db.dialect()));
+    for (const FieldDef& field : table.fields()) {
+        if (field.index)
+            db.exec(table.indexSql(field));
+    }
+}
+
+// Brings the tables of a file of version `fromVersion` to the next version: the tables, fields and
+// indexes added in it are added to the file.
 // 0 -> 1: a file with the right tables but no version stamp yet: nothing to change.
 // 1 -> 2: check databases get the index on the check number.
 // 2 -> 3: the settings record gets the field of the printer chosen in Printer Setup.
 // 3 -> 4: the settings record gets the two options of how entered checks print their amount, and
 //         check databases get the index on the print option.
+// 4 -> 5: check databases get the register of printed checks and the runs of blank stock.
 void upgradeStep(Connection& db, std::span<const TableDef* const> tables, int fromVersion) {
     for (const TableDef* table : tables) {
+        // A table the file holds already (checked on opening) is kept as it is.
+        if (table->since() == fromVersion + 1) {
+            if (!db.hasTable(table->name()))
+                createTable(db, *table);
+            continue;
+        }
+        if (table->since() > fromVersion)
+            continue; // comes whole with a later step
         for (const FieldDef& field : table->fields()) {
             if (field.since == fromVersion + 1)
                 db.exec("ALTER TABLE " + quoteIdentifier(table->name()) + " ADD COLUMN " +
@@ -56,20 +75,12 @@ void upgradeStep(Connection& db, std::span<const TableDef* const> tables, int fr
     }
 }
 
-// The table with its indexes.
-void createTable(Connection& db, const TableDef& table) {
-    db.exec(table.createSql(db.dialect()));
-    for (const FieldDef& field : table.fields()) {
-        if (field.index)
-            db.exec(table.indexSql(field));
-    }
-}
-
 } // namespace
 
-TableDef::TableDef(std::string_view name, std::vector<FieldDef> fields)
+TableDef::TableDef(std::string_view name, std::vector<FieldDef> fields, int since)
     : name_(name)
-    , fields_(std::move(fields)) {}
+    , fields_(std::move(fields))
+    , since_(since) {}
 
 const FieldDef* TableDef::find(std::string_view field) const {
     for (const FieldDef& def : fields_) {
@@ -109,6 +120,12 @@ std::string TableDef::indexSql(const FieldDef& field) const {
 
 namespace schema {
 
+std::span<const TableDef* const> checkDatabaseTables() {
+    static const TableDef* const tables[] = {&account(), &databaseProperties(), &checkRegister(),
+                                             &blankStockRuns()};
+    return tables;
+}
+
 void createCheckDatabaseTables(Connection& db) {
     Transaction transaction(db);
     addCheckDatabaseTables(db);
@@ -116,8 +133,8 @@ void createCheckDatabaseTables(Connection& db) {
 }
 
 void addCheckDatabaseTables(Connection& db) {
-    createTable(db, account());
-    createTable(db, databaseProperties());
+    for (const TableDef* table : checkDatabaseTables())
+        createTable(db, *table);
     db.setUserVersion(kVersion);
 }
 
@@ -136,6 +153,9 @@ Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables)
         const int version = db.userVersion();
         for (const TableDef* table : tables) {
             const std::string name(table->name());
+            // A table added after the file's version comes with the upgrade below.
+            if (table->since() > version && !db.hasTable(name))
+                continue;
             if (!db.hasTable(name))
                 return Status::failure(file + " has no table " + name + ".");
             const std::vector<std::string> listed = db.columns(name);

@@ -45,18 +45,19 @@ struct FieldDef {
     std::optional<FieldIndex> index = {};
 };
 
-// A stored table as the files know it: its name and its fields, in the order of its columns. The
-// CREATE statement, the check made on opening a file and the upgrade of an older file all come from
-// it.
+// A stored table as the files know it: its name and its fields, in the order of its columns, and the
+// schema version that added the table (0: the first files). The CREATE statements of the table and
+// its indexes, the check made on opening a file and the upgrade of an older file all come from it.
 class TableDef {
 public:
-    TableDef(std::string_view name, std::vector<FieldDef> fields);
+    TableDef(std::string_view name, std::vector<FieldDef> fields, int since = 0);
     virtual ~TableDef() = default;
     TableDef(const TableDef&) = delete;
     TableDef& operator=(const TableDef&) = delete;
 
     std::string_view name() const { return name_; }
     const std::vector<FieldDef>& fields() const { return fields_; }
+    int since() const { return since_; }
     // The field of this name; null for a name the table lacks.
     const FieldDef* find(std::string_view field) const;
     // Whether rows are numbered by a counter field (and named "record N").
@@ -70,13 +71,14 @@ public:
 private:
     std::string_view name_;
     std::vector<FieldDef> fields_;
+    int since_;
 };
 
 // Where a field lives in the record struct of its table.
 template <class Record>
-using FieldSlot = std::variant<std::int64_t Record::*, bool Record::*, std::optional<std::string> Record::*,
-                               std::optional<std::int64_t> Record::*, std::optional<bool> Record::*,
-                               std::optional<Money> Record::*>;
+using FieldSlot = std::variant<std::int64_t Record::*, bool Record::*, std::string Record::*,
+                               std::optional<std::string> Record::*, std::optional<std::int64_t> Record::*,
+                               std::optional<bool> Record::*, std::optional<Money> Record::*>;
 
 // A row of a record table: the field, where it lives in the record, and the value a delivered file
 // is given (Null unless said).
@@ -93,6 +95,9 @@ inline void assign(std::int64_t& to, const Value& value) {
 }
 inline void assign(bool& to, const Value& value) {
     to = value.yes(); // Null is no
+}
+inline void assign(std::string& to, const Value& value) {
+    to = value.textOrEmpty(); // Null is empty
 }
 inline void assign(std::optional<std::string>& to, const Value& value) {
     to = value.text();
@@ -121,10 +126,11 @@ template <class T> Value stored(const std::optional<T>& from) {
 template <class Record> class RecordTable : public TableDef {
 public:
     // `deliveredRows`: the records a delivered file's table holds, for a table of several rows (the
-    // product types); a table of one record gives each field its delivered value instead.
+    // product types); a table of one record gives each field its delivered value instead. `since`:
+    // the schema version that added the table.
     RecordTable(std::string_view name, std::initializer_list<RecordField<Record>> rows,
-                std::vector<Record> deliveredRows = {})
-        : TableDef(name, defsOf(rows))
+                std::vector<Record> deliveredRows = {}, int since = 0)
+        : TableDef(name, defsOf(rows), since)
         , rows_(rows)
         , deliveredRows_(std::move(deliveredRows)) {}
 
@@ -188,18 +194,21 @@ private:
 // (db/CheckRecord.h, db/DatabaseProperties.h, db/SettingsRecord.h).
 namespace schema {
 
-inline constexpr int kVersion = 4;
+inline constexpr int kVersion = 5;
 
+// The tables of a check database (and of the template file): the checks, the database properties,
+// the register of printed checks and the runs of numbered blank stock.
+std::span<const TableDef* const> checkDatabaseTables();
 void createCheckDatabaseTables(Connection& db);
 // The same inside the caller's transaction (a check database made on the server all at once).
 void addCheckDatabaseTables(Connection& db);
 void createSettingsTables(Connection& db);
 
 // Checks that the file holds each table with each field; the message names the file and what is
-// missing. Brings an older file up to the current version, in one transaction: the fields added
-// since its version are added to its tables. A file that cannot be read or written at all (in use,
-// damaged, on a full disk) throws its db::Error instead. The indexes added since its version are made
-// with it.
+// missing. Brings an older file up to the current version, in one transaction: the tables, fields and
+// indexes added since its version are added to it. A file that cannot be read or written at all (in
+// use, damaged, on a full disk) throws its db::Error instead. A file opened to read only is read as
+// it is, without the tables added since its version.
 Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables);
 
 } // namespace schema

@@ -5,6 +5,7 @@
 #include "db/CheckNumbering.h"
 #include "db/CheckQueries.h"
 #include "db/ErrorText.h"
+#include "db/RegisterQueries.h"
 #include "entry/MicrRules.h"
 #include "entry/TypedValues.h"
 
@@ -24,6 +25,21 @@ bool isEmptyText(const db::Value& value) {
 const char* const kChangedElsewhere = "This check was changed by another screen or program after it was shown here, and you changed the same fields: ";
 const char* const kChangedElsewhereChoices = ".\n\nYes saves your values, No keeps the saved ones (your other changes are saved either way), Cancel saves nothing and stays on this check.";
 // clang-format on
+
+const char* const kVoidTitle = "Void a Check";
+const char* const kVoidNumberPrompt =
+    "Enter the number of the printed check to void. A void check is told to the bank as void with the next positive pay file, and its number is never used again.";
+const char* const kVoidReasonPrompt =
+    "\n\nWhy is it void? The reason is kept in the register and in the check's comments; you may leave it empty. Cancel voids nothing.";
+const char* const kVoided = " is void in the register, and a history line was put in front of its comments.";
+
+// "Check #1003 to Acme Supply for $12.50, printed on 12/6/2026, is to be voided."
+std::string describeForVoid(const db::RegisterEntry& entry) {
+    const std::optional<Date> printed = parseIsoDate(entry.printed);
+    return "Check #" + std::to_string(entry.check) + (entry.payTo ? " to " + *entry.payTo : "") +
+           (entry.amount ? " for $" + entry.amount->toGroupedText() : "") + ", printed on " +
+           (printed ? formatDateText(*printed) : entry.printed) + ", is to be voided.";
+}
 
 std::string fieldList(const std::vector<std::string>& fields) {
     std::string list;
@@ -244,7 +260,13 @@ bool CheckEntry::addCheck(SkipOnError& steps) {
         if (records_->hasCurrent())
             lastNumber = records_->field(f::kCheck).integer();
     });
-    const std::int64_t number = db::nextCheckNumber(lastNumber, template_.properties.lastCheck);
+    std::int64_t number = db::nextCheckNumber(lastNumber, template_.properties.lastCheck);
+    // A number that went out already on the account the new check is drawn on (the template's, in a
+    // check database; a draft's account is typed later) is passed over.
+    steps([&] {
+        number = db::firstFreeNumber(records_->connection(), number,
+                                     db::DrawnOn::of(template_.taken.aba, template_.taken.account));
+    });
     bool added = false;
     steps([&] {
         records_->addNew();
@@ -518,11 +540,72 @@ std::string CheckEntry::checkNumberWarning() const {
     if (!number)
         return {};
     // A warning that cannot be looked up is not shown.
+    try {
+        const db::DrawnOn account = db::DrawnOn::of(field(f::kAba).text(), field(f::kAccount).text());
+        if (const auto held = db::numberHeld(records_->connection(), *number, account, records_->currentId()))
+            return db::describeHeld(*number, *held) + " Printed, this check would be refused.";
+    } catch (const db::Error&) {
+    }
     const Result<bool> repeated =
         db::otherCheckHasNumber(records_->connection(), *number, *records_->currentId());
     if (repeated && *repeated)
         return "Another check in this database has the number " + std::to_string(*number) + ".";
     return {};
+}
+
+void CheckEntry::readCurrentAgain() {
+    if (!hasCurrent())
+        return;
+    guarded("The check could not be read again.", [&] {
+        const std::optional<std::int64_t> current = records_->currentId();
+        records_->cancelUpdate();
+        if (current)
+            records_->moveTo(*current);
+    });
+    refreshOptions();
+}
+
+bool CheckEntry::voidPrintedCheck() {
+    if (!isOpen() || !save())
+        return false;
+    const std::string shown = hasCurrent() ? field(f::kCheck).textOrEmpty() : std::string();
+    const std::optional<std::string> typed = dialogs_.input({kVoidNumberPrompt, kVoidTitle, shown});
+    if (!typed)
+        return false;
+    const Result<std::optional<std::int64_t>> parsed = parseCheckNumberText(*typed);
+    if (!parsed || !*parsed) {
+        dialogs_.show(
+            {parsed ? std::string("No check number was given: nothing was voided.") : parsed.message(),
+             kVoidTitle, DialogButtons::Ok, DialogIcon::Exclamation});
+        return false;
+    }
+    const std::optional<std::int64_t> number = *parsed;
+    // The check on screen tells the account when the register holds the number on several.
+    const std::optional<std::string> account = std::to_string(*number) == shown
+                                                   ? std::optional(db::digitsOf(field(f::kAccount).text()))
+                                                   : std::nullopt;
+    db::Connection& connection = records_->connection();
+    Result<db::RegisterEntry> found = db::findIssuedCheck(connection, *number, account);
+    if (!found && account)
+        found = db::findIssuedCheck(connection, *number, std::nullopt);
+    if (!found) {
+        dialogs_.show({found.message(), kVoidTitle, DialogButtons::Ok, DialogIcon::Exclamation});
+        return false;
+    }
+    const std::optional<std::string> reason =
+        dialogs_.input({describeForVoid(*found) + kVoidReasonPrompt, kVoidTitle, {}});
+    if (!reason)
+        return false;
+    const Result<db::RegisterEntry> voided = db::voidEntry(connection, found->id, *reason);
+    if (!voided) {
+        dialogs_.show({voided.message(), kVoidTitle, DialogButtons::Ok, DialogIcon::Critical});
+        return false;
+    }
+    // The check on screen may be the one whose comments now begin with the history line.
+    readCurrentAgain();
+    dialogs_.show({"Check #" + std::to_string(*number) + kVoided, kVoidTitle, DialogButtons::Ok,
+                   DialogIcon::Information});
+    return true;
 }
 
 } // namespace velmora::entry

@@ -94,9 +94,18 @@ public:
     const std::string& databaseName() const { return databaseName_; }
     Dialogs& dialogs() { return dialogs_; }
 
+    // File - Void a Check: asks for the number of a printed check (the one on screen to begin with)
+    // and a reason, then voids it in the register with a history line on its check. The record on
+    // screen is saved first and read again after. Returns whether a check was voided.
+    bool voidPrintedCheck();
+    // Reads the current record again as it is stored, dropping typed changes not saved: after another
+    // screen changed it (voiding a check puts a history line on it).
+    void readCurrentAgain();
+
     // Quiet warnings for the current record, "" when there is nothing to say: a routing number that
-    // fails its check digit, and a check number that another check of the database carries too
-    // (looked up through the index on `Check` every opened database has).
+    // fails its check digit, and a check number that the register holds on the check's account (for
+    // another check, as void, or as blank stock) or that another check of the database carries too
+    // (looked up through the indexes on the numbers every opened database has).
     std::string routingWarning() const;
     std::string checkNumberWarning() const;
 

@@ -20,9 +20,11 @@ constexpr std::size_t kChunk = std::size_t{256} * 1024;
 // How many cut values the notice names before it says "and N more".
 constexpr std::size_t kCutNamed = 5;
 
-OutputFile::Rules exportRules(const fs::path& programDir, const fs::path& database) {
-    return {WhenExisting::Replace, std::make_shared<app::ProgramFiles>(
-                                       programDir, database, app::ProgramFiles::ExportFile::IsTheOutput)};
+OutputFile::Rules outputRules(const fs::path& programDir, const fs::path& database, bool isTheExportFile) {
+    return {WhenExisting::Replace,
+            std::make_shared<app::ProgramFiles>(programDir, database,
+                                                isTheExportFile ? app::ProgramFiles::ExportFile::IsTheOutput
+                                                                : app::ProgramFiles::ExportFile::Protected)};
 }
 
 std::string sentence(std::string text) {
@@ -73,25 +75,30 @@ fs::path exportFilePath(const fs::path& programDir) {
     return programDir / app::kExportFileName;
 }
 
-Status checkExportTarget(const fs::path& target, const fs::path& programDir, const fs::path& database) {
-    if (Status usable = OutputFile::checkTarget(target, exportRules(programDir, database)); !usable)
+Status checkOutputTarget(const fs::path& target, const fs::path& programDir, const fs::path& database,
+                         bool isTheExportFile) {
+    if (Status usable = OutputFile::checkTarget(target, outputRules(programDir, database, isTheExportFile));
+        !usable)
         return Status::failure("Cannot write " + target.string() + ": " + sentence(usable.message()));
     return {};
 }
 
-ExportResult writeExport(const fs::path& database, const ExportFormat& format, const fs::path& target,
-                         const fs::path& programDir) {
+Status checkExportTarget(const fs::path& target, const fs::path& programDir, const fs::path& database) {
+    return checkOutputTarget(target, programDir, database, true);
+}
+
+ExportResult writeLines(const fs::path& database, const fs::path& target, const fs::path& programDir,
+                        bool isTheExportFile, const std::string& kind, const LineFiller& lines) {
     ExportResult result;
     const auto failed = [&](ExportResult::Failure failure, const std::string& why) {
         result.failure = failure;
         result.records = 0;
-        result.notice.clear();
-        result.message = "The export file " + target.string() + " could not be written: " + sentence(why) +
+        result.message = kind + " " + target.string() + " could not be written: " + sentence(why) +
                          " An earlier file of that name is left as it was.";
         return result;
     };
     // The file first: nothing is read when it cannot be made.
-    Result<OutputFile> file = OutputFile::create(target, exportRules(programDir, database));
+    Result<OutputFile> file = OutputFile::create(target, outputRules(programDir, database, isTheExportFile));
     if (!file)
         return failed(ExportResult::Failure::Output, file.message());
 
@@ -101,21 +108,10 @@ ExportResult writeExport(const fs::path& database, const ExportFormat& format, c
         db::CheckDatabase::open(database, db::OpenMode::ReadOnly, db::CheckDatabase::Checked::TablesOnly);
     if (!opened)
         return failed(ExportResult::Failure::Database, opened.message());
-    const std::span<const std::string_view> fields = format.fields();
-    std::vector<db::FieldText> bounded(fields.size());
-    CutValues cut;
     std::string chunk;
     chunk.reserve(kChunk + kMaxExportedValueBytes * 2);
-    const Status read = db::forEachCheck(opened->connection(), fields, [&](auto values) {
+    const Status read = lines(opened->connection(), chunk, [&] {
         ++result.records;
-        if (!file->failure())
-            return; // the file is lost already: the rest is only read
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            bounded[i] = {values[i].kind, firstBytes(values[i].text, kMaxExportedValueBytes)};
-            if (bounded[i].text.size() < values[i].text.size())
-                cut.add(result.records, fields[i]);
-        }
-        appendDelimitedLine(chunk, bounded);
         if (chunk.size() >= kChunk) {
             skipFailure(file->write(chunk)); // the first failure sticks and is told at the end
             chunk.clear();
@@ -126,7 +122,31 @@ ExportResult writeExport(const fs::path& database, const ExportFormat& format, c
     skipFailure(file->write(chunk));
     if (Status written = file->commit(); !written)
         return failed(ExportResult::Failure::Output, written.message());
-    result.notice = cut.notice();
+    return result;
+}
+
+ExportResult writeExport(const fs::path& database, const ExportFormat& format, const fs::path& target,
+                         const fs::path& programDir) {
+    const std::span<const std::string_view> fields = format.fields();
+    std::vector<db::FieldText> bounded(fields.size());
+    CutValues cut;
+    std::int64_t line = 0;
+    ExportResult result = writeLines(
+        database, target, programDir, true, "The export file",
+        [&](db::Connection& connection, std::string& text, const std::function<void()>& done) {
+            return db::forEachCheck(connection, fields, [&](auto values) {
+                ++line;
+                for (std::size_t i = 0; i < values.size(); ++i) {
+                    bounded[i] = {values[i].kind, firstBytes(values[i].text, kMaxExportedValueBytes)};
+                    if (bounded[i].text.size() < values[i].text.size())
+                        cut.add(line, fields[i]);
+                }
+                appendDelimitedLine(text, bounded);
+                done();
+            });
+        });
+    if (result.ok())
+        result.notice = cut.notice();
     return result;
 }
 

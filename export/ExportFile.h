@@ -3,9 +3,15 @@
 #include "base/Result.h"
 #include "export/ExportFormats.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
+
+namespace velmora::db {
+class Connection;
+}
 
 namespace velmora::exporting {
 
@@ -37,6 +43,23 @@ struct [[nodiscard]] ExportResult {
 // of the program's own files (app/ProgramDir.h), by identity or content.
 Status checkExportTarget(const std::filesystem::path& target, const std::filesystem::path& programDir,
                          const std::filesystem::path& database);
+// The same check for another file written from a database (the register's), for which EXPORT.TXT is
+// one of the program's files too.
+Status checkOutputTarget(const std::filesystem::path& target, const std::filesystem::path& programDir,
+                         const std::filesystem::path& database, bool isTheExportFile);
+
+// A comma-delimited file written from a check database through the program's writer, as every
+// file of this box is: the target is made first (nothing is read when it cannot be made), the
+// database is opened to read only, the lines are gathered and handed to the file a few hundred
+// kilobytes at a time, and the file is committed whole, or an earlier file of that name is left as
+// it was. `lines` appends the lines to the text it is given, calls `done` after each record, and
+// returns why the records could not be read (the failure met halfway).
+using LineFiller =
+    std::function<Status(db::Connection& database, std::string& text, const std::function<void()>& done)>;
+// `kind` names the file in a failure's message ("The export file"). The notice is left to the caller.
+ExportResult writeLines(const std::filesystem::path& database, const std::filesystem::path& target,
+                        const std::filesystem::path& programDir, bool isTheExportFile,
+                        const std::string& kind, const LineFiller& lines);
 
 // Writes every check record of the database file, in table order, to `target` in `format`, UTF-8
 // as the records hold it, through the program's writer: the file is checked as checkExportTarget()

@@ -25,6 +25,7 @@ class QuietDialogs : public Dialogs {
 public:
     DialogAnswer show(const MessageBox& box) override { return box.defaultAnswer; }
     std::optional<std::string> input(const InputBox&) override { return std::nullopt; }
+    std::optional<std::vector<bool>> choose(const ChoiceList&) override { return std::nullopt; }
 };
 
 // Whether text is well-formed UTF-8, by Qt's decoder, which turns anything else into U+FFFD.

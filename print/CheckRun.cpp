@@ -5,6 +5,7 @@
 #include "db/CheckNumbering.h"
 #include "db/CheckQueries.h"
 #include "db/RecordSet.h"
+#include "db/RegisterQueries.h"
 #include "print/CheckLayout.h"
 
 #include <algorithm>
@@ -25,6 +26,7 @@ const char* const kDatesNotSaved = "The checks were printed with today's date, b
 const char* const kNoDateSaved = ". No date has been saved.";
 const char* const kChecksNotSent = "The print job of the checks could not be sent. ";
 const char* const kChecksStillSet = " Nothing has been marked as printed: the checks are still set to print.";
+const char* const kWhichPrinted = "Tick the checks that printed properly. They are marked as YES marks them: one-time checks are set to don't print, recurring checks get new numbers, and all of them are recorded in the register. The checks left unticked stay as they are and print again with the next run. Cancel marks none.";
 // clang-format on
 
 // "Printed this check as #1234 For $12.5 on 12/6/2026  ": numbers in plain text, no blanks added.
@@ -87,7 +89,8 @@ JobPrinted CheckRun::print(PrintSurface& surface) {
                 continue;
             db::CheckRecord record = db::CheckRecord::read(records);
             const bool recurring = record.print == option::kMonthly;
-            printed_.push_back({record.id, fingerprint(record), recurring});
+            printed_.push_back({record.id, fingerprint(record), recurring, record.check, record.payTo,
+                                record.amount, record.aba, record.account});
             // Printed with today's date, which is saved with the answer to the question.
             if (recurring)
                 record.date = today;
@@ -122,6 +125,10 @@ Status CheckRun::saveChanges(db::Connection& database, std::string& step) {
     const auto lastRecord = db::lastRecordCheckNumber(database);
     std::int64_t last = lastRecord && *lastRecord ? **lastRecord : 0;
     bool renumbered = false;
+    step = "reading the register";
+    db::RegisterWriter checkRegister(database);
+    const std::int64_t run = db::nextRunNumber(database);
+    const std::string printedOn = isoDateText(Clock::today());
     db::RecordSet records(database, db::schema::account(),
                           db::checksToPrint(options_.once, options_.monthly));
     const auto total = static_cast<std::int64_t>(printed_.size());
@@ -129,6 +136,15 @@ Status CheckRun::saveChanges(db::Connection& database, std::string& step) {
     // Only the records that were printed are marked, each only if it is as it was printed; in table
     // order, so that recurring checks are numbered in that order.
     for (const PrintedCheck& printed : printed_) {
+        if (!printed.confirmed) {
+            // Not printed properly: it stays as a "No" leaves it.
+            if (printed.recurring && records.moveTo(printed.id) &&
+                records.field(db::field::kPrint).text() == option::kMonthly) {
+                step = "saving the date of record " + std::to_string(printed.id);
+                db::datePrinting(records, today);
+            }
+            continue;
+        }
         if (!records.moveTo(printed.id)) {
             noteChanged("record " + std::to_string(printed.id) + " was deleted or set not to print");
             continue;
@@ -145,16 +161,19 @@ Status CheckRun::saveChanges(db::Connection& database, std::string& step) {
             db::markPrintedOnce(records, record, historyLine(record, today), today);
         } else if (options_.monthly && record.print == option::kMonthly) {
             step = "renumbering " + checkName(record);
+            const db::DrawnOn drawnOn = db::DrawnOn::of(record.aba, record.account);
             std::optional<std::int64_t> number;
             if (options_.type == db::DatabaseType::Draft && record.check) {
-                number = db::renumbered(*record.check);
+                number = db::firstFreeNumber(database, db::renumbered(*record.check), drawnOn);
             } else if (options_.type == db::DatabaseType::Check) {
-                last = db::renumbered(last);
+                last = db::firstFreeNumber(database, db::renumbered(last), drawnOn);
                 number = last;
                 renumbered = true;
             }
             db::markPrintedRecurring(records, record, historyLine(record, today), today, number);
         }
+        step = "recording " + checkName(record) + " in the register";
+        recordPrinted(checkRegister, printed, run, printedOn);
         report(RunProgress::Stage::Saving, ++done, total, 0, 0);
     }
     if (changedCount > 0)
@@ -165,6 +184,39 @@ Status CheckRun::saveChanges(db::Connection& database, std::string& step) {
         db::saveLastCheck(database, last);
     }
     return {};
+}
+
+void CheckRun::recordPrinted(db::RegisterWriter& checkRegister, const PrintedCheck& printed, std::int64_t run,
+                             const std::string& printedOn) {
+    // A check without a number is nothing a bank can match, and the register keeps numbers.
+    if (!printed.number ||
+        checkRegister.holdsIssued(printed.id, *printed.number, db::DrawnOn::of(printed.aba, printed.account)))
+        return;
+    db::RegisterEntry entry;
+    entry.run = run;
+    entry.recordId = printed.id;
+    entry.check = *printed.number;
+    entry.printed = printedOn;
+    entry.payTo = printed.payTo;
+    entry.amount = printed.amount;
+    entry.aba = printed.aba;
+    entry.account = printed.account;
+    checkRegister.add(entry);
+}
+
+ChoiceList CheckRun::itemsToConfirm() const {
+    ChoiceList list{kWhichPrinted, "Which checks printed properly?", {"Check #", "Pay To", "Amount"}, {}};
+    list.rows.reserve(printed_.size());
+    for (const PrintedCheck& check : printed_)
+        list.rows.push_back({check.number ? std::to_string(*check.number) : std::string(),
+                             check.payTo.value_or(std::string()),
+                             check.amount ? "$" + check.amount->toGroupedText() : std::string()});
+    return list;
+}
+
+void CheckRun::confirmOnly(const std::vector<bool>& printed) {
+    for (std::size_t i = 0; i < printed_.size(); ++i)
+        printed_[i].confirmed = i < printed.size() && printed[i];
 }
 
 bool CheckRun::changesOnNo() const {

@@ -9,13 +9,23 @@
 #include <string>
 #include <vector>
 
+namespace velmora::db {
+class RegisterWriter;
+}
+
 namespace velmora::print {
 
 // The entered checks of a database that print one time, multiple times or both, as one job: the
 // load-stock message, each check in the next slot of the page in table order (a recurring one with
 // today's date), the question whether all printed, and on "Yes" the marks: a one-time check is set
-// to don't print, every printed check gets the print date and a history line, and a recurring one
-// today's date and a new number. On "No" the recurring checks keep the date they printed with.
+// to don't print, every printed check gets the print date and a history line and is recorded in the
+// register, and a recurring one gets today's date and a new number. On "No" the recurring checks keep
+// the date they printed with; the user may then tick the checks that printed properly after all,
+// which are marked as a "Yes" marks them while the others stay as a "No" leaves them.
+//
+// A check is recorded in the register as it was printed, once: printed again under the number the
+// register holds for it, it gets no second entry. New numbers skip every number the register holds
+// on the check's account.
 //
 // The job prints exactly the checks that were set to print when it started: a check added or set to
 // print meanwhile (from another screen or program) waits for the next run. Only the checks that
@@ -42,20 +52,32 @@ public:
     Status saveChanges(db::Connection& database, std::string& step) override;
     bool changesOnNo() const override;
     Status saveChangesOnNo(db::Connection& database, std::string& step) override;
+    ChoiceList itemsToConfirm() const override;
+    void confirmOnly(const std::vector<bool>& printed) override;
     MessageBox notReadMessage(const std::string& why, std::int64_t printed) const override;
     MessageBox notSentMessage(const std::string& why) const override;
     MessageBox notSavedMessage(const std::string& stepAndWhy) const override;
 
 private:
     // A printed check as it was read: its ID, a fingerprint of the fields that its marking depends on
-    // (print option, number, amount, comments), and whether it printed as a recurring check.
+    // (print option, number, amount, comments), whether it printed as a recurring check, what the
+    // register records of it, and whether the answer confirms it.
     struct PrintedCheck {
         std::int64_t id = 0;
         std::size_t fingerprint = 0;
         bool recurring = false;
+        std::optional<std::int64_t> number;
+        std::optional<std::string> payTo;
+        std::optional<db::Money> amount;
+        std::optional<std::string> aba, account;
+        bool confirmed = true;
     };
     void report(RunProgress::Stage stage, std::int64_t done, std::int64_t total, std::int64_t page,
                 std::int64_t pages) const;
+    // The register's entry of a check confirmed as printed, as it was printed, unless the register
+    // holds it already (the same check printed again under its number).
+    static void recordPrinted(db::RegisterWriter& checkRegister, const PrintedCheck& printed,
+                              std::int64_t run, const std::string& printedOn);
 
     db::CheckDatabase& database_;
     CheckPageSetup setup_;

@@ -2,6 +2,8 @@
 
 #include "db/Connection.h"
 
+#include <algorithm>
+
 namespace velmora::print {
 
 namespace {
@@ -60,8 +62,25 @@ JobReport runPreparedJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs,
     report.sent = true;
     report.printed = printed.count;
 
-    const std::optional<MessageBox> question = job.question();
-    const bool confirmed = !question || dialogs.show(*question) == DialogAnswer::Yes;
+    // "Yes" (or no question) confirms every item; after a "No" a job that lists its items may have
+    // some of them confirmed after all.
+    bool confirmed = true;
+    std::int64_t confirmedItems = printed.count;
+    if (const std::optional<MessageBox> question = job.question()) {
+        const ChoiceList items = job.itemsToConfirm();
+        if (items.rows.empty()) {
+            confirmed = dialogs.show(*question) == DialogAnswer::Yes;
+        } else {
+            const std::vector<bool> ticked = dialogs.confirmEach(*question, items);
+            const auto count = std::count(ticked.begin(), ticked.end(), true);
+            if (count == 0)
+                confirmed = false;
+            else if (count < static_cast<std::ptrdiff_t>(items.rows.size()))
+                job.confirmOnly(ticked);
+            if (count < static_cast<std::ptrdiff_t>(items.rows.size()))
+                confirmedItems = count;
+        }
+    }
     if (!confirmed && !job.changesOnNo())
         return report;
     std::string step = "starting the changes";
@@ -80,6 +99,7 @@ JobReport runPreparedJob(PrintJob& job, PrintSurface& surface, Dialogs& dialogs,
         return report;
     }
     report.confirmed = confirmed;
+    report.confirmedItems = confirmed ? confirmedItems : 0;
     return report;
 }
 

@@ -66,6 +66,12 @@ public:
     // recurring checks were printed with.
     virtual bool changesOnNo() const { return false; }
     virtual Status saveChangesOnNo(db::Connection& /*database*/, std::string& /*step*/) { return {}; }
+    // The items of the job, for the step after a "No" in which the user ticks those that printed
+    // properly after all (a jam spoils a few); no rows for a job that offers no such step.
+    virtual ChoiceList itemsToConfirm() const { return {}; }
+    // Confines the changes of saveChanges() to the items ticked, in the order of itemsToConfirm(); the
+    // others are saved as saveChangesOnNo() saves them, in the same transaction.
+    virtual void confirmOnly(const std::vector<bool>& /*printed*/) {}
 
     // The messages of the job's problems. `why` is the reason as a sentence.
     virtual MessageBox notReadMessage(const std::string& why, std::int64_t printed) const = 0;
@@ -79,12 +85,14 @@ struct JobReport {
     bool sent = false;
     bool outputFailed = false;         // the job could not be started, written or sent
     bool confirmed = false;            // "Yes" (or no question) and the changes were saved
+    std::int64_t confirmedItems = 0;   // of those: all that printed, or those ticked after a "No"
     std::vector<std::string> problems; // as told to the user
     std::vector<std::string> notes;    // what the user is told of a job that printed (texts cut short)
 };
 
 // Takes a job through the steps every print job has, once:
-//   prepare (load-stock message, prompts) -> the job -> EndDocument -> the question -> all record
+//   prepare (load-stock message, prompts) -> the job -> EndDocument -> the question (and, after a
+//   "No", the items that printed properly after all, for a job that lists them) -> all record
 //   changes of the answer in one transaction -> problems reported.
 // A job whose records could not be read, or that could not be sent, asks no question and changes
 // nothing: a "Yes" would mark what never printed.

@@ -2,6 +2,7 @@
 
 #include "base/Text.h"
 #include "db/CheckQueries.h"
+#include "db/RegisterQueries.h"
 #include "print/PrintLock.h"
 
 namespace velmora::print {
@@ -12,6 +13,7 @@ namespace {
 const char* const kNothingToDoTitle = "Nothing to do.";
 const char* const kNothingToDo = "You have not selected anything to print. Please select the proper check box from the list for what you want to print. To print blank checks, choose Print Blank Checks from the upper left menu. ";
 const char* const kDamagedRule = "A check carries a check number from 0 to 2147483647, an amount of at most 999,999,999.99 and no field longer than 1 MB; these records may be damaged. Correct them on the data entry screen, then print again.";
+const char* const kNumbersTaken = "A check number goes out once on each account. Give these checks other numbers on the data entry screen, then print again.";
 // clang-format on
 
 } // namespace
@@ -44,6 +46,20 @@ Result<std::optional<std::string>> PrintRun::damagedRecords(const PrintSelection
                                             : " has an amount of " + record.storedCents + " cents"));
     return std::optional<std::string>("Nothing was printed: " + listed(names, damaged->total) + ". " +
                                       kDamagedRule);
+}
+
+Result<std::optional<std::string>> PrintRun::numbersTaken(const PrintSelection& selection) {
+    const Result<db::NumberConflicts> conflicts = db::findNumberConflicts(
+        database_.connection(), db::checksToPrint(selection.once, selection.monthly), kRecordsNamed);
+    if (!conflicts)
+        return conflicts.status();
+    if (conflicts->total == 0)
+        return std::optional<std::string>();
+    std::vector<std::string> names;
+    for (const db::NumberConflict& conflict : conflicts->first)
+        names.push_back("record " + std::to_string(conflict.recordId) + ": " + sentence(conflict.why));
+    return std::optional<std::string>("Nothing was printed: " + listed(names, conflicts->total) + " " +
+                                      kNumbersTaken);
 }
 
 bool PrintRun::tellNothingSelected(const PrintSelection& selection, RunReport& result) {
@@ -121,10 +137,21 @@ RunReport PrintRun::run(const PrintSelection& selection, PrintSurface& checks, P
             tellProblem(result, *damaged, "Damaged records");
             return result;
         }
+        const Result<std::optional<std::string>> numbers = numbersTaken(selection);
+        const std::optional<std::string> taken =
+            numbers ? *numbers
+                    : std::optional<std::string>("Nothing was printed: the register could not be read (" +
+                                                 numbers.message() + ").");
+        if (taken) {
+            result.numbersTaken = true;
+            tellProblem(result, *taken, "Check numbers in use");
+            return result;
+        }
         CheckRun job = checkRun(selection, *textFont, true);
         const JobReport report = runJob(job, checks, dialogs_, database_.connection());
         result.checksPrinted = report.printed;
         result.checksConfirmed = report.confirmed;
+        result.checksMarked = report.confirmedItems;
         take(report);
     }
     if (selection.labels()) {

@@ -30,10 +30,14 @@ struct RunReport {
     bool noPrinter = false;
     // Records hold values no check can carry; nothing was printed.
     bool damagedData = false;
+    // Checks carry numbers that the register holds, or that another check of the run carries, on
+    // their account; nothing was printed.
+    bool numbersTaken = false;
     // What the jobs that were sent held; a job that failed counts nothing.
     std::int64_t checksPrinted = 0;
     std::int64_t labelsPrinted = 0;
-    bool checksConfirmed = false; // "Yes" to the checks question, and the changes were saved
+    bool checksConfirmed = false;  // "Yes" to the checks question, and the changes were saved
+    std::int64_t checksMarked = 0; // of the checks printed: all on "Yes", those ticked after a "No"
     bool labelsConfirmed = false;
     // What went wrong, as told to the user: a job that could not be sent, changes not saved.
     std::vector<std::string> problems;
@@ -62,9 +66,11 @@ public:
     // options before and returns to the data entry screen after, unless nothing was selected.
     //
     // The run owns its database (PrintLock) from the moment it reads what to print until the
-    // records are updated. A job that could not be sent asks no question and marks nothing. On
-    // "Yes" only the records that were printed are marked, and only when each is still as it was
-    // printed; otherwise nothing is marked and the user is told which records changed.
+    // records and the register are updated. Checks whose numbers went out already on their account
+    // (the register holds them) are refused before anything prints. A job that could not be sent
+    // asks no question and marks nothing. On "Yes" (or for the checks ticked after a "No") only the
+    // records that were printed are marked, and only when each is still as it was printed; otherwise
+    // nothing is marked and the user is told which records changed.
     RunReport run(const PrintSelection& selection, PrintSurface& checks, PrintSurface& labels);
 
     // The pages the run would print on `surface`, each to be drawn on its own: the checks, then the
@@ -89,6 +95,8 @@ private:
     void readType();
     // The message that refuses the run when the selection holds damaged records.
     Result<std::optional<std::string>> damagedRecords(const PrintSelection& selection);
+    // The message that refuses the run when checks of the selection carry numbers gone out already.
+    Result<std::optional<std::string>> numbersTaken(const PrintSelection& selection);
     CheckRun checkRun(const PrintSelection& selection, const std::string& textFont,
                       bool changesRecords) const;
     LabelRun labelRun(const PrintSelection& selection, const std::string& textFont,

@@ -4,6 +4,7 @@
 #include "base/Product.h"
 #include "base/Text.h"
 #include "db/CheckQueries.h"
+#include "db/RegisterQueries.h"
 
 #include <algorithm>
 #include <cctype>
@@ -246,9 +247,23 @@ Status StockRun::saveChanges(db::Connection& database, std::string& step) {
     if (!product_.historyOpening || mode_ == Mode::Preview)
         return {};
     step = "writing the history line on the first check";
+    const std::int64_t lastValue = firstValue_ + count_ - 1;
     db::addTemplateHistory(database, *product_.historyOpening + firstNumber_ + " to #" +
-                                         std::to_string(firstValue_ + count_ - 1) + " on " +
-                                         formatDateText(Clock::today()) + "  ");
+                                         std::to_string(lastValue) + " on " + formatDateText(Clock::today()) +
+                                         "  ");
+    if (count_ > 0) {
+        // The numbers now on paper are never handed out to an entered check of that account.
+        step = "recording the numbers in the register";
+        db::BlankStockRun run;
+        run.run = db::nextRunNumber(database);
+        run.printed = isoDateText(Clock::today());
+        run.product = product_.name;
+        run.firstCheck = firstValue_;
+        run.lastCheck = lastValue;
+        run.aba = template_.aba;
+        run.account = template_.account;
+        db::RegisterWriter(database).add(run);
+    }
     return {};
 }
 

@@ -94,7 +94,8 @@ struct StockProduct {
 // The run of a blank-stock product, on the skeleton of runJob(): the load-stock message, the tests
 // of the template check and the database, the product's refusal and notice, the MICR font, the count
 // (and starting number) prompts; then one slot per item with the page advance of the product; and,
-// for a numbered product, once the job was sent, the history line on the template check.
+// for a numbered product, once the job was sent, the history line on the template check and the run's
+// numbers in the register (so that no entered check on that account is numbered with one of them).
 //
 // A preview asks the same prompts but shows no load-stock message, asks no confirmation and writes
 // no history line; once prepared, the run's pages can be drawn one at a time in any order.

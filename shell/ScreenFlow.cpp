@@ -13,6 +13,7 @@
 #include "db/forms/PleaseWaitScreen.h"
 #include "entry/forms/CheckScreen.h"
 #include "export/forms/ExportFileScreen.h"
+#include "export/forms/RegisterScreen.h"
 #include "print/FontCatalog.h"
 #include "print/forms/AlignPrinterScreen.h"
 #include "print/forms/PrinterControlScreen.h"
@@ -102,18 +103,19 @@ template <class S> QWidget* startedLater(S* screen) {
     return screen;
 }
 
-// The product types changed in program setup reach the data entry screen's list at once (the list
-// keeps the text the check shows), and the amount options its warnings.
-QWidget* reloadingDataEntryWhenClosed(QWidget* setup, QObject& lifetime) {
-    if (setup)
-        QObject::connect(setup, &QObject::destroyed, &lifetime, [] {
+// When `screen` closes, the data entry screen shown under it does `then`: the product types and amount
+// options changed in program setup reach its list and its warnings at once, and a check voided on the
+// register screen shows its new history line.
+QWidget* onDataEntryWhenClosed(QWidget* screen, QObject& lifetime, void (entry::CheckScreen::*then)()) {
+    if (screen)
+        QObject::connect(screen, &QObject::destroyed, &lifetime, [then] {
             for (QWidget* window : QApplication::topLevelWidgets()) {
                 if (auto* dataEntry = qobject_cast<entry::CheckScreen*>(window);
                     dataEntry && dataEntry->isVisible())
-                    dataEntry->reloadSettings();
+                    (dataEntry->*then)();
             }
         });
-    return setup;
+    return screen;
 }
 
 struct Row {
@@ -160,11 +162,17 @@ const Row kScreens[] = {
          return new app::MicrInformationScreen;
      }, {}},
     {"ProgramSetup", Placement::Over, [](const ScreenContext& c) -> QWidget* {
-         return reloadingDataEntryWhenClosed(loaded(new app::ProgramSetupScreen(c.session)), c.lifetime);
+         return onDataEntryWhenClosed(loaded(new app::ProgramSetupScreen(c.session)), c.lifetime,
+                                      &entry::CheckScreen::reloadSettings);
      }, {}},
     // Modal, over the data entry screen, which has saved its record first.
     {"ExportFile", Placement::Over, [](const ScreenContext& c) -> QWidget* {
          return new exporting::ExportFileScreen(c.session, *c.session.dialogs);
+     }, {}},
+    // Over the data entry screen, which has saved its record first and reads it again afterwards.
+    {"Register", Placement::Over, [](const ScreenContext& c) -> QWidget* {
+         return onDataEntryWhenClosed(loaded(new exporting::RegisterScreen(c.session, *c.session.dialogs)),
+                                      c.lifetime, &entry::CheckScreen::readRecordAgain);
      }, {}},
 };
 // clang-format on

@@ -404,6 +404,10 @@ void CheckScreen::buildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("FileMenu");
     connect(menuEntry(file, "ExportMenu", "&Export"), &QAction::triggered, this, savedThen("ExportFile"));
+    connect(menuEntry(file, "RegisterMenu", "&Register of Printed Checks"), &QAction::triggered, this,
+            savedThen("Register"));
+    connect(menuEntry(file, "VoidMenu", "&Void a Printed Check..."), &QAction::triggered, this,
+            [this] { run([&] { entry_.voidPrintedCheck(); }); });
     connect(menuEntry(file, "MProperties", "&Goto First Check in this Account"), &QAction::triggered, this,
             [this] { run([&] { entry_.gotoFirstCheck(); }); });
     connect(menuEntry(file, "Open", "&Open Another Database"), &QAction::triggered, this,
@@ -677,6 +681,11 @@ void CheckScreen::reloadSettings() {
         productTypes_->setEditText(shown);
     }
     showWarnings();
+}
+
+void CheckScreen::readRecordAgain() {
+    entry_.readCurrentAgain();
+    showRecord();
 }
 
 bool CheckScreen::saveShown() {

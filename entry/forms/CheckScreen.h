@@ -46,6 +46,9 @@ public:
     // Reads the settings file again after program setup: fills the product type list anew (its text
     // stays) and shows the warnings that follow from the options.
     void reloadSettings();
+    // Shows the current record as it is stored now, after another screen saved it (the register,
+    // which voids checks). The record was saved before that screen opened.
+    void readRecordAgain();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -117,7 +117,8 @@ TEST(CommandArgumentsTest, UsageTextsFitATerminalAndListEveryOptionAndStatus) {
     const auto synopsis = [](const char* verb) { return synopsesOf(*findCommand(verb)).front(); };
     EXPECT_EQ(synopsis("print"),
               "--db NAME.mdb [--once] [--monthly] [--labels-once] [--labels-monthly] [--start-label N] "
-              "(--pdf FILE | --printer QUEUE) [--overwrite] [--confirm yes|no] [--password-file FILE]");
+              "(--pdf FILE | --printer QUEUE) [--overwrite] [--confirm yes|no] [--printed NUMBERS] "
+              "[--password-file FILE]");
     EXPECT_EQ(synopsis("quicken-voucher"),
               "--db NAME.mdb --count N --start NUMBER (--pdf FILE | --printer QUEUE) "
               "[--overwrite] [--confirm yes|no] [--password-file FILE]");
@@ -287,17 +288,17 @@ TEST(BashCompletionTest, OffersTheCommandsOptionsAndValuesTheProgramTakes) {
         std::ofstream(home / ".local/share/velmora" / file) << "x";
     std::ofstream(home / "elsewhere" / "Other.mdb") << "x";
 
-    EXPECT_EQ(
-        complete({""}, home.path()),
-        (Strings{"--dir", "--help", "--version", "-h", "blank-checks", "check", "convert", "deposit-tickets",
-                 "export", "help", "import-order", "print", "quicken-3up", "quicken-voucher", "test-page"}));
+    EXPECT_EQ(complete({""}, home.path()),
+              (Strings{"--dir", "--help", "--version", "-h", "blank-checks", "check", "convert",
+                       "deposit-tickets", "export", "help", "import-order", "positive-pay", "print",
+                       "quicken-3up", "quicken-voucher", "test-page", "void"}));
     EXPECT_EQ(complete({"print", "--con"}, home.path()), Strings{"--confirm"});
     EXPECT_EQ(complete({"print", "--confirm", ""}, home.path()), (Strings{"no", "yes"}));
     EXPECT_EQ(complete({"print", "--labels"}, home.path()), (Strings{"--labels-monthly", "--labels-once"}));
     // Databases by name, from the program folder the command line names, else the default one.
     EXPECT_EQ(complete({"print", "--db", ""}, home.path()), (Strings{"Drafts.mdb", "Payroll.mdb"}));
     EXPECT_EQ(complete({"--dir", "elsewhere", "print", "--db", ""}, home.path()), Strings{"Other.mdb"});
-    EXPECT_EQ(complete({"help", "p"}, home.path()), Strings{"print"});
+    EXPECT_EQ(complete({"help", "pr"}, home.path()), Strings{"print"});
     EXPECT_EQ(complete({"--di"}, home.path()), Strings{"--dir"});
     EXPECT_EQ(complete({"--dir", "else"}, home.path()), Strings{"elsewhere"});
     EXPECT_EQ(complete({"convert", "elsewhere/O"}, home.path()), Strings{"elsewhere/Other.mdb"});

@@ -153,6 +153,40 @@ TEST_F(PrintCommandTest, WithoutConfirmNothingIsMarked) {
     EXPECT_EQ(testing::readCheck(database, once).print, "Once");
 }
 
+TEST_F(PrintCommandTest, PrintedConfirmsTheChecksItNamesOnly) {
+    std::vector<std::int64_t> ids;
+    for (const std::int64_t number : {1001, 1002, 1003, 1004, 1006})
+        ids.push_back(testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, number}}));
+    // A number the run did not print: which checks printed cannot be told, so none is marked.
+    VelmoraRun outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--overwrite",
+                                  "--confirm", "yes", "--printed", "1001-1005"});
+    EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("--printed 1001-1005 names checks that this run did not print"),
+              std::string::npos)
+        << outcome.errors;
+    EXPECT_EQ(testing::readCheck(database, ids[0]).print, "Once");
+
+    outcome = velmora({"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf"), "--overwrite", "--confirm",
+                       "yes", "--printed", "1001-1003,1006"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("answered Yes for 4 of 5 checks (--printed 1001-1003,1006)"),
+              std::string::npos)
+        << outcome.errors;
+    EXPECT_NE(outcome.errors.find("4 of the checks were marked as printed"), std::string::npos)
+        << outcome.errors;
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        EXPECT_EQ(testing::readCheck(database, ids[i]).print, i == 3 ? "Once" : "Never") << i;
+    EXPECT_EQ(testing::registerEntries(database).size(), 4u);
+
+    for (const QStringList& wrong : {QStringList{"--printed", "1001-1003"},                     // without yes
+                                     QStringList{"--confirm", "yes", "--printed", "1003-1001"}, // backwards
+                                     QStringList{"--confirm", "yes", "--printed", "1001,,1002"}})
+        EXPECT_EQ(
+            velmora(QStringList{"--db", "Drafts.mdb", "--once", "--pdf", path("out.pdf")} + wrong).exitCode,
+            2)
+            << wrong.join(' ').toStdString();
+}
+
 TEST_F(PrintCommandTest, RefusesWithAClearMessageAndItsOwnExitStatus) {
     const auto once = testing::addCheck(database, {{f::kPrint, "Once"}, {f::kCheck, 5}});
     std::ofstream(programDir.dir() / "wrong.txt") << "daisy\n";

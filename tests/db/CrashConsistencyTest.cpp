@@ -112,7 +112,7 @@ void installAsDefault() {
 std::string digest(const fs::path& file) {
     db::Connection db(file, db::OpenMode::ReadOnly);
     std::string all;
-    for (const char* table : {"Account", "Properties"}) {
+    for (const char* table : {"Account", "Properties", "Register", "BlankStock"}) {
         db::Statement rows(db, std::string("SELECT * FROM ") + table + " ORDER BY rowid");
         while (rows.step()) {
             for (int i = 0; i < rows.columnCount(); ++i)
@@ -201,13 +201,16 @@ protected:
 
     fs::path dir() const { return work.path() / "program"; }
 
-    void printRun(const print::PrintSelection& selection, bool confirmed) const {
+    // A run answered Yes, or No and then (unless null) the checks of these rows ticked as printed.
+    void printRun(const print::PrintSelection& selection, bool confirmed,
+                  std::optional<std::vector<std::size_t>> ticked = std::nullopt) const {
         auto database = db::CheckDatabase::open(dir() / "A.mdb");
         if (!database)
             throw std::runtime_error(database.message());
         testing::ScriptedDialogs dialogs;
         dialogs.queueAnswer(DialogAnswer::Ok);
         dialogs.queueAnswer(confirmed ? DialogAnswer::Yes : DialogAnswer::No);
+        dialogs.queueTicks(std::move(ticked));
         print::RecordingSurface surface;
         print::PrintRun run(*database, print::CheckPageSetup{}, dialogs);
         if (!run.run(selection, surface, surface).ok())
@@ -267,8 +270,14 @@ protected:
 };
 
 TEST_F(CrashConsistencyTest, AConfirmedPrintRun) {
-    // The dates of the recurring checks are saved with the marks: all of the run's changes or none.
+    // The dates of the recurring checks are saved with the marks and the register's entries: all of
+    // the run's changes or none, whether all printed or some were ticked after a "No".
     killEverywhere([&] { printRun({.once = true, .monthly = true}, true); }, {"A.mdb"});
+    killEverywhere(
+        [&] {
+            printRun({.once = true, .monthly = true}, false, std::vector<std::size_t>{0, 1, 4});
+        },
+        {"A.mdb"});
 }
 
 TEST_F(CrashConsistencyTest, ARunOfManyRecurringChecksDatesThemAllOrNone) {

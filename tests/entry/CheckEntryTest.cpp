@@ -415,6 +415,63 @@ TEST_F(CheckEntryTest, WarningsForRoutingDigitAndRepeatedCheckNumber) {
     EXPECT_EQ(entry.checkNumberWarning(), "Another check in this database has the number 456.");
     ASSERT_TRUE(entry.setFieldText("Check", "457"));
     EXPECT_EQ(entry.checkNumberWarning(), "");
+
+    // A number the register holds on the check's account is warned about like a repeated one.
+    db::RegisterEntry printed;
+    printed.recordId = 1;
+    printed.check = 457;
+    printed.printed = "2024-03-01";
+    printed.aba = "071000013";
+    printed.account = "12D345";
+    velmora::testing::addRegisterEntry(*database, printed);
+    ASSERT_TRUE(entry.setFieldText("Account", "12-345"));
+    EXPECT_EQ(entry.checkNumberWarning(),
+              "Check #457 was printed on 3/1/2024 (record 1) and is in the register. "
+              "Printed, this check would be refused.");
+    ASSERT_TRUE(entry.setFieldText("Account", "999"));
+    EXPECT_EQ(entry.checkNumberWarning(), "");
+}
+
+TEST_F(CheckEntryTest, NewPassesOverTheRegistersNumbersAndVoidPutsAHistoryLineOnTheCheck) {
+    create(DatabaseType::Check);
+    setCheckFields(*database, 1, {{"FirstName", "Maria"}, {"ABA", "211274450"}, {"Account", "40021977"}});
+    const auto printed = addCheck(
+        *database, {{"Check", 1001}, {"Comments", "old"}, {"Account", "40021977"}, {"ABA", "211274450"}});
+    for (const std::int64_t number : {1001, 1002}) {
+        db::RegisterEntry held;
+        held.recordId = printed;
+        held.check = number;
+        held.printed = "2024-03-01";
+        held.amount = db::Money::fromCents(2500);
+        held.aba = "211274450";
+        held.account = "4002 1977"; // blanks are no part of the account
+        velmora::testing::addRegisterEntry(*database, held);
+    }
+    openEntry();
+    ASSERT_TRUE(entry.newCheck());
+    EXPECT_EQ(text("Check"), "1003");
+
+    // File - Void a Printed Check offers the number on screen; here another is typed.
+    dialogs.queueInput("1001");
+    dialogs.queueInput("torn");
+    ASSERT_TRUE(entry.voidPrintedCheck());
+    ASSERT_EQ(dialogs.asked().size(), 2u);
+    EXPECT_EQ(dialogs.asked()[0].defaultText, "1003");
+    EXPECT_EQ(
+        dialogs.asked()[1].prompt.rfind("Check #1001 for $25.00, printed on 3/1/2024, is to be voided.", 0),
+        0u);
+    EXPECT_EQ(readCheck(*database, printed).comments,
+              "Voided check #1001 For $25 on 3/7/2024: torn  \r\nold");
+    EXPECT_TRUE(velmora::testing::registerEntries(*database).front().isVoid());
+    // Once only; a cancelled question voids nothing.
+    dialogs.clear();
+    dialogs.queueInput("1001");
+    EXPECT_FALSE(entry.voidPrintedCheck());
+    EXPECT_NE(dialogs.shown().back().text.find("voided already"), std::string::npos);
+    dialogs.queueInput("1002");
+    dialogs.queueInput(std::nullopt);
+    EXPECT_FALSE(entry.voidPrintedCheck());
+    EXPECT_FALSE(velmora::testing::registerEntries(*database).back().isVoid());
 }
 
 TEST_F(CheckEntryTest, AnAmountWithoutWordsIsWarnedAboutWhileTheChecksPrintTheAmountInWords) {

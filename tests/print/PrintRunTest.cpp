@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "db/RecordSet.h"
+#include "db/RegisterQueries.h"
 #include "print/PrintLock.h"
 #include "print/RecordingSurface.h"
 #include "support/AnotherProcess.h"
@@ -691,6 +692,165 @@ TEST_F(PrintRunTest, AStartLabelOutsideTheSheetIsAskedAgain) {
               std::string::npos);
     EXPECT_EQ(surface.texts().at(0).x, 4200);
     EXPECT_EQ(surface.texts().at(0).y, 700 + 1443);
+}
+
+// The register: what a confirmed run records, what the reprint step after a "No" marks, and the
+// numbers a run refuses.
+class RegisterRunTest : public PrintRunTest {
+protected:
+    // A check database with a filled template, two one-time checks and a recurring one on its account.
+    void fill() {
+        open(DatabaseType::Check);
+        testing::fillTemplateCheck(*database);
+        const auto check = [&](const char* print, std::int64_t number, const char* payee,
+                               std::int64_t cents) {
+            return addCheck(*database, {{f::kPrint, print},
+                                        {f::kCheck, number},
+                                        {f::kPayTo, payee},
+                                        {f::kAmount, db::Money::fromCents(cents)},
+                                        {f::kAba, "211274450"},
+                                        {f::kAccount, "4002 1977"}});
+        };
+        first = check("Once", 1001, "Casco \"Feed\", Grain", 123456);
+        second = check("Once", 1002, "Ørsted & Søn", 5);
+        recurring = check("Monthly", 1003, "Rent", 90000);
+    }
+    std::vector<std::int64_t> registered() {
+        std::vector<std::int64_t> numbers;
+        for (const db::RegisterEntry& entry : testing::registerEntries(*database))
+            numbers.push_back(entry.check);
+        return numbers;
+    }
+
+    std::int64_t first = 0, second = 0, recurring = 0;
+};
+
+TEST_F(RegisterRunTest, YesRecordsEveryCheckAsItWasPrinted) {
+    fill();
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    EXPECT_TRUE(run({.once = true, .monthly = true}).checksConfirmed);
+    const std::vector<db::RegisterEntry> entries = testing::registerEntries(*database);
+    ASSERT_EQ(entries.size(), 3u);
+    const db::RegisterEntry& rent = entries[2];
+    EXPECT_EQ(rent.check, 1003); // the number it printed under, not the one it has now
+    EXPECT_EQ(readCheck(*database, recurring).check, 1004);
+    EXPECT_EQ(rent.recordId, recurring);
+    EXPECT_EQ(rent.printed, "2026-12-06");
+    EXPECT_EQ(rent.amount, db::Money::fromCents(90000));
+    EXPECT_EQ(rent.aba, "211274450");
+    EXPECT_EQ(rent.account, "4002 1977");
+    EXPECT_EQ(rent.state, "Issued");
+    EXPECT_EQ(entries[0].payTo, "Casco \"Feed\", Grain");
+    EXPECT_EQ(entries[0].run, rent.run);
+
+    // The next run is another run; the renumbered check goes out under its new number.
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    run({.monthly = true});
+    const std::vector<db::RegisterEntry> after = testing::registerEntries(*database);
+    ASSERT_EQ(after.size(), 4u);
+    EXPECT_EQ(after[3].check, 1004);
+    EXPECT_EQ(after[3].run, rent.run + 1);
+}
+
+TEST_F(RegisterRunTest, AfterANoTheTickedChecksAreMarkedAndTheOthersStay) {
+    fill();
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::No);
+    dialogs.queueTicks(std::vector<std::size_t>{0, 2}); // 1001 and the recurring 1003 printed properly
+    const RunReport report = run({.once = true, .monthly = true});
+    EXPECT_TRUE(report.checksConfirmed);
+    EXPECT_EQ(report.checksMarked, 2);
+    ASSERT_EQ(dialogs.lists().size(), 1u);
+    const ChoiceList& list = dialogs.lists()[0];
+    EXPECT_EQ(list.columns, (std::vector<std::string>{"Check #", "Pay To", "Amount"}));
+    EXPECT_EQ(list.rows[0], (std::vector<std::string>{"1001", "Casco \"Feed\", Grain", "$1,234.56"}));
+    EXPECT_EQ(list.rows[1], (std::vector<std::string>{"1002", "Ørsted & Søn", "$0.05"}));
+
+    EXPECT_EQ(registered(), (std::vector<std::int64_t>{1001, 1003}));
+    EXPECT_EQ(readCheck(*database, first).print, "Never");
+    EXPECT_EQ(readCheck(*database, recurring).check, 1004);
+    const auto untouched = readCheck(*database, second);
+    EXPECT_EQ(untouched.print, "Once");
+    EXPECT_FALSE(untouched.comments);
+
+    // The reprint prints the one left, and records it once; nothing is recorded twice.
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    EXPECT_EQ(run({.once = true}).checksPrinted, 1);
+    EXPECT_EQ(registered(), (std::vector<std::int64_t>{1001, 1002, 1003}));
+}
+
+TEST_F(RegisterRunTest, NothingIsRecordedForANoAFailedJobOrAPreview) {
+    fill();
+    // "No", then the list cancelled; "No", then nothing ticked: today's "No".
+    for (const bool cancelled : {true, false}) {
+        dialogs.queueAnswer(DialogAnswer::Ok);
+        dialogs.queueAnswer(DialogAnswer::No);
+        dialogs.queueTicks(cancelled ? std::nullopt : std::optional(std::vector<std::size_t>{}));
+        const RunReport report = run({.once = true, .monthly = true});
+        EXPECT_FALSE(report.checksConfirmed);
+        EXPECT_EQ(readCheck(*database, first).print, "Once");
+        EXPECT_EQ(readCheck(*database, recurring).check, 1003);
+    }
+    surface.setFailJobStart(true);
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    EXPECT_TRUE(run({.once = true}).outputFailed);
+    surface.setFailJobStart(false);
+    PrintRun printRun(*database, setup, dialogs);
+    EXPECT_NE(printRun.preview({.once = true}, surface), nullptr);
+    EXPECT_TRUE(registered().empty());
+}
+
+TEST_F(RegisterRunTest, NumbersThatWentOutAlreadyAreRefusedBeforeAnythingPrints) {
+    fill();
+    db::RegisterEntry voided;
+    voided.recordId = 99;
+    voided.check = 1002;
+    voided.printed = "2026-11-01";
+    voided.aba = "211274450";
+    voided.account = "40021977";
+    voided.state = "Void";
+    voided.voided = "2026-11-02";
+    testing::addRegisterEntry(*database, voided);
+    // The same number on the same account twice in one run, and once on another account.
+    const auto twice =
+        addCheck(*database,
+                 {{f::kPrint, "Once"}, {f::kCheck, 1001}, {f::kAba, "211274450"}, {f::kAccount, "40021977"}});
+    addCheck(*database,
+             {{f::kPrint, "Once"}, {f::kCheck, 1001}, {f::kAba, "211274450"}, {f::kAccount, "777"}});
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    const RunReport report = run({.once = true, .monthly = true});
+    EXPECT_TRUE(report.numbersTaken);
+    EXPECT_EQ(surface.sentJobCount(), 0);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "Check numbers in use");
+    EXPECT_EQ(dialogs.shown()[0].text,
+              "Nothing was printed: record " + std::to_string(second) +
+                  ": Check #1002 was voided on 11/2/2026 (record 99) and is never used again.; record " +
+                  std::to_string(twice) + ": Record " + std::to_string(first) +
+                  " prints check #1001 on the same account in this run. A check number goes out once on each "
+                  "account. Give these checks other numbers on the data entry screen, then print again.");
+    EXPECT_EQ(readCheck(*database, first).print, "Once");
+}
+
+TEST_F(RegisterRunTest, RenumberingPassesOverNumbersTheRegisterHolds) {
+    fill();
+    db::BlankStockRun blank;
+    blank.printed = "2026-11-30";
+    blank.product = "blank checks";
+    blank.firstCheck = 1004;
+    blank.lastCheck = 1010;
+    blank.aba = "211274450";
+    blank.account = "40021977";
+    db::RegisterWriter(database->connection()).add(blank);
+    dialogs.queueAnswer(DialogAnswer::Ok);
+    dialogs.queueAnswer(DialogAnswer::Yes);
+    run({.monthly = true});
+    EXPECT_EQ(readCheck(*database, recurring).check, 1011);
+    EXPECT_EQ(lastCheck(), 1011);
 }
 
 TEST(StartLabelTest, AnswersThatAreAccepted) {

@@ -1,6 +1,7 @@
 #include "print/StockRun.h"
 
 #include "base/Clock.h"
+#include "db/Connection.h"
 #include "print/RecordingSurface.h"
 #include "support/Fixtures.h"
 #include "support/ScriptedDialogs.h"
@@ -95,6 +96,16 @@ protected:
         return all;
     }
     std::optional<std::string> templateComments() { return testing::readCheck(*database, 1).comments; }
+    // The runs of blank stock the register holds, as "product first-last printed".
+    Strings blankStockRuns() {
+        Strings runs;
+        for (db::Statement all(database->connection(), "SELECT Product, FirstCheck, LastCheck, Printed "
+                                                       "FROM BlankStock ORDER BY ID");
+             all.step();)
+            runs.push_back(all.columnText(0) + " " + all.columnText(1) + "-" + all.columnText(2) + " " +
+                           all.columnText(3));
+        return runs;
+    }
 
     testing::ProgramDirFixture program;
     std::optional<db::CheckDatabase> database;
@@ -119,6 +130,8 @@ TEST_F(StockRunTest, NumbersRunOnFromTheTypedTextAndTheHistoryLineNamesThemOnThe
     ASSERT_NE(number, nullptr);
     EXPECT_EQ(number->x, 525 + 10000);
     EXPECT_EQ(templateComments(), "Printed test stock from check #0101 to #103 on 12/6/2026  \r\nold");
+    // The numbers now on paper are in the register.
+    EXPECT_EQ(blankStockRuns(), Strings{"test stock 101-103 2026-12-06"});
 }
 
 TEST_F(StockRunTest, PreparationRefusesInItsOrderBeforeAnythingIsAskedOrPrinted) {
@@ -192,6 +205,7 @@ TEST_F(StockRunTest, ACountOfNothingEndsAnEmptyJobAndStillWritesTheHistoryLine) 
     EXPECT_TRUE(run(testStock(), "0", "500").confirmed);
     EXPECT_EQ(surface.sentJobCount(), 0) << "an empty job feeds no sheet";
     EXPECT_EQ(templateComments(), "Printed test stock from check #500 to #499 on 12/6/2026  \r\nold");
+    EXPECT_TRUE(blankStockRuns().empty());
 
     // A product without numbers asks for the count only and writes nothing.
     dialogs.clear();

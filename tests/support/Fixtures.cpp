@@ -1,7 +1,9 @@
 #include "support/Fixtures.h"
 
 #include "app/ProgramDir.h"
+#include "db/Connection.h"
 #include "db/DatabaseFiles.h"
+#include "db/RegisterQueries.h"
 
 #include <algorithm>
 #include <fstream>
@@ -66,6 +68,21 @@ db::CheckRecord readCheck(db::CheckDatabase& database, std::int64_t id) {
     if (!records.moveTo(id))
         throw std::runtime_error("no record " + std::to_string(id));
     return db::CheckRecord::read(records);
+}
+
+std::int64_t addRegisterEntry(db::CheckDatabase& database, const db::RegisterEntry& entry) {
+    db::RegisterWriter(database.connection()).add(entry);
+    db::Statement last(database.connection(), "SELECT max(\"ID\") FROM \"Register\"");
+    return last.step() ? last.columnInt(0) : 0;
+}
+
+std::vector<db::RegisterEntry> registerEntries(db::CheckDatabase& database) {
+    std::vector<db::RegisterEntry> entries;
+    const Status read = db::forEachRegisterEntry(
+        database.connection(), {}, [&](const db::RegisterEntry& entry) { entries.push_back(entry); });
+    if (!read)
+        throw std::runtime_error(read.message());
+    return entries;
 }
 
 std::string fileContents(const std::filesystem::path& file) {

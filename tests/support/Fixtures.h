@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/CheckDatabase.h"
+#include "db/CheckRegister.h"
 #include "db/RecordSet.h"
 #include "support/TempDir.h"
 
@@ -35,6 +36,11 @@ void setCheckFields(db::CheckDatabase& database, std::int64_t id, FieldValues fi
 void fillTemplateCheck(db::CheckDatabase& database);
 // Reads the record with this ID.
 db::CheckRecord readCheck(db::CheckDatabase& database, std::int64_t id);
+
+// Adds an entry to the register as a confirmed run records one; returns its ID.
+std::int64_t addRegisterEntry(db::CheckDatabase& database, const db::RegisterEntry& entry);
+// Every entry of the register, in the order of the register (by number).
+std::vector<db::RegisterEntry> registerEntries(db::CheckDatabase& database);
 
 // A file's bytes, as they are ("" for a file that cannot be read).
 std::string fileContents(const std::filesystem::path& file);

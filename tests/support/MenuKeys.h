@@ -1,12 +1,17 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
+#include <QRegularExpression>
+#include <QStringList>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace velmora::testing {
 
@@ -53,6 +58,23 @@ inline bool focusIsVisible(QWidget& box, QWidget& elsewhere) {
     const QImage without = frame();
     box.setFocus(Qt::TabFocusReason);
     return box.hasFocus() && frame() != without;
+}
+
+// The access keys of the buttons and labelled controls under `root`, each with the captions that
+// carry it: a key with two captions reaches only one of them.
+inline std::map<QChar, QStringList> accessKeys(QWidget& root) {
+    std::map<QChar, QStringList> keys;
+    for (QWidget* widget : root.findChildren<QWidget*>()) {
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy())
+            text = label->text();
+        const qsizetype amp = text.indexOf(QRegularExpression("&[^&]"));
+        if (amp >= 0)
+            keys[text.at(amp + 1).toLower()] << text;
+    }
+    return keys;
 }
 
 } // namespace velmora::testing

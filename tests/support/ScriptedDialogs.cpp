@@ -22,6 +22,20 @@ std::optional<std::string> ScriptedDialogs::input(const InputBox& box) {
     return answer;
 }
 
+std::optional<std::vector<bool>> ScriptedDialogs::choose(const ChoiceList& list) {
+    lists_.push_back(list);
+    if (ticks_.empty() || !ticks_.front()) {
+        if (!ticks_.empty())
+            ticks_.pop_front();
+        return std::nullopt;
+    }
+    std::vector<bool> ticked(list.rows.size(), false);
+    for (std::size_t row : *ticks_.front())
+        ticked.at(row) = true;
+    ticks_.pop_front();
+    return ticked;
+}
+
 std::vector<std::string> ScriptedDialogs::shownTexts() const {
     std::vector<std::string> texts;
     for (const auto& box : shown_)
@@ -32,8 +46,10 @@ std::vector<std::string> ScriptedDialogs::shownTexts() const {
 void ScriptedDialogs::clear() {
     answers_.clear();
     inputs_.clear();
+    ticks_.clear();
     shown_.clear();
     asked_.clear();
+    lists_.clear();
 }
 
 } // namespace velmora::testing

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
+#include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -27,6 +30,43 @@ TEST(QtDialogsTest, AnInputBoxWrapsALongPromptAtAnOrdinaryWidth) {
     EXPECT_EQ(shownPrompt.toStdString(), prompt);
     EXPECT_GT(width, 0);
     EXPECT_LT(width, 640);
+}
+
+TEST(QtDialogsTest, AListIsTickedWithTheKeyboard) {
+    const ChoiceList list{"Tick the checks that printed properly.",
+                          "Which checks printed properly?",
+                          {"Check #", "Pay To", "Amount"},
+                          {{"1001", "Anne", "$1.00"}, {"1002", "Bob", "$2.00"}, {"1003", "Cy", "$3.00"}}};
+    QString count;
+    // Space ticks the selected rows (Shift and the arrow keys select several), or clears them when all
+    // are ticked; Return takes the ticks, Escape cancels.
+    const auto keys = [&](std::vector<std::pair<Qt::Key, Qt::KeyboardModifier>> presses, Qt::Key last) {
+        QTimer::singleShot(0, [&, presses, last] {
+            QWidget* box = QApplication::activeModalWidget();
+            auto* table = box ? box->findChild<QTableWidget*>("Choices") : nullptr;
+            if (!table || box->focusWidget() != table) {
+                ADD_FAILURE() << "no list, or its table lacks the focus: " << (box ? "box" : "no box")
+                              << (table ? " table" : "");
+                if (box)
+                    box->close();
+                return;
+            }
+            for (const auto& [key, modifier] : presses)
+                QTest::keyClick(table, key, modifier);
+            count = box->findChild<QLabel*>("TickedCount")->text();
+            QTest::keyClick(table, last);
+        });
+    };
+    QtDialogs dialogs;
+    keys({{Qt::Key_Down, Qt::NoModifier},
+          {Qt::Key_Space, Qt::NoModifier},
+          {Qt::Key_Down, Qt::ShiftModifier},
+          {Qt::Key_Space, Qt::NoModifier}},
+         Qt::Key_Return);
+    EXPECT_EQ(dialogs.choose(list), (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(count, "2 of 3 ticked");
+    keys({{Qt::Key_Space, Qt::NoModifier}}, Qt::Key_Escape);
+    EXPECT_FALSE(dialogs.choose(list)) << "Escape cancels";
 }
 
 } // namespace

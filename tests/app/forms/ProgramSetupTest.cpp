@@ -5,6 +5,7 @@
 #include "entry/forms/CheckScreen.h"
 #include "shell/ScreenFlow.h"
 #include "support/Fixtures.h"
+#include "support/MenuKeys.h"
 #include "support/RecordingNavigator.h"
 #include "support/ScriptedDialogs.h"
 
@@ -200,17 +201,7 @@ TEST_F(ProgramSetupTest, TheAmountOptionsAreReachedByTheirAccessKeysAndStoredWhe
     EXPECT_FALSE(words->isChecked() || cents->isChecked()) << "off as delivered";
 
     // Every access key of the screen opens one control only.
-    std::map<QChar, QStringList> keys;
-    for (QWidget* widget : setup->findChildren<QWidget*>()) {
-        QString text;
-        if (auto* button = qobject_cast<QAbstractButton*>(widget))
-            text = button->text();
-        else if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy())
-            text = label->text();
-        const qsizetype amp = text.indexOf(QRegularExpression("&[^&]"));
-        if (amp >= 0)
-            keys[text.at(amp + 1).toLower()] << text;
-    }
+    const std::map<QChar, QStringList> keys = testing::accessKeys(*setup);
     for (const auto& [key, captions] : keys)
         EXPECT_EQ(captions.size(), 1) << captions.join(" | ").toStdString();
 

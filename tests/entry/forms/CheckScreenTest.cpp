@@ -22,6 +22,7 @@
 #include <QTest>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace velmora {
 namespace {
@@ -336,8 +337,8 @@ TEST_F(CheckScreenTest, MenusHoldTheirEntriesInOrder) {
             found.push_back(action->objectName().toStdString());
         return found;
     };
-    EXPECT_EQ(names("FileMenu"), (Strings{"ExportMenu", "MProperties", "Open", "Paste", "MPrint", "Setup",
-                                          "FileSave", "MExit"}));
+    EXPECT_EQ(names("FileMenu"), (Strings{"ExportMenu", "RegisterMenu", "VoidMenu", "MProperties", "Open",
+                                          "Paste", "MPrint", "Setup", "FileSave", "MExit"}));
     EXPECT_EQ(names("SearchMenu"), (Strings{"AllInAccount", "ViewByName", "LastName", "FirstName", "CheckNum",
                                             "AccountNumber", "ByMemoField", "ByComments"}));
     EXPECT_EQ(child<QMenu>("HelpMenu")->actions().size(), 10);
@@ -345,8 +346,22 @@ TEST_F(CheckScreenTest, MenusHoldTheirEntriesInOrder) {
     EXPECT_EQ(child<QAction>("Paste")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
     EXPECT_EQ(child<QAction>("FilePrint")->text(), "&Print");
 
+    // The File menu's access keys each choose one entry.
+    std::set<QChar> keys;
+    int marked = 0;
+    for (QAction* action : child<QMenu>("FileMenu")->actions()) {
+        const qsizetype amp = action->text().indexOf('&');
+        if (amp >= 0) {
+            keys.insert(action->text().at(amp + 1).toLower());
+            ++marked;
+        }
+    }
+    EXPECT_EQ(keys.size(), static_cast<std::size_t>(marked));
+    EXPECT_EQ(child<QAction>("VoidMenu")->text(), "&Void a Printed Check...");
+
+    choose("RegisterMenu");
     choose("Open");
-    EXPECT_EQ(navigator.calls, Strings{"FileOpen"});
+    EXPECT_EQ(navigator.calls, (Strings{"Register", "FileOpen"}));
 }
 
 TEST_F(CheckScreenTest, SearchEntriesShowTheMatchesAndExportSavesFirst) {
