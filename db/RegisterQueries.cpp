@@ -328,10 +328,11 @@ std::int64_t firstFreeNumber(Connection& database, std::int64_t number, const Dr
 std::int64_t nextRunNumber(Connection& database) {
     // Runs are numbered as they are recorded, so the last row of each table holds its highest run:
     // read by the row order, without a walk through a register of a million entries.
-    Statement query(
-        database, "SELECT max(coalesce((SELECT \"Run\" FROM \"Register\" ORDER BY \"ID\" DESC LIMIT 1), 0), "
-                  "coalesce((SELECT \"Run\" FROM \"BlankStock\" ORDER BY \"ID\" DESC LIMIT 1), 0))");
-    return (query.step() ? query.columnInt(0) : 0) + 1;
+    // The larger of the two is taken here: SQLite's two-argument max() is not the server's.
+    Statement query(database,
+                    "SELECT coalesce((SELECT \"Run\" FROM \"Register\" ORDER BY \"ID\" DESC LIMIT 1), 0), "
+                    "coalesce((SELECT \"Run\" FROM \"BlankStock\" ORDER BY \"ID\" DESC LIMIT 1), 0)");
+    return (query.step() ? std::max(query.columnInt(0), query.columnInt(1)) : 0) + 1;
 }
 
 RegisterWriter::RegisterWriter(Connection& database)
