@@ -151,6 +151,10 @@ Status verifyAndUpgrade(Connection& db, std::span<const TableDef* const> tables)
     const std::string file = db.path().filename().string();
     try {
         const int version = db.userVersion();
+        // No version of the program writes a stamp below zero; stepping up from one would run
+        // billions of empty upgrade steps.
+        if (version < 0)
+            return Status::failure(file + " carries a version stamp no version of the program writes.");
         for (const TableDef* table : tables) {
             const std::string name(table->name());
             // A table added after the file's version comes with the upgrade below.

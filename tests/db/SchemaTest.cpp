@@ -6,6 +6,7 @@
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <limits>
 
 using velmora::Status;
 using namespace velmora::db;
@@ -74,20 +75,27 @@ TEST(OpeningFiles, NamesTheFileAndWhatIsWrong) {
     EXPECT_FALSE(CheckDatabase::open(dir / "missing.mdb"));
 }
 
-TEST(OpeningFiles, RefusesAFileOfANewerVersionAndUpgradesAnUnversionedOne) {
+TEST(OpeningFiles, RefusesAFileOfANewerOrANegativeVersionAndUpgradesAnUnversionedOne) {
     TempDir dir;
     ASSERT_TRUE(writeTemplateFile(dir / kTemplateFileName));
     ASSERT_TRUE(createDatabase(dir.path(), "Future", DatabaseType::Check));
+    ASSERT_TRUE(createDatabase(dir.path(), "Negative", DatabaseType::Check));
     ASSERT_TRUE(createDatabase(dir.path(), "Old", DatabaseType::Check));
     {
         Connection db(dir / "Future.mdb", OpenMode::ReadWrite);
         db.setUserVersion(schema::kVersion + 1);
+        // Found by the fuzzer: the upgrade stepped up from here one version at a time.
+        Connection negative(dir / "Negative.mdb", OpenMode::ReadWrite);
+        negative.setUserVersion(std::numeric_limits<int>::min());
         Connection old(dir / "Old.mdb", OpenMode::ReadWrite);
         old.setUserVersion(0);
     }
     auto future = CheckDatabase::open(dir / "Future.mdb");
     ASSERT_FALSE(future);
     EXPECT_THAT(future.message(), HasSubstr("newer version"));
+    auto negative = CheckDatabase::open(dir / "Negative.mdb");
+    ASSERT_FALSE(negative);
+    EXPECT_THAT(negative.message(), HasSubstr("version stamp"));
 
     {
         Connection old(dir / "Old.mdb", OpenMode::ReadWrite);
