@@ -17,6 +17,9 @@ std::string_view trimBlanks(std::string_view text);
 // `text` without any of `characters` at either end.
 std::string_view trimCharacters(std::string_view text, std::string_view characters);
 
+// Appends the code point `c` to `out` in UTF-8 (one to four bytes).
+void appendUtf8(std::string& out, char32_t c);
+
 // A size in megabytes (of 1,048,576 bytes) with one decimal: "381.5 MB".
 std::string megabytesText(std::size_t bytes);
 

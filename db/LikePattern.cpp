@@ -1,5 +1,7 @@
 #include "db/LikePattern.h"
 
+#include "base/Text.h"
+
 #include <QChar>
 #include <string>
 #include <vector>
@@ -144,24 +146,6 @@ bool matchTokens(const std::vector<Token>& tokens, const std::u32string& text) {
 // A byte that is not UTF-8 stands for itself as one of these (see foldedCodePoints).
 bool standsForAByte(char32_t c) {
     return c >= 0xDC80 && c <= 0xDCFF;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // One character as a regular expression takes it literally, inside a bracket list or outside: every

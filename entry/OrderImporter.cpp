@@ -1,5 +1,6 @@
 #include "entry/OrderImporter.h"
 
+#include "base/Text.h"
 #include "db/CheckRecord.h"
 #include "entry/CheckEntry.h"
 #include "entry/MicrRules.h"
@@ -97,20 +98,6 @@ std::size_t utf8SequenceLength(std::string_view bytes) {
             return 0;
     }
     return length;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        // Nothing past the Basic Multilingual Plane is ever encoded here.
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // The number of bytes of the character that starts at `at`.
