@@ -303,7 +303,7 @@ namespace {
 // uses them at once, while a user's next click reads the row as it stands then.
 constexpr auto kAheadLifetime = std::chrono::milliseconds(100);
 // The most rows read ahead at a time, and the most bytes kept of them (at least one row is kept).
-constexpr std::int64_t kMostAhead = 256;
+constexpr std::int64_t kMostAhead = 1024;
 constexpr std::size_t kMostAheadBytes = std::size_t{4} << 20;
 
 } // namespace

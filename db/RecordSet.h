@@ -32,7 +32,7 @@ inline constexpr std::size_t kMaxFieldBytes = 1u << 20;
 //
 // On the server, where every query is a round trip, a move forward reads the row it lands on with
 // it, and moves forward in quick succession (a print run's walk) read the rows after it ahead, up
-// to a few hundred at a time. A row read ahead is used only while it is fresh: within a tenth of a
+// to a thousand at a time. A row read ahead is used only while it is fresh: within a tenth of a
 // second of reading it and before any other statement runs on the connection, so that the set
 // never shows what it or its connection changed since, nor an older state of another desk's work
 // than a query a moment earlier would have.
