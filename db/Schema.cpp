@@ -9,6 +9,7 @@
 #include "db/SettingsRecord.h"
 
 #include <set>
+#include <utility>
 
 namespace velmora::db {
 
@@ -41,11 +42,16 @@ std::string columnSql(const FieldDef& field, Dialect dialect) {
 // the server offers trigram indexes (without them a search reads the whole table, as in a file).
 void createTable(Connection& db, const TableDef& table) {
     db.exec(table.createSql(db.dialect()));
+    bool asked = false;
     std::optional<std::string> trigrams;
     for (const FieldDef& field : table.fields()) {
         if (field.index)
             db.exec(table.indexSql(field));
-        if (field.searched && db.server() && (trigrams || (trigrams = db.server()->trigramOperators())))
+        if (!field.searched || !db.server())
+            continue;
+        if (!std::exchange(asked, true))
+            trigrams = db.server()->trigramOperators();
+        if (trigrams)
             db.exec(table.searchIndexSql(field, *trigrams));
     }
 }
