@@ -14,7 +14,10 @@ namespace {
 constexpr const char* kVerb = "copy";
 
 Exit failed(const db::CopyResult& result) {
-    return fail(kVerb, result.failure == db::CopyResult::Failure::Source ? Exit::NoDatabase : Exit::NotCopied,
+    using Failure = db::CopyResult::Failure;
+    if (result.failure == Failure::Exists)
+        return fail(kVerb, Exit::NotCopied, result.message + " It is replaced only with --replace.");
+    return fail(kVerb, result.failure == Failure::Source ? Exit::NoDatabase : Exit::NotCopied,
                 result.message);
 }
 
@@ -34,7 +37,7 @@ Exit runCopyCommand(const Invocation& invocation, const Arguments& arguments) {
         return usageError(kVerb, "--replace goes with --to-file only");
     const db::ServerAddress server{*arguments.value(option::kServer)};
     if (Status usable = db::checkServerAddress(server); !usable)
-        return usageError(kVerb, usable.message());
+        return fail(kVerb, Exit::Usage, usable.message());
 
     const fs::path programDir = programDirOf(invocation);
     const Admission admission = admitWithPassword(kVerb, programDir, passwordFile(arguments));

@@ -284,19 +284,24 @@ bool isCheckDatabaseFile(const fs::path& file) {
     }
 }
 
-// Why the target of a copy to a file cannot be written, before anything is read.
-std::optional<std::string> targetRefusal(const FileTarget& target) {
+// Why the target of a copy to a file cannot be written, before anything is read (the writer looks
+// at it again: a link, a folder, a device, a protected file).
+std::optional<CopyResult> targetRefusal(const FileTarget& target, const std::string& failed) {
     const std::string shown = target.file.filename().string();
     if (!hasDatabaseExtension(target.file))
-        return "the name of a check database file ends in .mdb.";
+        return CopyResult{
+            CopyResult::Failure::Copy, failed + "the name of a check database file ends in .mdb.", {}};
     std::error_code ec;
     const auto status = fs::symlink_status(target.file, ec);
     if (!fs::exists(status))
         return std::nullopt;
     if (target.existing == WhenExisting::Refuse)
-        return shown + " already exists.";
+        return CopyResult{CopyResult::Failure::Exists, failed + shown + " already exists.", {}};
     if (fs::is_regular_file(status) && !isCheckDatabaseFile(target.file))
-        return shown + " is no check database of this program, and is never written over.";
+        return CopyResult{CopyResult::Failure::Copy,
+                          failed + shown +
+                              " is no check database of this program, and is never written over.",
+                          {}};
     return std::nullopt;
 }
 
@@ -352,8 +357,8 @@ CopyResult copyToServer(const fs::path& source, const ServerAddress& server, con
 CopyResult copyToFile(const ServerAddress& server, const std::string& name, const FileTarget& target,
                       const CopyOptions& options) {
     const std::string failed = name + " cannot be copied to " + target.file.filename().string() + ": ";
-    if (const auto refusal = targetRefusal(target))
-        return copyFailure(failed + *refusal);
+    if (auto refused = targetRefusal(target, failed))
+        return std::move(*refused);
     auto opened = CheckDatabase::openOnServer(server, name, OpenMode::ReadOnly);
     if (!opened)
         return sourceFailure(opened.message());

@@ -37,6 +37,7 @@ struct CopyResult {
         None,
         Source, // the source cannot be opened: missing, damaged, not a check database, unreachable
         Copy,   // the target refused or not written, a value no check can carry, or the copy differed
+        Exists, // the target file exists, and was not to be replaced
     };
     Failure failure = Failure::None;
     std::string message;
