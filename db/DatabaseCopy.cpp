@@ -87,17 +87,37 @@ std::optional<std::string> unfit(const FieldDef& field, const Value& value) {
     return std::nullopt;
 }
 
-// Adds rows to one table of the copy, many to a statement: a round trip to the server per row would
-// make the copy of a large database take minutes.
+// An element of a PostgreSQL array literal: NULL bare, a number as its digits, a text quoted with its
+// quotes and backslashes escaped.
+void appendElement(std::string& array, const Value& value) {
+    if (value.isNull()) {
+        array += "NULL";
+        return;
+    }
+    if (!value.isText()) {
+        array += value.textOrEmpty();
+        return;
+    }
+    array += '"';
+    for (const char c : std::get<std::string>(value.data())) {
+        if (c == '"' || c == '\\')
+            array += '\\';
+        array += c;
+    }
+    array += '"';
+}
+
+// Adds rows to one table of the copy, many to a statement. A file takes them as rows of VALUES; the
+// server as one array per field, unnested: a statement of thousands of parameters costs the server
+// more to plan than to run, and a round trip per row would make a large copy take minutes.
 class RowWriter {
 public:
     RowWriter(Connection& db, const TableCopy& table)
         : db_(db)
-        , head_("INSERT INTO " + table.quotedName() + " (" + table.columns + ") VALUES ")
+        , table_(table)
+        , server_(db.dialect() == Dialect::Postgres)
         , width_(table.fields.size())
-        // The server takes at most 65535 parameters a statement.
-        , batch_(std::max<std::size_t>(
-              1, std::min<std::size_t>(128, 65535 / std::max<std::size_t>(1, width_)))) {
+        , batch_(server_ ? 1000 : 64) {
         pending_.reserve(batch_ * width_);
     }
 
@@ -112,13 +132,18 @@ public:
             return;
         const std::size_t rows = pending_.size() / width_;
         std::unique_ptr<Statement> remainder;
-        if (rows == batch_ && !full_)
-            full_ = std::make_unique<Statement>(db_, sql(rows));
-        else if (rows != batch_)
+        if (server_ || rows == batch_) {
+            if (!full_)
+                full_ = std::make_unique<Statement>(db_, sql(batch_));
+        } else {
             remainder = std::make_unique<Statement>(db_, sql(rows));
-        Statement& insert = rows == batch_ ? *full_ : *remainder;
-        for (std::size_t i = 0; i < pending_.size(); ++i)
-            insert.bind(static_cast<int>(i + 1), pending_[i]);
+        }
+        Statement& insert = remainder ? *remainder : *full_;
+        if (server_)
+            bindArrays(insert, rows);
+        else
+            for (std::size_t i = 0; i < pending_.size(); ++i)
+                insert.bind(static_cast<int>(i + 1), pending_[i]);
         insert.run();
         insert.reset();
         pending_.clear();
@@ -126,8 +151,16 @@ public:
 
 private:
     std::string sql(std::size_t rows) const {
-        std::string sql = head_;
+        std::string sql = "INSERT INTO " + table_.quotedName() + " (" + table_.columns + ") ";
         int parameter = 0;
+        if (server_) {
+            sql += "SELECT * FROM unnest(";
+            for (std::size_t field = 0; field < width_; ++field)
+                sql += (field ? ", ?" : "?") + std::to_string(field + 1) +
+                       (table_.fields[field]->kind == FieldKind::Text ? "::text[]" : "::bigint[]");
+            return sql + ")";
+        }
+        sql += "VALUES ";
         for (std::size_t row = 0; row < rows; ++row) {
             sql += row ? ", (" : "(";
             for (std::size_t field = 0; field < width_; ++field)
@@ -137,12 +170,27 @@ private:
         return sql;
     }
 
+    void bindArrays(Statement& insert, std::size_t rows) {
+        for (std::size_t field = 0; field < width_; ++field) {
+            array_ = "{";
+            for (std::size_t row = 0; row < rows; ++row) {
+                if (row)
+                    array_ += ',';
+                appendElement(array_, pending_[row * width_ + field]);
+            }
+            array_ += '}';
+            insert.bind(static_cast<int>(field + 1), array_);
+        }
+    }
+
     Connection& db_;
-    std::string head_;
+    const TableCopy& table_;
+    bool server_;
     std::size_t width_;
     std::size_t batch_;
     std::unique_ptr<Statement> full_;
     std::vector<Value> pending_;
+    std::string array_;
 };
 
 // The last number the counter of a numbered table handed out: a file keeps it beside its tables

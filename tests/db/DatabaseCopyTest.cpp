@@ -1,6 +1,7 @@
 #include "db/DatabaseCopy.h"
 
 #include "db/CheckDatabase.h"
+#include "db/DamagedFile.h"
 #include "db/RecordSet.h"
 #include "db/ServerDatabases.h"
 #include "jet/FieldDigest.h"
@@ -64,9 +65,10 @@ protected:
         return stored;
     }
 
-    // "<name>.mdb" with `count` checks after the template: texts beyond ASCII, empty texts and Null,
-    // amounts and numbers up to their bounds; entries in the register and a run of blank stock; its
-    // last check deleted, so that its counter stands past the highest ID.
+    // "<name>.mdb" with `count` checks after the template: texts beyond ASCII, with quotes, braces and
+    // backslashes, empty texts and Null, amounts and numbers up to their bounds; entries in the
+    // register and a run of blank stock; its last check deleted, so that its counter stands past the
+    // highest ID.
     fs::path filledFile(const std::string& name, int count) {
         auto database = program.createDatabase(name, DatabaseType::Check);
         testing::fillTemplateCheck(database);
@@ -75,8 +77,10 @@ protected:
         RecordSet checks(db, schema::account());
         for (int i = 1; i <= count + 1; ++i) {
             checks.addNew();
-            checks.setField(field::kPayTo,
-                            i % 11 == 0 ? Value() : Value("Payee \xc3\xa9 " + std::to_string(i)));
+            checks.setField(field::kPayTo, i % 11 == 0 ? Value()
+                                           : i % 19 == 0
+                                               ? Value("O'Neil \"Jr\", {NULL} \\ " + std::to_string(i))
+                                               : Value("Payee \xc3\xa9 " + std::to_string(i)));
             checks.setField(field::kAmount, Money::fromCents(i % 13 == 0 ? kMaxAmountCents : i * 37));
             checks.setField(field::kCheck, std::int64_t{i % 17 == 0 ? kMaxCheckNumber : 1000 + i});
             checks.setField(field::kComments,
@@ -183,7 +187,13 @@ TEST_F(DatabaseCopyTest, ACopyThatDiffersFromItsSourceIsNotKept) {
     EXPECT_EQ(testing::fileContents(target), before);
     EXPECT_EQ(filesIn(store.dir()), std::vector<std::string>{"Kept.mdb"}) << "no temporary left";
 
-    // A value no check can carry, which only damage puts into a file, is named and not copied.
+    // A damaged file is refused as on opening it; a value no check can carry, which only damage puts
+    // into a file, is named and not copied.
+    const fs::path torn = filledFile("Torn", 3);
+    testing::repeatRowIdOnDisk(torn, "Account", 2);
+    const CopyResult tornCopy = copyToServer(torn, store.server(), serverName("Torn"));
+    EXPECT_EQ(tornCopy.failure, CopyResult::Failure::Source) << tornCopy.message;
+    EXPECT_NE(tornCopy.message.find("damaged"), std::string::npos) << tornCopy.message;
     {
         Connection damaged(file, OpenMode::ReadWrite);
         damaged.exec("UPDATE \"Account\" SET \"Check\" = 'twelve' WHERE \"ID\" = 5");
