@@ -67,16 +67,20 @@ std::string rowName(const TableCopy& table, std::int64_t key, std::int64_t place
 }
 
 // Why a stored value cannot go into the copy: a value no field of its kind holds (a text where a
-// number belongs, a number beyond its field's bounds, a text beyond kMaxFieldBytes), which only
-// damage puts into a file. The server would refuse it, a file would carry it on.
+// number belongs, a number beyond its field's bounds, a text beyond kMaxFieldBytes or with a NUL
+// character in it), which only damage puts into a file. The server would refuse it without naming
+// the record, a file would carry it on.
 std::optional<std::string> unfit(const FieldDef& field, const Value& value) {
     if (value.isNull())
         return std::nullopt;
     if (field.kind == FieldKind::Text) {
         if (!value.isText())
             return "the number " + value.textOrEmpty();
-        if (value.text()->size() > kMaxFieldBytes)
-            return "a text of " + std::to_string(value.text()->size()) + " bytes";
+        const std::string& text = std::get<std::string>(value.data());
+        if (text.size() > kMaxFieldBytes)
+            return "a text of " + std::to_string(text.size()) + " bytes";
+        if (text.find('\0') != std::string::npos)
+            return "a text with a NUL character";
         return std::nullopt;
     }
     const auto number = value.isInteger() ? value.integer() : std::nullopt;

@@ -194,15 +194,25 @@ TEST_F(DatabaseCopyTest, ACopyThatDiffersFromItsSourceIsNotKept) {
     const CopyResult tornCopy = copyToServer(torn, store.server(), serverName("Torn"));
     EXPECT_EQ(tornCopy.failure, CopyResult::Failure::Source) << tornCopy.message;
     EXPECT_NE(tornCopy.message.find("damaged"), std::string::npos) << tornCopy.message;
-    {
-        Connection damaged(file, OpenMode::ReadWrite);
-        damaged.exec("UPDATE \"Account\" SET \"Check\" = 'twelve' WHERE \"ID\" = 5");
+    const struct {
+        const char* damage;
+        const char* undo;
+        const char* named;
+    } values[] = {
+        {"\"Check\" = 'twelve'", "\"Check\" = 1004",
+         "record 5 of the table Account holds \"twelve\" in the field Check"},
+        {"\"PayTo\" = CAST(x'610062' AS TEXT)", "\"PayTo\" = 'ab'",
+         "record 5 of the table Account holds a text with a NUL character in the field PayTo"},
+    };
+    const std::string damaged = serverName("Damaged");
+    for (const auto& value : values) {
+        Connection db(file, OpenMode::ReadWrite);
+        db.exec(std::string("UPDATE \"Account\" SET ") + value.damage + " WHERE \"ID\" = 5");
+        const CopyResult refused = copyToServer(file, store.server(), damaged);
+        ASSERT_FALSE(refused.ok());
+        EXPECT_NE(refused.message.find(value.named), std::string::npos) << refused.message;
+        db.exec(std::string("UPDATE \"Account\" SET ") + value.undo + " WHERE \"ID\" = 5");
     }
-    const CopyResult refused = copyToServer(file, store.server(), serverName("Damaged"));
-    ASSERT_FALSE(refused.ok());
-    EXPECT_NE(refused.message.find("record 5 of the table Account holds \"twelve\" in the field Check"),
-              std::string::npos)
-        << refused.message;
 }
 
 TEST_F(DatabaseCopyTest, TakenNamesAndFilesThatMustNotBeReplacedAreRefused) {
