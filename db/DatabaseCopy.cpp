@@ -345,8 +345,16 @@ std::optional<CopyResult> targetRefusal(const FileTarget& target, const std::str
             CopyResult::Failure::Copy, failed + "the name of a check database file ends in .mdb.", {}};
     std::error_code ec;
     const auto status = fs::symlink_status(target.file, ec);
-    if (!fs::exists(status))
+    if (!fs::exists(status)) {
+        const fs::path dir = target.file.has_parent_path() ? target.file.parent_path() : fs::path(".");
+        if (fileNameTaken(dir, shown))
+            return CopyResult{CopyResult::Failure::Copy,
+                              failed + "a file whose name differs from " + shown +
+                                  " only in letter case exists already; the names of two check databases "
+                                  "must differ in more than that.",
+                              {}};
         return std::nullopt;
+    }
     if (target.existing == WhenExisting::Refuse)
         return CopyResult{CopyResult::Failure::Exists, failed + shown + " already exists.", {}};
     if (fs::is_regular_file(status) && !isCheckDatabaseFile(target.file))

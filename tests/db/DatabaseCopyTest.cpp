@@ -245,6 +245,7 @@ TEST_F(DatabaseCopyTest, TakenNamesAndFilesThatMustNotBeReplacedAreRefused) {
         {store.dir() / "Payroll.bak", "ends in .mdb"},
         {store.dir() / "Settings.mdb", "is no check database of this program"},
         {store.dir() / "Link.mdb", "symbolic link"},
+        {store.dir() / "EXISTING.mdb", "only in letter case"},
         {store.dir() / "no folder" / "New.mdb", "New.mdb"},
     };
     for (const auto& refusal : refusals) {
