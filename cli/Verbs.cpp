@@ -14,12 +14,15 @@
 #include "cli/RegisterCommands.h"
 #include "cli/StockCommand.h"
 #include "cli/VerbSupport.h"
+#include "db/Postgres.h"
 #include "db/RegisterQueries.h"
 #include "entry/TypedValues.h"
 #include "export/ExportFormats.h"
 #include "export/RegisterFiles.h"
 #include "print/LabelRun.h"
 #include "print/StockProducts.h"
+
+#include <algorithm>
 
 namespace velmora::cli {
 
@@ -34,6 +37,16 @@ Option databaseOption(const std::string& purpose, bool required = true) {
     return {.name = option::kDatabase, .argument = "NAME.mdb", .kind = ValueKind::Database,
             .help = "the check database " + purpose + ": a name in the program folder, or a path",
             .missing = required ? "--db names the check database " + purpose : ""};
+}
+
+bool isServerAddress(const std::string& value) {
+    return db::checkServerAddress({value}).ok();
+}
+
+// Every verb that works in one check database takes it from the server as well; added to each of them
+// beside --db by describeCommands().
+Option serverOption() {
+    return {.name = option::kServer, .argument = "SERVICE", .help = "take the check database --db names from the office's database server (shared by its desks): a service of ~/.pg_service.conf or a libpq connection string. The password comes from ~/.pgpass or the service file, never from here; TLS is required when Program Setup says so.", .accepts = isServerAddress, .refused = "--server takes a service name or a connection string, without a password (keep that in ~/.pgpass)"};
 }
 
 Option pdfOption(const std::string& written) {
@@ -294,8 +307,13 @@ std::vector<Command> describeCommands() {
         commands.push_back(stockVerb(product));
     for (Command (*verb)() : {testPageVerb, convertVerb, copyVerb, checkVerb, importOrderVerb, exportVerb, voidVerb, positivePayVerb, helpVerb})
         commands.push_back(verb());
-    for (Command& command : commands)
+    for (Command& command : commands) {
+        // The file check reads files only: the server keeps its own pages sound.
+        const auto database = std::ranges::find(command.options, std::string(option::kDatabase), &Option::name);
+        if (database != command.options.end() && database->required())
+            command.options.insert(std::next(database), serverOption());
         command.options.push_back(helpOption());
+    }
     return commands;
 }
 

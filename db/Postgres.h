@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DatabaseLocation.h"
 #include "base/Result.h"
 #include "db/Connection.h"
 #include "db/Value.h"
@@ -16,17 +17,6 @@ struct pg_conn;
 struct pg_result;
 
 namespace velmora::db {
-
-// Where the office's database server is, named as PostgreSQL users name one: a service of the
-// service file (~/.pg_service.conf), or a libpq connection string ("host=office dbname=checks",
-// "postgresql://office/checks"). Passwords come from ~/.pgpass or the service file, never from here.
-// TLS is used whenever the server offers it; `requireTls` refuses a connection without it.
-struct ServerAddress {
-    std::string name;
-    bool requireTls = false;
-
-    bool empty() const { return name.empty(); }
-};
 
 // Whether an address can be used: not empty, a connection string libpq can read, and no password in
 // it (a password written into the settings or typed on a command line would be readable by others).
