@@ -15,7 +15,7 @@ using namespace velmora;
 
 namespace {
 
-void drop(const db::ServerAddress& server, const std::string& name) {
+void drop(const ServerAddress& server, const std::string& name) {
     db::Connection office = db::Connection::toServer(server, {}, db::OpenMode::ReadWrite);
     office.exec("DROP SCHEMA IF EXISTS " + db::quoteIdentifier(name) + " CASCADE");
 }
@@ -26,7 +26,7 @@ struct CopySource {
     std::filesystem::path file;
     std::string onServer;
 
-    CopySource(const db::ServerAddress& server, int rows) {
+    CopySource(const ServerAddress& server, int rows) {
         auto database = program.createDatabase("Copied", db::DatabaseType::Check);
         db::Connection& db = database.connection();
         db::Transaction transaction(db);
@@ -62,7 +62,7 @@ CopySource* source(benchmark::State& state) {
         return nullptr;
     }
     struct Sources {
-        db::ServerAddress server;
+        ServerAddress server;
         std::map<int, std::unique_ptr<CopySource>> bySize;
         ~Sources() {
             for (const auto& [rows, made] : bySize)

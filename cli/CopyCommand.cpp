@@ -35,14 +35,16 @@ Exit runCopyCommand(const Invocation& invocation, const Arguments& arguments) {
     const bool toServer = arguments.has(option::kToServer);
     if (toServer && arguments.has(option::kReplace))
         return usageError(kVerb, "--replace goes with --to-file only");
-    const db::ServerAddress server{*arguments.value(option::kServer)};
-    if (Status usable = db::checkServerAddress(server); !usable)
-        return fail(kVerb, Exit::Usage, usable.message());
-
     const fs::path programDir = programDirOf(invocation);
-    const Admission admission = admitWithPassword(kVerb, programDir, passwordFile(arguments));
+    Admission admission = admitWithPassword(kVerb, programDir, passwordFile(arguments));
     if (!admission.admitted())
         return fail(kVerb, admission.exit(), admission.message);
+    const ServerAddress server = serverOf(arguments, *admission.settings);
+    if (server.empty())
+        return usageError(
+            kVerb, "no database server is named: give --server SERVICE, or name the server in Program Setup");
+    if (Status usable = db::checkServerAddress(server); !usable)
+        return fail(kVerb, Exit::Usage, usable.message());
 
     const std::string& name = arguments.operands().front();
     if (toServer) {

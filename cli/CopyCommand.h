@@ -5,7 +5,6 @@
 namespace velmora::cli {
 
 namespace option {
-inline constexpr const char* kServer = "--server";
 inline constexpr const char* kToServer = "--to-server";
 inline constexpr const char* kToFile = "--to-file";
 inline constexpr const char* kReplace = "--replace";

@@ -43,10 +43,10 @@ bool isServerAddress(const std::string& value) {
     return db::checkServerAddress({value}).ok();
 }
 
-// Every verb that works in one check database takes it from the server as well; added to each of them
-// beside --db by describeCommands().
-Option serverOption() {
-    return {.name = option::kServer, .argument = "SERVICE", .help = "take the check database --db names from the office's database server (shared by its desks): a service of ~/.pg_service.conf or a libpq connection string. The password comes from ~/.pgpass or the service file, never from here; TLS is required when Program Setup says so.", .accepts = isServerAddress, .refused = "--server takes a service name or a connection string, without a password (keep that in ~/.pgpass)"};
+// Every verb that works in one check database takes it from the server as well (added to each of them
+// beside --db by describeCommands()), and the copy names the server it copies to or from.
+Option serverOption(const std::string& use) {
+    return {.name = option::kServer, .argument = "SERVICE", .help = use + ": a service of ~/.pg_service.conf or a libpq connection string. The password comes from ~/.pgpass or the service file, never from here; TLS is required when Program Setup says so.", .accepts = isServerAddress, .refused = "--server takes a service name or a connection string, without a password (keep that in ~/.pgpass)"};
 }
 
 Option pdfOption(const std::string& written) {
@@ -206,7 +206,7 @@ Command copyVerb() {
         .options = {
             {.name = option::kToServer, .help = "copy the file NAME.mdb (a name in the program folder, or a path) to a new check database on the server, named as the file without .mdb", .oneOf = 1},
             {.name = option::kToFile, .argument = "FILE.mdb", .kind = ValueKind::File, .help = "copy the server's check database NAME into the new file FILE.mdb, private (mode 0600): a name in the program folder, or a path. A file that exists is kept unless --replace is given.", .oneOf = 1},
-            {.name = option::kServer, .argument = "SERVICE", .help = "the database server: a PostgreSQL service name of ~/.pg_service.conf, or a connection string (the password comes from ~/.pgpass or the service file, never from here)", .missing = "--server names the database server"},
+            serverOption("the office's database server (default: the one Program Setup names)"),
             {.name = option::kReplace, .help = "with --to-file, replace a check database file that exists already, and only by a complete, verified copy. Links, folders, devices and files that are no check database (PC.OVL, an Access file not converted yet) are never replaced."},
             passwordFileOption(),
         },
@@ -311,7 +311,7 @@ std::vector<Command> describeCommands() {
         // The file check reads files only: the server keeps its own pages sound.
         const auto database = std::ranges::find(command.options, std::string(option::kDatabase), &Option::name);
         if (database != command.options.end() && database->required())
-            command.options.insert(std::next(database), serverOption());
+            command.options.insert(std::next(database), serverOption("take the check database --db names from the office's database server (shared by its desks)"));
         command.options.push_back(helpOption());
     }
     return commands;
