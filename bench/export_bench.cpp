@@ -19,7 +19,7 @@ void exportAs(benchmark::State& state, const exporting::ExportFormat& format) {
     const auto target = exporting::exportFilePath(dir);
     for (auto _ : state) {
         const exporting::ExportResult written =
-            exporting::writeExport(dir / bench::kDatabase, format, target, dir);
+            exporting::writeExport(DatabaseLocation::inFile(dir / bench::kDatabase), format, target, dir);
         if (!written.ok())
             throw std::runtime_error(written.message);
         benchmark::DoNotOptimize(written.records);
@@ -49,8 +49,9 @@ void BM_ExportAHugeValue(benchmark::State& state) {
     bench::resetPeak(); // the set-up does not count
     const double before = bench::peakMegabytes();
     for (auto _ : state) {
-        const exporting::ExportResult written = exporting::writeExport(
-            program.dir() / "Huge.mdb", exporting::CheckInformationExport(), target, program.dir());
+        const exporting::ExportResult written =
+            exporting::writeExport(DatabaseLocation::inFile(program.dir() / "Huge.mdb"),
+                                   exporting::CheckInformationExport(), target, program.dir());
         if (!written.ok() || written.notice.empty())
             throw std::runtime_error("the huge value was not cut: " + written.message);
     }

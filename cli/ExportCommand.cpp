@@ -10,11 +10,11 @@ namespace fs = std::filesystem;
 
 Exit runExportCommand(const Invocation& invocation, const Arguments& arguments) {
     const fs::path programDir = programDirOf(invocation);
-    const Admission admission = admitWithPassword("export", programDir, passwordFile(arguments));
+    Admission admission = admitWithPassword("export", programDir, passwordFile(arguments));
     if (!admission.admitted())
         return fail("export", admission.exit(), admission.message);
 
-    const fs::path database = databasePath(programDir, *arguments.value(option::kDatabase));
+    const DatabaseLocation database = databaseLocation(programDir, arguments, *admission.settings);
     if (auto opened =
             db::CheckDatabase::open(database, db::OpenMode::ReadOnly, db::CheckDatabase::Checked::TablesOnly);
         !opened)

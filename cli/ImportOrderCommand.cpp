@@ -23,7 +23,7 @@ Exit runImportOrderCommand(const Invocation& invocation, const Arguments& argume
                         " < order.txt");
 
     const fs::path programDir = programDirOf(invocation);
-    const Admission admission = admitWithPassword("import-order", programDir, passwordFile(arguments));
+    Admission admission = admitWithPassword("import-order", programDir, passwordFile(arguments));
     if (!admission.admitted())
         return fail("import-order", admission.exit(), admission.message);
 
@@ -39,7 +39,7 @@ Exit runImportOrderCommand(const Invocation& invocation, const Arguments& argume
 
     CliDialogs dialogs(std::cerr, false);
     entry::CheckEntry checks(dialogs, programDir);
-    if (!checks.open(fs::absolute(databasePath(programDir, database)).string()))
+    if (!checks.open(databaseLocation(fs::absolute(programDir), arguments, *admission.settings)))
         return Exit::NoDatabase;
     const entry::OrderImportReport report =
         entry::importOrderForm(checks, *order, entry::OrderTarget::NewCheck);

@@ -66,8 +66,8 @@ Exit runPrintCommand(const Invocation& invocation, const Arguments& arguments) {
     if (!admission.admitted())
         return fail("print", admission.exit(), admission.message);
 
-    const fs::path databaseFile = databasePath(programDir, *arguments.value(option::kDatabase));
-    auto database = db::CheckDatabase::open(databaseFile);
+    const DatabaseLocation location = databaseLocation(programDir, arguments, *admission.settings);
+    auto database = db::CheckDatabase::open(location);
     if (!database)
         return fail("print", Exit::NoDatabase, database.message());
 
@@ -77,8 +77,8 @@ Exit runPrintCommand(const Invocation& invocation, const Arguments& arguments) {
     print::RunOutputs outputs(*chosen);
     // Before anything is written: never over a program file or an earlier file without --overwrite,
     // never into a folder that takes none.
-    if (Status usable = outputs.prepare(programDir, databaseFile, selection.checks(), selection.labels(),
-                                        overwriteOption(target.overwrite));
+    if (Status usable = outputs.prepare(programDir, location.ownFile(), selection.checks(),
+                                        selection.labels(), overwriteOption(target.overwrite));
         !usable)
         return fail("print", Exit::OutputNotWritten, usable.message());
 

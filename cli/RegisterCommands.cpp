@@ -17,17 +17,17 @@ namespace fs = std::filesystem;
 // of a refusal, which has been told.
 struct Admitted {
     fs::path programDir;
-    fs::path database;
+    std::optional<DatabaseLocation> database;
     std::optional<Exit> refusal;
 };
 
 Admitted admit(std::string_view verb, const Invocation& invocation, const Arguments& arguments) {
     Admitted admitted{programDirOf(invocation), {}, std::nullopt};
-    const Admission admission = admitWithPassword(verb, admitted.programDir, passwordFile(arguments));
+    Admission admission = admitWithPassword(verb, admitted.programDir, passwordFile(arguments));
     if (!admission.admitted())
         admitted.refusal = fail(verb, admission.exit(), admission.message);
     else
-        admitted.database = databasePath(admitted.programDir, *arguments.value(option::kDatabase));
+        admitted.database = databaseLocation(admitted.programDir, arguments, *admission.settings);
     return admitted;
 }
 
@@ -37,7 +37,7 @@ Exit runVoidCommand(const Invocation& invocation, const Arguments& arguments) {
     const Admitted admitted = admit("void", invocation, arguments);
     if (admitted.refusal)
         return *admitted.refusal;
-    auto database = db::CheckDatabase::open(admitted.database);
+    auto database = db::CheckDatabase::open(*admitted.database);
     if (!database)
         return fail("void", Exit::NoDatabase, database.message());
     const std::int64_t number = **entry::parseCheckNumberText(*arguments.value("--check"));
@@ -65,7 +65,7 @@ Exit runPositivePayCommand(const Invocation& invocation, const Arguments& argume
     const Admitted admitted = admit("positive-pay", invocation, arguments);
     if (admitted.refusal)
         return *admitted.refusal;
-    if (auto opened = db::CheckDatabase::open(admitted.database, db::OpenMode::ReadOnly,
+    if (auto opened = db::CheckDatabase::open(*admitted.database, db::OpenMode::ReadOnly,
                                               db::CheckDatabase::Checked::TablesOnly);
         !opened)
         return fail("positive-pay", Exit::NoDatabase, opened.message());
@@ -75,7 +75,7 @@ Exit runPositivePayCommand(const Invocation& invocation, const Arguments& argume
     const fs::path target =
         output ? fs::path(*output) : admitted.programDir / exporting::kPositivePayFileName;
     const exporting::ExportResult written =
-        exporting::writePositivePay(admitted.database, format, from, to, target, admitted.programDir);
+        exporting::writePositivePay(*admitted.database, format, from, to, target, admitted.programDir);
     if (!written.ok())
         return fail("positive-pay",
                     written.failure == exporting::ExportResult::Failure::Database ? Exit::NoDatabase

@@ -40,8 +40,8 @@ Exit runStockCommand(const print::StockProduct& product, const Invocation& invoc
     Admission admission = admitWithPassword(verb, programDir, passwordFile(arguments));
     if (!admission.admitted())
         return fail(verb, admission.exit(), admission.message);
-    const fs::path databaseFile = databasePath(programDir, *arguments.value(option::kDatabase));
-    auto database = db::CheckDatabase::open(databaseFile);
+    const DatabaseLocation location = databaseLocation(programDir, arguments, *admission.settings);
+    auto database = db::CheckDatabase::open(location);
     if (!database)
         return fail(verb, Exit::NoDatabase, database.message());
     const std::unique_ptr<print::PrintSurface> output = target.open(verb);
@@ -49,7 +49,7 @@ Exit runStockCommand(const print::StockProduct& product, const Invocation& invoc
         return Exit::OutputNotWritten;
     print::RunOutputs outputs(*output);
     if (Status usable =
-            outputs.prepare(programDir, databaseFile, true, false, overwriteOption(target.overwrite));
+            outputs.prepare(programDir, location.ownFile(), true, false, overwriteOption(target.overwrite));
         !usable)
         return fail(verb, Exit::OutputNotWritten, usable.message());
     const Result<db::SettingsRecord> record = admission.settings->read();

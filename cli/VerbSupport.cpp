@@ -88,6 +88,22 @@ std::filesystem::path databasePath(const std::filesystem::path& programDir, cons
     return given.has_parent_path() ? given : programDir / given;
 }
 
+ServerAddress serverOf(const Arguments& arguments, app::SettingsStore& settings) {
+    const Result<db::SettingsRecord> record = settings.read();
+    ServerAddress server = record ? record->server() : ServerAddress{{}, true};
+    if (auto named = arguments.value(option::kServer))
+        server.name = *named;
+    return server;
+}
+
+DatabaseLocation databaseLocation(const std::filesystem::path& programDir, const Arguments& arguments,
+                                  app::SettingsStore& settings) {
+    const std::string name = *arguments.value(option::kDatabase);
+    if (arguments.has(option::kServer))
+        return DatabaseLocation::onServer(serverOf(arguments, settings), name);
+    return DatabaseLocation::inFile(databasePath(programDir, name));
+}
+
 std::string counted(std::int64_t count, const std::string& thing) {
     return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
 }

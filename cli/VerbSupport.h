@@ -19,6 +19,7 @@ namespace velmora::cli {
 // The options several commands take, by name; their descriptions are made once (cli/Verbs.cpp).
 namespace option {
 inline constexpr const char* kDatabase = "--db";
+inline constexpr const char* kServer = "--server";
 inline constexpr const char* kPdf = "--pdf";
 inline constexpr const char* kPrinter = "--printer";
 inline constexpr const char* kOverwrite = "--overwrite";
@@ -66,6 +67,13 @@ Admission admitWithPassword(std::string_view verb, const std::filesystem::path& 
 
 // The file that --db names: a bare name is taken in the program folder, a path as it is given.
 std::filesystem::path databasePath(const std::filesystem::path& programDir, const std::string& name);
+// The office's database server: the one --server names, or else the one of the settings (empty when
+// neither names one); TLS is required when the settings say so, or when they cannot be read.
+ServerAddress serverOf(const Arguments& arguments, app::SettingsStore& settings);
+// The check database --db names: with --server, the check database of that name on the server;
+// otherwise the file, as databasePath() finds it.
+DatabaseLocation databaseLocation(const std::filesystem::path& programDir, const Arguments& arguments,
+                                  app::SettingsStore& settings);
 // The program folder of the invocation: --dir, or the default one.
 std::filesystem::path programDirOf(const Invocation& invocation);
 

@@ -58,6 +58,11 @@ Result<CheckDatabase> CheckDatabase::openOnServer(const ServerAddress& server, c
     }
 }
 
+Result<CheckDatabase> CheckDatabase::open(const DatabaseLocation& location, OpenMode mode, Checked checked) {
+    return location.shared() ? openOnServer(location.server(), location.name(), mode)
+                             : open(location.file(), mode, checked);
+}
+
 Result<DatabaseProperties> CheckDatabase::readProperties() {
     try {
         RecordSet properties(*connection_, schema::databaseProperties());

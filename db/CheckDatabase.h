@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DatabaseLocation.h"
 #include "base/Result.h"
 #include "db/CheckRecord.h"
 #include "db/Connection.h"
@@ -28,11 +29,19 @@ public:
     static Result<CheckDatabase> openOnServer(const ServerAddress& server, const std::string& name,
                                               OpenMode mode = OpenMode::ReadWrite);
 
+    // The check database at `location`, a file (checked as `checked` says) or on the server.
+    static Result<CheckDatabase> open(const DatabaseLocation& location, OpenMode mode = OpenMode::ReadWrite,
+                                      Checked checked = Checked::WholeFile);
+
     // Whether the database lives on the server (shared by the desks of the office).
     bool shared() const { return connection_->dialect() == Dialect::Postgres; }
     Connection& connection() { return *connection_; }
     const std::filesystem::path& path() const { return connection_->path(); }
     std::string fileName() const { return path().filename().string(); }
+    // The file the program's writers must never replace: the database's own, when it is a file.
+    std::optional<std::filesystem::path> ownFile() const {
+        return shared() ? std::nullopt : std::optional<std::filesystem::path>(path());
+    }
 
     // The database properties record (all Null when the table holds none); a failure says why it
     // cannot be read.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DatabaseLocation.h"
 #include "db/FileIdentity.h"
 #include "db/Value.h"
 
@@ -20,7 +21,6 @@ namespace velmora::db {
 
 class ServerSession;
 class ServerStatement;
-struct ServerAddress;
 
 // A failed database operation. Carries SQLite's message, its extended result code (0 for the
 // program's own failures) and the file it happened on, when known. userMessage() (db/ErrorText.h)

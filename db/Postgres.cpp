@@ -319,16 +319,23 @@ std::string ServerSession::rowKey(std::string_view table) {
     return quoteIdentifier(*rows[0][0]);
 }
 
-void ServerSession::counterWritten(std::string_view table, const std::string& key) {
+void ServerSession::counterWritten(std::string_view table, const std::string& key, std::int64_t atLeast) {
     // The table's name goes in as an identifier (the program's own); its counter is found by the
     // server. A counter never goes back, as an SQLite counter never does.
-    query(
-        "SELECT pg_catalog.setval(q.s, GREATEST(COALESCE(pg_catalog.pg_sequence_last_value(q.s), 0), m.top)) "
-        "FROM (SELECT pg_catalog.pg_get_serial_sequence($1, $2)::regclass AS s) q, "
-        "(SELECT max(" +
-            key + ") AS top FROM " + quoteIdentifier(schema_) + "." + quoteIdentifier(table) +
-            ") m WHERE m.top IS NOT NULL",
-        {quoteIdentifier(schema_) + "." + quoteIdentifier(table), unquoted(key)});
+    query("SELECT pg_catalog.setval(q.s, GREATEST(COALESCE(pg_catalog.pg_sequence_last_value(q.s), 0), "
+          "COALESCE(m.top, 0), $3::bigint)) "
+          "FROM (SELECT pg_catalog.pg_get_serial_sequence($1, $2)::regclass AS s) q, "
+          "(SELECT max(" +
+              key + ") AS top FROM " + quoteIdentifier(schema_) + "." + quoteIdentifier(table) +
+              ") m WHERE m.top IS NOT NULL OR $3::bigint > 0",
+          {quoteIdentifier(schema_) + "." + quoteIdentifier(table), unquoted(key), std::to_string(atLeast)});
+}
+
+std::int64_t ServerSession::counterValue(std::string_view table, const std::string& key) {
+    const auto rows =
+        query("SELECT pg_catalog.pg_sequence_last_value(pg_catalog.pg_get_serial_sequence($1, $2)::regclass)",
+              {quoteIdentifier(schema_) + "." + quoteIdentifier(table), unquoted(key)});
+    return rows.empty() || !rows[0][0] ? 0 : std::stoll(*rows[0][0]);
 }
 
 std::optional<std::string> ServerSession::trigramOperators() {

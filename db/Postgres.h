@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DatabaseLocation.h"
 #include "base/Result.h"
 #include "db/Connection.h"
 #include "db/Value.h"
@@ -16,17 +17,6 @@ struct pg_conn;
 struct pg_result;
 
 namespace velmora::db {
-
-// Where the office's database server is, named as PostgreSQL users name one: a service of the
-// service file (~/.pg_service.conf), or a libpq connection string ("host=office dbname=checks",
-// "postgresql://office/checks"). Passwords come from ~/.pgpass or the service file, never from here.
-// TLS is used whenever the server offers it; `requireTls` refuses a connection without it.
-struct ServerAddress {
-    std::string name;
-    bool requireTls = false;
-
-    bool empty() const { return name.empty(); }
-};
 
 // Whether an address can be used: not empty, a connection string libpq can read, and no password in
 // it (a password written into the settings or typed on a command line would be readable by others).
@@ -76,8 +66,11 @@ public:
     std::vector<std::string> columns(std::string_view table);
     std::string rowKey(std::string_view table);
     // After rows were added with their counter field given: the counter of `table` (`key`, quoted)
-    // goes on after the highest number, so that it never hands out one that is taken.
-    void counterWritten(std::string_view table, const std::string& key);
+    // goes on after the highest number, and after `atLeast` (the last number a copied database's
+    // counter handed out), so that it never hands out one that is taken or was taken once.
+    void counterWritten(std::string_view table, const std::string& key, std::int64_t atLeast = 0);
+    // The last number the counter of `table` handed out (0: none yet).
+    std::int64_t counterValue(std::string_view table, const std::string& key);
 
     // The trigram operator class of the server's extension pg_trgm, quoted for CREATE INDEX: what
     // lets a search for a part of a text use an index instead of reading every record. Where the

@@ -204,7 +204,7 @@ private:
 // (db/CheckRecord.h, db/DatabaseProperties.h, db/SettingsRecord.h).
 namespace schema {
 
-inline constexpr int kVersion = 5;
+inline constexpr int kVersion = 6;
 
 // The tables of a check database (and of the template file): the checks, the database properties,
 // the register of printed checks and the runs of numbered blank stock.

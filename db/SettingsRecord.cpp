@@ -20,6 +20,8 @@ const RecordTable<SettingsRecord>& settings() {
         {{s::kPrinter,           FieldKind::Text,    "the printer chosen in Printer Setup; Null: the system's default printer", {}, 3}, &R::printer},
         {{s::kAmountInWords,     FieldKind::YesNo,   "print the amount in words on entered checks, 0 or 1", {}, 4},           &R::amountInWords,     false},
         {{s::kAmountWithCents,   FieldKind::YesNo,   "print amounts as $1,234.56 on entered checks, 0 or 1", {}, 4},          &R::amountWithCents,   false},
+        {{s::kDatabaseServer,    FieldKind::Text,    "the office's database server: a libpq service name or connection string; Null: none", {}, 6}, &R::databaseServer},
+        {{s::kServerRequiresTls, FieldKind::YesNo,   "refuse a connection to the database server without TLS, 0 or 1", {}, 6}, &R::serverRequiresTls, false},
     });
     // clang-format on
     return table;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DatabaseLocation.h"
 #include "db/Schema.h"
 
 #include <array>
@@ -25,6 +26,8 @@ inline constexpr const char* kAboutLine3 = "HelpAboutLine3";
 inline constexpr const char* kPrinter = "Printer";
 inline constexpr const char* kAmountInWords = "AmountInWords";
 inline constexpr const char* kAmountWithCents = "AmountWithCents";
+inline constexpr const char* kDatabaseServer = "DatabaseServer";
+inline constexpr const char* kServerRequiresTls = "ServerRequiresTls";
 // The program password (table `A`), and the password of a delivered settings file, which keeps only
 // its salted hash (app/Password.h).
 inline constexpr const char* kPassword = "ENTER";
@@ -50,6 +53,14 @@ struct SettingsRecord {
     // cents and thousands separators. Null is no.
     bool amountInWords = false;
     bool amountWithCents = false;
+    // The office's database server of the shared check databases (a libpq service name or connection
+    // string, never with a password); Null or empty: none. Whether a connection to it without TLS is
+    // refused; Null is no (TLS is still used whenever the server offers it).
+    std::optional<std::string> databaseServer;
+    bool serverRequiresTls = false;
+
+    // The server as the settings name it; empty() when none is named.
+    ServerAddress server() const { return {databaseServer.value_or(std::string()), serverRequiresTls}; }
 
     // The three About-box lines, a Null line empty.
     std::array<std::string, 3> aboutLines() const {

@@ -92,9 +92,10 @@ template <typename Step> bool CheckEntry::guarded(const std::string& context, St
     }
 }
 
-bool CheckEntry::open(const std::string& databaseName) {
+bool CheckEntry::open(const DatabaseLocation& location) {
     close();
-    auto opened = db::CheckDatabase::open(programDir_ / databaseName);
+    const std::string& databaseName = location.name();
+    auto opened = db::CheckDatabase::open(location);
     if (!opened) {
         dialogs_.show(
             {opened.message() + "\n\nChoose another database.", {}, DialogButtons::Ok, DialogIcon::Critical});

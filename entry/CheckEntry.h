@@ -34,9 +34,14 @@ public:
     CheckEntry(const CheckEntry&) = delete;
     CheckEntry& operator=(const CheckEntry&) = delete;
 
-    // Opens a database of the program directory and shows its last record. A file that is not a usable
-    // check database is reported by name and nothing stays open; returns whether the database is open.
-    bool open(const std::string& databaseName);
+    // Opens a check database, a file or one on the server, and shows its last record. One that is not
+    // a usable check database is reported by name and nothing stays open; returns whether the
+    // database is open.
+    bool open(const DatabaseLocation& location);
+    // The same for a file of the program directory.
+    bool open(const std::string& databaseName) {
+        return open(DatabaseLocation::inFile(programDir_ / databaseName));
+    }
     // Drops the record sets and closes the file, without saving.
     void close();
     bool isOpen() const { return records_ != nullptr; }

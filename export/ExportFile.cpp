@@ -20,9 +20,10 @@ constexpr std::size_t kChunk = std::size_t{256} * 1024;
 // How many cut values the notice names before it says "and N more".
 constexpr std::size_t kCutNamed = 5;
 
-OutputFile::Rules outputRules(const fs::path& programDir, const fs::path& database, bool isTheExportFile) {
+OutputFile::Rules outputRules(const fs::path& programDir, const DatabaseLocation& database,
+                              bool isTheExportFile) {
     return {WhenExisting::Replace,
-            std::make_shared<app::ProgramFiles>(programDir, database,
+            std::make_shared<app::ProgramFiles>(programDir, database.ownFile(),
                                                 isTheExportFile ? app::ProgramFiles::ExportFile::IsTheOutput
                                                                 : app::ProgramFiles::ExportFile::Protected)};
 }
@@ -75,7 +76,7 @@ fs::path exportFilePath(const fs::path& programDir) {
     return programDir / app::kExportFileName;
 }
 
-Status checkOutputTarget(const fs::path& target, const fs::path& programDir, const fs::path& database,
+Status checkOutputTarget(const fs::path& target, const fs::path& programDir, const DatabaseLocation& database,
                          bool isTheExportFile) {
     if (Status usable = OutputFile::checkTarget(target, outputRules(programDir, database, isTheExportFile));
         !usable)
@@ -83,11 +84,12 @@ Status checkOutputTarget(const fs::path& target, const fs::path& programDir, con
     return {};
 }
 
-Status checkExportTarget(const fs::path& target, const fs::path& programDir, const fs::path& database) {
+Status checkExportTarget(const fs::path& target, const fs::path& programDir,
+                         const DatabaseLocation& database) {
     return checkOutputTarget(target, programDir, database, true);
 }
 
-ExportResult writeLines(const fs::path& database, const fs::path& target, const fs::path& programDir,
+ExportResult writeLines(const DatabaseLocation& database, const fs::path& target, const fs::path& programDir,
                         bool isTheExportFile, const std::string& kind, const LineFiller& lines) {
     ExportResult result;
     const auto failed = [&](ExportResult::Failure failure, const std::string& why) {
@@ -125,7 +127,7 @@ ExportResult writeLines(const fs::path& database, const fs::path& target, const 
     return result;
 }
 
-ExportResult writeExport(const fs::path& database, const ExportFormat& format, const fs::path& target,
+ExportResult writeExport(const DatabaseLocation& database, const ExportFormat& format, const fs::path& target,
                          const fs::path& programDir) {
     const std::span<const std::string_view> fields = format.fields();
     std::vector<db::FieldText> bounded(fields.size());

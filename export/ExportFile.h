@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DatabaseLocation.h"
 #include "base/Result.h"
 #include "export/ExportFormats.h"
 
@@ -42,11 +43,11 @@ struct [[nodiscard]] ExportResult {
 // make before anything is read: never a link, a folder, a device or a read-only file, and never one
 // of the program's own files (app/ProgramDir.h), by identity or content.
 Status checkExportTarget(const std::filesystem::path& target, const std::filesystem::path& programDir,
-                         const std::filesystem::path& database);
+                         const DatabaseLocation& database);
 // The same check for another file written from a database (the register's), for which EXPORT.TXT is
 // one of the program's files too.
 Status checkOutputTarget(const std::filesystem::path& target, const std::filesystem::path& programDir,
-                         const std::filesystem::path& database, bool isTheExportFile);
+                         const DatabaseLocation& database, bool isTheExportFile);
 
 // A comma-delimited file written from a check database through the program's writer, as every
 // file of this box is: the target is made first (nothing is read when it cannot be made), the
@@ -57,7 +58,7 @@ Status checkOutputTarget(const std::filesystem::path& target, const std::filesys
 using LineFiller =
     std::function<Status(db::Connection& database, std::string& text, const std::function<void()>& done)>;
 // `kind` names the file in a failure's message ("The export file"). The notice is left to the caller.
-ExportResult writeLines(const std::filesystem::path& database, const std::filesystem::path& target,
+ExportResult writeLines(const DatabaseLocation& database, const std::filesystem::path& target,
                         const std::filesystem::path& programDir, bool isTheExportFile,
                         const std::string& kind, const LineFiller& lines);
 
@@ -66,7 +67,7 @@ ExportResult writeLines(const std::filesystem::path& database, const std::filesy
 // does, written whole under a temporary name, synced and renamed into place, so a failure (a full
 // disk, a file-size limit, a damaged page met halfway) leaves an earlier file as it was. The
 // database is only read.
-ExportResult writeExport(const std::filesystem::path& database, const ExportFormat& format,
+ExportResult writeExport(const DatabaseLocation& database, const ExportFormat& format,
                          const std::filesystem::path& target, const std::filesystem::path& programDir);
 
 } // namespace velmora::exporting

@@ -142,7 +142,7 @@ void appendPositivePayLine(std::string& out, const PositivePayFormat& format,
     appendDelimitedLine(out, values);
 }
 
-ExportResult writePositivePay(const fs::path& database, const PositivePayFormat& format,
+ExportResult writePositivePay(const DatabaseLocation& database, const PositivePayFormat& format,
                               const std::string& from, const std::string& to, const fs::path& target,
                               const fs::path& programDir) {
     const db::RegisterView view{from, to, db::RegisterView::States::All,
@@ -159,8 +159,8 @@ ExportResult writePositivePay(const fs::path& database, const PositivePayFormat&
                       });
 }
 
-ExportResult writeRegisterFile(const fs::path& database, const db::RegisterView& view, const fs::path& target,
-                               const fs::path& programDir) {
+ExportResult writeRegisterFile(const DatabaseLocation& database, const db::RegisterView& view,
+                               const fs::path& target, const fs::path& programDir) {
     const auto& table = db::schema::checkRegister();
     return writeLines(
         database, target, programDir, false, "The register file",

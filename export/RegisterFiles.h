@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DatabaseLocation.h"
 #include "db/RegisterQueries.h"
 #include "export/ExportFile.h"
 
@@ -70,14 +71,14 @@ void appendPositivePayLine(std::string& out, const PositivePayFormat& format, co
 // `format` to `target`: the entries printed in that range, and those voided in it (a check printed
 // earlier and voided now is told to the bank as void), in the order of the register. The database
 // is only read.
-ExportResult writePositivePay(const std::filesystem::path& database, const PositivePayFormat& format,
+ExportResult writePositivePay(const DatabaseLocation& database, const PositivePayFormat& format,
                               const std::string& from, const std::string& to,
                               const std::filesystem::path& target, const std::filesystem::path& programDir);
 
 // Writes the entries of `view` to `target` as the register screen shows them, with a header line
 // naming the register's fields: every field but the entry's ID, amounts with two decimals, dates as
 // ISO dates.
-ExportResult writeRegisterFile(const std::filesystem::path& database, const db::RegisterView& view,
+ExportResult writeRegisterFile(const DatabaseLocation& database, const db::RegisterView& view,
                                const std::filesystem::path& target, const std::filesystem::path& programDir);
 
 } // namespace velmora::exporting

@@ -656,7 +656,7 @@ void CheckScreen::sayWarnings(const QStringList& warnings) {
 }
 
 bool CheckScreen::load() {
-    if (!entry_.open(session_.currentDatabase)) {
+    if (!entry_.open(session_.currentLocation())) {
         navigator_.show("FileOpen");
         return false;
     }

@@ -52,7 +52,7 @@ ExportFileScreen::ExportFileScreen(Session& session, Dialogs& dialogs, QWidget* 
 
 void ExportFileScreen::exportAs(const ExportFormat& format) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ExportResult written = writeExport(session_.currentDatabasePath(), format,
+    const ExportResult written = writeExport(session_.currentLocation(), format,
                                              exportFilePath(session_.programDir), session_.programDir);
     QApplication::restoreOverrideCursor();
     if (!written.ok()) {

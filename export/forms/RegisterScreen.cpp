@@ -73,7 +73,7 @@ RegisterScreen::~RegisterScreen() {
 }
 
 bool RegisterScreen::load() {
-    auto database = db::CheckDatabase::open(session_.currentDatabasePath());
+    auto database = db::CheckDatabase::open(session_.currentLocation());
     if (!database) {
         dialogs_.show({database.message(), kTitle, DialogButtons::Ok, DialogIcon::Critical});
         return false;
@@ -239,7 +239,7 @@ std::optional<fs::path> RegisterScreen::askTarget(const char* what, const char* 
     fs::path target(*typed);
     if (target.is_relative())
         target = session_.programDir / target;
-    if (Status usable = checkOutputTarget(target, session_.programDir, session_.currentDatabasePath(), false);
+    if (Status usable = checkOutputTarget(target, session_.programDir, session_.currentLocation(), false);
         !usable) {
         dialogs_.show({usable.message(), kTitle, DialogButtons::Ok, DialogIcon::Critical});
         return std::nullopt;
@@ -268,7 +268,7 @@ void RegisterScreen::writeShownRows() {
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const ExportResult written =
-        writeRegisterFile(session_.currentDatabasePath(), model_->view(), *target, session_.programDir);
+        writeRegisterFile(session_.currentLocation(), model_->view(), *target, session_.programDir);
     QApplication::restoreOverrideCursor();
     tellWritten(written, *target, "the file");
 }
@@ -284,8 +284,8 @@ void RegisterScreen::writePositivePay() {
     if (!target)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ExportResult written = exporting::writePositivePay(
-        session_.currentDatabasePath(), format, *view.from, *view.to, *target, session_.programDir);
+    const ExportResult written = exporting::writePositivePay(session_.currentLocation(), format, *view.from,
+                                                             *view.to, *target, session_.programDir);
     QApplication::restoreOverrideCursor();
     tellWritten(written, *target, "the positive pay file");
 }

@@ -225,7 +225,7 @@ QLayout* PrinterControlScreen::buildButtons(QWidget& body) {
 }
 
 bool PrinterControlScreen::load() {
-    auto database = db::CheckDatabase::open(session_.currentDatabasePath());
+    auto database = db::CheckDatabase::open(session_.currentLocation());
     if (!database) {
         dialogs_.show({database.message(), "", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
         return false;
@@ -312,7 +312,7 @@ void PrinterControlScreen::print() {
     const print::PrintSelection wanted = selection();
     // A printer set to print to a file writes the checks there and the labels beside them.
     print::RunOutputs outputs(surface());
-    if (Status usable = outputs.prepare(session_.programDir, database_->path(), wanted.checks(),
+    if (Status usable = outputs.prepare(session_.programDir, database_->ownFile(), wanted.checks(),
                                         wanted.labels(), print::askBeforeReplacing(dialogs_));
         !usable) {
         dialogs_.show({usable.message() + ". Nothing was printed; choose another file in Printer Setup.",
@@ -437,7 +437,7 @@ void PrinterControlScreen::addStockMenu(QMenuBar& bar, const char* objectName, c
 }
 
 bool PrinterControlScreen::stockOutputUsable(print::RunOutputs& outputs) {
-    if (Status usable = outputs.prepare(session_.programDir, database_->path(), true, false,
+    if (Status usable = outputs.prepare(session_.programDir, database_->ownFile(), true, false,
                                         print::askBeforeReplacing(dialogs_));
         !usable) {
         dialogs_.show({usable.message() + ". Nothing was printed; choose another file in Printer Setup.",

@@ -115,14 +115,16 @@ TEST(CommandArgumentsTest, UsageTextsFitATerminalAndListEveryOptionAndStatus) {
     // The synopses are made from the options: a needed one bare, a group of alternatives in
     // parentheses, the rest in brackets, the operands and standard input last.
     const auto synopsis = [](const char* verb) { return synopsesOf(*findCommand(verb)).front(); };
-    EXPECT_EQ(synopsis("print"),
-              "--db NAME.mdb [--once] [--monthly] [--labels-once] [--labels-monthly] [--start-label N] "
-              "(--pdf FILE | --printer QUEUE) [--overwrite] [--confirm yes|no] [--printed NUMBERS] "
-              "[--password-file FILE]");
+    EXPECT_EQ(
+        synopsis("print"),
+        "--db NAME.mdb [--server SERVICE] [--once] [--monthly] [--labels-once] [--labels-monthly] [--start-label N] "
+        "(--pdf FILE | --printer QUEUE) [--overwrite] [--confirm yes|no] [--printed NUMBERS] "
+        "[--password-file FILE]");
     EXPECT_EQ(synopsis("quicken-voucher"),
-              "--db NAME.mdb --count N --start NUMBER (--pdf FILE | --printer QUEUE) "
+              "--db NAME.mdb [--server SERVICE] --count N --start NUMBER (--pdf FILE | --printer QUEUE) "
               "[--overwrite] [--confirm yes|no] [--password-file FILE]");
-    EXPECT_EQ(synopsis("import-order"), "--db NAME.mdb [--password-file FILE] < order.txt");
+    EXPECT_EQ(synopsis("import-order"),
+              "--db NAME.mdb [--server SERVICE] [--password-file FILE] < order.txt");
     EXPECT_EQ(synopsis("convert"), "FILE...");
     EXPECT_EQ(synopsis("help"), "[COMMAND]");
     EXPECT_EQ(usageText(*findCommand("print")).rfind("usage: velmora [--dir DIR] print --db NAME.mdb", 0),
@@ -289,7 +291,7 @@ TEST(BashCompletionTest, OffersTheCommandsOptionsAndValuesTheProgramTakes) {
     std::ofstream(home / "elsewhere" / "Other.mdb") << "x";
 
     EXPECT_EQ(complete({""}, home.path()),
-              (Strings{"--dir", "--help", "--version", "-h", "blank-checks", "check", "convert",
+              (Strings{"--dir", "--help", "--version", "-h", "blank-checks", "check", "convert", "copy",
                        "deposit-tickets", "export", "help", "import-order", "positive-pay", "print",
                        "quicken-3up", "quicken-voucher", "test-page", "void"}));
     EXPECT_EQ(complete({"print", "--con"}, home.path()), Strings{"--confirm"});

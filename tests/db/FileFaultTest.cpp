@@ -80,14 +80,15 @@ TEST(FileFaultTest, AFullDiskIsNamedAndLeavesNothingHalfWritten) {
     std::ifstream oldBackup(dir / "A.bak", std::ios::binary);
     const std::string backupBytes{std::istreambuf_iterator<char>(oldBackup), {}};
     const exporting::CheckInformationExport all;
-    ASSERT_TRUE(exporting::writeExport(dir / "A.mdb", all, dir / "EXPORT.TXT", dir).ok());
+    ASSERT_TRUE(
+        exporting::writeExport(DatabaseLocation::inFile(dir / "A.mdb"), all, dir / "EXPORT.TXT", dir).ok());
     const std::string exportBytes = testing::fileContents(dir / "EXPORT.TXT");
     disk.fill();
     const auto before = testing::filesIn(dir);
 
     // The export neither reports success over a cut file nor empties the earlier one.
     const exporting::ExportResult exported =
-        exporting::writeExport(dir / "A.mdb", all, dir / "EXPORT.TXT", dir);
+        exporting::writeExport(DatabaseLocation::inFile(dir / "A.mdb"), all, dir / "EXPORT.TXT", dir);
     EXPECT_EQ(exported.failure, exporting::ExportResult::Failure::Output);
     EXPECT_TRUE(contains(exported.message, "could not be written: the disk is full.")) << exported.message;
     EXPECT_EQ(testing::fileContents(dir / "EXPORT.TXT"), exportBytes);
@@ -121,7 +122,8 @@ TEST(FileFaultTest, AFullDiskIsNamedAndLeavesNothingHalfWritten) {
     EXPECT_TRUE(entry.save());
     EXPECT_TRUE(db::createDatabase(dir, "B", DatabaseType::Check));
     EXPECT_TRUE(db::backupDatabase(dir, "A.mdb"));
-    EXPECT_TRUE(exporting::writeExport(dir / "A.mdb", all, dir / "EXPORT.TXT", dir).ok());
+    EXPECT_TRUE(
+        exporting::writeExport(DatabaseLocation::inFile(dir / "A.mdb"), all, dir / "EXPORT.TXT", dir).ok());
 }
 
 // Where no small file system can be mounted, a process whose files may not grow stands in for it.

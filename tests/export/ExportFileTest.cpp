@@ -2,6 +2,7 @@
 
 #include "db/DamagedFile.h"
 #include "support/Fixtures.h"
+#include "support/Stores.h"
 
 #include <filesystem>
 #include <fstream>
@@ -16,35 +17,39 @@ using db::Money;
 using testing::addCheck;
 using testing::setCheckFields;
 
+// The template check as a freshly made database holds it: every exported field Null.
+void clearTemplate(db::CheckDatabase& database) {
+    setCheckFields(database, 1,
+                   {{"BusinessName", nullptr},
+                    {"FirstName", nullptr},
+                    {"LastName", nullptr},
+                    {"Address", nullptr},
+                    {"City", nullptr},
+                    {"State", nullptr},
+                    {"Zip", nullptr},
+                    {"Phone", nullptr},
+                    {"PayTo", nullptr},
+                    {"Check", nullptr},
+                    {"Amount", nullptr},
+                    {"Bank", nullptr},
+                    {"BankCity", nullptr},
+                    {"BankState", nullptr},
+                    {"ABA", nullptr},
+                    {"Account", nullptr},
+                    {"For", nullptr},
+                    {"BusinessType", nullptr}});
+}
+
 class ExportFileTest : public ::testing::Test {
 protected:
     ExportFileTest()
         : database(program.createDatabase("Drafts", db::DatabaseType::Draft)) {
-        // The template check as a freshly made database holds it: every exported field Null.
-        setCheckFields(database, 1,
-                       {{"BusinessName", nullptr},
-                        {"FirstName", nullptr},
-                        {"LastName", nullptr},
-                        {"Address", nullptr},
-                        {"City", nullptr},
-                        {"State", nullptr},
-                        {"Zip", nullptr},
-                        {"Phone", nullptr},
-                        {"PayTo", nullptr},
-                        {"Check", nullptr},
-                        {"Amount", nullptr},
-                        {"Bank", nullptr},
-                        {"BankCity", nullptr},
-                        {"BankState", nullptr},
-                        {"ABA", nullptr},
-                        {"Account", nullptr},
-                        {"For", nullptr},
-                        {"BusinessType", nullptr}});
+        clearTemplate(database);
     }
 
     ExportResult exportAs(const ExportFormat& format) { return exportTo(format, target); }
     ExportResult exportTo(const ExportFormat& format, const fs::path& file) {
-        return writeExport(database.path(), format, file, program.dir());
+        return writeExport(DatabaseLocation::inFile(database.path()), format, file, program.dir());
     }
 
     testing::ProgramDirFixture program;
@@ -52,7 +57,21 @@ protected:
     fs::path target = exportFilePath(program.dir());
 };
 
-TEST_F(ExportFileTest, EachRecordIsOneLineOfItsFieldsInOrder) {
+// The same bytes from a file and from the office's server.
+class ExportFromEitherStoreTest : public ::testing::TestWithParam<testing::Store> {};
+INSTANTIATE_TEST_SUITE_P(Stores, ExportFromEitherStoreTest, ::testing::ValuesIn(testing::kBothStores),
+                         testing::storeName);
+
+TEST_P(ExportFromEitherStoreTest, EachRecordIsOneLineOfItsFieldsInOrder) {
+    testing::StoreFixture store(GetParam());
+    VELMORA_SKIP_WITHOUT(store);
+    testing::ProgramDirFixture program;
+    db::CheckDatabase database = store.createDatabase("Drafts", db::DatabaseType::Draft);
+    clearTemplate(database);
+    const fs::path target = exportFilePath(program.dir());
+    const auto exportAs = [&](const ExportFormat& format) {
+        return writeExport(store.location("Drafts"), format, target, program.dir());
+    };
     const std::string never18 = R"("","","","","","","","","","","","","","","","","","")"
                                 "\r\n";
     ASSERT_EQ(exportAs(CheckInformationExport()).records, 1);
@@ -127,8 +146,8 @@ TEST_F(ExportFileTest, AFailedExportLeavesTheEarlierFileAndNamesTheFile) {
     addCheck(database, {{"PayTo", "Ann"}});
 
     // A database that cannot be read: nothing replaces the earlier file.
-    const ExportResult missing =
-        writeExport(program.dir() / "Missing.mdb", CheckInformationExport(), target, program.dir());
+    const ExportResult missing = writeExport(DatabaseLocation::inFile(program.dir() / "Missing.mdb"),
+                                             CheckInformationExport(), target, program.dir());
     EXPECT_EQ(missing.failure, ExportResult::Failure::Database);
     EXPECT_NE(missing.message.find(target.string()), std::string::npos) << missing.message;
     EXPECT_EQ(testing::fileContents(target), earlier);
@@ -191,7 +210,7 @@ TEST_F(ExportFileTest, NeverWritesAProgramFileOrThroughALink) {
           dir / "Drafts.mdb.jet", elsewhere / "accounts.csv", elsewhere / "settings.txt",
           elsewhere / "access.txt", dir / "settings-copy.txt", dir / "link.txt", target, dir,
           fs::path("/dev/full")}) {
-        EXPECT_FALSE(checkExportTarget(file, dir, database.path())) << file;
+        EXPECT_FALSE(checkExportTarget(file, dir, DatabaseLocation::inFile(database.path()))) << file;
         const ExportResult refused = exportTo(CheckInformationExport(), file);
         EXPECT_EQ(refused.failure, ExportResult::Failure::Output) << file;
         EXPECT_NE(refused.message.find(file.string()), std::string::npos) << refused.message;
@@ -207,7 +226,7 @@ TEST_F(ExportFileTest, NeverWritesAProgramFileOrThroughALink) {
 
     // A foreign SQLite file or a document elsewhere is the user's to replace.
     fs::remove(target);
-    EXPECT_TRUE(checkExportTarget(target, dir, database.path()));
+    EXPECT_TRUE(checkExportTarget(target, dir, DatabaseLocation::inFile(database.path())));
     db::Connection(elsewhere / "inventory.db", db::OpenMode::Create).exec("CREATE TABLE Items (name TEXT)");
     EXPECT_TRUE(exportTo(CustomerInformationExport(), elsewhere / "inventory.db").ok());
     EXPECT_TRUE(exportTo(CustomerInformationExport(), elsewhere / "notes.txt").ok());

@@ -43,7 +43,8 @@ protected:
         testing::addRegisterEntry(database, entry);
     }
     ExportResult positivePay(const PositivePayFormat& format, const fs::path& file) {
-        return writePositivePay(database.path(), format, "2026-12-01", "2026-12-15", file, program.dir());
+        return writePositivePay(DatabaseLocation::inFile(database.path()), format, "2026-12-01", "2026-12-15",
+                                file, program.dir());
     }
 
     testing::ProgramDirFixture program;
@@ -89,7 +90,8 @@ TEST_F(RegisterFilesTest, PositivePayInEachBuiltInFormat) {
 TEST_F(RegisterFilesTest, TheRegisterFileHoldsTheRowsOfTheViewUnderTheirFieldNames) {
     const db::RegisterView view{"2026-12-01", std::nullopt, db::RegisterView::States::All,
                                 db::RegisterView::Dates::Printed};
-    const ExportResult written = writeRegisterFile(database.path(), view, target, program.dir());
+    const ExportResult written =
+        writeRegisterFile(DatabaseLocation::inFile(database.path()), view, target, program.dir());
     ASSERT_TRUE(written.ok()) << written.message;
     EXPECT_EQ(written.records, 3);
     EXPECT_EQ(testing::fileContents(target),
@@ -112,8 +114,8 @@ TEST_F(RegisterFilesTest, NeverOverTheProgramsOwnFilesAndWholeOrNotAtAll) {
     // A database that cannot be read leaves the earlier file as it was.
     ASSERT_TRUE(positivePay(format, target).ok());
     const std::string earlier = testing::fileContents(target);
-    const ExportResult missing = writePositivePay(program.dir() / "Missing.mdb", format, "2026-12-01",
-                                                  "2026-12-15", target, program.dir());
+    const ExportResult missing = writePositivePay(DatabaseLocation::inFile(program.dir() / "Missing.mdb"),
+                                                  format, "2026-12-01", "2026-12-15", target, program.dir());
     EXPECT_EQ(missing.failure, ExportResult::Failure::Database);
     EXPECT_EQ(testing::fileContents(target), earlier);
 }

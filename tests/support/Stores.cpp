@@ -15,7 +15,7 @@ std::string storeName(const ::testing::TestParamInfo<Store>& info) {
     return info.param == Store::File ? "File" : "Server";
 }
 
-std::optional<db::ServerAddress> testServer(std::string* whyNot) {
+std::optional<ServerAddress> testServer(std::string* whyNot) {
     const char* server = std::getenv("VELMORA_PG_TEST_SERVER");
     if (!server || !*server) {
         if (whyNot)
@@ -24,7 +24,7 @@ std::optional<db::ServerAddress> testServer(std::string* whyNot) {
                 "scripts/postgres-test-server.sh start DIR and set VELMORA_PG_TEST_SERVER as it prints.";
         return std::nullopt;
     }
-    return db::ServerAddress{server};
+    return ServerAddress{server};
 }
 
 StoreFixture::StoreFixture(Store store)
@@ -88,9 +88,13 @@ db::Connection StoreFixture::connect(const std::string& name, db::OpenMode mode)
     return db::Connection::toServer(*server_, storedName(name), mode);
 }
 
+DatabaseLocation StoreFixture::location(const std::string& name) const {
+    return store_ == Store::File ? DatabaseLocation::inFile(dir() / storedName(name))
+                                 : DatabaseLocation::onServer(*server_, storedName(name));
+}
+
 db::CheckDatabase StoreFixture::open(const std::string& name) const {
-    auto database = store_ == Store::File ? db::CheckDatabase::open(dir() / storedName(name))
-                                          : db::CheckDatabase::openOnServer(*server_, storedName(name));
+    auto database = db::CheckDatabase::open(location(name));
     if (!database)
         throw std::runtime_error(database.message());
     return std::move(database.value());

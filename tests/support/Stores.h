@@ -19,7 +19,7 @@ std::string storeName(const ::testing::TestParamInfo<Store>& info);
 
 // The test server the test command started (scripts/postgres-test-server.sh), named by
 // VELMORA_PG_TEST_SERVER; std::nullopt, with the reason in `whyNot`, where there is none.
-std::optional<db::ServerAddress> testServer(std::string* whyNot = nullptr);
+std::optional<ServerAddress> testServer(std::string* whyNot = nullptr);
 
 // Check databases for one test in one store: files in a folder of their own, or check databases on the
 // test server under names of their own (the process id in each), dropped when the test ends.
@@ -38,7 +38,7 @@ public:
     bool available() const { return whyNot_.empty(); }
     const std::string& whyNot() const { return whyNot_; }
     const std::filesystem::path& dir() const { return temp_.path(); }
-    const db::ServerAddress& server() const { return *server_; }
+    const ServerAddress& server() const { return *server_; }
 
     // The name a check database `name` of this test has in the store: the file name (NAME.mdb), or
     // the name on the server, which no other test process shares.
@@ -51,13 +51,15 @@ public:
     // Another connection to a database of this test (another program, another desk).
     db::Connection connect(const std::string& name, db::OpenMode mode = db::OpenMode::ReadWrite) const;
     db::CheckDatabase open(const std::string& name) const;
+    // Where a check database of this test is, as the screens and the verbs name it.
+    DatabaseLocation location(const std::string& name) const;
     // Drops the schema `storedName` on the server when the test ends (one a test made by itself).
     void dropAtEnd(const std::string& storedName) { made_.push_back(storedName); }
 
 private:
     Store store_;
     TempDir temp_;
-    std::optional<db::ServerAddress> server_;
+    std::optional<ServerAddress> server_;
     std::string whyNot_;
     std::vector<std::string> made_; // on the server, to drop at the end
 };
