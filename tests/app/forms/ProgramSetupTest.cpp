@@ -8,6 +8,7 @@
 #include "support/MenuKeys.h"
 #include "support/RecordingNavigator.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Stores.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <map>
 
 namespace velmora {
@@ -330,6 +332,70 @@ TEST_F(ProgramSetupTest, OneCopyFromTheFileMenuAndTheDataEntryListFollowsItsChan
     EXPECT_EQ(list->count(), 6);
     EXPECT_EQ(list->itemText(5), "Rentals");
     EXPECT_EQ(list->currentText(), shown);
+}
+
+TEST_F(ProgramSetupTest, TheDatabaseServerIsTriedWithoutStoringAndStoredOnlyWhenUsable) {
+    open();
+    auto* note = setup->findChild<QLabel*>("ServerBackupNote");
+    EXPECT_FALSE(note->isVisible()) << "no server, nothing to say beside the backup box";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+    ASSERT_TRUE(box("DatabaseServer").hasFocus());
+    QTest::keyClicks(&box("DatabaseServer"), "host=office password=tulip");
+    EXPECT_TRUE(note->isVisible());
+
+    // A password in the address is refused on closing; No, the default answer, keeps the screen.
+    click("Done");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("~/.pgpass"), std::string::npos) << dialogs.shownTexts()[0];
+    EXPECT_EQ(dialogs.shown()[0].buttons, DialogButtons::YesNo);
+    ASSERT_FALSE(setup.isNull());
+    EXPECT_TRUE(storedSettings().server().empty());
+    EXPECT_TRUE(session.server.empty());
+
+    // A server that cannot be reached is told by "Test connection", by its access key.
+    dialogs.clear();
+    type("DatabaseServer", "host=/nonexistent/velmora dbname=checks");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs.shown().empty(); }, 5000));
+    EXPECT_NE(dialogs.shownTexts()[0].find("could not be reached"), std::string::npos)
+        << dialogs.shownTexts()[0];
+    EXPECT_EQ(dialogs.shown()[0].title, "Test connection");
+
+    std::string whyNot;
+    if (const std::optional<ServerAddress> server = testing::testServer(&whyNot)) {
+        // The test server listens on a socket of its own folder, without TLS: reached, and refused
+        // once TLS is required.
+        dialogs.clear();
+        type("DatabaseServer", QString::fromStdString(server->name));
+        click("TestConnection");
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        EXPECT_EQ(dialogs.shownTexts()[0].rfind("Connected to the database", 0), 0u)
+            << dialogs.shownTexts()[0];
+        EXPECT_NE(dialogs.shownTexts()[0].find("not encrypted"), std::string::npos);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return setup->findChild<QCheckBox*>("ServerRequiresTls")->isChecked(); }, 2000));
+        click("TestConnection");
+        ASSERT_EQ(dialogs.shown().size(), 2u);
+        EXPECT_NE(dialogs.shownTexts()[1].find("does not offer an encrypted (TLS) connection"),
+                  std::string::npos)
+            << dialogs.shownTexts()[1];
+    } else {
+        std::cout << "[ SKIPPED  ] the reachable server: " << whyNot << '\n';
+        type("DatabaseServer", "host=office dbname=checks");
+        setup->findChild<QCheckBox*>("ServerRequiresTls")->click();
+    }
+    EXPECT_TRUE(storedSettings().server().empty()) << "trying stores nothing";
+
+    const ServerAddress typed{box("DatabaseServer").text().toStdString(), true};
+    click("Done");
+    EXPECT_TRUE(setup.isNull() || !setup->isVisible());
+    EXPECT_EQ(storedSettings().server(), typed);
+    EXPECT_EQ(session.server, typed) << "the selection screen lists its databases from now on";
+    open();
+    EXPECT_EQ(box("DatabaseServer").text().toStdString(), typed.name);
+    EXPECT_TRUE(setup->findChild<QCheckBox*>("ServerRequiresTls")->isChecked());
+    EXPECT_TRUE(setup->findChild<QLabel*>("ServerBackupNote")->isVisible());
 }
 
 } // namespace
