@@ -8,6 +8,8 @@
 #include "support/ScriptedDialogs.h"
 #include "support/Stores.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -305,6 +307,50 @@ TEST_F(CreateNewDatabaseTest, ExistingFileIsLeftUntouchedAndTheScreenStays) {
 
     QTest::mouseClick(child<QPushButton>(screen_, "Exit"), Qt::LeftButton);
     EXPECT_EQ(navigator_.calls, Strings{"endProgram"});
+}
+
+TEST_F(CreateNewDatabaseTest, OnTheServerWhenOneIsNamedAndItsRefusalsSayWhy) {
+    EXPECT_FALSE(child<QCheckBox>(screen_, "OnServer")->isVisible()) << "no server named";
+    testing::StoreFixture server(testing::Store::Server);
+    VELMORA_SKIP_WITHOUT(server);
+    session_.server = server.server();
+    const std::string name = server.storedName("Rent");
+    const std::string upper = QString::fromStdString(name).toUpper().toStdString();
+    server.dropAtEnd(name);
+    server.dropAtEnd(upper); // should the refusal below fail
+
+    const auto createOnServer = [&](const std::string& typed) {
+        auto create = std::make_unique<db::CreateNewDatabaseScreen>(session_, navigator_);
+        create->show();
+        create->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(create.get()));
+        for (const auto& [key, captions] : testing::accessKeys(*create))
+            EXPECT_EQ(captions.size(), 1) << captions.join(" | ").toStdString();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier);
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return child<QCheckBox>(*create, "OnServer")->isChecked(); }, 2000));
+        QTest::mouseClick(child<QRadioButton>(*create, "CheckOption"), Qt::LeftButton);
+        QTest::keyClicks(child<QLineEdit>(*create, "DatabaseName"), QString::fromStdString(typed));
+        QTest::keyClick(child<QLineEdit>(*create, "DatabaseName"), Qt::Key_Return);
+        return create;
+    };
+    auto created = createOnServer(name);
+    ASSERT_EQ(dialogs_.shownTexts(), Strings{"Your new database has been created"});
+    EXPECT_EQ(navigator_.calls, Strings{"FileOpen"});
+    const auto properties = server.open("Rent").readProperties();
+    ASSERT_TRUE(properties) << properties.message();
+    EXPECT_EQ(properties->accountType, "Check");
+    EXPECT_EQ(properties->description, name);
+    EXPECT_EQ(db::listDatabases(program_.dir()), Strings{}) << "no file made beside it";
+
+    // The same name in other letters is taken: the cause is told and the screen stays.
+    dialogs_.clear();
+    auto refused = createOnServer(upper);
+    ASSERT_EQ(dialogs_.shown().size(), 1u);
+    EXPECT_NE(dialogs_.shownTexts()[0].find("already exists on the database server"), std::string::npos)
+        << dialogs_.shownTexts()[0];
+    EXPECT_TRUE(refused->isVisible());
+    EXPECT_EQ(navigator_.calls, Strings{"FileOpen"});
 }
 
 } // namespace
