@@ -172,7 +172,7 @@ TEST_F(ProgramSetupTest, TheBackupBoxMakesTheNextExitBackUp) {
     EXPECT_FALSE(setup->findChild<QCheckBox*>("Backup")->isChecked());
     setup->findChild<QCheckBox*>("Backup")->click();
     click("Done");
-    ASSERT_TRUE(app::runExitRoutine(program.dir(), "Payroll.mdb", progress));
+    ASSERT_TRUE(app::runExitRoutine(program.dir(), session.currentLocation(), progress));
     EXPECT_TRUE(db::CheckDatabase::open(program.dir() / "Payroll.bak", db::OpenMode::ReadOnly).ok());
 
     // Shown ticked the next time; unticked by the window frame, no backup is made.
@@ -181,7 +181,7 @@ TEST_F(ProgramSetupTest, TheBackupBoxMakesTheNextExitBackUp) {
     ASSERT_TRUE(setup->findChild<QCheckBox*>("Backup")->isChecked());
     setup->findChild<QCheckBox*>("Backup")->click();
     setup->close();
-    ASSERT_TRUE(app::runExitRoutine(program.dir(), "Payroll.mdb", progress));
+    ASSERT_TRUE(app::runExitRoutine(program.dir(), session.currentLocation(), progress));
     EXPECT_FALSE(std::filesystem::exists(program.dir() / "Payroll.bak"));
 
     // Ticked on a setup screen still open when the program exits: that exit already backs up.
@@ -191,6 +191,16 @@ TEST_F(ProgramSetupTest, TheBackupBoxMakesTheNextExitBackUp) {
     flow.exitProgram();
     EXPECT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(program.dir() / "Payroll.bak"); }));
     EXPECT_TRUE(storedSettings().backupOnExit);
+    EXPECT_TRUE(dialogs.shown().empty());
+
+    // From a database of the same name on the server nothing is copied, and the exit says so once.
+    std::filesystem::remove(program.dir() / "Payroll.bak");
+    session.server = {"host=office dbname=checks", false};
+    session.currentShared = true;
+    flow.exitProgram();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs.shown().empty(); }));
+    EXPECT_EQ(dialogs.shownTexts(), Strings{app::leftToServerNotice(session.currentLocation())});
+    EXPECT_FALSE(std::filesystem::exists(program.dir() / "Payroll.bak"));
 }
 
 TEST_F(ProgramSetupTest, TheAmountOptionsAreReachedByTheirAccessKeysAndStoredWhenTheScreenCloses) {
