@@ -346,6 +346,12 @@ TEST_F(ProgramSetupTest, OneCopyFromTheFileMenuAndTheDataEntryListFollowsItsChan
 
 TEST_F(ProgramSetupTest, TheDatabaseServerIsTriedWithoutStoringAndStoredOnlyWhenUsable) {
     open();
+    // Tab goes from the amount options through the server's controls to Done.
+    setup->findChild<QCheckBox*>("AmountWithCents")->setFocus(Qt::TabFocusReason);
+    for (const char* next : {"DatabaseServer", "ServerRequiresTls", "TestConnection", "Done"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), next);
+    }
     auto* note = setup->findChild<QLabel*>("ServerBackupNote");
     EXPECT_FALSE(note->isVisible()) << "no server, nothing to say beside the backup box";
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
