@@ -4,6 +4,7 @@
 #include "db/ServerDatabases.h"
 #include "widgets/ScreenButton.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -88,7 +89,10 @@ void CreateNewDatabaseScreen::create() {
     if (!session_.server.empty() && onServer_->isChecked()) {
         // Made all at once on the server; its refusals (a name taken in any letter case, a character
         // the server cannot keep) say what to change, where the file's one message would not.
-        if (Status created = db::createServerDatabase(session_.server, name, type); !created) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const Status created = db::createServerDatabase(session_.server, name, type);
+        QApplication::restoreOverrideCursor();
+        if (!created) {
             session_.dialogs->show(
                 {"The database cannot be created on the database server. " + created.message(),
                  {},

@@ -9,6 +9,7 @@
 #include "widgets/KeyboardAccess.h"
 #include "widgets/ScreenButton.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -122,7 +123,10 @@ void FileOpenScreen::listDatabases() {
         add(name, false);
     if (session_.server.empty())
         return;
+    // A server far away answers within the connection's time limit: the cursor says the desk waits.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     const Result<std::vector<std::string>> shared = db::listServerDatabases(session_.server);
+    QApplication::restoreOverrideCursor();
     if (!shared) {
         // The files stay usable: one line says why the server's databases are missing, no message box.
         serverLine_->setText(
