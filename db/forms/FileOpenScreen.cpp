@@ -170,7 +170,7 @@ void FileOpenScreen::fileOk() {
     const std::string name = selected.front()->data(kNameRole).toString().toStdString();
     if (selected.front()->data(kSharedRole).toBool()) {
         session_.currentDatabase = name;
-        session_.currentShared = true;
+        session_.currentServer = session_.server;
         navigator_.show("Check");
         close();
         return;
@@ -181,7 +181,7 @@ void FileOpenScreen::fileOk() {
                                                conversionOptions_, {}, this) != ConversionOutcome::Converted)
         return; // declined, or told why not: the screen stays
     session_.currentDatabase = name;
-    session_.currentShared = false;
+    session_.currentServer.reset();
     navigator_.show("Check");
     close();
 }

@@ -195,8 +195,7 @@ TEST_F(ProgramSetupTest, TheBackupBoxMakesTheNextExitBackUp) {
 
     // From a database of the same name on the server nothing is copied, and the exit says so once.
     std::filesystem::remove(program.dir() / "Payroll.bak");
-    session.server = {"host=office dbname=checks", false};
-    session.currentShared = true;
+    session.currentServer = ServerAddress{"host=office dbname=checks", false};
     flow.exitProgram();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs.shown().empty(); }));
     EXPECT_EQ(dialogs.shownTexts(), Strings{app::leftToServerNotice(session.currentLocation())});
@@ -345,6 +344,9 @@ TEST_F(ProgramSetupTest, OneCopyFromTheFileMenuAndTheDataEntryListFollowsItsChan
 }
 
 TEST_F(ProgramSetupTest, TheDatabaseServerIsTriedWithoutStoringAndStoredOnlyWhenUsable) {
+    // A shared database is current: naming another server must not move it to a namesake there.
+    const ServerAddress chosenFrom{"host=desk-one dbname=checks", false};
+    session.currentServer = chosenFrom;
     open();
     // Tab goes from the amount options through the server's controls to Done.
     setup->findChild<QCheckBox*>("AmountWithCents")->setFocus(Qt::TabFocusReason);
@@ -408,6 +410,7 @@ TEST_F(ProgramSetupTest, TheDatabaseServerIsTriedWithoutStoringAndStoredOnlyWhen
     EXPECT_TRUE(setup.isNull() || !setup->isVisible());
     EXPECT_EQ(storedSettings().server(), typed);
     EXPECT_EQ(session.server, typed) << "the selection screen lists its databases from now on";
+    EXPECT_EQ(session.currentLocation().server(), chosenFrom);
     open();
     EXPECT_EQ(box("DatabaseServer").text().toStdString(), typed.name);
     EXPECT_TRUE(setup->findChild<QCheckBox*>("ServerRequiresTls")->isChecked());

@@ -131,7 +131,7 @@ TEST_F(DatabaseFormsTest, TheServersCheckDatabasesAreListedBesideTheFilesAndOpen
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(navigator_.calls, Strings{"Check"});
     EXPECT_EQ(session_.currentDatabase, sharedName);
-    EXPECT_TRUE(session_.currentShared);
+    EXPECT_EQ(session_.currentServer, server.server());
     // The data entry screen the selection leads to opens the server's database at its template check.
     {
         entry::CheckScreen dataEntry(session_, navigator_, dialogs_);
@@ -145,7 +145,7 @@ TEST_F(DatabaseFormsTest, TheServersCheckDatabasesAreListedBesideTheFilesAndOpen
     list->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(session_.currentDatabase, "Payroll.mdb");
-    EXPECT_FALSE(session_.currentShared);
+    EXPECT_FALSE(session_.currentShared());
     EXPECT_EQ(session_.currentLocation().file(), program_.dir() / "Payroll.mdb");
 }
 
