@@ -16,6 +16,7 @@ enum class Exit {
     AllConverted,
     Voided,
     PositivePayWritten,
+    Copied,
     // 1
     ProgramDirUnusable,
     RecordsNotUpdated,
@@ -26,6 +27,7 @@ enum class Exit {
     NumbersTaken,
     PrintedNotMatched,
     NotVoided,
+    NotCopied,
     // 2
     UnknownCommand,
     NoSuchCommand,

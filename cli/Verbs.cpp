@@ -7,6 +7,7 @@
 #include "cli/CliDialogs.h"
 #include "cli/Command.h"
 #include "cli/ConvertCommand.h"
+#include "cli/CopyCommand.h"
 #include "cli/ExportCommand.h"
 #include "cli/ImportOrderCommand.h"
 #include "cli/PrintCommand.h"
@@ -42,10 +43,10 @@ bool isServerAddress(const std::string& value) {
     return db::checkServerAddress({value}).ok();
 }
 
-// Every verb that works in one check database takes it from the server as well; added to each of them
-// beside --db by describeCommands().
-Option serverOption() {
-    return {.name = option::kServer, .argument = "SERVICE", .help = "take the check database --db names from the office's database server (shared by its desks): a service of ~/.pg_service.conf or a libpq connection string. The password comes from ~/.pgpass or the service file, never from here; TLS is required when Program Setup says so.", .accepts = isServerAddress, .refused = "--server takes a service name or a connection string, without a password (keep that in ~/.pgpass)"};
+// Every verb that works in one check database takes it from the server as well (added to each of them
+// beside --db by describeCommands()), and the copy names the server it copies to or from.
+Option serverOption(const std::string& use) {
+    return {.name = option::kServer, .argument = "SERVICE", .help = use + ": a service of ~/.pg_service.conf or a libpq connection string. The password comes from ~/.pgpass or the service file, never from here; TLS is required when Program Setup says so.", .accepts = isServerAddress, .refused = "--server takes a service name or a connection string, without a password (keep that in ~/.pgpass)"};
 }
 
 Option pdfOption(const std::string& written) {
@@ -197,6 +198,23 @@ Command convertVerb() {
         .run = runConvertCommand};
 }
 
+Command copyVerb() {
+    return {
+        .name = "copy",
+        .summary = "copy a check database between a file and the office's database server",
+        .description = "Copies a check database whole, either way: with --to-server the file NAME.mdb becomes a new check database on the database server, named as the file without .mdb (Payroll.mdb becomes Payroll); with --to-file the server's check database NAME is written into a new file. Every table is copied with the IDs of its records, and the copy's counters go on after the source's last numbers. Before the copy is kept it is read back and compared with the source row by row and field by field; a difference, or any failure, leaves nothing of the copy (the server's transaction is rolled back, no file is left). The source is never changed, and it is read as it stood when the copy began. A name the server holds already, in any letter case, is refused.",
+        .options = {
+            {.name = option::kToServer, .help = "copy the file NAME.mdb (a name in the program folder, or a path) to a new check database on the server, named as the file without .mdb", .oneOf = 1},
+            {.name = option::kToFile, .argument = "FILE.mdb", .kind = ValueKind::File, .help = "copy the server's check database NAME into the new file FILE.mdb, private (mode 0600): a name in the program folder, or a path. A file that exists is kept unless --replace is given.", .oneOf = 1},
+            serverOption("the office's database server (default: the one Program Setup names)"),
+            {.name = option::kReplace, .help = "with --to-file, replace a check database file that exists already, and only by a complete, verified copy. Links, folders, devices and files that are no check database (PC.OVL, an Access file not converted yet) are never replaced."},
+            passwordFileOption(),
+        },
+        .operands = Operands{.name = "NAME", .missing = "name the check database to copy"},
+        .exits = {Exit::Copied, Exit::NotCopied, Exit::Usage, Exit::NotAllowed, Exit::NoDatabase, Exit::NoSettings},
+        .run = runCopyCommand};
+}
+
 Command checkVerb() {
     return {
         .name = "check",
@@ -287,13 +305,13 @@ std::vector<Command> describeCommands() {
     std::vector<Command> commands = {printVerb()};
     for (const print::StockProduct& product : print::stockProducts())
         commands.push_back(stockVerb(product));
-    for (Command (*verb)() : {testPageVerb, convertVerb, checkVerb, importOrderVerb, exportVerb, voidVerb, positivePayVerb, helpVerb})
+    for (Command (*verb)() : {testPageVerb, convertVerb, copyVerb, checkVerb, importOrderVerb, exportVerb, voidVerb, positivePayVerb, helpVerb})
         commands.push_back(verb());
     for (Command& command : commands) {
         // The file check reads files only: the server keeps its own pages sound.
         const auto database = std::ranges::find(command.options, std::string(option::kDatabase), &Option::name);
         if (database != command.options.end() && database->required())
-            command.options.insert(std::next(database), serverOption());
+            command.options.insert(std::next(database), serverOption("take the check database --db names from the office's database server (shared by its desks)"));
         command.options.push_back(helpOption());
     }
     return commands;

@@ -22,20 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Whether a file of this name exists, in any letter case: the names of two databases must differ in
-// more than case, or "Payroll.mdb" and "Payroll.MDB" would share the backup "Payroll.bak".
-bool fileNameTaken(const fs::path& dir, const std::string& fileName) {
-    std::error_code ec;
-    if (fs::exists(dir / fileName, ec) || ec)
-        return true;
-    const std::string wanted = lowerCaseBytes(fileName);
-    for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        if (lowerCaseBytes(entry.path().filename().string()) == wanted)
-            return true;
-    }
-    return false;
-}
-
 std::string notWritten(const OutputFile& output, const fs::path& file) {
     return writeFailureMessage(output.failure().message(), output.errorNumber(), file);
 }
@@ -66,6 +52,18 @@ fs::path temporarySibling(const fs::path& target) {
     fs::path temporary = temporaryNameFor(target, ::getpid());
     removeWithJournals(temporary);
     return temporary;
+}
+
+bool fileNameTaken(const fs::path& dir, const std::string& fileName) {
+    std::error_code ec;
+    if (fs::exists(dir / fileName, ec) || ec)
+        return true;
+    const std::string wanted = lowerCaseBytes(fileName);
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        if (lowerCaseBytes(entry.path().filename().string()) == wanted)
+            return true;
+    }
+    return false;
 }
 
 bool hasDatabaseExtension(const fs::path& file) {

@@ -17,6 +17,10 @@ inline constexpr std::size_t kMaxDatabaseNameLength = 36;
 // Whether a file has the extension of a check database: ".mdb" in any letter case.
 bool hasDatabaseExtension(const std::filesystem::path& file);
 
+// Whether a file of this name exists in `dir`, in any letter case: the names of two databases must
+// differ in more than case, or "Payroll.mdb" and "Payroll.MDB" would share the backup "Payroll.bak".
+bool fileNameTaken(const std::filesystem::path& dir, const std::string& fileName);
+
 // The check database files of a program directory, by name.
 std::vector<std::string> listDatabases(const std::filesystem::path& dir);
 

@@ -196,6 +196,15 @@ void ServerSession::received(const ServerStatement* statement) {
         receiving_ = nullptr;
 }
 
+void (*beforeServerRequest)() = nullptr;
+
+namespace {
+void requesting() {
+    if (beforeServerRequest)
+        beforeServerRequest();
+}
+} // namespace
+
 void ServerSession::finishReceiving() {
     if (receiving_)
         std::exchange(receiving_, nullptr)->receiveAll();
@@ -203,6 +212,7 @@ void ServerSession::finishReceiving() {
 
 void ServerSession::exec(std::string_view sql) {
     finishReceiving();
+    requesting();
     ResultPtr result(PQexec(conn_, std::string(sql).c_str()));
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
@@ -217,6 +227,7 @@ ServerSession::query(std::string_view sql, const std::vector<std::string>& param
     values.reserve(parameters.size());
     for (const std::string& parameter : parameters)
         values.push_back(parameter.c_str());
+    requesting();
     ResultPtr result(PQexecParams(conn_, std::string(sql).c_str(), static_cast<int>(values.size()), nullptr,
                                   values.data(), nullptr, nullptr, 0));
     if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK)
@@ -259,6 +270,7 @@ void ServerSession::begin() {
 
 void ServerSession::commit() {
     finishReceiving();
+    requesting();
     ResultPtr result(PQexec(conn_, "COMMIT"));
     if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK)
         fail("cannot save the changes", result.get());
@@ -319,16 +331,23 @@ std::string ServerSession::rowKey(std::string_view table) {
     return quoteIdentifier(*rows[0][0]);
 }
 
-void ServerSession::counterWritten(std::string_view table, const std::string& key) {
+void ServerSession::counterWritten(std::string_view table, const std::string& key, std::int64_t atLeast) {
     // The table's name goes in as an identifier (the program's own); its counter is found by the
     // server. A counter never goes back, as an SQLite counter never does.
-    query(
-        "SELECT pg_catalog.setval(q.s, GREATEST(COALESCE(pg_catalog.pg_sequence_last_value(q.s), 0), m.top)) "
-        "FROM (SELECT pg_catalog.pg_get_serial_sequence($1, $2)::regclass AS s) q, "
-        "(SELECT max(" +
-            key + ") AS top FROM " + quoteIdentifier(schema_) + "." + quoteIdentifier(table) +
-            ") m WHERE m.top IS NOT NULL",
-        {quoteIdentifier(schema_) + "." + quoteIdentifier(table), unquoted(key)});
+    query("SELECT pg_catalog.setval(q.s, GREATEST(COALESCE(pg_catalog.pg_sequence_last_value(q.s), 0), "
+          "COALESCE(m.top, 0), $3::bigint)) "
+          "FROM (SELECT pg_catalog.pg_get_serial_sequence($1, $2)::regclass AS s) q, "
+          "(SELECT max(" +
+              key + ") AS top FROM " + quoteIdentifier(schema_) + "." + quoteIdentifier(table) +
+              ") m WHERE m.top IS NOT NULL OR $3::bigint > 0",
+          {quoteIdentifier(schema_) + "." + quoteIdentifier(table), unquoted(key), std::to_string(atLeast)});
+}
+
+std::int64_t ServerSession::counterValue(std::string_view table, const std::string& key) {
+    const auto rows =
+        query("SELECT pg_catalog.pg_sequence_last_value(pg_catalog.pg_get_serial_sequence($1, $2)::regclass)",
+              {quoteIdentifier(schema_) + "." + quoteIdentifier(table), unquoted(key)});
+    return rows.empty() || !rows[0][0] ? 0 : std::stoll(*rows[0][0]);
 }
 
 bool ServerSession::tryLockRun() {
@@ -383,6 +402,7 @@ void ServerStatement::send() {
     std::vector<const char*> values;
     for (const auto& parameter : parameters_)
         values.push_back(parameter ? parameter->c_str() : nullptr);
+    requesting();
     if (!PQsendQueryParams(session_.handle(), sql_.c_str(), static_cast<int>(values.size()), nullptr,
                            values.data(), nullptr, nullptr, 0))
         session_.fail("cannot send a query");

@@ -27,6 +27,10 @@ Status checkServerAddress(const ServerAddress& address);
 // they are. The second member is the number of parameters.
 std::pair<std::string, int> serverSql(std::string_view sql);
 
+// Run before each request goes to the server. The crash tests kill the process there, at each point of
+// an operation in turn, as they do before each write to a database file; null in the program.
+extern void (*beforeServerRequest)();
+
 // One session with the server: the check database it works in (a schema, the first and only one on
 // its search path; none for a session that lists or creates check databases), its transactions and
 // the run lock. A thin layer over libpq; Connection (db/Connection.h) is how the program uses it.
@@ -66,8 +70,11 @@ public:
     std::vector<std::string> columns(std::string_view table);
     std::string rowKey(std::string_view table);
     // After rows were added with their counter field given: the counter of `table` (`key`, quoted)
-    // goes on after the highest number, so that it never hands out one that is taken.
-    void counterWritten(std::string_view table, const std::string& key);
+    // goes on after the highest number, and after `atLeast` (the last number a copied database's
+    // counter handed out), so that it never hands out one that is taken or was taken once.
+    void counterWritten(std::string_view table, const std::string& key, std::int64_t atLeast = 0);
+    // The last number the counter of `table` handed out (0: none yet).
+    std::int64_t counterValue(std::string_view table, const std::string& key);
 
     // The run lock of the check database: a lock of the server held by this session until it is
     // given back or the session ends, however it ends (a desk that crashes or loses its connection

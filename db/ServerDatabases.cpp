@@ -55,6 +55,21 @@ Result<std::vector<std::string>> listServerDatabases(const ServerAddress& server
     }
 }
 
+Status addServerDatabase(Connection& office, const std::string& name) {
+    if (Status usable = checkName(name); !usable)
+        return usable;
+    // Names that differ only in letter case would be told apart by nobody at the selection screen.
+    if (!office.server()
+             ->query("SELECT 1 FROM pg_catalog.pg_namespace WHERE lower(nspname) = lower($1)", {name})
+             .empty())
+        return Status::failure(name + " already exists on the database server.");
+    // CREATE SCHEMA takes the name only as an identifier, quoted.
+    office.exec("CREATE SCHEMA " + quoteIdentifier(name));
+    office.server()->enter(name);
+    schema::addCheckDatabaseTables(office);
+    return {};
+}
+
 Status createServerDatabase(const ServerAddress& server, const std::string& name,
                             std::optional<DatabaseType> type) {
     if (Status usable = checkName(name); !usable)
@@ -62,15 +77,8 @@ Status createServerDatabase(const ServerAddress& server, const std::string& name
     try {
         Connection office = Connection::toServer(server, {}, OpenMode::ReadWrite);
         Transaction transaction(office);
-        // Names that differ only in letter case would be told apart by nobody at the selection screen.
-        if (!office.server()
-                 ->query("SELECT 1 FROM pg_catalog.pg_namespace WHERE lower(nspname) = lower($1)", {name})
-                 .empty())
-            return Status::failure(name + " already exists on the database server.");
-        // CREATE SCHEMA takes the name only as an identifier, quoted.
-        office.exec("CREATE SCHEMA " + quoteIdentifier(name));
-        office.server()->enter(name);
-        schema::addCheckDatabaseTables(office);
+        if (Status added = addServerDatabase(office, name); !added)
+            return added;
         addTemplateRows(office, type ? databaseTypeText(*type) : "Draft", name);
         transaction.commit();
     } catch (const Error& error) {

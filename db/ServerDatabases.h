@@ -26,6 +26,12 @@ Result<std::vector<std::string>> listServerDatabases(const ServerAddress& server
 Status createServerDatabase(const ServerAddress& server, const std::string& name,
                             std::optional<DatabaseType> type);
 
+// The same inside the caller's transaction on a connection to the office's database (no check
+// database entered), without rows: the schema `name` with the empty tables of a check database, which
+// the connection then works in. A name that cannot be used or is taken is refused, nothing made.
+// Throws db::Error when the server fails on the way.
+Status addServerDatabase(Connection& office, const std::string& name);
+
 // Whether the server can be reached at `server`, and what it is: the text Program Setup shows after
 // "Test connection".
 Result<std::string> describeServer(const ServerAddress& server);

@@ -252,4 +252,13 @@ void rememberAsSound(Connection& connection, SoundFiles* ledger) {
         ledger->remember(*state, connection.path());
 }
 
+void rememberAsSound(const std::filesystem::path& file) {
+    try {
+        Connection opened(file, OpenMode::ReadOnly);
+        rememberAsSound(opened, SoundFiles::forThisUser());
+    } catch (const Error&) {
+        // Not remembered: the first opening checks it.
+    }
+}
+
 } // namespace velmora::db

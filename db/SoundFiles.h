@@ -79,5 +79,8 @@ Status checkWholeFile(const std::filesystem::path& file);
 // Remembers the file `connection` has open as sound without checking it, for a file that has just
 // been checked under another name (a converted file, checked before it took its name).
 void rememberAsSound(Connection& connection, SoundFiles* ledger);
+// The same for the file `file` in this user's ledger; a file that cannot be looked at is not
+// remembered (its first opening checks it).
+void rememberAsSound(const std::filesystem::path& file);
 
 } // namespace velmora::db

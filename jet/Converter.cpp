@@ -387,12 +387,7 @@ ConversionResult convert(const fs::path& source, const fs::path& target, const P
     if (inPlace)
         result.keptOriginal = keptOriginalName(source);
     // Checked whole before it took its name: its first opening need not read it whole again.
-    try {
-        db::Connection converted(inPlace ? source : target, db::OpenMode::ReadOnly);
-        db::rememberAsSound(converted, db::SoundFiles::forThisUser());
-    } catch (const db::Error&) {
-        // Not remembered: the first opening checks it.
-    }
+    db::rememberAsSound(inPlace ? source : target);
     return result;
 }
 

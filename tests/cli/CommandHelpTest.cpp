@@ -291,7 +291,7 @@ TEST(BashCompletionTest, OffersTheCommandsOptionsAndValuesTheProgramTakes) {
     std::ofstream(home / "elsewhere" / "Other.mdb") << "x";
 
     EXPECT_EQ(complete({""}, home.path()),
-              (Strings{"--dir", "--help", "--version", "-h", "blank-checks", "check", "convert",
+              (Strings{"--dir", "--help", "--version", "-h", "blank-checks", "check", "convert", "copy",
                        "deposit-tickets", "export", "help", "import-order", "positive-pay", "print",
                        "quicken-3up", "quicken-voucher", "test-page", "void"}));
     EXPECT_EQ(complete({"print", "--con"}, home.path()), Strings{"--confirm"});
