@@ -5,8 +5,8 @@
 
 namespace velmora::app {
 
-Status runExitRoutine(const std::filesystem::path& programDir, const std::string& currentDatabase,
-                      BackupProgress& progress) {
+Result<ExitBackup> runExitRoutine(const std::filesystem::path& programDir, const DatabaseLocation& current,
+                                  BackupProgress& progress) {
     bool wanted = false;
     {
         auto settings = SettingsStore::open(programDir);
@@ -18,13 +18,23 @@ Status runExitRoutine(const std::filesystem::path& programDir, const std::string
                                    " No backup copy was made.");
         wanted = record->backupOnExit;
     } // the settings file is closed before the copy starts
-    if (!wanted || currentDatabase.empty())
-        return {};
+    if (!wanted || current.name().empty())
+        return ExitBackup::NotAsked;
+    if (current.shared())
+        return ExitBackup::LeftToServer;
 
     progress.backupStarting();
-    Status status = db::backupDatabase(programDir, currentDatabase);
+    Status status = db::backupDatabase(programDir, current.name());
     progress.backupFinished();
-    return status;
+    if (!status)
+        return status;
+    return ExitBackup::Copied;
+}
+
+std::string leftToServerNotice(const DatabaseLocation& current) {
+    return current.name() +
+           " is kept on the database server, shared by the desks of the office: its backups are the "
+           "server's own. No backup copy was made on this desk.";
 }
 
 } // namespace velmora::app

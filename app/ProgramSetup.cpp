@@ -1,6 +1,7 @@
 #include "app/ProgramSetup.h"
 
 #include "db/ErrorText.h"
+#include "db/Postgres.h"
 
 namespace velmora::app {
 
@@ -107,14 +108,22 @@ Status ProgramSetup::deleteCurrent() {
 }
 
 Status ProgramSetup::storeOptions(const Options& chosen) {
+    if (!chosen.server.empty()) {
+        if (Status usable = db::checkServerAddress(chosen.server); !usable)
+            return usable;
+    }
     db::SettingsRecord options = settings_;
     if (!chosen.tranCode.empty() || options.tranCode) // a tran code never given stays Null
         options.tranCode = chosen.tranCode;
     options.backupOnExit = chosen.backupOnExit;
     options.amountInWords = chosen.amountInWords;
     options.amountWithCents = chosen.amountWithCents;
+    if (!chosen.server.empty() || options.databaseServer) // a server never named stays Null
+        options.databaseServer = chosen.server.name;
+    options.serverRequiresTls = chosen.server.requireTls;
     if (Status stored = store_.write(options, {setting::kTranCode, setting::kBackupOnExit,
-                                               setting::kAmountInWords, setting::kAmountWithCents});
+                                               setting::kAmountInWords, setting::kAmountWithCents,
+                                               setting::kDatabaseServer, setting::kServerRequiresTls});
         !stored)
         return stored;
     settings_ = std::move(options);

@@ -14,8 +14,8 @@
 namespace velmora::app {
 
 // The program-wide options that are not printer settings, without their screen: the product types of
-// PC.OVL shown one at a time, the bank tran code, the backup-on-exit flag and how entered checks
-// print their amount.
+// PC.OVL shown one at a time, the bank tran code, the backup-on-exit flag, how entered checks print
+// their amount, and the office's database server of the shared check databases.
 //
 // The name typed for the shown product type is handed to every command that leaves it, which stores
 // it first and does nothing else when that fails, so a typed name is never dropped unseen. The other
@@ -51,8 +51,10 @@ public:
         bool backupOnExit = false;
         bool amountInWords = false;
         bool amountWithCents = false;
+        ServerAddress server; // empty: no server
     };
-    // Stores the options in the settings record.
+    // Stores the options in the settings record; a server address that could not be used (one
+    // holding a password, say) is refused with the reason, and nothing is stored.
     Status storeOptions(const Options& chosen);
 
 private:

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace velmora {
@@ -15,13 +16,17 @@ namespace velmora {
 struct Session {
     std::filesystem::path programDir;
     std::string currentDatabase;
-    bool currentShared = false; // the current database is on the server
+    // The server the current database was chosen from; none for a file. It stays when Program Setup
+    // names another server meanwhile, so the screens keep working on the database the user chose and
+    // never on a namesake elsewhere.
+    std::optional<ServerAddress> currentServer;
     ServerAddress server;
     std::array<std::string, 3> aboutLines;
     Dialogs* dialogs = nullptr;
 
+    bool currentShared() const { return currentServer.has_value(); }
     DatabaseLocation currentLocation() const {
-        return currentShared ? DatabaseLocation::onServer(server, currentDatabase)
+        return currentServer ? DatabaseLocation::onServer(*currentServer, currentDatabase)
                              : DatabaseLocation::inFile(programDir / currentDatabase);
     }
 };

@@ -196,6 +196,15 @@ void ServerSession::received(const ServerStatement* statement) {
         receiving_ = nullptr;
 }
 
+void (*beforeServerRequest)() = nullptr;
+
+namespace {
+void requesting() {
+    if (beforeServerRequest)
+        beforeServerRequest();
+}
+} // namespace
+
 void ServerSession::finishReceiving() {
     if (receiving_)
         std::exchange(receiving_, nullptr)->receiveAll();
@@ -203,6 +212,7 @@ void ServerSession::finishReceiving() {
 
 void ServerSession::exec(std::string_view sql) {
     finishReceiving();
+    requesting();
     ResultPtr result(PQexec(conn_, std::string(sql).c_str()));
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
@@ -217,6 +227,7 @@ ServerSession::query(std::string_view sql, const std::vector<std::string>& param
     values.reserve(parameters.size());
     for (const std::string& parameter : parameters)
         values.push_back(parameter.c_str());
+    requesting();
     ResultPtr result(PQexecParams(conn_, std::string(sql).c_str(), static_cast<int>(values.size()), nullptr,
                                   values.data(), nullptr, nullptr, 0));
     if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK)
@@ -259,6 +270,7 @@ void ServerSession::begin() {
 
 void ServerSession::commit() {
     finishReceiving();
+    requesting();
     ResultPtr result(PQexec(conn_, "COMMIT"));
     if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK)
         fail("cannot save the changes", result.get());
@@ -423,6 +435,7 @@ void ServerStatement::send() {
     std::vector<const char*> values;
     for (const auto& parameter : parameters_)
         values.push_back(parameter ? parameter->c_str() : nullptr);
+    requesting();
     if (!PQsendQueryParams(session_.handle(), sql_.c_str(), static_cast<int>(values.size()), nullptr,
                            values.data(), nullptr, nullptr, 0))
         session_.fail("cannot send a query");

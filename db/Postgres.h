@@ -27,6 +27,10 @@ Status checkServerAddress(const ServerAddress& address);
 // they are. The second member is the number of parameters.
 std::pair<std::string, int> serverSql(std::string_view sql);
 
+// Run before each request goes to the server. The crash tests kill the process there, at each point of
+// an operation in turn, as they do before each write to a database file; null in the program.
+extern void (*beforeServerRequest)();
+
 // One session with the server: the check database it works in (a schema, the first and only one on
 // its search path; none for a session that lists or creates check databases), its transactions and
 // the run lock. A thin layer over libpq; Connection (db/Connection.h) is how the program uses it.

@@ -263,12 +263,17 @@ void ScreenFlow::runExitRoutine() {
             setup->closeForExit();
     }
     WaitScreen wait;
-    if (Status status = app::runExitRoutine(session_.programDir, session_.currentDatabase, wait); !status)
+    const DatabaseLocation current = session_.currentLocation();
+    const Result<app::ExitBackup> backup = app::runExitRoutine(session_.programDir, current, wait);
+    if (!backup)
         session_.dialogs->show(
-            {status.message() + "\n\nAny earlier backup copy is unchanged. The program will now end.",
+            {backup.message() + "\n\nAny earlier backup copy is unchanged. The program will now end.",
              {},
              DialogButtons::Ok,
              DialogIcon::Exclamation});
+    else if (*backup == app::ExitBackup::LeftToServer)
+        session_.dialogs->show(
+            {app::leftToServerNotice(current), {}, DialogButtons::Ok, DialogIcon::Information});
     endProgram();
 }
 } // namespace velmora::shell

@@ -74,10 +74,12 @@ PassScreen::PassScreen(Session& session, Navigator& navigator, FaceList faces, Q
 void PassScreen::openSettings() {
     if (auto store = SettingsStore::open(session_.programDir)) {
         settings_.emplace(std::move(store.value()));
-        if (const Result<db::SettingsRecord> record = settings_->read())
+        if (const Result<db::SettingsRecord> record = settings_->read()) {
             session_.aboutLines = record->aboutLines();
-        else
+            session_.server = record->server();
+        } else {
             settingsProblem_ = "The settings record cannot be read: " + record.message();
+        }
     } else {
         settingsProblem_ = store.message();
     }

@@ -1,8 +1,10 @@
 #include "app/forms/ProgramSetupScreen.h"
 
 #include "base/MicrCharacters.h"
+#include "db/ServerDatabases.h"
 #include "widgets/ScreenButton.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
@@ -28,6 +30,10 @@ constexpr const char* kBackupHelp = "Creates a complete copy of the current data
 constexpr const char* kAmountHeading = "The amount on printed checks and drafts (blank stock keeps its lines to write it by hand):";
 constexpr const char* kAmountInWordsCaption = "Print the amount in &words";
 constexpr const char* kAmountWithCentsCaption = "Print amounts with cents and t&housands separators";
+constexpr const char* kServerCaption = "Database se&rver of the shared check databases (a service name or connection string):";
+constexpr const char* kRequireTlsCaption = "Refuse a connection that is not encrypted (require &TLS)";
+constexpr const char* kTestConnectionCaption = "Test co&nnection";
+constexpr const char* kServerBackupNote = "Check databases kept on the database server are not copied on exit: their backups are the server's own.";
 constexpr const char* kFirstRecordRefusal = "You CANNOT delete the first record - you can only change it.";
 constexpr const char* kEffectiveAfterRestart = "Changes will be effective in the drop down box after program exit and restart.";
 // clang-format on
@@ -194,12 +200,36 @@ std::vector<QWidget*> ProgramSetupScreen::addOptions(QVBoxLayout& layout) {
     layout.addWidget(tranNote);
     layout.addSpacing(6);
     layout.addWidget(backup_);
-    layout.addWidget(wrappedLabel("BackupHelp", kBackupHelp, this));
+    auto* backupHelp = wrappedLabel("BackupHelp", kBackupHelp, this);
+    layout.addWidget(backupHelp);
     layout.addSpacing(6);
     layout.addWidget(wrappedLabel("AmountHeading", kAmountHeading, this));
     layout.addWidget(amountInWords_);
     layout.addWidget(amountWithCents_);
-    return {tranCode_, backup_, amountInWords_, amountWithCents_};
+    layout.addSpacing(6);
+
+    server_ = new QLineEdit(this);
+    server_->setObjectName("DatabaseServer");
+    server_->setPlaceholderText("none: every check database is a file of this desk");
+    auto* serverPrompt = wrappedLabel("DatabaseServerPrompt", kServerCaption, this);
+    serverPrompt->setBuddy(server_);
+    requireTls_ = new QCheckBox(kRequireTlsCaption, this);
+    requireTls_->setObjectName("ServerRequiresTls");
+    auto* test = widgets::screenButton(this, kTestConnectionCaption, "TestConnection",
+                                       widgets::ButtonRole::Normal, [this] { testConnection(); });
+    // The backup on exit copies files only: with a server named, say so beside the box.
+    auto* serverBackup = wrappedLabel("ServerBackupNote", kServerBackupNote, this);
+    serverBackup->hide();
+    connect(server_, &QLineEdit::textChanged, serverBackup,
+            [serverBackup](const QString& text) { serverBackup->setVisible(!text.trimmed().isEmpty()); });
+    layout.insertWidget(layout.indexOf(backupHelp) + 1, serverBackup);
+    auto* serverRow = new QHBoxLayout;
+    serverRow->addWidget(requireTls_, 1);
+    serverRow->addWidget(test);
+    layout.addWidget(serverPrompt);
+    layout.addWidget(server_);
+    layout.addLayout(serverRow);
+    return {tranCode_, backup_, amountInWords_, amountWithCents_, server_, requireTls_, test};
 }
 
 bool ProgramSetupScreen::load() {
@@ -213,6 +243,8 @@ bool ProgramSetupScreen::load() {
     backup_->setChecked(setup_->settings().backupOnExit);
     amountInWords_->setChecked(setup_->settings().amountInWords);
     amountWithCents_->setChecked(setup_->settings().amountWithCents);
+    server_->setText(QString::fromStdString(setup_->settings().databaseServer.value_or(std::string())));
+    requireTls_->setChecked(setup_->settings().serverRequiresTls);
     showProductType();
     return true;
 }
@@ -263,6 +295,29 @@ void ProgramSetupScreen::finish() {
         close();
 }
 
+ServerAddress ProgramSetupScreen::typedServer() const {
+    return {server_->text().trimmed().toStdString(), requireTls_->isChecked()};
+}
+
+void ProgramSetupScreen::testConnection() {
+    const ServerAddress server = typedServer();
+    if (server.empty()) {
+        session_.dialogs->inform("Enter the database server first: a service name of your service file or "
+                                 "a connection string such as \"host=office dbname=checks\".",
+                                 "Test connection");
+        return;
+    }
+    // Up to the connection's time limit the program waits for the server: say so with the cursor.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Result<std::string> described = db::describeServer(server);
+    QApplication::restoreOverrideCursor();
+    if (described)
+        session_.dialogs->show({*described, "Test connection", DialogButtons::Ok, DialogIcon::Information});
+    else
+        session_.dialogs->show(
+            {described.message(), "Test connection", DialogButtons::Ok, DialogIcon::Exclamation});
+}
+
 void ProgramSetupScreen::keyPressEvent(QKeyEvent* event) {
     // Enter in the product type box has stored the name (returnPressed); it closes nothing.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
@@ -287,10 +342,14 @@ void ProgramSetupScreen::closeEvent(QCloseEvent* event) {
     if (Status stored = setup_->storeProductType(productType_->text().toStdString()); !stored)
         failures += "The product type could not be saved: " + stored.message() + "\n\n";
     const ProgramSetup::Options options{tranCode_->text().toStdString(), backup_->isChecked(),
-                                        amountInWords_->isChecked(), amountWithCents_->isChecked()};
+                                        amountInWords_->isChecked(), amountWithCents_->isChecked(),
+                                        typedServer()};
     if (Status stored = setup_->storeOptions(options); !stored)
-        failures += "The tran code, the backup setting and the amount options could not be saved: " +
+        failures += "The tran code, the backup setting, the amount options and the database server could "
+                    "not be saved: " +
                     stored.message() + "\n\n";
+    else
+        session_.server = options.server; // the selection screen lists its databases from now on
     if (!failures.empty()) {
         if (closing_) {
             session_.dialogs->show(

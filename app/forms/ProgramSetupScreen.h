@@ -15,8 +15,10 @@ class QVBoxLayout;
 namespace velmora::app {
 
 // Program Setup and Options (form `ProgramSetup`): the product types offered on the data entry
-// screen, one at a time with a record navigator, the bank tran code, the backup on exit, and how
-// entered checks print their amount. It opens over the data entry screen, which stays open underneath.
+// screen, one at a time with a record navigator, the bank tran code, the backup on exit, how entered
+// checks print their amount, and the office's database server of the shared check databases, which
+// "Test connection" tries without storing it. It opens over the data entry screen, which stays open
+// underneath.
 //
 // The product type typed in the box is stored whenever it is left: by a move, New, OK, Done or
 // closing the window. The other options are stored when the screen closes, however it closes; what
@@ -47,6 +49,8 @@ private:
     void deleteProductType();
     void ok();
     void finish();
+    ServerAddress typedServer() const;
+    void testConnection();
 
     Session& session_;
     std::optional<ProgramSetup> setup_;
@@ -56,6 +60,8 @@ private:
     QCheckBox* backup_ = nullptr;
     QCheckBox* amountInWords_ = nullptr;
     QCheckBox* amountWithCents_ = nullptr;
+    QLineEdit* server_ = nullptr;
+    QCheckBox* requireTls_ = nullptr;
     bool closing_ = false; // closed by the end of the program: nothing may keep the screen open
 };
 

@@ -1,8 +1,11 @@
 #include "db/forms/CreateNewDatabaseScreen.h"
 
 #include "db/DatabaseFiles.h"
+#include "db/ServerDatabases.h"
 #include "widgets/ScreenButton.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +38,9 @@ CreateNewDatabaseScreen::CreateNewDatabaseScreen(Session& session, Navigator& na
     name_->setObjectName("DatabaseName");
     name_->setMaxLength(static_cast<int>(db::kMaxDatabaseNameLength));
     prompt->setBuddy(name_);
+    onServer_ = new QCheckBox("&On the database server, shared by the desks of the office", this);
+    onServer_->setObjectName("OnServer");
+    onServer_->setVisible(!session_.server.empty());
 
     auto* createButton = widgets::screenButton(this, "&Create Database", "CreateDatabase",
                                                widgets::ButtonRole::Default, [this] { create(); });
@@ -59,6 +65,10 @@ CreateNewDatabaseScreen::CreateNewDatabaseScreen(Session& session, Navigator& na
     layout->addSpacing(10);
     layout->addWidget(step2);
     layout->addLayout(nameRow);
+    auto* whereRow = new QHBoxLayout;
+    whereRow->setContentsMargins(16, 0, 0, 0);
+    whereRow->addWidget(onServer_);
+    layout->addLayout(whereRow);
     layout->addSpacing(10);
     layout->addLayout(buttons);
     resize(560, 230);
@@ -75,9 +85,23 @@ void CreateNewDatabaseScreen::create() {
         type = db::DatabaseType::Draft;
     else if (check_->isChecked())
         type = db::DatabaseType::Check;
-    // The file appears only once its properties are written, so the notice follows the whole creation.
-    if (Status created = db::createDatabase(session_.programDir, name_->text().toStdString(), type);
-        !created) {
+    const std::string name = name_->text().toStdString();
+    if (!session_.server.empty() && onServer_->isChecked()) {
+        // Made all at once on the server; its refusals (a name taken in any letter case, a character
+        // the server cannot keep) say what to change, where the file's one message would not.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const Status created = db::createServerDatabase(session_.server, name, type);
+        QApplication::restoreOverrideCursor();
+        if (!created) {
+            session_.dialogs->show(
+                {"The database cannot be created on the database server. " + created.message(),
+                 {},
+                 DialogButtons::Ok,
+                 DialogIcon::Exclamation});
+            return;
+        }
+    } else if (Status created = db::createDatabase(session_.programDir, name, type); !created) {
+        // The file appears only once its properties are written, so the notice follows the whole creation.
         session_.dialogs->inform(kFailureText);
         return;
     }

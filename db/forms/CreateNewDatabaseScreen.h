@@ -4,13 +4,15 @@
 #include "base/Session.h"
 #include "widgets/ScreenDialog.h"
 
+class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
 namespace velmora::db {
 
-// The creation screen: a new check database from the template file, of the chosen type and name.
-// Escape goes back to the selection screen without creating anything.
+// The creation screen: a new check database of the chosen type and name, a file made from the template
+// file or, when the settings name the office's database server and the user asks for it, a shared
+// check database on that server. Escape goes back to the selection screen without creating anything.
 class CreateNewDatabaseScreen : public widgets::ScreenDialog {
 public:
     CreateNewDatabaseScreen(Session& session, Navigator& navigator, QWidget* parent = nullptr);
@@ -25,6 +27,7 @@ private:
     QRadioButton* draft_ = nullptr;
     QRadioButton* check_ = nullptr;
     QLineEdit* name_ = nullptr;
+    QCheckBox* onServer_ = nullptr; // shown only while a server is named
 };
 
 } // namespace velmora::db

@@ -3,11 +3,13 @@
 #include "base/Product.h"
 #include "db/DatabaseFiles.h"
 #include "db/JetHeader.h"
+#include "db/ServerDatabases.h"
 #include "db/forms/ConversionProgress.h"
 #include "widgets/HelpMenu.h"
 #include "widgets/KeyboardAccess.h"
 #include "widgets/ScreenButton.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,6 +21,17 @@
 #include <algorithm>
 
 namespace velmora::db {
+
+namespace {
+// Each entry of the list keeps the database's own name and whether it is on the server: the text
+// shown for a shared one is not a name.
+constexpr int kNameRole = Qt::UserRole;
+constexpr int kSharedRole = Qt::UserRole + 1;
+} // namespace
+
+QString FileOpenScreen::sharedEntry(const std::string& name) {
+    return QString::fromStdString(name) + " (shared)";
+}
 
 std::string FileOpenScreen::noDatabaseExplanation() {
     const std::string name = product::kName;
@@ -42,8 +55,6 @@ FileOpenScreen::FileOpenScreen(Session& session, Navigator& navigator, QWidget* 
     files_ = new QListWidget(this);
     files_->setObjectName("File1");
     files_->setSelectionMode(QAbstractItemView::SingleSelection);
-    for (const std::string& name : db::listDatabases(session_.programDir))
-        files_->addItem(QString::fromStdString(name));
     connect(files_, &QListWidget::itemDoubleClicked, this, [this] { fileOk(); });
     files_->installEventFilter(this);
 
@@ -52,6 +63,12 @@ FileOpenScreen::FileOpenScreen(Session& session, Navigator& navigator, QWidget* 
         this);
     instruction->setObjectName("Label1");
     instruction->setWordWrap(true);
+    serverLine_ = new QLabel(this);
+    serverLine_->setObjectName("ServerLine");
+    serverLine_->setWordWrap(true);
+    serverLine_->setTextInteractionFlags(Qt::TextSelectableByMouse); // the cause can be copied for help
+    serverLine_->hide();
+    listDatabases();
 
     auto* ok =
         widgets::screenButton(this, "OK", "FileOK", widgets::ButtonRole::Default, [this] { fileOk(); });
@@ -81,7 +98,10 @@ FileOpenScreen::FileOpenScreen(Session& session, Navigator& navigator, QWidget* 
     buttons->addWidget(exitButton);
     buttons->addStretch();
     auto* body = new QHBoxLayout;
-    body->addWidget(files_, 1);
+    auto* listColumn = new QVBoxLayout;
+    listColumn->addWidget(files_, 1);
+    listColumn->addWidget(serverLine_);
+    body->addLayout(listColumn, 1);
     body->addLayout(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(menuBar);
@@ -89,6 +109,33 @@ FileOpenScreen::FileOpenScreen(Session& session, Navigator& navigator, QWidget* 
     layout->addWidget(instruction);
     resize(520, 340);
     files_->setFocus();
+}
+
+void FileOpenScreen::listDatabases() {
+    const auto add = [this](const std::string& name, bool shared) {
+        auto* item = new QListWidgetItem(shared ? sharedEntry(name) : QString::fromStdString(name), files_);
+        item->setData(kNameRole, QString::fromStdString(name));
+        item->setData(kSharedRole, shared);
+        if (shared)
+            item->setToolTip("Kept on the database server, shared by the desks of the office");
+    };
+    for (const std::string& name : db::listDatabases(session_.programDir))
+        add(name, false);
+    if (session_.server.empty())
+        return;
+    // A server far away answers within the connection's time limit: the cursor says the desk waits.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Result<std::vector<std::string>> shared = db::listServerDatabases(session_.server);
+    QApplication::restoreOverrideCursor();
+    if (!shared) {
+        // The files stay usable: one line says why the server's databases are missing, no message box.
+        serverLine_->setText(
+            QString::fromStdString("Only this desk's files are listed. " + shared.message()));
+        serverLine_->show();
+        return;
+    }
+    for (const std::string& name : *shared)
+        add(name, true);
 }
 
 void FileOpenScreen::start() {
@@ -120,13 +167,21 @@ void FileOpenScreen::fileOk() {
                                  "No File Selected!");
         return;
     }
-    const std::string name = selected.front()->text().toStdString();
+    const std::string name = selected.front()->data(kNameRole).toString().toStdString();
+    if (selected.front()->data(kSharedRole).toBool()) {
+        session_.currentDatabase = name;
+        session_.currentServer = session_.server;
+        navigator_.show("Check");
+        close();
+        return;
+    }
     // Told by its first bytes, not by its name: an Access file is opened once it has been converted.
     const auto file = session_.programDir / name;
     if (db::isJetFile(file) && offerConversion(*session_.dialogs, file, jet::FileKind::CheckDatabase,
                                                conversionOptions_, {}, this) != ConversionOutcome::Converted)
         return; // declined, or told why not: the screen stays
     session_.currentDatabase = name;
+    session_.currentServer.reset();
     navigator_.show("Check");
     close();
 }

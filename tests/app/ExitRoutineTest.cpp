@@ -7,6 +7,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <optional>
 
 namespace velmora {
 namespace {
@@ -39,8 +40,17 @@ protected:
         record.setField(db::setting::kBackupOnExit, std::move(value));
         record.update();
     }
-    Status exitWith(const std::string& database) {
-        return app::runExitRoutine(program_.dir(), database, progress_);
+    Result<app::ExitBackup> exitWith(const std::string& database) {
+        return app::runExitRoutine(program_.dir(), DatabaseLocation::inFile(program_.dir() / database),
+                                   progress_);
+    }
+    // The outcome of an exit that must not fail; a failure fails the test with its message.
+    std::optional<app::ExitBackup> outcomeOf(const Result<app::ExitBackup>& exit) {
+        if (!exit) {
+            ADD_FAILURE() << exit.message();
+            return std::nullopt;
+        }
+        return *exit;
     }
     std::int64_t checksInBackup(const std::string& backupName) {
         auto backup = db::CheckDatabase::open(program_.dir() / backupName, db::OpenMode::ReadOnly);
@@ -60,7 +70,7 @@ TEST_F(ExitRoutineTest, NullOrNoMakesNoBackupAndLeavesAnExistingOneAlone) {
     writeFile(program_.dir() / "A.bak", "an older backup");
     for (const db::Value& setting : {db::Value{}, db::Value{false}}) {
         setBackupOnExit(setting);
-        EXPECT_TRUE(exitWith("A.mdb").ok());
+        EXPECT_EQ(outcomeOf(exitWith("A.mdb")), app::ExitBackup::NotAsked);
         EXPECT_TRUE(progress_.calls.empty()) << "no wait screen without a backup";
         EXPECT_EQ(readFile(program_.dir() / "A.bak"), "an older backup");
     }
@@ -73,7 +83,7 @@ TEST_F(ExitRoutineTest, YesBacksUpUnderTheBakNameAndASecondExitReplacesIt) {
     auto database = program_.createDatabase("A", db::DatabaseType::Check);
     testing::addCheck(database, {{db::field::kPayTo, "First payee"}});
 
-    ASSERT_TRUE(exitWith("A.mdb").ok());
+    ASSERT_EQ(outcomeOf(exitWith("A.mdb")), app::ExitBackup::Copied);
     EXPECT_EQ(progress_.calls, (std::vector<std::string>{"starting", "finished"}));
     EXPECT_EQ(checksInBackup("A.bak"), 2); // the template check and the one added
 
@@ -95,7 +105,7 @@ TEST_F(ExitRoutineTest, FailedCopyKeepsThePreviousBackupAndIsReported) {
     writeFile(program_.dir() / "A.mdb",
               "this is no longer a database file, but long enough to look like one......");
     progress_.calls.clear();
-    const Status status = exitWith("A.mdb");
+    const auto status = exitWith("A.mdb");
     ASSERT_FALSE(status.ok());
     EXPECT_NE(status.message().find("A.mdb"), std::string::npos) << status.message();
     EXPECT_EQ(progress_.calls, (std::vector<std::string>{"starting", "finished"}))
@@ -112,11 +122,28 @@ TEST_F(ExitRoutineTest, FailedCopyKeepsThePreviousBackupAndIsReported) {
 TEST_F(ExitRoutineTest, UnreadableSettingsAreReportedWithoutABackup) {
     program_.createDatabase("A", db::DatabaseType::Draft);
     fs::remove(program_.dir() / app::kSettingsFileName);
-    const Status status = exitWith("A.mdb");
+    const auto status = exitWith("A.mdb");
     ASSERT_FALSE(status.ok());
     EXPECT_NE(status.message().find(app::kSettingsFileName), std::string::npos) << status.message();
     EXPECT_FALSE(fs::exists(program_.dir() / "A.bak"));
     EXPECT_TRUE(progress_.calls.empty());
+}
+
+TEST_F(ExitRoutineTest, ADatabaseOnTheServerIsNeverCopiedToThisDesk) {
+    // A file of the same name beside it must not be taken for the shared database.
+    setBackupOnExit(true);
+    program_.createDatabase("Payroll", db::DatabaseType::Check);
+    const auto shared = DatabaseLocation::onServer({"host=office dbname=checks"}, "Payroll.mdb");
+    EXPECT_EQ(outcomeOf(app::runExitRoutine(program_.dir(), shared, progress_)),
+              app::ExitBackup::LeftToServer);
+    EXPECT_TRUE(progress_.calls.empty()) << "no wait screen: nothing is copied";
+    EXPECT_EQ(testing::filesIn(program_.dir()),
+              (std::vector<std::string>{"PC.OVL", "Payroll.mdb", "template.ref"}));
+    EXPECT_EQ(app::leftToServerNotice(shared).rfind("Payroll.mdb is kept on the database server", 0), 0u);
+
+    setBackupOnExit(false);
+    EXPECT_EQ(outcomeOf(app::runExitRoutine(program_.dir(), shared, progress_)), app::ExitBackup::NotAsked)
+        << "nothing to say when no backup is asked for";
 }
 
 } // namespace

@@ -98,7 +98,7 @@ TEST_F(SettingsStoreTest, WriteStoresTheNamedFieldsOnlyAndTheNextReadSeesThem) {
     EXPECT_EQ(read.quickenCheckStock, true);
 }
 
-TEST_F(SettingsStoreTest, AFileOfVersionThreeGainsTheAmountOptionsOffAndProgramSetupStoresThem) {
+TEST_F(SettingsStoreTest, AFileOfVersionThreeGainsTheAmountOptionsOffAndProgramSetupStoresThemWithTheServer) {
     {
         db::Connection old(dir / app::kSettingsFileName, db::OpenMode::ReadWrite);
         // A file of version 3 has none of the fields added since.
@@ -123,16 +123,32 @@ TEST_F(SettingsStoreTest, AFileOfVersionThreeGainsTheAmountOptionsOffAndProgramS
         EXPECT_EQ(added.columnInt(0), 1) << "an upgraded file leaves the options Null: off";
     }
 
-    ASSERT_TRUE(setup->storeOptions({"77", true, true, false}));
+    ASSERT_TRUE(setup->storeOptions({"77", true, true, false, {}}));
     db::SettingsRecord read = open().read().value();
     EXPECT_TRUE(read.amountInWords);
     EXPECT_FALSE(read.amountWithCents);
     EXPECT_TRUE(read.backupOnExit);
     EXPECT_EQ(read.tranCode, std::optional<std::string>("77"));
-    ASSERT_TRUE(setup->storeOptions({"77", true, false, true}));
+    const ServerAddress office{"host=office dbname=checks", true};
+    ASSERT_TRUE(setup->storeOptions({"77", true, false, true, office}));
     read = open().read().value();
     EXPECT_FALSE(read.amountInWords);
     EXPECT_TRUE(read.amountWithCents);
+    EXPECT_EQ(read.server(), office);
+
+    // An address holding a password is refused with the reason, and nothing at all is stored.
+    const Status refused =
+        setup->storeOptions({"88", false, true, false, {"host=office password=tulip", false}});
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.message().find("password"), std::string::npos) << refused.message();
+    read = open().read().value();
+    EXPECT_EQ(read.tranCode, std::optional<std::string>("77"));
+    EXPECT_EQ(read.server(), office);
+    EXPECT_TRUE(read.amountWithCents);
+
+    // Emptying the field names no server again.
+    ASSERT_TRUE(setup->storeOptions({"77", true, false, true, {}}));
+    EXPECT_TRUE(open().read().value().server().empty());
 }
 
 TEST_F(SettingsStoreTest, FailuresComeBackAsMessagesNeverAsExceptions) {

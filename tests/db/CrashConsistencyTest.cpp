@@ -4,14 +4,18 @@
 #include "app/ProgramDir.h"
 #include "app/SettingsStore.h"
 #include "base/Clock.h"
+#include "db/DatabaseCopy.h"
 #include "db/DatabaseFiles.h"
+#include "db/Postgres.h"
 #include "entry/CheckEntry.h"
 #include "entry/OrderImporter.h"
+#include "print/PrintLock.h"
 #include "print/PrintRun.h"
 #include "print/RecordingSurface.h"
 #include "support/Fixtures.h"
 #include "support/OrderForms.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Stores.h"
 
 #include <algorithm>
 #include <csignal>
@@ -108,19 +112,28 @@ void installAsDefault() {
 
 } // namespace shim
 
-// Everything a database holds, as text: two files with the same digest hold the same records.
-std::string digest(const fs::path& file) {
-    db::Connection db(file, db::OpenMode::ReadOnly);
+// Everything a database holds, as text: two databases with the same digest hold the same records.
+std::string digest(db::Connection& db) {
     std::string all;
     for (const char* table : {"Account", "Properties", "Register", "BlankStock"}) {
-        db::Statement rows(db, std::string("SELECT * FROM ") + table + " ORDER BY rowid");
+        db::Statement rows(db, std::string("SELECT * FROM \"") + table + "\"");
+        std::vector<std::string> lines;
         while (rows.step()) {
+            std::string line;
             for (int i = 0; i < rows.columnCount(); ++i)
-                all += rows.column(i).isNull() ? "<null>|" : rows.column(i).textOrEmpty() + "|";
-            all += "\n";
+                line += rows.column(i).isNull() ? "<null>|" : rows.column(i).textOrEmpty() + "|";
+            lines.push_back(std::move(line));
         }
+        std::ranges::sort(lines); // in whatever order the store keeps them
+        for (const std::string& line : lines)
+            all += line + "\n";
     }
     return all;
+}
+
+std::string digest(const fs::path& file) {
+    db::Connection db(file, db::OpenMode::ReadOnly);
+    return digest(db);
 }
 
 std::string integrity(const fs::path& file) {
@@ -148,16 +161,22 @@ struct ChildOutcome {
     long steps = 0; // of a child that ran to its end
 };
 
-// Runs `operation` on the program folder in a child process that dies before its `killBefore`th
-// write (-1: never).
-ChildOutcome runChild(const std::function<void()>& operation, long killBefore) {
+// Where the child counts its steps: its writes to the database files, or its requests to the server.
+enum class Steps { FileWrites, ServerRequests };
+
+// Runs `operation` in a child process that dies before its `killBefore`th step (-1: never).
+ChildOutcome runChild(const std::function<void()>& operation, long killBefore,
+                      Steps counted = Steps::FileWrites) {
     int pipeEnds[2];
     if (::pipe(pipeEnds) != 0)
         throw std::runtime_error("no pipe");
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeEnds[0]);
-        shim::installAsDefault();
+        if (counted == Steps::FileWrites)
+            shim::installAsDefault();
+        else
+            db::beforeServerRequest = shim::step;
         shim::killBefore = killBefore;
         try {
             operation();
@@ -204,7 +223,11 @@ protected:
     // A run answered Yes, or No and then (unless null) the checks of these rows ticked as printed.
     void printRun(const print::PrintSelection& selection, bool confirmed,
                   std::optional<std::vector<std::size_t>> ticked = std::nullopt) const {
-        auto database = db::CheckDatabase::open(dir() / "A.mdb");
+        printRunIn(DatabaseLocation::inFile(dir() / "A.mdb"), selection, confirmed, std::move(ticked));
+    }
+    static void printRunIn(const DatabaseLocation& location, const print::PrintSelection& selection,
+                           bool confirmed, std::optional<std::vector<std::size_t>> ticked = std::nullopt) {
+        auto database = db::CheckDatabase::open(location);
         if (!database)
             throw std::runtime_error(database.message());
         testing::ScriptedDialogs dialogs;
@@ -278,6 +301,47 @@ TEST_F(CrashConsistencyTest, AConfirmedPrintRun) {
             printRun({.once = true, .monthly = true}, false, std::vector<std::size_t>{0, 1, 4});
         },
         {"A.mdb"});
+}
+
+// A desk printing from a check database on the office's server, killed before each of its requests
+// to the server in turn: the server holds all of the run's changes or none of them, and the run's
+// lock died with the desk.
+TEST_F(CrashConsistencyTest, AConfirmedPrintRunFromTheServer) {
+    testing::StoreFixture store(testing::Store::Server);
+    VELMORA_SKIP_WITHOUT(store);
+    const std::string name = store.storedName("A");
+    store.dropAtEnd(name);
+    const auto restore = [&] {
+        db::Connection office = db::Connection::toServer(store.server(), {}, db::OpenMode::ReadWrite);
+        office.exec("DROP SCHEMA IF EXISTS " + db::quoteIdentifier(name) + " CASCADE");
+        const db::CopyResult copied = db::copyToServer(pristine.dir() / "A.mdb", store.server(), name);
+        ASSERT_TRUE(copied.ok()) << copied.message;
+    };
+    const auto serverDigest = [&] {
+        db::Connection desk = store.connect("A", db::OpenMode::ReadOnly);
+        return digest(desk);
+    };
+    const DatabaseLocation location = store.location("A");
+    const auto operation = [&] { printRunIn(location, {.once = true, .monthly = true}, true); };
+
+    restore();
+    const std::string before = serverDigest();
+    const long total = runChild(operation, -1, Steps::ServerRequests).steps;
+    ASSERT_GT(total, 0);
+    const std::string after = serverDigest();
+    ASSERT_NE(after, before);
+    const long stride = std::max(1L, total / 40);
+    int killed = 0;
+    for (long point = 0; point <= total; point += stride) {
+        restore();
+        killed += runChild(operation, point, Steps::ServerRequests).killed;
+        const std::string now = serverDigest();
+        EXPECT_TRUE(now == before || now == after) << "neither before nor after, killed at request " << point;
+        auto desk = store.open("A");
+        EXPECT_TRUE(print::PrintLock::acquire(desk, std::chrono::milliseconds(5000)))
+            << "the run's lock outlived the desk killed at request " << point;
+    }
+    EXPECT_GT(killed, 0);
 }
 
 TEST_F(CrashConsistencyTest, ARunOfManyRecurringChecksDatesThemAllOrNone) {

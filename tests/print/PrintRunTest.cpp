@@ -11,6 +11,8 @@
 #include "support/ScriptedDialogs.h"
 #include "support/Stores.h"
 
+#include <QProcess>
+#include <array>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
@@ -485,19 +487,29 @@ TEST_F(PrintRunTest, TheLockIsOnTheFileWhateverNameItIsReachedBy) {
     EXPECT_FALSE(std::filesystem::exists(dir / "Payroll.mdb.lock"));
 }
 
+// The arguments that make `velmora VERB` work in the check database `name` of the test's store, as
+// another program or another desk would: the program folder, its password file, and the database.
+QStringList elsewhere(const testing::StoreFixture& store, const std::filesystem::path& programDir,
+                      const std::string& verb, const std::string& name) {
+    const std::filesystem::path dir = store.store() == testing::Store::File ? store.dir() : programDir;
+    std::ofstream(dir / "password.txt") << "Tulip\n";
+    QStringList arguments{"--dir", testing::argument(dir), QString::fromStdString(verb), "--password-file",
+                          testing::argument(dir / "password.txt")};
+    if (store.store() == testing::Store::Server)
+        arguments << "--server" << QString::fromStdString(store.server().name);
+    return arguments << "--db" << QString::fromStdString(store.storedName(name));
+}
+
 // `velmora import-order` run to its end as a process of its own, as a mail filter runs it: an order
 // without a check number, so that the new check is numbered as New numbers it. Its exit status.
-int importOrderElsewhere(const std::filesystem::path& programDir, const std::string& database) {
-    return testing::runVelmora({"--dir", testing::argument(programDir), "import-order", "--db",
-                                QString::fromStdString(database), "--password-file",
-                                testing::argument(programDir / "password.txt")},
-                               {.input = "CustomerFirstName: Ann\r\nTotalCost: 10.00\r\n"})
+int importOrderElsewhere(const QStringList& arguments) {
+    return testing::runVelmora(arguments, {.input = "CustomerFirstName: Ann\r\nTotalCost: 10.00\r\n"})
         .exitCode;
 }
 
-TEST_F(PrintRunTest, ChecksNumberedByAnotherProcessDuringARunNeverShareANumberWithIt) {
+TEST_P(PrintRunOnBothStoresTest, ChecksNumberedByAnotherProcessDuringARunNeverShareANumberWithIt) {
     open(DatabaseType::Check);
-    std::ofstream(programDir.dir() / "password.txt") << "Tulip\n";
+    const QStringList importing = elsewhere(store, programDir.dir(), "import-order", "Payroll");
     {
         db::Transaction adding(database->connection());
         for (int i = 0; i < 300; ++i)
@@ -512,11 +524,11 @@ TEST_F(PrintRunTest, ChecksNumberedByAnotherProcessDuringARunNeverShareANumberWi
     // Orders arrive while the checks print, and while the question waits for its answer.
     printRun.setProgress([&](const RunProgress& progress) {
         if (progress.stage == RunProgress::Stage::Checks && progress.done == 100)
-            imports.push_back(importOrderElsewhere(programDir.dir(), "Payroll.mdb"));
+            imports.push_back(importOrderElsewhere(importing));
     });
     dialogs.onQuestion = [&] {
         for (int i = 0; i < 2; ++i)
-            imports.push_back(importOrderElsewhere(programDir.dir(), "Payroll.mdb"));
+            imports.push_back(importOrderElsewhere(importing));
     };
     dialogs.queueAnswer(DialogAnswer::Ok);
     dialogs.queueAnswer(DialogAnswer::Yes);
@@ -525,8 +537,9 @@ TEST_F(PrintRunTest, ChecksNumberedByAnotherProcessDuringARunNeverShareANumberWi
     EXPECT_TRUE(report.checksConfirmed);
     EXPECT_EQ(report.checksPrinted, 300) << "the checks that were set to print when the run started";
 
-    db::Statement repeated(database->connection(),
-                           "SELECT \"Check\", count(*) FROM Account GROUP BY \"Check\" HAVING count(*) > 1");
+    db::Statement repeated(
+        database->connection(),
+        "SELECT \"Check\", count(*) FROM \"Account\" GROUP BY \"Check\" HAVING count(*) > 1");
     while (repeated.step())
         ADD_FAILURE() << "check number " << repeated.columnInt(0) << " is held by " << repeated.columnInt(1)
                       << " checks";
@@ -538,6 +551,43 @@ TEST_F(PrintRunTest, ChecksNumberedByAnotherProcessDuringARunNeverShareANumberWi
     const auto lastImported = readCheck(*database, lastBefore + 3).check.value_or(0);
     EXPECT_EQ(readCheck(*database, 52).check, lastImported + 1);
     EXPECT_EQ(lastCheck(), lastImported + 3);
+}
+
+// Two desks print from one check database on the server at the same moment, each a `velmora print`
+// of its own: whichever runs first prints the checks, the other finds them busy or printed already,
+// and no check number is printed twice.
+TEST_P(PrintRunOnServerTest, TwoDesksPrintingAtOnceNeverPrintANumberTwice) {
+    open(DatabaseType::Check);
+    {
+        db::Transaction adding(database->connection());
+        for (int i = 0; i < 200; ++i)
+            addCheck(
+                *database,
+                {{f::kPrint, "Once"}, {f::kCheck, 1001 + i}, {f::kAmount, db::Money::fromCents(500 + i)}});
+        adding.commit();
+    }
+    std::array<QProcess, 2> desks;
+    for (std::size_t i = 0; i < desks.size(); ++i) {
+        testing::prepareVelmora(desks[i]);
+        const auto pdf = programDir.dir() / ("desk" + std::to_string(i) + ".pdf");
+        desks[i].start(testing::velmoraProgram(), elsewhere(store, programDir.dir(), "print", "Payroll")
+                                                      << "--once"
+                                                      << "--confirm"
+                                                      << "yes"
+                                                      << "--pdf" << testing::argument(pdf));
+    }
+    for (QProcess& desk : desks) {
+        ASSERT_TRUE(desk.waitForFinished(60000));
+        EXPECT_EQ(desk.exitStatus(), QProcess::NormalExit) << desk.readAllStandardError().toStdString();
+    }
+    db::Connection desk = store.connect("Payroll");
+    db::Statement register_(desk, "SELECT count(*), count(DISTINCT \"Check\") FROM \"Register\"");
+    ASSERT_TRUE(register_.step());
+    EXPECT_EQ(register_.columnInt(0), 200) << "every check printed and recorded once";
+    EXPECT_EQ(register_.columnInt(1), 200) << "no number printed twice";
+    db::Statement left(desk, "SELECT count(*) FROM \"Account\" WHERE \"Print\" = 'Once'");
+    ASSERT_TRUE(left.step());
+    EXPECT_EQ(left.columnInt(0), 0);
 }
 
 TEST_F(PrintRunTest, ValuesNoCheckCanCarryAreRefusedBeforeAnythingPrints) {

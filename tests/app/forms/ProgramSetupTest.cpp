@@ -8,6 +8,7 @@
 #include "support/MenuKeys.h"
 #include "support/RecordingNavigator.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Stores.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <map>
 
 namespace velmora {
@@ -170,7 +172,7 @@ TEST_F(ProgramSetupTest, TheBackupBoxMakesTheNextExitBackUp) {
     EXPECT_FALSE(setup->findChild<QCheckBox*>("Backup")->isChecked());
     setup->findChild<QCheckBox*>("Backup")->click();
     click("Done");
-    ASSERT_TRUE(app::runExitRoutine(program.dir(), "Payroll.mdb", progress));
+    ASSERT_TRUE(app::runExitRoutine(program.dir(), session.currentLocation(), progress));
     EXPECT_TRUE(db::CheckDatabase::open(program.dir() / "Payroll.bak", db::OpenMode::ReadOnly).ok());
 
     // Shown ticked the next time; unticked by the window frame, no backup is made.
@@ -179,7 +181,7 @@ TEST_F(ProgramSetupTest, TheBackupBoxMakesTheNextExitBackUp) {
     ASSERT_TRUE(setup->findChild<QCheckBox*>("Backup")->isChecked());
     setup->findChild<QCheckBox*>("Backup")->click();
     setup->close();
-    ASSERT_TRUE(app::runExitRoutine(program.dir(), "Payroll.mdb", progress));
+    ASSERT_TRUE(app::runExitRoutine(program.dir(), session.currentLocation(), progress));
     EXPECT_FALSE(std::filesystem::exists(program.dir() / "Payroll.bak"));
 
     // Ticked on a setup screen still open when the program exits: that exit already backs up.
@@ -189,6 +191,15 @@ TEST_F(ProgramSetupTest, TheBackupBoxMakesTheNextExitBackUp) {
     flow.exitProgram();
     EXPECT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(program.dir() / "Payroll.bak"); }));
     EXPECT_TRUE(storedSettings().backupOnExit);
+    EXPECT_TRUE(dialogs.shown().empty());
+
+    // From a database of the same name on the server nothing is copied, and the exit says so once.
+    std::filesystem::remove(program.dir() / "Payroll.bak");
+    session.currentServer = ServerAddress{"host=office dbname=checks", false};
+    flow.exitProgram();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs.shown().empty(); }));
+    EXPECT_EQ(dialogs.shownTexts(), Strings{app::leftToServerNotice(session.currentLocation())});
+    EXPECT_FALSE(std::filesystem::exists(program.dir() / "Payroll.bak"));
 }
 
 TEST_F(ProgramSetupTest, TheAmountOptionsAreReachedByTheirAccessKeysAndStoredWhenTheScreenCloses) {
@@ -330,6 +341,80 @@ TEST_F(ProgramSetupTest, OneCopyFromTheFileMenuAndTheDataEntryListFollowsItsChan
     EXPECT_EQ(list->count(), 6);
     EXPECT_EQ(list->itemText(5), "Rentals");
     EXPECT_EQ(list->currentText(), shown);
+}
+
+TEST_F(ProgramSetupTest, TheDatabaseServerIsTriedWithoutStoringAndStoredOnlyWhenUsable) {
+    // A shared database is current: naming another server must not move it to a namesake there.
+    const ServerAddress chosenFrom{"host=desk-one dbname=checks", false};
+    session.currentServer = chosenFrom;
+    open();
+    // Tab goes from the amount options through the server's controls to Done.
+    setup->findChild<QCheckBox*>("AmountWithCents")->setFocus(Qt::TabFocusReason);
+    for (const char* next : {"DatabaseServer", "ServerRequiresTls", "TestConnection", "Done"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), next);
+    }
+    auto* note = setup->findChild<QLabel*>("ServerBackupNote");
+    EXPECT_FALSE(note->isVisible()) << "no server, nothing to say beside the backup box";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+    ASSERT_TRUE(box("DatabaseServer").hasFocus());
+    QTest::keyClicks(&box("DatabaseServer"), "host=office password=tulip");
+    EXPECT_TRUE(note->isVisible());
+
+    // A password in the address is refused on closing; No, the default answer, keeps the screen.
+    click("Done");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].text.find("~/.pgpass"), std::string::npos) << dialogs.shownTexts()[0];
+    EXPECT_EQ(dialogs.shown()[0].buttons, DialogButtons::YesNo);
+    ASSERT_FALSE(setup.isNull());
+    EXPECT_TRUE(storedSettings().server().empty());
+    EXPECT_TRUE(session.server.empty());
+
+    // A server that cannot be reached is told by "Test connection", by its access key.
+    dialogs.clear();
+    type("DatabaseServer", "host=/nonexistent/velmora dbname=checks");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs.shown().empty(); }, 5000));
+    EXPECT_NE(dialogs.shownTexts()[0].find("could not be reached"), std::string::npos)
+        << dialogs.shownTexts()[0];
+    EXPECT_EQ(dialogs.shown()[0].title, "Test connection");
+
+    std::string whyNot;
+    if (const std::optional<ServerAddress> server = testing::testServer(&whyNot)) {
+        // The test server listens on a socket of its own folder, without TLS: reached, and refused
+        // once TLS is required.
+        dialogs.clear();
+        type("DatabaseServer", QString::fromStdString(server->name));
+        click("TestConnection");
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        EXPECT_EQ(dialogs.shownTexts()[0].rfind("Connected to the database", 0), 0u)
+            << dialogs.shownTexts()[0];
+        EXPECT_NE(dialogs.shownTexts()[0].find("not encrypted"), std::string::npos);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return setup->findChild<QCheckBox*>("ServerRequiresTls")->isChecked(); }, 2000));
+        click("TestConnection");
+        ASSERT_EQ(dialogs.shown().size(), 2u);
+        EXPECT_NE(dialogs.shownTexts()[1].find("does not offer an encrypted (TLS) connection"),
+                  std::string::npos)
+            << dialogs.shownTexts()[1];
+    } else {
+        std::cout << "Not tried with a server that answers: " << whyNot << '\n';
+        type("DatabaseServer", "host=office dbname=checks");
+        setup->findChild<QCheckBox*>("ServerRequiresTls")->click();
+    }
+    EXPECT_TRUE(storedSettings().server().empty()) << "trying stores nothing";
+
+    const ServerAddress typed{box("DatabaseServer").text().toStdString(), true};
+    click("Done");
+    EXPECT_TRUE(setup.isNull() || !setup->isVisible());
+    EXPECT_EQ(storedSettings().server(), typed);
+    EXPECT_EQ(session.server, typed) << "the selection screen lists its databases from now on";
+    EXPECT_EQ(session.currentLocation().server(), chosenFrom);
+    open();
+    EXPECT_EQ(box("DatabaseServer").text().toStdString(), typed.name);
+    EXPECT_TRUE(setup->findChild<QCheckBox*>("ServerRequiresTls")->isChecked());
+    EXPECT_TRUE(setup->findChild<QLabel*>("ServerBackupNote")->isVisible());
 }
 
 } // namespace

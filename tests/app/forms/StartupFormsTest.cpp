@@ -64,8 +64,17 @@ protected:
     Session session_;
 };
 
-TEST_F(StartupFormsTest, StartUpFillsTheScreenAndTheAboutLines) {
+TEST_F(StartupFormsTest, StartUpFillsTheScreenTheAboutLinesAndTheServer) {
+    const ServerAddress office{"host=office dbname=checks", true};
+    {
+        auto settings = app::SettingsStore::open(program_.dir());
+        db::SettingsRecord named;
+        named.databaseServer = office.name;
+        named.serverRequiresTls = office.requireTls;
+        ASSERT_TRUE(settings->write(named, {db::setting::kDatabaseServer, db::setting::kServerRequiresTls}));
+    }
     auto pass = openPass();
+    EXPECT_EQ(session_.server, office) << "the selection screen lists the server's databases";
     EXPECT_EQ(pass->windowTitle(), "Password");
     EXPECT_EQ(child<QLabel>(*pass, "ProgramName")->text(), "Velmora");
     EXPECT_EQ(child<QLabel>(*pass, "Version")->text(), "Version 7.02");

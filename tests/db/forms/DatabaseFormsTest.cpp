@@ -1,11 +1,16 @@
 #include "db/DatabaseFiles.h"
 #include "db/forms/CreateNewDatabaseScreen.h"
 #include "db/forms/FileOpenScreen.h"
+#include "entry/forms/CheckScreen.h"
 #include "support/Fixtures.h"
 #include "support/MenuKeys.h"
 #include "support/RecordingNavigator.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Stores.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -99,6 +104,67 @@ TEST_F(DatabaseFormsTest, OkNeedsASelectionAndThenOpensTheChosenDatabase) {
     EXPECT_EQ(session_.currentDatabase, "Payroll.mdb");
     EXPECT_EQ(navigator_.calls, Strings{"Check"});
     EXPECT_FALSE(screen->isVisible());
+}
+
+TEST_F(DatabaseFormsTest, TheServersCheckDatabasesAreListedBesideTheFilesAndOpenAsShared) {
+    testing::StoreFixture server(testing::Store::Server);
+    VELMORA_SKIP_WITHOUT(server);
+    program_.createDatabase("Payroll", db::DatabaseType::Check);
+    db::CheckDatabase shared = server.createDatabase("Payroll", db::DatabaseType::Draft);
+    testing::setCheckFields(shared, 1, {{"PayTo", "Office payee"}});
+    const std::string sharedName = server.storedName("Payroll");
+    const QString sharedEntry = db::FileOpenScreen::sharedEntry(sharedName);
+
+    auto screen = openFileOpen();
+    EXPECT_EQ(listed(*screen), QStringList{"Payroll.mdb"}) << "no server named, nothing of it listed";
+    session_.server = server.server();
+    screen = openFileOpen();
+    // Other tests' databases may stand on the test server beside this one: the files come first.
+    const QStringList names = listed(*screen);
+    ASSERT_TRUE(names.contains(sharedEntry)) << names.join(" | ").toStdString();
+    EXPECT_EQ(names.front(), "Payroll.mdb");
+    EXPECT_TRUE(dialogs_.shown().empty()) << dialogs_.shownTexts()[0];
+    EXPECT_FALSE(child<QLabel>(*screen, "ServerLine")->isVisible());
+
+    auto* list = child<QListWidget>(*screen, "File1");
+    list->setCurrentRow(static_cast<int>(names.indexOf(sharedEntry)), QItemSelectionModel::ClearAndSelect);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(navigator_.calls, Strings{"Check"});
+    EXPECT_EQ(session_.currentDatabase, sharedName);
+    EXPECT_EQ(session_.currentServer, server.server());
+    // The data entry screen the selection leads to opens the server's database at its template check.
+    {
+        entry::CheckScreen dataEntry(session_, navigator_, dialogs_);
+        ASSERT_TRUE(dataEntry.load()) << (dialogs_.shown().empty() ? "" : dialogs_.shownTexts()[0]);
+        EXPECT_EQ(child<QLineEdit>(dataEntry, "PayToOrderOf")->text(), "Office payee");
+    }
+
+    // A file chosen afterwards is a file again, whatever its name.
+    screen = openFileOpen();
+    list = child<QListWidget>(*screen, "File1");
+    list->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(session_.currentDatabase, "Payroll.mdb");
+    EXPECT_FALSE(session_.currentShared());
+    EXPECT_EQ(session_.currentLocation().file(), program_.dir() / "Payroll.mdb");
+}
+
+TEST_F(DatabaseFormsTest, AServerThatCannotBeReachedLeavesTheFilesListedAndSaysWhyInOneLine) {
+    program_.createDatabase("Payroll", db::DatabaseType::Check);
+    session_.server = {"host=/nonexistent/velmora dbname=checks", false};
+    auto screen = openFileOpen();
+    EXPECT_EQ(listed(*screen), QStringList{"Payroll.mdb"});
+    EXPECT_TRUE(dialogs_.shown().empty()) << dialogs_.shownTexts()[0];
+    auto* line = child<QLabel>(*screen, "ServerLine");
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_TRUE(line->text().contains("could not be reached")) << line->text().toStdString();
+
+    // With no file either, the explanation of how to make a database is still the one message.
+    fs::remove(program_.dir() / "Payroll.mdb");
+    screen = openFileOpen();
+    EXPECT_TRUE(listed(*screen).isEmpty());
+    ASSERT_EQ(dialogs_.shown().size(), 1u);
+    EXPECT_EQ(dialogs_.shown()[0].text, db::FileOpenScreen::noDatabaseExplanation());
 }
 
 TEST_F(DatabaseFormsTest, TheKeyboardAloneChoosesADatabase) {
@@ -241,6 +307,50 @@ TEST_F(CreateNewDatabaseTest, ExistingFileIsLeftUntouchedAndTheScreenStays) {
 
     QTest::mouseClick(child<QPushButton>(screen_, "Exit"), Qt::LeftButton);
     EXPECT_EQ(navigator_.calls, Strings{"endProgram"});
+}
+
+TEST_F(CreateNewDatabaseTest, OnTheServerWhenOneIsNamedAndItsRefusalsSayWhy) {
+    EXPECT_FALSE(child<QCheckBox>(screen_, "OnServer")->isVisible()) << "no server named";
+    testing::StoreFixture server(testing::Store::Server);
+    VELMORA_SKIP_WITHOUT(server);
+    session_.server = server.server();
+    const std::string name = server.storedName("Rent");
+    const std::string upper = QString::fromStdString(name).toUpper().toStdString();
+    server.dropAtEnd(name);
+    server.dropAtEnd(upper); // should the refusal below fail
+
+    const auto createOnServer = [&](const std::string& typed) {
+        auto create = std::make_unique<db::CreateNewDatabaseScreen>(session_, navigator_);
+        create->show();
+        create->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(create.get()));
+        for (const auto& [key, captions] : testing::accessKeys(*create))
+            EXPECT_EQ(captions.size(), 1) << captions.join(" | ").toStdString();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier);
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return child<QCheckBox>(*create, "OnServer")->isChecked(); }, 2000));
+        QTest::mouseClick(child<QRadioButton>(*create, "CheckOption"), Qt::LeftButton);
+        QTest::keyClicks(child<QLineEdit>(*create, "DatabaseName"), QString::fromStdString(typed));
+        QTest::keyClick(child<QLineEdit>(*create, "DatabaseName"), Qt::Key_Return);
+        return create;
+    };
+    auto created = createOnServer(name);
+    ASSERT_EQ(dialogs_.shownTexts(), Strings{"Your new database has been created"});
+    EXPECT_EQ(navigator_.calls, Strings{"FileOpen"});
+    const auto properties = server.open("Rent").readProperties();
+    ASSERT_TRUE(properties) << properties.message();
+    EXPECT_EQ(properties->accountType, "Check");
+    EXPECT_EQ(properties->description, name);
+    EXPECT_EQ(db::listDatabases(program_.dir()), Strings{}) << "no file made beside it";
+
+    // The same name in other letters is taken: the cause is told and the screen stays.
+    dialogs_.clear();
+    auto refused = createOnServer(upper);
+    ASSERT_EQ(dialogs_.shown().size(), 1u);
+    EXPECT_NE(dialogs_.shownTexts()[0].find("already exists on the database server"), std::string::npos)
+        << dialogs_.shownTexts()[0];
+    EXPECT_TRUE(refused->isVisible());
+    EXPECT_EQ(navigator_.calls, Strings{"FileOpen"});
 }
 
 } // namespace
