@@ -5,6 +5,7 @@
 #include "db/CheckDatabase.h"
 #include "db/Connection.h"
 #include "db/RecordSet.h"
+#include "print/PageSetup.h"
 
 #include <string>
 
@@ -46,6 +47,15 @@ inline void addFilledChecks(db::CheckDatabase& database, int count, const std::s
         records.update();
     }
     transaction.commit();
+}
+
+// Check stock of 88 mm with the alignment a printer usually needs, as the print runs are measured on.
+inline print::CheckPageSetup stock88mm() {
+    print::CheckPageSetup setup;
+    setup.horizontalStart = 525;
+    setup.verticalStart = 200;
+    setup.stock88mm = true;
+    return setup;
 }
 
 } // namespace velmora::bench

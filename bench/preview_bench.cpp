@@ -2,6 +2,7 @@
 // to another page takes, and the peak memory of the process while the preview is open. The preview
 // lays out only the page it shows, so none of them may grow with the size of the run. Also the
 // look for items outside the printable area that precedes every run of checks.
+#include "FilledChecks.h"
 #include "PeakMemory.h"
 #include "db/Connection.h"
 #include "print/PdfSurface.h"
@@ -60,14 +61,6 @@ Checks& checks(int count) {
     return *entry;
 }
 
-print::CheckPageSetup stock88mm() {
-    print::CheckPageSetup setup;
-    setup.horizontalStart = 525;
-    setup.verticalStart = 200;
-    setup.stock88mm = true;
-    return setup;
-}
-
 // The Preview button: the pages of the run (checks and labels), the window, the first page shown.
 void BM_PreviewOpens(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
@@ -81,7 +74,7 @@ void BM_PreviewOpens(benchmark::State& state) {
     for (auto _ : state) {
         const auto start = Clock::now();
         testing::ScriptedDialogs dialogs;
-        print::PrintRun run(data.database, stock88mm(), dialogs);
+        print::PrintRun run(data.database, bench::stock88mm(), dialogs);
         std::unique_ptr<print::RunPages> pages = run.preview({.once = true, .onceLabels = true}, fonts);
         print::PreviewWindow window(*pages, {{0.25, 0.25}, {}});
         window.show();
@@ -116,7 +109,7 @@ void BM_FindItemOutside(benchmark::State& state) {
     resetPeak();
     for (auto _ : state) {
         testing::ScriptedDialogs dialogs;
-        print::PrintRun run(data.database, stock88mm(), dialogs);
+        print::PrintRun run(data.database, bench::stock88mm(), dialogs);
         if (run.checkItemsOutside({.once = true}, pdf))
             state.SkipWithError("an item was found outside the page");
     }

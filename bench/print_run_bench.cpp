@@ -207,14 +207,6 @@ ProductDatabase& productDatabase() {
     return instance;
 }
 
-print::CheckPageSetup stock88mm() {
-    print::CheckPageSetup setup;
-    setup.horizontalStart = 525;
-    setup.verticalStart = 200;
-    setup.stock88mm = true;
-    return setup;
-}
-
 void reportProductRun(benchmark::State& state, const std::filesystem::path& output, std::int64_t items,
                       std::int64_t perPage) {
     state.counters["items/s"] =
@@ -231,7 +223,7 @@ void BM_EnteredChecks(benchmark::State& state) {
         dialogs.queueAnswer(DialogAnswer::Ok);
         dialogs.queueAnswer(DialogAnswer::No);
         print::PdfSurface pdf(output.string());
-        print::PrintRun run(data.database, stock88mm(), dialogs);
+        print::PrintRun run(data.database, bench::stock88mm(), dialogs);
         if (run.run({.once = true}, pdf, pdf).checksPrinted != kProductItems)
             state.SkipWithError("the run did not print every check");
     }
@@ -247,7 +239,7 @@ void BM_Labels(benchmark::State& state) {
         dialogs.queueInput("1");
         dialogs.queueAnswer(DialogAnswer::No);
         print::PdfSurface pdf(output.string());
-        print::PrintRun run(data.database, stock88mm(), dialogs);
+        print::PrintRun run(data.database, bench::stock88mm(), dialogs);
         // The template check has no label flag: the 3,000 checks each have one.
         if (run.run({.onceLabels = true}, pdf, pdf).labelsPrinted != kProductItems)
             state.SkipWithError("the run did not print every label");
@@ -265,7 +257,7 @@ void BM_StockProduct(benchmark::State& state, std::string_view verb, std::int64_
         dialogs.queueInput(std::to_string(kProductItems));
         dialogs.queueInput("1001");
         print::PdfSurface pdf(output.string());
-        print::StockRun run(data.database, stock88mm(), product);
+        print::StockRun run(data.database, bench::stock88mm(), product);
         const print::JobReport report = print::runJob(run, pdf, dialogs, data.database.connection());
         if (report.printed != kProductItems || !report.confirmed)
             state.SkipWithError("the run did not print every item");
@@ -309,7 +301,7 @@ void BM_ThreeChecksAmongAMillion(benchmark::State& state) {
         dialogs.queueAnswer(DialogAnswer::Ok);
         dialogs.queueAnswer(DialogAnswer::Yes);
         print::PdfSurface pdf(output.string());
-        print::PrintRun run(*database, stock88mm(), dialogs);
+        print::PrintRun run(*database, bench::stock88mm(), dialogs);
         const print::RunReport report = run.run({.once = true}, pdf, pdf);
         if (report.checksPrinted != 3 || !report.checksConfirmed)
             state.SkipWithError("the run did not print and mark the three checks");
@@ -363,7 +355,7 @@ void BM_ConfirmedRun(benchmark::State& state) {
         dialogs.queueAnswer(DialogAnswer::Ok);
         dialogs.queueAnswer(DialogAnswer::Yes);
         print::PdfSurface pdf(output.string());
-        print::PrintRun run(data->database, stock88mm(), dialogs);
+        print::PrintRun run(data->database, bench::stock88mm(), dialogs);
         const print::RunReport report = run.run({.once = true}, pdf, pdf);
         if (report.checksPrinted != kProductItems || !report.checksConfirmed)
             state.SkipWithError("the run did not print and confirm every check");

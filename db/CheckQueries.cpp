@@ -48,7 +48,7 @@ Filter fieldMatches(Dialect dialect, std::string_view field, const std::string& 
     const std::optional<std::string> regex = likeRegex(pattern);
     if (!regex)
         return {"FALSE", {}};
-    return {"CAST(" + quoteIdentifier(row.def.name) + " AS TEXT) ~* ?", {*regex}};
+    return {searchedText(row.def) + " ~* ?", {*regex}};
 }
 
 std::optional<std::int64_t> recordIdAt(Connection& database, const Filter& filter, std::int64_t position) {

@@ -14,12 +14,14 @@ const RecordTable<CheckRecord>& account() {
     // databases; so must finding the few checks set to print among the many printed long ago.
     constexpr FieldIndex kByNumber{"AccountCheckNumber", 2};
     constexpr FieldIndex kByPrintOption{"AccountPrintOption", 4};
+    // The fields the data entry screen's Search menu looks through.
+    constexpr bool kSearched = true;
     // clang-format off
     static const RecordTable<CheckRecord> table("Account", {
         {{field::kId,           FieldKind::Counter},                                          &R::id},
-        {{field::kBusinessName, FieldKind::Text},                                             &R::businessName},
-        {{field::kFirstName,    FieldKind::Text},                                             &R::firstName},
-        {{field::kLastName,     FieldKind::Text},                                             &R::lastName},
+        {{field::kBusinessName, FieldKind::Text,    {}, {}, 0, {}, kSearched},                &R::businessName},
+        {{field::kFirstName,    FieldKind::Text,    {}, {}, 0, {}, kSearched},                &R::firstName},
+        {{field::kLastName,     FieldKind::Text,    {}, {}, 0, {}, kSearched},                &R::lastName},
         {{field::kAddress,      FieldKind::Text},                                             &R::address},
         {{field::kCity,         FieldKind::Text},                                             &R::city},
         {{field::kState,        FieldKind::Text},                                             &R::state},
@@ -28,14 +30,14 @@ const RecordTable<CheckRecord>& account() {
         {{field::kPayTo,        FieldKind::Text},                                             &R::payTo},
         {{field::kAmount,       FieldKind::Money,   "whole cents", kAmounts},                 &R::amount},
         {{field::kDate,         FieldKind::Text,    "m/d/yyyy"},                              &R::date},
-        {{field::kCheck,        FieldKind::Integer, {}, kCheckNumbers, 0, kByNumber},         &R::check},
-        {{field::kFor,          FieldKind::Text},                                             &R::memo},
+        {{field::kCheck,        FieldKind::Integer, {}, kCheckNumbers, 0, kByNumber, kSearched}, &R::check},
+        {{field::kFor,          FieldKind::Text,    {}, {}, 0, {}, kSearched},                &R::memo},
         {{field::kBank,         FieldKind::Text},                                             &R::bank},
         {{field::kBankCity,     FieldKind::Text},                                             &R::bankCity},
         {{field::kBankState,    FieldKind::Text},                                             &R::bankState},
         {{field::kAba,          FieldKind::Text},                                             &R::aba},
-        {{field::kAccount,      FieldKind::Text},                                             &R::account},
-        {{field::kComments,     FieldKind::Text},                                             &R::comments},
+        {{field::kAccount,      FieldKind::Text,    {}, {}, 0, {}, kSearched},                &R::account},
+        {{field::kComments,     FieldKind::Text,    {}, {}, 0, {}, kSearched},                &R::comments},
         {{field::kPrint,        FieldKind::Text,    "Once, Monthly or Never", {}, 0, kByPrintOption}, &R::print},
         {{field::kLabelPrint,   FieldKind::YesNo,   "0 or 1"},                                &R::labelPrint},
         {{field::kBusinessType, FieldKind::Text},                                             &R::businessType},

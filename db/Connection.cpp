@@ -109,6 +109,7 @@ void Connection::fail(std::string_view what, int code) const {
 }
 
 void Connection::exec(std::string_view sql) {
+    countStatement();
     if (server_) {
         server_->exec(sql);
         return;
@@ -129,6 +130,7 @@ bool Connection::inTransaction() const {
 }
 
 void Connection::begin() {
+    countStatement();
     if (server_)
         server_->begin();
     else
@@ -136,6 +138,7 @@ void Connection::begin() {
 }
 
 void Connection::commit() {
+    countStatement();
     if (server_)
         server_->commit();
     else
@@ -143,6 +146,7 @@ void Connection::commit() {
 }
 
 void Connection::rollback() {
+    countStatement();
     if (server_)
         server_->rollback();
     else
@@ -265,6 +269,8 @@ Statement& Statement::bind(int index, const Value& value) {
 }
 
 bool Statement::step() {
+    if (!std::exchange(started_, true))
+        connection_.countStatement();
     if (server_)
         return server_->step();
     const int rc = sqlite3_step(stmt_);
@@ -277,6 +283,7 @@ bool Statement::step() {
 }
 
 void Statement::reset() {
+    started_ = false;
     if (server_) {
         server_->reset();
         return;

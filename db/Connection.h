@@ -4,6 +4,7 @@
 #include "db/FileIdentity.h"
 #include "db/Value.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -130,6 +131,12 @@ public:
     // Throws the error of a failed call: a DamagedError for a malformed file, else an Error.
     [[noreturn]] void fail(std::string_view what, int code) const;
 
+    // How many statements have been run on the connection so far (each query, each change, each
+    // begin and end of a transaction): what was read before it last moved cannot have been changed
+    // through this connection since.
+    std::uint64_t statementsRun() const { return statementsRun_; }
+    void countStatement() { ++statementsRun_; }
+
 private:
     Connection();
     sqlite3* db_ = nullptr;
@@ -137,6 +144,7 @@ private:
     std::filesystem::path path_;
     std::optional<FileIdentity> identity_;
     std::function<void(Connection&)> commitHook_;
+    std::uint64_t statementsRun_ = 0;
 };
 
 // A prepared statement. Parameters are bound by position, from 1; nothing is spliced into the text.
@@ -173,6 +181,7 @@ private:
     Connection& connection_;
     sqlite3_stmt* stmt_ = nullptr;
     std::unique_ptr<ServerStatement> server_;
+    bool started_ = false; // stepped since it was made or reset
 };
 
 // Rolls back unless committed: a change of several records is all or nothing.

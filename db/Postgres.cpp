@@ -350,6 +350,39 @@ std::int64_t ServerSession::counterValue(std::string_view table, const std::stri
     return rows.empty() || !rows[0][0] ? 0 : std::stoll(*rows[0][0]);
 }
 
+std::optional<std::string> ServerSession::trigramOperators() {
+    const auto installedIn = [&] {
+        return query("SELECT n.nspname FROM pg_catalog.pg_extension e JOIN pg_catalog.pg_namespace n "
+                     "ON n.oid = e.extnamespace WHERE e.extname = 'pg_trgm'",
+                     {});
+    };
+    auto found = installedIn();
+    if (found.empty() && !readOnly_ &&
+        !query("SELECT 1 FROM pg_catalog.pg_available_extensions a, pg_catalog.pg_namespace n "
+               "WHERE a.name = 'pg_trgm' AND n.nspname = 'public' "
+               "AND pg_catalog.has_schema_privilege(n.oid, 'CREATE') "
+               "AND pg_catalog.has_database_privilege(pg_catalog.current_database(), 'CREATE')",
+               {})
+             .empty()) {
+        // In a savepoint: a refusal (another desk installing it at the same moment) must not end the
+        // transaction that makes the check database, which then goes on without search indexes.
+        const bool inside = inTransaction();
+        try {
+            exec(inside ? "SAVEPOINT velmora_trigrams; CREATE EXTENSION IF NOT EXISTS pg_trgm SCHEMA public; "
+                          "RELEASE SAVEPOINT velmora_trigrams"
+                        : "CREATE EXTENSION IF NOT EXISTS pg_trgm SCHEMA public");
+        } catch (const Error&) {
+            if (inside)
+                exec("ROLLBACK TO SAVEPOINT velmora_trigrams; RELEASE SAVEPOINT velmora_trigrams");
+            return std::nullopt;
+        }
+        found = installedIn();
+    }
+    if (found.empty() || !found[0][0])
+        return std::nullopt;
+    return quoteIdentifier(*found[0][0]) + ".gin_trgm_ops";
+}
+
 bool ServerSession::tryLockRun() {
     if (holdsRunLock_)
         return false;

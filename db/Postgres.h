@@ -76,6 +76,13 @@ public:
     // The last number the counter of `table` handed out (0: none yet).
     std::int64_t counterValue(std::string_view table, const std::string& key);
 
+    // The trigram operator class of the server's extension pg_trgm, quoted for CREATE INDEX: what
+    // lets a search for a part of a text use an index instead of reading every record. Where the
+    // office's database lacks the extension, it is installed into its schema "public" when this
+    // session may (it comes with PostgreSQL and is trusted: whoever may create in the database may
+    // install it); std::nullopt where it can be neither found nor installed.
+    std::optional<std::string> trigramOperators();
+
     // The run lock of the check database: a lock of the server held by this session until it is
     // given back or the session ends, however it ends (a desk that crashes or loses its connection
     // holds nothing). False when another session holds it; one session takes it once.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace velmora::db {
 
@@ -62,6 +63,16 @@ Statement& RecordSet::prepared(const std::string& sql) {
 
 std::optional<std::int64_t> RecordSet::seek(const char* comparison, std::optional<std::int64_t> key,
                                             bool descending) {
+    // The server reads the row a move forward lands on with it (and those after it, on a walk).
+    if (db_.server() && !descending) {
+        if (!key)
+            return seekAhead(std::nullopt);
+        if (std::string_view(comparison) == ">=")
+            return seekAhead(*key);
+        if (*key == std::numeric_limits<std::int64_t>::max())
+            return std::nullopt;
+        return seekAhead(*key + 1);
+    }
     std::string sql = "SELECT " + rowKey_ + " FROM " + quoteIdentifier(table_) + " WHERE TRUE";
     if (key)
         sql += " AND " + rowKey_ + " " + comparison + " ?";
@@ -244,30 +255,122 @@ std::optional<std::pair<std::size_t, std::size_t>> oversizedValue(const Statemen
 
 } // namespace
 
+void RecordSet::takeField(std::string name, Value stored,
+                          const std::optional<std::pair<std::size_t, std::size_t>>& oversized) {
+    if (oversized) {
+        damaged_[name] = db_.path().filename().string() + " is damaged: " + recordName() + " holds " +
+                         megabytesText(oversized->first) + " in the field " + name +
+                         ", more than any field can hold (1 MB). " + restoreAdvice(db_.path());
+        oversized_[std::move(name)] = *oversized;
+        return;
+    }
+    if (auto read = fromStorage(name, stored))
+        row_[name] = std::move(*read);
+    stored_[std::move(name)] = std::move(stored);
+}
+
 void RecordSet::loadRow() {
     if (rowLoaded_)
         return;
-    Statement& query = selectCurrentRow();
+    const StoredRow* ahead = nullptr;
+    if (aheadFresh() && key_ >= ahead_.low && key_ <= ahead_.high) {
+        const auto row = std::lower_bound(ahead_.rows.begin(), ahead_.rows.end(), key_,
+                                          [](const StoredRow& r, std::int64_t key) { return r.key < key; });
+        if (row != ahead_.rows.end() && row->key == key_)
+            ahead = &*row;
+    }
+    Statement* query = ahead ? nullptr : &selectCurrentRow();
     stored_.clear();
     row_.clear();
     damaged_.clear();
     oversized_.clear();
-    for (int i = 0; i < query.columnCount(); ++i) {
-        std::string name = query.columnName(i);
-        if (const auto oversized = oversizedValue(query, i)) {
-            damaged_[name] = db_.path().filename().string() + " is damaged: " + recordName() + " holds " +
-                             megabytesText(oversized->first) + " in the field " + name +
-                             ", more than any field can hold (1 MB). " + restoreAdvice(db_.path());
-            oversized_[std::move(name)] = *oversized;
-            continue;
+    if (ahead) {
+        for (std::size_t i = 0; i < ahead->fields.size() && i < fields_.size(); ++i)
+            takeField(fields_[i], ahead->fields[i].first, ahead->fields[i].second);
+    } else {
+        for (int i = 0; i < query->columnCount(); ++i) {
+            const auto oversized = oversizedValue(*query, i);
+            takeField(query->columnName(i), oversized ? Value() : query->column(i), oversized);
         }
-        Value stored = query.column(i);
-        if (auto read = fromStorage(name, stored))
-            row_[name] = std::move(*read);
-        stored_[std::move(name)] = std::move(stored);
+        query->reset();
+    }
+    rowLoaded_ = true;
+}
+
+namespace {
+
+// Rows read ahead are used for so long after reading them, and no longer: a walk through the rows
+// uses them at once, while a user's next click reads the row as it stands then.
+constexpr auto kAheadLifetime = std::chrono::milliseconds(100);
+// The most rows read ahead at a time, and the most bytes kept of them (at least one row is kept).
+constexpr std::int64_t kMostAhead = 1024;
+constexpr std::size_t kMostAheadBytes = std::size_t{4} << 20;
+
+} // namespace
+
+bool RecordSet::aheadFresh() const {
+    return ahead_.held && ahead_.statementsRun == db_.statementsRun() &&
+           std::chrono::steady_clock::now() - ahead_.readAt < kAheadLifetime;
+}
+
+std::optional<std::int64_t> RecordSet::seekAhead(std::optional<std::int64_t> from) {
+    constexpr std::int64_t kEnd = std::numeric_limits<std::int64_t>::max();
+    const std::int64_t low = from.value_or(std::numeric_limits<std::int64_t>::min());
+    const bool fresh = aheadFresh();
+    if (fresh && low >= ahead_.low && low <= ahead_.high) {
+        const auto row = std::lower_bound(ahead_.rows.begin(), ahead_.rows.end(), low,
+                                          [](const StoredRow& r, std::int64_t key) { return r.key < key; });
+        if (row != ahead_.rows.end())
+            return row->key;
+        if (ahead_.high == kEnd)
+            return std::nullopt;
+    }
+    // A walk that goes on past the rows read ahead reads more of them the next time.
+    ahead_.batch = fresh && low > ahead_.high ? std::min(ahead_.batch * 4, kMostAhead) : 1;
+    std::string sql = "SELECT " + rowKey_ + ", " + columns_ + " FROM " + quoteIdentifier(table_) + " WHERE " +
+                      rowKey_ + " >= ?";
+    std::optional<Filter> filter;
+    if (filter_) {
+        filter = effectiveFilter();
+        sql += " AND (" + filter->where + ")";
+    }
+    sql += " ORDER BY " + rowKey_ + " LIMIT ?";
+    Statement& query = prepared(sql);
+    int index = 1;
+    query.bind(index++, low);
+    if (filter) {
+        for (const auto& parameter : filter->parameters)
+            query.bind(index++, parameter);
+    }
+    query.bind(index, ahead_.batch);
+    ahead_.rows.clear();
+    ahead_.held = false;
+    std::size_t bytes = 0;
+    bool cut = false;
+    while (query.step()) {
+        if (bytes > kMostAheadBytes) {
+            cut = true;
+            break;
+        }
+        StoredRow row{query.columnInt(0), {}};
+        row.fields.reserve(fields_.size());
+        for (int i = 1; i < query.columnCount(); ++i) {
+            const auto oversized = oversizedValue(query, i);
+            bytes += oversized ? 0 : query.columnBytes(i);
+            row.fields.emplace_back(oversized ? Value() : query.column(i), oversized);
+        }
+        ahead_.rows.push_back(std::move(row));
     }
     query.reset();
-    rowLoaded_ = true;
+    ahead_.held = true;
+    ahead_.low = low;
+    ahead_.high =
+        !cut && static_cast<std::int64_t>(ahead_.rows.size()) < ahead_.batch ? kEnd : ahead_.rows.back().key;
+    ahead_.statementsRun = db_.statementsRun();
+    ahead_.readAt = std::chrono::steady_clock::now();
+    if (ahead_.rows.empty())
+        return std::nullopt;
+    return ahead_.rows.front().key;
 }
 
 Value RecordSet::field(std::string_view name) {
@@ -393,6 +496,7 @@ void RecordSet::writeChanges(const std::vector<std::string>& fields) {
 void RecordSet::update(OnConflict onConflict) {
     if (mode_ == Mode::None)
         throw Error("Update without AddNew or Edit.");
+    dropAhead();
     const std::vector<std::string> changed = changedFields();
     if (mode_ == Mode::Edit) {
         if (!changed.empty()) {
@@ -430,6 +534,7 @@ void RecordSet::update(OnConflict onConflict) {
 
 void RecordSet::deleteCurrent() {
     requireCurrent();
+    dropAhead();
     Statement statement(db_, "DELETE FROM " + quoteIdentifier(table_) + " WHERE " + rowKey_ + " = ?1");
     statement.bind(1, key_);
     statement.run();
@@ -442,6 +547,7 @@ void RecordSet::deleteCurrent() {
 }
 
 void RecordSet::requery() {
+    dropAhead();
     if (!addedOutsideFilter_.empty())
         statements_.clear();
     addedOutsideFilter_.clear();

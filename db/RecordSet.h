@@ -4,6 +4,7 @@
 #include "db/Schema.h"
 #include "db/Value.h"
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -28,6 +29,13 @@ inline constexpr std::size_t kMaxFieldBytes = 1u << 20;
 // A navigable set of the rows of one table, in table order (the order of insertion), optionally
 // narrowed by a filter. Moves are keyset queries on the row id and a row is read only when it becomes
 // current, so a set over a million rows opens and moves in constant time and memory.
+//
+// On the server, where every query is a round trip, a move forward reads the row it lands on with
+// it, and moves forward in quick succession (a print run's walk) read the rows after it ahead, up
+// to a thousand at a time. A row read ahead is used only while it is fresh: within a tenth of a
+// second of reading it and before any other statement runs on the connection, so that the set
+// never shows what it or its connection changed since, nor an older state of another desk's work
+// than a query a moment earlier would have.
 //
 // The semantics follow the record sets the screens were designed around: before the first row is
 // "begin of set", after the last "end of set"; moving past either end leaves the set there; a row
@@ -115,6 +123,17 @@ private:
     // bounds.
     std::optional<Value> fromStorage(const std::string& name, const Value& stored);
     [[noreturn]] void throwOutOfOrder(std::int64_t from, std::int64_t to) const;
+    // The server's move forward to the first row of the set from `from` on (all rows when none),
+    // answered from the rows read ahead while they are fresh, else by reading a batch of them.
+    std::optional<std::int64_t> seekAhead(std::optional<std::int64_t> from);
+    bool aheadFresh() const;
+    void dropAhead() {
+        ahead_.held = false;
+        ahead_.rows.clear();
+    }
+    // Takes one field of the current row as stored (`oversized`: too large to be read).
+    void takeField(std::string name, Value stored,
+                   const std::optional<std::pair<std::size_t, std::size_t>>& oversized);
     std::string recordName() const;
     // The fields whose value on the disk is no longer the value read (throws when the row is gone).
     std::vector<std::string> fieldsChangedOnDisk();
@@ -144,6 +163,24 @@ private:
     std::map<std::string, std::pair<std::size_t, std::size_t>, std::less<>> oversized_;
     Mode mode_ = Mode::None;
     std::map<std::string, Value, std::less<>> changes_;
+
+    // A row as stored, each field either its value or, when too large to be read, its size and
+    // digest.
+    struct StoredRow {
+        std::int64_t key = 0;
+        std::vector<std::pair<Value, std::optional<std::pair<std::size_t, std::size_t>>>> fields;
+    };
+    // The rows read ahead on the server: every row of the set whose key lies in [low, high], in key
+    // order, as they stood when read.
+    struct ReadAhead {
+        bool held = false;
+        std::vector<StoredRow> rows;
+        std::int64_t low = 0;
+        std::int64_t high = 0;
+        std::uint64_t statementsRun = 0; // the connection's count right after they were read
+        std::chrono::steady_clock::time_point readAt;
+        std::int64_t batch = 1; // how many rows the next read asks for
+    } ahead_;
 };
 
 template <class Record> Record RecordTable<Record>::read(RecordSet& records) const {

@@ -5,9 +5,11 @@
 #include "db/Connection.h"
 #include "db/DatabaseProperties.h"
 #include "db/ErrorText.h"
+#include "db/Postgres.h"
 #include "db/SettingsRecord.h"
 
 #include <set>
+#include <utility>
 
 namespace velmora::db {
 
@@ -36,12 +38,21 @@ std::string columnSql(const FieldDef& field, Dialect dialect) {
     return quoteIdentifier(field.name) + " " + sqlType(field.kind, dialect);
 }
 
-// The table with its indexes.
+// The table with its indexes; on the server also the search indexes of its searched fields, where
+// the server offers trigram indexes (without them a search reads the whole table, as in a file).
 void createTable(Connection& db, const TableDef& table) {
     db.exec(table.createSql(db.dialect()));
+    bool asked = false;
+    std::optional<std::string> trigrams;
     for (const FieldDef& field : table.fields()) {
         if (field.index)
             db.exec(table.indexSql(field));
+        if (!field.searched || !db.server())
+            continue;
+        if (!std::exchange(asked, true))
+            trigrams = db.server()->trigramOperators();
+        if (trigrams)
+            db.exec(table.searchIndexSql(field, *trigrams));
     }
 }
 
@@ -116,6 +127,16 @@ std::string TableDef::createSql(Dialect dialect) const {
 std::string TableDef::indexSql(const FieldDef& field) const {
     return "CREATE INDEX IF NOT EXISTS " + quoteIdentifier(field.index->name) + " ON " +
            quoteIdentifier(name_) + " (" + quoteIdentifier(field.name) + ")";
+}
+
+std::string TableDef::searchIndexSql(const FieldDef& field, const std::string& operators) const {
+    return "CREATE INDEX IF NOT EXISTS " +
+           quoteIdentifier(std::string(name_) + std::string(field.name) + "Search") + " ON " +
+           quoteIdentifier(name_) + " USING gin ((" + searchedText(field) + ") " + operators + ")";
+}
+
+std::string searchedText(const FieldDef& field) {
+    return "CAST(" + quoteIdentifier(field.name) + " AS TEXT)";
 }
 
 namespace schema {

@@ -43,7 +43,14 @@ struct FieldDef {
     std::optional<Bounds> bounds = {}; // what a stored number may hold
     int since = 0;                     // the schema version that added the field (0: the first files)
     std::optional<FieldIndex> index = {};
+    // The data entry screen searches the field for any part of its text. The server keeps a
+    // trigram index of it (a file's search reads the table in order, which SQLite does fast enough).
+    bool searched = false;
 };
+
+// A field's value as a text, as the searches match it and the server's search index keeps it: the
+// same expression in both, or the server could not use the index.
+std::string searchedText(const FieldDef& field);
 
 // A stored table as the files know it: its name and its fields, in the order of its columns, and the
 // schema version that added the table (0: the first files). The CREATE statements of the table and
@@ -67,6 +74,9 @@ public:
     std::string createSql(Dialect dialect = Dialect::Sqlite) const;
     // CREATE INDEX of the field's index (if it is not there yet).
     std::string indexSql(const FieldDef& field) const;
+    // CREATE INDEX of the server's search index of a searched field, with the trigram operator class
+    // `operators` (quoted as SQL needs it).
+    std::string searchIndexSql(const FieldDef& field, const std::string& operators) const;
 
 private:
     std::string_view name_;

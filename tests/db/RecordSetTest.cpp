@@ -4,7 +4,9 @@
 #include "db/CheckRecord.h"
 #include "support/Stores.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace velmora::db;
 using velmora::db::Money;
@@ -282,6 +284,44 @@ TEST_P(RecordSetTest, MoveToFindsOnlyRowsOfTheSet) {
     EXPECT_TRUE(records.moveTo(b));
     EXPECT_FALSE(records.moveTo(a));
     EXPECT_FALSE(records.moveTo(9999));
+}
+
+// A quick walk reads rows ahead on the server; a row changed before a move is still shown as changed.
+TEST_P(RecordSetTest, AWalkShowsWhatWasChangedBeforeEachMove) {
+    std::vector<std::int64_t> ids;
+    for (int i = 0; i < 40; ++i)
+        ids.push_back(add(("row " + std::to_string(i)).c_str()));
+    const auto change = [](Connection& connection, std::int64_t id, const char* payTo) {
+        RecordSet other(connection, schema::account());
+        ASSERT_TRUE(other.moveTo(id));
+        other.edit();
+        other.setField("PayTo", payTo);
+        other.update();
+    };
+    RecordSet walk(*db, schema::account());
+    for (int i = 0; i < 10; ++i)
+        walk.moveNext();
+    ASSERT_EQ(walk.currentId(), ids[10]);
+
+    change(*db, ids[11], "changed through this connection");
+    walk.moveNext();
+    EXPECT_EQ(walk.field("PayTo").textOrEmpty(), "changed through this connection");
+
+    // Another desk's change of a row a few ahead, made a moment before the walk gets there.
+    for (int i = 0; i < 5; ++i)
+        walk.moveNext();
+    ASSERT_EQ(walk.currentId(), ids[16]);
+    Connection desk = store.connect("test");
+    change(desk, ids[18], "changed at another desk");
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    walk.moveNext();
+    walk.moveNext();
+    EXPECT_EQ(walk.field("PayTo").textOrEmpty(), "changed at another desk");
+
+    std::vector<std::int64_t> rest;
+    for (walk.moveNext(); !walk.eof(); walk.moveNext())
+        rest.push_back(*walk.currentId());
+    EXPECT_EQ(rest, std::vector<std::int64_t>(ids.begin() + 19, ids.end()));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, RecordSetTest, ::testing::ValuesIn(velmora::testing::kBothStores),
