@@ -40,6 +40,24 @@ patterns=()
 for file in "${sources[@]}"; do
     patterns+=("^$(printf '%s' "$root/$file" | sed 's/[.[\*^$()+?{|]/\\&/g')\$")
 done
+# The GCC build reads precompiled headers (cmake/Precompiled.cmake) that clang cannot load; clang-tidy
+# reads the compile commands without them, so that each source is also parsed on its own includes.
+commands=$(mktemp -d "${TMPDIR:-/tmp}/velmora-tidy.XXXXXX")
+trap 'rm -rf "$commands"' EXIT
+python3 - "$build/compile_commands.json" "$commands/compile_commands.json" <<'EOF'
+import json, shlex, sys
+entries = json.load(open(sys.argv[1]))
+for entry in entries:
+    words, kept = shlex.split(entry["command"]), []
+    while words:
+        word = words.pop(0)
+        if word == "-include" and words and words[0].endswith("/cmake_pch.hxx"):
+            words.pop(0)
+        elif word != "-Winvalid-pch":
+            kept.append(word)
+    entry["command"] = shlex.join(kept)
+json.dump(entries, open(sys.argv[2], "w"), indent=1)
+EOF
 # -Wno-restrict of the GCC build is unknown to clang: not a finding.
-"$runner" -p "$build" -j "${VELMORA_JOBS:-$(nproc)}" -quiet -extra-arg=-Wno-unknown-warning-option \
+"$runner" -p "$commands" -j "${VELMORA_JOBS:-$(nproc)}" -quiet -extra-arg=-Wno-unknown-warning-option \
     "${patterns[@]}"
