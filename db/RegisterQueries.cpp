@@ -85,7 +85,7 @@ bool hasRegister(Connection& database) {
 
 // The condition of a view on the register's columns, its values bound in order.
 Filter viewFilter(const RegisterView& view) {
-    Filter filter{"1", {}};
+    Filter filter{"1 = 1", {}}; // a condition on both stores: the server takes no bare number for one
     const auto within = [&](const char* column) {
         std::string range;
         if (view.from) {

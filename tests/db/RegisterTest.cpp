@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/RegisterQueries.h"
 #include "support/Fixtures.h"
+#include "support/Stores.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -47,6 +48,25 @@ protected:
     const DrawnOn account = DrawnOn::of("211274450", "40021977");
 };
 
+// What the register does alike in a file and in a check database on the office's server.
+class RegisterOnBothStoresTest : public ::testing::TestWithParam<testing::Store> {
+protected:
+    RegisterOnBothStoresTest() { Clock::setToday(Date{2026, 12, 9}); }
+    ~RegisterOnBothStoresTest() override { Clock::setToday(std::nullopt); }
+    void SetUp() override {
+        VELMORA_SKIP_WITHOUT(store);
+        database.emplace(store.createDatabase("Payroll", DatabaseType::Check));
+    }
+
+    Connection& connection() { return database->connection(); }
+
+    testing::StoreFixture store{GetParam()};
+    std::optional<CheckDatabase> database;
+    const DrawnOn account = DrawnOn::of("211274450", "40021977");
+};
+INSTANTIATE_TEST_SUITE_P(BothStores, RegisterOnBothStoresTest, ::testing::ValuesIn(testing::kBothStores),
+                         testing::storeName);
+
 TEST_F(RegisterTest, AFileWithoutTheRegisterGetsItOnOpeningAndKeepsItsChecks) {
     addCheck(database, {{f::kCheck, 1001}, {f::kPayTo, "Anne"}, {f::kComments, "kept"}});
     const std::filesystem::path file = database.path();
@@ -90,13 +110,13 @@ TEST_F(RegisterTest, AFileWithoutTheRegisterGetsItOnOpeningAndKeepsItsChecks) {
     EXPECT_EQ(registerEntries(*upgraded).size(), 1u);
 }
 
-TEST_F(RegisterTest, WhatTheRegisterHoldsOnAnAccount) {
-    const auto own = addCheck(database, {{f::kCheck, 1001}});
-    addRegisterEntry(database, issued(1001, own));
+TEST_P(RegisterOnBothStoresTest, WhatTheRegisterHoldsOnAnAccount) {
+    const auto own = addCheck(*database, {{f::kCheck, 1001}});
+    addRegisterEntry(*database, issued(1001, own));
     RegisterEntry voided = issued(1002, 9);
     voided.state = register_state::kVoid;
     voided.voided = "2026-12-08";
-    addRegisterEntry(database, voided);
+    addRegisterEntry(*database, voided);
     BlankStockRun blank;
     blank.run = 3;
     blank.printed = "2026-11-30";
@@ -137,23 +157,23 @@ TEST_F(RegisterTest, WhatTheRegisterHoldsOnAnAccount) {
     EXPECT_EQ(firstFreeNumber(connection(), 1001, account), 1003);
     EXPECT_EQ(firstFreeNumber(connection(), 2001, account), 2101);
     EXPECT_EQ(firstFreeNumber(connection(), 1001, other), 1001);
-    addRegisterEntry(database, issued(999900, 8));
+    addRegisterEntry(*database, issued(999900, 8));
     EXPECT_EQ(firstFreeNumber(connection(), 999900, account), 101);
 }
 
-TEST_F(RegisterTest, VoidingAnEntryDatesItAndPutsAHistoryLineOnItsCheck) {
-    const auto check = addCheck(database, {{f::kCheck, 1001}, {f::kComments, "old notes"}});
-    addRegisterEntry(database, issued(1001, check));
+TEST_P(RegisterOnBothStoresTest, VoidingAnEntryDatesItAndPutsAHistoryLineOnItsCheck) {
+    const auto check = addCheck(*database, {{f::kCheck, 1001}, {f::kComments, "old notes"}});
+    addRegisterEntry(*database, issued(1001, check));
 
     const Result<RegisterEntry> found = findIssuedCheck(connection(), 1001, std::nullopt);
     ASSERT_TRUE(found) << found.message();
     const Result<RegisterEntry> voided = voidEntry(connection(), found->id, "spoiled in the printer");
     ASSERT_TRUE(voided) << voided.message();
-    const RegisterEntry entry = registerEntries(database).front();
+    const RegisterEntry entry = registerEntries(*database).front();
     EXPECT_TRUE(entry.isVoid());
     EXPECT_EQ(entry.voided, "2026-12-09");
     EXPECT_EQ(entry.reason, "spoiled in the printer");
-    EXPECT_EQ(testing::readCheck(database, check).comments,
+    EXPECT_EQ(testing::readCheck(*database, check).comments,
               "Voided check #1001 For $12.5 on 12/9/2026: spoiled in the printer  \r\nold notes");
 
     // Once only, and a number the register never held cannot be voided.
@@ -162,13 +182,13 @@ TEST_F(RegisterTest, VoidingAnEntryDatesItAndPutsAHistoryLineOnItsCheck) {
     EXPECT_THAT(findIssuedCheck(connection(), 1005, std::nullopt).message(),
                 HasSubstr("holds no printed check #1005"));
     // A check whose record was deleted is voided all the same.
-    addRegisterEntry(database, issued(1006, 999));
+    addRegisterEntry(*database, issued(1006, 999));
     EXPECT_TRUE(voidEntry(connection(), findIssuedCheck(connection(), 1006, std::nullopt)->id, ""));
 }
 
-TEST_F(RegisterTest, ANumberHeldOnSeveralAccountsIsVoidedByItsAccount) {
-    addRegisterEntry(database, issued(501, 2, "2026-12-06", "111"));
-    addRegisterEntry(database, issued(501, 3, "2026-12-06", "222"));
+TEST_P(RegisterOnBothStoresTest, ANumberHeldOnSeveralAccountsIsVoidedByItsAccount) {
+    addRegisterEntry(*database, issued(501, 2, "2026-12-06", "111"));
+    addRegisterEntry(*database, issued(501, 3, "2026-12-06", "222"));
     EXPECT_THAT(findIssuedCheck(connection(), 501, std::nullopt).message(),
                 HasSubstr("check #501 on 2 accounts (111, 222)"));
     const Result<RegisterEntry> second = findIssuedCheck(connection(), 501, "222");
@@ -176,7 +196,7 @@ TEST_F(RegisterTest, ANumberHeldOnSeveralAccountsIsVoidedByItsAccount) {
     EXPECT_EQ(second->recordId, 3);
 }
 
-TEST_F(RegisterTest, ViewsCountTotalAndPageInTheOrderOfTheRegister) {
+TEST_P(RegisterOnBothStoresTest, ViewsCountTotalAndPageInTheOrderOfTheRegister) {
     // Entries recorded out of order, one number twice (on two accounts), one of them void.
     const std::int64_t numbers[] = {1005, 1001, 1003, 1003, 1002, 1004, 1000};
     for (std::size_t i = 0; i < std::size(numbers); ++i) {
@@ -187,7 +207,7 @@ TEST_F(RegisterTest, ViewsCountTotalAndPageInTheOrderOfTheRegister) {
             entry.state = register_state::kVoid;
             entry.voided = "2026-12-20";
         }
-        addRegisterEntry(database, entry);
+        addRegisterEntry(*database, entry);
     }
     struct Case {
         RegisterView view;
