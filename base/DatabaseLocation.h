@@ -49,9 +49,6 @@ public:
     // The server of a shared database (shared() only).
     const ServerAddress& server() const { return *server_; }
 
-    // How messages name it: "Payroll.mdb", or "Payroll (shared, on the database server)".
-    std::string described() const { return shared() ? name_ + " (shared, on the database server)" : name_; }
-
 private:
     DatabaseLocation() = default;
     std::filesystem::path file_;

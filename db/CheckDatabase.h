@@ -37,7 +37,6 @@ public:
     bool shared() const { return connection_->dialect() == Dialect::Postgres; }
     Connection& connection() { return *connection_; }
     const std::filesystem::path& path() const { return connection_->path(); }
-    std::string fileName() const { return path().filename().string(); }
     // The file the program's writers must never replace: the database's own, when it is a file.
     std::optional<std::filesystem::path> ownFile() const {
         return shared() ? std::nullopt : std::optional<std::filesystem::path>(path());
